@@ -1,0 +1,22 @@
+// Replacing a file's whole content so that readers see either the old or the new bytes, never
+// a cut file: the bytes go to a temporary file beside the target, which is then renamed over it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace inkwell {
+
+// The outcome of a file write: empty error text means the write succeeded.
+struct [[nodiscard]] FileWriteResult
+{
+    std::string error; // what went wrong, with the system's reason
+
+    [[nodiscard]] bool ok() const { return error.empty(); }
+};
+
+// Writes bytes to path atomically. On failure the target is untouched and no temporary file is left.
+FileWriteResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+} // namespace inkwell

@@ -1,0 +1,193 @@
+#include "platform/inifile.h"
+
+#include "platform/atomicfile.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+namespace inkwell {
+namespace {
+
+std::string_view trimmed(std::string_view s)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && isSpace(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// A line "[name]" gives name; anything else gives nothing.
+std::optional<std::string_view> sectionName(std::string_view line)
+{
+    line = trimmed(line);
+    if (line.size() < 2 || line.front() != '[')
+        return std::nullopt;
+    const auto close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return trimmed(line.substr(1, close - 1));
+}
+
+struct KeyLine
+{
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> keyLine(std::string_view line)
+{
+    const auto t = trimmed(line);
+    if (t.empty() || t.front() == ';' || t.front() == '[')
+        return std::nullopt;
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return std::nullopt;
+    return KeyLine { trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1)) };
+}
+
+std::optional<std::string> readWhole(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    return std::move(buffer).str();
+}
+
+// Lines without their terminators; the terminator style of the file is kept separately.
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        auto line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Cuts a UTF-8 text to at most limit bytes without splitting a character.
+std::string cutToBytes(std::string_view value, std::size_t limit)
+{
+    if (value.size() <= limit)
+        return std::string(value);
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(value.substr(0, end));
+}
+
+std::string_view unquoted(std::string_view value)
+{
+    if (value.size() >= 2
+        && ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\'')))
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+} // namespace
+
+std::string IniFile::read(std::string_view section, std::string_view key, std::string_view defaultValue) const
+{
+    const auto text = readWhole(m_path);
+    if (!text)
+        return cutToBytes(defaultValue, ValueBufferSize - 1);
+    const std::string_view whole(*text);
+    // A text read from a file ends at its first zero byte.
+    const auto content = whole.substr(0, whole.find('\0'));
+    bool inSection = false;
+    for (const auto line : splitLines(content)) {
+        if (const auto name = sectionName(line)) {
+            inSection = equalsIgnoringCase(*name, section);
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (const auto kv = keyLine(line); kv && equalsIgnoringCase(kv->key, key))
+            return cutToBytes(unquoted(kv->value), ValueBufferSize - 1);
+    }
+    return cutToBytes(defaultValue, ValueBufferSize - 1);
+}
+
+bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) const
+{
+    const auto old = readWhole(m_path).value_or(std::string());
+    const std::string_view text(old);
+    const bool crlf = text.find("\r\n") != std::string_view::npos;
+    const std::string_view eol = crlf ? "\r\n" : "\n";
+    const auto lines = splitLines(text);
+
+    std::string newKeyLine;
+    newKeyLine.append(key).append("=").append(value);
+    std::vector<std::string> out;
+    out.reserve(lines.size() + 2);
+
+    bool inSection = false;
+    bool sectionFound = false;
+    bool written = false;
+    std::size_t lastLineOfSection = 0; // index in out after which a new key goes
+    for (const auto line : lines) {
+        if (const auto name = sectionName(line)) {
+            inSection = equalsIgnoringCase(*name, section) && !written;
+            if (inSection) {
+                sectionFound = true;
+                lastLineOfSection = out.size();
+            }
+            out.emplace_back(line);
+            continue;
+        }
+        if (inSection && !written) {
+            if (const auto kv = keyLine(line); kv && equalsIgnoringCase(kv->key, key)) {
+                out.push_back(newKeyLine);
+                written = true;
+                continue;
+            }
+            if (!trimmed(line).empty())
+                lastLineOfSection = out.size();
+        }
+        out.emplace_back(line);
+    }
+    if (!written) {
+        if (sectionFound) {
+            out.insert(out.begin() + static_cast<std::ptrdiff_t>(lastLineOfSection + 1), newKeyLine);
+        } else {
+            std::string header;
+            header.append("[").append(section).append("]");
+            out.push_back(std::move(header));
+            out.push_back(newKeyLine);
+        }
+    }
+
+    std::string result;
+    for (const auto& line : out) {
+        result += line;
+        result += eol;
+    }
+    return WriteFileAtomically(m_path, result).ok();
+}
+
+} // namespace inkwell

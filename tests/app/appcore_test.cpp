@@ -1,0 +1,144 @@
+#include "app/blankpage.h"
+#include "app/document.h"
+#include "app/fontlist.h"
+#include "app/mainwindowlayout.h"
+#include "app/timestampname.h"
+#include "app/workingfolders.h"
+#include "tests/support/tempfolder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace inkwell {
+namespace {
+
+using testing::TempFolder;
+
+TEST(TimeStampName, ThirteenDigitsGrowingWithTheClock)
+{
+    const auto first = TimeStampName();
+    ASSERT_EQ(first.size(), 13u);
+    EXPECT_EQ(first.find_first_not_of("0123456789"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const auto later = std::stoll(TimeStampName());
+    const auto grown = later - std::stoll(first);
+    EXPECT_GE(grown, 1000);
+    EXPECT_LT(grown, 3000);
+}
+
+TEST(EnsureFolder, CreatesOneLevelAndAcceptsAnyExistingEntry)
+{
+    TempFolder dir;
+    const auto folder = dir.path() / "system";
+    EXPECT_TRUE(EnsureFolder(folder));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(EnsureFolder(folder)); // already there
+
+    testing::WriteFile(dir.path() / "file", "x");
+    EXPECT_TRUE(EnsureFolder(dir.path() / "file")); // a file of that name counts
+
+    EXPECT_FALSE(EnsureFolder(dir.path() / "a" / "b")); // parents are not created
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "a"));
+
+    ::chmod(dir.path().c_str(), 0500);
+    if (::geteuid() != 0) { // root may create folders anywhere
+        EXPECT_FALSE(EnsureFolder(dir.path() / "denied"));
+    }
+    ::chmod(dir.path().c_str(), 0700);
+}
+
+struct TempCase
+{
+    const char* run;
+    const char* temp;
+    bool refused;
+};
+
+class TemporaryFolderRule : public ::testing::TestWithParam<TempCase>
+{
+};
+
+TEST_P(TemporaryFolderRule, RefusesOnlyFoldersBelowIt)
+{
+    EXPECT_EQ(IsBelowTemporaryFolder(GetParam().run, GetParam().temp), GetParam().refused)
+        << GetParam().run << " in " << GetParam().temp;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TemporaryFolderRule,
+    ::testing::Values(TempCase { "/tmp/unpacked", "/tmp", true }, TempCase { "/tmp/unpacked", "/tmp/", true },
+        TempCase { "/tmp/a/b/c", "/tmp", true }, TempCase { "/tmp", "/tmp", false },
+        TempCase { "/tmp", "/tmp/", false }, TempCase { "/tmpfoo/x", "/tmp", false },
+        TempCase { "/home/me/tmp/site", "/tmp", false }, TempCase { "/var/tmp/x", "/tmp", false },
+        TempCase { "/home/me/t/x", "/home/me/t", true }, TempCase { "/opt/inkwell", "/tmp", false },
+        TempCase { "/TMP/x", "/tmp", false }, TempCase { "/opt/x", "", false }));
+
+TEST(FontList, ReversesAndDropsConsecutiveDuplicates)
+{
+    EXPECT_EQ(FontListFromEnumeration({ "A", "B", "B", "C", "B" }),
+        (std::vector<std::string> { "B", "C", "B", "A" }));
+    EXPECT_EQ(FontListFromEnumeration({ "宋体", "宋体", "宋体" }), (std::vector<std::string> { "宋体" }));
+    EXPECT_TRUE(FontListFromEnumeration({}).empty());
+}
+
+struct LayoutCase
+{
+    const char* name;
+    int width, height;
+    LayoutRect capture, tab;
+};
+
+class Layout : public ::testing::TestWithParam<LayoutCase>
+{
+};
+
+TEST_P(Layout, StripsFixedRestFollowsTheClientArea)
+{
+    const auto l = LayoutMainWindow(GetParam().width, GetParam().height);
+    EXPECT_EQ(l.fileStrip, (LayoutRect { 0, 0, 110, 50 }));
+    EXPECT_EQ(l.formatStrip, (LayoutRect { 111, 0, 430, 50 }));
+    EXPECT_EQ(l.captureStrip, GetParam().capture);
+    EXPECT_EQ(l.tabControl, GetParam().tab);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Layout,
+    ::testing::Values(LayoutCase { "designed", 824, 578, { 541, 0, 283, 50 }, { 0, 51, 824, 527 } },
+        LayoutCase { "maximised", 1280, 776, { 541, 0, 739, 50 }, { 0, 51, 1280, 725 } },
+        LayoutCase { "narrow_and_low", 300, 40, { 541, 0, 0, 50 }, { 0, 51, 300, 0 } },
+        LayoutCase { "exactly_541x51", 541, 51, { 541, 0, 0, 50 }, { 0, 51, 541, 0 } },
+        LayoutCase { "nothing", 0, 0, { 541, 0, 0, 50 }, { 0, 51, 0, 0 } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Layout, BrowserFillsThePageAndNeverGoesNegative)
+{
+    EXPECT_EQ(BrowserRectInPage(818, 470), (LayoutRect { 0, 0, 818, 470 }));
+    EXPECT_EQ(BrowserRectInPage(-5, -1), (LayoutRect { 0, 0, 0, 0 }));
+}
+
+TEST(BlankPage, TenCrLfLinesDeclaringGb2312)
+{
+    const std::string page(BlankPage());
+    EXPECT_EQ(page.rfind("<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+                         "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\r\n",
+                  0),
+        0u);
+    EXPECT_NE(page.find("\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\r\n"
+                        "<title>无标题文档</title>\r\n</head>\r\n\r\n<body>\r\n</body>\r\n</html>"),
+        std::string::npos);
+    std::size_t lines = 1;
+    for (std::size_t at = page.find("\r\n"); at != std::string::npos; at = page.find("\r\n", at + 2))
+        ++lines;
+    EXPECT_EQ(lines, 10u);
+    EXPECT_EQ(page.substr(page.size() - 7), "</html>");
+}
+
+TEST(Document, FileNameByKind)
+{
+    EXPECT_EQ(DocumentState({ "/r/tmp", "1700000000000", 0 }).filePath(), "/r/tmp/1700000000000.html");
+    EXPECT_EQ(DocumentState({ "/r/project/a", "a", 1 }).filePath(), "/r/project/a/a.css");
+    EXPECT_EQ(DocumentState({ "/r/project/a", "a", 7 }).filePath(), "/r/project/a/a");
+    EXPECT_EQ(DocumentState({ "/r/project/a", "a", -1 }).filePath(), "/r/project/a/a");
+}
+
+} // namespace
+} // namespace inkwell

@@ -1,0 +1,2 @@
+inkwell_add_test(inifile_test SOURCES inifile_test.cpp LIBS inkwell_settings)
+inkwell_add_test(instancelock_test SOURCES instancelock_test.cpp LIBS inkwell_settings)
