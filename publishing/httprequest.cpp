@@ -1,0 +1,34 @@
+#include "publishing/httprequest.h"
+
+std::vector<std::string_view> splitFields(std::string_view text, char separator)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find(separator, start);
+        if (end == std::string_view::npos) {
+            // What follows the last separator is a field unless it is the empty tail of a final separator.
+            if (start < text.size() || start == 0)
+                fields.push_back(text.substr(start));
+            return fields;
+        }
+        fields.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+std::optional<RequestInfo> parseRequest(std::string_view bytes)
+{
+    const std::string_view text = bytes.substr(0, bytes.find('\0'));
+    const std::vector<std::string_view> fields = splitFields(text, ' ');
+    if (fields.size() < 2 || fields[1].empty())
+        return std::nullopt;
+
+    RequestInfo info;
+    info.method = fields[0];
+    info.path = fields[1];
+    if (info.path.back() == '/')
+        info.path += "index.html";
+    info.acceptsGzip = text.find("gzip") != std::string_view::npos;
+    return info;
+}

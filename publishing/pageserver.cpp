@@ -1,0 +1,338 @@
+#include "publishing/pageserver.h"
+
+#include "publishing/requesthandler.h"
+
+#include <arpa/inet.h>
+#include <array>
+#include <cerrno>
+#include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The one read a request gets; whatever the client sends beyond it is not looked at.
+constexpr std::size_t kRequestBytes = 20480;
+constexpr int kListenBacklog = 1;
+
+class Descriptor
+{
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor() { reset(); }
+    Descriptor(Descriptor&& other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1))
+    {
+    }
+    Descriptor& operator=(Descriptor&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return m_fd; }
+    bool isValid() const { return m_fd >= 0; }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+enum class Wait
+{
+    Ready,
+    Stopped,
+    TimedOut,
+    Failed
+};
+
+// Waits until `fd` shows `events` or the stop signal fires; without a deadline it waits for ever.
+Wait waitFor(int fd, short events, int stopFd, std::optional<Clock::time_point> deadline)
+{
+    std::array<pollfd, 2> fds { pollfd { fd, events, 0 }, pollfd { stopFd, POLLIN, 0 } };
+    while (true) {
+        int timeout = -1;
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+            if (left <= 0)
+                return Wait::TimedOut;
+            timeout = static_cast<int>(left);
+        }
+        const int count = ::poll(fds.data(), fds.size(), timeout);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return Wait::Failed;
+        if (fds[1].revents != 0)
+            return Wait::Stopped;
+        if (fds[0].revents != 0)
+            return Wait::Ready;
+    }
+}
+
+Clock::time_point clientDeadline()
+{
+    return Clock::now() + PageServer::kClientTimeout;
+}
+
+// Sends everything, however many pieces the socket takes it in, as long as the client keeps
+// reading: a client that takes nothing for the client timeout is given up on.
+void sendAll(int fd, std::string_view data, int stopFd)
+{
+    while (!data.empty()) {
+        const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            data.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (waitFor(fd, POLLOUT, stopFd, clientDeadline()) != Wait::Ready)
+                return;
+            continue;
+        }
+        return;
+    }
+}
+
+// Closing a socket that still holds unread request bytes makes the kernel reset the connection,
+// and a reset can destroy the answer before the client has read it. So whatever has already
+// arrived beyond the one read is taken off first.
+void discardPendingInput(int fd)
+{
+    std::array<char, 16384> sink;
+    for (int round = 0; round < 64; ++round) {
+        if (::recv(fd, sink.data(), sink.size(), MSG_DONTWAIT) <= 0)
+            return;
+    }
+}
+
+std::optional<Descriptor> listenOnLoopback(int port)
+{
+    Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.isValid())
+        return std::nullopt;
+    // Lets a restarted editor take its old port while connections of the previous run linger.
+    const int on = 1;
+    ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return std::nullopt;
+    if (::listen(socket.get(), kListenBacklog) != 0)
+        return std::nullopt;
+    return socket;
+}
+
+} // namespace
+
+struct PageServer::Chain
+{
+    std::filesystem::path root; // canonical run folder
+    int port = 0;
+    Descriptor listener;
+    // Readable once Stop has begun; every wait of a worker watches it.
+    Descriptor stopSignal;
+
+    std::mutex mutex;
+    bool stopping = false;
+    // The worker now running, and the one before it until its successor has joined it.
+    std::thread current;
+    std::thread previous;
+};
+
+namespace {
+
+enum class Outcome
+{
+    Continue,
+    End
+};
+
+Outcome serveOneConnection(const std::filesystem::path& root, int listener, int stopSignal)
+{
+    switch (waitFor(listener, POLLIN, stopSignal, std::nullopt)) {
+    case Wait::Stopped:
+        return Outcome::End;
+    case Wait::Ready:
+        break;
+    case Wait::TimedOut:
+    case Wait::Failed:
+        return Outcome::Continue;
+    }
+    Descriptor connection(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!connection.isValid())
+        return Outcome::Continue;
+
+    switch (waitFor(connection.get(), POLLIN, stopSignal, clientDeadline())) {
+    case Wait::Stopped:
+        return Outcome::End;
+    case Wait::Ready:
+        break;
+    case Wait::TimedOut:
+    case Wait::Failed:
+        return Outcome::Continue;
+    }
+    std::string request(kRequestBytes, '\0');
+    ssize_t got;
+    do {
+        got = ::recv(connection.get(), request.data(), request.size(), 0);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0)
+        return Outcome::Continue; // the client left, or the socket failed: nobody to answer
+    request.resize(static_cast<std::size_t>(got));
+
+    const std::string answer = HandleRequest(root, request);
+    sendAll(connection.get(), answer, stopSignal);
+    discardPendingInput(connection.get());
+    return Outcome::Continue;
+}
+
+} // namespace
+
+// Each worker serves one connection, then hands over to a fresh thread. The successor joins its
+// predecessor, and Stop joins whatever is left, so no thread outlives the server.
+void PageServer::runWorker(Chain* chain)
+{
+    std::thread predecessor;
+    {
+        std::lock_guard lock(chain->mutex);
+        predecessor = std::move(chain->previous);
+    }
+    if (predecessor.joinable())
+        predecessor.join();
+
+    const Outcome outcome = serveOneConnection(chain->root, chain->listener.get(), chain->stopSignal.get());
+
+    std::lock_guard lock(chain->mutex);
+    if (outcome == Outcome::End || chain->stopping)
+        return;
+    chain->previous = std::move(chain->current);
+    try {
+        chain->current = std::thread(runWorker, chain);
+    } catch (const std::system_error&) {
+        // No thread to be had: the chain ends here, and Stop still joins this worker.
+        chain->current = std::move(chain->previous);
+    }
+}
+
+PageServer::PageServer(std::filesystem::path runFolder, int firstPort)
+    : m_runFolder(std::move(runFolder))
+    , m_firstPort(firstPort)
+{
+}
+
+PageServer::~PageServer()
+{
+    Stop();
+}
+
+bool PageServer::Start()
+{
+    if (m_chain)
+        return false;
+    std::error_code error;
+    std::filesystem::path root = std::filesystem::canonical(m_runFolder, error);
+    if (error || !std::filesystem::is_directory(root, error))
+        return false;
+
+    auto chain = std::make_unique<Chain>();
+    chain->root = std::move(root);
+    chain->stopSignal = Descriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!chain->stopSignal.isValid())
+        return false;
+    // The listening socket found by the search is the one kept, so no other program can take
+    // the port between finding it free and listening on it.
+    for (int port = std::max(m_firstPort, 1); port <= kLastPort; ++port) {
+        if (std::optional<Descriptor> listener = listenOnLoopback(port)) {
+            chain->listener = std::move(*listener);
+            chain->port = port;
+            break;
+        }
+    }
+    if (!chain->listener.isValid())
+        return false;
+
+    try {
+        chain->current = std::thread(runWorker, chain.get());
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_chain = std::move(chain);
+    return true;
+}
+
+void PageServer::Stop()
+{
+    if (!m_chain)
+        return;
+    {
+        std::lock_guard lock(m_chain->mutex);
+        m_chain->stopping = true;
+    }
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_chain->stopSignal.get(), &one, sizeof one);
+
+    while (true) {
+        std::thread current;
+        std::thread previous;
+        {
+            std::lock_guard lock(m_chain->mutex);
+            current = std::move(m_chain->current);
+            previous = std::move(m_chain->previous);
+        }
+        if (!current.joinable() && !previous.joinable())
+            break;
+        if (previous.joinable())
+            previous.join();
+        if (current.joinable())
+            current.join();
+    }
+    m_chain.reset();
+}
+
+std::optional<int> PageServer::port() const
+{
+    if (!m_chain)
+        return std::nullopt;
+    return m_chain->port;
+}
+
+std::optional<std::string> PageServer::boundAddress() const
+{
+    if (!m_chain)
+        return std::nullopt;
+    sockaddr_in address {};
+    socklen_t length = sizeof address;
+    if (::getsockname(m_chain->listener.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return std::nullopt;
+    std::array<char, INET_ADDRSTRLEN> text {};
+    if (::inet_ntop(AF_INET, &address.sin_addr, text.data(), text.size()) == nullptr)
+        return std::nullopt;
+    return std::string(text.data());
+}

@@ -1,0 +1,48 @@
+// PageServer: the small HTTP/1.1 file server that lets the archive builder fetch the page being
+// edited and everything it refers to. Serves the files below the run folder on 127.0.0.1, one
+// request per connection, strictly one connection after another on a chain of worker threads.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+class PageServer
+{
+public:
+    static constexpr int kFirstPort = 8889;
+    static constexpr int kLastPort = 65535;
+    // How long a client may keep the worker waiting for its request, or for room to send the
+    // answer into, before it is dropped and the next client is served.
+    static constexpr std::chrono::milliseconds kClientTimeout { 3000 };
+
+    // `firstPort` is where the port search begins; only tests move it.
+    explicit PageServer(std::filesystem::path runFolder, int firstPort = kFirstPort);
+    ~PageServer();
+    PageServer(const PageServer&) = delete;
+    PageServer& operator=(const PageServer&) = delete;
+
+    // Listens on the first free port from `firstPort` up to 65535 and starts the first worker.
+    // False when the server already runs, the run folder cannot be resolved, no port is free,
+    // or no worker can be started; the server is then not started.
+    [[nodiscard]] bool Start();
+    // Closes the listening socket and waits until the current worker has ended; a client being
+    // served is cut off. The server may be started again.
+    void Stop();
+
+    // The port clients connect to, empty unless started.
+    [[nodiscard]] std::optional<int> port() const;
+    // The address the listening socket is bound to as read back from it ("127.0.0.1"), empty
+    // unless started.
+    [[nodiscard]] std::optional<std::string> boundAddress() const;
+
+private:
+    struct Chain;
+    static void runWorker(Chain* chain);
+
+    std::filesystem::path m_runFolder;
+    int m_firstPort = kFirstPort;
+    std::unique_ptr<Chain> m_chain;
+};

@@ -1,0 +1,15 @@
+// Maps a request path onto a file below the server's root folder, refusing every path that
+// would reach outside it. Pure apart from reading the file system; no sockets.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+// `root` must be canonical (absolute, no symlinks, no trailing "/" except for "/" itself).
+// The path is appended to the root as it stands: percent escapes stay literal and a query part
+// is part of the name. Empty when the path does not start with "/", has a ".." segment, names
+// nothing, or leads (through a symlink) out of the root. Otherwise the canonical path of the entry,
+// which may be a folder or any other kind of entry.
+[[nodiscard]] std::optional<std::filesystem::path> resolveRequestPath(
+    const std::filesystem::path& root, std::string_view requestPath);
