@@ -1,0 +1,29 @@
+#include "capture/infoboxlayout.h"
+
+CapturePoint InfoBoxOrigin(CapturePoint pointer, int screenWidth)
+{
+    const int x = pointer.x > screenWidth - 70 ? pointer.x - 64 : pointer.x + 8;
+    const int y = pointer.y >= 84 ? pointer.y - 80 : pointer.y + 8;
+    return { x, y };
+}
+
+CaptureRect InfoBoxFrame(CapturePoint origin)
+{
+    return { origin.x - 3, origin.y - 3, origin.x + 54, origin.y + 74 };
+}
+
+std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint pointer)
+{
+    const CaptureRect s = Normalise(selection);
+    const int w = s.width();
+    const int h = s.height();
+    auto pair = [](int a, int b) { return "(" + std::to_string(a) + "," + std::to_string(b); };
+    return {
+        "顶点位置",
+        pair(s.left, s.top) + ")",
+        "矩形大小",
+        pair(w, h) + (w >= 1000 ? "" : ")"),
+        "光标坐标",
+        pair(pointer.x, pointer.y) + (pointer.x >= 1000 ? "" : ")"),
+    };
+}
