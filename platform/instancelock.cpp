@@ -14,6 +14,16 @@ InstanceLock::InstanceLock(InstanceLock&& other) noexcept
 {
 }
 
+InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
 InstanceLock::~InstanceLock()
 {
     if (m_fd >= 0)

@@ -15,7 +15,7 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
     InstanceLock(InstanceLock&& other) noexcept;
-    InstanceLock& operator=(InstanceLock&&) = delete;
+    InstanceLock& operator=(InstanceLock&& other) noexcept;
     ~InstanceLock();
 
     // Tries to take the lock named name in folder for up to wait. Empty when another process

@@ -1,0 +1,29 @@
+// The one table from a control of the main window and its event to the command it runs.
+#pragma once
+
+#include <span>
+
+namespace inkwell {
+
+class MainWindow;
+
+enum class ControlEvent
+{
+    Click, // a button was clicked
+    ItemChosen, // the user chose an item of a combo box (not a change made by the program)
+    ColourChosen, // a colour was confirmed in a colour picker
+};
+
+struct CommandBinding
+{
+    const char* control; // object name of the control
+    ControlEvent event;
+    void (*command)(MainWindow&);
+};
+
+[[nodiscard]] std::span<const CommandBinding> CommandMap();
+
+// Connects every row of the table to the window's controls.
+void BindCommands(MainWindow& window);
+
+} // namespace inkwell

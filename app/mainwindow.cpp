@@ -1,0 +1,247 @@
+#include "app/mainwindow.h"
+
+#include "app/commandmap.h"
+#include "app/mainwindowlayout.h"
+#include "app/toolbaricons.h"
+
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QResizeEvent>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QWebEngineView>
+#include <Qsci/qsciscintilla.h>
+
+namespace inkwell {
+namespace {
+
+QRect toQRect(const LayoutRect& r)
+{
+    return QRect(r.left, r.top, r.width, r.height);
+}
+
+struct ButtonSpec
+{
+    const char* name;
+    int left, top, width, height; // pixels in the strip; most buttons are 22 x 22
+    const char* tooltip; // nullptr: no tooltip
+};
+
+// Strip 1: file commands.
+constexpr ButtonSpec fileButtons[] = {
+    { "超级按钮_新建", 2, 9, 32, 32, "新建" },
+    { "超级按钮_打开", 39, 9, 32, 32, "打开" },
+    { "超级按钮_保存", 78, 9, 32, 32, "保存" },
+};
+
+// Strip 2: formatting, insertion and view commands.
+constexpr ButtonSpec formatButtons[] = {
+    { "超级按钮_插入图片", 4, 6, 37, 44, nullptr },
+    { "超级按钮_分割线", 237, 6, 22, 22, nullptr },
+    { "超级按钮_表格", 260, 6, 22, 22, nullptr },
+    { "超级按钮_有序排列", 284, 6, 22, 22, nullptr },
+    { "超级按钮_无序排列", 308, 6, 22, 22, nullptr },
+    { "超级按钮_设计", 330, 6, 47, 22, nullptr },
+    { "超级按钮_加粗", 45, 28, 22, 22, nullptr },
+    { "超级按钮_斜体", 69, 28, 22, 22, nullptr },
+    { "超级按钮_删除线", 93, 28, 22, 22, "删除线" },
+    { "超级按钮_下划线", 117, 28, 22, 22, nullptr },
+    { "超级按钮_上标", 141, 28, 22, 22, nullptr },
+    { "超级按钮_下标", 164, 28, 22, 22, nullptr },
+    { "超级按钮_字体颜色", 189, 28, 22, 22, nullptr },
+    { "超级按钮_背景颜色", 212, 28, 22, 22, nullptr },
+    { "超级按钮_超级链接", 237, 28, 22, 22, nullptr },
+    { "超级按钮_左对齐", 260, 28, 22, 22, nullptr },
+    { "超级按钮_居中对齐", 284, 28, 22, 22, nullptr },
+    { "超级按钮_右对齐", 308, 28, 22, 22, nullptr },
+    { "超级按钮_代码", 331, 28, 45, 22, nullptr },
+    { "超级按钮_另存为", 380, 5, 44, 49, "导出为mht格式文档" },
+};
+
+// Strip 3: form fields and screen capture.
+constexpr ButtonSpec captureButtons[] = {
+    { "超级按钮_分组框", 2, 4, 22, 22, "分组框" },
+    { "超级按钮_按钮", 2, 28, 22, 22, nullptr },
+    { "超级按钮_复选框", 27, 4, 22, 22, nullptr },
+    { "超级按钮_单选框", 24, 27, 25, 25, nullptr },
+    { "超级按钮_文本框", 52, 4, 22, 22, nullptr },
+    { "超级按钮_多行文本框", 52, 28, 22, 22, nullptr },
+    { "超级按钮_截图", 80, 2, 24, 24, "截图，软件最小化" },
+    { "超级按钮_全截图", 80, 26, 24, 24, "截图，软件不最小化" },
+};
+
+template <std::size_t N> void addImageButtons(QWidget* strip, const ButtonSpec (&specs)[N])
+{
+    for (const auto& spec : specs) {
+        auto* button = new QToolButton(strip);
+        const QString name = QString::fromUtf8(spec.name);
+        button->setObjectName(name);
+        button->setGeometry(spec.left, spec.top, spec.width, spec.height);
+        button->setAutoRaise(true); // flat until the pointer is over it
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        button->setIcon(ToolbarIcon(name));
+        const int side = std::min(spec.width, spec.height) - 6;
+        button->setIconSize(QSize(side, side));
+        if (spec.tooltip)
+            button->setToolTip(QString::fromUtf8(spec.tooltip));
+        button->setFocusPolicy(Qt::NoFocus); // the selection in the page must stay where it is
+    }
+}
+
+QWidget* addStrip(QWidget* parent, const char* name, QRect designed)
+{
+    auto* strip = new QWidget(parent);
+    strip->setObjectName(QString::fromUtf8(name));
+    strip->setGeometry(designed);
+    return strip;
+}
+
+// Invisible components: dialogs live as named children and are shown only when a command asks.
+QFileDialog* addFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QString::fromUtf8(name));
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog->hide();
+    return dialog;
+}
+
+QColorDialog* addColourPicker(QWidget* parent, const char* name)
+{
+    auto* picker = new QColorDialog(parent);
+    picker->setObjectName(QString::fromUtf8(name));
+    picker->hide();
+    return picker;
+}
+
+QFont cjkFontOfPixels(int pixels)
+{
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+} // namespace
+
+MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
+    : QWidget(parent)
+    , m_runFolder(std::move(runFolder))
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
+    resize(824, 578);
+    createControls();
+    BindCommands(*this);
+}
+
+MainWindow::~MainWindow()
+{
+    stopWhatWasStarted();
+}
+
+void MainWindow::createControls()
+{
+    UseToolbarIconTheme();
+
+    m_fileStrip = addStrip(this, "图片框2", QRect(1, 0, 110, 50));
+    addImageButtons(m_fileStrip, fileButtons);
+    addFileDialog(m_fileStrip, "通用对话框_打开", QFileDialog::AcceptOpen);
+
+    m_formatStrip = addStrip(this, "图片框1", QRect(116, -1, 430, 50));
+    addImageButtons(m_formatStrip, formatButtons);
+    findChild<QToolButton*>(QStringLiteral("超级按钮_加粗"))->setCheckable(true);
+    m_fontNames = new QComboBox(m_formatStrip);
+    m_fontNames->setObjectName(QStringLiteral("组合框_系统字体"));
+    m_fontNames->setGeometry(45, 6, 143, 20);
+    m_fontNames->setFocusPolicy(Qt::NoFocus);
+    m_fontSizes = new QComboBox(m_formatStrip);
+    m_fontSizes->setObjectName(QStringLiteral("组合框_字体大小"));
+    m_fontSizes->setGeometry(189, 6, 47, 20);
+    m_fontSizes->setFocusPolicy(Qt::NoFocus);
+    addColourPicker(m_formatStrip, "颜色选择器_字体颜色");
+    addColourPicker(m_formatStrip, "颜色选择器_背景颜色");
+    auto* pictureDialog = addFileDialog(m_formatStrip, "通用对话框_插入图片", QFileDialog::AcceptOpen);
+    pictureDialog->setNameFilters({
+        QStringLiteral("BMP图片（*.bmp） (*.bmp)"),
+        QStringLiteral("JPG图片（*.jpg） (*.jpg)"),
+        QStringLiteral("PNG图片（*.png） (*.png)"),
+        QStringLiteral("GIF图片（*.gif） (*.gif)"),
+        QStringLiteral("所有文件（*.*） (*)"),
+    });
+    addFileDialog(m_formatStrip, "通用对话框_输出mht", QFileDialog::AcceptSave);
+
+    m_captureStrip = addStrip(this, "图片框3", QRect(552, 0, 264, 50));
+    addImageButtons(m_captureStrip, captureButtons);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("高级选择夹1"));
+    m_tabs->setGeometry(0, 56, 818, 496);
+    m_tabs->tabBar()->setFont(cjkFontOfPixels(12));
+    m_designPage = new QWidget;
+    m_codePage = new QWidget;
+    m_tabs->addTab(m_designPage, QStringLiteral("设计"));
+    m_tabs->addTab(m_codePage, QStringLiteral("代码"));
+
+    m_browser = new QWebEngineView(m_designPage);
+    m_browser->setObjectName(QStringLiteral("互联网浏览器1"));
+    m_browser->setGeometry(8, 32, 800, 456);
+    m_designPage->installEventFilter(this);
+
+    m_codeEditor = new QsciScintilla(m_codePage);
+    m_codeEditor->setObjectName(QStringLiteral("代码编辑框1"));
+    m_codeEditor->setGeometry(toQRect(CodeEditorRect));
+
+    m_tabs->setCurrentIndex(0);
+}
+
+void MainWindow::applyLayout()
+{
+    const auto layout = LayoutMainWindow(width(), height());
+    m_fileStrip->setGeometry(toQRect(layout.fileStrip));
+    m_formatStrip->setGeometry(toQRect(layout.formatStrip));
+    m_captureStrip->setGeometry(toQRect(layout.captureStrip));
+    m_tabs->setGeometry(toQRect(layout.tabControl));
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    applyLayout();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The design page is the tab control's area below its captions; the browser fills it.
+    if (watched == m_designPage && event->type() == QEvent::Resize)
+        m_browser->setGeometry(toQRect(BrowserRectInPage(m_designPage->width(), m_designPage->height())));
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    stopWhatWasStarted();
+    event->accept();
+}
+
+void MainWindow::stopWhatWasStarted()
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+}
+
+void MainWindow::showDesignPage()
+{
+    m_tabs->setCurrentIndex(0);
+}
+
+void MainWindow::showCodePage()
+{
+    m_tabs->setCurrentIndex(1);
+}
+
+} // namespace inkwell

@@ -1,0 +1,78 @@
+// The program's one long-lived window: three toolbar strips above a tab control holding the
+// design view's browser and the code view's editor. Every user command enters through one of its
+// controls (see commandmap.h); the window runs the start-up creation sequence before it is shown.
+#pragma once
+
+#include "app/document.h"
+#include "platform/instancelock.h"
+
+#include <QWidget>
+#include <filesystem>
+#include <optional>
+
+class QComboBox;
+class QColorDialog;
+class QFileDialog;
+class QTabWidget;
+class QToolButton;
+class QWebEngineView;
+class QsciScintilla;
+
+namespace inkwell {
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+public:
+    // Creates every control; nothing is read or written on disk yet.
+    explicit MainWindow(std::filesystem::path runFolder, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up steps, in their fixed order. False when the program must end at once with exit
+    // code 0 (run from below the temporary folder, or another copy is running).
+    [[nodiscard]] bool runCreationSequence();
+
+    [[nodiscard]] const std::filesystem::path& runFolder() const { return m_runFolder; }
+    [[nodiscard]] const DocumentState& document() const { return m_document; }
+
+    [[nodiscard]] QWebEngineView* browser() const { return m_browser; }
+    [[nodiscard]] QsciScintilla* codeEditor() const { return m_codeEditor; }
+    [[nodiscard]] QTabWidget* tabs() const { return m_tabs; }
+
+    // Commands bound in the command map.
+    void showDesignPage();
+    void showCodePage();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void applyLayout();
+    void fillFontLists();
+    void applyTitleFromSettings();
+    void openWizardAtStartIfAsked();
+    void stopWhatWasStarted();
+
+    std::filesystem::path m_runFolder;
+    DocumentState m_document;
+    std::optional<InstanceLock> m_instanceLock;
+    bool m_stopped = false;
+
+    QWidget* m_fileStrip = nullptr; // 图片框2
+    QWidget* m_formatStrip = nullptr; // 图片框1
+    QWidget* m_captureStrip = nullptr; // 图片框3
+    QTabWidget* m_tabs = nullptr; // 高级选择夹1
+    QWidget* m_designPage = nullptr;
+    QWidget* m_codePage = nullptr;
+    QWebEngineView* m_browser = nullptr; // 互联网浏览器1
+    QsciScintilla* m_codeEditor = nullptr; // 代码编辑框1
+    QComboBox* m_fontNames = nullptr; // 组合框_系统字体
+    QComboBox* m_fontSizes = nullptr; // 组合框_字体大小
+};
+
+} // namespace inkwell
