@@ -1,0 +1,92 @@
+#include "projects/projectcreation.h"
+
+#include "app/workingfolders.h"
+#include "projects/projecthistory.h"
+
+#include <cstdint>
+
+namespace inkwell {
+namespace {
+
+// The code point starting at text[at] and its length in bytes; a malformed byte counts as itself.
+std::pair<std::uint32_t, std::size_t> codePointAt(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = lead < 0x80 ? 1
+        : (lead >> 5) == 0x6         ? 2
+        : (lead >> 4) == 0xE         ? 3
+        : (lead >> 3) == 0x1E        ? 4
+                                     : 1;
+    if (at + length > text.size())
+        return { lead, 1 };
+    std::uint32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return { lead, 1 };
+        cp = (cp << 6) | (byte(at + i) & 0x3F);
+    }
+    return { cp, length };
+}
+
+// White space as a text box user may type it, the ideographic space of Chinese input included.
+bool isWhiteSpace(std::uint32_t cp)
+{
+    return (cp >= 0x09 && cp <= 0x0D) || cp == 0x20 || cp == 0x85 || cp == 0xA0 || cp == 0x1680
+        || (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F || cp == 0x205F
+        || cp == 0x3000 || cp == 0xFEFF;
+}
+
+bool isBlank(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const auto [cp, length] = codePointAt(text, at);
+        if (!isWhiteSpace(cp))
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> ProjectNameRefusal(std::string_view name)
+{
+    if (isBlank(name))
+        return std::string(projectmessages::NoName);
+    if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos || name == "."
+        || name == "..")
+        return std::string(projectmessages::UnusableName);
+    return std::nullopt;
+}
+
+ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
+{
+    if (!request.type || ExtensionOfKind(*request.type).empty())
+        return { std::nullopt, std::string(projectmessages::NoTypeChosen) };
+    if (auto refusal = ProjectNameRefusal(request.name))
+        return { std::nullopt, std::move(*refusal) };
+
+    std::string folderText = request.folder;
+    if (folderText.empty() || folderText.back() != '/')
+        folderText += '/';
+    folderText += request.name;
+    std::filesystem::path folder(folderText);
+    // The program's current folder is the run folder, so a relative folder box means a folder there.
+    if (folder.is_relative())
+        folder = runFolder / folder;
+
+    std::error_code error;
+    // EnsureFolder also accepts a file of that name, which could not hold the document file.
+    if (!EnsureFolder(folder) || !std::filesystem::is_directory(folder, error)) {
+        std::string message(projectmessages::FolderNotCreated);
+        message.append(folder.string()).append(projectmessages::FolderNotCreatedTail);
+        return { std::nullopt, std::move(message) };
+    }
+
+    DocumentState document { folder, request.name, *request.type };
+    (void)ProjectHistory(runFolder).append(document.filePath().string());
+    return { std::move(document), {} };
+}
+
+} // namespace inkwell

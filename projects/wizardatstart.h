@@ -1,0 +1,16 @@
+// Whether the new-project wizard opens at start-up: key "是否显示" in section "向导" of
+// "system/guid.ini" beside the program, holding "真" or "假".
+#pragma once
+
+#include <filesystem>
+
+namespace inkwell {
+
+// True only when the value is exactly "真"; a missing file, section or key counts as "真", and any
+// other value (an empty one included) keeps the wizard closed.
+[[nodiscard]] bool ShowWizardAtStart(const std::filesystem::path& runFolder);
+
+// Writes "真" or "假". False when the file cannot be written (for instance without "system").
+[[nodiscard]] bool SetShowWizardAtStart(const std::filesystem::path& runFolder, bool show);
+
+} // namespace inkwell

@@ -1,0 +1,289 @@
+#include "platform/inifile.h"
+#include "projects/projectcreation.h"
+#include "projects/projectfoldersetting.h"
+#include "projects/projecthistory.h"
+#include "projects/wizardatstart.h"
+#include "tests/support/tempfolder.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+namespace fs = std::filesystem;
+
+// A run folder with its "system" folder, as start-up leaves it.
+class RunFolder : public ::testing::Test
+{
+protected:
+    RunFolder() { fs::create_directory(run() / "system"); }
+
+    [[nodiscard]] const fs::path& run() const { return m_dir.path(); }
+    [[nodiscard]] fs::path historyFile() const { return run() / "system" / "工程记录.txt"; }
+
+private:
+    TempFolder m_dir;
+};
+
+struct SplitCase
+{
+    const char* label;
+    std::string text;
+    std::vector<std::string> entries;
+};
+
+class HistorySplit : public ::testing::TestWithParam<SplitCase>
+{
+};
+
+TEST_P(HistorySplit, SplitsAtEveryCrLf)
+{
+    EXPECT_EQ(ProjectHistory::Split(GetParam().text), GetParam().entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HistorySplit,
+    ::testing::Values(SplitCase { "empty", "", {} },
+        SplitCase { "empty_line_between", "x\r\n\r\ny", { "x", "", "y" } },
+        SplitCase { "final_crlf_adds_none", "x\r\ny\r\n", { "x", "y" } },
+        SplitCase { "two_final_crlf_add_one_empty", "x\r\n\r\n", { "x", "" } },
+        SplitCase { "only_separator", "\r\n", { "" } },
+        SplitCase { "lone_cr_and_lf_stay", "a\nb\rc\r\r\nd", { "a\nb\rc\r", "d" } },
+        SplitCase { "text_ends_at_zero_byte", std::string("a\r\nb\0c\r\nd", 10), { "a", "b" } },
+        SplitCase { "zero_byte_first", std::string("\0a\r\n", 4), {} },
+        SplitCase { "utf8_paths", "/home/我/project/页/页.html\r\n", { "/home/我/project/页/页.html" } }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(RunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
+{
+    const ProjectHistory history(run());
+    EXPECT_TRUE(history.entries().empty()); // no file yet
+
+    ASSERT_TRUE(history.append("/p/a/a.html").ok());
+    ASSERT_TRUE(history.append("/p/a/a.html").ok());
+    EXPECT_EQ(ReadFile(historyFile()), "/p/a/a.html\r\n/p/a/a.html\r\n");
+    EXPECT_EQ(history.entries(), (std::vector<std::string> { "/p/a/a.html", "/p/a/a.html" }));
+
+    // An existing file's text is kept as it stands, an empty entry included.
+    WriteFile(historyFile(), "x\r\n\r\ny\r\n");
+    ASSERT_TRUE(history.append("z").ok());
+    EXPECT_EQ(ReadFile(historyFile()), "x\r\n\r\ny\r\nz\r\n");
+    EXPECT_EQ(history.entries(), (std::vector<std::string> { "x", "", "y", "z" }));
+}
+
+TEST(ProjectHistoryFile, AppendWithoutSystemFolderFailsAndCreatesNothing)
+{
+    TempFolder run;
+    const auto result = ProjectHistory(run.path()).append("/p/a/a.html");
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(fs::is_empty(run.path()));
+}
+
+TEST_F(RunFolder, FolderSettingWritesTheDefaultOnceAndKeepsAStoredFolder)
+{
+    const auto defaultFolder = (run() / "project").string();
+    EXPECT_EQ(ProjectFolderSetting(run()), defaultFolder);
+    EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", "missing"), defaultFolder);
+
+    ASSERT_TRUE(IniFile(run() / "prj.ini").write("工程目录", "路径", "/srv/我的工程"));
+    EXPECT_EQ(ProjectFolderSetting(run()), "/srv/我的工程");
+    EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), "/srv/我的工程");
+
+    // An empty value counts as missing and is replaced by the default.
+    ASSERT_TRUE(IniFile(run() / "prj.ini").write("工程目录", "路径", ""));
+    EXPECT_EQ(ProjectFolderSetting(run()), defaultFolder);
+    EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), defaultFolder);
+}
+
+TEST(ProjectFolderSettingFile, UnwritableRunFolderStillGivesTheDefault)
+{
+    TempFolder dir;
+    const auto run = dir.path() / "gone";
+    EXPECT_EQ(ProjectFolderSetting(run), (run / "project").string());
+    EXPECT_FALSE(fs::exists(run));
+}
+
+struct StartCase
+{
+    const char* label;
+    std::optional<std::string> fileText; // none: no guid.ini
+    bool show;
+};
+
+class WizardAtStart : public ::testing::TestWithParam<StartCase>
+{
+};
+
+TEST_P(WizardAtStart, ShowsOnlyForExactlyTrue)
+{
+    TempFolder run;
+    fs::create_directory(run.path() / "system");
+    if (GetParam().fileText)
+        WriteFile(run.path() / "system" / "guid.ini", *GetParam().fileText);
+    EXPECT_EQ(ShowWizardAtStart(run.path()), GetParam().show);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WizardAtStart,
+    ::testing::Values(StartCase { "no_file", std::nullopt, true },
+        StartCase { "no_key", "[向导]\r\n其他=假\r\n", true },
+        StartCase { "true", "[向导]\r\n是否显示=真\r\n", true },
+        StartCase { "false", "[向导]\r\n是否显示=假\r\n", false },
+        StartCase { "empty", "[向导]\r\n是否显示=\r\n", false },
+        StartCase { "other_text", "[向导]\r\n是否显示=true\r\n", false },
+        StartCase { "longer_text", "[向导]\r\n是否显示=真的\r\n", false },
+        StartCase { "other_section", "[标题]\r\n是否显示=假\r\n", true }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(RunFolder, WizardAtStartWritesTrueAndFalse)
+{
+    ASSERT_TRUE(SetShowWizardAtStart(run(), false));
+    EXPECT_EQ(IniFile(run() / "system" / "guid.ini").read("向导", "是否显示", ""), "假");
+    EXPECT_FALSE(ShowWizardAtStart(run()));
+    ASSERT_TRUE(SetShowWizardAtStart(run(), true));
+    EXPECT_EQ(IniFile(run() / "system" / "guid.ini").read("向导", "是否显示", ""), "真");
+    EXPECT_TRUE(ShowWizardAtStart(run()));
+
+    fs::remove_all(run() / "system");
+    EXPECT_FALSE(SetShowWizardAtStart(run(), false));
+}
+
+TEST_F(RunFolder, HtmlProjectCreatesItsFolderAndRecordsItsFile)
+{
+    const auto parent = run() / "project";
+    fs::create_directory(parent);
+
+    const auto result = CreateProject(run(), { 0, "a", parent.string() });
+    ASSERT_TRUE(result.created()) << result.refusal;
+    EXPECT_TRUE(fs::is_directory(parent / "a"));
+    EXPECT_EQ(result.document->folder, parent / "a");
+    EXPECT_EQ(result.document->name, "a");
+    EXPECT_EQ(result.document->kind, 0);
+    EXPECT_EQ(result.document->filePath(), parent / "a" / "a.html");
+    EXPECT_EQ(ReadFile(historyFile()), (parent / "a" / "a.html").string() + "\r\n");
+    // No document file is written before the first Save.
+    EXPECT_FALSE(fs::exists(parent / "a" / "a.html"));
+
+    // The same project again: the folder is reused and the history gets a second, identical line.
+    const auto again = CreateProject(run(), { 0, "a", parent.string() });
+    ASSERT_TRUE(again.created()) << again.refusal;
+    EXPECT_EQ(ProjectHistory(run()).entries(),
+        (std::vector<std::string> {
+            (parent / "a" / "a.html").string(), (parent / "a" / "a.html").string() }));
+}
+
+struct AcceptCase
+{
+    const char* label;
+    int type;
+    std::string name;
+    std::string folder; // "@" stands for the run folder
+    std::string expectedFile; // relative to the run folder
+};
+
+class AcceptedProject : public ::testing::TestWithParam<AcceptCase>
+{
+};
+
+TEST_P(AcceptedProject, GivesTheDocumentFileThatIsRecorded)
+{
+    TempFolder dir;
+    const auto& run = dir.path();
+    fs::create_directory(run / "system");
+    fs::create_directory(run / "project");
+    auto folder = GetParam().folder;
+    if (folder.starts_with('@'))
+        folder = run.string() + folder.substr(1);
+
+    const auto result = CreateProject(run, { GetParam().type, GetParam().name, folder });
+    ASSERT_TRUE(result.created()) << result.refusal;
+    const auto expected = run / GetParam().expectedFile;
+    EXPECT_EQ(result.document->filePath(), expected);
+    EXPECT_EQ(result.document->name, GetParam().name);
+    EXPECT_EQ(result.document->kind, GetParam().type);
+    EXPECT_TRUE(fs::is_directory(expected.parent_path()));
+    EXPECT_EQ(ProjectHistory(run).entries(), std::vector<std::string> { expected.string() });
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AcceptedProject,
+    ::testing::Values(AcceptCase { "style_sheet", 1, "样式", "@/project", "project/样式/样式.css" },
+        AcceptCase { "name_kept_as_typed", 0, " a b ", "@/project", "project/ a b / a b .html" },
+        AcceptCase { "dots_inside_name", 0, "..a", "@/project", "project/..a/..a.html" },
+        AcceptCase { "trailing_slash_in_folder", 0, "a", "@/project/", "project/a/a.html" },
+        AcceptCase { "relative_folder_below_run_folder", 1, "c", "project", "project/c/c.css" }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+struct RefusalCase
+{
+    const char* label;
+    std::optional<int> type;
+    std::string name;
+    std::string folder; // relative to the run folder
+    std::string message; // the start of the message
+};
+
+class RefusedProject : public ::testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(RefusedProject, RecordsNothingAndCreatesNothing)
+{
+    TempFolder dir;
+    const auto& run = dir.path();
+    fs::create_directory(run / "system");
+    fs::create_directory(run / "project");
+    WriteFile(run / "project" / "taken", "a file, not a folder");
+    WriteFile(run / "system" / "工程记录.txt", "/old/o.html\r\n");
+    std::vector<fs::path> entriesBefore;
+    for (const auto& e : fs::recursive_directory_iterator(run))
+        entriesBefore.push_back(e.path());
+
+    const auto result
+        = CreateProject(run, { GetParam().type, GetParam().name, (run / GetParam().folder).string() });
+    EXPECT_FALSE(result.created());
+    EXPECT_TRUE(result.refusal.starts_with(GetParam().message)) << result.refusal;
+    EXPECT_EQ(ReadFile(run / "system" / "工程记录.txt"), "/old/o.html\r\n");
+    std::vector<fs::path> entriesAfter;
+    for (const auto& e : fs::recursive_directory_iterator(run))
+        entriesAfter.push_back(e.path());
+    std::sort(entriesBefore.begin(), entriesBefore.end());
+    std::sort(entriesAfter.begin(), entriesAfter.end());
+    EXPECT_EQ(entriesAfter, entriesBefore);
+}
+
+const std::string NoType(projectmessages::NoTypeChosen);
+const std::string NoName(projectmessages::NoName);
+const std::string Unusable(projectmessages::UnusableName);
+const std::string NoFolder(projectmessages::FolderNotCreated);
+
+INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
+    ::testing::Values(RefusalCase { "no_type", std::nullopt, "a", "project", NoType },
+        RefusalCase { "no_type_and_no_name", std::nullopt, "", "project", NoType },
+        RefusalCase { "type_outside_the_list", 2, "a", "project", NoType },
+        RefusalCase { "empty_name", 0, "", "project", NoName },
+        RefusalCase { "spaces_only", 0, " \t ", "project", NoName },
+        RefusalCase { "ideographic_space_only", 1, "\u3000\u3000", "project", NoName },
+        RefusalCase { "slash", 0, "a/b", "project", Unusable },
+        RefusalCase { "climbing_out", 0, "../../x", "project", Unusable },
+        RefusalCase { "nul", 0, std::string("a\0b", 3), "project", Unusable },
+        RefusalCase { "dot", 0, ".", "project", Unusable },
+        RefusalCase { "dot_dot", 1, "..", "project", Unusable },
+        RefusalCase { "missing_parent", 0, "a", "project/missing", NoFolder },
+        RefusalCase { "file_in_the_way", 0, "taken", "project", NoFolder },
+        RefusalCase { "name_too_long", 0, std::string(300, 'n'), "project", NoFolder }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
+{
+    TempFolder run;
+    const auto folder = run.path() / "nowhere";
+    const auto result = CreateProject(run.path(), { 0, "a", folder.string() });
+    EXPECT_EQ(result.refusal,
+        std::string(projectmessages::FolderNotCreated) + (folder / "a").string()
+            + std::string(projectmessages::FolderNotCreatedTail));
+}
+
+} // namespace
+} // namespace inkwell
