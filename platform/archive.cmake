@@ -1,0 +1,11 @@
+# The web archive builder: fetches a page and its resources (libcurl), finds the references
+# (gumbo for HTML, a small scanner for CSS) and writes a MIME multipart/related archive.
+add_library(inkwell_archive STATIC
+    archivebuilder.cpp
+    cssresourcescanner.cpp
+    curlfetcher.cpp
+    htmlresourcescanner.cpp
+    mimewriter.cpp
+    urlresolver.cpp)
+target_include_directories(inkwell_archive PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(inkwell_archive PRIVATE CURL::libcurl PkgConfig::GUMBO)

@@ -1,0 +1,107 @@
+#include "platform/urlresolver.h"
+
+#include <curl/curl.h>
+#include <memory>
+
+namespace inkwell {
+namespace {
+
+struct UrlDeleter
+{
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using UrlPtr = std::unique_ptr<CURLU, UrlDeleter>;
+
+struct CurlStringDeleter
+{
+    void operator()(char* text) const { curl_free(text); }
+};
+
+bool IsAsciiAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The scheme a reference names, lower case, or empty for a relative reference.
+std::string SchemeOf(std::string_view reference)
+{
+    if (reference.empty() || !IsAsciiAlpha(reference.front()))
+        return {};
+    std::string scheme;
+    for (char c : reference) {
+        if (c == ':')
+            return scheme;
+        if (!IsAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return {};
+        scheme += static_cast<char>(c | 0x20);
+    }
+    return {};
+}
+
+bool Fetchable(const std::string& scheme)
+{
+    return scheme == "http" || scheme == "https" || scheme == "file";
+}
+
+// The URL parser takes C strings: a reference with a zero byte in it is not a URL.
+bool HasZero(std::string_view text)
+{
+    return text.find('\0') != std::string_view::npos;
+}
+
+std::optional<std::string> Finish(CURLU* url)
+{
+    if (curl_url_set(url, CURLUPART_FRAGMENT, nullptr, 0) != CURLUE_OK)
+        return std::nullopt;
+    char* scheme = nullptr;
+    if (curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK)
+        return std::nullopt;
+    const std::unique_ptr<char, CurlStringDeleter> schemeOwner(scheme);
+    if (!Fetchable(scheme))
+        return std::nullopt;
+    char* text = nullptr;
+    if (curl_url_get(url, CURLUPART_URL, &text, 0) != CURLUE_OK)
+        return std::nullopt;
+    const std::unique_ptr<char, CurlStringDeleter> owner(text);
+    return std::string(text);
+}
+
+} // namespace
+
+std::optional<std::string> NormaliseUrl(std::string_view url)
+{
+    if (HasZero(url) || !Fetchable(SchemeOf(url)))
+        return std::nullopt;
+    UrlPtr handle(curl_url());
+    if (!handle
+        || curl_url_set(handle.get(), CURLUPART_URL, std::string(url).c_str(), CURLU_URLENCODE) != CURLUE_OK)
+        return std::nullopt;
+    return Finish(handle.get());
+}
+
+std::optional<std::string> ResolveUrl(std::string_view base, std::string_view reference)
+{
+    if (HasZero(base) || HasZero(reference))
+        return std::nullopt;
+    const std::string scheme = SchemeOf(reference);
+    if (!scheme.empty() && !Fetchable(scheme))
+        return std::nullopt;
+    if (reference.empty() || reference.front() == '#')
+        return std::nullopt;
+    UrlPtr handle(curl_url());
+    if (!handle
+        || curl_url_set(handle.get(), CURLUPART_URL, std::string(base).c_str(), CURLU_URLENCODE) != CURLUE_OK)
+        return std::nullopt;
+    // Setting a relative URL on a handle that holds the base resolves it against the base.
+    if (curl_url_set(handle.get(), CURLUPART_URL, std::string(reference).c_str(), CURLU_URLENCODE)
+        != CURLUE_OK)
+        return std::nullopt;
+    return Finish(handle.get());
+}
+
+bool IsFileUrl(std::string_view url)
+{
+    return url.substr(0, 7) == "file://";
+}
+
+} // namespace inkwell

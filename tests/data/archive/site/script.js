@@ -1,0 +1,1 @@
+document.title = "scripts stay in the archive";
