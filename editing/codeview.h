@@ -1,0 +1,39 @@
+// editing/codeview.h: the page's source as plain text in the code-editor component. It is filled by the
+// switch to the code view and read by the switch back; nothing else touches it.
+#pragma once
+
+#include "platform/codeeditor.h"
+
+#include <QString>
+#include <memory>
+
+class QMenu;
+class QObject;
+class QsciScintilla;
+
+class CodeView
+{
+public:
+    CodeView();
+    ~CodeView();
+    CodeView(const CodeView&) = delete;
+    CodeView& operator=(const CodeView&) = delete;
+
+    // Takes over the editor: applies the settings in their fixed order, switches it to UTF-8 so that
+    // Chinese text shows, and gives it our context menu.
+    void Attach(QsciScintilla* editor);
+    void Attach(std::unique_ptr<CodeEditor> editor);
+    [[nodiscard]] CodeEditor* editor() const { return m_editor.get(); }
+
+    // Replaces the whole text; the text ends at its first zero character. Line ends pass unchanged.
+    void SetText(const QString& text);
+    [[nodiscard]] QString GetText() const;
+
+    // The context menu for the editor's present state: undo, redo, cut, copy, paste, delete and select
+    // all, each enabled only when it can act.
+    [[nodiscard]] std::unique_ptr<QMenu> createContextMenu() const;
+
+private:
+    std::unique_ptr<CodeEditor> m_editor;
+    std::unique_ptr<QObject> m_menuFilter;
+};

@@ -1,0 +1,80 @@
+// editing/designview.h: the page being edited, shown by the browser engine in edit mode. It is the one
+// holder of the page: loads, reads, saves and every toolbar command go through it.
+#pragma once
+
+#include "platform/browserengine.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class QWebEngineView;
+class QWebEngineProfile;
+
+class DesignView
+{
+public:
+    DesignView();
+    ~DesignView();
+    DesignView(const DesignView&) = delete;
+    DesignView& operator=(const DesignView&) = delete;
+
+    // Takes over the view (its page's own scripts are switched off) and shows "about:blank".
+    // The profile, the default one when null, must outlive the view.
+    void Attach(QWebEngineView* view, QWebEngineProfile* profile = nullptr);
+    void Attach(std::unique_ptr<BrowserEngine> engine);
+    [[nodiscard]] BrowserEngine* engine() const { return m_engine.get(); }
+
+    // The folder of the document file: relative references in the page resolve against it, and a
+    // picture inside it is referred to by its relative name. A page already shown is shown again
+    // against the new folder.
+    void setDocumentFolder(const QString& folder);
+    [[nodiscard]] QString documentFolder() const { return m_documentFolder; }
+
+    void LoadHtml(const QString& html);
+    void EditModeOn();
+    void EditModeOff();
+
+    void ApplyBold();
+    void ApplyItalic();
+    void ApplyUnderline();
+    void ApplySuperscript();
+    void ApplySubscript();
+    void ApplyStrikeThrough();
+    void OrderedList();
+    void UnorderedList();
+    void Outdent();
+    void Indent();
+    void AlignLeft();
+    void AlignCenter();
+    void AlignRight();
+    void AlignNone();
+    // Colours are 0x00BBGGRR.
+    void SetForeColor(std::uint32_t colour);
+    void SetBackColor(std::uint32_t colour);
+    void SetFontColor(std::uint32_t colour);
+    void SetFontName(const QString& family);
+    // 1 to 10; sizes the engine does not have become its largest.
+    void SetFontSize(int size);
+    void Undo();
+    void Redo();
+    void InsertRule();
+    void InsertLineBreak();
+
+    // The markup of the root element with the user's edits; empty when there is no page.
+    [[nodiscard]] QString GetHtml();
+    bool PasteHtml(const QString& fragment);
+    // Writes GetHtml's text as UTF-8, replacing the file only when the whole text was written. False
+    // when the page could not be read or the file not written; the file is then unchanged.
+    [[nodiscard]] bool SaveHtml(const QString& fileName);
+    // Pastes an image element for the picture: its relative name when it lies in the document
+    // folder, its file:// URL otherwise, src="" for an empty path.
+    void InsertImage(const QString& path);
+
+private:
+    void command(const char* name, const CommandValue& value = {});
+
+    std::unique_ptr<BrowserEngine> m_engine;
+    QString m_documentFolder;
+    bool m_pageLoaded = false;
+};

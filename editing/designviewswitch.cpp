@@ -1,0 +1,18 @@
+#include "editing/designviewswitch.h"
+
+#include "editing/codeview.h"
+#include "editing/designview.h"
+#include "editing/htmlformatter.h"
+
+void SwitchToCodeView(DesignView& design, CodeView& code)
+{
+    const QString html = design.GetHtml();
+    const std::string markup = html.toStdString();
+    const std::string formatted = FormatHtml(markup, 0, 0);
+    code.SetText(formatted.empty() ? html : QString::fromStdString(formatted));
+}
+
+void SwitchToDesignView(CodeView& code, DesignView& design)
+{
+    design.LoadHtml(code.GetText());
+}

@@ -1,0 +1,13 @@
+// editing/designviewswitch.h: carrying the page between the design view and the code view. The caller
+// shows the matching tab first.
+#pragma once
+
+class CodeView;
+class DesignView;
+
+// The design view's markup, re-indented by one tab per level, replaces the code view's text. Should the
+// formatter yield nothing for a page that has markup, the markup goes across unformatted.
+void SwitchToCodeView(DesignView& design, CodeView& code);
+
+// The code view's text is loaded into the design view, which stays editable.
+void SwitchToDesignView(CodeView& code, DesignView& design);

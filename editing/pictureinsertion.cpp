@@ -1,0 +1,108 @@
+#include "editing/pictureinsertion.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Unreserved(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
+        || c == '_' || c == '~';
+}
+
+// The absolute path with "." and ".." resolved and symbolic links followed where they exist.
+fs::path Resolved(const fs::path& path)
+{
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error)
+        return path.lexically_normal();
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : resolved;
+}
+
+} // namespace
+
+std::string PercentEncodePath(std::string_view path)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (Unreserved(c) || c == '/') {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        }
+    }
+    return out;
+}
+
+std::string FileUrl(const fs::path& absolute)
+{
+    return "file://" + PercentEncodePath(absolute.generic_string());
+}
+
+std::string PictureSource(const fs::path& picture, const fs::path& documentFolder)
+{
+    if (picture.empty())
+        return {};
+    const fs::path file = Resolved(picture);
+    if (!documentFolder.empty()) {
+        const fs::path relative = file.lexically_relative(Resolved(documentFolder));
+        if (!relative.empty() && *relative.begin() != ".." && relative != ".")
+            return PercentEncodePath(relative.generic_string());
+    }
+    return FileUrl(file);
+}
+
+std::optional<fs::path> CopyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
+{
+    std::error_code error;
+    if (picture.empty() || !fs::is_regular_file(picture, error) || !fs::is_directory(folder, error))
+        return std::nullopt;
+    const fs::path target = folder / picture.filename();
+    if (fs::exists(target, error) && fs::equivalent(picture, target, error))
+        return target;
+
+    std::ifstream in(picture, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+    if (in.bad())
+        return std::nullopt;
+
+    // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
+    static std::atomic<unsigned> counter { 0 };
+    std::string partName(1, '.');
+    partName += picture.filename().string();
+    partName += ".part-";
+    partName += std::to_string(getpid());
+    partName += '-';
+    partName += std::to_string(counter++);
+    const fs::path temporary = folder / partName;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            fs::remove(temporary, error);
+            return std::nullopt;
+        }
+    }
+    fs::rename(temporary, target, error);
+    if (error) {
+        fs::remove(temporary, error);
+        return std::nullopt;
+    }
+    return target;
+}

@@ -1,0 +1,19 @@
+# Design view, code view and the formatting toolbar's commands.
+# The fragments and the picture rules need no Qt and are tested on their own.
+add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp)
+target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
+
+if(INKWELL_GUI)
+    add_library(inkwell_editing STATIC
+        designview.h designview.cpp
+        codeview.h codeview.cpp
+        formattingcommands.h formattingcommands.cpp)
+    target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(inkwell_editing
+        PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor Qt6::Widgets)
+    # The view switches re-indent the page with the HTML formatter.
+    if(TARGET inkwell_formatter)
+        target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
+        target_link_libraries(inkwell_editing PRIVATE inkwell_formatter)
+    endif()
+endif()

@@ -1,0 +1,42 @@
+// platform/browserengine.h: the few operations the design view needs of an HTML engine in editing mode,
+// each finished (or given up after a bounded wait) before it returns.
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <cstdint>
+#include <optional>
+#include <variant>
+
+// The value an editing command takes: none, a text (a font family name) or a 32-bit integer (a font size
+// 1..10, or a colour 0x00BBGGRR for "ForeColor" and "BackColor").
+using CommandValue = std::variant<std::monostate, QString, std::int32_t>;
+
+class BrowserEngine
+{
+public:
+    virtual ~BrowserEngine() = default;
+
+    // Shows the URL; used once with "about:blank" when the design view is attached.
+    [[nodiscard]] virtual bool navigate(const QUrl& url) = 0;
+    // Replaces the shown document by the whole page `html`, of any size; relative references in it
+    // resolve against `baseUrl`.
+    [[nodiscard]] virtual bool loadPage(const QString& html, const QUrl& baseUrl) = 0;
+    // The markup of the root element with the user's edits; nothing outside the root element.
+    [[nodiscard]] virtual std::optional<QString> rootMarkup() = 0;
+    // Edit mode stays as set for every page loaded later.
+    virtual void setEditMode(bool on) = 0;
+    [[nodiscard]] virtual bool editMode() const = 0;
+    // Whether the document now shown can be edited in place.
+    [[nodiscard]] virtual bool documentEditable() = 0;
+    // Runs a named editing command on the selection; a command the engine lacks changes nothing.
+    [[nodiscard]] virtual bool execCommand(const QString& name, const CommandValue& value = {}) = 0;
+    // Replaces the selection by the fragment, or inserts it at the caret.
+    [[nodiscard]] virtual bool pasteHtml(const QString& fragment) = 0;
+    [[nodiscard]] virtual bool undo() = 0;
+    [[nodiscard]] virtual bool redo() = 0;
+    // Runs a script beside the page (never in the page's own world) and returns its result;
+    // nothing when the script failed or did not finish in time.
+    [[nodiscard]] virtual std::optional<QVariant> evaluate(const QString& script) = 0;
+};

@@ -1,0 +1,250 @@
+#include "platform/webenginebrowser.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <memory>
+
+namespace {
+
+// A page that refuses to leave the document on its own: a link, a form or a meta refresh would
+// otherwise replace the page being edited and lose the user's work. Only our own loads pass.
+class EditorPage final : public QWebEnginePage
+{
+public:
+    EditorPage(QWebEngineProfile* profile, QObject* parent)
+        : QWebEnginePage(profile, parent)
+    {
+    }
+
+    bool m_ownLoad = false;
+
+protected:
+    bool acceptNavigationRequest(const QUrl&, NavigationType, bool isMainFrame) override
+    {
+        return m_ownLoad || !isMainFrame;
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override
+    {
+    }
+};
+
+// A JavaScript string literal holding `text` exactly.
+QString jsString(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8 + 2);
+    out += u'"';
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'"':
+            out += u"\\\"";
+            break;
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case 0x2028:
+            out += u"\\u2028";
+            break;
+        case 0x2029:
+            out += u"\\u2029";
+            break;
+        default:
+            if (u < 0x20)
+                out += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QChar(u'0'));
+            else
+                out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
+
+// The engine's execCommand takes every value as a text: a colour as "#rrggbb" and a font size in 1..7.
+QString commandArgument(const QString& name, const CommandValue& value)
+{
+    if (const auto* text = std::get_if<QString>(&value))
+        return jsString(*text);
+    if (const auto* number = std::get_if<std::int32_t>(&value)) {
+        const QString lower = name.toLower();
+        if (lower == u"forecolor" || lower == u"backcolor" || lower == u"hilitecolor") {
+            const auto bgr = std::uint32_t(*number);
+            const unsigned r = bgr & 0xFF, g = (bgr >> 8) & 0xFF, b = (bgr >> 16) & 0xFF;
+            return jsString(QStringLiteral("#%1%2%3")
+                                .arg(r, 2, 16, QChar(u'0'))
+                                .arg(g, 2, 16, QChar(u'0'))
+                                .arg(b, 2, 16, QChar(u'0')));
+        }
+        if (lower == u"fontsize")
+            return jsString(QString::number(std::clamp(*number, 1, 7)));
+        return jsString(QString::number(*number));
+    }
+    return QStringLiteral("null");
+}
+
+// Puts the caret at the end of the body when the document has no selection at all, so that a
+// command or a paste always has a place to act on.
+constexpr auto kEnsureSelection = u"var s=document.getSelection();"
+                                  u"if(s&&s.rangeCount===0&&document.body){var r=document.createRange();"
+                                  u"r.selectNodeContents(document.body);r.collapse(false);s.addRange(r);}";
+
+} // namespace
+
+WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* profile)
+    : m_view(view)
+{
+    if (!view)
+        return;
+    auto* page = new EditorPage(profile ? profile : QWebEngineProfile::defaultProfile(), view);
+    // The page's own scripts never run in the editor; ours run in the application world, which this
+    // setting does not cover.
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    view->setPage(page);
+    m_page = page;
+}
+
+WebEngineBrowser::~WebEngineBrowser() = default;
+
+template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
+{
+    if (!m_page)
+        return false;
+    auto* page = static_cast<EditorPage*>(m_page.data());
+    auto result = std::make_shared<std::optional<bool>>();
+    QEventLoop loop;
+    const auto connection = QObject::connect(page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
+        *result = ok;
+        loop.quit();
+    });
+    page->m_ownLoad = true;
+    start(page);
+    if (!result->has_value()) {
+        QTimer::singleShot(kLoadWait, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    QObject::disconnect(connection);
+    if (m_page)
+        page->m_ownLoad = false;
+    return result->value_or(false);
+}
+
+std::optional<QVariant> WebEngineBrowser::run(const QString& script, std::chrono::milliseconds wait)
+{
+    if (!m_page)
+        return std::nullopt;
+    // The callback may come after we gave up waiting, so it only touches shared state and a guarded loop.
+    struct State
+    {
+        bool done = false;
+        QVariant value;
+        QPointer<QEventLoop> loop;
+    };
+    auto state = std::make_shared<State>();
+    QEventLoop loop;
+    state->loop = &loop;
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [state](const QVariant& value) {
+        state->done = true;
+        state->value = value;
+        if (state->loop)
+            state->loop->quit();
+    });
+    if (!state->done) {
+        QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    state->loop = nullptr;
+    if (!state->done || !state->value.isValid())
+        return std::nullopt;
+    return state->value;
+}
+
+bool WebEngineBrowser::navigate(const QUrl& url)
+{
+    if (!waitForLoad([&](QWebEnginePage* page) { page->load(url); }))
+        return false;
+    applyEditMode();
+    return true;
+}
+
+bool WebEngineBrowser::loadPage(const QString& html, const QUrl& baseUrl)
+{
+    // An empty document whose address is the base URL, then the page written into it. setHtml alone
+    // would not do: it passes the page as a data: URL, which the engine cuts off at 2 MB.
+    if (!waitForLoad([&](QWebEnginePage* page) { page->setHtml(QString(), baseUrl); }))
+        return false;
+    const QString script = QStringLiteral("(function(s){document.open();document.write(s);document.close();"
+                                          "return true;})(%1)")
+                               .arg(jsString(html));
+    const auto written = run(script, kLoadWait);
+    applyEditMode();
+    return written.has_value();
+}
+
+std::optional<QString> WebEngineBrowser::rootMarkup()
+{
+    const auto value
+        = run(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"), kScriptWait);
+    if (!value)
+        return std::nullopt;
+    return value->toString();
+}
+
+void WebEngineBrowser::setEditMode(bool on)
+{
+    m_editMode = on;
+    applyEditMode();
+}
+
+void WebEngineBrowser::applyEditMode()
+{
+    (void)run(QStringLiteral("document.designMode='%1';true").arg(m_editMode ? u"on" : u"off"), kScriptWait);
+}
+
+bool WebEngineBrowser::documentEditable()
+{
+    const auto value
+        = run(QStringLiteral("document.designMode==='on'&&(!document.body||document.body.isContentEditable)"),
+            kScriptWait);
+    return value && value->toBool();
+}
+
+bool WebEngineBrowser::execCommand(const QString& name, const CommandValue& value)
+{
+    const QString script = QStringLiteral("(function(n,v){%1return document.execCommand(n,false,v);})(%2,%3)")
+                               .arg(kEnsureSelection, jsString(name), commandArgument(name, value));
+    const auto result = run(script, kScriptWait);
+    return result && result->toBool();
+}
+
+bool WebEngineBrowser::pasteHtml(const QString& fragment)
+{
+    return execCommand(QStringLiteral("insertHTML"), fragment);
+}
+
+bool WebEngineBrowser::undo()
+{
+    return execCommand(QStringLiteral("undo"));
+}
+
+bool WebEngineBrowser::redo()
+{
+    return execCommand(QStringLiteral("redo"));
+}
+
+std::optional<QVariant> WebEngineBrowser::evaluate(const QString& script)
+{
+    return run(script, kScriptWait);
+}

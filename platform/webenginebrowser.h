@@ -1,0 +1,48 @@
+// platform/webenginebrowser.h: the browser-engine operations over a QWebEngineView, made synchronous for
+// their callers by waiting in a local event loop for at most a few seconds.
+#pragma once
+
+#include "platform/browserengine.h"
+
+#include <QPointer>
+#include <chrono>
+
+class QWebEngineView;
+class QWebEngineProfile;
+class QWebEnginePage;
+
+class WebEngineBrowser final : public BrowserEngine
+{
+public:
+    // Gives `view` a page of its own in `profile` (the default profile when null). The page's own scripts
+    // are switched off; our scripts run in the application world. The profile must outlive the view.
+    explicit WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* profile = nullptr);
+    ~WebEngineBrowser() override;
+    WebEngineBrowser(const WebEngineBrowser&) = delete;
+    WebEngineBrowser& operator=(const WebEngineBrowser&) = delete;
+
+    [[nodiscard]] bool navigate(const QUrl& url) override;
+    [[nodiscard]] bool loadPage(const QString& html, const QUrl& baseUrl) override;
+    [[nodiscard]] std::optional<QString> rootMarkup() override;
+    void setEditMode(bool on) override;
+    [[nodiscard]] bool editMode() const override { return m_editMode; }
+    [[nodiscard]] bool documentEditable() override;
+    [[nodiscard]] bool execCommand(const QString& name, const CommandValue& value = {}) override;
+    [[nodiscard]] bool pasteHtml(const QString& fragment) override;
+    [[nodiscard]] bool undo() override;
+    [[nodiscard]] bool redo() override;
+    [[nodiscard]] std::optional<QVariant> evaluate(const QString& script) override;
+
+    // Upper bounds of the waits: a load of a whole page, and one script.
+    static constexpr std::chrono::milliseconds kLoadWait { 20000 };
+    static constexpr std::chrono::milliseconds kScriptWait { 10000 };
+
+private:
+    template <typename Start> [[nodiscard]] bool waitForLoad(Start start);
+    [[nodiscard]] std::optional<QVariant> run(const QString& script, std::chrono::milliseconds wait);
+    void applyEditMode();
+
+    QPointer<QWebEngineView> m_view;
+    QPointer<QWebEnginePage> m_page;
+    bool m_editMode = false;
+};
