@@ -1,0 +1,371 @@
+#include "publishing/gzipencoder.h"
+#include "publishing/pageserver.h"
+#include "serverfixture.h"
+
+#include <cstdio>
+#include <future>
+#include <gtest/gtest.h>
+#include <memory>
+#include <sstream>
+#include <sys/socket.h>
+#include <thread>
+#include <vector>
+
+using namespace std::string_literals;
+using namespace std::chrono_literals;
+using testing_support::exchange;
+using testing_support::LoopbackClient;
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
+
+namespace {
+
+// The not-found answer as clients have always received it, body in GBK.
+const std::string kNotFound = "HTTP/1.1 404 Not Found\r\nServer: Wisp beta\r\n\r\n"
+                              "<title>404 \xce\xb4\xd5\xd2\xb5\xbd\xd6\xb8\xb6\xa8\xc4\xda\xc8\xdd</title>"
+                              "404 NOT FOUND <br> Powered By Wisp";
+
+const std::string kPicture = readFile(std::filesystem::path(INKWELL_TEST_DATA) / "server" / "picture.png");
+
+std::string compressed(std::string_view typeLine, std::string_view body)
+{
+    std::string header = "HTTP/1.1 200 OK\r\n";
+    if (!typeLine.empty())
+        header += std::string(typeLine) + "\r\n";
+    return header + "Server: Wisp beta\r\nContent-Encoding: gzip\r\n\r\n" + GzipEncode(body).value();
+}
+
+// <temp>/run is the run folder; <temp>/outside.txt is what traversal attempts aim at.
+void fillRunFolder(const std::filesystem::path& temp)
+{
+    const std::filesystem::path run = temp / "run";
+    writeFile(temp / "outside.txt", "outside the run folder");
+    writeFile(run / "index.html", "<p>root</p>");
+    writeFile(run / "tmp" / "index.html", "<p>tmp</p>");
+    writeFile(run / "tmp" / "PAGE.HTML", "upper");
+    writeFile(run / "style.css", "b{color:red}");
+    writeFile(run / "gzip-notes.txt", "notes");
+    writeFile(run / "empty.html", "");
+    writeFile(run / "page", "cut path");
+    writeFile(run / "page.html", "whole path");
+    writeFile(run / "a b.txt", "decoded name");
+    writeFile(run / "100%25.txt", "literal escape");
+    writeFile(run / "%2e%2e" / "outside.txt", "literal dots");
+    writeFile(run / "picture.png", kPicture);
+    writeFile(run / "exactly8192.txt", std::string(8192, 'w'));
+    std::string big;
+    while (big.size() < 10 * 1024 * 1024)
+        big += "<tr><td>row</td><td>" + std::to_string(big.size() % 977) + "</td></tr>\n";
+    writeFile(run / "big.html", big);
+    std::filesystem::create_symlink(temp / "outside.txt", run / "link-out");
+    std::filesystem::create_symlink(temp, run / "dir-out");
+    std::filesystem::create_symlink("index.html", run / "link-in");
+}
+
+class PageServerTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_temp = std::make_unique<TempFolder>();
+        fillRunFolder(s_temp->path());
+        s_server = std::make_unique<PageServer>(s_temp->path() / "run");
+        ASSERT_TRUE(s_server->Start());
+        ASSERT_TRUE(s_server->port());
+    }
+    static void TearDownTestSuite()
+    {
+        s_server.reset();
+        s_temp.reset();
+    }
+
+    static std::filesystem::path run() { return s_temp->path() / "run"; }
+    static int port() { return *s_server->port(); }
+
+    static inline std::unique_ptr<TempFolder> s_temp;
+    static inline std::unique_ptr<PageServer> s_server;
+};
+
+TEST_F(PageServerTest, AnswersByteForByte)
+{
+    const struct
+    {
+        const char* name;
+        std::string request;
+        std::string answer;
+    } cases[] = {
+        { "slash serves the root index", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
+        { "folder slash serves its index", "GET /tmp/ HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>tmp</p>" },
+        { "upper-case extension has no type line", "GET /tmp/PAGE.HTML HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\nupper" },
+        { "image type has a blank", "GET /picture.png HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nServer: Wisp beta\r\n\r\n" + kPicture },
+        { "accept-encoding gzip", "GET /style.css HTTP/1.1\r\nAccept-Encoding: gzip, deflate\r\n\r\n",
+            compressed("Content-Type:text/css", "b{color:red}") },
+        { "gzip only in the path", "GET /gzip-notes.txt HTTP/1.1\r\n\r\n",
+            compressed("Content-Type:text/txt", "notes") },
+        { "gzip only in an unrelated header", "GET /style.css HTTP/1.1\r\nX-Trace: ungzipped\r\n\r\n",
+            compressed("Content-Type:text/css", "b{color:red}") },
+        { "GZIP does not count", "GET /style.css HTTP/1.1\r\nAccept-Encoding: GZIP\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}" },
+        { "picture compressed too", "GET /picture.png HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n",
+            compressed("Content-Type: image/png", kPicture) },
+        { "missing file", "GET /missing.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "missing file with gzip", "GET /missing.html HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n",
+            kNotFound },
+        { "HEAD is answered as GET", "HEAD / HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
+        { "POST is answered as GET", "POST /tmp/ HTTP/1.1\r\nContent-Length: 3\r\n\r\na=b",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>tmp</p>" },
+        { "two requests in one read: the first only", "GET / HTTP/1.1\r\n\r\nGET /tmp/ HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
+        { "read cut inside the path", "GET /page", "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path" },
+        { "empty file", "GET /empty.html HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n" },
+        { "empty file with gzip", "GET /empty.html HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n",
+            compressed("Content-Type:text/html", "") },
+        { "folder without slash", "GET /tmp HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\n" },
+        { "folder with gzip", "GET /tmp HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n", compressed("", "") },
+        { "percent escape not decoded", "GET /a%20b.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "percent escape looked up literally", "GET /100%25.txt HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\nliteral escape" },
+        { "query is part of the name", "GET /index.html?v=2 HTTP/1.1\r\n\r\n", kNotFound },
+        { "request ends at a zero byte", "GET /style.css HTTP/1.1\r\n\0Accept-Encoding: gzip\r\n\r\n"s,
+            "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}" },
+        { "symlink inside the run folder", "GET /link-in HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
+        // Ways out of the run folder, and requests with nothing to look up.
+        { "dot-dot segment", "GET /../outside.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "dot-dot segment deeper", "GET /tmp/../../outside.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "dot-dot staying inside", "GET /tmp/../index.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "escaped dots stay literal", "GET /%2e%2e/outside.txt HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\nliteral dots" },
+        { "symlink out of the run folder", "GET /link-out HTTP/1.1\r\n\r\n", kNotFound },
+        { "folder symlink out of the run folder", "GET /dir-out/outside.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "path without leading slash", "GET index.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "absolute URL as path", "GET http://127.0.0.1/index.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "only a method", "GET", kNotFound },
+        { "empty path", "GET  /index.html HTTP/1.1\r\n\r\n", kNotFound },
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> answer = exchange(port(), c.request);
+        ASSERT_TRUE(answer) << c.name << ": no answer within the time limit";
+        EXPECT_TRUE(*answer == c.answer)
+            << c.name << "\n got: " << ::testing::PrintToString(answer->substr(0, 300))
+            << "\nwant: " << ::testing::PrintToString(c.answer.substr(0, 300));
+    }
+}
+
+TEST_F(PageServerTest, ReadsFilesAfreshForEveryRequest)
+{
+    const std::string header = "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n";
+    writeFile(run() / "tmp" / "fresh.html", "first");
+    EXPECT_EQ(exchange(port(), "GET /tmp/fresh.html HTTP/1.1\r\n\r\n"), header + "first");
+    writeFile(run() / "tmp" / "fresh.html", "second save");
+    EXPECT_EQ(exchange(port(), "GET /tmp/fresh.html HTTP/1.1\r\n\r\n"), header + "second save");
+}
+
+TEST_F(PageServerTest, ClientsArrivingTogetherAreServedInTurn)
+{
+    std::vector<std::future<int>> clients;
+    for (int c = 0; c < 3; ++c) {
+        clients.push_back(std::async(std::launch::async, [] {
+            int correct = 0;
+            for (int i = 0; i < 5; ++i)
+                correct += exchange(port(), "GET /style.css HTTP/1.1\r\n\r\n")
+                    == "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}";
+            return correct;
+        }));
+    }
+    for (auto& client : clients)
+        EXPECT_EQ(client.get(), 5);
+}
+
+// The decoder of an ordinary HTTP client gets each file back intact from the compressed answer.
+TEST_F(PageServerTest, CurlCompressedRoundTrip)
+{
+    TempFolder downloads;
+    for (const char* name : { "empty.html", "exactly8192.txt", "big.html", "picture.png" }) {
+        SCOPED_TRACE(name);
+        const auto body = downloads.path() / name;
+        const auto headers = downloads.path() / (std::string(name) + ".headers");
+        const std::string command = "curl -sS --compressed --max-time 30 -D '" + headers.string() + "' -o '"
+            + body.string() + "' http://127.0.0.1:" + std::to_string(port()) + "/" + name;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        EXPECT_NE(readFile(headers).find("\r\nContent-Encoding: gzip\r\n"), std::string::npos);
+        const std::string original = readFile(run() / name);
+        const std::string fetched = readFile(body);
+        EXPECT_EQ(fetched.size(), original.size());
+        EXPECT_TRUE(fetched == original);
+    }
+}
+
+// A client that connects and says nothing holds the single worker only for the bounded wait.
+TEST_F(PageServerTest, SilentClientIsDroppedAndTheNextServed)
+{
+    LoopbackClient silent(port());
+    ASSERT_TRUE(silent.isConnected());
+    std::this_thread::sleep_for(100ms); // let the worker take the silent connection first
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<std::string> answer = exchange(port(), "GET /page HTTP/1.1\r\n\r\n");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(answer, "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
+    EXPECT_LT(waited, PageServer::kClientTimeout + 2s);
+    EXPECT_EQ(silent.readToEnd(1s), std::string()) << "dropped without an answer";
+}
+
+// A client that asks for a large file and never reads it cannot stall the server either.
+TEST_F(PageServerTest, ClientThatStopsReadingIsDropped)
+{
+    LoopbackClient stalled(port());
+    ASSERT_TRUE(stalled.isConnected());
+    const int small = 4096;
+    ::setsockopt(stalled.fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    ASSERT_TRUE(stalled.send("GET /big.html HTTP/1.1\r\n\r\n"));
+    std::this_thread::sleep_for(200ms);
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<std::string> answer = exchange(port(), "GET /page HTTP/1.1\r\n\r\n");
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(answer, "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
+    EXPECT_LT(waited, PageServer::kClientTimeout + 2s);
+}
+
+std::string procNetTcpAddress(const char* hexAddress, int port)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%s:%04X", hexAddress, port);
+    return text;
+}
+
+// Whether the kernel lists a listening TCP socket with this local address ("0A" is LISTEN).
+bool kernelListsListener(const std::string& localAddress)
+{
+    std::istringstream table(readFile("/proc/net/tcp"));
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state;
+        fields >> slot >> local >> remote >> state;
+        if (local == localAddress && state == "0A")
+            return true;
+    }
+    return false;
+}
+
+TEST_F(PageServerTest, ListensOnLoopbackOnly)
+{
+    EXPECT_EQ(s_server->boundAddress(), "127.0.0.1");
+    EXPECT_TRUE(kernelListsListener(procNetTcpAddress("0100007F", port())));
+    EXPECT_FALSE(kernelListsListener(procNetTcpAddress("00000000", port())));
+}
+
+// Another program's listening socket on 127.0.0.1, at the first free port from `from`.
+class PortBlocker
+{
+public:
+    explicit PortBlocker(int from)
+    {
+        for (int port = from; port <= 65535; ++port) {
+            m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            // Like the server, not put off by closed connections of earlier tests lingering on a port.
+            const int on = 1;
+            ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            sockaddr_in address {};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<uint16_t>(port));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+                && ::listen(m_fd, 1) == 0) {
+                m_port = port;
+                return;
+            }
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~PortBlocker()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    PortBlocker(const PortBlocker&) = delete;
+    PortBlocker& operator=(const PortBlocker&) = delete;
+
+    // -1 when every port from `from` on was taken already.
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = -1;
+};
+
+TEST(PageServerPorts, SkipsTakenPortsAndFailsWhenNoneIsLeft)
+{
+    TempFolder temp;
+    fillRunFolder(temp.path());
+
+    // The first free port from 8889 is taken by another program: the server moves above it.
+    PortBlocker blocker(PageServer::kFirstPort);
+    const int taken = blocker.port();
+    ASSERT_GE(taken, PageServer::kFirstPort);
+    PageServer first(temp.path() / "run");
+    ASSERT_TRUE(first.Start());
+    EXPECT_GT(*first.port(), taken);
+
+    // A second server in the same process cannot share the first one's port.
+    PageServer second(temp.path() / "run");
+    ASSERT_TRUE(second.Start());
+    EXPECT_GT(*second.port(), *first.port());
+    EXPECT_EQ(exchange(*second.port(), "GET /page HTTP/1.1\r\n\r\n"),
+        "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
+
+    // The search ends at the last port and reports that nothing was free.
+    // If the last port cannot be blocked here, something else holds it already.
+    PortBlocker lastBlocker(PageServer::kLastPort);
+    PageServer cornered(temp.path() / "run", PageServer::kLastPort);
+    EXPECT_FALSE(cornered.Start());
+    EXPECT_EQ(cornered.port(), std::nullopt);
+    EXPECT_EQ(cornered.boundAddress(), std::nullopt);
+}
+
+TEST(PageServerLifecycle, StopEndsTheChainEvenWithAClientConnected)
+{
+    TempFolder temp;
+    fillRunFolder(temp.path());
+    PageServer server(temp.path() / "run");
+    EXPECT_EQ(server.port(), std::nullopt);
+    ASSERT_TRUE(server.Start());
+    EXPECT_FALSE(server.Start()) << "already running";
+    const int port = *server.port();
+
+    LoopbackClient silent(port);
+    ASSERT_TRUE(silent.isConnected());
+    std::this_thread::sleep_for(100ms);
+    const auto start = std::chrono::steady_clock::now();
+    server.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_EQ(server.port(), std::nullopt);
+    EXPECT_FALSE(LoopbackClient(port).isConnected()) << "nobody listens after Stop";
+
+    ASSERT_TRUE(server.Start()) << "a stopped server starts again";
+    EXPECT_EQ(exchange(*server.port(), "GET /page HTTP/1.1\r\n\r\n"),
+        "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
+    server.Stop();
+    server.Stop();
+}
+
+TEST(PageServerLifecycle, DoesNotStartWithoutItsRunFolder)
+{
+    TempFolder temp;
+    PageServer server(temp.path() / "absent");
+    EXPECT_FALSE(server.Start());
+    EXPECT_EQ(server.port(), std::nullopt);
+}
+
+} // namespace

@@ -1,0 +1,18 @@
+# The page server, its gzip answers and the page URL.
+inkwell_add_test(inkwell_publishing_request_test
+    SOURCES httprequest_test.cpp requestpath_test.cpp
+    LIBS inkwell_publishing)
+inkwell_add_test(inkwell_publishing_gzip_test
+    SOURCES gzipencoder_test.cpp
+    LIBS inkwell_publishing)
+inkwell_add_test(inkwell_publishing_pageurl_test
+    SOURCES pageurl_test.cpp
+    LIBS inkwell_publishing)
+# Runs real servers on 127.0.0.1 and uses the curl program as an independent client.
+inkwell_add_test(inkwell_publishing_server_test
+    SOURCES pageserver_test.cpp
+    LIBS inkwell_publishing)
+inkwell_add_fuzzer(inkwell_request_fuzzer
+    SOURCES request_fuzzer.cpp
+    LIBS inkwell_publishing
+    CORPUS ${PROJECT_SOURCE_DIR}/tests/data/server/fuzz)

@@ -1,0 +1,133 @@
+// Test helpers for the page server: a throw-away folder tree and a raw loopback client.
+#pragma once
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <netinet/in.h>
+#include <optional>
+#include <poll.h>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testing_support {
+
+// A fresh folder below the temporary folder, removed with everything in it at the end.
+class TempFolder
+{
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "inkwell-server-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        m_path = std::filesystem::canonical(pattern);
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline void writeFile(const std::filesystem::path& path, std::string_view content)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+inline std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A connected TCP socket to 127.0.0.1, closed at the end.
+class LoopbackClient
+{
+public:
+    explicit LoopbackClient(int port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected
+            = m_fd >= 0 && ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~LoopbackClient()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    LoopbackClient(const LoopbackClient&) = delete;
+    LoopbackClient& operator=(const LoopbackClient&) = delete;
+
+    bool isConnected() const { return m_connected; }
+    int fd() const { return m_fd; }
+
+    bool send(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            if (sent <= 0)
+                return false;
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+        }
+        return true;
+    }
+
+    // Everything until the server closes the connection; empty when it does not close within `limit`.
+    std::optional<std::string> readToEnd(std::chrono::milliseconds limit = std::chrono::seconds(20))
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        std::string received;
+        char buffer[65536];
+        while (true) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return std::nullopt;
+            pollfd entry { m_fd, POLLIN, 0 };
+            if (::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
+                continue;
+            const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (got < 0)
+                return std::nullopt;
+            if (got == 0)
+                return received;
+            received.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
+// One request on a fresh connection, the whole answer back.
+inline std::optional<std::string> exchange(int port, std::string_view request)
+{
+    LoopbackClient client(port);
+    if (!client.isConnected() || !client.send(request))
+        return std::nullopt;
+    return client.readToEnd();
+}
+
+} // namespace testing_support
