@@ -1,0 +1,6 @@
+if(INKWELL_GUI)
+    inkwell_add_test(startup_process_test SOURCES startup_process_test.cpp LIBS inkwell_settings GUI)
+    add_dependencies(startup_process_test inkwell)
+    set_tests_properties(startup_process_test PROPERTIES TIMEOUT 300)
+    inkwell_add_test(mainwindow_test SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test GUI)
+endif()

@@ -1,0 +1,141 @@
+// The real program started as users start it: copied into a fresh run folder outside the
+// temporary folder, with its own temporary folder and lock folder.
+#include "platform/inifile.h"
+#include "tests/support/process.h"
+#include "tests/support/tempfolder.h"
+
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::CommandOutput;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WaitUntil;
+
+const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
+
+class StartupProcess : public ::testing::Test
+{
+protected:
+    StartupProcess()
+        : m_runs(binaryDir / "test-runs")
+        , m_temp(binaryDir / "test-tmp")
+        , m_locks(binaryDir / "test-locks")
+    {
+    }
+
+    // A run folder holding a copy of the program.
+    std::filesystem::path newRunFolder(const std::filesystem::path& below)
+    {
+        auto folder = std::make_unique<TempFolder>(below);
+        const auto path = folder->path();
+        std::filesystem::copy_file(binaryDir / "inkwell", path / "inkwell");
+        m_folders.push_back(std::move(folder));
+        return path;
+    }
+
+    std::unique_ptr<ChildProcess> start(const std::filesystem::path& runFolder)
+    {
+        return std::make_unique<ChildProcess>(runFolder / "inkwell", std::vector<std::string> {}, runFolder,
+            std::map<std::string, std::string> {
+                { "TMPDIR", m_temp.path().string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() } });
+    }
+
+    static void skipWizard(const std::filesystem::path& runFolder)
+    {
+        std::filesystem::create_directories(runFolder / "system");
+        ASSERT_TRUE(IniFile(runFolder / "system" / "guid.ini").write("向导", "是否显示", "假"));
+    }
+
+    // X window ids of visible windows whose title is exactly title.
+    static std::string windowsNamed(const std::string& title)
+    {
+        return CommandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+    }
+
+    TempFolder m_runs;
+    TempFolder m_temp;
+    TempFolder m_locks;
+    std::vector<std::unique_ptr<TempFolder>> m_folders;
+};
+
+TEST_F(StartupProcess, FirstStartCreatesFoldersAndTitleButNoWizardSetting)
+{
+    const auto run = newRunFolder(m_runs.path());
+    auto program = start(run);
+    const auto title = run / "system" / "title.ini";
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(title) || !program->isRunning(); }, 30s));
+    ASSERT_TRUE(program->isRunning());
+    EXPECT_TRUE(std::filesystem::is_directory(run / "system"));
+    EXPECT_TRUE(std::filesystem::is_directory(run / "tmp"));
+    EXPECT_EQ(ReadFile(title), "[标题]\n名称=Inkwell\n");
+    EXPECT_FALSE(std::filesystem::exists(run / "system" / "guid.ini"));
+    EXPECT_FALSE(std::filesystem::exists(run / "gzip.dll"));
+    program->kill(SIGTERM);
+    EXPECT_EQ(program->waitFor(20s), 0);
+}
+
+TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
+{
+    const auto run = newRunFolder(m_runs.path());
+    skipWizard(run);
+    ASSERT_TRUE(IniFile(run / "system" / "title.ini").write("标题", "名称", "我的网页 editor"));
+    auto program = start(run);
+    EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("我的网页 editor").empty(); }, 30s));
+    EXPECT_TRUE(windowsNamed("Pennant").empty());
+    EXPECT_EQ(IniFile(run / "system" / "title.ini").read("标题", "名称", ""), "我的网页 editor");
+}
+
+TEST_F(StartupProcess, OneCopyAtATimeUntilTheFirstDies)
+{
+    const auto first = newRunFolder(m_runs.path());
+    skipWizard(first);
+    auto program = start(first);
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(first / "system" / "title.ini"); }, 30s));
+
+    const auto second = newRunFolder(m_runs.path());
+    skipWizard(second);
+    const auto started = std::chrono::steady_clock::now();
+    auto copy = start(second);
+    EXPECT_EQ(copy->waitFor(10s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s); // loading the libraries takes part of it
+    EXPECT_FALSE(std::filesystem::exists(second / "tmp")); // left before touching any folder
+
+    program->kill(SIGKILL);
+    program->waitFor(5s);
+    auto after = start(second);
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(second / "system" / "title.ini"); }, 30s));
+    EXPECT_TRUE(after->isRunning());
+}
+
+TEST_F(StartupProcess, BelowTheTemporaryFolderShowsTheHintAndEnds)
+{
+    const auto run = newRunFolder(m_temp.path());
+    auto program = start(run);
+    std::string ids;
+    ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+    EXPECT_TRUE(program->isRunning());
+    const std::string id = ids.substr(0, ids.find('\n'));
+    std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
+    EXPECT_EQ(program->waitFor(10s), 0);
+    EXPECT_FALSE(std::filesystem::exists(run / "system"));
+}
+
+TEST_F(StartupProcess, DirectlyInTheTemporaryFolderRuns)
+{
+    // The temporary folder itself is allowed: make the run folder the temporary folder.
+    const auto run = newRunFolder(m_runs.path());
+    skipWizard(run);
+    auto program = std::make_unique<ChildProcess>(run / "inkwell", std::vector<std::string> {}, run,
+        std::map<std::string, std::string> {
+            { "TMPDIR", run.string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() } });
+    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(run / "system" / "title.ini"); }, 30s));
+    EXPECT_TRUE(program->isRunning());
+}
+
+} // namespace
+} // namespace inkwell
