@@ -1,0 +1,765 @@
+#include "editing/htmlformatter.h"
+
+#include "editing/scriptreindent.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr bool isSpace(char c)
+{
+    return c == '\n' || c == '\r' || c == '\t' || c == ' ';
+}
+
+// UTF-8 continuation bytes do not start a character, so they are not counted.
+constexpr bool isContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+long countCharacters(std::string_view text)
+{
+    long count = 0;
+    for (const char c : text)
+        count += isContinuation(c) ? 0 : 1;
+    return count;
+}
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string asciiLower(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return asciiLower(c); });
+    return lower;
+}
+
+bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerPrefix)
+{
+    if (text.size() - std::min(at, text.size()) < lowerPrefix.size())
+        return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        if (asciiLower(text[at + i]) != lowerPrefix[i])
+            return false;
+    }
+    return true;
+}
+
+// Whether a "<" + lowerName stands at `at`, followed by white space, "/", ">" or the end of the text,
+// compared without regard to ASCII case.
+bool isTagNamedAt(std::string_view text, std::size_t at, std::string_view lowerName)
+{
+    if (at >= text.size() || text[at] != '<' || !startsWithNoCase(text, at + 1, lowerName))
+        return false;
+    const std::size_t after = at + 1 + lowerName.size();
+    return after >= text.size() || isSpace(text[after]) || text[after] == '/' || text[after] == '>';
+}
+
+// Offset of the first tag named lowerName at or after `from`; the size of the text when there is none.
+std::size_t findTagNamed(std::string_view text, std::size_t from, std::string_view lowerName)
+{
+    while (from < text.size()) {
+        const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
+        if (!hit)
+            break;
+        const std::size_t at = static_cast<const char*>(hit) - text.data();
+        if (isTagNamedAt(text, at, lowerName))
+            return at;
+        from = at + 1;
+    }
+    return text.size();
+}
+
+bool isScriptType(std::string_view type)
+{
+    // Only these are read by a script engine line-blind; anything else (templates, shader sources, other
+    // languages) may care about its indentation and is kept as it stands.
+    static constexpr std::array<std::string_view, 17> types = { "", "text/javascript",
+        "application/javascript", "module", "text/ecmascript", "application/ecmascript",
+        "application/x-javascript", "application/x-ecmascript", "text/x-javascript", "text/x-ecmascript",
+        "text/jscript", "text/livescript", "text/javascript1.5", "application/json", "application/ld+json",
+        "importmap", "speculationrules" };
+    return std::find(types.begin(), types.end(), type) != types.end();
+}
+
+// The value of the type attribute of a start tag's text, lower-cased and trimmed; empty when absent.
+std::string scriptTypeOf(std::string_view tag)
+{
+    std::size_t i = 1;
+    while (i < tag.size() && !isSpace(tag[i]) && tag[i] != '>' && tag[i] != '/')
+        ++i;
+    while (i < tag.size()) {
+        while (i < tag.size() && (isSpace(tag[i]) || tag[i] == '/'))
+            ++i;
+        const std::size_t nameStart = i;
+        while (i < tag.size() && !isSpace(tag[i]) && tag[i] != '=' && tag[i] != '>' && tag[i] != '/')
+            ++i;
+        const std::string name = asciiLower(tag.substr(nameStart, i - nameStart));
+        if (name.empty() && (i >= tag.size() || tag[i] == '>'))
+            break;
+        while (i < tag.size() && isSpace(tag[i]))
+            ++i;
+        std::string_view value;
+        if (i < tag.size() && tag[i] == '=') {
+            ++i;
+            while (i < tag.size() && isSpace(tag[i]))
+                ++i;
+            if (i < tag.size() && (tag[i] == '"' || tag[i] == '\'')) {
+                const char quote = tag[i];
+                const std::size_t close = tag.find(quote, i + 1);
+                const std::size_t stop = close == std::string_view::npos ? tag.size() : close;
+                value = tag.substr(i + 1, stop - i - 1);
+                i = stop + 1;
+            } else {
+                const std::size_t valueStart = i;
+                while (i < tag.size() && !isSpace(tag[i]) && tag[i] != '>')
+                    ++i;
+                value = tag.substr(valueStart, i - valueStart);
+            }
+        } else if (name.empty()) {
+            ++i;
+        }
+        if (name == "type") {
+            while (!value.empty() && isSpace(value.front()))
+                value.remove_prefix(1);
+            while (!value.empty() && isSpace(value.back()))
+                value.remove_suffix(1);
+            return asciiLower(value);
+        }
+    }
+    return {};
+}
+
+enum class Mode
+{
+    Content,
+    Tag
+};
+enum class TagType
+{
+    None,
+    Single,
+    Script,
+    Style,
+    Start,
+    End
+};
+enum class TokenKind
+{
+    None,
+    Content,
+    TagStart,
+    TagEnd,
+    TagSingle,
+    TagScript,
+    TagStyle,
+    Verbatim,
+    Eof
+};
+
+// Elements whose content is copied byte for byte instead of being formatted.
+enum class Verbatim
+{
+    None,
+    Pre,
+    Textarea,
+    Script
+};
+
+struct Token
+{
+    std::string text;
+    TokenKind kind = TokenKind::Eof;
+};
+
+// One run of the formatter over one text. The output is kept as one string; since pruning only ever
+// removes the single-white-space chunks at its end, it is enough to remember where the last chunk that
+// is not one ends.
+class StyleHtmlRun
+{
+public:
+    StyleHtmlRun(std::string_view input, const HtmlStyle& style)
+        : m_input(input)
+        , m_maxChar(style.maxChar == 0 ? 70 : style.maxChar)
+    {
+        const int size = style.indentSize == 0 ? 2 : style.indentSize;
+        const std::string character
+            = style.indentCharacter.empty() ? std::string(" ") : style.indentCharacter;
+        for (int i = 0; i < size; ++i)
+            m_indentString += character;
+        m_indentSize = size;
+        m_indentCharacter = character;
+        m_indentIsPrunable = m_indentString.size() == 1 && isSpace(m_indentString[0]);
+        m_indentBlock.reserve(m_indentString.size() * kMaxIndentLevels);
+        for (int i = 0; i < kMaxIndentLevels; ++i)
+            m_indentBlock += m_indentString;
+        m_instances.push_back({ 0, -1, true });
+        m_chain.push_back(0);
+    }
+
+    std::string run()
+    {
+        m_output.reserve(m_input.size() + m_input.size() / 4 + 16);
+        while (true) {
+            Token token = nextToken();
+            if (token.kind == TokenKind::Eof)
+                break;
+            const bool glued = m_glueNext;
+            m_glueNext = false;
+            switch (token.kind) {
+            case TokenKind::TagStart:
+            case TokenKind::TagScript:
+            case TokenKind::TagStyle:
+                if (!glued)
+                    printNewline(Prune::Yes);
+                appendOutput(token.text);
+                ++m_indentLevel;
+                m_mode = Mode::Content;
+                break;
+            case TokenKind::TagEnd:
+                if (!glued)
+                    printNewline(Prune::No);
+                appendOutput(token.text);
+                m_mode = Mode::Content;
+                break;
+            case TokenKind::TagSingle:
+            case TokenKind::None:
+                // A tag cut off by the end of the input before any tag was classified has no class;
+                // it is printed like a single tag rather than dropped.
+                if (!glued)
+                    printNewline(Prune::Yes);
+                appendOutput(token.text);
+                m_mode = Mode::Content;
+                break;
+            case TokenKind::Content:
+                if (!token.text.empty()) {
+                    printNewline(Prune::Yes);
+                    appendOutput(token.text);
+                }
+                m_mode = Mode::Tag;
+                break;
+            case TokenKind::Verbatim:
+                appendOutput(token.text, Chunk::Kept);
+                m_mode = Mode::Tag;
+                m_glueNext = true;
+                break;
+            case TokenKind::Eof:
+                break;
+            }
+            m_lastToken = token.kind;
+        }
+        return std::move(m_output);
+    }
+
+private:
+    enum class Prune
+    {
+        No,
+        Yes
+    };
+    enum class Chunk
+    {
+        Normal,
+        Kept
+    };
+
+    bool atEnd() const { return m_pos >= m_input.size(); }
+
+    int printedLevels() const { return std::clamp(m_indentLevel, 0, kMaxIndentLevels); }
+
+    void appendIndentation(std::string& to) const
+    {
+        to.append(m_indentBlock, 0, static_cast<std::size_t>(printedLevels()) * m_indentString.size());
+    }
+
+    // Appends one chunk to the output; only a chunk of exactly one white-space character may be pruned.
+    void appendOutput(std::string_view chunk, Chunk kind = Chunk::Normal)
+    {
+        m_output.append(chunk);
+        if (kind == Chunk::Kept || chunk.size() != 1 || !isSpace(chunk[0]))
+            m_prunableFrom = m_output.size();
+    }
+
+    void printNewline(Prune prune)
+    {
+        m_lineCharCount = 0;
+        if (m_output.empty())
+            return;
+        if (prune == Prune::Yes)
+            m_output.resize(m_prunableFrom);
+        m_output += '\n';
+        if (printedLevels() > 0) {
+            appendIndentation(m_output);
+            if (!m_indentIsPrunable)
+                m_prunableFrom = m_output.size();
+        }
+    }
+
+    Token nextToken()
+    {
+        if (m_verbatim != Verbatim::None)
+            return readVerbatim();
+        if (m_lastToken == TokenKind::TagScript) {
+            const std::string_view script = readScript();
+            return { js_beautify(script, m_indentSize, m_indentCharacter, m_indentLevel, kMaxIndentLevels),
+                TokenKind::Content };
+        }
+        if (m_mode == Mode::Content) {
+            std::optional<std::string> content = readContent();
+            if (!content)
+                return {};
+            return { std::move(*content), TokenKind::Content };
+        }
+        std::optional<std::string> tag = readTag();
+        if (!tag)
+            return {};
+        return { std::move(*tag), tokenKindOf(m_tagType) };
+    }
+
+    static TokenKind tokenKindOf(TagType type)
+    {
+        switch (type) {
+        case TagType::Single:
+            return TokenKind::TagSingle;
+        case TagType::Script:
+            return TokenKind::TagScript;
+        case TagType::Style:
+            return TokenKind::TagStyle;
+        case TagType::Start:
+            return TokenKind::TagStart;
+        case TagType::End:
+            return TokenKind::TagEnd;
+        case TagType::None:
+            break;
+        }
+        return TokenKind::None;
+    }
+
+    // Text up to the next "<": white space collapsed, broken before the word that reaches maxChar.
+    std::optional<std::string> readContent()
+    {
+        std::string content;
+        bool space = false;
+        const std::size_t n = m_input.size();
+        while (true) {
+            if (m_pos >= n) {
+                if (content.empty())
+                    return std::nullopt;
+                return content;
+            }
+            const char c = m_input[m_pos];
+            if (c == '<')
+                break;
+            if (isSpace(c)) {
+                ++m_pos;
+                if (!content.empty())
+                    space = true;
+                continue;
+            }
+            std::size_t wordEnd = m_pos + 1;
+            long characters = isContinuation(c) ? 0 : 1;
+            while (wordEnd < n && !isSpace(m_input[wordEnd]) && m_input[wordEnd] != '<') {
+                characters += isContinuation(m_input[wordEnd]) ? 0 : 1;
+                ++wordEnd;
+            }
+            // The count includes the word's first character when the break is decided.
+            m_lineCharCount += isContinuation(c) ? 0 : 1;
+            if (space) {
+                if (m_lineCharCount >= m_maxChar) {
+                    content += '\n';
+                    appendIndentation(content);
+                    m_lineCharCount = 0;
+                } else {
+                    content += ' ';
+                    ++m_lineCharCount;
+                }
+                space = false;
+            }
+            m_lineCharCount += characters - (isContinuation(c) ? 0 : 1);
+            content.append(m_input, m_pos, wordEnd - m_pos);
+            m_pos = wordEnd;
+        }
+        return content;
+    }
+
+    // Appends to `out` the input up to and including `delimiter` (or to the end of the input). Line breaks
+    // become a break with the current indentation, and the white space after one is dropped.
+    void readUnformatted(
+        std::string& out, std::string_view delimiter, std::optional<std::string_view> reference)
+    {
+        if (reference && reference->find(delimiter) != std::string_view::npos)
+            return;
+        const std::size_t runStart = out.size();
+        const std::size_t d = delimiter.size();
+        const char last = delimiter.back();
+        bool keepSpace = true;
+        const std::size_t n = m_input.size();
+        while (m_pos < n) {
+            const char c = m_input[m_pos++];
+            if (isSpace(c) && !keepSpace)
+                continue;
+            if ((c == '\n' || c == '\r') && keepSpace) {
+                const std::size_t before = out.size();
+                out += '\n';
+                appendIndentation(out);
+                keepSpace = false;
+                m_lineCharCount = 0;
+                // The indentation text itself could complete the delimiter when it is made of such
+                // characters.
+                const std::size_t from
+                    = std::max(runStart, before >= d - 1 ? before - (d - 1) : std::size_t { 0 });
+                if (out.find(delimiter, from) != std::string::npos)
+                    return;
+                continue;
+            }
+            out += c;
+            if (!isContinuation(c))
+                ++m_lineCharCount;
+            keepSpace = true;
+            if (c == last && out.size() - runStart >= d
+                && std::string_view(out).substr(out.size() - d) == delimiter)
+                return;
+        }
+    }
+
+    std::optional<std::string> readTag()
+    {
+        std::string tag;
+        std::size_t chunks = 0;
+        bool secondChunkIsBang = false;
+        bool lastChunkIsEquals = false;
+        bool space = false;
+        const std::size_t n = m_input.size();
+        std::string quoted;
+        while (true) {
+            if (m_pos >= n) {
+                if (chunks == 0)
+                    return std::nullopt;
+                // Cut off by the end of the input: returned before classification, so it keeps the class of
+                // the tag read before it.
+                return tag;
+            }
+            const std::size_t start = m_pos;
+            const char c = m_input[m_pos++];
+            if (!isContinuation(c))
+                ++m_lineCharCount;
+            if (isSpace(c)) {
+                space = true;
+                --m_lineCharCount;
+                continue;
+            }
+            while (m_pos < n && isContinuation(m_input[m_pos]))
+                ++m_pos;
+            const std::string_view character = m_input.substr(start, m_pos - start);
+            bool isQuoted = false;
+            if ((c == '\'' || c == '"') && !secondChunkIsBang) {
+                quoted.clear();
+                readUnformatted(quoted, character, std::nullopt);
+                isQuoted = true;
+                space = true;
+            }
+            if (c == '=' && !isQuoted)
+                space = false;
+            if (chunks > 0 && !lastChunkIsEquals && (c != '>' || isQuoted) && space) {
+                if (m_lineCharCount >= m_maxChar) {
+                    tag += '\n';
+                    appendIndentation(tag);
+                    m_lineCharCount = 0;
+                } else {
+                    tag += ' ';
+                    ++m_lineCharCount;
+                }
+                ++chunks;
+                space = false;
+            }
+            if (chunks == 1)
+                secondChunkIsBang = character == "!" && !isQuoted;
+            tag.append(character);
+            if (isQuoted)
+                tag.append(quoted);
+            ++chunks;
+            lastChunkIsEquals = c == '=' && !isQuoted;
+            if (c == '>' && !isQuoted)
+                break;
+        }
+        classifyTag(tag);
+        return tag;
+    }
+
+    void classifyTag(std::string& tag)
+    {
+        std::size_t nameEnd = tag.find(' ');
+        if (nameEnd == std::string::npos)
+            nameEnd = tag.find('>');
+        if (nameEnd == std::string::npos)
+            nameEnd = tag.size();
+        const std::string name
+            = nameEnd > 1 ? asciiLower(std::string_view(tag).substr(1, nameEnd - 1)) : std::string();
+
+        static constexpr std::array<std::string_view, 15> singleToken = { "br", "input", "link", "meta",
+            "!doctype", "basefont", "base", "area", "hr", "wbr", "param", "img", "isindex", "?xml", "embed" };
+        static constexpr std::array<std::string_view, 3> extraLiners = { "head", "body", "/html" };
+        const auto contains = [](const auto& list, std::string_view word) {
+            return std::find(list.begin(), list.end(), word) != list.end();
+        };
+
+        if (nextToLastIsSlash(tag) || contains(singleToken, name)) {
+            m_tagType = TagType::Single;
+        } else if (name == "script") {
+            recordTag(name);
+            m_tagType = TagType::Script;
+            if (!isScriptType(scriptTypeOf(tag)))
+                m_verbatim = Verbatim::Script;
+        } else if (name == "style") {
+            recordTag(name);
+            m_tagType = TagType::Style;
+        } else if (!name.empty() && name[0] == '!') {
+            if (name.find("[if") != std::string::npos) {
+                if (tag.find("!IE") != std::string::npos) {
+                    const std::string reference = tag;
+                    readUnformatted(tag, "-->", reference);
+                }
+                m_tagType = TagType::Start;
+            } else if (name.find("[endif") != std::string::npos) {
+                m_tagType = TagType::End;
+                m_indentLevel = std::max(m_indentLevel - 1, 0);
+            } else if (name.find("[cdata[") != std::string::npos) {
+                appendRunUnlessPresent(tag, "]]>");
+                m_tagType = TagType::Single;
+            } else {
+                appendRunUnlessPresent(tag, "-->");
+                m_tagType = TagType::Single;
+            }
+        } else {
+            if (!name.empty() && name[0] == '/') {
+                retrieveTag(std::string_view(name).substr(1));
+                m_tagType = TagType::End;
+            } else {
+                recordTag(name);
+                m_tagType = TagType::Start;
+                const std::string element = elementName(tag);
+                if (element == "pre")
+                    m_verbatim = Verbatim::Pre;
+                else if (element == "textarea")
+                    m_verbatim = Verbatim::Textarea;
+            }
+            if (contains(extraLiners, name))
+                printNewline(Prune::No);
+        }
+    }
+
+    void appendRunUnlessPresent(std::string& tag, std::string_view delimiter)
+    {
+        if (tag.find(delimiter) != std::string::npos)
+            return;
+        readUnformatted(tag, delimiter, std::nullopt);
+    }
+
+    // The element name as a browser reads it (up to white space of any kind, "/" or ">"), lower-cased. The
+    // formatter's own name stops only at a space, which a line break inside a long tag would hide.
+    static std::string elementName(std::string_view tag)
+    {
+        std::size_t end = 1;
+        while (end < tag.size() && !isSpace(tag[end]) && tag[end] != '/' && tag[end] != '>')
+            ++end;
+        return end > 1 ? asciiLower(tag.substr(1, end - 1)) : std::string();
+    }
+
+    static bool nextToLastIsSlash(std::string_view tag)
+    {
+        if (tag.empty())
+            return false;
+        std::size_t last = tag.size() - 1;
+        while (last > 0 && isContinuation(tag[last]))
+            --last;
+        if (last == 0)
+            return false;
+        return tag[last - 1] == '/';
+    }
+
+    // Script content: up to the first "</script>" in any case, or to the end of the input.
+    std::string_view readScript()
+    {
+        std::size_t from = m_pos;
+        std::size_t end = m_input.size();
+        while (from < m_input.size()) {
+            const void* hit = std::memchr(m_input.data() + from, '<', m_input.size() - from);
+            if (!hit)
+                break;
+            const std::size_t at = static_cast<const char*>(hit) - m_input.data();
+            if (startsWithNoCase(m_input, at, "</script>")) {
+                end = at;
+                break;
+            }
+            from = at + 1;
+        }
+        const std::string_view script = m_input.substr(m_pos, end - m_pos);
+        m_pos = end;
+        return script;
+    }
+
+    Token readVerbatim()
+    {
+        const Verbatim kind = m_verbatim;
+        m_verbatim = Verbatim::None;
+        std::size_t end = m_input.size();
+        if (kind == Verbatim::Script) {
+            const std::string_view script = readScript();
+            m_pos -= script.size();
+            end = m_pos + script.size();
+        } else if (kind == Verbatim::Textarea) {
+            end = findTagNamed(m_input, m_pos, "/textarea");
+        } else {
+            end = endOfPre(m_pos);
+        }
+        const std::string_view text = m_input.substr(m_pos, end - m_pos);
+        m_pos = end;
+        const std::size_t lastBreak = text.find_last_of("\r\n");
+        if (lastBreak == std::string_view::npos)
+            m_lineCharCount += countCharacters(text);
+        else
+            m_lineCharCount = countCharacters(text.substr(lastBreak + 1));
+        return { std::string(text), TokenKind::Verbatim };
+    }
+
+    // Where the content of a pre element opened just before `from` ends: at its matching end tag, counting
+    // nested pre elements and skipping comments, as a browser reads it.
+    std::size_t endOfPre(std::size_t from) const
+    {
+        int depth = 1;
+        std::size_t i = from;
+        const std::size_t n = m_input.size();
+        while (i < n) {
+            const void* hit = std::memchr(m_input.data() + i, '<', n - i);
+            if (!hit)
+                return n;
+            const std::size_t at = static_cast<const char*>(hit) - m_input.data();
+            if (m_input.substr(at, 4) == "<!--") {
+                const std::size_t close = m_input.find("-->", at + 4);
+                if (close == std::string_view::npos)
+                    return n;
+                i = close + 3;
+                continue;
+            }
+            if (isTagNamedAt(m_input, at, "/pre")) {
+                if (--depth == 0)
+                    return at;
+            } else if (isTagNamedAt(m_input, at, "pre")) {
+                ++depth;
+            }
+            i = at + 1;
+        }
+        return n;
+    }
+
+    void recordTag(const std::string& name)
+    {
+        const int id = static_cast<int>(m_instances.size());
+        m_instances.push_back({ m_indentLevel, m_chain.back(), true });
+        m_byName[name].push_back(id);
+        m_chain.push_back(id);
+    }
+
+    // The parent chain from the current parent to the root is kept as a stack, and every instance knows
+    // whether it is on it; so finding the target costs nothing, and the instances popped to reach it are
+    // each popped once in the whole run.
+    void retrieveTag(std::string_view name)
+    {
+        const auto found = m_byName.find(std::string(name));
+        if (found == m_byName.end() || found->second.empty())
+            return;
+        const int target = found->second.back();
+        found->second.pop_back();
+        Instance& instance = m_instances[target];
+        if (!instance.onChain)
+            return;
+        while (m_chain.back() != target) {
+            m_instances[m_chain.back()].onChain = false;
+            m_chain.pop_back();
+        }
+        m_chain.pop_back();
+        instance.onChain = false;
+        m_indentLevel = instance.level;
+    }
+
+    struct Instance
+    {
+        int level = 0;
+        int parent = -1;
+        bool onChain = false;
+    };
+
+    std::string_view m_input;
+    std::size_t m_pos = 0;
+    long m_maxChar = 70;
+    int m_indentSize = 2;
+    std::string m_indentCharacter;
+    std::string m_indentString;
+    std::string m_indentBlock; // m_indentString repeated kMaxIndentLevels times
+    bool m_indentIsPrunable = false;
+    Mode m_mode = Mode::Content;
+    std::string m_output;
+    std::size_t m_prunableFrom = 0;
+    int m_indentLevel = 0;
+    long m_lineCharCount = 0;
+    TokenKind m_lastToken = TokenKind::None;
+    TagType m_tagType = TagType::None;
+    Verbatim m_verbatim = Verbatim::None;
+    bool m_glueNext = false;
+
+    std::vector<Instance> m_instances; // index 0 is the root
+    std::unordered_map<std::string, std::vector<int>> m_byName; // open instances per name, the newest last
+    std::vector<int> m_chain; // the root, then each parent down to the current one
+};
+
+} // namespace
+
+std::string style_html(std::string_view html, const HtmlStyle& style)
+{
+    return StyleHtmlRun(html, style).run();
+}
+
+HtmlStyle StyleForIndentKind(int indentKind, int keepKindFlag)
+{
+    std::string_view character;
+    int kind = indentKind;
+    if (keepKindFlag == 0) {
+        character = "\t";
+        kind = 1;
+    }
+    if (kind == 1)
+        character = "\t";
+    else if (kind == 2)
+        character = " ";
+    if (character.empty()) {
+        character = "\t";
+        kind = 1;
+    }
+    return HtmlStyle { kind, std::string(character), 80 };
+}
+
+std::string FormatHtmlWithStyle(std::string_view html, const HtmlStyle& style)
+{
+    try {
+        std::string formatted = style_html(html, style);
+        if (formatted.empty() && !html.empty())
+            return std::string(html);
+        return formatted;
+    } catch (const std::exception&) {
+        return std::string(html);
+    }
+}
+
+std::string FormatHtml(std::string_view html, int indentKind, int keepKindFlag)
+{
+    return FormatHtmlWithStyle(html, StyleForIndentKind(indentKind, keepKindFlag));
+}

@@ -1,0 +1,33 @@
+// The HTML formatter: re-lays markup one tag per line with the content of each element indented one
+// level deeper, white space in text collapsed and long text broken into lines. UTF-8 in and out.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Indentation depth beyond which lines get no further indentation. The depth itself is tracked without
+// limit; only the printed indentation stops growing, so that markup nested a hundred thousand deep does
+// not turn into gigabytes of tabs.
+inline constexpr int kMaxIndentLevels = 100;
+
+// Parameters of style_html. A zero size or width and an empty character take the defaults, as when the
+// caller leaves them out.
+struct HtmlStyle
+{
+    int indentSize = 2; // indentation characters per level
+    std::string indentCharacter = " "; // the indentation character (any text is repeated as given)
+    int maxChar = 70; // line length, in characters, at which text is broken
+};
+
+// The routine itself. Counts characters as Unicode code points. Throws only what allocation throws.
+[[nodiscard]] std::string style_html(std::string_view html, const HtmlStyle& style = {});
+
+// The style FormatHtml chooses for an indent kind (1 tab, 2 two spaces) and keep-kind flag (0 forces tabs).
+[[nodiscard]] HtmlStyle StyleForIndentKind(int indentKind, int keepKindFlag);
+
+// style_html guarded for callers that put the result in front of the user: the markup comes back
+// unchanged when the routine fails or yields empty text for markup that is not empty.
+[[nodiscard]] std::string FormatHtmlWithStyle(std::string_view html, const HtmlStyle& style);
+
+// The program's entry: FormatHtml(markup, 0, 0) indents by one tab per level and breaks lines at 80.
+[[nodiscard]] std::string FormatHtml(std::string_view html, int indentKind, int keepKindFlag);

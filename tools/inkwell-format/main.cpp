@@ -1,0 +1,181 @@
+// inkwell-format: formats HTML files (or standard input) the way the editor's code view shows them.
+#include "editing/htmlformatter.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kUsage = R"(Usage: inkwell-format [OPTION]... [FILE]...
+Formats HTML: one tag per line, the content of each element indented one level deeper,
+white space in text collapsed and long text broken into lines. Reads each FILE (or standard
+input when there is none, or for "-") and writes the formatted text to standard output,
+without a final line break; the results of several files are separated by a line break.
+
+  --indent tab   indent by one tab per level (the default)
+  --indent N     indent by N spaces per level (N from 1 to 64)
+  --width N      break text at N characters (N from 1 to 100000; default 80)
+  --help         show this help and exit
+
+Exit status: 0 on success, 1 for a bad option or a file that cannot be read.
+)";
+
+struct Options
+{
+    std::optional<int> spaces; // indentation by spaces; tabs when empty
+    int width = 80;
+    std::vector<std::string> files;
+    bool help = false;
+};
+
+struct UsageError
+{
+    std::string message;
+};
+
+std::optional<int> parseNumber(std::string_view text, int low, int high)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// Accepts "--name value" and "--name=value".
+std::optional<UsageError> parseArguments(int argc, char** argv, Options& options)
+{
+    bool onlyFiles = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (onlyFiles || arg == "-" || arg.substr(0, 1) != "-") {
+            options.files.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        std::string_view name = arg;
+        std::optional<std::string_view> value;
+        if (const auto equals = arg.find('='); equals != std::string_view::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        }
+        if (name != "--indent" && name != "--width")
+            return UsageError { "unknown option '" + std::string(arg) + "'" };
+        if (!value) {
+            if (i + 1 >= argc)
+                return UsageError { "option '" + std::string(name) + "' needs a value" };
+            value = argv[++i];
+        }
+        if (name == "--indent") {
+            if (*value == "tab") {
+                options.spaces.reset();
+            } else if (const auto spaces = parseNumber(*value, 1, 64)) {
+                options.spaces = *spaces;
+            } else {
+                return UsageError { "--indent takes 'tab' or a number of spaces from 1 to 64, not '"
+                    + std::string(*value) + "'" };
+            }
+        } else {
+            const auto width = parseNumber(*value, 1, 100000);
+            if (!width)
+                return UsageError { "--width takes a number from 1 to 100000, not '" + std::string(*value)
+                    + "'" };
+            options.width = *width;
+        }
+    }
+    return std::nullopt;
+}
+
+// The whole stream; nothing when reading fails (errno then says why).
+std::optional<std::string> readAll(std::FILE* in)
+{
+    std::string text;
+    char buffer[65536];
+    while (true) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
+        text.append(buffer, got);
+        if (got < sizeof buffer)
+            break;
+    }
+    if (std::ferror(in))
+        return std::nullopt;
+    return text;
+}
+
+std::string format(const std::string& text, const Options& options)
+{
+    if (!options.spaces && options.width == 80)
+        return FormatHtml(text, 0, 0);
+    HtmlStyle style;
+    style.indentSize = options.spaces.value_or(1);
+    style.indentCharacter = options.spaces ? " " : "\t";
+    style.maxChar = options.width;
+    return FormatHtmlWithStyle(text, style);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (const auto error = parseArguments(argc, argv, options)) {
+        std::cerr << "inkwell-format: " << error->message << "\nTry 'inkwell-format --help'.\n";
+        return 1;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return std::cout.flush() ? 0 : 1;
+    }
+    if (options.files.empty())
+        options.files.emplace_back("-");
+
+    // Everything is read before anything is written, so a file that cannot be read leaves no partial output.
+    std::vector<std::string> texts;
+    bool failed = false;
+    for (const std::string& file : options.files) {
+        std::optional<std::string> text;
+        errno = 0;
+        if (file == "-") {
+            text = readAll(stdin);
+        } else if (std::FILE* in = std::fopen(file.c_str(), "rb")) {
+            text = readAll(in);
+            std::fclose(in);
+        }
+        if (!text) {
+            const std::string name = file == "-" ? std::string("standard input") : "'" + file + "'";
+            std::cerr << "inkwell-format: cannot read " << name << ": " << std::strerror(errno) << "\n";
+        }
+        if (!text)
+            failed = true;
+        else
+            texts.push_back(std::move(*text));
+    }
+    if (failed)
+        return 1;
+
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            std::cout << '\n';
+        std::cout << format(texts[i], options);
+    }
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "inkwell-format: cannot write standard output\n";
+        return 1;
+    }
+    return 0;
+}
