@@ -1,0 +1,3 @@
+# Text encodings of document files (iconv from the C library).
+add_library(inkwell_encoding STATIC textencoding.cpp)
+target_include_directories(inkwell_encoding PUBLIC ${PROJECT_SOURCE_DIR})

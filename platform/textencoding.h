@@ -1,0 +1,97 @@
+// Text encodings of document files: finding the encoding of a page's bytes the way a browser does, turning
+// them into UTF-8, and turning UTF-8 markup back into the bytes of the encoding the page declares.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace inkwell {
+
+// The encodings a document file can be read or written in. Labels of other encodings count as no
+// declaration at all.
+enum class TextEncoding
+{
+    Utf8,
+    Utf16Le,
+    Utf16Be,
+    Gb18030, // also every gb2312 and gbk page: GB18030 holds all of GBK and the rest of Unicode
+    Big5,
+    ShiftJis,
+    EucJp,
+    EucKr,
+    Windows1252, // also the iso-8859-1 and us-ascii labels, as browsers read them
+    Windows1250,
+    Windows1251,
+    Iso8859_2,
+    Iso8859_15,
+    Koi8R,
+};
+
+// How the encoding of a page's bytes was found, in the order they are tried.
+enum class EncodingSource
+{
+    ByteOrderMark,
+    Declaration, // a meta charset or http-equiv Content-Type inside the page
+    ValidUtf8,
+    Fallback, // none of the above: GB18030
+};
+
+struct EncodingGuess
+{
+    TextEncoding encoding = TextEncoding::Gb18030;
+    EncodingSource source = EncodingSource::Fallback;
+    std::size_t bomLength = 0; // bytes of byte-order mark that open the text
+};
+
+struct DecodedText
+{
+    std::string utf8; // always valid UTF-8; undecodable bytes became U+FFFD
+    TextEncoding encoding = TextEncoding::Gb18030;
+    EncodingSource source = EncodingSource::Fallback;
+    std::size_t invalidSequences = 0; // how many U+FFFD stand for bytes that were not text
+};
+
+struct EncodedText
+{
+    std::string bytes;
+    TextEncoding encoding = TextEncoding::Gb18030;
+    std::size_t characterReferences = 0; // characters the encoding cannot hold, written as "&#N;"
+};
+
+// The encoding an encoding label names ("gb2312", " UTF-8 ", "latin1"), case and surrounding blanks ignored.
+[[nodiscard]] std::optional<TextEncoding> EncodingFromLabel(std::string_view label);
+
+// A name for the encoding, as a page would declare it ("utf-8", "gb18030").
+[[nodiscard]] std::string_view EncodingName(TextEncoding encoding);
+
+// The encoding named by a byte-order mark at the start of bytes, with the mark's length.
+[[nodiscard]] std::optional<EncodingGuess> EncodingFromByteOrderMark(std::string_view bytes);
+
+// The encoding the page declares in its first meta element that names a known one (charset attribute, or
+// http-equiv Content-Type with a charset in its content). Comments are skipped. A page that declares
+// UTF-16 is read as UTF-8, as browsers do for an ASCII-compatible byte stream.
+[[nodiscard]] std::optional<TextEncoding> DeclaredEncoding(std::string_view markup);
+
+// True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
+[[nodiscard]] bool IsValidUtf8(std::string_view bytes);
+
+// Byte-order mark, then declaration, then valid UTF-8, else GB18030.
+[[nodiscard]] EncodingGuess SniffEncoding(std::string_view bytes);
+
+// Decodes bytes known to be in encoding (without a byte-order mark).
+[[nodiscard]] DecodedText DecodeText(std::string_view bytes, TextEncoding encoding);
+
+// Sniffs and decodes; a byte-order mark is dropped.
+[[nodiscard]] DecodedText DecodeDocument(std::string_view bytes);
+
+// Encodes UTF-8 text into encoding without a byte-order mark. Characters the encoding cannot hold become
+// decimal character references; invalid UTF-8 in the input is written as U+FFFD.
+[[nodiscard]] EncodedText EncodeText(std::string_view utf8, TextEncoding encoding);
+
+// The bytes of a page to be saved: in the encoding the markup declares, else in openedIn. A UTF-16 file
+// gets its byte-order mark back, since nothing else could tell a reader its encoding.
+[[nodiscard]] EncodedText EncodeDocument(std::string_view utf8, TextEncoding openedIn);
+
+} // namespace inkwell

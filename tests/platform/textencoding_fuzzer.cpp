@@ -1,0 +1,33 @@
+// Sniffing and decoding any bytes must give well-formed UTF-8, and saving that text must read back as
+// the same text in the encoding it was written in: nothing a page holds may be lost on the way.
+#include "platform/textencoding.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+using namespace inkwell;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const DecodedText text = DecodeDocument(bytes);
+    if (!IsValidUtf8(text.utf8))
+        std::abort();
+
+    const EncodedText saved = EncodeDocument(text.utf8, text.encoding);
+    std::string_view body = saved.bytes;
+    if (auto bom = EncodingFromByteOrderMark(body); bom && saved.encoding != TextEncoding::Utf8)
+        body.remove_prefix(bom->bomLength);
+    const DecodedText back = DecodeText(body, saved.encoding);
+    if (back.invalidSequences != 0)
+        std::abort();
+    // Characters the target cannot hold come back as references, so only then may the texts differ.
+    if (saved.characterReferences == 0 && back.utf8 != text.utf8)
+        std::abort();
+
+    // The bytes taken for UTF-8 text (as the design view gives it) are encoded without a crash too.
+    const EncodedText raw = EncodeDocument(bytes, TextEncoding::Gb18030);
+    (void)raw;
+    return 0;
+}

@@ -1,0 +1,272 @@
+#include "platform/textencoding.h"
+
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+// Bytes as hex pairs, so that a failing comparison shows where encodings part.
+std::string hex(std::string_view bytes)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+        out += ' ';
+    }
+    return out;
+}
+
+struct LabelCase
+{
+    std::string_view label;
+    std::optional<TextEncoding> encoding;
+};
+
+class Labels : public ::testing::TestWithParam<LabelCase>
+{
+};
+
+TEST_P(Labels, NameTheEncodingBrowsersUse)
+{
+    EXPECT_EQ(EncodingFromLabel(GetParam().label), GetParam().encoding) << GetParam().label;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Labels,
+    ::testing::Values(LabelCase { "gb2312", TextEncoding::Gb18030 },
+        LabelCase { " GBK\t", TextEncoding::Gb18030 }, LabelCase { "GB18030", TextEncoding::Gb18030 },
+        LabelCase { "x-gbk", TextEncoding::Gb18030 }, LabelCase { "utf-8", TextEncoding::Utf8 },
+        LabelCase { "UTF8", TextEncoding::Utf8 }, LabelCase { "iso-8859-1", TextEncoding::Windows1252 },
+        LabelCase { "us-ascii", TextEncoding::Windows1252 }, LabelCase { "Big5", TextEncoding::Big5 },
+        LabelCase { "shift_jis", TextEncoding::ShiftJis }, LabelCase { "utf-16", TextEncoding::Utf16Le },
+        LabelCase { "gb 2312", std::nullopt }, LabelCase { "utf-7", std::nullopt },
+        LabelCase { "", std::nullopt }));
+
+struct DeclarationCase
+{
+    const char* name;
+    std::string_view markup;
+    std::optional<TextEncoding> declared;
+};
+
+class Declarations : public ::testing::TestWithParam<DeclarationCase>
+{
+};
+
+TEST_P(Declarations, AreFoundAsBrowsersFindThem)
+{
+    EXPECT_EQ(DeclaredEncoding(GetParam().markup), GetParam().declared) << GetParam().markup;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Declarations,
+    ::testing::Values(
+        DeclarationCase { "charset", R"(<html><head><meta charset="utf-8">)", TextEncoding::Utf8 },
+        DeclarationCase { "unquoted", "<meta charset=gb2312>", TextEncoding::Gb18030 },
+        DeclarationCase { "slash", "<meta/charset=utf-8>", TextEncoding::Utf8 },
+        DeclarationCase { "pragma", R"(<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=GBK">)",
+            TextEncoding::Gb18030 },
+        DeclarationCase { "pragma_after_content",
+            R"(<meta content="text/html;charset=utf-8" http-equiv="content-type"/>)", TextEncoding::Utf8 },
+        DeclarationCase { "quoted_in_content",
+            R"(<meta http-equiv="Content-Type" content="text/html; charset='big5'">)", TextEncoding::Big5 },
+        DeclarationCase {
+            "content_without_pragma", R"(<meta content="text/html; charset=utf-8">)", std::nullopt },
+        DeclarationCase { "other_meta", R"(<meta name="keywords" content="charset=big5">)", std::nullopt },
+        DeclarationCase {
+            "in_comment", R"(<!-- <meta charset="utf-8"> --><meta charset="gbk">)", TextEncoding::Gb18030 },
+        DeclarationCase { "self_closing_comment", R"(<!--><meta charset="big5">)", TextEncoding::Big5 },
+        DeclarationCase { "unclosed_comment", R"(<!-- <meta charset="utf-8">)", std::nullopt },
+        DeclarationCase { "in_attribute_value", R"(<p title="<meta charset=big5>">x</p>)", std::nullopt },
+        DeclarationCase {
+            "unknown_then_known", R"(<meta charset="bogus"><meta charset="big5">)", TextEncoding::Big5 },
+        DeclarationCase { "utf16_read_as_utf8", R"(<meta charset="utf-16">)", TextEncoding::Utf8 },
+        DeclarationCase { "latin1", "<meta charset='ISO-8859-1'>", TextEncoding::Windows1252 },
+        DeclarationCase { "first_wins", R"(<meta charset="utf-8"><meta charset="gbk">)", TextEncoding::Utf8 },
+        DeclarationCase { "metadata_tag", "<metadata charset=utf-8>", std::nullopt },
+        DeclarationCase { "cut_off", "<meta charset=", std::nullopt },
+        DeclarationCase { "blank_page",
+            "<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\r\n",
+            TextEncoding::Gb18030 },
+        DeclarationCase { "none", "<html><body>charset=utf-8</body></html>", std::nullopt }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SniffCase
+{
+    const char* name;
+    std::string_view bytes;
+    TextEncoding encoding;
+    EncodingSource source;
+};
+
+class Sniffing : public ::testing::TestWithParam<SniffCase>
+{
+};
+
+TEST_P(Sniffing, TriesMarkThenDeclarationThenUtf8ThenGb18030)
+{
+    const auto guess = SniffEncoding(GetParam().bytes);
+    EXPECT_EQ(guess.encoding, GetParam().encoding);
+    EXPECT_EQ(guess.source, GetParam().source);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Sniffing,
+    ::testing::Values(SniffCase { "utf8_bom_beats_declaration", "\xEF\xBB\xBF<meta charset=gbk>",
+                          TextEncoding::Utf8, EncodingSource::ByteOrderMark },
+        SniffCase { "utf16le_bom", "\xFF\xFE<\0", TextEncoding::Utf16Le, EncodingSource::ByteOrderMark },
+        SniffCase { "utf16be_bom", "\xFE\xFF\0<", TextEncoding::Utf16Be, EncodingSource::ByteOrderMark },
+        SniffCase { "declaration_beats_valid_utf8", "<meta charset=gbk><p>abc</p>", TextEncoding::Gb18030,
+            EncodingSource::Declaration },
+        SniffCase { "ascii_is_utf8", "<p>abc</p>", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
+        SniffCase { "utf8_chinese", "<p>\xE4\xB8\xAD</p>", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
+        SniffCase { "empty_is_utf8", "", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
+        SniffCase { "gbk_bytes", "<p>\xD6\xD0\xCE\xC4</p>", TextEncoding::Gb18030, EncodingSource::Fallback },
+        SniffCase { "overlong_utf8", "\xC0\xAF", TextEncoding::Gb18030, EncodingSource::Fallback },
+        SniffCase { "utf8_surrogate", "\xED\xA0\x80", TextEncoding::Gb18030, EncodingSource::Fallback }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DecodeCase
+{
+    const char* name;
+    std::string_view bytes;
+    TextEncoding encoding;
+    std::string_view text;
+    std::size_t invalid;
+};
+
+class Decoding : public ::testing::TestWithParam<DecodeCase>
+{
+};
+
+TEST_P(Decoding, GivesUtf8AndMarksWhatIsNotText)
+{
+    const auto decoded = DecodeText(GetParam().bytes, GetParam().encoding);
+    EXPECT_EQ(hex(decoded.utf8), hex(GetParam().text));
+    EXPECT_EQ(decoded.invalidSequences, GetParam().invalid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Decoding,
+    ::testing::Values(DecodeCase { "gbk", "\xD6\xD0\xCE\xC4", TextEncoding::Gb18030, "中文", 0 },
+        DecodeCase { "gb18030_four_bytes", "\x94\x39\xFC\x36", TextEncoding::Gb18030, "😀", 0 },
+        // A lead byte followed by ASCII loses only itself; the ASCII character is kept.
+        DecodeCase { "gb18030_bad_pair", "\x81 x", TextEncoding::Gb18030, "\xEF\xBF\xBD x", 1 },
+        DecodeCase { "gb18030_cut_at_end", "a\xD6", TextEncoding::Gb18030, "a\xEF\xBF\xBD", 1 },
+        DecodeCase { "utf8_invalid_bytes", "a\xFF\xC3", TextEncoding::Utf8, "a\xEF\xBF\xBD\xEF\xBF\xBD", 2 },
+        DecodeCase { "utf16le", std::string_view("<\0-N", 4), TextEncoding::Utf16Le, "<中", 0 },
+        DecodeCase { "utf16be_pair", std::string_view("\xD8\x3D\xDE\x00", 4), TextEncoding::Utf16Be, "😀", 0 },
+        // A lone surrogate costs one code unit; the text after it stays aligned.
+        DecodeCase { "utf16le_lone_surrogate",
+            std::string_view("\x00\xD8"
+                             "a\0",
+                4),
+            TextEncoding::Utf16Le,
+            "\xEF\xBF\xBD"
+            "a",
+            1 },
+        DecodeCase { "windows1252", "caf\xE9 \x80", TextEncoding::Windows1252, "café €", 0 },
+        DecodeCase { "big5", "\xA4\xA4\xA4\xE5", TextEncoding::Big5, "中文", 0 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EncodeCase
+{
+    const char* name;
+    std::string_view text;
+    TextEncoding encoding;
+    std::string_view bytes;
+    std::size_t references;
+};
+
+class Encoding : public ::testing::TestWithParam<EncodeCase>
+{
+};
+
+TEST_P(Encoding, WritesWhatTheEncodingCannotHoldAsReferences)
+{
+    const auto encoded = EncodeText(GetParam().text, GetParam().encoding);
+    EXPECT_EQ(hex(encoded.bytes), hex(GetParam().bytes));
+    EXPECT_EQ(encoded.characterReferences, GetParam().references);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Encoding,
+    ::testing::Values(
+        EncodeCase { "gb18030", "<p>中文</p>", TextEncoding::Gb18030, "<p>\xD6\xD0\xCE\xC4</p>", 0 },
+        EncodeCase { "gb18030_emoji", "😀𠀀", TextEncoding::Gb18030, "\x94\x39\xFC\x36\x95\x32\x82\x36", 0 },
+        EncodeCase { "gb18030_private_use", "\uE78D", TextEncoding::Gb18030, "&#59277;", 1 },
+        EncodeCase { "utf8", "中😀", TextEncoding::Utf8, "\xE4\xB8\xAD\xF0\x9F\x98\x80", 0 },
+        EncodeCase { "utf8_repairs_input", "a\xFF", TextEncoding::Utf8, "a\xEF\xBF\xBD", 0 },
+        EncodeCase {
+            "latin1_references", "café 中😀!", TextEncoding::Windows1252, "caf\xE9 &#20013;&#128512;!", 2 },
+        EncodeCase { "big5_reference", "中😀", TextEncoding::Big5, "\xA4\xA4&#128512;", 1 },
+        EncodeCase { "utf16le", "<中", TextEncoding::Utf16Le, std::string_view("<\0-N", 4), 0 },
+        EncodeCase { "utf16be", "😀", TextEncoding::Utf16Be, std::string_view("\xD8\x3D\xDE\x00", 4), 0 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SaveCase
+{
+    const char* name;
+    std::string_view markup;
+    TextEncoding openedIn;
+    TextEncoding written;
+    std::string_view start; // the first bytes of the file
+};
+
+class SavedEncoding : public ::testing::TestWithParam<SaveCase>
+{
+};
+
+TEST_P(SavedEncoding, FollowsTheDeclarationElseTheEncodingOpenedIn)
+{
+    const auto saved = EncodeDocument(GetParam().markup, GetParam().openedIn);
+    EXPECT_EQ(saved.encoding, GetParam().written);
+    EXPECT_EQ(hex(saved.bytes.substr(0, GetParam().start.size())), hex(GetParam().start));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SavedEncoding,
+    ::testing::Values(SaveCase { "gb2312_as_gb18030", "<meta charset=gb2312>中", TextEncoding::Utf8,
+                          TextEncoding::Gb18030, "<meta charset=gb2312>\xD6\xD0" },
+        SaveCase { "utf8_declared", "<meta charset=utf-8>中", TextEncoding::Gb18030, TextEncoding::Utf8,
+            "<meta charset=utf-8>\xE4\xB8\xAD" },
+        SaveCase {
+            "undeclared_keeps_utf8", "<p>中</p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>\xE4\xB8\xAD" },
+        SaveCase { "undeclared_keeps_gb18030", "<p>中</p>", TextEncoding::Gb18030, TextEncoding::Gb18030,
+            "<p>\xD6\xD0" },
+        SaveCase { "utf16_gets_its_mark", "<p>", TextEncoding::Utf16Le, TextEncoding::Utf16Le,
+            std::string_view("\xFF\xFE<\0", 4) },
+        SaveCase { "utf8_gets_no_mark", "<p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Every character outside the private use area comes back from a save in these encodings and a new open.
+// (A few private-use code points have no GB18030 bytes of their own; they are written as references.)
+TEST(RoundTrip, Gb18030AndUtf8KeepEveryCharacter)
+{
+    std::string text;
+    for (char32_t c = 1; c <= 0x10FFFF; c += (c < 0x30000 ? 1 : 97)) {
+        if ((c >= 0xD800 && c <= 0xDFFF) || (c >= 0xE000 && c <= 0xF8FF))
+            continue;
+        if (c < 0x80) {
+            text += static_cast<char>(c);
+        } else if (c < 0x800) {
+            text += static_cast<char>(0xC0 | (c >> 6));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            text += static_cast<char>(0xE0 | (c >> 12));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | (c >> 18));
+            text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    for (const auto encoding : { TextEncoding::Gb18030, TextEncoding::Utf8, TextEncoding::Utf16Be }) {
+        const auto encoded = EncodeText(text, encoding);
+        EXPECT_EQ(encoded.characterReferences, 0u) << EncodingName(encoding);
+        const auto decoded = DecodeText(encoded.bytes, encoding);
+        EXPECT_EQ(decoded.invalidSequences, 0u) << EncodingName(encoding);
+        EXPECT_TRUE(decoded.utf8 == text) << EncodingName(encoding);
+    }
+}
+
+} // namespace
+} // namespace inkwell
