@@ -172,11 +172,12 @@ CloseAnswer CaptureSession::closeRequested()
     return answer;
 }
 
-CaptureActions CaptureSession::repaint()
+CaptureActions CaptureSession::repaint(CapturePoint pointer)
 {
     CaptureActions out;
     if (m_closed)
         return out;
+    m_pointer = pointer;
     redraw(out);
     drawPanel(out);
     return out;

@@ -46,8 +46,8 @@ public:
     [[nodiscard]] CaptureActions keyPress(int keyCode, int modifiers);
     // The user or the desktop asks the window to close.
     [[nodiscard]] CloseAnswer closeRequested();
-    // The window needs its whole picture again (first show, expose).
-    [[nodiscard]] CaptureActions repaint();
+    // The window needs its whole picture and panel again (first show), with the pointer there.
+    [[nodiscard]] CaptureActions repaint(CapturePoint pointer);
 
     [[nodiscard]] CaptureRect selection() const { return m_selection; }
     [[nodiscard]] const SelectionHandles& handles() const { return m_handles; }

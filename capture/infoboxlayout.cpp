@@ -17,7 +17,13 @@ std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint poin
     const CaptureRect s = Normalise(selection);
     const int w = s.width();
     const int h = s.height();
-    auto pair = [](int a, int b) { return "(" + std::to_string(a) + "," + std::to_string(b); };
+    auto pair = [](int a, int b) {
+        std::string s(1, '(');
+        s += std::to_string(a);
+        s += ',';
+        s += std::to_string(b);
+        return s;
+    };
     return {
         "顶点位置",
         pair(s.left, s.top) + ")",

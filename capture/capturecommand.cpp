@@ -1,0 +1,79 @@
+#include "capture/capturecommand.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+
+#include "capture/captureoutput.h"
+#include "capture/runcapture.h"
+
+namespace {
+
+// How long the minimising command waits for the editor to leave the screen, and how long
+// it then lets a compositor finish its minimise animation.
+constexpr int kHideWaitMs = 1500;
+constexpr int kSettleMs = 120;
+
+void Pump(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
+} // namespace
+
+bool MinimiseAndWaitHidden(QWidget* window, int maxMs)
+{
+    if (!window)
+        return true;
+    window->showMinimized();
+    QElapsedTimer timer;
+    timer.start();
+    // The window state says minimised at once; only the lost exposure shows that the
+    // window manager has taken it off the screen.
+    auto hidden = [window] {
+        const QWindow* handle = window->windowHandle();
+        return !window->isVisible() || !handle || !handle->isExposed();
+    };
+    while (!hidden() && timer.elapsed() < maxMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    const bool seen = hidden();
+    if (seen)
+        Pump(kSettleMs);
+    return seen;
+}
+
+std::optional<QString> RunCaptureOutputSteps(const CaptureOutputContext& ctx)
+{
+    const std::optional<QImage> picture = ReadClipboardPicture();
+    if (!picture)
+        return std::nullopt;
+    const std::string name = ctx.timeStampName ? ctx.timeStampName() : std::string();
+    std::optional<QString> path = WriteCapturedPicture(*picture, ctx.documentFolder, name);
+    if (path && ctx.insertImage)
+        ctx.insertImage(*path);
+    return path;
+}
+
+void RunCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx)
+{
+    if (entry == CaptureEntry::MinimiseFirst)
+        (void)MinimiseAndWaitHidden(mainWindow, kHideWaitMs);
+    if (!RunCapture())
+        return; // a cancelled run leaves a minimised editor minimised
+    if (!RunCaptureOutputSteps(ctx)) {
+        QMessageBox::information(mainWindow, QStringLiteral("提示"),
+            QStringLiteral("截图未能保存到文档文件夹：") + ctx.documentFolder);
+    }
+    if (entry == CaptureEntry::MinimiseFirst && mainWindow)
+        mainWindow->showNormal();
+}

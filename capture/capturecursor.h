@@ -1,0 +1,13 @@
+// The pointer of capture mode: a 32 x 32 arrow pointing up and to the left, black outline,
+// multi-coloured fill, hot spot at its tip (0, 0).
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+
+#include "capture/captureaction.h"
+
+[[nodiscard]] QImage CaptureCursorImage();
+[[nodiscard]] QCursor CaptureCursor();
+// The capture arrow or the system's sizing shape for a pointer shape of the session.
+[[nodiscard]] QCursor CursorFor(PointerShape shape);

@@ -1,0 +1,40 @@
+#include "capture/captureoutput.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    if (rgb.isNull())
+        return BitmapToBmpBytes({});
+    const auto* first = reinterpret_cast<const std::uint32_t*>(rgb.constBits());
+    const auto count = static_cast<std::size_t>(rgb.sizeInBytes()) / sizeof(std::uint32_t);
+    return BitmapToBmpBytes({ rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine() / 4),
+        std::span<const std::uint32_t>(first, count) });
+}
+
+std::optional<QImage> ReadClipboardPicture()
+{
+    const QImage image = QGuiApplication::clipboard()->image();
+    if (image.isNull())
+        return std::nullopt;
+    return image;
+}
+
+std::optional<QString> WriteCapturedPicture(const QImage& picture, const QString& folder, const std::string& name)
+{
+    if (picture.isNull() || name.empty())
+        return std::nullopt;
+    const QString path = QDir(folder).filePath(QString::fromStdString(name) + QStringLiteral(".bmp"));
+    const std::vector<std::uint8_t> bytes = ImageToBmpBytes(picture);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return std::nullopt;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
+        return std::nullopt;
+    return path;
+}

@@ -1,0 +1,21 @@
+// The output steps after a committed capture: the clipboard picture becomes a BMP file in
+// the document folder.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "capture/bmpencoder.h"
+
+// The BMP file of a picture (32 bits per pixel, rows bottom-up).
+[[nodiscard]] std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture);
+
+// The picture the clipboard holds now, or nothing.
+[[nodiscard]] std::optional<QImage> ReadClipboardPicture();
+
+// Writes the picture as `folder` + "/" + `name` + ".bmp", replacing any file of that name
+// atomically. The full path on success; nothing when there is no picture or the write failed.
+[[nodiscard]] std::optional<QString> WriteCapturedPicture(const QImage& picture, const QString& folder,
+    const std::string& name);

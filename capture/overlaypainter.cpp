@@ -1,0 +1,78 @@
+#include "capture/overlaypainter.h"
+
+#include <QPainter>
+#include <cstring>
+
+#include "capture/infoboxlayout.h"
+#include "capture/overlayfont.h"
+#include "capture/panellayout.h"
+
+namespace {
+
+// A one-pixel frame on the rectangle's outermost pixels, both corners inclusive.
+void Frame(QPainter& p, const CaptureRect& r, const QColor& colour)
+{
+    const QPoint tl(r.left, r.top);
+    const QPoint br(r.right, r.bottom);
+    p.fillRect(QRect(tl, QPoint(r.right, r.top)), colour);
+    p.fillRect(QRect(QPoint(r.left, r.bottom), br), colour);
+    p.fillRect(QRect(tl, QPoint(r.left, r.bottom)), colour);
+    p.fillRect(QRect(QPoint(r.right, r.top), br), colour);
+}
+
+} // namespace
+
+void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
+    std::optional<CapturePoint> infoBoxPointer, const OverlayColours& colours, const QFont& font)
+{
+    // A target that still shares the frozen picture's pixels would copy them on write first.
+    if (target.size() != frozen.size() || target.format() != frozen.format()
+        || target.constBits() == frozen.constBits())
+        target = QImage(frozen.size(), frozen.format());
+    // Same size and format: one copy of the whole picture, row strides included.
+    std::memcpy(target.bits(), frozen.constBits(), static_cast<std::size_t>(frozen.sizeInBytes()));
+
+    QPainter p(&target);
+    const CaptureRect s = Normalise(selection);
+    // A drawn handle covers 4 x 4 pixels, (cx - 2, cy - 2) to (cx + 1, cy + 1).
+    for (const CaptureRect& h : HandlesOf(s))
+        p.fillRect(QRect(h.left, h.top, 4, 4), colours.handle);
+    Frame(p, s, colours.handle);
+
+    if (infoBoxPointer) {
+        const CapturePoint origin = InfoBoxOrigin(*infoBoxPointer, frozen.width());
+        p.setFont(font);
+        p.setPen(colours.infoText);
+        const auto lines = InfoBoxLines(selection, *infoBoxPointer);
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            DrawOverlayLine(p, QPoint(origin.x, origin.y + kInfoBoxLineHeight * static_cast<int>(k)),
+                QString::fromStdString(lines[k]));
+        }
+        Frame(p, InfoBoxFrame(origin), colours.infoFrame);
+    }
+}
+
+void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
+    const QFont& font)
+{
+    if (target.size() != QSize(width, height) || target.format() != QImage::Format_RGB32)
+        target = QImage(width, height, QImage::Format_RGB32);
+    QPainter p(&target);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(target.rect(), Qt::black);
+    p.drawImage(QPoint(0, 0), background, QRect(0, 0, width, height));
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    for (const PanelLine& line : PanelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width)) {
+        const QRect box(QPoint(line.box.left, line.box.top), QPoint(line.box.right - 1, line.box.bottom - 1));
+        p.save();
+        p.setClipRect(box);
+        int y = box.top();
+        for (const QString& row : OverlayWrap(QString::fromStdString(line.text), box.width())) {
+            DrawOverlayLine(p, QPoint(box.left(), y), row);
+            y += kOverlayLineHeight;
+        }
+        p.restore();
+    }
+}

@@ -1,0 +1,29 @@
+// Draws capture mode's pictures off-screen: the frozen screen with the selection frame,
+// its handles and the info box, and the information panel with its readout and help lines.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <optional>
+
+#include "capture/captureaction.h"
+#include "capture/capturerect.h"
+
+struct OverlayColours
+{
+    QColor handle { 10, 100, 130 }; // frame and handles
+    QColor infoFrame { 0, 0, 0 };
+    QColor infoText { 0, 0, 0 };
+};
+
+// Makes `target` the frozen picture with the selection's frame and handles on it, plus the
+// info box for a pointer at `infoBoxPointer` when one is given. `target` is reused when it
+// already has the frozen picture's size and format.
+void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
+    std::optional<CapturePoint> infoBoxPointer, const OverlayColours& colours, const QFont& font);
+
+// Makes `target` (width x height) the panel: the top-left part of the background, the
+// colour readout of `pixel` and the help lines of `help`, in white.
+void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
+    const QFont& font);

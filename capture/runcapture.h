@@ -1,0 +1,18 @@
+// Capture mode as one modal call: freezes the primary screen, runs the capture window and
+// leaves the committed picture on the clipboard.
+#pragma once
+
+#include <QImage>
+#include <optional>
+
+// The primary screen as it is now, or nothing where the platform gives no screen picture
+// (a pure Wayland session).
+[[nodiscard]] std::optional<QImage> GrabPrimaryScreen();
+
+// Runs capture mode over `frozen` until the window closes. True when a picture was
+// committed; the clipboard then holds it as an image.
+[[nodiscard]] bool RunCaptureOver(const QImage& frozen);
+
+// Grabs the screen and runs capture mode over it. Where no screen picture can be had, a
+// "提示" box says so and the result is false.
+[[nodiscard]] bool RunCapture();
