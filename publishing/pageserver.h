@@ -1,6 +1,6 @@
 // PageServer: the small HTTP/1.1 file server that lets the archive builder fetch the page being
 // edited and everything it refers to. Serves the files below the run folder on 127.0.0.1, one
-// request per connection, strictly one connection after another on a chain of worker threads.
+// request per connection, strictly one connection after another on one worker thread.
 #pragma once
 
 #include <chrono>
@@ -24,11 +24,11 @@ public:
     PageServer(const PageServer&) = delete;
     PageServer& operator=(const PageServer&) = delete;
 
-    // Listens on the first free port from `firstPort` up to 65535 and starts the first worker.
+    // Listens on the first free port from `firstPort` up to 65535 and starts the worker.
     // False when the server already runs, the run folder cannot be resolved, no port is free,
-    // or no worker can be started; the server is then not started.
+    // or the worker cannot be started; the server is then not started.
     [[nodiscard]] bool Start();
-    // Closes the listening socket and waits until the current worker has ended; a client being
+    // Closes the listening socket and waits until the worker has ended; a client being
     // served is cut off. The server may be started again.
     void Stop();
 
@@ -39,10 +39,10 @@ public:
     [[nodiscard]] std::optional<std::string> boundAddress() const;
 
 private:
-    struct Chain;
-    static void runWorker(Chain* chain);
+    struct Running;
+    static void runWorker(Running* running);
 
     std::filesystem::path m_runFolder;
     int m_firstPort = kFirstPort;
-    std::unique_ptr<Chain> m_chain;
+    std::unique_ptr<Running> m_running;
 };

@@ -41,36 +41,37 @@ private:
     int m_fd = -1;
 };
 
-// The whole content of a regular file; empty for anything else or when reading fails. The file is
-// opened without blocking so that a named pipe below the root cannot stall the server.
-std::string readWholeFile(const std::filesystem::path& path)
+// Appends the whole content of a regular file to `out`; nothing for anything else or when reading
+// fails. The file is opened without blocking so that a named pipe below the root cannot stall the
+// server.
+void appendWholeFile(const std::filesystem::path& path, std::string& out)
 {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.get() < 0)
-        return {};
-    struct stat info
-    {
-    };
+        return;
+    struct stat info;
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return {};
+        return;
 
-    std::string content;
-    content.resize(static_cast<std::size_t>(info.st_size));
+    // The size fstat gave is what is sent: a file being written meanwhile is cut there rather
+    // than read on without end.
+    const std::size_t start = out.size();
+    const std::size_t size = static_cast<std::size_t>(info.st_size);
+    out.resize(start + size);
     std::size_t filled = 0;
-    while (true) {
-        if (filled == content.size())
-            content.resize(content.size() + 65536); // the file grew since fstat
-        const ssize_t got = ::read(file.get(), content.data() + filled, content.size() - filled);
+    while (filled < size) {
+        const ssize_t got = ::read(file.get(), out.data() + start + filled, size - filled);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0)
-            return {};
-        if (got == 0)
+        if (got < 0) {
+            filled = 0; // an unreadable file has no content at all, not a part of it
             break;
+        }
+        if (got == 0)
+            break; // the file shrank
         filled += static_cast<std::size_t>(got);
     }
-    content.resize(filled);
-    return content;
+    out.resize(start + filled);
 }
 
 std::string headerText(std::optional<std::string_view> typeLine, bool compressed)
@@ -108,14 +109,17 @@ std::string HandleRequest(const std::filesystem::path& root, std::string_view re
         return NotFoundAnswer();
 
     const std::optional<std::string_view> typeLine = contentTypeLine(pathExtension(info->path));
-    std::string body = readWholeFile(*file);
     if (info->acceptsGzip) {
+        std::string body;
+        appendWholeFile(*file, body);
         if (std::optional<std::string> encoded = GzipEncode(body))
             return headerText(typeLine, true) + *encoded;
-        // The encoder could not even start: the file goes out as it is, announced as such,
-        // rather than as a gzip stream that no client could decode.
+        // The encoder failed: the file goes out as it is, announced as such, rather than as a
+        // cut gzip stream that no client could decode.
+        return headerText(typeLine, false) + body;
     }
+    // Header and body in one buffer, the file read straight into place behind the header.
     std::string answer = headerText(typeLine, false);
-    answer += body;
+    appendWholeFile(*file, answer);
     return answer;
 }

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Requests per second of the page server beside nginx (one worker, 127.0.0.1), both measured in
+# this run with wrk, one request per connection; then GzipEncode beside `gzip -3`.
+# Usage: bench/server_bench.sh [BUILD_DIR] [SECONDS]   (BUILD_DIR defaults to build/)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$root/build}"
+seconds="${2:-5}"
+serve="$build/bench/inkwell_serve"
+gzip_bench="$build/bench/inkwell_gzip_bench"
+for tool in "$serve" "$gzip_bench"; do
+    [[ -x "$tool" ]] || { echo "missing $tool: build the targets inkwell_serve and inkwell_gzip_bench" >&2; exit 1; }
+done
+
+work="$(mktemp -d)"
+chmod 755 "$work" # nginx's worker runs as nobody and must read the pages
+server_pid=""
+nginx_pid=""
+cleanup() {
+    [[ -n "$server_pid" ]] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+    [[ -n "$nginx_pid" ]] && kill "$nginx_pid" 2>/dev/null && wait "$nginx_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+site="$work/site"
+mkdir -p "$site"
+python3 - "$site" <<'PY'
+import sys
+def page(size):
+    row = '<tr><td class="c">cell</td><td>value {}</td></tr>\n'
+    text = '<!DOCTYPE html><html><head><title>bench</title></head><body><table>\n'
+    i = 0
+    while len(text) < size - 32:
+        text += row.format(i)
+        i += 1
+    text += '</table></body></html>'
+    return (text + ' ' * (size - len(text) - 1) + '\n')[:size]
+for name, size in (('page1k.html', 1024), ('page100k.html', 100 * 1024)):
+    open(f'{sys.argv[1]}/{name}', 'w').write(page(size))
+PY
+chmod -R a+rX "$site"
+
+# Our server on the first free port from 8889.
+"$serve" "$site" > "$work/serve.port" &
+server_pid=$!
+for _ in $(seq 50); do [[ -s "$work/serve.port" ]] && break; sleep 0.1; done
+ours_port="$(head -1 "$work/serve.port")"
+
+# nginx, one worker process, on a free loopback port.
+nginx_port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+mkdir -p "$work/nginx"
+cat > "$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 256; }
+http {
+    access_log off;
+    client_body_temp_path $work/nginx/body;
+    proxy_temp_path $work/nginx/proxy;
+    fastcgi_temp_path $work/nginx/fastcgi;
+    uwsgi_temp_path $work/nginx/uwsgi;
+    scgi_temp_path $work/nginx/scgi;
+    server { listen 127.0.0.1:$nginx_port; root $site; }
+}
+CONF
+nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
+nginx_pid=$!
+for _ in $(seq 50); do curl -sf -o /dev/null "http://127.0.0.1:$nginx_port/page1k.html" && break; sleep 0.1; done
+
+# Both servers must answer each page with the same bytes before they are compared.
+for page in page1k.html page100k.html; do
+    cmp -s <(curl -sS "http://127.0.0.1:$ours_port/$page") "$site/$page" || { echo "page server answered $page wrongly" >&2; exit 1; }
+    cmp -s <(curl -sS "http://127.0.0.1:$nginx_port/$page") "$site/$page" || { echo "nginx answered $page wrongly" >&2; exit 1; }
+done
+
+rate() { # port page connections threads -> "requests/s errors"
+    local out
+    out="$(wrk -t"$4" -c"$3" -d"${seconds}s" -H 'Connection: close' "http://127.0.0.1:$1/$2")"
+    local rps errors
+    rps="$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")"
+    errors="$(awk '/Socket errors|Non-2xx/ {print}' <<<"$out" | tr '\n' ' ')"
+    echo "$rps ${errors:-none}"
+}
+
+echo
+echo "| page | connections | page server req/s | nginx req/s | ratio | wrk errors (page server / nginx) |"
+echo "|---|---:|---:|---:|---:|---|"
+for page in page1k.html page100k.html; do
+    for connections in 1 8; do
+        threads=$((connections == 1 ? 1 : 2))
+        read -r ours ours_errors <<<"$(rate "$ours_port" "$page" "$connections" "$threads")"
+        read -r theirs theirs_errors <<<"$(rate "$nginx_port" "$page" "$connections" "$threads")"
+        ratio="$(python3 -c "print(f'{$ours / $theirs:.2f}')")"
+        echo "| $page | $connections | $ours | $theirs | $ratio | $ours_errors / $theirs_errors |"
+    done
+done
+
+echo
+"$gzip_bench" --benchmark_counters_tabular=true
