@@ -1,5 +1,6 @@
 #include "platform/webenginebrowser.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -188,7 +189,9 @@ bool WebEngineBrowser::loadPage(const QString& html, const QUrl& baseUrl)
     const QString script = QStringLiteral("(function(s){document.open();document.write(s);document.close();"
                                           "return true;})(%1)")
                                .arg(jsString(html));
-    const auto written = run(script, kLoadWait);
+    // The engine lays the page out while it is written, which takes seconds for pages of megabytes.
+    const auto wait = kLoadWait + std::chrono::milliseconds(html.size() / 200);
+    const auto written = run(script, wait);
     applyEditMode();
     return written.has_value();
 }
