@@ -1,0 +1,39 @@
+// What the new-project wizard needs from the program around it: the run folder, the current
+// document it changes, the design view reset, and the two dialogs it shows, which tests replace.
+#pragma once
+
+#include "app/document.h"
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+class QWidget;
+
+namespace inkwell {
+
+// Shows a modal message with an OK button.
+using MessageFunction = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+
+// Asks for an existing folder; an empty text when the user cancels or no path came back.
+using FolderChooser
+    = std::function<QString(QWidget* parent, const QString& prompt, const QString& startFolder)>;
+
+// A QMessageBox without icon, with the title given and one OK button.
+void ShowMessageBox(QWidget* parent, const QString& title, const QString& text);
+
+// The platform's folder dialog, folders only.
+[[nodiscard]] QString ChooseFolderWithDialog(
+    QWidget* parent, const QString& prompt, const QString& startFolder);
+
+struct WizardContext
+{
+    std::filesystem::path runFolder;
+    DocumentState& document; // changed by "新建", and its folder by "设置"
+    std::function<void()>
+        loadBlankPage; // after a project is created: the design view gets BlankPage, editing on
+    MessageFunction showMessage = ShowMessageBox;
+    FolderChooser chooseFolder = ChooseFolderWithDialog;
+};
+
+} // namespace inkwell

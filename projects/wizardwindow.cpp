@@ -1,0 +1,222 @@
+#include "projects/wizardwindow.h"
+
+#include "app/workingfolders.h"
+#include "projects/projectcreation.h"
+#include "projects/projectfoldersetting.h"
+#include "projects/projecthistory.h"
+#include "projects/projecttypeicon.h"
+#include "projects/wizardatstart.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace inkwell {
+namespace {
+
+const QString MessageTitle = QStringLiteral("提示");
+const QString FolderPrompt = QStringLiteral("请选择要设置的工程文件目录");
+
+// A Song face at 12 pixels, the size the form's texts were measured in. Where no Song face is
+// installed a CJK serif face stands in.
+QFont formFont()
+{
+    QFont font;
+    font.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("Noto Sans CJK SC") });
+    font.setPixelSize(12);
+    return font;
+}
+
+} // namespace
+
+WizardWindow::WizardWindow(WizardContext context, QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_context(std::move(context))
+{
+    setObjectName(QStringLiteral("WizardWindow"));
+    setWindowTitle(QStringLiteral("程序新建向导"));
+    setFont(formFont());
+    setFixedSize(ClientSize);
+    setModal(true);
+    createControls();
+    fillForm();
+}
+
+WizardWindow::~WizardWindow() = default;
+
+void WizardWindow::createControls()
+{
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("高级选择夹1"));
+    m_tabs->setGeometry(-1, -1, 651, 417);
+    m_tabs->tabBar()->setFont(formFont());
+
+    m_newPage = new QWidget;
+    m_tabs->addTab(m_newPage, QStringLiteral("新建"));
+    m_tabs->addTab(new QWidget, QStringLiteral("模板"));
+    m_newPage->installEventFilter(this);
+
+    m_history = new QTreeWidget(m_newPage);
+    m_history->setObjectName(QStringLiteral("超级列表框_历史记录"));
+    m_history->setColumnCount(1);
+    m_history->setHeaderLabels({ QStringLiteral("历史记录") });
+    m_history->header()->setStretchLastSection(false);
+    m_history->setColumnWidth(0, 200);
+    m_history->setRootIsDecorated(false);
+    m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    placeOnPage(m_history, { 4, 33, 202, 344 });
+
+    m_types = new QListWidget(m_newPage);
+    m_types->setObjectName(QStringLiteral("超级列表框_工程类型"));
+    m_types->setViewMode(QListView::IconMode);
+    m_types->setIconSize(QSize(48, 48));
+    m_types->setMovement(QListView::Static);
+    m_types->setResizeMode(QListView::Adjust);
+    m_types->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_types->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_types->setDragEnabled(false);
+    // An item's row is the document kind it gives.
+    m_types->addItem(new QListWidgetItem(QIcon(ProjectTypeIcon(0)), QStringLiteral("HTML")));
+    m_types->addItem(new QListWidgetItem(QIcon(ProjectTypeIcon(1)), QStringLiteral("CSS")));
+    m_types->clearSelection();
+    placeOnPage(m_types, { 216, 33, 426, 304 });
+
+    auto* nameLabel = new QLabel(QStringLiteral("文件名"), m_newPage);
+    nameLabel->setObjectName(QStringLiteral("透明标签1"));
+    nameLabel->setAttribute(Qt::WA_TranslucentBackground);
+    placeOnPage(nameLabel, { 217, 345, 40, 24 });
+
+    m_name = new QLineEdit(m_newPage);
+    m_name->setObjectName(QStringLiteral("编辑框_工程名称"));
+    placeOnPage(m_name, { 265, 345, 304, 24 });
+
+    auto* create = new QPushButton(QStringLiteral("新建"), m_newPage);
+    create->setObjectName(QStringLiteral("按钮_新建"));
+    create->setAutoDefault(false);
+    placeOnPage(create, { 577, 345, 64, 24 });
+
+    auto* folderLabel = new QLabel(QStringLiteral("路径"), m_newPage);
+    folderLabel->setObjectName(QStringLiteral("透明标签2"));
+    folderLabel->setAttribute(Qt::WA_TranslucentBackground);
+    placeOnPage(folderLabel, { 220, 385, 29, 24 });
+
+    m_folder = new QLineEdit(m_newPage);
+    m_folder->setObjectName(QStringLiteral("编辑框_工程目录"));
+    placeOnPage(m_folder, { 265, 385, 304, 25 });
+
+    auto* choose = new QPushButton(QStringLiteral("设置"), m_newPage);
+    choose->setObjectName(QStringLiteral("按钮_设置目录"));
+    choose->setAutoDefault(false);
+    placeOnPage(choose, { 577, 385, 64, 24 });
+
+    // The caption reads as the form was designed, although the box is about showing the wizard.
+    m_showAtStart = new QCheckBox(QStringLiteral("启动时显示此想到"), m_newPage);
+    m_showAtStart->setObjectName(QStringLiteral("选择框_启动不显示"));
+    m_showAtStart->setChecked(true);
+    placeOnPage(m_showAtStart, { 9, 393, 192, 16 });
+
+    connect(choose, &QPushButton::clicked, this, &WizardWindow::ChooseProjectFolder);
+    connect(create, &QPushButton::clicked, this, &WizardWindow::CreateProject);
+    // clicked comes after the box has taken its new state, and only from the user.
+    connect(m_showAtStart, &QCheckBox::clicked, this, &WizardWindow::ToggleWizardAtStart);
+}
+
+void WizardWindow::placeOnPage(QWidget* control, const QRect& geometry)
+{
+    m_placements.emplace_back(control, geometry);
+    control->resize(geometry.size());
+}
+
+// The form gives the page's controls in the tab control's coordinates, tab strip included; the
+// page itself starts below the strip, wherever the style puts it.
+void WizardWindow::applyPagePlacement()
+{
+    const QPoint pageOrigin = m_newPage->mapTo(m_tabs, QPoint(0, 0));
+    for (const auto& [control, geometry] : m_placements)
+        control->setGeometry(geometry.translated(-pageOrigin));
+}
+
+bool WizardWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_newPage && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        applyPagePlacement();
+    return QDialog::eventFilter(watched, event);
+}
+
+void WizardWindow::fillForm()
+{
+    (void)EnsureFolder(m_context.runFolder / "project");
+    m_folder->setText(QString::fromStdString(ProjectFolderSetting(m_context.runFolder)));
+    for (const auto& entry : ProjectHistory(m_context.runFolder).entries())
+        m_history->addTopLevelItem(new QTreeWidgetItem(QStringList { QString::fromStdString(entry) }));
+}
+
+void WizardWindow::centreOnScreen()
+{
+    const QScreen* where = screen();
+    if (!where)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(where->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+void WizardWindow::ChooseProjectFolder()
+{
+    const QString chosen
+        = m_context.chooseFolder ? m_context.chooseFolder(this, FolderPrompt, m_folder->text()) : QString();
+    if (chosen.isEmpty())
+        m_folder->setText(QString::fromStdString(ProjectFolderSetting(m_context.runFolder)));
+    else
+        m_folder->setText(chosen);
+    // Until "新建" is pressed, a Save writes the current page under its current name into this folder.
+    m_context.document.folder = m_folder->text().toStdString();
+}
+
+void WizardWindow::CreateProject()
+{
+    ProjectRequest request;
+    if (const auto selected = m_types->selectedItems(); !selected.isEmpty())
+        request.type = m_types->row(selected.first());
+    request.name = m_name->text().toStdString();
+    request.folder = m_folder->text().toStdString();
+
+    auto result = ::inkwell::CreateProject(m_context.runFolder, request);
+    if (!result.created()) {
+        if (m_context.showMessage)
+            m_context.showMessage(this, MessageTitle, QString::fromStdString(result.refusal));
+        return;
+    }
+    m_context.document = std::move(*result.document);
+    if (m_context.loadBlankPage)
+        m_context.loadBlankPage();
+    m_projectCreated = true;
+    accept();
+}
+
+void WizardWindow::ToggleWizardAtStart()
+{
+    // Without a "system" folder the setting cannot be kept; the box still shows the choice.
+    (void)SetShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked());
+}
+
+bool OpenWizard(QWidget* parent, const WizardContext& context)
+{
+    WizardWindow wizard(context, parent);
+    wizard.centreOnScreen();
+    wizard.exec();
+    return wizard.projectCreated();
+}
+
+} // namespace inkwell

@@ -1,0 +1,466 @@
+#include "platform/inifile.h"
+#include "projects/projectcreation.h"
+#include "projects/wizardatstart.h"
+#include "projects/wizardwindow.h"
+#include "tests/support/tempfolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Readable failures for the Qt values compared below.
+void PrintTo(const QRect& r, std::ostream* os)
+{
+    *os << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
+}
+void PrintTo(const QSize& s, std::ostream* os)
+{
+    *os << "QSize(" << s.width() << " x " << s.height() << ")";
+}
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace inkwell {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+namespace fs = std::filesystem;
+
+class QtApplication : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "wizard_test";
+        static char* argv[] = { name, nullptr };
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+struct Message
+{
+    QString title;
+    QString text;
+};
+
+// A run folder as start-up leaves it, a current document, and recorders for what the wizard asks
+// of the program around it.
+class Wizard : public ::testing::Test
+{
+protected:
+    Wizard()
+    {
+        fs::create_directory(run() / "system");
+        fs::create_directory(run() / "tmp");
+    }
+
+    [[nodiscard]] const fs::path& run() const { return m_dir.path(); }
+    [[nodiscard]] fs::path historyFile() const { return run() / "system" / "工程记录.txt"; }
+    [[nodiscard]] QString defaultFolder() const
+    {
+        return QString::fromStdString((run() / "project").string());
+    }
+
+    [[nodiscard]] WizardContext context()
+    {
+        WizardContext c { run(), document, [this] { ++blankPageLoads; } };
+        c.showMessage = [this](QWidget*, const QString& title, const QString& text) {
+            messages.push_back({ title, text });
+        };
+        c.chooseFolder = [this](QWidget*, const QString& prompt, const QString&) {
+            prompts.push_back(prompt);
+            return nextChosenFolder;
+        };
+        return c;
+    }
+
+    // A shown wizard, ready for clicks.
+    std::unique_ptr<WizardWindow> shownWizard()
+    {
+        auto wizard = std::make_unique<WizardWindow>(context());
+        wizard->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(wizard.get()));
+        return wizard;
+    }
+
+    template <typename T> static T* control(QWidget* wizard, const char* name)
+    {
+        auto* found = wizard->findChild<T*>(QString::fromUtf8(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    static void clickType(QWidget* wizard, int row)
+    {
+        auto* types = control<QListWidget>(wizard, "超级列表框_工程类型");
+        QTest::mouseClick(
+            types->viewport(), Qt::LeftButton, {}, types->visualItemRect(types->item(row)).center());
+    }
+
+    static void typeName(QWidget* wizard, const QString& name)
+    {
+        auto* box = control<QLineEdit>(wizard, "编辑框_工程名称");
+        box->clear();
+        box->setFocus();
+        for (const QChar c : name) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(box, c.toLatin1());
+            } else {
+                // Chinese text arrives from the input method as a committed string.
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(box, &commit);
+            }
+        }
+    }
+
+    static void clickButton(QWidget* wizard, const char* name)
+    {
+        QTest::mouseClick(control<QPushButton>(wizard, name), Qt::LeftButton);
+    }
+
+    DocumentState document { "/run/tmp", "1700000000000", 0 };
+    int blankPageLoads = 0;
+    std::vector<Message> messages;
+    std::vector<QString> prompts;
+    QString nextChosenFolder;
+
+private:
+    TempFolder m_dir;
+};
+
+struct Placement
+{
+    const char* name;
+    const char* className;
+    QRect geometry; // in the tab control's coordinates
+    const char* text;
+};
+
+TEST_F(Wizard, FormShowsEveryControlWhereAndAsDesigned)
+{
+    auto wizard = shownWizard();
+    EXPECT_EQ(wizard->windowTitle(), QStringLiteral("程序新建向导"));
+    EXPECT_EQ(wizard->size(), WizardWindow::ClientSize);
+    EXPECT_EQ(wizard->minimumSize(), wizard->maximumSize());
+    EXPECT_FALSE(wizard->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(wizard->windowFlags() & Qt::WindowCloseButtonHint);
+
+    auto* tabs = control<QTabWidget>(wizard.get(), "高级选择夹1");
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->geometry(), QRect(-1, -1, 651, 417));
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("新建"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("模板"));
+    EXPECT_EQ(tabs->tabBar()->font().pixelSize(), 12);
+    EXPECT_TRUE(tabs->widget(1)->findChildren<QWidget*>().isEmpty());
+    EXPECT_EQ(tabs->currentIndex(), 0);
+
+    const Placement placements[] = {
+        { "超级列表框_历史记录", "QTreeWidget", { 4, 33, 202, 344 }, "" },
+        { "超级列表框_工程类型", "QListWidget", { 216, 33, 426, 304 }, "" },
+        { "透明标签1", "QLabel", { 217, 345, 40, 24 }, "文件名" },
+        { "编辑框_工程名称", "QLineEdit", { 265, 345, 304, 24 }, "" },
+        { "按钮_新建", "QPushButton", { 577, 345, 64, 24 }, "新建" },
+        { "透明标签2", "QLabel", { 220, 385, 29, 24 }, "路径" },
+        { "编辑框_工程目录", "QLineEdit", { 265, 385, 304, 25 }, nullptr },
+        { "按钮_设置目录", "QPushButton", { 577, 385, 64, 24 }, "设置" },
+        { "选择框_启动不显示", "QCheckBox", { 9, 393, 192, 16 }, "启动时显示此想到" },
+    };
+    for (const auto& p : placements) {
+        SCOPED_TRACE(p.name);
+        auto* widget = control<QWidget>(wizard.get(), p.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_STREQ(widget->metaObject()->className(), p.className);
+        EXPECT_EQ(QRect(widget->mapTo(tabs, QPoint(0, 0)), widget->size()), p.geometry);
+        EXPECT_TRUE(widget->isVisible());
+        EXPECT_TRUE(tabs->widget(0)->isAncestorOf(widget));
+        if (!p.text)
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            EXPECT_EQ(label->text(), QString::fromUtf8(p.text));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            EXPECT_EQ(button->text(), QString::fromUtf8(p.text));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            EXPECT_EQ(edit->text(), QString::fromUtf8(p.text));
+        }
+    }
+
+    auto* types = control<QListWidget>(wizard.get(), "超级列表框_工程类型");
+    ASSERT_EQ(types->count(), 2);
+    EXPECT_EQ(types->item(0)->text(), QStringLiteral("HTML"));
+    EXPECT_EQ(types->item(1)->text(), QStringLiteral("CSS"));
+    EXPECT_EQ(types->viewMode(), QListView::IconMode);
+    EXPECT_EQ(types->iconSize(), QSize(48, 48));
+    for (int row = 0; row < 2; ++row) {
+        const auto picture = types->item(row)->icon().pixmap(48, 48).toImage();
+        EXPECT_EQ(picture.size(), QSize(48, 48));
+        EXPECT_NE(picture.pixelColor(24, 36).alpha(), 0) << "row " << row; // the coloured band
+    }
+    EXPECT_NE(
+        types->item(0)->icon().pixmap(48, 48).toImage(), types->item(1)->icon().pixmap(48, 48).toImage());
+    EXPECT_TRUE(types->selectedItems().isEmpty());
+
+    auto* history = control<QTreeWidget>(wizard.get(), "超级列表框_历史记录");
+    EXPECT_EQ(history->columnCount(), 1);
+    EXPECT_EQ(history->headerItem()->text(0), QStringLiteral("历史记录"));
+    EXPECT_EQ(history->columnWidth(0), 200);
+    EXPECT_TRUE(control<QCheckBox>(wizard.get(), "选择框_启动不显示")->isChecked());
+}
+
+TEST_F(Wizard, WindowIsCentredOnItsScreen)
+{
+    WizardWindow wizard(context());
+    wizard.centreOnScreen();
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+    const auto centre = wizard.screen()->availableGeometry().center();
+    const auto frameCentre = wizard.frameGeometry().center();
+    EXPECT_LE(std::abs(frameCentre.x() - centre.x()), 1);
+    EXPECT_LE(std::abs(frameCentre.y() - centre.y()), 1);
+}
+
+TEST_F(Wizard, FirstOpeningMakesTheProjectFolderAndStoresItAsDefault)
+{
+    ASSERT_FALSE(fs::exists(run() / "project"));
+    auto wizard = shownWizard();
+    EXPECT_TRUE(fs::is_directory(run() / "project"));
+    EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), (run() / "project").string());
+    EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程目录")->text(), defaultFolder());
+}
+
+TEST_F(Wizard, HistoryListShowsEveryEntryInFileOrder)
+{
+    WriteFile(historyFile(), "x\r\n\r\ny");
+    auto wizard = shownWizard();
+    auto* history = control<QTreeWidget>(wizard.get(), "超级列表框_历史记录");
+    ASSERT_EQ(history->topLevelItemCount(), 3);
+    EXPECT_EQ(history->topLevelItem(0)->text(0), QStringLiteral("x"));
+    EXPECT_EQ(history->topLevelItem(1)->text(0), QString());
+    EXPECT_EQ(history->topLevelItem(2)->text(0), QStringLiteral("y"));
+}
+
+struct RefusalCase
+{
+    const char* label;
+    int typeRow; // -1: none clicked
+    const char* name;
+    const char* folder; // nullptr: the default folder; else relative to the run folder
+    std::string message; // the start of the message
+};
+
+class WizardRefusal : public Wizard, public ::testing::WithParamInterface<RefusalCase>
+{
+};
+
+TEST_P(WizardRefusal, SaysWhyAndChangesNothing)
+{
+    const auto& c = GetParam();
+    WriteFile(historyFile(), "/old/o.html\r\n");
+    const auto before = document;
+    auto wizard = shownWizard();
+    if (c.folder)
+        control<QLineEdit>(wizard.get(), "编辑框_工程目录")
+            ->setText(QString::fromStdString((run() / c.folder).string()));
+    if (c.typeRow >= 0)
+        clickType(wizard.get(), c.typeRow);
+    typeName(wizard.get(), QString::fromUtf8(c.name));
+    clickButton(wizard.get(), "按钮_新建");
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, QStringLiteral("提示"));
+    EXPECT_TRUE(messages[0].text.startsWith(QString::fromStdString(c.message)))
+        << messages[0].text.toStdString();
+    EXPECT_TRUE(wizard->isVisible());
+    EXPECT_FALSE(wizard->projectCreated());
+    EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QString::fromUtf8(c.name));
+    EXPECT_EQ(blankPageLoads, 0);
+    EXPECT_EQ(document.folder, before.folder);
+    EXPECT_EQ(document.name, before.name);
+    EXPECT_EQ(document.kind, before.kind);
+    EXPECT_EQ(ReadFile(historyFile()), "/old/o.html\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WizardRefusal,
+    ::testing::Values(RefusalCase { "no_type", -1, "a", nullptr, "您没有选中任何一种工程" },
+        RefusalCase { "no_name", 0, "", nullptr, "您没有输入工程名称，请重新输入" },
+        RefusalCase { "blank_name", 1, "　 ", nullptr, "您没有输入工程名称，请重新输入" },
+        RefusalCase { "slash_in_name", 0, "a/b", nullptr, std::string(projectmessages::UnusableName) },
+        RefusalCase { "dot_dot", 0, "..", nullptr, std::string(projectmessages::UnusableName) },
+        RefusalCase { "missing_parent", 1, "a", "nowhere", std::string(projectmessages::FolderNotCreated) }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
+{
+    auto wizard = shownWizard();
+    clickType(wizard.get(), 1);
+    typeName(wizard.get(), QStringLiteral("样式"));
+    clickButton(wizard.get(), "按钮_新建");
+
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(wizard->projectCreated());
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_EQ(blankPageLoads, 1);
+    EXPECT_EQ(document.folder, run() / "project" / "样式");
+    EXPECT_EQ(document.name, "样式");
+    EXPECT_EQ(document.kind, 1);
+    EXPECT_TRUE(fs::is_directory(run() / "project" / "样式"));
+    EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "样式" / "样式.css").string() + "\r\n");
+
+    // The next opening lists the new project.
+    auto next = shownWizard();
+    auto* history = control<QTreeWidget>(next.get(), "超级列表框_历史记录");
+    ASSERT_EQ(history->topLevelItemCount(), 1);
+    EXPECT_EQ(history->topLevelItem(0)->text(0), QString::fromStdString(document.filePath().string()));
+}
+
+TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
+{
+    const auto before = document;
+    auto wizard = shownWizard();
+    auto* folderBox = control<QLineEdit>(wizard.get(), "编辑框_工程目录");
+
+    nextChosenFolder = QStringLiteral("/srv/网站");
+    clickButton(wizard.get(), "按钮_设置目录");
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0], QStringLiteral("请选择要设置的工程文件目录"));
+    EXPECT_EQ(folderBox->text(), QStringLiteral("/srv/网站"));
+    EXPECT_EQ(document.folder, fs::path("/srv/网站"));
+    EXPECT_EQ(document.name, before.name);
+    EXPECT_EQ(document.kind, before.kind);
+    // The chosen folder is not remembered as the default.
+    EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), (run() / "project").string());
+
+    folderBox->setText(QStringLiteral("typed by hand"));
+    nextChosenFolder.clear(); // cancelled
+    clickButton(wizard.get(), "按钮_设置目录");
+    EXPECT_EQ(prompts.size(), 2u);
+    EXPECT_EQ(folderBox->text(), defaultFolder());
+    EXPECT_EQ(document.folder, run() / "project");
+    EXPECT_EQ(document.name, before.name);
+    EXPECT_TRUE(wizard->isVisible());
+}
+
+TEST_F(Wizard, StartUpCheckBoxWritesItsStateAndIsCheckedAgainOnTheNextOpening)
+{
+    const auto stored
+        = [this] { return IniFile(run() / "system" / "guid.ini").read("向导", "是否显示", "none"); };
+    const auto click = [](QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        // A second click within the interval would be a double click, which does not toggle.
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+    };
+    {
+        auto wizard = shownWizard();
+        auto* box = control<QCheckBox>(wizard.get(), "选择框_启动不显示");
+        click(box);
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_EQ(stored(), "假");
+        EXPECT_FALSE(ShowWizardAtStart(run()));
+    }
+    auto wizard = shownWizard();
+    auto* box = control<QCheckBox>(wizard.get(), "选择框_启动不显示");
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(stored(), "假"); // opening writes nothing
+    click(box);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(stored(), "假");
+    click(box);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(stored(), "真");
+    EXPECT_TRUE(ShowWizardAtStart(run()));
+}
+
+// Runs action on the modal window once it is up; gives up after five seconds by closing every
+// modal window, so that a wizard that never appears fails the test instead of hanging it.
+void whenModalShows(std::function<void(QWidget*)> action)
+{
+    auto* poll = new QTimer;
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, [poll, started, action = std::move(action)] {
+        if (auto* modal = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            action(modal);
+        } else if (started->elapsed() > 5000) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
+{
+    const auto before = document;
+    bool seen = false;
+    whenModalShows([&](QWidget* modal) {
+        seen = true;
+        EXPECT_NE(qobject_cast<WizardWindow*>(modal), nullptr);
+        EXPECT_TRUE(modal->isModal());
+        modal->close(); // the close box
+    });
+    EXPECT_FALSE(OpenWizard(nullptr, context()));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(document.folder, before.folder);
+    EXPECT_EQ(document.name, before.name);
+    EXPECT_EQ(blankPageLoads, 0);
+
+    whenModalShows([&](QWidget* modal) {
+        clickType(modal, 0);
+        typeName(modal, QStringLiteral("a"));
+        clickButton(modal, "按钮_新建");
+    });
+    EXPECT_TRUE(OpenWizard(nullptr, context()));
+    EXPECT_EQ(document.filePath(), run() / "project" / "a" / "a.html");
+    EXPECT_EQ(blankPageLoads, 1);
+    EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
+}
+
+TEST(WizardMessageBox, ShowsTheTextUnderItsTitleWithOneOkButton)
+{
+    QString title, text;
+    int buttons = 0;
+    whenModalShows([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        text = box->text();
+        buttons = box->buttons().size();
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    ShowMessageBox(nullptr, QStringLiteral("提示"), QStringLiteral("您没有选中任何一种工程"));
+    EXPECT_EQ(title, QStringLiteral("提示"));
+    EXPECT_EQ(text, QStringLiteral("您没有选中任何一种工程"));
+    EXPECT_EQ(buttons, 1);
+}
+
+} // namespace
+} // namespace inkwell
