@@ -5,6 +5,8 @@
 namespace inkwell {
 namespace {
 
+using namespace std::string_view_literals;
+
 // Bytes as hex pairs, so that a failing comparison shows where encodings part.
 std::string hex(std::string_view bytes)
 {
@@ -113,8 +115,8 @@ TEST_P(Sniffing, TriesMarkThenDeclarationThenUtf8ThenGb18030)
 INSTANTIATE_TEST_SUITE_P(Table, Sniffing,
     ::testing::Values(SniffCase { "utf8_bom_beats_declaration", "\xEF\xBB\xBF<meta charset=gbk>",
                           TextEncoding::Utf8, EncodingSource::ByteOrderMark },
-        SniffCase { "utf16le_bom", "\xFF\xFE<\0", TextEncoding::Utf16Le, EncodingSource::ByteOrderMark },
-        SniffCase { "utf16be_bom", "\xFE\xFF\0<", TextEncoding::Utf16Be, EncodingSource::ByteOrderMark },
+        SniffCase { "utf16le_bom", "\xFF\xFE<\0"sv, TextEncoding::Utf16Le, EncodingSource::ByteOrderMark },
+        SniffCase { "utf16be_bom", "\xFE\xFF\0<"sv, TextEncoding::Utf16Be, EncodingSource::ByteOrderMark },
         SniffCase { "declaration_beats_valid_utf8", "<meta charset=gbk><p>abc</p>", TextEncoding::Gb18030,
             EncodingSource::Declaration },
         SniffCase { "ascii_is_utf8", "<p>abc</p>", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
@@ -152,13 +154,12 @@ INSTANTIATE_TEST_SUITE_P(Table, Decoding,
         DecodeCase { "gb18030_bad_pair", "\x81 x", TextEncoding::Gb18030, "\xEF\xBF\xBD x", 1 },
         DecodeCase { "gb18030_cut_at_end", "a\xD6", TextEncoding::Gb18030, "a\xEF\xBF\xBD", 1 },
         DecodeCase { "utf8_invalid_bytes", "a\xFF\xC3", TextEncoding::Utf8, "a\xEF\xBF\xBD\xEF\xBF\xBD", 2 },
-        DecodeCase { "utf16le", std::string_view("<\0-N", 4), TextEncoding::Utf16Le, "<中", 0 },
-        DecodeCase { "utf16be_pair", std::string_view("\xD8\x3D\xDE\x00", 4), TextEncoding::Utf16Be, "😀", 0 },
+        DecodeCase { "utf16le", "<\0-N"sv, TextEncoding::Utf16Le, "<中", 0 },
+        DecodeCase { "utf16be_pair", "\xD8\x3D\xDE\x00"sv, TextEncoding::Utf16Be, "😀", 0 },
         // A lone surrogate costs one code unit; the text after it stays aligned.
         DecodeCase { "utf16le_lone_surrogate",
-            std::string_view("\x00\xD8"
-                             "a\0",
-                4),
+            "\x00\xD8"
+            "a\0"sv,
             TextEncoding::Utf16Le,
             "\xEF\xBF\xBD"
             "a",
@@ -197,8 +198,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Encoding,
         EncodeCase {
             "latin1_references", "café 中😀!", TextEncoding::Windows1252, "caf\xE9 &#20013;&#128512;!", 2 },
         EncodeCase { "big5_reference", "中😀", TextEncoding::Big5, "\xA4\xA4&#128512;", 1 },
-        EncodeCase { "utf16le", "<中", TextEncoding::Utf16Le, std::string_view("<\0-N", 4), 0 },
-        EncodeCase { "utf16be", "😀", TextEncoding::Utf16Be, std::string_view("\xD8\x3D\xDE\x00", 4), 0 }),
+        EncodeCase { "utf16le", "<中", TextEncoding::Utf16Le, "<\0-N"sv, 0 },
+        EncodeCase { "utf16be", "😀", TextEncoding::Utf16Be, "\xD8\x3D\xDE\x00"sv, 0 }),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveCase
@@ -230,8 +231,8 @@ INSTANTIATE_TEST_SUITE_P(Table, SavedEncoding,
             "undeclared_keeps_utf8", "<p>中</p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>\xE4\xB8\xAD" },
         SaveCase { "undeclared_keeps_gb18030", "<p>中</p>", TextEncoding::Gb18030, TextEncoding::Gb18030,
             "<p>\xD6\xD0" },
-        SaveCase { "utf16_gets_its_mark", "<p>", TextEncoding::Utf16Le, TextEncoding::Utf16Le,
-            std::string_view("\xFF\xFE<\0", 4) },
+        SaveCase {
+            "utf16_gets_its_mark", "<p>", TextEncoding::Utf16Le, TextEncoding::Utf16Le, "\xFF\xFE<\0"sv },
         SaveCase { "utf8_gets_no_mark", "<p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>" }),
     [](const auto& info) { return std::string(info.param.name); });
 
