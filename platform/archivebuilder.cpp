@@ -418,20 +418,19 @@ private:
     void follow(std::size_t index, std::string base, const std::vector<ResourceRef>& refs)
     {
         const int nesting = m_resources[index].nesting;
+        // A document at the nesting limit is archived, but what it names is not.
+        if (nesting >= m_limits.maxNesting)
+            return;
         std::vector<Link> links;
         for (const ResourceRef& ref : refs) {
             const auto url = ResolveUrl(base, ref.url);
             if (!url || *url == m_resources[index].url)
                 continue;
-            auto kind = ref.kind;
-            // Beyond the nesting limit a frame or style sheet is still archived, but not followed.
-            if (nesting + 1 > m_limits.maxNesting)
-                kind = ResourceRef::Kind::Resource;
             std::size_t target = 0;
             if (const auto known = m_index.find(*url); known != m_index.end())
                 target = known->second;
             else if (m_resources.size() < m_limits.maxResources)
-                target = add(*url, kind, nesting + 1);
+                target = add(*url, ref.kind, nesting + 1);
             else
                 continue;
             if (ref.rewritable)

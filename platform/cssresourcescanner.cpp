@@ -132,6 +132,24 @@ public:
 private:
     char peek(std::size_t ahead) const { return m_pos + ahead < m_css.size() ? m_css[m_pos + ahead] : '\0'; }
 
+    // A backslash escape at m_pos: hex digits with the one blank that may end them, or one character.
+    void skipEscape()
+    {
+        ++m_pos;
+        if (m_pos >= m_css.size())
+            return;
+        if (!IsHex(m_css[m_pos])) {
+            ++m_pos;
+            return;
+        }
+        for (int n = 0; n < 6 && m_pos < m_css.size() && IsHex(m_css[m_pos]); ++n)
+            ++m_pos;
+        if (m_pos + 1 < m_css.size() && m_css[m_pos] == '\r' && m_css[m_pos + 1] == '\n')
+            m_pos += 2;
+        else if (m_pos < m_css.size() && IsBlank(m_css[m_pos]))
+            ++m_pos;
+    }
+
     void skipComment()
     {
         const auto end = m_css.find("*/", m_pos + 2);
@@ -187,9 +205,11 @@ private:
         }
         const std::size_t start = m_pos;
         while (m_pos < m_css.size() && m_css[m_pos] != ')' && !IsBlank(m_css[m_pos])) {
-            m_pos += m_css[m_pos] == '\\' ? 2 : 1;
+            if (m_css[m_pos] == '\\')
+                skipEscape();
+            else
+                ++m_pos;
         }
-        m_pos = std::min(m_pos, m_css.size());
         add(start, m_pos - start, kind);
     }
 
@@ -210,9 +230,12 @@ private:
     void identifier()
     {
         const std::size_t start = m_pos;
-        while (m_pos < m_css.size() && (IsNameChar(m_css[m_pos]) || m_css[m_pos] == '\\'))
-            m_pos += m_css[m_pos] == '\\' ? 2 : 1;
-        m_pos = std::min(m_pos, m_css.size());
+        while (m_pos < m_css.size() && (IsNameChar(m_css[m_pos]) || m_css[m_pos] == '\\')) {
+            if (m_css[m_pos] == '\\')
+                skipEscape();
+            else
+                ++m_pos;
+        }
         if (m_pos - start == 3 && StartsWithNoCase(m_css, start, "url") && peek(0) == '(') {
             ++m_pos;
             urlFunction(ResourceRef::Kind::Resource);

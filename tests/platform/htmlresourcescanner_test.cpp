@@ -1,0 +1,126 @@
+#include "platform/htmlresourcescanner.h"
+
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+using Kind = ResourceRef::Kind;
+
+// span is the raw page text the reference covers; empty when it must not be rewritten.
+struct Expected
+{
+    std::string url;
+    Kind kind;
+    std::string span;
+};
+
+struct Case
+{
+    const char* name;
+    std::string html;
+    std::vector<Expected> refs;
+};
+
+class HtmlScanTable : public ::testing::TestWithParam<Case>
+{
+};
+
+TEST_P(HtmlScanTable, FindsReferencesWithTheirSpans)
+{
+    const Case& c = GetParam();
+    const HtmlScan scan = ScanHtmlResources(c.html);
+    ASSERT_EQ(scan.refs.size(), c.refs.size()) << c.html;
+    for (std::size_t i = 0; i < scan.refs.size(); ++i) {
+        const ResourceRef& ref = scan.refs[i];
+        EXPECT_EQ(ref.url, c.refs[i].url) << "reference " << i;
+        EXPECT_EQ(ref.kind, c.refs[i].kind) << "reference " << i;
+        EXPECT_EQ(ref.rewritable, !c.refs[i].span.empty()) << "reference " << i;
+        if (ref.rewritable) {
+            ASSERT_LE(ref.offset + ref.length, c.html.size());
+            EXPECT_EQ(c.html.substr(ref.offset, ref.length), c.refs[i].span) << "reference " << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HtmlScanTable,
+    ::testing::Values(
+        Case { "pictures",
+            "<img src=\"a.png\"><img src='b.png'><img src=c.png><img src=\" d.png \"><img alt=x>",
+            { { "a.png", Kind::Resource, "a.png" }, { "b.png", Kind::Resource, "b.png" },
+                { "c.png", Kind::Resource, "c.png" }, { "d.png", Kind::Resource, "d.png" } } },
+        Case { "inputOnlyAsImage",
+            "<input type=IMAGE src=go.gif><input type=text src=no.gif><input src=no2.gif>",
+            { { "go.gif", Kind::Resource, "go.gif" } } },
+        Case { "backgroundAttributes",
+            "<body background=bg.gif><table background='t.png'><tr><td "
+            "background=\"c.jpg\">x</td></tr></table>",
+            { { "bg.gif", Kind::Resource, "bg.gif" }, { "t.png", Kind::Resource, "t.png" },
+                { "c.jpg", Kind::Resource, "c.jpg" } } },
+        Case { "links",
+            "<link rel=stylesheet href=a.css><link rel='Alternate StyleSheet' href=b.css>"
+            "<link rel=\"shortcut icon\" href=f.ico><link rel=next href=no.html><link href=no.css>",
+            { { "a.css", Kind::StyleSheet, "a.css" }, { "b.css", Kind::StyleSheet, "b.css" },
+                { "f.ico", Kind::Resource, "f.ico" } } },
+        Case { "styleElementAndAttribute",
+            "<style>@import 'i.css'; p{background:url(s.png)}</style><p style=\"background: "
+            "url('p.png')\">x</p>",
+            { { "i.css", Kind::StyleSheet, "i.css" }, { "s.png", Kind::Resource, "s.png" },
+                { "p.png", Kind::Resource, "p.png" } } },
+        Case { "scriptsFramesAndMedia",
+            "<script src=s.js></script><iframe src=f.html></iframe><object data=o.swf></object>"
+            "<embed src=e.swf><bgsound src=b.wav><audio src=a.ogg></audio>"
+            "<video src=v.webm poster=v.jpg><source src=v.mp4><track src=t.vtt></video>",
+            { { "s.js", Kind::Resource, "s.js" }, { "f.html", Kind::Frame, "f.html" },
+                { "o.swf", Kind::Resource, "o.swf" }, { "e.swf", Kind::Resource, "e.swf" },
+                { "b.wav", Kind::Resource, "b.wav" }, { "a.ogg", Kind::Resource, "a.ogg" },
+                { "v.webm", Kind::Resource, "v.webm" }, { "v.jpg", Kind::Resource, "v.jpg" },
+                { "v.mp4", Kind::Resource, "v.mp4" }, { "t.vtt", Kind::Resource, "t.vtt" } } },
+        Case { "frameset", "<frameset><frame src=a.html><frame src='b.html'></frameset>",
+            { { "a.html", Kind::Frame, "a.html" }, { "b.html", Kind::Frame, "b.html" } } },
+        Case { "srcset", "<img srcset=\"a.png 1x, b.png 2x,c.png\">",
+            { { "a.png", Kind::Resource, "a.png" }, { "b.png", Kind::Resource, "b.png" },
+                { "c.png", Kind::Resource, "c.png" } } },
+        // A value with character references is decoded; the whole raw value is the span.
+        Case { "characterReferences",
+            "<img src=\"a.png?x=1&amp;y=2\"><p style=\"background:url(&quot;q.png&quot;)\">",
+            { { "a.png?x=1&y=2", Kind::Resource, "a.png?x=1&amp;y=2" }, { "q.png", Kind::Resource, "" } } },
+        Case { "textIsNotAReference",
+            "<p>src=\"a.png\" url(b.png)</p><!-- <img src=c.png> --><textarea><img src=d.png></textarea>",
+            {} },
+        // Bytes that are not UTF-8 (a GB18030 name) are taken from the page as they are.
+        Case { "pageEncodingBytesKept", "<img src=\"\xCD\xBC.png\">",
+            { { "\xCD\xBC.png", Kind::Resource, "\xCD\xBC.png" } } }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HtmlScan, ReadsBaseAndCharset)
+{
+    const auto cases = std::vector<std::tuple<std::string, std::string, std::string>> {
+        { "<meta charset=\"gb2312\"><base href=\"http://h/d/\"><base href=x/>", "gb2312", "http://h/d/" },
+        { "<meta http-equiv=Content-Type content=\"text/html; charset=GBK\">", "GBK", "" },
+        { "<meta http-equiv=refresh content=\"0; charset=x\"><meta charset=utf-8>", "utf-8", "" },
+        { "<p>no head</p>", "", "" },
+    };
+    for (const auto& [html, charset, base] : cases) {
+        const HtmlScan scan = ScanHtmlResources(html);
+        EXPECT_EQ(scan.charset, charset) << html;
+        EXPECT_EQ(scan.baseHref, base) << html;
+    }
+}
+
+TEST(HtmlScan, SurvivesDeepNestingAndBrokenMarkup)
+{
+    std::string deep;
+    for (int i = 0; i < 10000; ++i)
+        deep += "<div>";
+    deep += "<img src=deep.png>";
+    const HtmlScan scan = ScanHtmlResources(deep);
+    ASSERT_EQ(scan.refs.size(), 1u);
+    EXPECT_EQ(scan.refs[0].url, "deep.png");
+
+    EXPECT_TRUE(ScanHtmlResources(std::string("<img src=\"a\0b.png\"><p", 22)).refs.size() <= 1);
+    EXPECT_TRUE(ScanHtmlResources("").refs.empty());
+}
+
+} // namespace
+} // namespace inkwell

@@ -1,0 +1,52 @@
+#include "platform/urlresolver.h"
+
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+struct Case
+{
+    std::string base;
+    std::string reference;
+    std::optional<std::string> resolved;
+};
+
+TEST(ResolveUrl, ResolvesLikeABrowserAndKeepsOnlyFetchableSchemes)
+{
+    const std::string page = "http://127.0.0.1:8889/tmp/page.html";
+    const std::vector<Case> cases {
+        { page, "pics/a.png", "http://127.0.0.1:8889/tmp/pics/a.png" },
+        { page, "../project/p/x.css", "http://127.0.0.1:8889/project/p/x.css" },
+        { page, "/abs.png", "http://127.0.0.1:8889/abs.png" },
+        { page, "a b.png#frag", "http://127.0.0.1:8889/tmp/a%20b.png" },
+        { page, "q.png?x=1", "http://127.0.0.1:8889/tmp/q.png?x=1" },
+        { page, "//other:81/z.gif", "http://other:81/z.gif" },
+        { page, "file:///tmp/outside/g.png", "file:///tmp/outside/g.png" },
+        { page, "FILE:///tmp/g.png", "file:///tmp/g.png" },
+        { "file:///home/u/doc/page.html", "img/a.png", "file:///home/u/doc/img/a.png" },
+        { page, "data:image/png;base64,AAAA", std::nullopt },
+        { page, "javascript:alert(1)", std::nullopt },
+        { page, "mailto:a@b", std::nullopt },
+        { page, "#top", std::nullopt },
+        { page, "", std::nullopt },
+        { page, std::string("a\0b.png", 7), std::nullopt },
+        { "not a url", "a.png", std::nullopt },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ResolveUrl(c.base, c.reference), c.resolved) << c.base << " + " << c.reference;
+}
+
+TEST(NormaliseUrl, AcceptsOnlyAbsoluteFetchableUrls)
+{
+    EXPECT_EQ(NormaliseUrl("http://127.0.0.1:8889/tmp/1.html"), "http://127.0.0.1:8889/tmp/1.html");
+    EXPECT_EQ(NormaliseUrl("HTTP://127.0.0.1:8889/a b.html#x"), "http://127.0.0.1:8889/a%20b.html");
+    EXPECT_EQ(NormaliseUrl("ftp://h/a.html"), std::nullopt);
+    EXPECT_EQ(NormaliseUrl("/tmp/a.html"), std::nullopt);
+    EXPECT_EQ(NormaliseUrl("http://h/a\r\nX-Injected: 1"), std::nullopt);
+    EXPECT_TRUE(IsFileUrl(*NormaliseUrl("file:///tmp/a.png")));
+    EXPECT_FALSE(IsFileUrl(*NormaliseUrl("http://h/file:///a.png")));
+}
+
+} // namespace
+} // namespace inkwell
