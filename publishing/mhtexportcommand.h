@@ -1,0 +1,63 @@
+// The export of the page being edited as a single-file web archive (MHT): saves the document,
+// asks for the target name, has the archive builder fetch the page from the page server and
+// reports the outcome. Everything the command touches comes in through MhtExportContext, so that
+// the main window passes its real state and tests pass their own.
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace inkwell {
+
+struct MhtExportMessage
+{
+    QString title;
+    QString text;
+    bool failure = false;
+};
+
+struct MhtExportContext
+{
+    // Writes the design view's page to the document file; false when it could not be written.
+    std::function<bool()> saveDocument;
+    std::filesystem::path documentFolder; // DocumentFolder
+    std::string documentName; // DocumentName
+    int documentKind = 0; // DocumentKind
+    std::filesystem::path runFolder;
+    std::optional<int> serverPort; // ServerPort; empty when the page server is not running
+    // Asks for the archive's file name; an empty name means the user cancelled.
+    std::function<QString(QWidget*)> chooseFileName
+        = [](QWidget* parent) { return askForArchiveName(parent); };
+    // Shows a message to the user; modal.
+    std::function<void(QWidget*, const MhtExportMessage&)> report
+        = [](QWidget* parent, const MhtExportMessage& message) { showMessage(parent, message); };
+
+    // A save dialog without a file-type filter.
+    static QString askForArchiveName(QWidget* parent);
+    // A modal message box with the message's title and an OK button.
+    static void showMessage(QWidget* parent, const MhtExportMessage& message);
+};
+
+enum class MhtExportOutcome
+{
+    Exported,
+    Cancelled, // no file name was chosen: nothing written, nothing shown
+    NotSaved,
+    ServerNotRunning,
+    PageNotFetched,
+    NotWritten,
+};
+
+// Runs the export on the calling (UI) thread and returns when the archive is written or the
+// failure has been reported. "保存成功" is shown only when the archive was written.
+MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context);
+
+// The archive's path: the chosen name with ".mht" appended, whatever the name ends with.
+[[nodiscard]] QString MhtTargetPath(const QString& chosenName);
+
+} // namespace inkwell

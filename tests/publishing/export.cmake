@@ -1,0 +1,4 @@
+# The MHT export command against a real page server, with the dialog and message boxes observed.
+inkwell_add_test(mhtexport_test GUI
+    SOURCES mhtexport_test.cpp
+    LIBS inkwell_export inkwell_publishing Qt6::Widgets)
