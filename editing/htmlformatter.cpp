@@ -437,6 +437,7 @@ private:
         std::size_t chunks = 0;
         bool secondChunkIsBang = false;
         bool lastChunkIsEquals = false;
+        char lastChunk = 0; // the last chunk when it is one ASCII character
         bool space = false;
         const std::size_t n = m_input.size();
         std::string quoted;
@@ -463,13 +464,17 @@ private:
             bool isQuoted = false;
             if ((c == '\'' || c == '"') && !secondChunkIsBang) {
                 quoted.clear();
-                readUnformatted(quoted, character, std::nullopt);
+                readUnformatted(quoted, std::string_view(&c, 1), std::nullopt);
                 isQuoted = true;
                 space = true;
             }
             if (c == '=' && !isQuoted)
                 space = false;
-            if (chunks > 0 && !lastChunkIsEquals && (c != '>' || isQuoted) && space) {
+            // A separator carried over an "=" must not split the end marker of a comment or CDATA section
+            // ("a= -->" would become "a=- ->"): the comment would then run on over the rest of the page.
+            const bool splitsEndMarker = secondChunkIsBang && m_pos < n && m_input[m_pos] == '>'
+                && ((c == '-' && lastChunk == '-') || (c == ']' && lastChunk == ']'));
+            if (chunks > 0 && !lastChunkIsEquals && c != '>' && space && !splitsEndMarker) {
                 if (m_lineCharCount >= m_maxChar) {
                     tag += '\n';
                     appendIndentation(tag);
@@ -488,6 +493,7 @@ private:
                 tag.append(quoted);
             ++chunks;
             lastChunkIsEquals = c == '=' && !isQuoted;
+            lastChunk = (character.size() == 1 && !isQuoted) ? c : 0;
             if (c == '>' && !isQuoted)
                 break;
         }

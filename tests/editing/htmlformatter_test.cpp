@@ -1,0 +1,194 @@
+// What the formatter prints, case by case: expected outputs worked out by hand from the formatting rules.
+#include "editing/htmlformatter.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const HtmlStyle kTabs { 1, "\t", 80 };
+
+struct Case
+{
+    const char* name;
+    std::string_view input;
+    HtmlStyle style;
+    std::string_view expected;
+};
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// Shows both texts with their invisible characters spelled out, so a failure reads as a diff of lines.
+std::string visible(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == ' ')
+            out += "\u00b7";
+        else
+            out += c;
+    }
+    return out;
+}
+
+class StyleHtmlTable : public ::testing::TestWithParam<Case>
+{
+};
+
+TEST_P(StyleHtmlTable, PrintsExactly)
+{
+    const Case& c = GetParam();
+    const std::string out = style_html(c.input, c.style);
+    EXPECT_EQ(visible(out), visible(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, StyleHtmlTable,
+    ::testing::Values(Case { "empty", "", kTabs, "" },
+        Case { "white_space_only_gives_empty", " \r\n\t ", kTabs, "" },
+        Case { "nesting", "<div><p>Hi <b>there</b></p></div>", kTabs,
+            "<div>\n\t<p>\n\t\tHi\n\t\t<b>\n\t\t\tthere\n\t\t</b>\n\t</p>\n</div>" },
+        Case { "text_collapsed_and_broken_at_max_char", "<p>  aaa \n bbb\tccc ddd   eee </p>", { 2, " ", 10 },
+            "<p>\n  aaa bbb ccc\n  ddd eee\n</p>" },
+        Case { "line_length_counts_characters_not_bytes", "<p>ééé ééé ééé ééé</p>", { 2, " ", 10 },
+            "<p>\n  ééé ééé ééé\n  ééé\n</p>" },
+        Case { "tag_attributes_past_max_char_continue_at_current_level",
+            "<div><a href=\"x\" title=\"abcdefgh\" class=\"c\">t</a></div>", { 2, " ", 20 },
+            "<div>\n  <a href=\"x\" title=\"abcdefgh\"\n  class=\"c\">\n    t\n  </a>\n</div>" },
+        Case { "single_tags_and_slash_tags_keep_the_level",
+            "<div><br><IMG src=\"a.png\"><x-y/><span>s</span></div>", kTabs,
+            "<div>\n\t<br>\n\t<IMG src=\"a.png\">\n\t<x-y/>\n\t<span>\n\t\ts\n\t</span>\n</div>" },
+        Case { "conditional_comment_indents_until_endif",
+            "<head><!--[if IE]><link href=\"ie.css\"><![endif]--><title>t</title></head>", kTabs,
+            "<head>\n\t<!--[if IE]>\n\t\t<link "
+            "href=\"ie.css\">\n\t<![endif]-->\n\t<title>\n\t\tt\n\t</title>\n</head>" },
+        Case { "conditional_comment_with_not_ie_takes_the_run_to_its_end",
+            "<!--[if !IE]><!--><p>x</p><!--<![endif]-->", kTabs,
+            "<!--[if !IE]><!-->\n\t<p>\n\t\tx\n\t</p>\n<!--<![endif]-->" },
+        Case { "comment_read_by_the_tag_reader_collapses", "<div><!-- one\n     two --></div>", kTabs,
+            "<div>\n\t<!-- one two -->\n</div>" },
+        Case { "comment_line_breaks_after_a_gt_are_reindented", "<div><!-- a>b\n     c --></div>", kTabs,
+            "<div>\n\t<!-- a>b\n\tc -->\n</div>" },
+        Case { "cdata_is_a_single_tag", "<div><![CDATA[a > b]]></div>", kTabs,
+            "<div>\n\t<![CDATA[a> b]]>\n</div>" },
+        Case { "quoted_value_is_always_followed_by_a_separator", "<a href=\"x\"title='y' id=z>t</a>", kTabs,
+            "<a href=\"x\" title='y' id=z>\n\tt\n</a>" },
+        Case { "space_around_equals", "<a href = \"x\" id= yz>t</a>", kTabs,
+            "<a href=\"x\" id=y z>\n\tt\n</a>" },
+        Case { "line_breaks_inside_a_quoted_value_are_reindented",
+            "<div><a title=\"one\n      two\">t</a></div>", kTabs,
+            "<div>\n\t<a title=\"one\n\ttwo\">\n\t\tt\n\t</a>\n</div>" },
+        Case { "end_tag_without_start_tag_at_content_level", "<div>a</span>b</div>", kTabs,
+            "<div>\n\ta\n\t</span>\n\tb\n</div>" },
+        Case { "elements_left_open_inside_a_closed_one_lose_their_effect", "<div><p>a<li>b</div>c</p>d",
+            kTabs, "<div>\n\t<p>\n\t\ta\n\t\t<li>\n\t\t\tb\n</div>\nc\n</p>\nd" },
+        Case { "style_content_is_text", "<style>\n  body {\n    color: red;\n  }\n</style>", kTabs,
+            "<style>\n\tbody { color: red; }\n</style>" },
+        Case { "two_space_blank_lines_keep_their_indentation", "<html><head></head><body></body></html>",
+            { 2, " ", 80 }, "<html>\n  \n  <head>\n  </head>\n  \n  <body>\n  </body>\n\n</html>" },
+        Case { "tag_cut_off_by_the_end_keeps_the_class_of_the_tag_before", "<p>x</p><b", kTabs,
+            "<p>\n\tx\n</p>\n<b" },
+        Case { "tag_cut_off_before_any_tag_is_kept", "text <", kTabs, "text\n<" },
+        Case { "unformatted_run_without_delimiter_ends_at_the_end", "<p><!-- a>b  c", kTabs,
+            "<p>\n\t<!-- a>b  c" },
+        Case { "defaults_for_zero_and_empty_parameters", "<p>x</p>", { 0, "", 0 }, "<p>\n  x\n</p>" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The mended behaviours: what the editor must never lose.
+INSTANTIATE_TEST_SUITE_P(Mends, StyleHtmlTable,
+    ::testing::Values(Case { "pre_and_textarea_content_exact",
+                          "<div><pre>\n  a  b\n\t</pre><textarea>  x\n y </textarea></div>", kTabs,
+                          "<div>\n\t<pre>\n  a  b\n\t</pre>\n\t<textarea>  x\n y </textarea>\n</div>" },
+        Case { "pre_nested_and_commented_end_tags", "<PRE class=x>a<pre>b</pre>c<!-- </pre> -->d</Pre >e",
+            kTabs, "<PRE class=x>a<pre>b</pre>c<!-- </pre> -->d</Pre>\ne" },
+        Case {
+            "empty_pre_stays_on_its_line", "<div><pre></pre></div>", kTabs, "<div>\n\t<pre></pre>\n</div>" },
+        Case { "pre_without_end_tag_keeps_the_rest", "<pre> a\n  b", kTabs, "<pre> a\n  b" },
+        Case { "script_lines_reindented_template_kept",
+            "<body><script>\n  if (a) {\n  b = `x\n    y`;\n  }\n</script></body>", kTabs,
+            "<body>\n\t<script>\n\t\tif (a) {\n\t\t\tb = `x\n    y`;\n\t\t}\n\t</script>\n</body>" },
+        Case { "empty_script", "<div><script src=\"a.js\"></script></div>", kTabs,
+            "<div>\n\t<script src=\"a.js\">\n\t</script>\n</div>" },
+        Case { "script_of_another_language_kept_exactly",
+            "<div><script type=\"text/x-python\">\n  if x:\n      y()\n</script></div>", kTabs,
+            "<div>\n\t<script type=\"text/x-python\">\n  if x:\n      y()\n</script>\n</div>" },
+        Case { "script_without_end_tag_keeps_the_rest", "<script>a = 1;\n   b = '<p>  x';", kTabs,
+            "<script>\n\ta = 1;\n\tb = '<p>  x';" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Golden folders: input.html, expected.html and a file "call" holding the indent kind and keep-kind flag
+// passed to FormatHtml.
+TEST(FormatHtmlGolden, EveryFolderMatches)
+{
+    const std::filesystem::path root = std::filesystem::path(INKWELL_TEST_DATA) / "formatter" / "golden";
+    int cases = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) {
+        if (!entry.is_directory())
+            continue;
+        std::istringstream call(readFile(entry.path() / "call"));
+        int indentKind = -1;
+        int keepKindFlag = -1;
+        call >> indentKind >> keepKindFlag;
+        ASSERT_FALSE(call.fail()) << entry.path();
+        const std::string out = FormatHtml(readFile(entry.path() / "input.html"), indentKind, keepKindFlag);
+        EXPECT_EQ(visible(out), visible(readFile(entry.path() / "expected.html"))) << entry.path();
+        ++cases;
+    }
+    EXPECT_GT(cases, 0) << "no golden folders under " << root;
+}
+
+TEST(FormatHtml, ChoosesTheIndentation)
+{
+    struct Row
+    {
+        int kind;
+        int flag;
+        int size;
+        std::string_view character;
+    };
+    for (const Row row : { Row { 0, 0, 1, "\t" }, Row { 2, 0, 1, "\t" }, Row { 1, 1, 1, "\t" },
+             Row { 2, 1, 2, " " }, Row { 7, 1, 1, "\t" }, Row { 0, 1, 1, "\t" } }) {
+        const HtmlStyle style = StyleForIndentKind(row.kind, row.flag);
+        EXPECT_EQ(style.indentSize, row.size) << row.kind << " " << row.flag;
+        EXPECT_EQ(style.indentCharacter, row.character) << row.kind << " " << row.flag;
+        EXPECT_EQ(style.maxChar, 80);
+    }
+    EXPECT_EQ(FormatHtml("<p>x</p>", 2, 1), "<p>\n  x\n</p>");
+    EXPECT_EQ(FormatHtml("<p>x</p>", 2, 0), "<p>\n\tx\n</p>");
+}
+
+TEST(FormatHtml, NeverEmptyForMarkupThatIsNot)
+{
+    for (const std::string_view markup : { " ", "\r\n\r\n", "\t \n" }) {
+        ASSERT_EQ(style_html(markup, StyleForIndentKind(0, 0)), "");
+        EXPECT_EQ(FormatHtml(markup, 0, 0), markup);
+    }
+    EXPECT_EQ(FormatHtml("", 0, 0), "");
+}
+
+TEST(FormatHtml, BytesThatAreNotUtf8PassThrough)
+{
+    const std::string markup = "<p>\xff\xfe a\x80 \xc3</p><b \xe4\xb8>x</b>";
+    EXPECT_EQ(FormatHtml(markup, 0, 0), "<p>\n\t\xff\xfe a\x80 \xc3\n</p>\n<b \xe4\xb8>\n\tx\n</b>");
+    const std::string withNul("<p>a\0b</p>", 10);
+    EXPECT_EQ(FormatHtml(withNul, 0, 0), std::string("<p>\n\ta\0b\n</p>", 13));
+}
+
+} // namespace
