@@ -4,6 +4,7 @@
 #include "projects/projecthistory.h"
 
 #include <cstdint>
+#include <unistd.h>
 
 namespace inkwell {
 namespace {
@@ -48,6 +49,13 @@ bool isBlank(std::string_view text)
     return true;
 }
 
+// The longest file name, in bytes, that the file system of folder takes.
+std::size_t fileNameLimit(const std::filesystem::path& folder)
+{
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : 255;
+}
+
 } // namespace
 
 std::optional<std::string> ProjectNameRefusal(std::string_view name)
@@ -62,7 +70,7 @@ std::optional<std::string> ProjectNameRefusal(std::string_view name)
 
 ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
 {
-    if (!request.type || ExtensionOfKind(*request.type).empty())
+    if (!request.type || (*request.type != 0 && *request.type != 1))
         return { std::nullopt, std::string(projectmessages::NoTypeChosen) };
     if (auto refusal = ProjectNameRefusal(request.name))
         return { std::nullopt, std::move(*refusal) };
@@ -75,6 +83,10 @@ ProjectCreation CreateProject(const std::filesystem::path& runFolder, const Proj
     // The program's current folder is the run folder, so a relative folder box means a folder there.
     if (folder.is_relative())
         folder = runFolder / folder;
+
+    const auto extension = ExtensionOfKind(*request.type);
+    if (request.name.size() + extension.size() > fileNameLimit(folder.parent_path()))
+        return { std::nullopt, std::string(projectmessages::NameTooLong) };
 
     std::error_code error;
     // EnsureFolder also accepts a file of that name, which could not hold the document file.

@@ -32,6 +32,7 @@ namespace projectmessages {
 inline constexpr std::string_view NoTypeChosen = "您没有选中任何一种工程";
 inline constexpr std::string_view NoName = "您没有输入工程名称，请重新输入";
 inline constexpr std::string_view UnusableName = "工程名称不能含有“/”或空字符，也不能是“.”或“..”，请重新输入";
+inline constexpr std::string_view NameTooLong = "工程名称太长，请重新输入";
 // Followed by the folder's path and FolderNotCreatedTail.
 inline constexpr std::string_view FolderNotCreated = "无法创建工程目录“";
 inline constexpr std::string_view FolderNotCreatedTail = "”，请确认上级目录存在并且可以写入";
@@ -43,8 +44,9 @@ inline constexpr std::string_view FolderNotCreatedTail = "”，请确认上级�
 [[nodiscard]] std::optional<std::string> ProjectNameRefusal(std::string_view name);
 
 // Creates the project folder (one level, inside an existing parent) and appends its document
-// file's path and CR LF to the history under runFolder. A history that cannot be written does not
-// stop the project: it only lists projects, nothing reads it back.
+// file's path and CR LF to the history under runFolder. A name too long for the document file's
+// name in that folder is refused, since no Save could ever write the file. A history that cannot be written
+// does not stop the project: it only lists projects, nothing reads it back.
 ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request);
 
 } // namespace inkwell

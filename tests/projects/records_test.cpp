@@ -212,8 +212,18 @@ INSTANTIATE_TEST_SUITE_P(Table, AcceptedProject,
         AcceptCase { "name_kept_as_typed", 0, " a b ", "@/project", "project/ a b / a b .html" },
         AcceptCase { "dots_inside_name", 0, "..a", "@/project", "project/..a/..a.html" },
         AcceptCase { "trailing_slash_in_folder", 0, "a", "@/project/", "project/a/a.html" },
-        AcceptCase { "relative_folder_below_run_folder", 1, "c", "project", "project/c/c.css" }),
+        AcceptCase { "relative_folder_below_run_folder", 1, "c", "project", "project/c/c.css" },
+        AcceptCase { "longest_name", 0, std::string(250, 'n'), "@/project",
+            "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" }),
     [](const auto& info) { return std::string(info.param.label); });
+
+std::string repeated(std::string_view part, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
 
 struct RefusalCase
 {
@@ -257,6 +267,7 @@ const std::string NoType(projectmessages::NoTypeChosen);
 const std::string NoName(projectmessages::NoName);
 const std::string Unusable(projectmessages::UnusableName);
 const std::string NoFolder(projectmessages::FolderNotCreated);
+const std::string TooLong(projectmessages::NameTooLong);
 
 INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
     ::testing::Values(RefusalCase { "no_type", std::nullopt, "a", "project", NoType },
@@ -272,7 +283,9 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
         RefusalCase { "dot_dot", 1, "..", "project", Unusable },
         RefusalCase { "missing_parent", 0, "a", "project/missing", NoFolder },
         RefusalCase { "file_in_the_way", 0, "taken", "project", NoFolder },
-        RefusalCase { "name_too_long", 0, std::string(300, 'n'), "project", NoFolder }),
+        RefusalCase { "name_too_long_for_a_folder", 0, std::string(300, 'n'), "project", TooLong },
+        RefusalCase { "name_too_long_for_the_file", 0, std::string(251, 'n'), "project", TooLong },
+        RefusalCase { "name_too_long_in_characters", 1, repeated("页", 84), "project", TooLong }),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
