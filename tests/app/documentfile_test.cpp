@@ -45,6 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, Fixtures,
     ::testing::Values(FixtureCase { "utf8-meta", TextEncoding::Utf8 },
         FixtureCase { "gbk-gb2312", TextEncoding::Gb18030 },
         FixtureCase { "undeclared-gbk", TextEncoding::Gb18030 },
+        FixtureCase { "undeclared-utf8", TextEncoding::Utf8 },
         FixtureCase { "gb2312-emoji", TextEncoding::Gb18030 }),
     [](const auto& info) {
         std::string name = info.param.name;

@@ -1,0 +1,107 @@
+// The file commands of the main window: New, Open and Save of the current document, and the question
+// asked before the window closes over unsaved changes. Everything they touch comes in through a
+// DocumentContext, so that the page's holder, the dialogs and the wizard can be stood in for.
+#pragma once
+
+#include "app/document.h"
+#include "app/documentfilestatus.h"
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace inkwell {
+
+enum class MessageButton
+{
+    Ok,
+    Cancel,
+    Save,
+    Discard,
+};
+
+enum class MessageIcon
+{
+    Information,
+    Warning,
+    Question,
+};
+
+// One modal message box: its title, text, buttons (in this order) and icon.
+struct MessageRequest
+{
+    QString title;
+    QString text;
+    std::vector<MessageButton> buttons;
+    MessageIcon icon = MessageIcon::Information;
+};
+
+// Shows a message box and gives the button chosen; closing the box without a button counts as Cancel
+// when the box has one, else as the only button.
+using MessageBoxFunction = std::function<MessageButton(const MessageRequest&)>;
+
+// Asks for a file to open; an empty text means the user cancelled.
+using OpenFileChooser = std::function<QString()>;
+
+// Modal QMessageBox boxes over parent.
+[[nodiscard]] MessageBoxFunction QtMessageBoxFunction(QWidget* parent);
+
+// The plain open-file dialog over parent: no filter, no title, no initial folder.
+[[nodiscard]] OpenFileChooser QtOpenFileChooser(QWidget* parent);
+
+struct DocumentContext
+{
+    std::function<QString()> getHtml; // the page the design view holds
+    std::function<void(const QString&)> loadHtml; // replaces the page in the design view
+    DocumentState* document = nullptr; // the current document's folder, name and kind; never null in use
+    DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
+    OpenFileChooser chooseFile; // empty: QtOpenFileChooser(parent)
+    MessageBoxFunction showMessage; // empty: QtMessageBoxFunction(parent)
+    std::function<void()> openWizard; // opens the new-project wizard modally and returns when it closes
+    QWidget* parent = nullptr; // owner of the default dialogs
+};
+
+enum class SaveOutcome
+{
+    Saved,
+    Failed, // the user has been told; the old file is as it was
+};
+
+enum class CloseDecision
+{
+    Close,
+    StayOpen,
+};
+
+// Titles and texts of the boxes these commands show.
+namespace DocumentMessages {
+inline constexpr const char* hintTitle = "提示";
+inline constexpr const char* infoTitle = "信息：";
+inline constexpr const char* saveQuestion = "是否保存？";
+inline constexpr const char* saveFailed = "保存失败！原来的文件没有改动。";
+inline constexpr const char* openFailed = "打开失败！当前页面没有改动。";
+} // namespace DocumentMessages
+
+// Writes the design view's page to the current document file. A failed write is shown in a "提示" box.
+SaveOutcome SaveDocument(DocumentContext& context);
+
+// Asks for a file and loads its text into the design view. The document's folder, name and kind stay as
+// they are, so a later Save writes to the current document file. A file that cannot be read is shown in a
+// "提示" box and leaves the page as it was.
+void OpenDocument(DocumentContext& context);
+
+// Offers to save a page that is not the blank page, then opens the wizard. If the offered save fails the
+// wizard is not opened, so that the page the user wanted kept cannot be replaced right away.
+void NewDocument(DocumentContext& context);
+
+// Asked when the main window is about to close: an unchanged page closes at once; otherwise "是否保存？"
+// with Save, Discard and Cancel. A failed save keeps the window open.
+[[nodiscard]] CloseDecision ConfirmClose(DocumentContext& context);
+
+// To be called whenever the blank page has been put into the view (at start and by the wizard): the
+// page counts as unchanged and new pages are written in GB18030 unless they declare otherwise.
+void NoteNewPage(DocumentContext& context);
+
+} // namespace inkwell

@@ -1,0 +1,350 @@
+#include "app/blankpage.h"
+#include "app/documentcommands.h"
+#include "tests/app/filesizelimit.h"
+#include "tests/support/tempfolder.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+namespace fs = std::filesystem;
+
+const fs::path documents = fs::path(INKWELL_TEST_DATA) / "documents";
+
+// The design view, the dialogs and the wizard as the commands see them: a page that gives back what was
+// loaded into it, message boxes that are recorded and answered from a list, and a wizard that is counted.
+class Commands : public ::testing::Test
+{
+protected:
+    Commands()
+    {
+        document.folder = dir.path();
+        document.name = "1700000000000";
+        document.kind = 0;
+        context.getHtml = [this] { return page; };
+        context.loadHtml = [this](const QString& html) {
+            page = html;
+            ++loads;
+        };
+        context.document = &document;
+        context.status = &status;
+        context.chooseFile = [this] { return chosenFile; };
+        context.showMessage = [this](const MessageRequest& request) {
+            shown.push_back(request);
+            EXPECT_FALSE(answers.empty()) << "unexpected box: " << request.text.toStdString();
+            if (answers.empty())
+                return MessageButton::Cancel;
+            const auto answer = answers.front();
+            answers.pop_front();
+            return answer;
+        };
+        context.openWizard = [this] { ++wizards; };
+    }
+
+    [[nodiscard]] fs::path file() const { return document.filePath(); }
+
+    TempFolder dir;
+    DocumentState document;
+    DocumentFileStatus status;
+    DocumentContext context;
+    QString page = QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size()));
+    QString chosenFile;
+    int loads = 0;
+    int wizards = 0;
+    std::vector<MessageRequest> shown;
+    std::deque<MessageButton> answers;
+};
+
+struct KindCase
+{
+    int kind;
+    const char* fileName;
+};
+
+class SaveKinds : public Commands, public ::testing::WithParamInterface<KindCase>
+{
+};
+
+// The page goes to folder/name plus the kind's extension; a style sheet gets the page's HTML all the same.
+TEST_P(SaveKinds, WriteThePageToTheDocumentFile)
+{
+    document.name = "a";
+    document.kind = GetParam().kind;
+    page = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>页</body></html>");
+    EXPECT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(ReadFile(dir.path() / GetParam().fileName), page.toStdString());
+    EXPECT_TRUE(shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SaveKinds,
+    ::testing::Values(KindCase { 0, "a.html" }, KindCase { 1, "a.css" }, KindCase { 7, "a" }));
+
+TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
+{
+    // The folder is gone (a project folder removed after the wizard made it).
+    document.folder = dir.path() / "removed";
+    status.markEdited();
+    page = QStringLiteral("<html><body>x</body></html>");
+    answers = { MessageButton::Ok };
+    EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
+    EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)))
+        << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("removed"))) << "the box names the file";
+    EXPECT_EQ(shown[0].buttons, std::vector { MessageButton::Ok });
+    EXPECT_FALSE(fs::exists(document.folder));
+    EXPECT_TRUE(status.hasUnsavedChanges(page.toStdString())) << "the page still needs saving";
+
+    // A write that breaks off half-way (a full disk) leaves the old file as it was.
+    document.folder = dir.path();
+    testing::WriteFile(file(), "old page");
+    page = QStringLiteral("<html><body>%1</body></html>").arg(QString(100000, QLatin1Char('y')));
+    answers = { MessageButton::Ok };
+    {
+        testing::FileSizeLimit limit(8192);
+        EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed);
+    }
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(ReadFile(file()), "old page");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator {}), 1);
+}
+
+class OpenThenSave : public Commands, public ::testing::WithParamInterface<const char*>
+{
+};
+
+// Open loads the file's text; the following Save writes it to the current document file (not to the
+// opened one) in the encoding the page declares, or the one it was found in: the bytes come back whole.
+TEST_P(OpenThenSave, KeepsEveryCharacterAndTheEncoding)
+{
+    const fs::path opened = documents / (std::string(GetParam()) + ".html");
+    chosenFile = QString::fromStdString(opened.string());
+    const DocumentState before = document;
+    OpenDocument(context);
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / (std::string(GetParam()) + ".txt")));
+    EXPECT_EQ(document.folder, before.folder);
+    EXPECT_EQ(document.name, before.name);
+    EXPECT_EQ(document.kind, before.kind);
+
+    EXPECT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_TRUE(ReadFile(file()) == ReadFile(opened)) << GetParam();
+    EXPECT_TRUE(shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, OpenThenSave,
+    ::testing::Values("utf8-meta", "gbk-gb2312", "undeclared-gbk", "undeclared-utf8", "gb2312-emoji"),
+    [](const auto& info) {
+        std::string name = info.param;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
+
+TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadable)
+{
+    const QString before = page;
+    chosenFile.clear(); // cancelled
+    OpenDocument(context);
+    EXPECT_EQ(loads, 0);
+
+    chosenFile = QString::fromStdString((dir.path() / "missing.html").string());
+    answers = { MessageButton::Ok };
+    OpenDocument(context);
+    EXPECT_EQ(loads, 0);
+    EXPECT_EQ(page, before) << "the page is not wiped by a file that cannot be read";
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
+    EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::openFailed)));
+
+    const auto withZero = dir.path() / "zero.html";
+    testing::WriteFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
+    chosenFile = QString::fromStdString(withZero.string());
+    OpenDocument(context);
+    EXPECT_EQ(page, QStringLiteral("<p>before</p>"));
+    EXPECT_EQ(ReadFile(withZero).size(), 27u) << "the opened file is left alone";
+}
+
+struct NewCase
+{
+    const char* name;
+    bool blank; // the page is BlankPage exactly
+    MessageButton answer;
+    bool folderMissing;
+    bool asked;
+    bool saved;
+    int wizards;
+};
+
+class NewCommand : public Commands, public ::testing::WithParamInterface<NewCase>
+{
+};
+
+TEST_P(NewCommand, OffersToSaveAnyPageButTheBlankOneThenOpensTheWizard)
+{
+    const auto& c = GetParam();
+    if (!c.blank)
+        page = QStringLiteral("<html><head></head><body></body></html>");
+    if (c.folderMissing)
+        document.folder = dir.path() / "removed";
+    answers = { c.answer, MessageButton::Ok };
+    NewDocument(context);
+    ASSERT_EQ(!shown.empty(), c.asked);
+    if (c.asked) {
+        EXPECT_EQ(shown[0].title, QStringLiteral("信息："));
+        EXPECT_EQ(shown[0].text, QStringLiteral("是否保存？"));
+        EXPECT_EQ(shown[0].buttons, (std::vector { MessageButton::Ok, MessageButton::Cancel }));
+    }
+    EXPECT_EQ(fs::exists(file()), c.saved);
+    EXPECT_EQ(shown.size(), c.folderMissing ? 2u : (c.asked ? 1u : 0u)) << "a failed save is shown";
+    EXPECT_EQ(wizards, c.wizards);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NewCommand,
+    ::testing::Values(NewCase { "blank_page", true, MessageButton::Ok, false, false, false, 1 },
+        NewCase { "ok_saves", false, MessageButton::Ok, false, true, true, 1 },
+        NewCase { "cancel_still_opens_wizard", false, MessageButton::Cancel, false, true, false, 1 },
+        NewCase { "failed_save_keeps_the_page", false, MessageButton::Ok, true, true, false, 0 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct CloseCase
+{
+    const char* name;
+    bool edited;
+    MessageButton answer;
+    bool folderMissing;
+    bool asked;
+    CloseDecision decision;
+    bool saved;
+};
+
+class Closing : public Commands, public ::testing::WithParamInterface<CloseCase>
+{
+};
+
+TEST_P(Closing, AsksOnlyOverUnsavedChanges)
+{
+    const auto& c = GetParam();
+    NoteNewPage(context);
+    if (c.edited) {
+        page = QStringLiteral("<html><body>typed</body></html>");
+        status.markEdited();
+    }
+    if (c.folderMissing)
+        document.folder = dir.path() / "removed";
+    answers = { c.answer, MessageButton::Ok };
+    EXPECT_EQ(ConfirmClose(context), c.decision);
+    ASSERT_EQ(!shown.empty(), c.asked);
+    if (c.asked) {
+        EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
+        EXPECT_EQ(shown[0].text, QStringLiteral("是否保存？"));
+        EXPECT_EQ(shown[0].buttons,
+            (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
+    }
+    EXPECT_EQ(fs::exists(file()), c.saved);
+    if (c.saved) {
+        EXPECT_EQ(ReadFile(file()), page.toStdString());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Closing,
+    ::testing::Values(
+        CloseCase { "untouched", false, MessageButton::Save, false, false, CloseDecision::Close, false },
+        CloseCase { "save", true, MessageButton::Save, false, true, CloseDecision::Close, true },
+        CloseCase { "discard", true, MessageButton::Discard, false, true, CloseDecision::Close, false },
+        CloseCase { "cancel", true, MessageButton::Cancel, false, true, CloseDecision::StayOpen, false },
+        CloseCase { "failed_save_stays_open", true, MessageButton::Save, true, true, CloseDecision::StayOpen,
+            false }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Commands, SavedPageClosesWithoutAQuestion)
+{
+    NoteNewPage(context);
+    page = QStringLiteral("<html><body>typed</body></html>");
+    status.markEdited();
+    ASSERT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(ConfirmClose(context), CloseDecision::Close);
+    EXPECT_TRUE(shown.empty());
+}
+
+// The real boxes: a QMessageBox with the title, text and Chinese button captions asked for, answered by
+// clicking or by Escape.
+class QtBoxes : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "documentcommands_test";
+        static char* argv[] = { name, nullptr };
+        if (!QApplication::instance())
+            new QApplication(argc, argv);
+    }
+
+    // Runs answer on the message box once it is up, while ask() waits in the box's own event loop.
+    static MessageButton answerWith(
+        const MessageRequest& request, std::function<void(QMessageBox*)> answer, QStringList* captions)
+    {
+        auto* timer = new QTimer;
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, [timer, answer, captions] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            for (auto* button : box->buttons())
+                captions->append(button->text());
+            captions->append(box->windowTitle());
+            captions->append(box->text());
+            answer(box);
+        });
+        timer->start();
+        return QtMessageBoxFunction(nullptr)(request);
+    }
+};
+
+TEST_F(QtBoxes, ShowTheRequestAndGiveTheButtonChosen)
+{
+    const MessageRequest question { QStringLiteral("提示"), QStringLiteral("是否保存？"),
+        { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question };
+    QStringList captions;
+    const auto clicked = answerWith(
+        question,
+        [](QMessageBox* box) {
+            for (auto* button : box->buttons()) {
+                if (button->text() == QStringLiteral("不保存"))
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        },
+        &captions);
+    EXPECT_EQ(clicked, MessageButton::Discard);
+    for (const auto* text : { "保存", "不保存", "取消", "提示", "是否保存？" })
+        EXPECT_TRUE(captions.contains(QString::fromUtf8(text)))
+            << text << " in " << captions.join('|').toStdString();
+
+    captions.clear();
+    EXPECT_EQ(answerWith(
+                  question, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, &captions),
+        MessageButton::Cancel);
+
+    const MessageRequest note { QStringLiteral("提示"), QStringLiteral("保存失败！"), { MessageButton::Ok },
+        MessageIcon::Warning };
+    captions.clear();
+    EXPECT_EQ(answerWith(
+                  note, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, &captions),
+        MessageButton::Ok);
+    EXPECT_TRUE(captions.contains(QStringLiteral("确定")));
+}
+
+} // namespace
+} // namespace inkwell

@@ -1,0 +1,2 @@
+inkwell_add_test(documentfile_test SOURCES documentfile_test.cpp LIBS inkwell_documentfile)
+inkwell_add_test(documentcommands_test GUI SOURCES documentcommands_test.cpp LIBS inkwell_documents Qt6::Test)
