@@ -4,8 +4,11 @@
 #include "platform/scintillamessages.h"
 
 #include <QAbstractScrollArea>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <array>
 
 namespace {
@@ -129,7 +132,11 @@ std::unique_ptr<QMenu> CodeView::createContextMenu() const
     menu->addSeparator();
     add(QStringLiteral("剪切"), sci::SCI_CUT, writable && selection);
     add(QStringLiteral("复制"), sci::SCI_COPY, selection);
-    add(QStringLiteral("粘贴"), sci::SCI_PASTE, writable && editor->send(sci::SCI_CANPASTE) != 0);
+    // The component's own test only asks whether the text takes input, not whether there is text to paste.
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    const bool pasteable = clipboard && clipboard->hasText() && !clipboard->text().isEmpty();
+    add(QStringLiteral("粘贴"), sci::SCI_PASTE,
+        writable && pasteable && editor->send(sci::SCI_CANPASTE) != 0);
     add(QStringLiteral("删除"), sci::SCI_CLEAR, writable && selection);
     menu->addSeparator();
     add(QStringLiteral("选择全部"), sci::SCI_SELECTALL, true);

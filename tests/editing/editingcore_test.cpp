@@ -1,0 +1,133 @@
+// The fixed fragments and the rules for inserted pictures, without a display.
+#include "editing/fragments.h"
+#include "editing/pictureinsertion.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
+{
+    const std::string_view table = fragments::kTable;
+    EXPECT_EQ(table.size(), 314u);
+    int lines = 0;
+    for (std::size_t at = 0; (at = table.find('\n', at)) != std::string_view::npos; ++at, ++lines)
+        EXPECT_EQ(table[at - 1], '\r') << "line " << lines + 1;
+    EXPECT_EQ(lines, 17);
+    EXPECT_EQ(table.substr(table.size() - 10), "</table>\r\n");
+}
+
+TEST(Fragments, ImageElementWrapsTheReference)
+{
+    EXPECT_EQ(fragments::ImageFragment(""), "<IMG src=\"\">");
+    EXPECT_EQ(fragments::ImageFragment("a%20b.png"), "<IMG src=\"a%20b.png\">");
+}
+
+struct SourceCase
+{
+    const char* picture;
+    const char* folder;
+    const char* expected;
+};
+
+class PictureSourceTable : public ::testing::TestWithParam<SourceCase>
+{
+};
+
+TEST_P(PictureSourceTable, RelativeInsideTheFolderFileUrlOutside)
+{
+    const SourceCase& c = GetParam();
+    EXPECT_EQ(PictureSource(c.picture, c.folder), c.expected) << c.picture << " in " << c.folder;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PictureSourceTable,
+    ::testing::Values(SourceCase { "", "/doc", "" }, SourceCase { "/doc/dot.png", "/doc", "dot.png" },
+        SourceCase { "/doc/dot.png", "/doc/", "dot.png" },
+        SourceCase { "/doc/my pic#1.png", "/doc", "my%20pic%231.png" },
+        SourceCase { "/doc/图片.bmp", "/doc", "%E5%9B%BE%E7%89%87.bmp" },
+        SourceCase { "/doc/img/a&b\".gif", "/doc", "img/a%26b%22.gif" },
+        SourceCase { "/doc/../other/x.png", "/doc", "file:///other/x.png" },
+        SourceCase { "/docs/x.png", "/doc", "file:///docs/x.png" },
+        SourceCase { "/pics/a b.png", "/doc", "file:///pics/a%20b.png" },
+        SourceCase { "/pics/a.png", "", "file:///pics/a.png" }));
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class CopyPicture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        root = fs::temp_directory_path() / ("inkwell-picture-" + std::to_string(getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "doc");
+        fs::create_directories(root / "elsewhere");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // Bytes with a zero and high bytes, as pictures have.
+    const std::string bytes = std::string("\x89PNG\r\n\x1A\n\0\0\xFF", 11) + std::string(70000, 'p');
+    fs::path root;
+};
+
+TEST_F(CopyPicture, CopiesAPictureFromAnotherFolderBesideTheDocument)
+{
+    WriteAll(root / "elsewhere/a b.png", bytes);
+    const auto copy = CopyPictureIntoFolder(root / "elsewhere/a b.png", root / "doc");
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(*copy, root / "doc/a b.png");
+    EXPECT_EQ(ReadAll(*copy), bytes);
+    EXPECT_EQ(ReadAll(root / "elsewhere/a b.png"), bytes);
+}
+
+TEST_F(CopyPicture, APictureAlreadyInTheFolderStaysIntact)
+{
+    WriteAll(root / "doc/own.png", bytes);
+    fs::create_symlink(root / "doc/own.png", root / "elsewhere/link.png");
+    fs::create_symlink(root / "doc", root / "doclink");
+    // By its own path, through the folder by another name, and through a link of the same name.
+    for (const fs::path& chosen :
+        { root / "doc/own.png", root / "doclink/own.png", root / "doc/./own.png" }) {
+        const auto copy = CopyPictureIntoFolder(chosen, root / "doc");
+        ASSERT_TRUE(copy) << chosen;
+        EXPECT_EQ(ReadAll(root / "doc/own.png"), bytes) << chosen;
+    }
+    fs::create_symlink(root / "doc/own.png", root / "elsewhere/own.png");
+    ASSERT_TRUE(CopyPictureIntoFolder(root / "elsewhere/own.png", root / "doc"));
+    EXPECT_EQ(ReadAll(root / "doc/own.png"), bytes);
+}
+
+TEST_F(CopyPicture, ReplacesADifferentFileOfTheSameNameOnlyWithACompleteCopy)
+{
+    WriteAll(root / "doc/x.png", "old");
+    WriteAll(root / "elsewhere/x.png", bytes);
+    ASSERT_TRUE(CopyPictureIntoFolder(root / "elsewhere/x.png", root / "doc"));
+    EXPECT_EQ(ReadAll(root / "doc/x.png"), bytes);
+
+    WriteAll(root / "doc/gone.png", "old");
+    EXPECT_FALSE(CopyPictureIntoFolder(root / "elsewhere/gone.png", root / "doc"));
+    EXPECT_EQ(ReadAll(root / "doc/gone.png"), "old");
+    EXPECT_FALSE(CopyPictureIntoFolder(root / "elsewhere/x.png", root / "no-such-folder"));
+    EXPECT_FALSE(CopyPictureIntoFolder(root / "elsewhere", root / "doc"));
+    EXPECT_FALSE(CopyPictureIntoFolder("", root / "doc"));
+    // No half-written leftovers beside the document.
+    for (const auto& entry : fs::directory_iterator(root / "doc"))
+        EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << entry.path();
+}
+
+} // namespace

@@ -1,0 +1,7 @@
+# Fragments and picture rules without Qt; the views with the real engine and editor component.
+inkwell_add_test(editingcore_test
+    SOURCES editingcore_test.cpp
+    LIBS inkwell_editingcore)
+inkwell_add_test(codeview_test GUI
+    SOURCES codeview_test.cpp ../platform/guitestmain.cpp
+    LIBS inkwell_editing Qt6::Test)
