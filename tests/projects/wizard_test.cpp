@@ -1,5 +1,7 @@
+#include "app/documentcommands.h"
 #include "platform/inifile.h"
 #include "projects/projectcreation.h"
+#include "projects/projecthistory.h"
 #include "projects/wizardatstart.h"
 #include "projects/wizardwindow.h"
 #include "tests/support/tempfolder.h"
@@ -339,6 +341,51 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     ASSERT_EQ(history->topLevelItemCount(), 1);
     EXPECT_EQ(history->topLevelItem(0)->text(0), QString::fromStdString(document.filePath().string()));
 }
+
+struct SaveCase
+{
+    const char* label;
+    int typeRow;
+    const char* name;
+    const char* file; // relative to the run folder
+};
+
+class WizardThenSave : public Wizard, public ::testing::WithParamInterface<SaveCase>
+{
+};
+
+// The project's file does not exist until the first Save, which writes the page there whatever the
+// kind: a style-sheet project gets the page's HTML in its ".css" file.
+TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
+{
+    const auto& c = GetParam();
+    auto wizard = shownWizard();
+    clickType(wizard.get(), c.typeRow);
+    typeName(wizard.get(), QString::fromUtf8(c.name));
+    clickButton(wizard.get(), "按钮_新建");
+    ASSERT_TRUE(wizard->projectCreated());
+    const auto file = run() / fs::path(c.file);
+    EXPECT_FALSE(fs::exists(file));
+
+    const QString page = QStringLiteral("<html><head></head><body><p>a</p></body></html>");
+    DocumentFileStatus status;
+    DocumentContext documents;
+    documents.getHtml = [&] { return page; };
+    documents.document = &document;
+    documents.status = &status;
+    documents.showMessage = [](const MessageRequest& request) {
+        ADD_FAILURE() << request.text.toStdString();
+        return MessageButton::Ok;
+    };
+    ASSERT_EQ(SaveDocument(documents), SaveOutcome::Saved);
+    EXPECT_EQ(ReadFile(file), page.toStdString());
+    EXPECT_EQ(ProjectHistory(run()).entries(), std::vector<std::string> { file.string() });
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WizardThenSave,
+    ::testing::Values(SaveCase { "html_page", 0, "a", "project/a/a.html" },
+        SaveCase { "style_sheet", 1, "b", "project/b/b.css" }),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
 {
