@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,9 @@ void fillRunFolder(const std::filesystem::path& temp)
     std::filesystem::create_symlink(temp / "outside.txt", run / "link-out");
     std::filesystem::create_symlink(temp, run / "dir-out");
     std::filesystem::create_symlink("index.html", run / "link-in");
+    // Opening a named pipe for reading would block until a writer came along.
+    if (::mkfifo((run / "pipe.txt").c_str(), 0644) != 0)
+        throw std::runtime_error("mkfifo failed");
 }
 
 class PageServerTest : public ::testing::Test
@@ -129,6 +133,8 @@ TEST_F(PageServerTest, AnswersByteForByte)
             compressed("Content-Type:text/html", "") },
         { "folder without slash", "GET /tmp HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\n" },
+        { "named pipe is no file to read", "GET /pipe.txt HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\n" },
         { "folder with gzip", "GET /tmp HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n", compressed("", "") },
         { "percent escape not decoded", "GET /a%20b.txt HTTP/1.1\r\n\r\n", kNotFound },
         { "percent escape looked up literally", "GET /100%25.txt HTTP/1.1\r\n\r\n",
