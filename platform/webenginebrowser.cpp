@@ -234,7 +234,19 @@ bool WebEngineBrowser::execCommand(const QString& name, const CommandValue& valu
 
 bool WebEngineBrowser::pasteHtml(const QString& fragment)
 {
-    return execCommand(QStringLiteral("insertHTML"), fragment);
+    // The engine merges the first and last block of a pasted fragment into the paragraphs around the
+    // caret, which dissolves a field set (and other blocks) into loose text. Marking both ends as
+    // paragraph breaks keeps such a fragment whole; tables and rules are never merged and need no marks.
+    const QString script = QStringLiteral(
+        "(function(h){%1var t=document.createElement('template');t.innerHTML=h;"
+        "var blocks=/^(ADDRESS|ARTICLE|ASIDE|BLOCKQUOTE|DETAILS|DIV|DL|FIELDSET|FIGURE|FOOTER|FORM|"
+        "H[1-6]|HEADER|MAIN|NAV|OL|P|PRE|SECTION|UL)$/,wrap=false;"
+        "for(var i=0;i<t.content.children.length;++i)wrap=wrap||blocks.test(t.content.children[i].tagName);"
+        "var nl='<br class=\"Apple-interchange-newline\">';"
+        "return document.execCommand('insertHTML',false,wrap?nl+h+nl:h);})(%2)")
+                               .arg(kEnsureSelection, jsString(fragment));
+    const auto result = run(script, kScriptWait);
+    return result && result->toBool();
 }
 
 bool WebEngineBrowser::undo()

@@ -5,3 +5,6 @@ inkwell_add_test(editingcore_test
 inkwell_add_test(codeview_test GUI
     SOURCES codeview_test.cpp ../platform/guitestmain.cpp
     LIBS inkwell_editing Qt6::Test)
+inkwell_add_test(designview_test GUI
+    SOURCES designview_test.cpp ../platform/guitestmain.cpp
+    LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets)
