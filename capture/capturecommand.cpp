@@ -1,14 +1,14 @@
 #include "capture/capturecommand.h"
 
+#include "capture/captureoutput.h"
+#include "capture/runcapture.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
-
-#include "capture/captureoutput.h"
-#include "capture/runcapture.h"
 
 namespace {
 

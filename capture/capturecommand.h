@@ -9,7 +9,8 @@
 
 class QWidget;
 
-enum class CaptureEntry {
+enum class CaptureEntry
+{
     MinimiseFirst, // 超级按钮_截图: the editor gets out of the way first
     KeepWindow, // 超级按钮_全截图
 };

@@ -2,10 +2,10 @@
 // multi-coloured fill, hot spot at its tip (0, 0).
 #pragma once
 
+#include "capture/captureaction.h"
+
 #include <QCursor>
 #include <QImage>
-
-#include "capture/captureaction.h"
 
 [[nodiscard]] QImage CaptureCursorImage();
 [[nodiscard]] QCursor CaptureCursor();

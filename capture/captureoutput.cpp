@@ -24,7 +24,8 @@ std::optional<QImage> ReadClipboardPicture()
     return image;
 }
 
-std::optional<QString> WriteCapturedPicture(const QImage& picture, const QString& folder, const std::string& name)
+std::optional<QString> WriteCapturedPicture(
+    const QImage& picture, const QString& folder, const std::string& name)
 {
     if (picture.isNull() || name.empty())
         return std::nullopt;

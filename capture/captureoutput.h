@@ -2,12 +2,12 @@
 // the document folder.
 #pragma once
 
+#include "capture/bmpencoder.h"
+
 #include <QImage>
 #include <QString>
 #include <optional>
 #include <string>
-
-#include "capture/bmpencoder.h"
 
 // The BMP file of a picture (32 bits per pixel, rows bottom-up).
 [[nodiscard]] std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture);
@@ -17,5 +17,5 @@
 
 // Writes the picture as `folder` + "/" + `name` + ".bmp", replacing any file of that name
 // atomically. The full path on success; nothing when there is no picture or the write failed.
-[[nodiscard]] std::optional<QString> WriteCapturedPicture(const QImage& picture, const QString& folder,
-    const std::string& name);
+[[nodiscard]] std::optional<QString> WriteCapturedPicture(
+    const QImage& picture, const QString& folder, const std::string& name);

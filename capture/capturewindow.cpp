@@ -1,5 +1,11 @@
 #include "capture/capturewindow.h"
 
+#include "capture/capturecursor.h"
+#include "capture/infopanel.h"
+#include "capture/overlayfont.h"
+#include "capture/panelbackground.h"
+#include "capture/panellayout.h"
+
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,12 +13,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-
-#include "capture/capturecursor.h"
-#include "capture/infopanel.h"
-#include "capture/overlayfont.h"
-#include "capture/panelbackground.h"
-#include "capture/panellayout.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ int ModifiersOf(Qt::KeyboardModifiers m)
 
 CaptureWindow::CaptureWindow(QImage frozen, QWidget* parent)
     : QWidget(parent,
-        Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
+        Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+            | Qt::NoDropShadowWindowHint)
     , m_session(frozen.width(), frozen.height())
     , m_frozen(frozen.convertToFormat(QImage::Format_RGB32))
     , m_panelBackground(MakePanelBackground())
@@ -93,7 +94,10 @@ void CaptureWindow::mousePressEvent(QMouseEvent* event)
         perform(m_session.press(PointOf(event)));
 }
 
-void CaptureWindow::mouseMoveEvent(QMouseEvent* event) { perform(m_session.move(PointOf(event))); }
+void CaptureWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    perform(m_session.move(PointOf(event)));
+}
 
 void CaptureWindow::mouseReleaseEvent(QMouseEvent* event)
 {

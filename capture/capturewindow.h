@@ -2,12 +2,12 @@
 // events to the capture session and carries out the actions it returns.
 #pragma once
 
+#include "capture/capturesession.h"
+#include "capture/overlaypainter.h"
+
 #include <QFont>
 #include <QImage>
 #include <QWidget>
-
-#include "capture/capturesession.h"
-#include "capture/overlaypainter.h"
 
 class InfoPanel;
 

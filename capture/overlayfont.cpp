@@ -5,9 +5,15 @@
 
 namespace {
 
-bool IsNarrow(QChar c) { return c.unicode() < 0x80; }
+bool IsNarrow(QChar c)
+{
+    return c.unicode() < 0x80;
+}
 
-int CellWidth(QChar c) { return IsNarrow(c) ? 6 : 12; }
+int CellWidth(QChar c)
+{
+    return IsNarrow(c) ? 6 : 12;
+}
 
 // Glyphs sit on a baseline 10 pixels below the line top, which keeps CJK ideographs (about
 // 0.88 em above the baseline) inside the 12-pixel line.
@@ -19,7 +25,8 @@ QFont OverlayFont()
 {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
-        for (const char* wanted : { "Noto Serif CJK SC", "Noto Sans CJK SC", "WenQuanYi Zen Hei", "AR PL UMing CN" }) {
+        for (const char* wanted :
+            { "Noto Serif CJK SC", "Noto Sans CJK SC", "WenQuanYi Zen Hei", "AR PL UMing CN" }) {
             if (families.contains(QString::fromLatin1(wanted)))
                 return QString::fromLatin1(wanted);
         }

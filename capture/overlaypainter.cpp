@@ -1,11 +1,11 @@
 #include "capture/overlaypainter.h"
 
-#include <QPainter>
-#include <cstring>
-
 #include "capture/infoboxlayout.h"
 #include "capture/overlayfont.h"
 #include "capture/panellayout.h"
+
+#include <QPainter>
+#include <cstring>
 
 namespace {
 

@@ -2,13 +2,13 @@
 // its handles and the info box, and the information panel with its readout and help lines.
 #pragma once
 
+#include "capture/captureaction.h"
+#include "capture/capturerect.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <optional>
-
-#include "capture/captureaction.h"
-#include "capture/capturerect.h"
 
 struct OverlayColours
 {

@@ -1,13 +1,13 @@
 #include "capture/panelbackground.h"
 
+#include "capture/overlayfont.h"
+#include "capture/panellayout.h"
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
-
-#include "capture/overlayfont.h"
-#include "capture/panellayout.h"
 
 QImage MakePanelBackground()
 {

@@ -1,12 +1,12 @@
 #include "capture/runcapture.h"
 
+#include "capture/capturewindow.h"
+
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
-
-#include "capture/capturewindow.h"
 
 std::optional<QImage> GrabPrimaryScreen()
 {

@@ -1,0 +1,354 @@
+// Capture mode end to end under X: a known picture fills the screen, the capture commands
+// run the real capture window, xdotool drives it with real pointer and key events, and the
+// BMP file, the clipboard and the recorded InsertImage calls are checked. Screenshots of
+// each state go to <build>/capture-shots/.
+#include "capture/capturecommand.h"
+#include "capture/capturewindow.h"
+#include "capture/infopanel.h"
+#include "capture/overlayfont.h"
+#include "capture/overlaypainter.h"
+#include "capture/panelbackground.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRgb kHandle = qRgb(10, 100, 130);
+
+// Blue never drops below 140, so no pattern pixel is the handle colour.
+QRgb PatternAt(int x, int y)
+{
+    return qRgb((x * 7 + y) & 0xFF, (y * 5 + x / 3) & 0xFF, 140 + (x + 2 * y) % 100);
+}
+
+QImage PatternImage(QSize size)
+{
+    QImage img(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            img.setPixel(x, y, PatternAt(x, y));
+    return img;
+}
+
+// A frameless window covering the screen with the pattern: the "desktop" to be captured.
+class Backdrop : public QWidget
+{
+public:
+    explicit Backdrop(QImage picture)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+        , m_picture(std::move(picture))
+    {
+        setGeometry(QRect(QPoint(0, 0), m_picture.size()));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.drawImage(0, 0, m_picture);
+    }
+
+private:
+    QImage m_picture;
+};
+
+bool Xdo(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    const bool ok = p.waitForFinished(5000) && p.exitCode() == 0;
+    QTest::qWait(120); // let the X events arrive and the window repaint
+    return ok;
+}
+
+CaptureWindow* FindCaptureWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* c = qobject_cast<CaptureWindow*>(w); c && c->isVisible())
+            return c;
+    }
+    return nullptr;
+}
+
+QString ShotsDir()
+{
+    const QString dir = QStringLiteral(INKWELL_BINARY_DIR "/capture-shots");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void Shot(const QString& name)
+{
+    QTest::qWait(50);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(ShotsDir() + "/" + name + ".png");
+}
+
+struct Recorder
+{
+    QStringList inserts;
+    long long next = 1765000000000;
+    CaptureOutputContext context(const QString& folder)
+    {
+        return { folder, [this] { return std::to_string(++next); },
+            [this](const QString& path) { inserts.push_back(path); } };
+    }
+};
+
+class CaptureEndToEnd : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_screen = QGuiApplication::primaryScreen()->geometry().size();
+        s_pattern = PatternImage(s_screen);
+        s_backdrop = new Backdrop(s_pattern);
+        s_backdrop->show();
+        // Wait until the screen really shows the pattern.
+        (void)QTest::qWaitFor(
+            [] {
+                const QImage grab = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+                return grab.pixel(700, 500) == PatternAt(700, 500) && grab.pixel(3, 3) == PatternAt(3, 3);
+            },
+            5000);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_backdrop;
+        s_backdrop = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "xdotool is needed to drive the window";
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "run under X (xvfb-run)";
+        const QImage grab = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+        ASSERT_EQ(grab.pixel(700, 500), PatternAt(700, 500)) << "the backdrop is not on the screen";
+        m_base = QStringLiteral(INKWELL_BINARY_DIR "/capture-e2e/")
+            + QString::fromStdString(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        QDir(m_base).removeRecursively();
+        QDir().mkpath(m_base + "/tmp");
+        QDir().mkpath(m_base + "/project/demo");
+        QGuiApplication::clipboard()->clear();
+    }
+
+    // Runs the command while `script` drives the capture window once it shows. The script
+    // gets the window; whatever it leaves open is closed afterwards so a failing script
+    // cannot hang the test.
+    void Run(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
+        const std::function<void(CaptureWindow*)>& script)
+    {
+        // Polls for the window: the minimising command spins the event loop before it exists.
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            CaptureWindow* w = FindCaptureWindow();
+            if (ran || !w || !w->windowHandle() || !w->windowHandle()->isExposed())
+                return;
+            poll.stop();
+            ran = true;
+            QTest::qWait(150);
+            script(w);
+            for (int i = 0; i < 3 && FindCaptureWindow(); ++i) {
+                FindCaptureWindow()->close();
+                QTest::qWait(50);
+            }
+        });
+        poll.start();
+        RunCaptureCommand(mainWindow, entry, ctx);
+        EXPECT_TRUE(ran) << "the capture window never showed";
+    }
+
+    // Drags with the left button from `from` to `to` in a few steps.
+    static void Drag(QPoint from, QPoint to)
+    {
+        const QString x0 = QString::number(from.x()), y0 = QString::number(from.y());
+        Xdo({ "mousemove", x0, y0 });
+        Xdo({ "mousedown", "1" });
+        const QPoint mid = (from + to) / 2;
+        Xdo({ "mousemove", QString::number(mid.x()), QString::number(mid.y()) });
+        Xdo({ "mousemove", QString::number(to.x()), QString::number(to.y()) });
+    }
+    static void Up() { Xdo({ "mouseup", "1" }); }
+    static void MoveTo(QPoint p) { Xdo({ "mousemove", QString::number(p.x()), QString::number(p.y()) }); }
+    static void DoubleClick(QPoint p)
+    {
+        MoveTo(p);
+        Xdo({ "click", "--repeat", "2", "--delay", "80", "1" });
+    }
+
+    static void ExpectBmpOfRegion(const QString& path, QRect region)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        const QByteArray bytes = f.readAll();
+        ASSERT_EQ(bytes.size(), 54 + 4 * region.width() * region.height());
+        EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+        // Qt's own BMP reader must see exactly the region of the screen picture.
+        QImage decoded;
+        ASSERT_TRUE(decoded.loadFromData(bytes, "BMP"));
+        EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), s_pattern.copy(region));
+    }
+
+    static inline QSize s_screen;
+    static inline QImage s_pattern;
+    static inline Backdrop* s_backdrop = nullptr;
+    QString m_base;
+};
+
+TEST_F(CaptureEndToEnd, DragAdjustMoveAndDoubleClickWritesAndInsertsTheRegion)
+{
+    Recorder rec;
+    const CaptureOutputContext ctx = rec.context(m_base + "/tmp");
+    Run(nullptr, CaptureEntry::KeepWindow, ctx, [&](CaptureWindow* w) {
+        const CaptureSession& s = w->session();
+        ASSERT_EQ(w->geometry(), QRect(QPoint(0, 0), s_screen));
+        EXPECT_EQ(w->panel()->geometry(), QRect(10, 10, 172, 146));
+        MoveTo({ 300, 200 });
+        EXPECT_EQ(s.state(), CaptureState::Idle);
+        Shot("1-idle");
+
+        Drag({ 300, 200 }, { 420, 290 });
+        EXPECT_EQ(s.state(), CaptureState::Selecting);
+        EXPECT_EQ(s.selection(), (CaptureRect { 300, 200, 420, 290 }));
+        // Frame corner, and the info box's frame at (428 - 3, 210 - 3) while the button is held.
+        EXPECT_EQ(w->composed().pixel(300, 200), kHandle);
+        EXPECT_EQ(w->composed().pixel(425, 207), qRgb(0, 0, 0));
+        Shot("2-selecting");
+        Up();
+        EXPECT_EQ(s.state(), CaptureState::Fixed);
+        EXPECT_EQ(w->composed().pixel(425, 207), PatternAt(425, 207)) << "no info box once released";
+        Shot("3-fixed");
+
+        // Bottom-right handle outwards by (40, 40).
+        Drag({ 420, 290 }, { 460, 330 });
+        EXPECT_EQ(s.state(), CaptureState::Adjusting);
+        EXPECT_EQ(s.hitCode(), 8);
+        EXPECT_EQ(s.selection(), (CaptureRect { 300, 200, 460, 330 }));
+        Shot("4-adjusting");
+        Up();
+        // The whole selection by (20, 20).
+        Drag({ 380, 260 }, { 400, 280 });
+        EXPECT_EQ(s.hitCode(), 9);
+        Up();
+        EXPECT_EQ(s.selection(), (CaptureRect { 320, 220, 480, 350 }));
+
+        // The readout over a handle is the handle colour as displayed; elsewhere the picture's.
+        const QImage background = MakePanelBackground();
+        auto panelFor = [&](QRgb pixel) {
+            QImage img;
+            ComposePanel(img, 172, 146, background, PanelHelp::Fixed, pixel, OverlayFont());
+            return img;
+        };
+        MoveTo({ 320, 220 });
+        EXPECT_EQ(w->panel()->picture(), panelFor(kHandle)) << "readout over handle 1";
+        MoveTo({ 400, 300 });
+        EXPECT_EQ(w->panel()->picture(), panelFor(PatternAt(400, 300)));
+        EXPECT_NE(w->panel()->picture(), panelFor(kHandle));
+
+        // Onto the panel from the left half: it jumps to the right side, top kept; and back.
+        MoveTo({ 60, 60 });
+        EXPECT_EQ(w->panel()->pos(), QPoint(s_screen.width() - 172 - 8, 10));
+        Shot("5-panel-moved");
+        MoveTo({ s_screen.width() - 60, 60 });
+        EXPECT_EQ(w->panel()->pos(), QPoint(8, 10));
+
+        DoubleClick({ 400, 300 });
+    });
+    const QRect region(QPoint(320, 220), QPoint(480, 350));
+    ASSERT_EQ(rec.inserts.size(), 1);
+    EXPECT_EQ(rec.inserts[0], m_base + "/tmp/" + QString::number(rec.next) + ".bmp");
+    ExpectBmpOfRegion(rec.inserts[0], region);
+    // The clipboard still holds the picture after the output steps.
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), s_pattern.copy(region));
+}
+
+TEST_F(CaptureEndToEnd, TwoCapturesInARowIntoTmpThenAProjectFolder)
+{
+    Recorder rec;
+    const QRect first(QPoint(600, 400), QPoint(700, 480));
+    const QRect second(QPoint(250, 300), QPoint(263, 309));
+    // A selection drawn from bottom right to top left and committed at once.
+    Run(nullptr, CaptureEntry::KeepWindow, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
+        Drag(first.bottomRight(), first.topLeft());
+        Up();
+        DoubleClick(first.center());
+    });
+    Run(nullptr, CaptureEntry::KeepWindow, rec.context(m_base + "/project/demo"), [&](CaptureWindow* w) {
+        Drag(second.topLeft(), second.bottomRight());
+        Up();
+        // A double-click outside does nothing; inside commits.
+        DoubleClick({ 900, 700 });
+        EXPECT_EQ(w->session().state(), CaptureState::Fixed);
+        DoubleClick(second.center());
+    });
+    ASSERT_EQ(rec.inserts.size(), 2);
+    EXPECT_TRUE(rec.inserts[0].startsWith(m_base + "/tmp/"));
+    EXPECT_TRUE(rec.inserts[1].startsWith(m_base + "/project/demo/"));
+    EXPECT_NE(QFileInfo(rec.inserts[0]).fileName(), QFileInfo(rec.inserts[1]).fileName());
+    ExpectBmpOfRegion(rec.inserts[0], first);
+    ExpectBmpOfRegion(rec.inserts[1], second);
+}
+
+TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinimised)
+{
+    Recorder rec;
+    QWidget editor;
+    editor.setGeometry(900, 600, 240, 120);
+    editor.show();
+    (void)QTest::qWaitFor([&] { return editor.windowHandle() && editor.windowHandle()->isExposed(); }, 3000);
+
+    // ESC in the idle state leaves capture mode.
+    Run(&editor, CaptureEntry::MinimiseFirst, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
+        Xdo({ "key", "Escape" });
+    });
+    EXPECT_TRUE(editor.isMinimized()) << "a cancelled run leaves the editor minimised";
+
+    // A right-click on a fixed selection only discards it; the second one leaves.
+    editor.showNormal();
+    Run(&editor, CaptureEntry::KeepWindow, rec.context(m_base + "/tmp"), [&](CaptureWindow* w) {
+        Drag({ 500, 300 }, { 600, 350 });
+        // ESC during the drag discards it; the release fixes nothing.
+        Xdo({ "key", "Escape" });
+        Up();
+        EXPECT_EQ(w->session().state(), CaptureState::Idle);
+        const QRect around(400, 250, 300, 200);
+        EXPECT_EQ(w->composed().copy(around), s_pattern.copy(around)) << "frame and handles are gone";
+        Shot("6-after-esc-during-drag");
+        Drag({ 500, 300 }, { 600, 350 });
+        Up();
+        Xdo({ "click", "3" });
+        EXPECT_EQ(w->session().state(), CaptureState::Idle);
+        EXPECT_TRUE(w->isVisible());
+        Xdo({ "click", "3" });
+    });
+    EXPECT_FALSE(editor.isMinimized());
+    EXPECT_TRUE(rec.inserts.isEmpty());
+    EXPECT_TRUE(QDir(m_base + "/tmp").isEmpty());
+
+    // A committed run with the minimising command restores the editor afterwards.
+    Run(&editor, CaptureEntry::MinimiseFirst, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
+        Drag({ 200, 500 }, { 240, 530 });
+        Up();
+        DoubleClick({ 220, 515 });
+    });
+    EXPECT_FALSE(editor.isMinimized());
+    ASSERT_EQ(rec.inserts.size(), 1);
+    ExpectBmpOfRegion(rec.inserts[0], QRect(QPoint(200, 500), QPoint(240, 530)));
+}
+
+} // namespace

@@ -1,15 +1,14 @@
 // Overlay drawing on synthetic frozen pictures: frame and handle pixels exactly where they
 // belong and nothing else touched; the info box's frame, placement and lines.
-#include <gtest/gtest.h>
-
-#include <QPainter>
-#include <set>
-
 #include "capture/infoboxlayout.h"
 #include "capture/overlayfont.h"
 #include "capture/overlaypainter.h"
 #include "capture/panelbackground.h"
 #include "capture/panellayout.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -137,7 +136,8 @@ TEST(ComposeCapture, InfoBoxFramedBesideThePointerAndOnlyThere)
             ASSERT_EQ(out.pixel(frame.left(), y), qRgb(0, 0, 0));
             ASSERT_EQ(out.pixel(frame.right(), y), qRgb(0, 0, 0));
         }
-        EXPECT_EQ(out.pixel(frame.left() + 1, frame.top() + 1), qRgb(255, 255, 255)) << "the box is not filled";
+        EXPECT_EQ(out.pixel(frame.left() + 1, frame.top() + 1), qRgb(255, 255, 255))
+            << "the box is not filled";
     }
 }
 
@@ -209,7 +209,8 @@ TEST(OverlayWrap, BreaksBetweenWideCharactersKeepingNarrowRuns)
     EXPECT_EQ(OverlayWrap(QString::fromUtf8("·用鼠标左键调整截取范围的大小和位置"), 162),
         (QStringList { QString::fromUtf8("·用鼠标左键调整截取范围的"), QString::fromUtf8("大小和位置") }));
     EXPECT_EQ(OverlayWrap(QString::fromUtf8("·按'ESC'键或鼠标右键退出"), 60),
-        (QStringList { QString::fromUtf8("·按'ESC'"), QString::fromUtf8("键或鼠标右"), QString::fromUtf8("键退出") }));
+        (QStringList {
+            QString::fromUtf8("·按'ESC'"), QString::fromUtf8("键或鼠标右"), QString::fromUtf8("键退出") }));
 }
 
 } // namespace

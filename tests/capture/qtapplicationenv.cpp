@@ -24,6 +24,7 @@ private:
     QApplication* m_app = nullptr;
 };
 
-[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+[[maybe_unused]] const auto* const kEnvironment
+    = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 } // namespace
