@@ -8,3 +8,8 @@ inkwell_add_test(codeview_test GUI
 inkwell_add_test(designview_test GUI
     SOURCES designview_test.cpp ../platform/guitestmain.cpp
     LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets)
+if(TARGET inkwell_formatter)
+    inkwell_add_test(designviewswitch_test GUI
+        SOURCES designviewswitch_test.cpp ../platform/guitestmain.cpp
+        LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets QScintilla::QScintilla)
+endif()
