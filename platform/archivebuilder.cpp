@@ -460,6 +460,7 @@ private:
     {
         std::string out;
         std::size_t copied = 0;
+        bool changed = false;
         for (const Link& link : resource.links) {
             const Resource& target = m_resources[link.target];
             if (target.contentId.empty() || link.offset < copied)
@@ -467,8 +468,9 @@ private:
             out.append(resource.body, copied, link.offset - copied);
             out += "cid:" + target.contentId;
             copied = link.offset + link.length;
+            changed = true;
         }
-        if (copied == 0)
+        if (!changed)
             return resource.body;
         out.append(resource.body, copied, std::string::npos);
         return out;

@@ -170,5 +170,19 @@ TEST_F(MemoryArchive, RewritesOnlyReferencesToFetchedPartsFromDisk)
     EXPECT_EQ(m_result.leftOut[0], "file:///d/gone.png: the server answered with status 404");
 }
 
+TEST_F(MemoryArchive, ResolvesAgainstTheBaseOfThePage)
+{
+    m_site.m_entries = {
+        { "http://h/d/p.html",
+            { "text/html", "<base href=\"../assets/\"><img src=a.png><link rel=stylesheet href=/s.css>" } },
+        { "http://h/assets/a.png", { "image/png", "A" } },
+        { "http://h/s.css", { "text/css", "a{b:url(img/c.png)}" } },
+        { "http://h/img/c.png", { "image/png", "C" } },
+    };
+    EXPECT_EQ(Locations(build("http://h/d/p.html")),
+        (std::vector<std::string> {
+            "http://h/d/p.html", "http://h/assets/a.png", "http://h/s.css", "http://h/img/c.png" }));
+}
+
 } // namespace
 } // namespace inkwell
