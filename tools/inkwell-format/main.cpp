@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -104,6 +105,11 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Options& options
 std::optional<std::string> readAll(std::FILE* in)
 {
     std::string text;
+    struct stat status
+    {
+    };
+    if (::fstat(::fileno(in), &status) == 0 && S_ISREG(status.st_mode))
+        text.reserve(static_cast<std::size_t>(status.st_size)); // no doubling copies for large files
     char buffer[65536];
     while (true) {
         const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
