@@ -10,6 +10,12 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\f' || c == '\v';
 }
 
+// Only spaces and tabs count as indentation; a form feed at the start of a line is left where it is.
+bool isIndentation(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 bool isWordByte(char ch)
 {
     const auto c = static_cast<unsigned char>(ch);
@@ -255,7 +261,7 @@ bool isBlankLine(std::string_view script, const ScriptLine& line)
     if (line.insideLiteral)
         return false;
     for (std::size_t i = line.begin; i < line.end; ++i) {
-        if (!isBlank(script[i]))
+        if (!isIndentation(script[i]))
             return false;
     }
     return true;
@@ -293,7 +299,7 @@ std::string ReindentScript(std::string_view script, std::string_view indentUnit,
             continue;
         }
         std::size_t text = line.begin;
-        while (text < line.end && isBlank(script[text]))
+        while (text < line.end && isIndentation(script[text]))
             ++text;
         if (text < line.end && i > first) {
             const int level = std::clamp(baseLevel + line.depth, 0, std::max(maxLevel, 0));
