@@ -42,8 +42,8 @@ CaptureWindow::CaptureWindow(QImage frozen, QWidget* parent)
             | Qt::NoDropShadowWindowHint)
     , m_session(frozen.width(), frozen.height())
     , m_frozen(frozen.convertToFormat(QImage::Format_RGB32))
-    , m_panelBackground(MakePanelBackground())
     , m_font(OverlayFont())
+    , m_panelComposer(MakePanelBackground(), m_font)
 {
     m_frozen.setDevicePixelRatio(1.0);
     setWindowTitle(QString());
@@ -199,8 +199,8 @@ QRgb CaptureWindow::displayedPixel(CapturePoint pointer) const
 
 void CaptureWindow::drawPanel(CapturePoint pointer, PanelHelp help)
 {
-    ComposePanel(m_panelPicture, m_panel->width(), m_panel->height(), m_panelBackground, help,
-        displayedPixel(pointer), m_font);
+    m_panelComposer.compose(
+        m_panelPicture, m_panel->width(), m_panel->height(), help, displayedPixel(pointer));
     m_panel->setPicture(m_panelPicture);
 }
 

@@ -56,10 +56,10 @@ private:
     QImage m_frozen;
     QImage m_composed;
     QImage m_picture;
-    QImage m_panelBackground;
     QImage m_panelPicture;
     QFont m_font;
     OverlayColours m_colours;
+    PanelComposer m_panelComposer;
     InfoPanel* m_panel = nullptr;
     bool m_finished = false;
 };

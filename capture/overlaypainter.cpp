@@ -52,8 +52,25 @@ void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
     }
 }
 
-void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
-    const QFont& font)
+namespace {
+
+void DrawPanelLines(QImage& target, const std::vector<PanelLine>& lines, const QFont& font)
+{
+    QPainter p(&target);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    for (const PanelLine& line : lines) {
+        const QRect box(QPoint(line.box.left, line.box.top), QPoint(line.box.right - 1, line.box.bottom - 1));
+        p.setClipRect(box);
+        int y = box.top();
+        for (const QString& row : OverlayWrap(QString::fromStdString(line.text), box.width())) {
+            DrawOverlayLine(p, QPoint(box.left(), y), row);
+            y += kOverlayLineHeight;
+        }
+    }
+}
+
+void PanelBase(QImage& target, int width, int height, const QImage& background)
 {
     if (target.size() != QSize(width, height) || target.format() != QImage::Format_RGB32)
         target = QImage(width, height, QImage::Format_RGB32);
@@ -61,18 +78,33 @@ void ComposePanel(QImage& target, int width, int height, const QImage& backgroun
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(target.rect(), Qt::black);
     p.drawImage(QPoint(0, 0), background, QRect(0, 0, width, height));
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    for (const PanelLine& line : PanelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width)) {
-        const QRect box(QPoint(line.box.left, line.box.top), QPoint(line.box.right - 1, line.box.bottom - 1));
-        p.save();
-        p.setClipRect(box);
-        int y = box.top();
-        for (const QString& row : OverlayWrap(QString::fromStdString(line.text), box.width())) {
-            DrawOverlayLine(p, QPoint(box.left(), y), row);
-            y += kOverlayLineHeight;
-        }
-        p.restore();
+}
+
+} // namespace
+
+void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
+    const QFont& font)
+{
+    PanelBase(target, width, height, background);
+    DrawPanelLines(target, PanelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width), font);
+}
+
+void PanelComposer::compose(QImage& target, int width, int height, PanelHelp help, QRgb pixel)
+{
+    if (m_size != QSize(width, height)) {
+        m_size = QSize(width, height);
+        for (QImage& base : m_bases)
+            base = QImage();
     }
+    QImage& base = m_bases[static_cast<int>(help)];
+    std::vector<PanelLine> lines = PanelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width);
+    if (base.isNull()) {
+        PanelBase(base, width, height, m_background);
+        DrawPanelLines(base, std::vector<PanelLine>(lines.begin() + 1, lines.end()), m_font);
+    }
+    // The readout is the first line; the help lines are clipped to their own boxes, so
+    // drawing it last over the cached base gives the same pixels as drawing it first.
+    target = base.copy();
+    lines.resize(1);
+    DrawPanelLines(target, lines, m_font);
 }

@@ -27,3 +27,23 @@ void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
 // colour readout of `pixel` and the help lines of `help`, in white.
 void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
     const QFont& font);
+
+// ComposePanel for one run: the panel is redrawn on every mouse move, but only its readout
+// changes between moves, so the background with each state's help lines is drawn once.
+class PanelComposer
+{
+public:
+    PanelComposer(QImage background, QFont font)
+        : m_background(std::move(background))
+        , m_font(std::move(font))
+    {
+    }
+    // Same pixels as ComposePanel with these arguments.
+    void compose(QImage& target, int width, int height, PanelHelp help, QRgb pixel);
+
+private:
+    QImage m_background;
+    QFont m_font;
+    QSize m_size;
+    QImage m_bases[3]; // by PanelHelp, without the readout
+};

@@ -187,8 +187,9 @@ TEST_P(CaptureSessionSequence, StateAfterEachEvent)
         EXPECT_EQ(session.selection(), step.sel);
         EXPECT_EQ(session.shownPointer(), step.pointer);
         EXPECT_EQ(outcome, step.outcome);
-        if (step.outcome == Outcome::Committed && committed)
+        if (step.outcome == Outcome::Committed && committed) {
             EXPECT_EQ(*committed, step.committed);
+        }
         committedSoFar = committedSoFar || step.outcome == Outcome::Committed;
         EXPECT_EQ(session.captured(), committedSoFar);
     }

@@ -203,6 +203,21 @@ TEST(ComposePanel, BackgroundReadoutAndHelpLinesInWhite)
         << "nothing is drawn below the idle help lines";
 }
 
+TEST(ComposePanel, CachedComposerDrawsTheSamePixels)
+{
+    PanelComposer composer(MakePanelBackground(), OverlayFont());
+    // States in an order that revisits each cached base with another readout.
+    const std::pair<PanelHelp, QRgb> runs[] = { { PanelHelp::Idle, qRgb(1, 2, 3) },
+        { PanelHelp::Selecting, qRgb(255, 0, 99) }, { PanelHelp::Fixed, kHandle },
+        { PanelHelp::Idle, qRgb(200, 100, 0) }, { PanelHelp::Fixed, qRgb(7, 77, 177) } };
+    for (auto [help, pixel] : runs) {
+        QImage cached, direct;
+        composer.compose(cached, 172, 146, help, pixel);
+        ComposePanel(direct, 172, 146, MakePanelBackground(), help, pixel, OverlayFont());
+        EXPECT_EQ(cached, direct) << static_cast<int>(help) << " " << std::hex << pixel;
+    }
+}
+
 TEST(OverlayWrap, BreaksBetweenWideCharactersKeepingNarrowRuns)
 {
     EXPECT_EQ(OverlayTextWidth(QString::fromUtf8("·当前像素RGB(  5, 45,255)")), 156);
