@@ -5,6 +5,10 @@
 #include "publishing/pageserver.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace inkwell {
@@ -160,6 +164,57 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(Entries(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     }
+}
+
+// Runs `answer` on the first modal window that opens while `open` runs.
+template <typename Open, typename Answer> void AnswerModal(Open open, Answer answer)
+{
+    bool answered = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && !answered) {
+            answered = true;
+            answer(modal);
+        }
+    });
+    poll.start();
+    open();
+    EXPECT_TRUE(answered);
+}
+
+TEST(MhtExportDefaults, MessagesAreModalBoxesWithTheirTitleAndOk)
+{
+    for (const MhtExportMessage& message :
+        { MhtExportMessage { QStringLiteral("信息："), QStringLiteral("保存成功"), false },
+            MhtExportMessage { QStringLiteral("提示"), QStringLiteral("导出失败：x"), true } }) {
+        AnswerModal([&] { MhtExportContext::showMessage(nullptr, message); },
+            [&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->windowTitle(), message.title);
+                EXPECT_EQ(box->text(), message.text);
+                EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+                EXPECT_EQ(box->icon(), message.failure ? QMessageBox::Warning : QMessageBox::Information);
+                box->button(QMessageBox::Ok)->click();
+            });
+    }
+}
+
+TEST(MhtExportDefaults, TheFileDialogSavesWithoutAFilter)
+{
+    QString chosen = QStringLiteral("unchanged");
+    AnswerModal([&] { chosen = MhtExportContext::askForArchiveName(nullptr); },
+        [](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+            const QStringList filters = dialog->nameFilters();
+            EXPECT_TRUE(filters.isEmpty() || filters == QStringList { QFileDialog::tr("All Files (*)") })
+                << filters.join('|').toStdString();
+            dialog->reject();
+        });
+    EXPECT_TRUE(chosen.isEmpty()) << "a cancelled dialog gives an empty name";
 }
 
 } // namespace
