@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
@@ -228,6 +229,13 @@ TEST_F(CaptureEndToEnd, DragAdjustMoveAndDoubleClickWritesAndInsertsTheRegion)
         EXPECT_EQ(w->composed().pixel(300, 200), kHandle);
         EXPECT_EQ(w->composed().pixel(425, 207), qRgb(0, 0, 0));
         Shot("2-selecting");
+        // Dragged onto the panel: no info box there (its frame would start at (65, 65)), and
+        // the panel jumps away; back on the picture the box follows again.
+        MoveTo({ 60, 60 });
+        EXPECT_EQ(w->composed().pixel(65, 65), PatternAt(65, 65));
+        EXPECT_EQ(w->panel()->x(), s_screen.width() - 172 - 8);
+        MoveTo({ 420, 290 });
+        EXPECT_EQ(w->composed().pixel(425, 207), qRgb(0, 0, 0));
         Up();
         EXPECT_EQ(s.state(), CaptureState::Fixed);
         EXPECT_EQ(w->composed().pixel(425, 207), PatternAt(425, 207)) << "no info box once released";
@@ -259,12 +267,12 @@ TEST_F(CaptureEndToEnd, DragAdjustMoveAndDoubleClickWritesAndInsertsTheRegion)
         EXPECT_EQ(w->panel()->picture(), panelFor(PatternAt(400, 300)));
         EXPECT_NE(w->panel()->picture(), panelFor(kHandle));
 
-        // Onto the panel from the left half: it jumps to the right side, top kept; and back.
+        // Onto the panel from the right half: it jumps to the left side, top kept; and back.
+        MoveTo({ s_screen.width() - 60, 60 });
+        EXPECT_EQ(w->panel()->pos(), QPoint(8, 10));
         MoveTo({ 60, 60 });
         EXPECT_EQ(w->panel()->pos(), QPoint(s_screen.width() - 172 - 8, 10));
         Shot("5-panel-moved");
-        MoveTo({ s_screen.width() - 60, 60 });
-        EXPECT_EQ(w->panel()->pos(), QPoint(8, 10));
 
         DoubleClick({ 400, 300 });
     });
@@ -349,6 +357,33 @@ TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinim
     EXPECT_FALSE(editor.isMinimized());
     ASSERT_EQ(rec.inserts.size(), 1);
     ExpectBmpOfRegion(rec.inserts[0], QRect(QPoint(200, 500), QPoint(240, 530)));
+}
+
+// The minimising command freezes the screen only once the editor is off it, and never
+// waits without bound (a desktop without a window manager never hides it).
+TEST(MinimiseAndWaitHidden, WaitsForTheHideAndIsBounded)
+{
+    QWidget editor;
+    editor.setGeometry(100, 100, 200, 100);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+
+    // Something takes the window off the screen after 300 ms, as a window manager would.
+    QElapsedTimer timer;
+    timer.start();
+    QTimer::singleShot(300, &editor, [&] { editor.hide(); });
+    EXPECT_TRUE(MinimiseAndWaitHidden(&editor, 3000));
+    EXPECT_GE(timer.elapsed(), 300);
+    EXPECT_LT(timer.elapsed(), 2000);
+
+    // Nobody hides it (Xvfb has no window manager to do it): the wait gives up at its bound.
+    editor.showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    timer.restart();
+    const bool hidden = MinimiseAndWaitHidden(&editor, 700);
+    const qint64 waited = timer.elapsed();
+    EXPECT_LT(waited, 1500);
+    EXPECT_TRUE(hidden || waited >= 700) << "gave up early after " << waited << " ms";
 }
 
 } // namespace

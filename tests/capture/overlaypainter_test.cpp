@@ -1,5 +1,6 @@
 // Overlay drawing on synthetic frozen pictures: frame and handle pixels exactly where they
 // belong and nothing else touched; the info box's frame, placement and lines.
+#include "capture/capturecursor.h"
 #include "capture/infoboxlayout.h"
 #include "capture/overlayfont.h"
 #include "capture/overlaypainter.h"
@@ -216,6 +217,18 @@ TEST(ComposePanel, CachedComposerDrawsTheSamePixels)
         ComposePanel(direct, 172, 146, MakePanelBackground(), help, pixel, OverlayFont());
         EXPECT_EQ(cached, direct) << static_cast<int>(help) << " " << std::hex << pixel;
     }
+}
+
+TEST(CaptureCursor, ArrowWithItsTipAtTheHotSpot)
+{
+    const QImage arrow = CaptureCursorImage();
+    ASSERT_EQ(arrow.size(), QSize(32, 32));
+    EXPECT_GT(qAlpha(arrow.pixel(0, 0)), 128) << "the tip is the hot spot";
+    EXPECT_EQ(qAlpha(arrow.pixel(31, 31)), 0);
+    EXPECT_EQ(qAlpha(arrow.pixel(31, 0)), 0);
+    EXPECT_EQ(CaptureCursor().hotSpot(), QPoint(0, 0));
+    // The fill has more than one colour.
+    EXPECT_NE(arrow.pixel(3, 8), arrow.pixel(6, 18));
 }
 
 TEST(OverlayWrap, BreaksBetweenWideCharactersKeepingNarrowRuns)
