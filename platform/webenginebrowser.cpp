@@ -1,6 +1,5 @@
 #include "platform/webenginebrowser.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEnginePage>
