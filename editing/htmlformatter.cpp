@@ -8,6 +8,7 @@
 #include <exception>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -214,8 +215,6 @@ public:
             = style.indentCharacter.empty() ? std::string(" ") : style.indentCharacter;
         for (int i = 0; i < size; ++i)
             m_indentString += character;
-        m_indentSize = size;
-        m_indentCharacter = character;
         m_indentIsPrunable = m_indentString.size() == 1 && isSpace(m_indentString[0]);
         m_indentBlock.reserve(m_indentString.size() * kMaxIndentLevels);
         for (int i = 0; i < kMaxIndentLevels; ++i)
@@ -266,6 +265,7 @@ public:
                     appendOutput(token.text);
                 }
                 m_mode = Mode::Tag;
+                m_glueNext = std::exchange(m_glueScriptEnd, false);
                 break;
             case TokenKind::Verbatim:
                 appendOutput(token.text, Chunk::Kept);
@@ -330,7 +330,13 @@ private:
             return readVerbatim();
         if (m_lastToken == TokenKind::TagScript) {
             const std::string_view script = readScript();
-            m_token = js_beautify(script, m_indentSize, m_indentCharacter, m_indentLevel, kMaxIndentLevels);
+            // The script routine (js_beautify) with the run's own indentation unit.
+            ReindentedScript reindented
+                = ReindentScriptLines(script, m_indentString, m_indentLevel, kMaxIndentLevels);
+            m_token = std::move(reindented.text);
+            // A script that stops inside a literal or comment is closed by its end tag; a line break put
+            // before that tag would become part of the literal, one more on every formatting.
+            m_glueScriptEnd = reindented.endsInsideLiteral;
             return { m_token, TokenKind::Content };
         }
         if (m_mode == Mode::Content) {
@@ -493,8 +499,12 @@ private:
                 --m_lineCharCount;
                 continue;
             }
-            while (m_pos < n && isContinuation(m_input[m_pos]))
-                ++m_pos;
+            // A character is a lead byte and its continuation bytes; a stray continuation byte (text that is
+            // not UTF-8) stands alone, so that it never joins the character before it.
+            if (static_cast<unsigned char>(c) >= 0xC0) {
+                while (m_pos < n && isContinuation(m_input[m_pos]))
+                    ++m_pos;
+            }
             const std::string_view character = m_input.substr(start, m_pos - start);
             bool isQuoted = false;
             if ((c == '\'' || c == '"') && !secondChunkIsBang) {
@@ -733,8 +743,6 @@ private:
     std::string_view m_input;
     std::size_t m_pos = 0;
     long m_maxChar = 70;
-    int m_indentSize = 2;
-    std::string m_indentCharacter;
     std::string m_indentString;
     std::string m_indentBlock; // m_indentString repeated kMaxIndentLevels times
     bool m_indentIsPrunable = false;
@@ -749,6 +757,7 @@ private:
     TagType m_tagType = TagType::None;
     Verbatim m_verbatim = Verbatim::None;
     bool m_glueNext = false;
+    bool m_glueScriptEnd = false;
 
     std::vector<Instance> m_instances; // index 0 is the root
     std::unordered_map<std::string, std::vector<int>> m_byName; // open instances per name, the newest last

@@ -54,9 +54,10 @@ public:
     {
     }
 
-    std::vector<ScriptLine> scan()
+    ScriptScan scan()
     {
-        std::vector<ScriptLine> lines;
+        ScriptScan result;
+        std::vector<ScriptLine>& lines = result.lines;
         std::size_t pos = 0;
         const std::size_t n = m_s.size();
         while (true) {
@@ -87,7 +88,8 @@ public:
                 break;
             pos = line.next;
         }
-        return lines;
+        result.endsInsideLiteral = m_mode != Mode::Code || !m_templates.empty();
+        return result;
     }
 
 private:
@@ -269,19 +271,31 @@ bool isBlankLine(std::string_view script, const ScriptLine& line)
 
 } // namespace
 
-std::vector<ScriptLine> ScanScriptLines(std::string_view script)
+ScriptScan ScanScript(std::string_view script)
 {
     return ScriptScanner(script).scan();
 }
 
+std::vector<ScriptLine> ScanScriptLines(std::string_view script)
+{
+    return ScanScript(script).lines;
+}
+
 std::string ReindentScript(std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel)
 {
-    const std::vector<ScriptLine> lines = ScanScriptLines(script);
+    return ReindentScriptLines(script, indentUnit, baseLevel, maxLevel).text;
+}
+
+ReindentedScript ReindentScriptLines(
+    std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel)
+{
+    const ScriptScan scan = ScanScript(script);
+    const std::vector<ScriptLine>& lines = scan.lines;
     std::size_t first = 0;
     while (first < lines.size() && isBlankLine(script, lines[first]))
         ++first;
     if (first == lines.size())
-        return {};
+        return { {}, scan.endsInsideLiteral };
     std::size_t last = lines.size() - 1;
     while (isBlankLine(script, lines[last]))
         --last;
@@ -308,7 +322,7 @@ std::string ReindentScript(std::string_view script, std::string_view indentUnit,
         }
         out.append(script.substr(text, line.end - text));
     }
-    return out;
+    return { std::move(out), scan.endsInsideLiteral };
 }
 
 std::string js_beautify(

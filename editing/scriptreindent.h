@@ -17,6 +17,15 @@ struct ScriptLine
     int depth = 0; // indentation depth relative to the script's first line
 };
 
+// The lines of a script, and whether its text stops inside a literal or a comment.
+struct ScriptScan
+{
+    std::vector<ScriptLine> lines;
+    bool endsInsideLiteral = false;
+};
+
+[[nodiscard]] ScriptScan ScanScript(std::string_view script);
+
 // Splits a script into lines (LF, CR or CR LF) and tells for each whether it starts inside a
 // literal or a comment, and at which bracket depth its code stands. Linear in the text's size.
 [[nodiscard]] std::vector<ScriptLine> ScanScriptLines(std::string_view script);
@@ -27,6 +36,17 @@ struct ScriptLine
 // rest of every line. Blank lines at both ends are dropped and the first line gets no indentation
 // of its own, because the caller prints it after a line break and indentation of its own.
 [[nodiscard]] std::string ReindentScript(
+    std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel);
+
+// The same, telling also whether the script stops inside a literal or a comment: whatever follows it then
+// belongs to that literal, so the caller must not put a line break of its own there.
+struct ReindentedScript
+{
+    std::string text;
+    bool endsInsideLiteral = false;
+};
+
+[[nodiscard]] ReindentedScript ReindentScriptLines(
     std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel);
 
 // The script routine as the formatter calls it: the indentation unit is indentCharacter repeated
