@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Requests per second of the page server beside nginx (one worker, 127.0.0.1), both measured in
-# this run with wrk, one request per connection; then GzipEncode beside `gzip -3`.
-# Usage: bench/server_bench.sh [BUILD_DIR] [SECONDS]   (BUILD_DIR defaults to build/)
+# this run, one request per connection, by two clients: wrk, and inkwell_load, which reads every
+# answer to the end of its connection. wrk takes an answer without Content-Length (the page server
+# never sends one) as a read error and opens and drops an extra connection for each, so its figure
+# for the page server counts two connections per request. Each figure is the median of ROUNDS runs,
+# the servers taking turns. Then GzipEncode beside `gzip -3`.
+# Usage: bench/server_bench.sh [BUILD_DIR] [SECONDS] [ROUNDS]   (BUILD_DIR defaults to build/)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
-seconds="${2:-5}"
+seconds="${2:-3}"
+rounds="${3:-3}"
 serve="$build/bench/inkwell_serve"
+load="$build/bench/inkwell_load"
 gzip_bench="$build/bench/inkwell_gzip_bench"
-for tool in "$serve" "$gzip_bench"; do
-    [[ -x "$tool" ]] || { echo "missing $tool: build the targets inkwell_serve and inkwell_gzip_bench" >&2; exit 1; }
+for tool in "$serve" "$load" "$gzip_bench"; do
+    [[ -x "$tool" ]] || { echo "missing $tool: build inkwell_serve, inkwell_load and inkwell_gzip_bench" >&2; exit 1; }
 done
 
 work="$(mktemp -d)"
@@ -76,25 +82,37 @@ for page in page1k.html page100k.html; do
     cmp -s <(curl -sS "http://127.0.0.1:$nginx_port/$page") "$site/$page" || { echo "nginx answered $page wrongly" >&2; exit 1; }
 done
 
-rate() { # port page connections threads -> "requests/s errors"
-    local out
-    out="$(wrk -t"$4" -c"$3" -d"${seconds}s" -H 'Connection: close' "http://127.0.0.1:$1/$2")"
-    local rps errors
-    rps="$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")"
-    errors="$(awk '/Socket errors|Non-2xx/ {print}' <<<"$out" | tr '\n' ' ')"
-    echo "$rps ${errors:-none}"
+wrk_rate() { # port page connections -> requests/s
+    local threads=$(($3 == 1 ? 1 : 2))
+    wrk -t"$threads" -c"$3" -d"${seconds}s" -H 'Connection: close' "http://127.0.0.1:$1/$2" \
+        | awk '/^Requests\/sec:/ {print $2}'
 }
+load_rate() { # port page connections -> requests/s (failures are reported on stderr)
+    local out
+    out="$("$load" "$1" "/$2" "$(stat -c %s "$site/$2")" "$3" "$seconds")"
+    [[ "${out#* }" == "0" ]] || echo "inkwell_load: ${out#* } failed requests on port $1 for $2" >&2
+    echo "${out% *}"
+}
+median() { python3 -c 'import statistics, sys; print(round(statistics.median(float(x) for x in sys.argv[1:])))' "$@"; }
 
 echo
-echo "| page | connections | page server req/s | nginx req/s | ratio | wrk errors (page server / nginx) |"
-echo "|---|---:|---:|---:|---:|---|"
-for page in page1k.html page100k.html; do
-    for connections in 1 8; do
-        threads=$((connections == 1 ? 1 : 2))
-        read -r ours ours_errors <<<"$(rate "$ours_port" "$page" "$connections" "$threads")"
-        read -r theirs theirs_errors <<<"$(rate "$nginx_port" "$page" "$connections" "$threads")"
-        ratio="$(python3 -c "print(f'{$ours / $theirs:.2f}')")"
-        echo "| $page | $connections | $ours | $theirs | $ratio | $ours_errors / $theirs_errors |"
+echo "Requests per second, one request per connection, median of $rounds runs of ${seconds}s each"
+echo
+echo "| client | page | connections | page server | nginx | ratio |"
+echo "|---|---|---:|---:|---:|---:|"
+for client in wrk load; do
+    for page in page1k.html page100k.html; do
+        for connections in 1 8; do
+            ours=()
+            theirs=()
+            for _ in $(seq "$rounds"); do
+                ours+=("$("${client}_rate" "$ours_port" "$page" "$connections")")
+                theirs+=("$("${client}_rate" "$nginx_port" "$page" "$connections")")
+            done
+            a="$(median "${ours[@]}")"
+            b="$(median "${theirs[@]}")"
+            echo "| $client | $page | $connections | $a | $b | $(python3 -c "print(f'{$a / $b:.2f}')") |"
+        done
     done
 done
 
