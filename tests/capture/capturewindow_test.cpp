@@ -359,6 +359,32 @@ TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinim
     ExpectBmpOfRegion(rec.inserts[0], QRect(QPoint(200, 500), QPoint(240, 530)));
 }
 
+// The output steps on their own: nothing is written or inserted without a picture or when
+// the folder cannot take the file; otherwise the file is the picture and the insert gets it.
+TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
+{
+    const QString base = QStringLiteral(INKWELL_BINARY_DIR "/capture-e2e/output-steps");
+    QDir(base).removeRecursively();
+    QDir().mkpath(base);
+    Recorder rec;
+
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(RunCaptureOutputSteps(rec.context(base)));
+
+    const QImage picture = PatternImage({ 7, 3 });
+    QGuiApplication::clipboard()->setImage(picture);
+    EXPECT_FALSE(RunCaptureOutputSteps(rec.context(base + "/missing-folder")));
+    EXPECT_TRUE(rec.inserts.isEmpty());
+
+    const std::optional<QString> path = RunCaptureOutputSteps(rec.context(base));
+    ASSERT_TRUE(path);
+    EXPECT_EQ(rec.inserts, QStringList { *path });
+    EXPECT_EQ(QDir(base).entryList(QDir::Files), QStringList { QString::number(rec.next) + ".bmp" });
+    QImage decoded(*path, "BMP");
+    EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), picture);
+    EXPECT_EQ(QFileInfo(*path).size(), 54 + 4 * 7 * 3);
+}
+
 // The minimising command freezes the screen only once the editor is off it, and never
 // waits without bound (a desktop without a window manager never hides it).
 TEST(MinimiseAndWaitHidden, WaitsForTheHideAndIsBounded)
