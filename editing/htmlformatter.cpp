@@ -292,8 +292,6 @@ private:
         Kept
     };
 
-    bool atEnd() const { return m_pos >= m_input.size(); }
-
     int printedLevels() const { return std::clamp(m_indentLevel, 0, kMaxIndentLevels); }
 
     void appendIndentation(std::string& to) const

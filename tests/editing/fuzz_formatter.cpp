@@ -1,5 +1,6 @@
 // libFuzzer target for the formatter: any bytes, three styles. Beyond the sanitizers it checks the
-// promises callers rely on: only white space changes, and non-empty markup never comes back empty.
+// promises callers rely on: only white space changes, non-empty markup never comes back empty, and
+// formatting the output again changes nothing.
 #include "editing/htmlformatter.h"
 #include "editing/scriptreindent.h"
 
@@ -37,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string out = FormatHtmlWithStyle(html, style);
         check(html.empty() || !out.empty());
         check(withoutWhiteSpace(out) == bare);
+        check(FormatHtmlWithStyle(out, style) == out);
     }
     const std::string script = ReindentScript(html, "\t", 2, kMaxIndentLevels);
     check(withoutWhiteSpace(script) == bare);

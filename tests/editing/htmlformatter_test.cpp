@@ -190,6 +190,8 @@ TEST(FormatHtml, BytesThatAreNotUtf8PassThrough)
 {
     const std::string markup = "<p>\xff\xfe a\x80 \xc3</p><b \xe4\xb8>x</b>";
     EXPECT_EQ(FormatHtml(markup, 0, 0), "<p>\n\t\xff\xfe a\x80 \xc3\n</p>\n<b \xe4\xb8>\n\tx\n</b>");
+    // A stray continuation byte is a character of its own, never part of the "=" before it.
+    EXPECT_EQ(FormatHtml("<a x=\x99 \x96=y>", 0, 0), "<a x=\x99 \x96=y>");
     const std::string withNul("<p>a\0b</p>", 10);
     EXPECT_EQ(FormatHtml(withNul, 0, 0), std::string("<p>\n\ta\0b\n</p>", 13));
 }
