@@ -703,8 +703,16 @@ private:
 
     void recordTag(const std::string& name)
     {
-        const int id = static_cast<int>(m_instances.size());
-        m_instances.push_back({ m_indentLevel, m_chain.back(), true });
+        const Instance instance { m_indentLevel, m_chain.back(), true };
+        int id = 0;
+        if (m_freeInstances.empty()) {
+            id = static_cast<int>(m_instances.size());
+            m_instances.push_back(instance);
+        } else {
+            id = m_freeInstances.back();
+            m_freeInstances.pop_back();
+            m_instances[id] = instance;
+        }
         m_byName[name].push_back(id);
         m_chain.push_back(id);
     }
@@ -719,6 +727,9 @@ private:
             return;
         const int target = found->second.back();
         found->second.pop_back();
+        // Nothing refers to a deleted instance any more (only the chain and the per-name lists are
+        // followed), so its slot is reused.
+        m_freeInstances.push_back(target);
         Instance& instance = m_instances[target];
         if (!instance.onChain)
             return;
@@ -758,6 +769,7 @@ private:
     bool m_glueScriptEnd = false;
 
     std::vector<Instance> m_instances; // index 0 is the root
+    std::vector<int> m_freeInstances; // slots of deleted instances
     std::unordered_map<std::string, std::vector<int>> m_byName; // open instances per name, the newest last
     std::vector<int> m_chain; // the root, then each parent down to the current one
 };
