@@ -11,7 +11,6 @@ enum class ControlEvent
 {
     Click, // a button was clicked
     ItemChosen, // the user chose an item of a combo box (not a change made by the program)
-    ColourChosen, // a colour was confirmed in a colour picker
 };
 
 struct CommandBinding

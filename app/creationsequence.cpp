@@ -3,7 +3,11 @@
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
 #include "app/workingfolders.h"
+#include "editing/codeview.h"
+#include "editing/designview.h"
 #include "platform/inifile.h"
+#include "projects/wizardatstart.h"
+#include "publishing/pageserver.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -36,6 +40,14 @@ bool MainWindow::runCreationSequence()
     m_document
         = DocumentState { m_runFolder / "tmp", TimeStampName(), static_cast<int>(DocumentKind::HtmlPage) };
 
+    if (!m_pageServer->Start())
+        qWarning("The page server found no free port; archives cannot be exported in this run.");
+
+    m_designView->Attach(m_browser);
+    loadBlankPage(); // LoadHtml(BlankPage), EditModeOn
+    m_codeView->Attach(m_codeEditor);
+    installEditWatch();
+
     fillFontLists();
     openWizardAtStartIfAsked();
     applyTitleFromSettings();
@@ -61,10 +73,9 @@ void MainWindow::fillFontLists()
 
 void MainWindow::openWizardAtStartIfAsked()
 {
-    const IniFile guide(m_runFolder / "system" / "guid.ini");
-    if (guide.read("向导", "是否显示", "真") != "真")
-        return;
-    // The new-project wizard opens here, modally, before the main window is first shown.
+    // Modal, and before the main window is first shown: the wizard is shown alone.
+    if (ShowWizardAtStart(m_runFolder))
+        (void)openWizard();
 }
 
 void MainWindow::applyTitleFromSettings()

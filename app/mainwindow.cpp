@@ -3,6 +3,10 @@
 #include "app/commandmap.h"
 #include "app/mainwindowlayout.h"
 #include "app/toolbaricons.h"
+#include "editing/codeview.h"
+#include "editing/designview.h"
+#include "editing/formattingcommands.h"
+#include "publishing/pageserver.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -130,11 +134,16 @@ QFont cjkFontOfPixels(int pixels)
 MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     : QWidget(parent)
     , m_runFolder(std::move(runFolder))
+    , m_designView(std::make_unique<DesignView>())
+    , m_codeView(std::make_unique<CodeView>())
+    , m_pageServer(std::make_unique<PageServer>(m_runFolder))
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
     resize(824, 578);
     createControls();
+    m_formatting = std::make_unique<FormattingCommands>(*m_designView, this);
+    useNamedDialogs();
     BindCommands(*this);
 }
 
@@ -213,8 +222,24 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     applyLayout();
 }
 
+void MainWindow::installEditWatch()
+{
+    m_browser->installEventFilter(this);
+    for (auto* child : m_browser->findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // Typing into the page changes it. The engine hands keys to a child widget it creates with the
+    // first page, so every child of the browser is watched as it appears.
+    if (watched == m_browser && event->type() == QEvent::ChildAdded) {
+        if (auto* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
+            child->installEventFilter(this);
+    }
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)
+        && (watched == m_browser || watched->parent() == m_browser))
+        noteEdited();
     // The design page is the tab control's area below its captions; the browser fills it.
     if (watched == m_designPage && event->type() == QEvent::Resize)
         m_browser->setGeometry(toQRect(BrowserRectInPage(m_designPage->width(), m_designPage->height())));
@@ -223,6 +248,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_stopped) {
+        auto context = documentContext();
+        if (ConfirmClose(context) == CloseDecision::StayOpen) {
+            event->ignore();
+            return;
+        }
+    }
     stopWhatWasStarted();
     event->accept();
 }
@@ -232,16 +264,7 @@ void MainWindow::stopWhatWasStarted()
     if (m_stopped)
         return;
     m_stopped = true;
-}
-
-void MainWindow::showDesignPage()
-{
-    m_tabs->setCurrentIndex(0);
-}
-
-void MainWindow::showCodePage()
-{
-    m_tabs->setCurrentIndex(1);
+    m_pageServer->Stop();
 }
 
 } // namespace inkwell

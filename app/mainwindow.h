@@ -4,10 +4,13 @@
 #pragma once
 
 #include "app/document.h"
+#include "app/documentcommands.h"
+#include "app/documentfilestatus.h"
 #include "platform/instancelock.h"
 
 #include <QWidget>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -17,6 +20,11 @@ class QTabWidget;
 class QToolButton;
 class QWebEngineView;
 class QsciScintilla;
+class CodeView;
+class DesignView;
+class FormattingCommands;
+class PageServer;
+struct CaptureOutputContext;
 
 namespace inkwell {
 
@@ -41,9 +49,27 @@ public:
     [[nodiscard]] QsciScintilla* codeEditor() const { return m_codeEditor; }
     [[nodiscard]] QTabWidget* tabs() const { return m_tabs; }
 
+    [[nodiscard]] DesignView& designView() const { return *m_designView; }
+    [[nodiscard]] CodeView& codeView() const { return *m_codeView; }
+    [[nodiscard]] PageServer& pageServer() const { return *m_pageServer; }
+    [[nodiscard]] FormattingCommands& formatting() const { return *m_formatting; }
+    [[nodiscard]] DocumentFileStatus& documentStatus() { return m_documentStatus; }
+
     // Commands bound in the command map.
+    void newDocument();
+    void openDocument();
+    void saveDocument();
+    void exportArchive();
     void showDesignPage();
     void showCodePage();
+    void applyChosenFontName();
+    void applyChosenFontSize();
+    void chooseTextColour();
+    void chooseBackgroundColour();
+    void captureWithWindowMinimised();
+    void captureWithWindowShown();
+    // Every command that may change the page says so, for the question asked before closing.
+    void noteEdited();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -57,11 +83,25 @@ private:
     void applyTitleFromSettings();
     void openWizardAtStartIfAsked();
     void stopWhatWasStarted();
+    void loadBlankPage();
+    void installEditWatch();
+    bool openWizard();
+    [[nodiscard]] DocumentContext documentContext();
+    void useNamedDialogs();
+    [[nodiscard]] ::CaptureOutputContext captureContext();
 
     std::filesystem::path m_runFolder;
     DocumentState m_document;
     std::optional<InstanceLock> m_instanceLock;
+    DocumentFileStatus m_documentStatus;
     bool m_stopped = false;
+    bool m_choosingBackground = false; // which colour picker the colour commands pop up
+
+    // The process-wide objects, created empty with the window and set up by the creation sequence.
+    std::unique_ptr<DesignView> m_designView;
+    std::unique_ptr<CodeView> m_codeView;
+    std::unique_ptr<PageServer> m_pageServer;
+    std::unique_ptr<FormattingCommands> m_formatting;
 
     QWidget* m_fileStrip = nullptr; // 图片框2
     QWidget* m_formatStrip = nullptr; // 图片框1
