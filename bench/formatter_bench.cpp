@@ -31,7 +31,9 @@ std::string bodyOf(const std::string& page)
     return start != std::string::npos && start < end ? page.substr(start + 1, end - start - 1) : page;
 }
 
-// One document whose body holds the bodies of the real pages, repeated whole until `bytes` is reached.
+// One document whose body holds the bodies of the real pages, each in an element of its own, repeated whole
+// until `bytes` is reached. The wrapper's end tag closes whatever a page left open, as the end of a real
+// document does, so the nesting does not grow from copy to copy.
 std::string pageOf(std::size_t bytes)
 {
     std::vector<std::filesystem::path> files;
@@ -54,7 +56,7 @@ std::string pageOf(std::size_t bytes)
     page.reserve(bytes + 1024 * 1024);
     while (page.size() < bytes) {
         for (const std::string& body : bodies) {
-            page += body;
+            page += "<inkwell-page>\n" + body + "\n</inkwell-page>\n";
             if (page.size() >= bytes)
                 break;
         }

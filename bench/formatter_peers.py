@@ -2,8 +2,9 @@
 """Times inkwell-format beside tidy and Prettier on the same 1, 10 and 50 MB pages, in one run.
 
 A page of N MB is one document whose body holds the bodies of the real-page fixtures
-(tests/data/pages, in name order), repeated whole until N MB is reached, exactly as
-bench/formatter_bench.cpp builds it. Each tool runs under
+(tests/data/pages, in name order), each wrapped in an element of its own, repeated whole until N MB is
+reached, exactly as bench/formatter_bench.cpp builds it. The wrapper's end tag closes whatever the page
+left open, as the end of a real document does, so the nesting does not grow from copy to copy. Each tool runs under
 /usr/bin/time -v, which gives its wall time, CPU time and peak resident memory. The machine is shared,
 so CPU time (user + system) is the fairer measure of speed; both are printed.
 
@@ -46,7 +47,7 @@ def build_page(megabytes: int) -> Path:
     size = megabytes * 1024 * 1024
     while len(data) < size:
         for body in bodies:
-            data += body
+            data += b"<inkwell-page>\n" + body + b"\n</inkwell-page>\n"
             if len(data) >= size:
                 break
     data += TAIL

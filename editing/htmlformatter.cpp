@@ -338,9 +338,9 @@ private:
             return { m_token, TokenKind::Content };
         }
         if (m_mode == Mode::Content) {
-            if (!readContent(m_token))
+            if (!readContentIntoOutput())
                 return {};
-            return { m_token, TokenKind::Content };
+            return { {}, TokenKind::Content };
         }
         if (!readTag(m_token))
             return {};
@@ -366,22 +366,22 @@ private:
         return TokenKind::None;
     }
 
-    // Text up to the next "<": white space collapsed, broken before the word that reaches maxChar.
-    // False at the end of the input with nothing read.
-    bool readContent(std::string& content)
+    // Text up to the next "<": white space collapsed, broken before the word that reaches maxChar. False at
+    // the end of the input with nothing read. Text that is not empty is printed as it is read, after the
+    // line break the main loop would print before it: that saves copying every text twice, and leaves the
+    // count of characters as the main loop would (it counts on while reading, and is zero after printing).
+    bool readContentIntoOutput()
     {
-        content.clear();
+        bool any = false;
         bool space = false;
         const std::size_t n = m_input.size();
-        while (true) {
-            if (m_pos >= n)
-                return !content.empty();
+        while (m_pos < n) {
             const char c = m_input[m_pos];
             if (c == '<')
                 break;
             if (isSpace(c)) {
                 ++m_pos;
-                if (!content.empty())
+                if (any)
                     space = true;
                 continue;
             }
@@ -391,24 +391,34 @@ private:
                 characters += isContinuation(m_input[wordEnd]) ? 0 : 1;
                 ++wordEnd;
             }
+            if (!any) {
+                const long counted = m_lineCharCount;
+                printNewline(Prune::Yes);
+                m_lineCharCount = counted;
+                any = true;
+            }
             // The count includes the word's first character when the break is decided.
             m_lineCharCount += isContinuation(c) ? 0 : 1;
             if (space) {
                 if (m_lineCharCount >= m_maxChar) {
-                    content += '\n';
-                    appendIndentation(content);
+                    m_output += '\n';
+                    appendIndentation(m_output);
                     m_lineCharCount = 0;
                 } else {
-                    content += ' ';
+                    m_output += ' ';
                     ++m_lineCharCount;
                 }
                 space = false;
             }
             m_lineCharCount += characters - (isContinuation(c) ? 0 : 1);
-            content.append(m_input, m_pos, wordEnd - m_pos);
+            m_output.append(m_input, m_pos, wordEnd - m_pos);
             m_pos = wordEnd;
         }
-        return true;
+        if (any) {
+            m_prunableFrom = m_output.size();
+            m_lineCharCount = 0;
+        }
+        return any || m_pos < n;
     }
 
     // Appends to `out` the input up to and including `delimiter` (or to the end of the input). Line breaks
