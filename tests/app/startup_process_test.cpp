@@ -63,18 +63,24 @@ protected:
     std::vector<std::unique_ptr<TempFolder>> m_folders;
 };
 
-TEST_F(StartupProcess, FirstStartCreatesFoldersAndTitleButNoWizardSetting)
+TEST_F(StartupProcess, FirstStartShowsTheWizardAloneThenWritesTheTitle)
 {
     const auto run = newRunFolder(m_runs.path());
     auto program = start(run);
-    const auto title = run / "system" / "title.ini";
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(title) || !program->isRunning(); }, 30s));
-    ASSERT_TRUE(program->isRunning());
+    std::string wizard;
+    ASSERT_TRUE(WaitUntil([&] { return !(wizard = windowsNamed("程序新建向导")).empty(); }, 30s));
     EXPECT_TRUE(std::filesystem::is_directory(run / "system"));
     EXPECT_TRUE(std::filesystem::is_directory(run / "tmp"));
-    EXPECT_EQ(ReadFile(title), "[标题]\n名称=Inkwell\n");
-    EXPECT_FALSE(std::filesystem::exists(run / "system" / "guid.ini"));
+    EXPECT_FALSE(std::filesystem::exists(run / "system" / "title.ini")); // written after the wizard
+    EXPECT_TRUE(windowsNamed("Inkwell").empty()); // the wizard is shown alone
     EXPECT_FALSE(std::filesystem::exists(run / "gzip.dll"));
+
+    const std::string id = wizard.substr(0, wizard.find('\n'));
+    std::system(("xdotool windowfocus --sync " + id + " key Escape >/dev/null 2>&1").c_str());
+    const auto title = run / "system" / "title.ini";
+    ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+    EXPECT_EQ(ReadFile(title), "[标题]\n名称=Inkwell\n");
+    EXPECT_FALSE(std::filesystem::exists(run / "system" / "guid.ini")); // only the check box writes it
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
 }
@@ -87,6 +93,7 @@ TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
     auto program = start(run);
     EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("我的网页 editor").empty(); }, 30s));
     EXPECT_TRUE(windowsNamed("Pennant").empty());
+    EXPECT_TRUE(windowsNamed("程序新建向导").empty());
     EXPECT_EQ(IniFile(run / "system" / "title.ini").read("标题", "名称", ""), "我的网页 editor");
 }
 
