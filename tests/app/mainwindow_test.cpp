@@ -2,6 +2,7 @@
 // tooltips, the bold toggle and the start-up lists.
 #include "app/commandmap.h"
 #include "app/mainwindow.h"
+#include "editing/designview.h"
 #include "platform/inifile.h"
 #include "tests/support/tempfolder.h"
 
@@ -9,10 +10,15 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
@@ -190,6 +196,94 @@ TEST_F(MainWindowTest, TabCaptionSwitchesPagesAndViewButtonsToo)
     EXPECT_EQ(tabs->currentIndex(), 0);
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     EXPECT_EQ(tabs->currentIndex(), 1);
+}
+
+// Answers the next message box that opens with the button of the given text; records its title
+// and text.
+struct MessageBoxAnswer
+{
+    QString title;
+    QString text;
+};
+
+void answerNextMessageBox(const QString& buttonText, MessageBoxAnswer* seen)
+{
+    QTimer::singleShot(50, [buttonText, seen] {
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())), 10000);
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        for (auto* button : box->buttons()) {
+            if (button->text() == buttonText) {
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+}
+
+TEST_F(MainWindowTest, ClosingAsksOnlyAfterTheUserChangedThePage)
+{
+    // A page nobody touched closes without a question.
+    EXPECT_TRUE(m_window->close());
+    EXPECT_FALSE(QApplication::activeModalWidget());
+
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    auto* browser = control<QWebEngineView>("互联网浏览器1");
+    browser->setFocus();
+    QWidget* keys = browser->focusProxy() ? browser->focusProxy() : browser;
+    QTest::keyClicks(keys, "changed");
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->designView().GetHtml().contains("changed"), 10000);
+
+    MessageBoxAnswer seen;
+    answerNextMessageBox(QStringLiteral("取消"), &seen);
+    EXPECT_FALSE(m_window->close()); // Cancel keeps the window open
+    EXPECT_EQ(seen.text, "是否保存？");
+    EXPECT_TRUE(m_window->isVisible());
+
+    answerNextMessageBox(QStringLiteral("不保存"), &seen);
+    EXPECT_TRUE(m_window->close());
+    EXPECT_FALSE(std::filesystem::exists(m_window->document().filePath())); // discarded: nothing written
+}
+
+TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
+{
+    QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
+    auto* editor = control<QsciScintilla>("代码编辑框1");
+    QTRY_VERIFY_WITH_TIMEOUT(editor->text().contains("<body>"), 10000);
+    EXPECT_TRUE(editor->text().startsWith("<html"));
+    EXPECT_TRUE(editor->text().contains("\n\t<head>")) << editor->text().toStdString(); // one tab per level
+
+    editor->setText("<html><head><meta charset=\"utf-8\"></head><body><p>来自代码</p></body></html>");
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->designView().GetHtml().contains("<p>来自代码</p>"), 10000);
+
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    const auto file = m_window->document().filePath();
+    EXPECT_EQ(file.parent_path(), m_run.path() / "tmp");
+    EXPECT_EQ(file.extension(), ".html");
+    const auto bytes = testing::ReadFile(file);
+    EXPECT_NE(bytes.find("<p>来自代码</p>"), std::string::npos); // written in the encoding it declares
+}
+
+TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
+{
+    m_window->designView().LoadHtml("<html><body><p>one two</p></body></html>");
+    m_window->designView().EditModeOn();
+    auto* browser = control<QWebEngineView>("互联网浏览器1");
+    browser->setFocus();
+    browser->page()->runJavaScript(
+        "var r=document.createRange();var t=document.querySelector('p').firstChild;"
+        "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
+        "s.addRange(r);",
+        QWebEngineScript::ApplicationWorld);
+    QTest::qWait(200);
+    QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->designView().GetHtml().contains("<b>two</b>"), 10000);
 }
 
 TEST(CommandMap, EveryRowNamesAControlOfTheWindow)
