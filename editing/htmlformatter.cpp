@@ -469,6 +469,7 @@ private:
         bool secondChunkIsBang = false;
         bool lastChunkIsEquals = false;
         char lastChunk = 0; // the last chunk when it is one ASCII character
+        bool spaceCarried = false; // the pending space came from before the last chunk (kept over an "=")
         bool space = false;
         const std::size_t n = m_input.size();
         std::string& quoted = m_quoted;
@@ -504,6 +505,7 @@ private:
                 ++m_lineCharCount;
             if (isSpace(c)) {
                 space = true;
+                spaceCarried = false;
                 --m_lineCharCount;
                 continue;
             }
@@ -520,13 +522,15 @@ private:
                 readUnformatted(quoted, std::string_view(&c, 1), std::nullopt);
                 isQuoted = true;
                 space = true;
+                spaceCarried = false;
             }
             if (c == '=' && !isQuoted)
                 space = false;
             // A separator carried over an "=" must not split the end marker of a comment or CDATA section
             // ("a= -->" would become "a=- ->"): the comment would then run on over the rest of the page.
-            const bool splitsEndMarker = secondChunkIsBang && m_pos < n && m_input[m_pos] == '>'
-                && ((c == '-' && lastChunk == '-') || (c == ']' && lastChunk == ']'));
+            // Only a carried one: white space between the two characters in the markup still separates them.
+            const bool splitsEndMarker = secondChunkIsBang && spaceCarried
+                && ((c == '-' && lastChunk == '-') || (c == ']' && lastChunk == ']')) && nextNonSpaceIs('>');
             if (chunks > 0 && !lastChunkIsEquals && c != '>' && space && !splitsEndMarker) {
                 if (m_lineCharCount >= m_maxChar) {
                     tag += '\n';
@@ -547,11 +551,20 @@ private:
             ++chunks;
             lastChunkIsEquals = c == '=' && !isQuoted;
             lastChunk = (character.size() == 1 && !isQuoted) ? c : 0;
+            spaceCarried = space;
             if (c == '>' && !isQuoted)
                 break;
         }
         classifyTag(tag);
         return true;
+    }
+
+    bool nextNonSpaceIs(char wanted) const
+    {
+        std::size_t i = m_pos;
+        while (i < m_input.size() && isSpace(m_input[i]))
+            ++i;
+        return i < m_input.size() && m_input[i] == wanted;
     }
 
     void classifyTag(std::string& tag)

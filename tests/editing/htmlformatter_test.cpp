@@ -105,9 +105,14 @@ INSTANTIATE_TEST_SUITE_P(Rules, StyleHtmlTable,
 
 // The mended behaviours: what the editor must never lose.
 INSTANTIATE_TEST_SUITE_P(Mends, StyleHtmlTable,
-    ::testing::Values(Case { "pre_and_textarea_content_exact",
-                          "<div><pre>\n  a  b\n\t</pre><textarea>  x\n y </textarea></div>", kTabs,
-                          "<div>\n\t<pre>\n  a  b\n\t</pre>\n\t<textarea>  x\n y </textarea>\n</div>" },
+    ::testing::Values(Case { "comment_and_cdata_end_markers_are_never_split",
+                          "<p><!-- a= --><!-- ==== --><![CDATA[b= ]] >\n</p>", kTabs,
+                          "<p>\n\t<!-- a=-->\n\t<!--====-->\n\t<![CDATA[b=]]>\n</p>" },
+        Case { "dashes_apart_in_the_markup_stay_apart", "<p><!-- a - - > b --></p>", kTabs,
+            "<p>\n\t<!-- a - -> b -->\n</p>" },
+        Case { "pre_and_textarea_content_exact",
+            "<div><pre>\n  a  b\n\t</pre><textarea>  x\n y </textarea></div>", kTabs,
+            "<div>\n\t<pre>\n  a  b\n\t</pre>\n\t<textarea>  x\n y </textarea>\n</div>" },
         Case { "pre_nested_and_commented_end_tags", "<PRE class=x>a<pre>b</pre>c<!-- </pre> -->d</Pre >e",
             kTabs, "<PRE class=x>a<pre>b</pre>c<!-- </pre> -->d</Pre>\ne" },
         Case {
