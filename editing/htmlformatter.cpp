@@ -328,7 +328,7 @@ private:
             return readVerbatim();
         if (m_lastToken == TokenKind::TagScript) {
             const std::string_view script = readScript();
-            // The script routine (js_beautify) with the run's own indentation unit.
+            // Script content goes to the re-indenter, with the run's own indentation unit.
             ReindentedScript reindented
                 = ReindentScriptLines(script, m_indentString, m_indentLevel, kMaxIndentLevels);
             m_token = std::move(reindented.text);

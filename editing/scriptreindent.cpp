@@ -324,12 +324,3 @@ ReindentedScript ReindentScriptLines(
     }
     return { std::move(out), scan.endsInsideLiteral };
 }
-
-std::string js_beautify(
-    std::string_view script, int indentSize, std::string_view indentCharacter, int indentLevel, int maxLevel)
-{
-    std::string unit;
-    for (int i = 0; i < indentSize; ++i)
-        unit.append(indentCharacter);
-    return ReindentScript(script, unit, indentLevel, maxLevel);
-}

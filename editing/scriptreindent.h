@@ -48,8 +48,3 @@ struct ReindentedScript
 
 [[nodiscard]] ReindentedScript ReindentScriptLines(
     std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel);
-
-// The script routine as the formatter calls it: the indentation unit is indentCharacter repeated
-// indentSize times; maxLevel is the formatter's cap on indentation depth.
-[[nodiscard]] std::string js_beautify(
-    std::string_view script, int indentSize, std::string_view indentCharacter, int indentLevel, int maxLevel);

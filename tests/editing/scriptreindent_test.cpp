@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReindentTable,
 TEST(ReindentScript, IndentationStopsAtTheCap)
 {
     EXPECT_EQ(ReindentScript("a(\nb(\nc(\nd", "\t", 2, 4), "a(\n\t\t\tb(\n\t\t\t\tc(\n\t\t\t\td");
-    EXPECT_EQ(js_beautify("{\nx", 2, " ", 1, 100), "{\n    x");
+    EXPECT_EQ(ReindentScript("{\nx", "  ", 1, 100), "{\n    x");
 }
 
 std::string_view withoutIndentation(std::string_view line)
