@@ -342,8 +342,14 @@ private:
                 return {};
             return { {}, TokenKind::Content };
         }
+        const std::size_t start = m_pos;
         if (!readTag(m_token))
             return {};
+        if (m_glueNext) {
+            // The end tag of content kept as it stands is kept as it stands too: rewritten ("</pre\n=x>"
+            // would become "</pre=x>"), it might no longer end the element for a browser.
+            m_token.assign(m_input, start, m_pos - start);
+        }
         return { m_token, tokenKindOf(m_tagType) };
     }
 
