@@ -2,6 +2,8 @@
 // archive split into its parts by an independent reader (Python's email package).
 #pragma once
 
+#include "tests/support/tempfolder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -17,37 +19,11 @@
 
 namespace archive_test {
 
-class TempFolder
-{
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "inkwell-archive-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = std::filesystem::canonical(pattern);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using inkwell::testing::TempFolder;
 
 inline void WriteFile(const std::filesystem::path& path, std::string_view content)
 {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
+    inkwell::testing::WriteFile(path, content);
 }
 
 inline std::string ReadFile(const std::filesystem::path& path)

@@ -1,6 +1,8 @@
 // Test helpers for the page server: a throw-away folder tree and a raw loopback client.
 #pragma once
 
+#include "tests/support/tempfolder.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
@@ -18,37 +20,11 @@
 namespace testing_support {
 
 // A fresh folder below the temporary folder, removed with everything in it at the end.
-class TempFolder
-{
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "inkwell-server-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = std::filesystem::canonical(pattern);
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
+using inkwell::testing::TempFolder;
 
 inline void writeFile(const std::filesystem::path& path, std::string_view content)
 {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
+    inkwell::testing::WriteFile(path, content);
 }
 
 inline std::string readFile(const std::filesystem::path& path)

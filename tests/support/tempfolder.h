@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unistd.h>
 
 namespace inkwell::testing {
 
@@ -20,7 +22,8 @@ public:
         std::string pattern = (base / "inkwell-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
+        // Canonical, so that code which resolves links (the page server) sees the same path.
+        m_path = std::filesystem::canonical(pattern);
     }
     ~TempFolder()
     {
@@ -46,10 +49,15 @@ inline std::string ReadFile(const std::filesystem::path& path)
     return std::move(s).str();
 }
 
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes)
+// Creates the missing parent folders; throws when the file cannot be written.
+inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
 {
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
 }
 
 } // namespace inkwell::testing
