@@ -136,7 +136,10 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) const
 {
     const auto old = readWhole(m_path).value_or(std::string());
-    const std::string_view text(old);
+    // Reads end at the first zero byte; what lies behind it is not part of the settings, and a key
+    // written there could never be read back.
+    const std::string_view whole(old);
+    const std::string_view text = whole.substr(0, whole.find('\0'));
     const bool crlf = text.find("\r\n") != std::string_view::npos;
     const std::string_view eol = crlf ? "\r\n" : "\n";
     const auto lines = splitLines(text);

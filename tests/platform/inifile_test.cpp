@@ -102,7 +102,10 @@ INSTANTIATE_TEST_SUITE_P(Table, IniWrite,
         WriteCase { "appends_section", "[a]\nx=1\n", "b", "y", "2", "[a]\nx=1\n[b]\ny=2\n" },
         WriteCase { "keeps_crlf", "[a]\r\nx=1\r\n", "a", "x", "2", "[a]\r\nx=2\r\n" },
         WriteCase { "case_insensitive_match", "[Sec]\nKey=1\n", "SEC", "key", "2", "[Sec]\nkey=2\n" },
-        WriteCase { "empty_value", "[a]\nx=1\n", "a", "x", "", "[a]\nx=\n" }),
+        WriteCase { "empty_value", "[a]\nx=1\n", "a", "x", "", "[a]\nx=\n" },
+        // Nothing behind a zero byte is read, so the key must not be written there.
+        WriteCase { "stops_at_zero_byte", std::string("[a]\nx=1\n\0[b]\n", 14), "b", "y", "2",
+            "[a]\nx=1\n[b]\ny=2\n" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IniWriteFailure, MissingFolderFailsAndCreatesNothing)
