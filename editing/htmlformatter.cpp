@@ -440,6 +440,20 @@ private:
         bool keepSpace = true;
         const std::size_t n = m_input.size();
         while (m_pos < n) {
+            if (keepSpace) {
+                // Everything up to the delimiter's last character or a line break is copied as it stands.
+                std::size_t end = m_pos;
+                long characters = 0;
+                while (end < n && m_input[end] != last && m_input[end] != '\n' && m_input[end] != '\r') {
+                    characters += isContinuation(m_input[end]) ? 0 : 1;
+                    ++end;
+                }
+                out.append(m_input, m_pos, end - m_pos);
+                m_lineCharCount += characters;
+                m_pos = end;
+                if (m_pos >= n)
+                    return;
+            }
             const char c = m_input[m_pos++];
             if (isSpace(c) && !keepSpace)
                 continue;

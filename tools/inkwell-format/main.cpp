@@ -5,11 +5,15 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -105,11 +109,6 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Options& options
 std::optional<std::string> readAll(std::FILE* in)
 {
     std::string text;
-    struct stat status
-    {
-    };
-    if (::fstat(::fileno(in), &status) == 0 && S_ISREG(status.st_mode))
-        text.reserve(static_cast<std::size_t>(status.st_size)); // no doubling copies for large files
     char buffer[65536];
     while (true) {
         const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
@@ -122,7 +121,80 @@ std::optional<std::string> readAll(std::FILE* in)
     return text;
 }
 
-std::string format(const std::string& text, const Options& options)
+// The text of one input: a regular file is mapped rather than copied (large pages then cost no copy and
+// no fresh memory), anything else is read into memory.
+class InputText
+{
+public:
+    InputText() = default;
+    InputText(const InputText&) = delete;
+    InputText& operator=(const InputText&) = delete;
+    InputText(InputText&& other) noexcept
+        : m_text(std::move(other.m_text))
+        , m_mapped(std::exchange(other.m_mapped, nullptr))
+        , m_mappedSize(std::exchange(other.m_mappedSize, 0))
+    {
+    }
+    ~InputText()
+    {
+        if (m_mapped)
+            ::munmap(m_mapped, m_mappedSize);
+    }
+
+    // Nothing when the input cannot be read; errno then says why.
+    [[nodiscard]] static std::optional<InputText> read(const std::string& file)
+    {
+        InputText input;
+        if (file == "-") {
+            std::optional<std::string> text = readAll(stdin);
+            if (!text)
+                return std::nullopt;
+            input.m_text = std::move(*text);
+            return input;
+        }
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return std::nullopt;
+        struct stat status
+        {
+        };
+        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+            void* mapped
+                = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (mapped != MAP_FAILED) {
+                ::close(fd);
+                input.m_mapped = mapped;
+                input.m_mappedSize = static_cast<std::size_t>(status.st_size);
+                return input;
+            }
+        }
+        std::FILE* in = ::fdopen(fd, "rb");
+        if (!in) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        std::optional<std::string> text = readAll(in);
+        const int error = errno;
+        std::fclose(in);
+        errno = error;
+        if (!text)
+            return std::nullopt;
+        input.m_text = std::move(*text);
+        return input;
+    }
+
+    std::string_view view() const
+    {
+        return m_mapped ? std::string_view(static_cast<const char*>(m_mapped), m_mappedSize) : m_text;
+    }
+
+private:
+    std::string m_text;
+    void* m_mapped = nullptr;
+    std::size_t m_mappedSize = 0;
+};
+
+std::string format(std::string_view text, const Options& options)
 {
     if (!options.spaces && options.width == 80)
         return FormatHtml(text, 0, 0);
@@ -150,25 +222,18 @@ int main(int argc, char** argv)
         options.files.emplace_back("-");
 
     // Everything is read before anything is written, so a file that cannot be read leaves no partial output.
-    std::vector<std::string> texts;
+    std::vector<InputText> texts;
     bool failed = false;
     for (const std::string& file : options.files) {
-        std::optional<std::string> text;
         errno = 0;
-        if (file == "-") {
-            text = readAll(stdin);
-        } else if (std::FILE* in = std::fopen(file.c_str(), "rb")) {
-            text = readAll(in);
-            std::fclose(in);
-        }
+        std::optional<InputText> text = InputText::read(file);
         if (!text) {
             const std::string name = file == "-" ? std::string("standard input") : "'" + file + "'";
             std::cerr << "inkwell-format: cannot read " << name << ": " << std::strerror(errno) << "\n";
-        }
-        if (!text)
             failed = true;
-        else
+        } else {
             texts.push_back(std::move(*text));
+        }
     }
     if (failed)
         return 1;
@@ -176,7 +241,7 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (i > 0)
             std::cout << '\n';
-        std::cout << format(texts[i], options);
+        std::cout << format(texts[i].view(), options);
     }
     std::cout.flush();
     if (!std::cout) {
