@@ -27,7 +27,7 @@ QRect toQRect(const LayoutRect& r)
     return QRect(r.left, r.top, r.width, r.height);
 }
 
-struct ButtonSpec
+struct ImageButton
 {
     const char* name;
     int left, top, width, height; // pixels in the strip; most buttons are 22 x 22
@@ -35,14 +35,14 @@ struct ButtonSpec
 };
 
 // Strip 1: file commands.
-constexpr ButtonSpec fileButtons[] = {
+constexpr ImageButton fileButtons[] = {
     { "超级按钮_新建", 2, 9, 32, 32, "新建" },
     { "超级按钮_打开", 39, 9, 32, 32, "打开" },
     { "超级按钮_保存", 78, 9, 32, 32, "保存" },
 };
 
 // Strip 2: formatting, insertion and view commands.
-constexpr ButtonSpec formatButtons[] = {
+constexpr ImageButton formatButtons[] = {
     { "超级按钮_插入图片", 4, 6, 37, 44, nullptr },
     { "超级按钮_分割线", 237, 6, 22, 22, nullptr },
     { "超级按钮_表格", 260, 6, 22, 22, nullptr },
@@ -66,7 +66,7 @@ constexpr ButtonSpec formatButtons[] = {
 };
 
 // Strip 3: form fields and screen capture.
-constexpr ButtonSpec captureButtons[] = {
+constexpr ImageButton captureButtons[] = {
     { "超级按钮_分组框", 2, 4, 22, 22, "分组框" },
     { "超级按钮_按钮", 2, 28, 22, 22, nullptr },
     { "超级按钮_复选框", 27, 4, 22, 22, nullptr },
@@ -77,20 +77,20 @@ constexpr ButtonSpec captureButtons[] = {
     { "超级按钮_全截图", 80, 26, 24, 24, "截图，软件不最小化" },
 };
 
-template <std::size_t N> void addImageButtons(QWidget* strip, const ButtonSpec (&specs)[N])
+template <std::size_t N> void addImageButtons(QWidget* strip, const ImageButton (&buttons)[N])
 {
-    for (const auto& spec : specs) {
+    for (const auto& entry : buttons) {
         auto* button = new QToolButton(strip);
-        const QString name = QString::fromUtf8(spec.name);
+        const QString name = QString::fromUtf8(entry.name);
         button->setObjectName(name);
-        button->setGeometry(spec.left, spec.top, spec.width, spec.height);
+        button->setGeometry(entry.left, entry.top, entry.width, entry.height);
         button->setAutoRaise(true); // flat until the pointer is over it
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
         button->setIcon(ToolbarIcon(name));
-        const int side = std::min(spec.width, spec.height) - 6;
+        const int side = std::min(entry.width, entry.height) - 6;
         button->setIconSize(QSize(side, side));
-        if (spec.tooltip)
-            button->setToolTip(QString::fromUtf8(spec.tooltip));
+        if (entry.tooltip)
+            button->setToolTip(QString::fromUtf8(entry.tooltip));
         button->setFocusPolicy(Qt::NoFocus); // the selection in the page must stay where it is
     }
 }
