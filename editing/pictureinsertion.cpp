@@ -1,10 +1,10 @@
 #include "editing/pictureinsertion.h"
 
-#include <atomic>
+#include "platform/atomicfile.h"
+
 #include <fstream>
 #include <iterator>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -82,27 +82,7 @@ std::optional<fs::path> CopyPictureIntoFolder(const fs::path& picture, const fs:
         return std::nullopt;
 
     // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
-    static std::atomic<unsigned> counter { 0 };
-    std::string partName(1, '.');
-    partName += picture.filename().string();
-    partName += ".part-";
-    partName += std::to_string(getpid());
-    partName += '-';
-    partName += std::to_string(counter++);
-    const fs::path temporary = folder / partName;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return std::nullopt;
-        }
-    }
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
+    if (!inkwell::WriteFileAtomically(target, bytes).ok())
         return std::nullopt;
-    }
     return target;
 }

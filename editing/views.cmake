@@ -2,6 +2,7 @@
 # The fragments and the picture rules need no Qt and are tested on their own.
 add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(inkwell_editingcore PRIVATE inkwell_settings)
 
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
