@@ -71,7 +71,7 @@ DocumentContext MainWindow::documentContext()
 
 void MainWindow::loadBlankPage()
 {
-    m_designView->setDocumentFolder(folderText(m_document.folder));
+    m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
     m_designView->LoadHtml(QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size())));
     m_designView->EditModeOn();
     auto context = documentContext();

@@ -24,14 +24,14 @@ void DesignView::Attach(std::unique_ptr<BrowserEngine> engine)
         (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 
-void DesignView::setDocumentFolder(const QString& folder)
+void DesignView::setDocumentFolder(const QString& folder, FolderChange change)
 {
     if (folder == m_documentFolder)
         return;
     m_documentFolder = folder;
     // Pictures referred to by relative names must keep showing, so the page is shown again against
     // its new folder.
-    if (m_engine && m_pageLoaded)
+    if (change == FolderChange::ShowPageAgain && m_engine && m_pageLoaded)
         LoadHtml(GetHtml());
 }
 

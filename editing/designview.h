@@ -28,7 +28,14 @@ public:
     // The folder of the document file: relative references in the page resolve against it, and a
     // picture inside it is referred to by its relative name. A page already shown is shown again
     // against the new folder.
-    void setDocumentFolder(const QString& folder);
+    // NextLoad only records the folder, for a caller that replaces the page right away: showing the
+    // old page again first would be wasted work (seconds for a large page).
+    enum class FolderChange
+    {
+        ShowPageAgain,
+        NextLoad
+    };
+    void setDocumentFolder(const QString& folder, FolderChange change = FolderChange::ShowPageAgain);
     [[nodiscard]] QString documentFolder() const { return m_documentFolder; }
 
     void LoadHtml(const QString& html);

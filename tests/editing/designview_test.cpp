@@ -356,6 +356,26 @@ TEST_F(DesignViewTest, ChangingTheDocumentFolderShowsThePageAgainstIt)
     QTRY_COMPARE_WITH_TIMEOUT(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 8, 5000);
 }
 
+TEST_F(DesignViewTest, AFolderForTheNextLoadLeavesTheShownPageAlone)
+{
+    QTemporaryDir other;
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(other.filePath(QStringLiteral("dot.png"))));
+    const QString page
+        = QStringLiteral("<html><head></head><body><p>kept <img src=\"dot.png\"></p></body></html>");
+    design.LoadHtml(page);
+    eval(QStringLiteral("window.shownBefore = 1"));
+    design.setDocumentFolder(other.path(), DesignView::FolderChange::NextLoad);
+    EXPECT_EQ(design.documentFolder(), other.path());
+    QTest::qWait(200);
+    EXPECT_EQ(eval(QStringLiteral("window.shownBefore")).toInt(), 1); // not shown again
+    EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);
+
+    design.LoadHtml(page); // the next load resolves against the new folder
+    QTRY_COMPARE_WITH_TIMEOUT(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 8, 5000);
+}
+
 TEST_F(DesignViewTest, SaveHtmlWritesTheMarkupOrLeavesTheFileAlone)
 {
     const QString target = documentFolder.filePath(QStringLiteral("page.html"));
