@@ -21,19 +21,30 @@ constexpr std::string_view instanceLockName = "ssssssffffffffffddddddddd";
 
 } // namespace
 
-bool MainWindow::runCreationSequence()
+StartUpOutcome MainWindow::runCreationSequence()
 {
     // Refuse to run from a folder below the temporary folder, where archive tools unpack files.
     if (IsBelowTemporaryFolder(m_runFolder.string(), QDir::tempPath().toStdString())) {
         QMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("请解压以后再运行！"));
-        return false;
+        return StartUpOutcome::end(0);
     }
 
-    // One copy at a time; a second copy ends silently.
-    m_instanceLock = InstanceLock::acquire(
-        InstanceLock::defaultFolder(), instanceLockName, std::chrono::milliseconds(100));
-    if (!m_instanceLock)
-        return false;
+    // One copy per user at a time; a second copy ends silently. A lock that cannot be taken at all
+    // says so: ending silently then would look like a program that never starts.
+    auto lock
+        = InstanceLock::acquire(InstanceLock::userLockFile(instanceLockName), std::chrono::milliseconds(100));
+    switch (lock.state) {
+    case LockState::Taken:
+        m_instanceLock = std::move(lock.lock);
+        break;
+    case LockState::HeldByAnotherCopy:
+        return StartUpOutcome::end(0);
+    case LockState::Failed:
+        QMessageBox::information(nullptr, QStringLiteral("提示"),
+            QStringLiteral("无法确认是否已有本程序在运行，程序将退出。\n")
+                + QString::fromStdString(lock.error));
+        return StartUpOutcome::end(1);
+    }
 
     (void)EnsureFolder(m_runFolder / "system");
     (void)EnsureFolder(m_runFolder / "tmp");
@@ -53,7 +64,7 @@ bool MainWindow::runCreationSequence()
     applyTitleFromSettings();
 
     applyLayout();
-    return true;
+    return StartUpOutcome::run();
 }
 
 void MainWindow::fillFontLists()

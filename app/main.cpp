@@ -61,8 +61,8 @@ int main(int argc, char* argv[])
     quitOnTerminationSignals(app);
 
     inkwell::MainWindow window(runFolder);
-    if (!window.runCreationSequence())
-        return 0;
+    if (const auto startUp = window.runCreationSequence(); !startUp)
+        return startUp.exitCode();
     if (const auto* screen = QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();

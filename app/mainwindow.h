@@ -6,6 +6,7 @@
 #include "app/document.h"
 #include "app/documentcommands.h"
 #include "app/documentfilestatus.h"
+#include "app/startupoutcome.h"
 #include "platform/instancelock.h"
 
 #include <QWidget>
@@ -38,9 +39,10 @@ public:
     explicit MainWindow(std::filesystem::path runFolder, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up steps, in their fixed order. False when the program must end at once with exit
-    // code 0 (run from below the temporary folder, or another copy is running).
-    [[nodiscard]] bool runCreationSequence();
+    // The start-up steps, in their fixed order. Ends the program at once when it runs from below the
+    // temporary folder or another copy is running (exit code 0), or when the single-copy lock cannot
+    // be taken at all (non-zero, after saying why).
+    [[nodiscard]] StartUpOutcome runCreationSequence();
 
     [[nodiscard]] const std::filesystem::path& runFolder() const { return m_runFolder; }
     [[nodiscard]] const DocumentState& document() const { return m_document; }

@@ -1,13 +1,24 @@
 #include "platform/instancelock.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <utility>
 
 namespace inkwell {
+namespace {
+
+InstanceLockResult failure(const std::filesystem::path& file, const std::string& reason)
+{
+    return { LockState::Failed, std::nullopt, "lock file " + file.string() + ": " + reason };
+}
+
+} // namespace
 
 InstanceLock::InstanceLock(InstanceLock&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
@@ -30,32 +41,53 @@ InstanceLock::~InstanceLock()
         ::close(m_fd); // closing the last descriptor drops the flock
 }
 
-std::optional<InstanceLock> InstanceLock::acquire(
-    const std::filesystem::path& folder, std::string_view name, std::chrono::milliseconds wait)
+InstanceLockResult InstanceLock::acquire(const std::filesystem::path& file, std::chrono::milliseconds wait)
 {
-    const auto path = folder / std::string(name);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // No O_NOFOLLOW would let a link planted in a shared temporary folder aim the lock at any file.
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return std::nullopt;
+        return failure(file, std::strerror(errno));
+    InstanceLock owner(fd);
+
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0)
+        return failure(file, std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return failure(file, "not a regular file");
+    // Someone else's file at our name could be held by them for ever, silently keeping us out.
+    if (info.st_uid != ::geteuid())
+        return failure(file, "owned by user id " + std::to_string(info.st_uid));
+
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return InstanceLock(fd);
+            return { LockState::Taken, std::move(owner), {} };
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return failure(file, std::strerror(errno));
         if (std::chrono::steady_clock::now() >= deadline)
-            break;
+            return { LockState::HeldByAnotherCopy, std::nullopt, {} };
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    ::close(fd);
-    return std::nullopt;
 }
 
-std::filesystem::path InstanceLock::defaultFolder()
+std::filesystem::path InstanceLock::userLockFile(std::string_view name)
 {
+    // The runtime folder is the user's own; one inherited from another user (a root shell that kept
+    // the user's environment) would put the lock file where its owner cannot open it.
+    struct stat info
+    {
+    };
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime
+        && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid())
+        return std::filesystem::path(runtime) / std::string(name);
+
     std::error_code ec;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime && *runtime && std::filesystem::is_directory(runtime, ec))
-        return runtime;
-    return std::filesystem::temp_directory_path(ec);
+    auto temp = std::filesystem::temp_directory_path(ec);
+    if (ec)
+        temp = "/tmp";
+    return temp / (std::string(name) + "-" + std::to_string(::geteuid()));
 }
 
 } // namespace inkwell

@@ -1,13 +1,17 @@
 // The single-instance lock: a file lock the kernel releases when its holder dies, so a copy
-// started after a crash of the first one runs.
+// started after a crash of the first one runs. The lock file is the user's own, so one user's
+// copy never keeps another user's from starting.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace inkwell {
+
+struct InstanceLockResult;
 
 class InstanceLock
 {
@@ -18,13 +22,15 @@ public:
     InstanceLock& operator=(InstanceLock&& other) noexcept;
     ~InstanceLock();
 
-    // Tries to take the lock named name in folder for up to wait. Empty when another process
-    // holds it (or the lock file cannot be opened at all).
-    [[nodiscard]] static std::optional<InstanceLock> acquire(
-        const std::filesystem::path& folder, std::string_view name, std::chrono::milliseconds wait);
+    // Tries to take the lock on file for up to wait (the file is created when missing). A file that
+    // is a symbolic link, not a regular file, or owned by another user is refused rather than used:
+    // whoever else holds such a file is no copy of ours.
+    [[nodiscard]] static InstanceLockResult acquire(
+        const std::filesystem::path& file, std::chrono::milliseconds wait);
 
-    // $XDG_RUNTIME_DIR when set and present, else the temporary folder.
-    [[nodiscard]] static std::filesystem::path defaultFolder();
+    // The user's lock file of that name: in $XDG_RUNTIME_DIR when it is set and is a folder of this
+    // user, else in the temporary folder with "-" and the user id after the name.
+    [[nodiscard]] static std::filesystem::path userLockFile(std::string_view name);
 
 private:
     explicit InstanceLock(int fd)
@@ -32,6 +38,20 @@ private:
     {
     }
     int m_fd = -1;
+};
+
+enum class LockState
+{
+    Taken,
+    HeldByAnotherCopy, // the file could be used, but another process kept it locked for the whole wait
+    Failed, // the file could not be used at all; error says why
+};
+
+struct [[nodiscard]] InstanceLockResult
+{
+    LockState state = LockState::Failed;
+    std::optional<InstanceLock> lock; // set when taken; held until destroyed
+    std::string error; // when failed: what went wrong, with the system's reason
 };
 
 } // namespace inkwell
