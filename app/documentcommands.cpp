@@ -105,7 +105,13 @@ OpenFileChooser QtOpenFileChooser(QWidget* parent)
 
 SaveOutcome SaveDocument(DocumentContext& context)
 {
-    const std::string html = context.getHtml().toStdString();
+    const auto page = context.getHtml();
+    if (!page) {
+        // Writing "nothing" would replace the user's file by an empty one.
+        tell(context, DocumentMessages::saveFailed, DocumentMessages::pageUnreadable);
+        return SaveOutcome::Failed;
+    }
+    const std::string html = page->toStdString();
     const auto result = WriteDocumentFile(context.document->filePath(), html, context.status->encoding());
     if (!result.ok()) {
         tell(context, DocumentMessages::saveFailed, result.error);
@@ -127,13 +133,15 @@ void OpenDocument(DocumentContext& context)
         tell(context, DocumentMessages::openFailed, read.error);
         return;
     }
-    context.loadHtml(QString::fromStdString(read.html));
-    context.status->markLoaded(context.getHtml().toStdString(), read.encoding);
+    const QString html = QString::fromStdString(read.html);
+    context.loadHtml(html);
+    context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read.encoding);
 }
 
 void NewDocument(DocumentContext& context)
 {
-    if (context.getHtml().toStdString() != BlankPage()) {
+    const auto page = context.getHtml();
+    if (!page || page->toStdString() != BlankPage()) {
         const auto answer = ask(context,
             { QString::fromUtf8(DocumentMessages::infoTitle),
                 QString::fromUtf8(DocumentMessages::saveQuestion),
@@ -147,7 +155,10 @@ void NewDocument(DocumentContext& context)
 
 CloseDecision ConfirmClose(DocumentContext& context)
 {
-    if (!context.status->hasUnsavedChanges(context.getHtml().toStdString()))
+    const auto page = context.getHtml();
+    const bool unsaved
+        = page ? context.status->hasUnsavedChanges(page->toStdString()) : context.status->isEdited();
+    if (!unsaved)
         return CloseDecision::Close;
     const auto answer = ask(context,
         { QString::fromUtf8(DocumentMessages::hintTitle), QString::fromUtf8(DocumentMessages::saveQuestion),
@@ -164,7 +175,9 @@ CloseDecision ConfirmClose(DocumentContext& context)
 
 void NoteNewPage(DocumentContext& context)
 {
-    context.status->markLoaded(context.getHtml().toStdString(), TextEncoding::Gb18030);
+    const auto page = context.getHtml().value_or(
+        QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size())));
+    context.status->markLoaded(page.toStdString(), TextEncoding::Gb18030);
 }
 
 } // namespace inkwell

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -53,7 +54,8 @@ using OpenFileChooser = std::function<QString()>;
 
 struct DocumentContext
 {
-    std::function<QString()> getHtml; // the page the design view holds
+    // The page the design view holds, or nothing when it could not be read from the engine.
+    std::function<std::optional<QString>()> getHtml;
     std::function<void(const QString&)> loadHtml; // replaces the page in the design view
     DocumentState* document = nullptr; // the current document's folder, name and kind; never null in use
     DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
@@ -82,9 +84,12 @@ inline constexpr const char* infoTitle = "信息：";
 inline constexpr const char* saveQuestion = "是否保存？";
 inline constexpr const char* saveFailed = "保存失败！原来的文件没有改动。";
 inline constexpr const char* openFailed = "打开失败！当前页面没有改动。";
+inline constexpr const char* pageUnreadable
+    = "无法从编辑器读出页面（编辑器没有应答或已经结束），没有写入任何文件。";
 } // namespace DocumentMessages
 
-// Writes the design view's page to the current document file. A failed write is shown in a "提示" box.
+// Writes the design view's page to the current document file. A failed write, or a page that cannot be
+// read from the engine (nothing is written then), is shown in a "提示" box.
 SaveOutcome SaveDocument(DocumentContext& context);
 
 // Asks for a file and loads its text into the design view. The document's folder, name and kind stay as
@@ -97,7 +102,8 @@ void OpenDocument(DocumentContext& context);
 void NewDocument(DocumentContext& context);
 
 // Asked when the main window is about to close: an unchanged page closes at once; otherwise "是否保存？"
-// with Save, Discard and Cancel. A failed save keeps the window open.
+// with Save, Discard and Cancel. A failed save keeps the window open. A page that cannot be read counts
+// as changed when an edit was reported.
 [[nodiscard]] CloseDecision ConfirmClose(DocumentContext& context);
 
 // To be called whenever the blank page has been put into the view (at start and by the wizard): the

@@ -100,6 +100,18 @@ void CodeView::SetText(const QString& text)
     // The component reads up to the terminating zero, so an embedded zero ends the text there.
     const QByteArray bytes = text.toUtf8();
     m_editor->sendText(sci::SCI_SETTEXT, 0, bytes.constData());
+    markUntouched();
+}
+
+bool CodeView::isTypedInto() const
+{
+    return m_editor && m_editor->send(sci::SCI_GETMODIFY) != 0;
+}
+
+void CodeView::markUntouched()
+{
+    if (m_editor)
+        m_editor->send(sci::SCI_SETSAVEPOINT);
 }
 
 QString CodeView::GetText() const

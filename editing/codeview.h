@@ -1,5 +1,5 @@
 // editing/codeview.h: the page's source as plain text in the code-editor component. It is filled by the
-// switch to the code view and read by the switch back; nothing else touches it.
+// switch to the code view, read by the switch back, and emptied when another page is loaded.
 #pragma once
 
 #include "platform/codeeditor.h"
@@ -26,8 +26,13 @@ public:
     [[nodiscard]] CodeEditor* editor() const { return m_editor.get(); }
 
     // Replaces the whole text; the text ends at its first zero character. Line ends pass unchanged.
+    // The new text counts as untouched.
     void SetText(const QString& text);
     [[nodiscard]] QString GetText() const;
+    // Whether the user changed the text since it was last set (an edit undone again does not count).
+    [[nodiscard]] bool isTypedInto() const;
+    // The text now stands for the page as it is: later typing counts again from here.
+    void markUntouched();
 
     // The context menu for the editor's present state: undo, redo, cut, copy, paste, delete and select
     // all, each enabled only when it can act.

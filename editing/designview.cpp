@@ -31,8 +31,11 @@ void DesignView::setDocumentFolder(const QString& folder, FolderChange change)
     m_documentFolder = folder;
     // Pictures referred to by relative names must keep showing, so the page is shown again against
     // its new folder.
-    if (change == FolderChange::ShowPageAgain && m_engine && m_pageLoaded)
-        LoadHtml(GetHtml());
+    if (change != FolderChange::ShowPageAgain || !m_engine || !m_pageLoaded)
+        return;
+    // A page that cannot be read is left as it is rather than replaced by nothing.
+    if (const auto page = readHtml())
+        LoadHtml(*page);
 }
 
 void DesignView::LoadHtml(const QString& html)
@@ -42,6 +45,7 @@ void DesignView::LoadHtml(const QString& html)
     const QUrl base = m_documentFolder.isEmpty()
         ? QUrl(QStringLiteral("about:blank"))
         : QUrl::fromLocalFile(QDir(m_documentFolder).absolutePath() + QLatin1Char('/'));
+    m_lastPage = html;
     m_pageLoaded = m_engine->loadPage(html, base);
 }
 
@@ -164,9 +168,52 @@ void DesignView::InsertLineBreak()
 
 QString DesignView::GetHtml()
 {
+    return readHtml().value_or(QString());
+}
+
+std::optional<QString> DesignView::readHtml()
+{
     if (!m_engine)
-        return {};
-    return m_engine->rootMarkup().value_or(QString());
+        return std::nullopt;
+    auto markup = m_engine->rootMarkup();
+    if (markup)
+        m_lastPage = *markup;
+    return markup;
+}
+
+void DesignView::readHtmlLater(std::function<void(std::optional<QString>)> done)
+{
+    if (!m_engine) {
+        done(std::nullopt);
+        return;
+    }
+    m_engine->readRootMarkup(
+        [this, alive = std::weak_ptr<bool>(m_alive), done = std::move(done)](std::optional<QString> markup) {
+            if (alive.expired())
+                return;
+            if (markup)
+                m_lastPage = *markup;
+            done(std::move(markup));
+        });
+}
+
+std::optional<bool> DesignView::takeChanged()
+{
+    if (!m_engine)
+        return std::nullopt;
+    return m_engine->takeChanged();
+}
+
+void DesignView::setChangeListener(std::function<void()> listener)
+{
+    if (m_engine)
+        m_engine->setChangeListener(std::move(listener));
+}
+
+void DesignView::setRendererEndedListener(std::function<void()> listener)
+{
+    if (m_engine)
+        m_engine->setRendererEndedListener(std::move(listener));
 }
 
 bool DesignView::PasteHtml(const QString& fragment)

@@ -6,7 +6,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QWebEngineView;
 class QWebEngineProfile;
@@ -68,8 +70,26 @@ public:
     void InsertRule();
     void InsertLineBreak();
 
-    // The markup of the root element with the user's edits; empty when there is no page.
+    // The markup of the root element with the user's edits; empty when there is no page or it could not
+    // be read. Whoever writes the page somewhere uses readHtml, which tells the two apart.
     [[nodiscard]] QString GetHtml();
+    // The markup of the root element, or nothing when the engine could not give it (its script timed
+    // out, its renderer has ended). An empty page is markup.
+    [[nodiscard]] std::optional<QString> readHtml();
+    // readHtml without waiting: `done` is called later on this thread.
+    void readHtmlLater(std::function<void(std::optional<QString>)> done);
+    // The newest page this view has held: the last markup read from it, or the last page loaded into it
+    // when that came later. What is shown again should the renderer end.
+    [[nodiscard]] const QString& lastPage() const { return m_lastPage; }
+
+    // Whether the page changed by any path since it was loaded or last asked; nothing when the engine
+    // could not be asked.
+    [[nodiscard]] std::optional<bool> takeChanged();
+    // Called soon after each burst of changes by any path: typing, commands, the engine's own menu,
+    // drag and drop, middle-click paste.
+    void setChangeListener(std::function<void()> listener);
+    // Called when the engine's renderer ended unexpectedly and the page shown is gone.
+    void setRendererEndedListener(std::function<void()> listener);
     bool PasteHtml(const QString& fragment);
     // Writes GetHtml's text as UTF-8, replacing the file only when the whole text was written. False
     // when the page could not be read or the file not written; the file is then unchanged.
@@ -83,5 +103,8 @@ private:
 
     std::unique_ptr<BrowserEngine> m_engine;
     QString m_documentFolder;
+    QString m_lastPage;
+    // Callbacks from the engine may arrive while this view is being destroyed; they check this first.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_pageLoaded = false;
 };

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QVariant>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <variant>
 
@@ -39,4 +40,17 @@ public:
     // Runs a script beside the page (never in the page's own world) and returns its result;
     // nothing when the script failed or did not finish in time.
     [[nodiscard]] virtual std::optional<QVariant> evaluate(const QString& script) = 0;
+
+    // Starts reading the root element's markup and returns at once; `done` gets the markup, or
+    // nothing when it could not be read, later on the calling thread (never from inside this call).
+    virtual void readRootMarkup(std::function<void(std::optional<QString>)> done) = 0;
+
+    // Whether the document changed since it was loaded or since the last call, by any path: typing,
+    // commands, pastes, drops, the engine's own menu. Nothing when the page could not be asked.
+    [[nodiscard]] virtual std::optional<bool> takeChanged() = 0;
+    // Called on the calling thread soon after the document changed by any path (a second at most),
+    // once per burst of changes. Changes reported here are not reported again by takeChanged.
+    virtual void setChangeListener(std::function<void()> listener) = 0;
+    // Called when the process that renders the page ended unexpectedly; the page it held is gone.
+    virtual void setRendererEndedListener(std::function<void()> listener) = 0;
 };

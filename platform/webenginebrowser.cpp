@@ -8,6 +8,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -93,6 +94,19 @@ QString commandArgument(const QString& name, const CommandValue& value)
     return QStringLiteral("null");
 }
 
+// Watches the document for changes by any path. It runs in our own script world, which the page's
+// scripts cannot reach, and only raises a flag: reading the whole page on every key press would cost
+// too much for large pages.
+constexpr auto kWatchChanges = u"(function(){var w=window.__inkwellWatch;if(w)w.observer.disconnect();"
+                               u"w=window.__inkwellWatch={changed:false,observer:new MutationObserver("
+                               u"function(){window.__inkwellWatch.changed=true;})};"
+                               u"w.observer.observe(document,{subtree:true,childList:true,attributes:true,"
+                               u"characterData:true});return true;})()";
+
+// The flag, lowered as it is read. A document without a watch (not loaded by us) has nothing to report.
+constexpr auto kTakeChanged = u"(function(){var w=window.__inkwellWatch;if(!w)return false;"
+                              u"var c=w.changed;w.changed=false;return c;})()";
+
 // Puts the caret at the end of the body when the document has no selection at all, so that a
 // command or a paste always has a place to act on.
 constexpr auto kEnsureSelection = u"var s=document.getSelection();"
@@ -114,9 +128,28 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* prof
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     view->setPage(page);
     m_page = page;
+
+    // A renderer that ends takes the page with it; scripts asked of it would only time out.
+    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, page,
+        [shared = m_shared](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+            if (status == QWebEnginePage::NormalTerminationStatus)
+                return;
+            shared->rendererAlive = false;
+            shared->pollInFlight = false;
+            // Told from the event loop, not from inside the engine's signal.
+            QTimer::singleShot(0, [shared] {
+                if (shared->rendererEndedListener)
+                    shared->rendererEndedListener();
+            });
+        });
 }
 
-WebEngineBrowser::~WebEngineBrowser() = default;
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // Callbacks still on their way (a poll, a timer) find nobody to tell.
+    m_shared->changeListener = nullptr;
+    m_shared->rendererEndedListener = nullptr;
+}
 
 template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
 {
@@ -130,6 +163,7 @@ template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
         loop.quit();
     });
     page->m_ownLoad = true;
+    m_shared->rendererAlive = true; // a load starts a new renderer when the old one has ended
     start(page);
     if (!result->has_value()) {
         QTimer::singleShot(kLoadWait, &loop, &QEventLoop::quit);
@@ -143,7 +177,7 @@ template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
 
 std::optional<QVariant> WebEngineBrowser::run(const QString& script, std::chrono::milliseconds wait)
 {
-    if (!m_page)
+    if (!m_page || !m_shared->rendererAlive)
         return std::nullopt;
     // The callback may come after we gave up waiting, so it only touches shared state and a guarded loop.
     struct State
@@ -176,6 +210,7 @@ bool WebEngineBrowser::navigate(const QUrl& url)
     if (!waitForLoad([&](QWebEnginePage* page) { page->load(url); }))
         return false;
     applyEditMode();
+    watchChanges();
     return true;
 }
 
@@ -192,13 +227,14 @@ bool WebEngineBrowser::loadPage(const QString& html, const QUrl& baseUrl)
     const auto wait = kLoadWait + std::chrono::milliseconds(html.size() / 200);
     const auto written = run(script, wait);
     applyEditMode();
+    watchChanges();
     return written.has_value();
 }
 
 std::optional<QString> WebEngineBrowser::rootMarkup()
 {
     const auto value
-        = run(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"), kScriptWait);
+        = run(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"), m_scriptWait);
     if (!value)
         return std::nullopt;
     return value->toString();
@@ -212,14 +248,89 @@ void WebEngineBrowser::setEditMode(bool on)
 
 void WebEngineBrowser::applyEditMode()
 {
-    (void)run(QStringLiteral("document.designMode='%1';true").arg(m_editMode ? u"on" : u"off"), kScriptWait);
+    (void)run(QStringLiteral("document.designMode='%1';true").arg(m_editMode ? u"on" : u"off"), m_scriptWait);
+}
+
+void WebEngineBrowser::watchChanges()
+{
+    (void)run(QString::fromUtf16(kWatchChanges), m_scriptWait);
+}
+
+std::optional<bool> WebEngineBrowser::takeChanged()
+{
+    const auto value = run(QString::fromUtf16(kTakeChanged), m_scriptWait);
+    if (!value)
+        return std::nullopt;
+    return value->toBool();
+}
+
+void WebEngineBrowser::setChangeListener(std::function<void()> listener)
+{
+    m_shared->changeListener = std::move(listener);
+    if (!m_pollTimer) {
+        m_pollTimer = std::make_unique<QTimer>();
+        m_pollTimer->setInterval(kChangePoll);
+        QObject::connect(m_pollTimer.get(), &QTimer::timeout, [this] { pollChanges(); });
+    }
+    if (m_shared->changeListener)
+        m_pollTimer->start();
+    else
+        m_pollTimer->stop();
+}
+
+void WebEngineBrowser::pollChanges()
+{
+    if (!m_page || !m_shared->rendererAlive || m_shared->pollInFlight)
+        return;
+    m_shared->pollInFlight = true;
+    m_page->runJavaScript(QString::fromUtf16(kTakeChanged), QWebEngineScript::ApplicationWorld,
+        [shared = m_shared](const QVariant& changed) {
+            shared->pollInFlight = false;
+            if (changed.toBool() && shared->changeListener)
+                shared->changeListener();
+        });
+}
+
+void WebEngineBrowser::setRendererEndedListener(std::function<void()> listener)
+{
+    m_shared->rendererEndedListener = std::move(listener);
+}
+
+void WebEngineBrowser::readRootMarkup(std::function<void(std::optional<QString>)> done)
+{
+    struct Pending
+    {
+        std::function<void(std::optional<QString>)> done;
+        bool answered = false;
+        void answer(std::optional<QString> markup)
+        {
+            if (std::exchange(answered, true))
+                return;
+            done(std::move(markup));
+        }
+    };
+    auto pending = std::make_shared<Pending>();
+    pending->done = std::move(done);
+    if (!m_page || !m_shared->rendererAlive) {
+        QTimer::singleShot(0, [pending] { pending->answer(std::nullopt); });
+        return;
+    }
+    // A renderer that hangs never answers; the reader is told after the usual wait instead.
+    QTimer::singleShot(m_scriptWait, m_page.data(), [pending] { pending->answer(std::nullopt); });
+    m_page->runJavaScript(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"),
+        QWebEngineScript::ApplicationWorld, [pending](const QVariant& value) {
+            if (value.isValid())
+                pending->answer(value.toString());
+            else
+                pending->answer(std::nullopt);
+        });
 }
 
 bool WebEngineBrowser::documentEditable()
 {
     const auto value
         = run(QStringLiteral("document.designMode==='on'&&(!document.body||document.body.isContentEditable)"),
-            kScriptWait);
+            m_scriptWait);
     return value && value->toBool();
 }
 
@@ -227,7 +338,7 @@ bool WebEngineBrowser::execCommand(const QString& name, const CommandValue& valu
 {
     const QString script = QStringLiteral("(function(n,v){%1return document.execCommand(n,false,v);})(%2,%3)")
                                .arg(kEnsureSelection, jsString(name), commandArgument(name, value));
-    const auto result = run(script, kScriptWait);
+    const auto result = run(script, m_scriptWait);
     return result && result->toBool();
 }
 
@@ -244,7 +355,7 @@ bool WebEngineBrowser::pasteHtml(const QString& fragment)
         "var nl='<br class=\"Apple-interchange-newline\">';"
         "return document.execCommand('insertHTML',false,wrap?nl+h+nl:h);})(%2)")
                                .arg(kEnsureSelection, jsString(fragment));
-    const auto result = run(script, kScriptWait);
+    const auto result = run(script, m_scriptWait);
     return result && result->toBool();
 }
 
@@ -260,5 +371,5 @@ bool WebEngineBrowser::redo()
 
 std::optional<QVariant> WebEngineBrowser::evaluate(const QString& script)
 {
-    return run(script, kScriptWait);
+    return run(script, m_scriptWait);
 }

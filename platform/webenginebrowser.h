@@ -6,10 +6,12 @@
 
 #include <QPointer>
 #include <chrono>
+#include <memory>
 
 class QWebEngineView;
 class QWebEngineProfile;
 class QWebEnginePage;
+class QTimer;
 
 class WebEngineBrowser final : public BrowserEngine
 {
@@ -32,17 +34,40 @@ public:
     [[nodiscard]] bool undo() override;
     [[nodiscard]] bool redo() override;
     [[nodiscard]] std::optional<QVariant> evaluate(const QString& script) override;
+    void readRootMarkup(std::function<void(std::optional<QString>)> done) override;
+    [[nodiscard]] std::optional<bool> takeChanged() override;
+    void setChangeListener(std::function<void()> listener) override;
+    void setRendererEndedListener(std::function<void()> listener) override;
 
     // Upper bounds of the waits: a load of a whole page, and one script.
     static constexpr std::chrono::milliseconds kLoadWait { 20000 };
     static constexpr std::chrono::milliseconds kScriptWait { 10000 };
+    // How often the change listener's flag is looked at.
+    static constexpr std::chrono::milliseconds kChangePoll { 400 };
+
+    // Shortens the script wait, for tests of a page that never answers.
+    void setScriptWait(std::chrono::milliseconds wait) { m_scriptWait = wait; }
 
 private:
     template <typename Start> [[nodiscard]] bool waitForLoad(Start start);
     [[nodiscard]] std::optional<QVariant> run(const QString& script, std::chrono::milliseconds wait);
     void applyEditMode();
+    void watchChanges();
+    void pollChanges();
+
+    // What callbacks that may outlive this object share with it.
+    struct Shared
+    {
+        std::function<void()> changeListener;
+        std::function<void()> rendererEndedListener;
+        bool rendererAlive = true;
+        bool pollInFlight = false;
+    };
 
     QPointer<QWebEngineView> m_view;
     QPointer<QWebEnginePage> m_page;
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
+    std::unique_ptr<QTimer> m_pollTimer;
+    std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;
 };

@@ -30,7 +30,11 @@ protected:
         document.folder = dir.path();
         document.name = "1700000000000";
         document.kind = 0;
-        context.getHtml = [this] { return page; };
+        context.getHtml = [this]() -> std::optional<QString> {
+            if (!readable)
+                return std::nullopt;
+            return page;
+        };
         context.loadHtml = [this](const QString& html) {
             page = html;
             ++loads;
@@ -57,6 +61,7 @@ protected:
     DocumentFileStatus status;
     DocumentContext context;
     QString page = QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size()));
+    bool readable = true; // false: the engine cannot give the page back (hung or ended renderer)
     QString chosenFile;
     int loads = 0;
     int wizards = 0;
@@ -265,6 +270,51 @@ INSTANTIATE_TEST_SUITE_P(Table, Closing,
         CloseCase { "failed_save_stays_open", true, MessageButton::Save, true, true, CloseDecision::StayOpen,
             false }),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A page the engine could not give back is never written, neither by Save nor by the saves that New and
+// closing offer: the box says why, the file keeps its bytes, the page stays unsaved and the window open.
+TEST_F(Commands, UnreadablePageIsNeverWritten)
+{
+    NoteNewPage(context);
+    page = QStringLiteral("<html><body>typed</body></html>");
+    status.markEdited();
+    testing::WriteFile(file(), "old page");
+    readable = false;
+
+    struct Step
+    {
+        const char* name;
+        std::function<void()> run;
+        std::deque<MessageButton> answers;
+        std::size_t boxes;
+    };
+    const Step steps[] = {
+        { "save", [this] { EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed); }, { MessageButton::Ok },
+            1 },
+        { "new", [this] { NewDocument(context); }, { MessageButton::Ok, MessageButton::Ok }, 2 },
+        { "close", [this] { EXPECT_EQ(ConfirmClose(context), CloseDecision::StayOpen); },
+            { MessageButton::Save, MessageButton::Ok }, 2 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        shown.clear();
+        answers = step.answers;
+        step.run();
+        ASSERT_EQ(shown.size(), step.boxes);
+        EXPECT_EQ(shown.back().title, QStringLiteral("提示"));
+        EXPECT_TRUE(shown.back().text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)));
+        EXPECT_TRUE(shown.back().text.contains(QString::fromUtf8(DocumentMessages::pageUnreadable)));
+        EXPECT_EQ(ReadFile(file()), "old page");
+        EXPECT_TRUE(status.isEdited());
+    }
+    EXPECT_EQ(wizards, 0) << "New stops when the page it offered to save could not be written";
+
+    // Without a reported edit an unreadable page closes: there is nothing of the user's to lose.
+    status.markLoaded("<html><body>typed</body></html>");
+    shown.clear();
+    EXPECT_EQ(ConfirmClose(context), CloseDecision::Close);
+    EXPECT_TRUE(shown.empty());
+}
 
 TEST_F(Commands, SavedPageClosesWithoutAQuestion)
 {

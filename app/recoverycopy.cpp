@@ -1,0 +1,123 @@
+#include "app/recoverycopy.h"
+
+#include "platform/inifile.h"
+
+#include <charconv>
+#include <fstream>
+
+namespace inkwell {
+namespace {
+
+constexpr std::string_view kSection = "恢复";
+constexpr std::string_view kFolderKey = "文件夹";
+constexpr std::string_view kNameKey = "名称";
+constexpr std::string_view kKindKey = "类型";
+constexpr std::string_view kEncodingKey = "编码";
+
+std::optional<int> parseKind(std::string_view text)
+{
+    int kind = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), kind);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return kind;
+}
+
+} // namespace
+
+RecoveryCopy::RecoveryCopy(std::filesystem::path systemFolder)
+    : m_folder(std::move(systemFolder))
+{
+}
+
+std::uint64_t RecoveryCopy::generation() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_generation;
+}
+
+FileWriteResult RecoveryCopy::write(
+    const DocumentState& document, TextEncoding encoding, std::string_view html)
+{
+    return write(document, encoding, html, generation());
+}
+
+FileWriteResult RecoveryCopy::write(
+    const DocumentState& document, TextEncoding encoding, std::string_view html, std::uint64_t generation)
+{
+    std::lock_guard lock(m_mutex);
+    if (generation != m_generation)
+        return {}; // the page was saved or discarded meanwhile; this copy is no longer wanted
+    if (auto result = WriteFileAtomically(pagePath(), html); !result.ok())
+        return result;
+    const IniFile record(recordPath());
+    const bool written = record.write(kSection, kFolderKey, document.folder.string())
+        && record.write(kSection, kNameKey, document.name)
+        && record.write(kSection, kKindKey, std::to_string(document.kind))
+        && record.write(kSection, kEncodingKey, EncodingName(encoding));
+    if (!written)
+        return { "cannot write " + recordPath().string() };
+    return {};
+}
+
+bool RecoveryCopy::exists() const
+{
+    std::error_code ec;
+    return std::filesystem::exists(pagePath(), ec) || std::filesystem::exists(recordPath(), ec);
+}
+
+RecoveryReadResult RecoveryCopy::read() const
+{
+    std::lock_guard lock(m_mutex);
+    std::error_code ec;
+    const bool hasPage = std::filesystem::exists(pagePath(), ec);
+    const bool hasRecord = std::filesystem::exists(recordPath(), ec);
+    if (!hasPage && !hasRecord)
+        return {};
+    RecoveryReadResult result;
+    result.status = RecoveryReadResult::Status::Damaged;
+    if (!hasPage || !hasRecord) {
+        result.reason = "the copy is incomplete";
+        return result;
+    }
+
+    // The page was written as UTF-8 by this program, whatever charset it declares; bytes that are not
+    // UTF-8 are not a copy it made.
+    std::ifstream in(pagePath(), std::ios::binary);
+    std::string html;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        html.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (!in.eof() || in.bad()) {
+        result.reason = "cannot read " + pagePath().string();
+        return result;
+    }
+    if (!IsValidUtf8(html)) {
+        result.reason = "the copied page is not UTF-8 text";
+        return result;
+    }
+
+    const IniFile record(recordPath());
+    const std::string folder = record.read(kSection, kFolderKey, "");
+    const std::string name = record.read(kSection, kNameKey, "");
+    const auto kind = parseKind(record.read(kSection, kKindKey, ""));
+    const auto encoding = EncodingFromLabel(record.read(kSection, kEncodingKey, ""));
+    if (folder.empty() || name.empty() || !kind || !encoding) {
+        result.reason = "the record of the copy is damaged";
+        return result;
+    }
+    result.status = RecoveryReadResult::Status::Found;
+    result.page = { DocumentState { folder, name, *kind }, *encoding, std::move(html) };
+    return result;
+}
+
+void RecoveryCopy::remove()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_generation;
+    std::error_code ec;
+    std::filesystem::remove(pagePath(), ec);
+    std::filesystem::remove(recordPath(), ec);
+}
+
+} // namespace inkwell

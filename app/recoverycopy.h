@@ -1,0 +1,71 @@
+// The copy of a page with unsaved changes kept in the settings folder, so that a crash, a kill or a
+// logout does not take the user's work with it: the page as UTF-8 beside a small INI record of the
+// document it belongs to.
+#pragma once
+
+#include "app/document.h"
+#include "platform/atomicfile.h"
+#include "platform/textencoding.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace inkwell {
+
+// A page read back from a recovery copy, with the document it belongs to.
+struct RecoveredPage
+{
+    DocumentState document;
+    TextEncoding encoding = TextEncoding::Gb18030;
+    std::string html; // UTF-8
+};
+
+struct [[nodiscard]] RecoveryReadResult
+{
+    enum class Status
+    {
+        None, // no copy was kept
+        Found,
+        Damaged, // a copy is there but cannot be used; the reason says why
+    };
+    Status status = Status::None;
+    RecoveredPage page;
+    std::string reason;
+};
+
+// Writes may come from a worker thread while the window removes the copy: a write asked for before a
+// removal never lands after it.
+class RecoveryCopy
+{
+public:
+    // The copy's two files live in systemFolder ("system" below the run folder).
+    explicit RecoveryCopy(std::filesystem::path systemFolder);
+    RecoveryCopy(const RecoveryCopy&) = delete;
+    RecoveryCopy& operator=(const RecoveryCopy&) = delete;
+
+    [[nodiscard]] std::filesystem::path pagePath() const { return m_folder / "recover.html"; }
+    [[nodiscard]] std::filesystem::path recordPath() const { return m_folder / "recover.ini"; }
+
+    // Taken when a write is decided on; the write is dropped if the copy was removed since.
+    [[nodiscard]] std::uint64_t generation() const;
+
+    // Replaces the copy atomically: first the page, then its record.
+    FileWriteResult write(const DocumentState& document, TextEncoding encoding, std::string_view html,
+        std::uint64_t generation);
+    FileWriteResult write(const DocumentState& document, TextEncoding encoding, std::string_view html);
+
+    [[nodiscard]] bool exists() const;
+    [[nodiscard]] RecoveryReadResult read() const;
+    // Removes both files; writes decided on before are dropped.
+    void remove();
+
+private:
+    std::filesystem::path m_folder;
+    mutable std::mutex m_mutex;
+    std::uint64_t m_generation = 0;
+};
+
+} // namespace inkwell
