@@ -1,10 +1,12 @@
 # The web archive builder: fetches a page and its resources (libcurl), finds the references
-# (gumbo for HTML, a small scanner for CSS) and writes a MIME multipart/related archive.
+# (gumbo for HTML, a small scanner for CSS), keeps out local files the page only names, and
+# writes a MIME multipart/related archive.
 add_library(inkwell_archive STATIC
     archivebuilder.cpp
     cssresourcescanner.cpp
     curlfetcher.cpp
     htmlresourcescanner.cpp
+    localfilepolicy.cpp
     mimewriter.cpp
     urlresolver.cpp)
 target_include_directories(inkwell_archive PUBLIC ${PROJECT_SOURCE_DIR})

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
-#include <deque>
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
@@ -25,27 +25,6 @@ enum class Scan
     None,
     Html,
     Css
-};
-
-// One place where an archived document names another resource.
-struct Link
-{
-    std::size_t offset;
-    std::size_t length;
-    std::size_t target; // index into the resource list
-};
-
-struct Resource
-{
-    std::string url;
-    ResourceRef::Kind kind = ResourceRef::Kind::Resource;
-    int nesting = 0;
-    bool fetched = false;
-    std::string mediaType; // lower case, without parameters
-    std::string charset;
-    std::string body;
-    std::string contentId;
-    std::vector<Link> links; // in increasing offset order, only rewritable ones
 };
 
 std::string Lower(std::string_view text)
@@ -295,12 +274,107 @@ private:
     int m_fd = -1;
 };
 
+// The fetched bodies of one build, kept on disk in an unnamed file beside the target until the
+// archive is written, so that the builder holds only one resource at a time in memory. Beside the
+// target, not in the temporary folder, which is often held in memory itself.
+class Spool
+{
+public:
+    Spool() = default;
+    Spool(const Spool&) = delete;
+    Spool& operator=(const Spool&) = delete;
+    ~Spool()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    [[nodiscard]] std::string open(const std::filesystem::path& folder)
+    {
+        const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+        m_fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0)
+            return {};
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return SystemError(errno);
+        // A file system without unnamed files: a named one, removed at once.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate
+                = where / (".inkwell-spool-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+            const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                ::unlink(candidate.c_str());
+                m_fd = fd;
+                return {};
+            }
+            if (errno != EEXIST)
+                return SystemError(errno);
+        }
+        return "no unused temporary name";
+    }
+
+    // Bytes held so far; the offset at which the next append lands.
+    [[nodiscard]] std::uint64_t size() const { return m_size; }
+
+    [[nodiscard]] std::string append(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            const ssize_t written = ::pwrite(m_fd, bytes.data(), bytes.size(), static_cast<off_t>(m_size));
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return SystemError(errno);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            m_size += static_cast<std::uint64_t>(written);
+        }
+        return {};
+    }
+
+    // Appends size bytes from offset to out.
+    [[nodiscard]] std::string readInto(std::uint64_t offset, std::size_t size, std::string& out) const
+    {
+        const std::size_t start = out.size();
+        out.resize(start + size);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t got
+                = ::pread(m_fd, out.data() + start + done, size - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                out.resize(start);
+                return got < 0 ? SystemError(errno)
+                               : std::string("the temporary file is shorter than written");
+            }
+            done += static_cast<std::size_t>(got);
+        }
+        return {};
+    }
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
+
+// A size for a sentence: whole mebibytes where it is one.
+std::string SizeText(std::uint64_t bytes)
+{
+    constexpr std::uint64_t mebibyte = std::uint64_t { 1 } << 20;
+    if (bytes >= mebibyte && bytes % mebibyte == 0)
+        return std::to_string(bytes / mebibyte) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
 class Build
 {
 public:
-    Build(ResourceFetcher& fetcher, ArchiveBuilder::Limits limits)
+    Build(ResourceFetcher& fetcher, ArchiveBuilder::Limits limits, const ArchiveOptions& options)
         : m_fetcher(fetcher)
         , m_limits(limits)
+        , m_options(options)
+        , m_policy(options.localFiles, options.trustedFolders)
     {
     }
 
@@ -313,54 +387,140 @@ public:
             result.error = "\"" + url + "\" is not an http://, https:// or file:// URL";
             return result;
         }
+        const auto notWritten = [&](const std::string& error) {
+            result.status = ArchiveResult::Status::NotWritten;
+            result.error = "the archive " + target.string() + " could not be written: " + error;
+            result.partCount = 0;
+            result.notFetched.clear();
+            result.localFilesLeftOut.clear();
+            return result;
+        };
+        if (std::string error = m_spool.open(target.parent_path()); !error.empty())
+            return notWritten(error);
         add(*pageUrl, ResourceRef::Kind::Frame, 0);
         for (std::size_t i = 0; i < m_resources.size(); ++i) {
             fetch(i);
-            if (i == 0 && !m_resources[0].fetched) {
+            if (!m_spoolError.empty())
+                return notWritten(m_spoolError);
+            if (i == 0 && m_resources[0].state != State::Fetched) {
                 result.status = ArchiveResult::Status::PageNotFetched;
-                result.error = "the page " + *pageUrl + " could not be fetched: " + m_pageError;
+                result.error = "the page " + *pageUrl + " could not be fetched: " + m_resources[0].error;
                 return result;
             }
         }
         assignContentIds();
         for (const Resource& resource : m_resources) {
-            if (!resource.fetched)
-                result.leftOut.push_back(resource.url + ": " + m_errors.at(resource.url));
+            if (resource.state == State::Failed)
+                result.notFetched.push_back(MissingResource { resource.url, resource.error });
+            else if (resource.state == State::LocalFileLeftOut)
+                result.localFilesLeftOut.push_back(resource.localPath);
         }
-        if (const std::string error = write(target, result.partCount); !error.empty()) {
-            result.status = ArchiveResult::Status::NotWritten;
-            result.error = "the archive " + target.string() + " could not be written: " + error;
-            result.partCount = 0;
+        if (!result.notFetched.empty() && m_options.missing == MissingResources::RefuseArchive) {
+            result.status = ArchiveResult::Status::Incomplete;
+            result.error = std::to_string(result.notFetched.size())
+                + " of the resources the page refers to could not be fetched; nothing was written";
+            return result;
         }
+        if (const std::string error = write(target, result.partCount); !error.empty())
+            return notWritten(error);
         return result;
     }
 
 private:
+    enum class State
+    {
+        Waiting,
+        Fetched,
+        Failed,
+        LocalFileLeftOut, // kept out by the local-file rule; never read, or not a picture
+    };
+
+    // One place where an archived document names another resource.
+    struct Link
+    {
+        std::size_t offset;
+        std::size_t length;
+        std::size_t target; // index into the resource list
+    };
+
+    struct Resource
+    {
+        std::string url;
+        ResourceRef::Kind kind = ResourceRef::Kind::Resource;
+        bool picturePlace = false; // named where a picture belongs, by the references seen so far
+        int nesting = 0;
+        State state = State::Waiting;
+        std::string error; // why it could not be fetched
+        std::string localPath; // for a file:// resource, the path it names
+        std::string mediaType; // lower case, without parameters
+        std::string charset;
+        std::string contentId;
+        std::uint64_t spoolOffset = 0; // where its body lies in the spool
+        std::size_t size = 0; // bytes of its body
+        std::vector<Link> links; // in increasing offset order, only rewritable ones
+    };
+
     std::size_t add(const std::string& url, ResourceRef::Kind kind, int nesting)
     {
-        if (const auto known = m_index.find(url); known != m_index.end())
+        if (const auto known = m_index.find(url); known != m_index.end()) {
+            if (kind == ResourceRef::Kind::Picture)
+                m_resources[known->second].picturePlace = true;
             return known->second;
+        }
         Resource resource;
         resource.url = url;
         resource.kind = kind;
+        resource.picturePlace = kind == ResourceRef::Kind::Picture;
         resource.nesting = nesting;
         m_resources.push_back(std::move(resource));
         m_index.emplace(url, m_resources.size() - 1);
         return m_resources.size() - 1;
     }
 
+    void fail(std::size_t index, std::string error)
+    {
+        m_resources[index].state = State::Failed;
+        m_resources[index].error = std::move(error);
+    }
+
     void fetch(std::size_t index)
     {
+        bool mustBePicture = false;
+        // The page itself is what the user asked for; what it names from the disk is checked.
+        if (index != 0 && IsFileUrl(m_resources[index].url)) {
+            LocalFilePolicy::Decision decision
+                = m_policy.decide(m_resources[index].url, m_resources[index].picturePlace);
+            m_resources[index].localPath = std::move(decision.path);
+            switch (decision.verdict) {
+            case LocalFilePolicy::Verdict::LeaveOut:
+                m_resources[index].state = State::LocalFileLeftOut;
+                return;
+            case LocalFilePolicy::Verdict::Unreadable:
+                fail(index, decision.reason);
+                return;
+            case LocalFilePolicy::Verdict::IncludeIfPicture:
+                mustBePicture = true;
+                break;
+            case LocalFilePolicy::Verdict::Include:
+                break;
+            }
+        }
         FetchResult fetched = m_fetcher.fetch(m_resources[index].url);
-        Resource& resource = m_resources[index];
+        const std::string tooLarge
+            = "it is larger than the archive's limit of " + SizeText(m_limits.maxResourceBytes);
         if (!fetched.ok()) {
-            if (index == 0)
-                m_pageError = fetched.error;
-            m_errors[resource.url] = fetched.error;
+            fail(index, fetched.tooLarge ? tooLarge : fetched.error);
             return;
         }
-        resource.fetched = true;
-        resource.body = std::move(fetched.body);
+        if (fetched.body.size() > m_limits.maxResourceBytes) {
+            fail(index, tooLarge);
+            return;
+        }
+        if (mustBePicture && !isPictureBytes(fetched.body)) {
+            m_resources[index].state = State::LocalFileLeftOut;
+            return;
+        }
+        Resource& resource = m_resources[index];
         const std::string_view serverType = fetched.contentType;
         const auto semicolon = serverType.find(';');
         const std::string fromServer = Lower(TrimBlanks(serverType.substr(0, semicolon)));
@@ -381,23 +541,38 @@ private:
             scan = Scan::Html;
         else if (resource.mediaType == "text/css")
             scan = Scan::Css;
-        if (resource.kind == ResourceRef::Kind::Resource && index != 0)
+        const bool document
+            = resource.kind == ResourceRef::Kind::Frame || resource.kind == ResourceRef::Kind::StyleSheet;
+        if (!document && index != 0)
             scan = Scan::None; // a picture or script is archived as it is, whatever it holds
+        if (scan != Scan::None && fetched.body.size() > m_limits.maxDocumentBytes) {
+            fail(index,
+                "it is larger than the " + SizeText(m_limits.maxDocumentBytes)
+                    + " the archive reads of a page or style sheet");
+            return;
+        }
         std::string declared;
         if (scan == Scan::Html)
-            declared = scanHtml(index);
+            declared = scanHtml(index, fetched.body);
         else if (scan == Scan::Css)
-            declared = scanCss(index);
-        if (IsTextType(m_resources[index].mediaType)) {
-            std::string charset
-                = SniffCharset(m_resources[index].body, CharsetParameter(serverType), declared);
-            m_resources[index].charset = IsCharsetToken(charset) ? Lower(charset) : std::string();
+            declared = scanCss(index, fetched.body);
+        Resource& scanned = m_resources[index]; // scanning may have moved the list
+        if (IsTextType(scanned.mediaType)) {
+            std::string charset = SniffCharset(fetched.body, CharsetParameter(fetched.contentType), declared);
+            scanned.charset = IsCharsetToken(charset) ? Lower(charset) : std::string();
         }
+        scanned.spoolOffset = m_spool.size();
+        scanned.size = fetched.body.size();
+        if (std::string error = m_spool.append(fetched.body); !error.empty()) {
+            m_spoolError = std::move(error);
+            return;
+        }
+        scanned.state = State::Fetched;
     }
 
-    std::string scanHtml(std::size_t index)
+    std::string scanHtml(std::size_t index, std::string_view body)
     {
-        HtmlScan scan = ScanHtmlResources(m_resources[index].body);
+        HtmlScan scan = ScanHtmlResources(body);
         std::string base = m_resources[index].url;
         if (!scan.baseHref.empty()) {
             if (auto resolved = ResolveUrl(base, scan.baseHref))
@@ -407,11 +582,11 @@ private:
         return scan.charset;
     }
 
-    std::string scanCss(std::size_t index)
+    std::string scanCss(std::size_t index, std::string_view body)
     {
-        const std::vector<ResourceRef> refs = ScanCssResources(m_resources[index].body);
+        const std::vector<ResourceRef> refs = ScanCssResources(body);
         follow(index, m_resources[index].url, refs);
-        return CssCharset(m_resources[index].body);
+        return CssCharset(body);
     }
 
     // base is taken by value: adding resources moves the list it may come from.
@@ -427,9 +602,7 @@ private:
             if (!url || *url == m_resources[index].url)
                 continue;
             std::size_t target = 0;
-            if (const auto known = m_index.find(*url); known != m_index.end())
-                target = known->second;
-            else if (m_resources.size() < m_limits.maxResources)
+            if (m_index.contains(*url) || m_resources.size() < m_limits.maxResources)
                 target = add(*url, ref.kind, nesting + 1);
             else
                 continue;
@@ -449,14 +622,14 @@ private:
         std::random_device random;
         const std::string unique = std::to_string(random()) + "." + std::to_string(random());
         for (std::size_t i = 1; i < m_resources.size(); ++i) {
-            if (m_resources[i].fetched && IsFileUrl(m_resources[i].url))
+            if (m_resources[i].state == State::Fetched && IsFileUrl(m_resources[i].url))
                 m_resources[i].contentId = "part" + std::to_string(i) + "." + unique + "@inkwell.archive";
         }
     }
 
     // The document's bytes with every reference to a part that has a Content-ID replaced by its
-    // cid: URL; everything else stays byte for byte.
-    std::string archivedBody(const Resource& resource) const
+    // cid: URL; everything else, references to what was left out included, stays byte for byte.
+    std::string archivedBody(const Resource& resource, std::string body) const
     {
         std::string out;
         std::size_t copied = 0;
@@ -465,15 +638,56 @@ private:
             const Resource& target = m_resources[link.target];
             if (target.contentId.empty() || link.offset < copied)
                 continue;
-            out.append(resource.body, copied, link.offset - copied);
+            out.append(body, copied, link.offset - copied);
             out += "cid:" + target.contentId;
             copied = link.offset + link.length;
             changed = true;
         }
         if (!changed)
-            return resource.body;
-        out.append(resource.body, copied, std::string::npos);
+            return body;
+        out.append(body, copied, std::string::npos);
         return out;
+    }
+
+    // A text part, encoded in pieces that end after a line feed: quoted-printable starts every
+    // line afresh, so the pieces encode exactly as the whole would, with a bounded copy.
+    std::string writeQuotedPrintable(SiblingFile& file, std::string_view body) const
+    {
+        constexpr std::size_t piece = 1 << 20;
+        std::size_t start = 0;
+        while (start < body.size()) {
+            std::size_t end = body.size();
+            if (body.size() - start > piece) {
+                const auto lineFeed = body.find('\n', start + piece - 1);
+                if (lineFeed != std::string_view::npos)
+                    end = lineFeed + 1;
+            }
+            if (std::string error = file.write(EncodeQuotedPrintable(body.substr(start, end - start)));
+                !error.empty())
+                return error;
+            start = end;
+        }
+        return {};
+    }
+
+    // A binary part streamed from the spool: whole 57-byte groups make whole 76-character lines,
+    // so each chunk's lines only need the line break between them.
+    std::string writeBase64(SiblingFile& file, const Resource& resource) const
+    {
+        constexpr std::size_t chunk = 57 * 16384;
+        std::string bytes;
+        for (std::size_t done = 0; done < resource.size; done += chunk) {
+            bytes.clear();
+            const std::size_t size = std::min(chunk, resource.size - done);
+            if (std::string error = m_spool.readInto(resource.spoolOffset + done, size, bytes);
+                !error.empty())
+                return error;
+            std::string encoded = done == 0 ? std::string() : std::string("\r\n");
+            encoded += EncodeBase64(bytes);
+            if (std::string error = file.write(encoded); !error.empty())
+                return error;
+        }
+        return {};
     }
 
     std::string write(const std::filesystem::path& target, std::size_t& partCount) const
@@ -489,11 +703,9 @@ private:
             !error.empty())
             return error;
         std::size_t parts = 0;
-        std::string chunk;
         for (const Resource& resource : m_resources) {
-            if (!resource.fetched)
+            if (resource.state != State::Fetched)
                 continue;
-            const std::string body = archivedBody(resource);
             MimePart part;
             part.contentType = resource.mediaType;
             if (!resource.charset.empty())
@@ -502,11 +714,21 @@ private:
             part.contentId = resource.contentId;
             part.encoding = IsTextType(resource.mediaType) ? TransferEncoding::QuotedPrintable
                                                            : TransferEncoding::Base64;
-            part.body = body;
-            chunk.clear();
-            writer.appendPart(part, chunk);
-            if (std::string error = file.write(chunk); !error.empty())
+            std::string header;
+            writer.appendPartHeader(part, header);
+            if (std::string error = file.write(header); !error.empty())
                 return error;
+            if (part.encoding == TransferEncoding::QuotedPrintable) {
+                std::string body;
+                if (std::string error = m_spool.readInto(resource.spoolOffset, resource.size, body);
+                    !error.empty())
+                    return error;
+                if (std::string error = writeQuotedPrintable(file, archivedBody(resource, std::move(body)));
+                    !error.empty())
+                    return error;
+            } else if (std::string error = writeBase64(file, resource); !error.empty()) {
+                return error;
+            }
             ++parts;
         }
         if (std::string error = file.write(writer.closing()); !error.empty())
@@ -519,10 +741,12 @@ private:
 
     ResourceFetcher& m_fetcher;
     ArchiveBuilder::Limits m_limits;
+    ArchiveOptions m_options;
+    LocalFilePolicy m_policy;
+    Spool m_spool;
+    std::string m_spoolError; // set when a body could not be kept; ends the build
     std::vector<Resource> m_resources; // the page first, then in the order they were found
     std::unordered_map<std::string, std::size_t> m_index; // URL -> position in m_resources
-    std::unordered_map<std::string, std::string> m_errors; // URL -> why it was not fetched
-    std::string m_pageError;
 };
 
 } // namespace
@@ -538,15 +762,21 @@ ArchiveBuilder::ArchiveBuilder(ResourceFetcher& fetcher, Limits limits)
 {
 }
 
-ArchiveResult ArchiveBuilder::build(const std::string& url, const std::filesystem::path& target)
+ArchiveResult ArchiveBuilder::build(
+    const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options)
 {
-    return Build(m_fetcher, m_limits).run(url, target);
+    return Build(m_fetcher, m_limits, options).run(url, target);
 }
 
-ArchiveResult BuildMhtArchive(const std::string& url, const std::filesystem::path& target)
+ArchiveResult BuildMhtArchive(
+    const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options)
 {
-    CurlFetcher fetcher;
-    return ArchiveBuilder(fetcher).build(url, target);
+    const ArchiveBuilder::Limits limits;
+    CurlFetcher::Limits fetchLimits;
+    // The fetcher stops reading at the builder's limit instead of holding a larger body first.
+    fetchLimits.maxBytes = limits.maxResourceBytes;
+    CurlFetcher fetcher(fetchLimits);
+    return ArchiveBuilder(fetcher, limits).build(url, target, options);
 }
 
 } // namespace inkwell

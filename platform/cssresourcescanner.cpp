@@ -238,7 +238,7 @@ private:
         }
         if (m_pos - start == 3 && StartsWithNoCase(m_css, start, "url") && peek(0) == '(') {
             ++m_pos;
-            urlFunction(ResourceRef::Kind::Resource);
+            urlFunction(ResourceRef::Kind::Picture);
         }
     }
 

@@ -16,7 +16,8 @@ struct ResourceRef
 {
     enum class Kind
     {
-        Resource, // anything shown or used as is: pictures, fonts, scripts, media
+        Resource, // anything else used as it is: scripts, icons, media, plug-ins
+        Picture, // named where a picture belongs: img, input type=image, background, CSS url()
         StyleSheet, // a style sheet whose own references are followed
         Frame, // a page shown inside the page, archived with its own resources
     };

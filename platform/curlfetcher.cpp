@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <mutex>
+#include <string>
 
 namespace inkwell {
 namespace {
@@ -23,6 +24,24 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* user)
     }
     sink->body->append(data, bytes);
     return bytes;
+}
+
+// True for http:// and https:// URLs whose host is a loopback name.
+bool IsLoopbackUrl(const std::string& url)
+{
+    CURLU* handle = curl_url();
+    if (handle == nullptr)
+        return false;
+    bool loopback = false;
+    char* host = nullptr;
+    if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK
+        && curl_url_get(handle, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
+        const std::string name = host;
+        loopback = name == "127.0.0.1" || name == "localhost" || name == "[::1]";
+        curl_free(host);
+    }
+    curl_url_cleanup(handle);
+    return loopback;
 }
 
 void InitialiseCurlOnce()
@@ -76,10 +95,18 @@ FetchResult CurlFetcher::fetch(const std::string& url)
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
 
+    // The page server answers on the loopback address only: a proxy taken from the environment
+    // would ask it from another machine, or hand the page to a third party.
+    if (IsLoopbackUrl(url))
+        curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
         result.body.clear();
-        result.error = sink.tooLarge ? "it is larger than the archive allows" : curl_easy_strerror(code);
+        result.tooLarge = sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED;
+        result.error = result.tooLarge
+            ? "it is larger than the limit of " + std::to_string(m_limits.maxBytes) + " bytes"
+            : curl_easy_strerror(code);
         return result;
     }
     char* scheme = nullptr;

@@ -167,7 +167,7 @@ private:
     }
 
     // A srcset list: URLs each followed by an optional descriptor, separated by commas.
-    void srcsetAttribute(const GumboElement& element)
+    void srcsetAttribute(const GumboElement& element, Kind kind)
     {
         const GumboAttribute* attr = attribute(element, "srcset");
         if (attr == nullptr)
@@ -187,7 +187,7 @@ private:
                 --end;
             if (end > start) {
                 ResourceRef ref { inPlace ? raw->first + start : 0, inPlace ? end - start : 0,
-                    std::string(text.substr(start, end - start)), Kind::Resource };
+                    std::string(text.substr(start, end - start)), kind };
                 ref.rewritable = inPlace;
                 m_scan.refs.push_back(std::move(ref));
             }
@@ -258,17 +258,17 @@ private:
     {
         // Tables, cells and the body may carry an old-style background picture; any element may
         // carry a style attribute.
-        urlAttribute(element, "background", Kind::Resource);
+        urlAttribute(element, "background", Kind::Picture);
         styleAttribute(element);
         switch (element.tag) {
         case GUMBO_TAG_IMG:
-            urlAttribute(element, "src", Kind::Resource);
-            srcsetAttribute(element);
+            urlAttribute(element, "src", Kind::Picture);
+            srcsetAttribute(element, Kind::Picture);
             break;
         case GUMBO_TAG_INPUT:
             if (const GumboAttribute* type = attribute(element, "type");
                 type && Lower(Trim(type->value)) == "image")
-                urlAttribute(element, "src", Kind::Resource);
+                urlAttribute(element, "src", Kind::Picture);
             break;
         case GUMBO_TAG_LINK:
             if (const GumboAttribute* rel = attribute(element, "rel")) {
@@ -294,7 +294,7 @@ private:
             break;
         case GUMBO_TAG_SOURCE:
             urlAttribute(element, "src", Kind::Resource);
-            srcsetAttribute(element);
+            srcsetAttribute(element, Kind::Resource);
             break;
         case GUMBO_TAG_OBJECT:
             urlAttribute(element, "data", Kind::Resource);

@@ -43,6 +43,13 @@ std::string MimeWriter::messageHeader(std::string_view rootType, std::string_vie
 
 void MimeWriter::appendPart(const MimePart& part, std::string& out) const
 {
+    appendPartHeader(part, out);
+    out += part.encoding == TransferEncoding::QuotedPrintable ? EncodeQuotedPrintable(part.body)
+                                                              : EncodeBase64(part.body);
+}
+
+void MimeWriter::appendPartHeader(const MimePart& part, std::string& out) const
+{
     // The line break before a delimiter belongs to the delimiter, not to the body before it.
     out += "\r\n--" + m_boundary + "\r\n";
     out += "Content-Type: " + HeaderSafe(part.contentType) + "\r\n";
@@ -53,8 +60,6 @@ void MimeWriter::appendPart(const MimePart& part, std::string& out) const
     if (!part.contentId.empty())
         out += "Content-ID: <" + HeaderSafe(part.contentId) + ">\r\n";
     out += "\r\n";
-    out += part.encoding == TransferEncoding::QuotedPrintable ? EncodeQuotedPrintable(part.body)
-                                                              : EncodeBase64(part.body);
 }
 
 std::string MimeWriter::closing() const

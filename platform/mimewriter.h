@@ -38,6 +38,9 @@ public:
     [[nodiscard]] std::string messageHeader(std::string_view rootType, std::string_view date) const;
     // Appends one part, its delimiter line included.
     void appendPart(const MimePart& part, std::string& out) const;
+    // Appends the delimiter line and the headers of a part; its encoded body is the caller's to
+    // append, so that a large body can be encoded piece by piece.
+    void appendPartHeader(const MimePart& part, std::string& out) const;
     // The closing delimiter that ends the message.
     [[nodiscard]] std::string closing() const;
 

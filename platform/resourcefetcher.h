@@ -11,6 +11,7 @@ struct [[nodiscard]] FetchResult
     std::string error; // empty when the resource was fetched; otherwise why not, for a person to read
     std::string contentType; // the Content-Type the server sent, empty when there was none (files)
     std::string body; // the resource's bytes, transfer and content encodings undone
+    bool tooLarge = false; // not fetched because it is larger than the fetcher's limit
 
     [[nodiscard]] bool ok() const { return error.empty(); }
 };

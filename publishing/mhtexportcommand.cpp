@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
 
 namespace inkwell {
 namespace {
@@ -26,6 +28,30 @@ public:
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
+
+// Lines of a message, at most ten, then "……" when there were more.
+QString listLines(const QStringList& lines)
+{
+    constexpr qsizetype kMaxLines = 10;
+    QStringList shown = lines.mid(0, kMaxLines);
+    if (lines.size() > kMaxLines)
+        shown.append(QStringLiteral("……"));
+    return shown.join(QLatin1Char('\n'));
+}
+
+QStringList localFileLines(const ArchiveResult& result)
+{
+    QStringList lines;
+    for (const std::string& path : result.localFilesLeftOut)
+        lines.append(QString::fromStdString(path));
+    return lines;
+}
+
+// A URL as the user wrote it: percent-encoded names (Chinese, blanks) shown decoded.
+QString readableUrl(const std::string& url)
+{
+    return QUrl::fromPercentEncoding(QByteArray::fromStdString(url));
+}
 
 MhtExportOutcome Fail(
     QWidget* parent, const MhtExportContext& context, MhtExportOutcome outcome, const QString& text)
@@ -71,13 +97,36 @@ MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
     ArchiveResult result;
     {
         const BusyPointer busy;
-        result = BuildMhtArchive(url, std::filesystem::path(target.toStdString()));
+        ArchiveOptions options;
+        options.localFiles = LocalFiles::Confined;
+        options.trustedFolders = { context.runFolder, context.documentFolder };
+        // An archive the user is told was saved holds everything the page refers to, so a resource
+        // that cannot be fetched fails the export and leaves an earlier archive as it was.
+        options.missing = MissingResources::RefuseArchive;
+        result = BuildMhtArchive(url, std::filesystem::path(target.toStdString()), options);
     }
     switch (result.status) {
     case ArchiveResult::Status::Written:
+        if (!result.localFilesLeftOut.empty()) {
+            context.report(parent,
+                MhtExportMessage { QStringLiteral("信息："),
+                    QStringLiteral("已保存，以下本机文件未放入文档：\n") + listLines(localFileLines(result)),
+                    false });
+            return MhtExportOutcome::ExportedWithoutLocalFiles;
+        }
         context.report(
             parent, MhtExportMessage { QStringLiteral("信息："), QStringLiteral("保存成功"), false });
         return MhtExportOutcome::Exported;
+    case ArchiveResult::Status::Incomplete: {
+        QStringList missing;
+        for (const MissingResource& resource : result.notFetched)
+            missing.append(
+                readableUrl(resource.url) + QStringLiteral("：") + QString::fromStdString(resource.reason));
+        QString text = QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n") + listLines(missing);
+        if (!result.localFilesLeftOut.empty())
+            text += QStringLiteral("\n另有以下本机文件不会放入文档：\n") + listLines(localFileLines(result));
+        return Fail(parent, context, MhtExportOutcome::ResourcesNotFetched, text);
+    }
     case ArchiveResult::Status::BadUrl:
     case ArchiveResult::Status::PageNotFetched:
         return Fail(parent, context, MhtExportOutcome::PageNotFetched,

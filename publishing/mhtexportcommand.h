@@ -25,7 +25,9 @@ struct MhtExportContext
 {
     // Writes the design view's page to the document file; false when it could not be written.
     std::function<bool()> saveDocument;
-    std::filesystem::path documentFolder; // DocumentFolder
+    // DocumentFolder; with runFolder, the folders whose files the archive may carry whatever they
+    // are (elsewhere on disk only pictures named where a picture belongs go in).
+    std::filesystem::path documentFolder;
     std::string documentName; // DocumentName
     int documentKind = 0; // DocumentKind
     std::filesystem::path runFolder;
@@ -46,15 +48,18 @@ struct MhtExportContext
 enum class MhtExportOutcome
 {
     Exported,
+    ExportedWithoutLocalFiles, // written; local files the page names were kept out and listed
     Cancelled, // no file name was chosen: nothing written, nothing shown
     NotSaved,
     ServerNotRunning,
     PageNotFetched,
+    ResourcesNotFetched, // resources of the page could not be fetched: nothing written, listed
     NotWritten,
 };
 
 // Runs the export on the calling (UI) thread and returns when the archive is written or the
-// failure has been reported. "保存成功" is shown only when the archive was written.
+// failure has been reported. "保存成功" is shown only when the archive was written with every
+// resource the page refers to; local files kept out on purpose are listed instead.
 MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context);
 
 // The archive's path: the chosen name with ".mht" appended, whatever the name ends with.

@@ -2,6 +2,7 @@
 // archive split into its parts by an independent reader (Python's email package).
 #pragma once
 
+#include "platform/archivebuilder.h"
 #include "tests/support/tempfolder.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -16,6 +18,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+namespace inkwell {
+
+inline void PrintTo(const MissingResource& missing, std::ostream* out)
+{
+    *out << "{ " << missing.url << ": " << missing.reason << " }";
+}
+
+} // namespace inkwell
 
 namespace archive_test {
 

@@ -47,16 +47,16 @@ INSTANTIATE_TEST_SUITE_P(Table, HtmlScanTable,
     ::testing::Values(
         Case { "pictures",
             "<img src=\"a.png\"><img src='b.png'><img src=c.png><img src=\" d.png \"><img alt=x>",
-            { { "a.png", Kind::Resource, "a.png" }, { "b.png", Kind::Resource, "b.png" },
-                { "c.png", Kind::Resource, "c.png" }, { "d.png", Kind::Resource, "d.png" } } },
+            { { "a.png", Kind::Picture, "a.png" }, { "b.png", Kind::Picture, "b.png" },
+                { "c.png", Kind::Picture, "c.png" }, { "d.png", Kind::Picture, "d.png" } } },
         Case { "inputOnlyAsImage",
             "<input type=IMAGE src=go.gif><input type=text src=no.gif><input src=no2.gif>",
-            { { "go.gif", Kind::Resource, "go.gif" } } },
+            { { "go.gif", Kind::Picture, "go.gif" } } },
         Case { "backgroundAttributes",
             "<body background=bg.gif><table background='t.png'><tr><td "
             "background=\"c.jpg\">x</td></tr></table>",
-            { { "bg.gif", Kind::Resource, "bg.gif" }, { "t.png", Kind::Resource, "t.png" },
-                { "c.jpg", Kind::Resource, "c.jpg" } } },
+            { { "bg.gif", Kind::Picture, "bg.gif" }, { "t.png", Kind::Picture, "t.png" },
+                { "c.jpg", Kind::Picture, "c.jpg" } } },
         Case { "links",
             "<link rel=stylesheet href=a.css><link rel='Alternate StyleSheet' href=b.css>"
             "<link rel=\"shortcut icon\" href=f.ico><link rel=next href=no.html><link href=no.css>",
@@ -65,8 +65,8 @@ INSTANTIATE_TEST_SUITE_P(Table, HtmlScanTable,
         Case { "styleElementAndAttribute",
             "<style>@import 'i.css'; p{background:url(s.png)}</style><p style=\"background: "
             "url('p.png')\">x</p>",
-            { { "i.css", Kind::StyleSheet, "i.css" }, { "s.png", Kind::Resource, "s.png" },
-                { "p.png", Kind::Resource, "p.png" } } },
+            { { "i.css", Kind::StyleSheet, "i.css" }, { "s.png", Kind::Picture, "s.png" },
+                { "p.png", Kind::Picture, "p.png" } } },
         Case { "scriptsFramesAndMedia",
             "<script src=s.js></script><iframe src=f.html></iframe><object data=o.swf></object>"
             "<embed src=e.swf><bgsound src=b.wav><audio src=a.ogg></audio>"
@@ -79,18 +79,18 @@ INSTANTIATE_TEST_SUITE_P(Table, HtmlScanTable,
         Case { "frameset", "<frameset><frame src=a.html><frame src='b.html'></frameset>",
             { { "a.html", Kind::Frame, "a.html" }, { "b.html", Kind::Frame, "b.html" } } },
         Case { "srcset", "<img srcset=\"a.png 1x, b.png 2x,c.png\">",
-            { { "a.png", Kind::Resource, "a.png" }, { "b.png", Kind::Resource, "b.png" },
-                { "c.png", Kind::Resource, "c.png" } } },
+            { { "a.png", Kind::Picture, "a.png" }, { "b.png", Kind::Picture, "b.png" },
+                { "c.png", Kind::Picture, "c.png" } } },
         // A value with character references is decoded; the whole raw value is the span.
         Case { "characterReferences",
             "<img src=\"a.png?x=1&amp;y=2\"><p style=\"background:url(&quot;q.png&quot;)\">",
-            { { "a.png?x=1&y=2", Kind::Resource, "a.png?x=1&amp;y=2" }, { "q.png", Kind::Resource, "" } } },
+            { { "a.png?x=1&y=2", Kind::Picture, "a.png?x=1&amp;y=2" }, { "q.png", Kind::Picture, "" } } },
         Case { "textIsNotAReference",
             "<p>src=\"a.png\" url(b.png)</p><!-- <img src=c.png> --><textarea><img src=d.png></textarea>",
             {} },
         // Bytes that are not UTF-8 (a GB18030 name) are taken from the page as they are.
         Case { "pageEncodingBytesKept", "<img src=\"\xCD\xBC.png\">",
-            { { "\xCD\xBC.png", Kind::Resource, "\xCD\xBC.png" } } }),
+            { { "\xCD\xBC.png", Kind::Picture, "\xCD\xBC.png" } } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HtmlScan, ReadsBaseAndCharset)

@@ -22,7 +22,7 @@ TEST(InkwellMht, ExitStatusAndMessages)
     };
 
     EXPECT_EQ(run(""), 2);
-    EXPECT_NE(ReadFile(log).find("usage: inkwell-mht URL OUTPUT"), std::string::npos);
+    EXPECT_NE(ReadFile(log).find("usage: inkwell-mht [--allow-local-files] URL OUTPUT"), std::string::npos);
 
     WriteFile(out, "an earlier archive");
     EXPECT_EQ(run(Quote("file://" + (site / "nothing.html").string()) + " " + Quote(out.string())), 1);
