@@ -4,6 +4,8 @@
 #include "tests/support/tempfolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkwell {
 namespace {
@@ -130,6 +132,195 @@ TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
     EXPECT_FALSE(WriteDocumentFile(dir.path() / "gone" / "page.html", page, TextEncoding::Utf8).ok());
     EXPECT_FALSE(fs::exists(dir.path() / "gone"));
 }
+
+// The names in a folder, sorted: what a save leaves beside its file.
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t modeOf(const fs::path& path)
+{
+    struct stat info
+    {
+    };
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// Sets the process's file mode mask until the end of the scope.
+class ScopedUmask
+{
+public:
+    explicit ScopedUmask(mode_t mask)
+        : m_old(::umask(mask))
+    {
+    }
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t m_old;
+};
+
+enum class SavedThrough
+{
+    File, // the path is the page file itself
+    RelativeLink, // page.html -> real/page.html
+    AbsoluteLink, // page.html -> <folder>/real/page.html
+    TwoLinks, // page.html -> middle.html -> real/page.html
+};
+
+struct KeepCase
+{
+    const char* label;
+    mode_t umask;
+    std::optional<mode_t> existingMode; // the page file's mode before the save; none: no file yet
+    SavedThrough through;
+    mode_t expectedMode;
+    bool otherOwner = false; // the old file belongs to another user (needs root)
+};
+
+void PrintTo(const KeepCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class SaveKeeps : public ::testing::TestWithParam<KeepCase>
+{
+};
+
+// A save replaces the bytes and nothing else: the file's permissions (and owner) stay, a link stays a
+// link and its target gets the page, a new file gets the usual mode the umask gives, and nothing is
+// left beside either.
+TEST_P(SaveKeeps, PermissionsAndLinks)
+{
+    const auto& c = GetParam();
+    if (c.otherOwner && ::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    TempFolder dir;
+    const auto real = dir.path() / "real" / "page.html";
+    fs::create_directory(real.parent_path());
+    if (c.existingMode) {
+        testing::WriteFile(real, "old page");
+        ASSERT_EQ(::chmod(real.c_str(), *c.existingMode), 0);
+        if (c.otherOwner) {
+            ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        }
+    }
+    const auto saved = c.through == SavedThrough::File ? real : dir.path() / "page.html";
+    switch (c.through) {
+    case SavedThrough::File:
+        break;
+    case SavedThrough::RelativeLink:
+        fs::create_symlink("real/page.html", saved);
+        break;
+    case SavedThrough::AbsoluteLink:
+        fs::create_symlink(real, saved);
+        break;
+    case SavedThrough::TwoLinks:
+        fs::create_symlink("real/page.html", dir.path() / "middle.html");
+        fs::create_symlink("middle.html", saved);
+        break;
+    }
+    const auto linkBefore = c.through == SavedThrough::File ? fs::path() : fs::read_symlink(saved);
+
+    FileWriteResult result;
+    {
+        ScopedUmask mask(c.umask);
+        result = WriteDocumentFile(saved, "<p>new</p>", TextEncoding::Utf8);
+    }
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(ReadFile(real), "<p>new</p>");
+    EXPECT_EQ(modeOf(real), c.expectedMode) << std::oct << modeOf(real);
+    if (c.through != SavedThrough::File) {
+        EXPECT_TRUE(fs::is_symlink(saved));
+        EXPECT_EQ(fs::read_symlink(saved), linkBefore);
+    }
+    if (c.otherOwner) {
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::stat(real.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
+    EXPECT_EQ(namesIn(real.parent_path()), std::vector<std::string> { "page.html" });
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SaveKeeps,
+    ::testing::Values(KeepCase { "new_file_umask_022", 022, std::nullopt, SavedThrough::File, 0644 },
+        KeepCase { "new_file_umask_077", 077, std::nullopt, SavedThrough::File, 0600 },
+        KeepCase { "new_file_no_umask", 0, std::nullopt, SavedThrough::File, 0666 },
+        KeepCase { "private_file", 022, 0600, SavedThrough::File, 0600 },
+        KeepCase { "group_readable_file", 077, 0640, SavedThrough::File, 0640 },
+        KeepCase { "executable_file", 077, 0755, SavedThrough::File, 0755 },
+        KeepCase { "read_only_file", 022, 0444, SavedThrough::File, 0444 },
+        KeepCase { "file_of_another_user", 022, 0664, SavedThrough::File, 0664, true },
+        KeepCase { "relative_link", 022, 0640, SavedThrough::RelativeLink, 0640 },
+        KeepCase { "absolute_link", 022, 0600, SavedThrough::AbsoluteLink, 0600 },
+        KeepCase { "two_links", 022, 0604, SavedThrough::TwoLinks, 0604 },
+        KeepCase { "link_to_a_missing_file", 027, std::nullopt, SavedThrough::RelativeLink, 0640 }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(DocumentFile, LinkLoopIsReportedAndLeavesNothing)
+{
+    TempFolder dir;
+    fs::create_symlink("b.html", dir.path() / "a.html");
+    fs::create_symlink("a.html", dir.path() / "b.html");
+    const auto result = WriteDocumentFile(dir.path() / "a.html", "<p>new</p>", TextEncoding::Utf8);
+    EXPECT_FALSE(result.ok());
+    EXPECT_NE(result.error.find("a.html"), std::string::npos) << result.error;
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string> { "a.html", "b.html" }));
+}
+
+struct NameCase
+{
+    const char* label;
+    std::string name;
+};
+
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class SaveNamed : public ::testing::TestWithParam<NameCase>
+{
+};
+
+// The temporary file of a save is never longer than the file's own name, so a name that fits the
+// folder can always be saved, the longest included; and one as short as a letter still works.
+TEST_P(SaveNamed, AnyNameThatFitsItsFolderCanBeSavedAndSavedAgain)
+{
+    TempFolder dir;
+    const auto path = dir.path() / GetParam().name;
+    ASSERT_TRUE(WriteDocumentFile(path, "<p>first</p>", TextEncoding::Utf8).ok());
+    const auto again = WriteDocumentFile(path, "<p>second</p>", TextEncoding::Utf8);
+    ASSERT_TRUE(again.ok()) << again.error;
+    EXPECT_EQ(ReadFile(path), "<p>second</p>");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { GetParam().name });
+}
+
+std::string repeated(std::string_view part, std::size_t times)
+{
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SaveNamed,
+    ::testing::Values(NameCase { "one_letter", "a" }, NameCase { "two_letters", "ab" },
+        NameCase { "short_page", "a.html" },
+        NameCase { "longest_name", std::string(250, 'n') + ".html" }, // 255 bytes, the usual limit
+        NameCase { "longest_chinese_name", repeated("页", 85) }), // 255 bytes in UTF-8
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(DocumentFileStatus, AsksOnlyAfterEditsThatChangedThePage)
 {
