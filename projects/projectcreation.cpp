@@ -68,7 +68,7 @@ std::optional<std::string> ProjectNameRefusal(std::string_view name)
     return std::nullopt;
 }
 
-ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
+ProjectCheck checkProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
 {
     if (!request.type || (*request.type != 0 && *request.type != 1))
         return { std::nullopt, std::string(projectmessages::NoTypeChosen) };
@@ -88,6 +88,18 @@ ProjectCreation CreateProject(const std::filesystem::path& runFolder, const Proj
     if (request.name.size() + extension.size() > fileNameLimit(folder.parent_path()))
         return { std::nullopt, std::string(projectmessages::NameTooLong) };
 
+    ProjectPlan plan { DocumentState { folder, request.name, *request.type } };
+    // A link counts as what it points to: a Save writes through it. A folder of that name would
+    // only make the Save fail, and nothing would be replaced.
+    std::error_code error;
+    const auto status = std::filesystem::status(plan.document.filePath(), error);
+    plan.documentFileExists = std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+    return { std::move(plan), {} };
+}
+
+ProjectCreation createPlannedProject(const std::filesystem::path& runFolder, const ProjectPlan& plan)
+{
+    const auto& folder = plan.document.folder;
     std::error_code error;
     // EnsureFolder also accepts a file of that name, which could not hold the document file.
     if (!EnsureFolder(folder) || !std::filesystem::is_directory(folder, error)) {
@@ -95,10 +107,16 @@ ProjectCreation CreateProject(const std::filesystem::path& runFolder, const Proj
         message.append(folder.string()).append(projectmessages::FolderNotCreatedTail);
         return { std::nullopt, std::move(message) };
     }
+    (void)ProjectHistory(runFolder).append(plan.document.filePath().string());
+    return { plan.document, {} };
+}
 
-    DocumentState document { folder, request.name, *request.type };
-    (void)ProjectHistory(runFolder).append(document.filePath().string());
-    return { std::move(document), {} };
+ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
+{
+    auto check = checkProject(runFolder, request);
+    if (!check.accepted())
+        return { std::nullopt, std::move(check.refusal) };
+    return createPlannedProject(runFolder, *check.plan);
 }
 
 } // namespace inkwell

@@ -20,6 +20,21 @@ struct ProjectRequest
     std::string folder; // the parent folder; a relative one lies below the run folder
 };
 
+// A request that passed every check: the project it names, worked out before anything is touched.
+struct ProjectPlan
+{
+    DocumentState document; // the current document once the project is created
+    bool documentFileExists = false; // its file is there already, and the first Save would replace it
+};
+
+struct [[nodiscard]] ProjectCheck
+{
+    std::optional<ProjectPlan> plan; // when the request can be carried out
+    std::string refusal; // otherwise the reason, to be shown in a "提示" box
+
+    [[nodiscard]] bool accepted() const { return plan.has_value(); }
+};
+
 struct [[nodiscard]] ProjectCreation
 {
     std::optional<DocumentState> document; // the new current document when the project was created
@@ -36,6 +51,8 @@ inline constexpr std::string_view NameTooLong = "工程名称太长，请重新�
 // Followed by the folder's path and FolderNotCreatedTail.
 inline constexpr std::string_view FolderNotCreated = "无法创建工程目录“";
 inline constexpr std::string_view FolderNotCreatedTail = "”，请确认上级目录存在并且可以写入";
+// Asked, with "是" and "否", before a project is created over an existing document file.
+inline constexpr std::string_view ProjectExists = "该工程已存在，继续将在保存时覆盖原有文件，是否继续？";
 } // namespace projectmessages
 
 // The message refusing name, or none when the name can be a folder name: a name empty after
@@ -43,10 +60,17 @@ inline constexpr std::string_view FolderNotCreatedTail = "”，请确认上级�
 // somewhere other than a new folder of that name.
 [[nodiscard]] std::optional<std::string> ProjectNameRefusal(std::string_view name);
 
-// Creates the project folder (one level, inside an existing parent) and appends its document
-// file's path and CR LF to the history under runFolder. A name too long for the document file's
-// name in that folder is refused, since no Save could ever write the file. A history that cannot be written
+// Checks request and works out the project's document, touching no file: the type and the name are
+// checked, and a name too long for the document file's name in its folder is refused, since no Save
+// could ever write the file. Whether that file exists already is for the caller to ask about.
+ProjectCheck checkProject(const std::filesystem::path& runFolder, const ProjectRequest& request);
+
+// Creates the planned project's folder (one level, inside an existing parent) and appends its
+// document file's path and CR LF to the history under runFolder. A history that cannot be written
 // does not stop the project: it only lists projects, nothing reads it back.
+ProjectCreation createPlannedProject(const std::filesystem::path& runFolder, const ProjectPlan& plan);
+
+// checkProject, then createPlannedProject, asking nothing in between.
 ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request);
 
 } // namespace inkwell

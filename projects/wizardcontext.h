@@ -1,5 +1,5 @@
 // What the new-project wizard needs from the program around it: the run folder, the current
-// document it changes, the design view reset, and the two dialogs it shows, which tests replace.
+// document it changes, the design view reset, and the dialogs it shows, which tests may replace.
 #pragma once
 
 #include "app/document.h"
@@ -19,8 +19,22 @@ using MessageFunction = std::function<void(QWidget* parent, const QString& title
 using FolderChooser
     = std::function<QString(QWidget* parent, const QString& prompt, const QString& startFolder)>;
 
+enum class QuestionAnswer
+{
+    Yes,
+    No,
+};
+
+// Asks a question that "是" or "否" answers; closing the box counts as "否".
+using QuestionFunction
+    = std::function<QuestionAnswer(QWidget* parent, const QString& title, const QString& text)>;
+
 // A QMessageBox without icon, with the title given and one OK button.
 void ShowMessageBox(QWidget* parent, const QString& title, const QString& text);
+
+// A QMessageBox with the title given and the buttons "是" and "否"; "否" is the default, so Return
+// and Escape both leave things as they were.
+[[nodiscard]] QuestionAnswer askWithYesNoBox(QWidget* parent, const QString& title, const QString& text);
 
 // The platform's folder dialog, folders only.
 [[nodiscard]] QString ChooseFolderWithDialog(
@@ -33,6 +47,7 @@ struct WizardContext
     std::function<void()>
         loadBlankPage; // after a project is created: the design view gets BlankPage, editing on
     MessageFunction showMessage = ShowMessageBox;
+    QuestionFunction askQuestion = askWithYesNoBox;
     FolderChooser chooseFolder = ChooseFolderWithDialog;
 };
 

@@ -192,7 +192,23 @@ void WizardWindow::CreateProject()
     request.name = m_name->text().toStdString();
     request.folder = m_folder->text().toStdString();
 
-    auto result = ::inkwell::CreateProject(m_context.runFolder, request);
+    auto check = checkProject(m_context.runFolder, request);
+    if (!check.accepted()) {
+        if (m_context.showMessage)
+            m_context.showMessage(this, MessageTitle, QString::fromStdString(check.refusal));
+        return;
+    }
+    // Asked before anything is touched, so "否" leaves the files, the history and the form as they
+    // were. Without a way to ask, the old file is kept.
+    if (check.plan->documentFileExists) {
+        const auto answer = m_context.askQuestion
+            ? m_context.askQuestion(this, MessageTitle, QString::fromUtf8(projectmessages::ProjectExists))
+            : QuestionAnswer::No;
+        if (answer != QuestionAnswer::Yes)
+            return;
+    }
+
+    auto result = createPlannedProject(m_context.runFolder, *check.plan);
     if (!result.created()) {
         if (m_context.showMessage)
             m_context.showMessage(this, MessageTitle, QString::fromStdString(result.refusal));

@@ -40,7 +40,8 @@ public:
     // "设置": asks for a folder; cancelling puts the default folder back. Either way the folder
     // box's text becomes the current document's folder.
     void ChooseProjectFolder();
-    // "新建": creates the project and closes the window, or says why not and stays open.
+    // "新建": creates the project and closes the window, or says why not and stays open. Over an
+    // existing document file it asks first; "否" stays open with nothing changed.
     void CreateProject();
     // The start-up check box was clicked: its new state is written to "system/guid.ini".
     void ToggleWizardAtStart();

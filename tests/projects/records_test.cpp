@@ -288,6 +288,66 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
         RefusalCase { "name_too_long_in_characters", 1, repeated("页", 84), "project", TooLong }),
     [](const auto& info) { return std::string(info.param.label); });
 
+struct ExistingFileCase
+{
+    const char* label;
+    void (*prepare)(const fs::path& folder); // folder: where the project "demo" would go
+    bool exists;
+};
+
+class ProjectCheckFinds : public ::testing::TestWithParam<ExistingFileCase>
+{
+};
+
+// What a first Save would replace: a file, or whatever a link there points to. A folder of the
+// project's name, or one in place of its file, holds nothing a Save could overwrite.
+TEST_P(ProjectCheckFinds, AnExistingDocumentFileAndTouchesNothing)
+{
+    TempFolder dir;
+    const auto& run = dir.path();
+    fs::create_directories(run / "system");
+    fs::create_directories(run / "project");
+    GetParam().prepare(run / "project" / "demo");
+    std::vector<fs::path> before;
+    for (const auto& e : fs::recursive_directory_iterator(run))
+        before.push_back(e.path());
+
+    const auto check = checkProject(run, { 0, "demo", (run / "project").string() });
+    ASSERT_TRUE(check.accepted()) << check.refusal;
+    EXPECT_EQ(check.plan->document.filePath(), run / "project" / "demo" / "demo.html");
+    EXPECT_EQ(check.plan->documentFileExists, GetParam().exists);
+    std::vector<fs::path> after;
+    for (const auto& e : fs::recursive_directory_iterator(run))
+        after.push_back(e.path());
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(fs::exists(run / "system" / "工程记录.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ProjectCheckFinds,
+    ::testing::Values(ExistingFileCase { "new_name", [](const fs::path&) {}, false },
+        ExistingFileCase {
+            "folder_without_file", [](const fs::path& folder) { fs::create_directory(folder); }, false },
+        ExistingFileCase { "file",
+            [](const fs::path& folder) { WriteFile(folder / "demo.html", "<p>earlier work</p>"); }, true },
+        ExistingFileCase { "link_to_a_file",
+            [](const fs::path& folder) {
+                WriteFile(folder.parent_path() / "elsewhere.html", "<p>earlier work</p>");
+                fs::create_directory(folder);
+                fs::create_symlink("../elsewhere.html", folder / "demo.html");
+            },
+            true },
+        ExistingFileCase { "link_to_nothing",
+            [](const fs::path& folder) {
+                fs::create_directory(folder);
+                fs::create_symlink("missing.html", folder / "demo.html");
+            },
+            false },
+        ExistingFileCase { "folder_in_place_of_the_file",
+            [](const fs::path& folder) { fs::create_directories(folder / "demo.html"); }, false }),
+    [](const auto& info) { return std::string(info.param.label); });
+
 TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
 {
     TempFolder run;

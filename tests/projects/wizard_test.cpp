@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -346,8 +347,8 @@ struct SaveCase
 {
     const char* label;
     int typeRow;
-    const char* name;
-    const char* file; // relative to the run folder
+    std::string name;
+    std::string file; // relative to the run folder
 };
 
 class WizardThenSave : public Wizard, public ::testing::WithParamInterface<SaveCase>
@@ -361,9 +362,9 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
     const auto& c = GetParam();
     auto wizard = shownWizard();
     clickType(wizard.get(), c.typeRow);
-    typeName(wizard.get(), QString::fromUtf8(c.name));
+    typeName(wizard.get(), QString::fromStdString(c.name));
     clickButton(wizard.get(), "按钮_新建");
-    ASSERT_TRUE(wizard->projectCreated());
+    ASSERT_TRUE(wizard->projectCreated()) << (messages.empty() ? "" : messages[0].text.toStdString());
     const auto file = run() / fs::path(c.file);
     EXPECT_FALSE(fs::exists(file));
 
@@ -382,9 +383,180 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
     EXPECT_EQ(ProjectHistory(run()).entries(), std::vector<std::string> { file.string() });
 }
 
+std::string repeated(std::string_view part, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
+
+// The longest names the wizard takes fill the file name to the usual limit of 255 bytes: a save must
+// still be able to write the file.
 INSTANTIATE_TEST_SUITE_P(Table, WizardThenSave,
     ::testing::Values(SaveCase { "html_page", 0, "a", "project/a/a.html" },
-        SaveCase { "style_sheet", 1, "b", "project/b/b.css" }),
+        SaveCase { "style_sheet", 1, "b", "project/b/b.css" },
+        SaveCase { "longest_name", 0, std::string(250, 'n'),
+            "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" },
+        SaveCase { "longest_chinese_name", 1, repeated("页", 83),
+            "project/" + repeated("页", 83) + "/" + repeated("页", 83) + ".css" }),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// What a question box showed, and the answer given to it.
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QStringList buttons;
+    QString defaultButton;
+};
+
+enum class Reply
+{
+    ClickYes,
+    ClickNo,
+    PressReturn,
+};
+
+// Answers every message box that comes up while it lives, the way the user would, and keeps what
+// each one showed. A box nobody expected is still answered (with "否"), so a test fails instead of
+// hanging.
+class BoxAnswerer
+{
+public:
+    explicit BoxAnswerer(Reply reply)
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this, reply] {
+            for (auto* widget : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(widget);
+                if (!box || !box->isVisible() || m_answered.contains(box))
+                    continue;
+                m_answered.insert(box);
+                SeenBox seen { box->windowTitle(), box->text(), {}, {} };
+                for (auto* button : box->buttons())
+                    seen.buttons << button->text();
+                seen.buttons.sort();
+                if (box->defaultButton())
+                    seen.defaultButton = box->defaultButton()->text();
+                boxes.push_back(seen);
+                answer(box, reply);
+            }
+        });
+        m_poll.start(10);
+    }
+
+    std::vector<SeenBox> boxes;
+
+private:
+    static QAbstractButton* buttonNamed(QMessageBox* box, const QString& text)
+    {
+        for (auto* button : box->buttons())
+            if (button->text() == text)
+                return button;
+        return nullptr;
+    }
+
+    static void answer(QMessageBox* box, Reply reply)
+    {
+        if (reply == Reply::PressReturn) {
+            QTest::keyClick(box, Qt::Key_Return);
+            return;
+        }
+        auto* button
+            = buttonNamed(box, reply == Reply::ClickYes ? QStringLiteral("是") : QStringLiteral("否"));
+        if (button)
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            box->reject(); // not the box we were waiting for
+    }
+
+    QTimer m_poll;
+    QSet<QMessageBox*> m_answered;
+};
+
+struct ExistingCase
+{
+    const char* label;
+    bool folderThere; // the project's folder exists before "新建"
+    bool fileThere; // and holds the project's document file
+    Reply reply;
+    bool created;
+};
+
+void PrintTo(const ExistingCase& c, std::ostream* os)
+{
+    *os << c.label;
+}
+
+class WizardOverExisting : public Wizard, public ::testing::WithParamInterface<ExistingCase>
+{
+};
+
+// A project whose document file exists already is created only when the user says so: its first
+// Save would replace that file. Only the file counts, not the folder.
+TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
+{
+    const auto& c = GetParam();
+    const auto folder = run() / "project" / "demo";
+    const auto file = folder / "demo.html";
+    if (c.folderThere)
+        fs::create_directories(folder);
+    if (c.fileThere)
+        WriteFile(file, "<p>earlier work</p>");
+    WriteFile(historyFile(), "/old/o.html\r\n");
+    const auto before = document;
+
+    auto wizard = shownWizard();
+    clickType(wizard.get(), 0);
+    typeName(wizard.get(), QStringLiteral("demo"));
+    BoxAnswerer answerer(c.reply);
+    clickButton(wizard.get(), "按钮_新建");
+
+    EXPECT_TRUE(messages.empty());
+    if (c.fileThere) {
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        const auto& box = answerer.boxes[0];
+        EXPECT_EQ(box.title, QStringLiteral("提示"));
+        EXPECT_EQ(box.text, QStringLiteral("该工程已存在，继续将在保存时覆盖原有文件，是否继续？"));
+        EXPECT_EQ(box.buttons, (QStringList { QStringLiteral("否"), QStringLiteral("是") }));
+        EXPECT_EQ(box.defaultButton, QStringLiteral("否"));
+        // Asking or going on writes no document file: the earlier work stays until a Save.
+        EXPECT_EQ(ReadFile(file), "<p>earlier work</p>");
+    } else {
+        EXPECT_TRUE(answerer.boxes.empty()) << answerer.boxes[0].text.toStdString();
+    }
+
+    const std::string history = "/old/o.html\r\n";
+    if (c.created) {
+        EXPECT_TRUE(wizard->projectCreated());
+        EXPECT_FALSE(wizard->isVisible());
+        EXPECT_EQ(blankPageLoads, 1);
+        EXPECT_EQ(document.filePath(), file);
+        EXPECT_EQ(ReadFile(historyFile()), history + file.string() + "\r\n");
+        EXPECT_TRUE(fs::is_directory(folder));
+    } else {
+        EXPECT_FALSE(wizard->projectCreated());
+        EXPECT_TRUE(wizard->isVisible());
+        EXPECT_EQ(blankPageLoads, 0);
+        EXPECT_EQ(document.folder, before.folder);
+        EXPECT_EQ(document.name, before.name);
+        EXPECT_EQ(document.kind, before.kind);
+        EXPECT_EQ(ReadFile(historyFile()), history);
+        // The form as it was, ready for another name.
+        EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QStringLiteral("demo"));
+        EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程目录")->text(), defaultFolder());
+        auto* types = control<QListWidget>(wizard.get(), "超级列表框_工程类型");
+        ASSERT_EQ(types->selectedItems().size(), 1);
+        EXPECT_EQ(types->row(types->selectedItems().first()), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WizardOverExisting,
+    ::testing::Values(ExistingCase { "file_exists_no", true, true, Reply::ClickNo, false },
+        ExistingCase { "file_exists_return_key", true, true, Reply::PressReturn, false },
+        ExistingCase { "file_exists_yes", true, true, Reply::ClickYes, true },
+        ExistingCase { "folder_without_file", true, false, Reply::ClickNo, true },
+        ExistingCase { "new_name", false, false, Reply::ClickNo, true }),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
