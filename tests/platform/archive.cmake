@@ -1,8 +1,9 @@
-# The web archive builder: scanners, URL resolution and MIME writing on their own, the builder over
+# The web archive builder: scanners, URL resolution, the local-file rule and MIME writing on their own, the builder over
 # a site in memory, the fetcher against canned answers, and the builder over a real page server
 # with the archive read back by Python's email package and shown by headless Chromium.
 inkwell_add_test(archivescan_test
     SOURCES cssresourcescanner_test.cpp htmlresourcescanner_test.cpp urlresolver_test.cpp mimewriter_test.cpp
+        localfilepolicy_test.cpp
     LIBS inkwell_archive)
 
 inkwell_add_test(archivebuilder_test

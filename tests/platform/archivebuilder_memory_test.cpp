@@ -3,7 +3,10 @@
 #include "archivetestsupport.h"
 #include "platform/archivebuilder.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 
 namespace inkwell {
 namespace {
@@ -22,6 +25,8 @@ public:
     FetchResult fetch(const std::string& url) override
     {
         ++m_fetches[url];
+        if (m_tooLarge.contains(url))
+            return FetchResult { "over the fetcher's own limit", "", "", true };
         const auto found = m_entries.find(url);
         if (found == m_entries.end())
             return FetchResult { "the server answered with status 404", "", "" };
@@ -29,6 +34,7 @@ public:
     }
 
     std::map<std::string, Entry> m_entries;
+    std::set<std::string> m_tooLarge; // answered as a fetcher that stopped at its size limit
     std::map<std::string, int> m_fetches;
 };
 
@@ -186,6 +192,171 @@ TEST_F(MemoryArchive, ResolvesAgainstTheBaseOfThePage)
     EXPECT_EQ(Locations(build("http://h/d/p.html")),
         (std::vector<std::string> {
             "http://h/d/p.html", "http://h/assets/a.png", "http://h/s.css", "http://h/img/c.png" }));
+}
+
+// Bodies go through a file on disk and are encoded piece by piece; the pieces must join into
+// exactly the bytes a reader gets back, across every piece boundary.
+TEST_F(MemoryArchive, LargePartsComeBackWhole)
+{
+    std::mt19937 random(17);
+    std::string binary(3 * 1024 * 1024 + 5, '\0');
+    for (char& c : binary)
+        c = static_cast<char>(random());
+    // Lines of every length with the bytes quoted-printable must escape, LF and CR LF breaks, and
+    // one line longer than a piece, which has to stay whole.
+    std::string script;
+    while (script.size() < 3 * 1024 * 1024) {
+        const std::size_t length = random() % 200;
+        for (std::size_t i = 0; i < length; ++i)
+            script += "ab=c \t\xE4\xB8\xAD"[random() % 9];
+        script += random() % 3 == 0 ? "\r\n" : " \n";
+    }
+    script += std::string(1536 * 1024, 'x') + "\n=tail ";
+    std::string sheet;
+    while (sheet.size() < 2 * 1024 * 1024)
+        sheet += ".rule-" + std::to_string(sheet.size()) + " { color: red; }\n";
+    sheet += "a{b:url(file:///d/a.png)}\n";
+    m_site.m_entries = {
+        { "http://h/p.html",
+            { "text/html",
+                "<img src=big.bin><script src=big.js></script><link rel=stylesheet href=big.css>" } },
+        { "http://h/big.bin", { "application/octet-stream", binary } },
+        { "http://h/big.js", { "text/javascript", script } },
+        { "http://h/big.css", { "text/css", sheet } },
+        { "file:///d/a.png", { "", "A" } },
+    };
+    ArchiveOptions options;
+    options.localFiles = LocalFiles::All;
+    const std::vector<Part> parts = build("http://h/p.html", {}, options);
+    ASSERT_EQ(parts.size(), 5u);
+    EXPECT_TRUE(parts[1].bytes == binary) << "the binary part differs";
+    EXPECT_TRUE(parts[2].bytes == CrLf(script)) << "the script part differs";
+    const std::string id = parts[4].contentId.substr(1, parts[4].contentId.size() - 2);
+    EXPECT_TRUE(parts[3].bytes == CrLf(Replace(sheet, "file:///d/a.png", "cid:" + id)))
+        << "the style sheet differs";
+}
+
+TEST_F(MemoryArchive, ResourcesOverTheLimitsAreNamedNotFetched)
+{
+    ArchiveBuilder::Limits limits;
+    limits.maxResourceBytes = 1000;
+    limits.maxDocumentBytes = 100;
+    m_site.m_entries = {
+        { "http://h/p.html",
+            { "text/html",
+                "<img src=big.png><img src=edge.png><link rel=stylesheet href=s.css><img src=f.png>" } },
+        { "http://h/big.png", { "image/png", std::string(1001, 'b') } },
+        { "http://h/edge.png", { "image/png", std::string(1000, 'e') } },
+        { "http://h/s.css", { "text/css", std::string(101, ' ') } },
+        { "http://h/big.html", { "text/html", std::string(101, ' ') } },
+    };
+    m_site.m_tooLarge = { "http://h/f.png" };
+    EXPECT_EQ(Locations(build("http://h/p.html", limits)),
+        (std::vector<std::string> { "http://h/p.html", "http://h/edge.png" }));
+    const std::string limit = "it is larger than the archive's limit of 1000 bytes";
+    EXPECT_EQ(m_result.notFetched,
+        (std::vector<MissingResource> { { "http://h/big.png", limit },
+            { "http://h/s.css",
+                "it is larger than the 100 bytes the archive reads of a page or style sheet" },
+            { "http://h/f.png", limit } }));
+
+    const ArchiveResult page
+        = ArchiveBuilder(m_site, limits).build("http://h/big.html", m_folder.path() / "b.mht");
+    EXPECT_EQ(page.status, ArchiveResult::Status::PageNotFetched);
+    EXPECT_NE(page.error.find("100 bytes"), std::string::npos) << page.error;
+}
+
+TEST_F(MemoryArchive, AnArchiveThatMustBeCompleteIsNotWrittenWithoutAResource)
+{
+    m_site.m_entries = {
+        { "http://h/p.html",
+            { "text/html", "<img src=gone.png><img src=a.png><script src=gone.js></script>" } },
+        { "http://h/a.png", { "image/png", "A" } },
+    };
+    const std::filesystem::path target = m_folder.path() / "kept.mht";
+    WriteFile(target, "an earlier archive");
+    ArchiveOptions options;
+    options.missing = MissingResources::RefuseArchive;
+    const ArchiveResult refused = ArchiveBuilder(m_site).build("http://h/p.html", target, options);
+    EXPECT_EQ(refused.status, ArchiveResult::Status::Incomplete);
+    EXPECT_EQ(refused.partCount, 0u);
+    EXPECT_EQ(refused.notFetched,
+        (std::vector<MissingResource> { { "http://h/gone.png", "the server answered with status 404" },
+            { "http://h/gone.js", "the server answered with status 404" } }));
+    EXPECT_EQ(ReadFile(target), "an earlier archive");
+    EXPECT_EQ(Entries(m_folder.path()), std::vector<std::string> { "kept.mht" }) << "nothing left behind";
+
+    options.missing = MissingResources::LeaveOut;
+    const ArchiveResult written = ArchiveBuilder(m_site).build("http://h/p.html", target, options);
+    EXPECT_TRUE(written.ok()) << written.error;
+    EXPECT_EQ(written.partCount, 2u);
+    EXPECT_EQ(written.notFetched.size(), 2u);
+}
+
+// Serves pictures of a given size made up on request, so that the site itself takes no memory.
+class GeneratedSite final : public ResourceFetcher
+{
+public:
+    GeneratedSite(int count, std::size_t bytes)
+        : m_count(count)
+        , m_bytes(bytes)
+    {
+    }
+
+    FetchResult fetch(const std::string& url) override
+    {
+        if (url == "http://h/p.html") {
+            std::string page;
+            for (int i = 0; i < m_count; ++i)
+                page += "<img src=" + std::to_string(i) + ".png>";
+            return FetchResult { "", "text/html", page };
+        }
+        return FetchResult { "", "image/png", std::string(m_bytes, url[9]) };
+    }
+
+private:
+    int m_count;
+    std::size_t m_bytes;
+};
+
+// Peak resident memory of this process in KiB, after clearing the mark when resetting is true.
+std::optional<long> PeakResidentKiB(bool resetting)
+{
+    if (resetting) {
+        std::ofstream clear("/proc/self/clear_refs");
+        clear << "5";
+        if (!clear.flush())
+            return std::nullopt;
+    }
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::stol(line.substr(6));
+    }
+    return std::nullopt;
+}
+
+TEST(ArchiveMemory, HoldsOneResourceAtATime)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__has_feature)
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the address sanitizer keeps freed memory in quarantine";
+#endif
+#endif
+    constexpr int count = 12;
+    constexpr std::size_t bytes = 16 << 20;
+    TempFolder folder;
+    GeneratedSite site(count, bytes);
+    const auto before = PeakResidentKiB(true);
+    if (!before)
+        GTEST_SKIP() << "the peak resident memory cannot be reset here";
+    const ArchiveResult result = ArchiveBuilder(site).build("http://h/p.html", folder.path() / "big.mht");
+    const auto after = PeakResidentKiB(false);
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.partCount, static_cast<std::size_t>(count + 1));
+    EXPECT_GT(std::filesystem::file_size(folder.path() / "big.mht"), count * bytes);
+    // 192 MiB of pictures; one of them in memory, with its copy on the way, is about 32 MiB.
+    EXPECT_LT(*after - *before, 64L * 1024) << "peak grew by " << (*after - *before) / 1024 << " MiB";
 }
 
 } // namespace

@@ -5,8 +5,12 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -44,9 +48,17 @@ public:
     CannedServer(const CannedServer&) = delete;
     CannedServer& operator=(const CannedServer&) = delete;
 
-    std::string url(const std::string& path) const
+    std::string url(const std::string& path, const std::string& host = "127.0.0.1") const
     {
-        return "http://127.0.0.1:" + std::to_string(m_port) + path;
+        return "http://" + host + ":" + std::to_string(m_port) + path;
+    }
+    int port() const { return m_port; }
+
+    // The head of the last request read, as the client sent it.
+    std::string lastRequest() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_lastRequest;
     }
 
 private:
@@ -67,6 +79,10 @@ private:
                     break;
                 request.append(buffer, static_cast<std::size_t>(got));
             }
+            {
+                const std::lock_guard lock(m_mutex);
+                m_lastRequest = request;
+            }
             if (m_answer.empty()) {
                 while (!m_stop)
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -78,6 +94,8 @@ private:
     }
 
     std::string m_answer;
+    mutable std::mutex m_mutex;
+    std::string m_lastRequest; // guarded by m_mutex
     int m_fd = -1;
     int m_port = 0;
     std::atomic<bool> m_stop { false };
@@ -173,7 +191,74 @@ TEST(CurlFetcher, StopsAtTheSizeLimit)
     CurlFetcher fetcher(limits);
     const FetchResult result = fetcher.fetch(server.url("/big.png"));
     EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.tooLarge);
     EXPECT_TRUE(result.body.empty());
+
+    // A file far larger than memory: refused without reading it through.
+    char name[] = "/tmp/inkwell-sparse-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t { 3 } << 30), 0);
+    ::close(fd);
+    const auto start = std::chrono::steady_clock::now();
+    const FetchResult file = fetcher.fetch(std::string("file://") + name);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ::unlink(name);
+    EXPECT_FALSE(file.ok());
+    EXPECT_TRUE(file.tooLarge) << file.error;
+    EXPECT_TRUE(file.body.empty());
+    EXPECT_LT(waited, std::chrono::seconds(5));
+}
+
+// An environment variable set for one test and put back as it was.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const std::string& value)
+        : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// The page server answers only requests that name a loopback host, and only this machine may
+// be asked: a proxy from the environment must not take the request elsewhere.
+TEST(CurlFetcher, AsksTheLoopbackServerItselfWithALoopbackHost)
+{
+    CannedServer server("HTTP/1.1 200 OK\r\n\r\npage");
+    const CannedServer proxy("HTTP/1.1 200 OK\r\n\r\nfrom the proxy");
+    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.port());
+    const ScopedEnvironment httpProxy("http_proxy", proxyUrl);
+    const ScopedEnvironment allProxy("ALL_PROXY", proxyUrl);
+    const ScopedEnvironment noProxy("no_proxy", "");
+    for (const std::string host : { "127.0.0.1", "localhost" }) {
+        SCOPED_TRACE(host);
+        CurlFetcher fetcher;
+        const FetchResult result = fetcher.fetch(server.url("/tmp/page.html", host));
+        ASSERT_TRUE(result.ok()) << result.error;
+        EXPECT_EQ(result.body, "page");
+        const std::string request = server.lastRequest();
+        EXPECT_NE(request.find("\r\nHost: " + host + ":" + std::to_string(server.port()) + "\r\n"),
+            std::string::npos)
+            << request;
+        EXPECT_TRUE(request.starts_with("GET /tmp/page.html HTTP/1.1\r\n")) << request;
+    }
+    EXPECT_EQ(proxy.lastRequest(), "");
 }
 
 } // namespace
