@@ -1,89 +1,78 @@
 #include "publishing/gzipencoder.h"
 
 #include <algorithm>
-#include <array>
 #include <zlib.h>
 
 namespace {
 
-constexpr std::size_t kWindowBytes = 8192;
-constexpr std::size_t kOutputBytes = 8192;
 constexpr int kLevel = 3;
 // 15 is the largest deflate window; adding 16 asks zlib for the gzip header and trailer.
 constexpr int kGzipWindowBits = 15 + 16;
 constexpr int kMemoryLevel = 8;
 
-// Owns one deflate stream from set-up to release.
-class DeflateStream
-{
-public:
-    DeflateStream()
-    {
-        m_ready
-            = deflateInit2(&m_stream, kLevel, Z_DEFLATED, kGzipWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY)
-            == Z_OK;
-    }
-    ~DeflateStream()
-    {
-        if (m_ready)
-            deflateEnd(&m_stream);
-    }
-    DeflateStream(const DeflateStream&) = delete;
-    DeflateStream& operator=(const DeflateStream&) = delete;
-
-    bool isReady() const { return m_ready; }
-    z_stream& stream() { return m_stream; }
-
-private:
-    z_stream m_stream {};
-    bool m_ready = false;
-};
-
-enum class Step
-{
-    More,
-    Complete,
-    Failed
-};
-
 } // namespace
+
+// Held behind a pointer so that zlib's header stays in this file.
+struct GzipEncoder::Stream
+{
+    z_stream z {};
+};
+
+GzipEncoder::GzipEncoder()
+    : m_stream(std::make_unique<Stream>())
+{
+    m_ready
+        = deflateInit2(&m_stream->z, kLevel, Z_DEFLATED, kGzipWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY)
+        == Z_OK;
+}
+
+GzipEncoder::~GzipEncoder()
+{
+    if (m_ready)
+        deflateEnd(&m_stream->z);
+}
+
+GzipEncoder::Step GzipEncoder::compress(std::string_view window)
+{
+    if (!m_ready || window.size() > kWindowBytes)
+        return Step {};
+    z_stream& stream = m_stream->z;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(window.data()));
+    stream.avail_in = static_cast<uInt>(window.size());
+    stream.next_out = reinterpret_cast<Bytef*>(m_output.data());
+    stream.avail_out = static_cast<uInt>(m_output.size());
+
+    const int code = deflate(&stream, window.empty() ? Z_FINISH : Z_NO_FLUSH);
+    Step step;
+    step.consumed = window.size() - stream.avail_in;
+    step.output = std::string_view(m_output.data(), m_output.size() - stream.avail_out);
+    // Z_BUF_ERROR only says that this step could do nothing; it is an error when it keeps
+    // happening, which a step that did something rules out.
+    if (code == Z_STREAM_END)
+        step.state = State::Complete;
+    else if (code == Z_OK || (code == Z_BUF_ERROR && (!step.output.empty() || step.consumed > 0)))
+        step.state = State::More;
+    else
+        step.state = State::Failed;
+    return step;
+}
 
 std::optional<std::string> GzipEncode(std::string_view input)
 {
-    DeflateStream deflater;
-    if (!deflater.isReady())
+    GzipEncoder encoder;
+    if (!encoder.isReady())
         return std::nullopt;
-    z_stream& stream = deflater.stream();
-
-    std::array<unsigned char, kOutputBytes> output {};
     std::string result;
     result.reserve(input.size() / 2 + 64);
     std::size_t position = 0;
-    Step step = Step::More;
-    while (step == Step::More) {
-        // An empty window tells the encoder that the input is complete; it is offered again until
-        // the encoder has written its last bytes.
-        const std::size_t window = std::min(kWindowBytes, input.size() - position);
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data() + position));
-        stream.avail_in = static_cast<uInt>(window);
-        stream.next_out = output.data();
-        stream.avail_out = static_cast<uInt>(output.size());
-
-        const int code = deflate(&stream, window == 0 ? Z_FINISH : Z_NO_FLUSH);
-        const std::size_t produced = output.size() - stream.avail_out;
-        const std::size_t used = window - stream.avail_in;
-        result.append(reinterpret_cast<const char*>(output.data()), produced);
-        // A window the encoder took only partly is offered again from its first unused byte.
-        position += used;
-
-        if (code == Z_STREAM_END)
-            step = Step::Complete;
-        else if (code == Z_OK || (code == Z_BUF_ERROR && (produced > 0 || used > 0)))
-            step = Step::More;
-        else
-            step = Step::Failed;
+    while (true) {
+        const std::size_t window = std::min(GzipEncoder::kWindowBytes, input.size() - position);
+        const GzipEncoder::Step step = encoder.compress(input.substr(position, window));
+        result += step.output;
+        position += step.consumed;
+        if (step.state == GzipEncoder::State::Complete)
+            return result;
+        if (step.state == GzipEncoder::State::Failed)
+            return std::nullopt;
     }
-    if (step == Step::Failed)
-        return std::nullopt;
-    return result;
 }

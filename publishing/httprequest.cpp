@@ -1,5 +1,7 @@
 #include "publishing/httprequest.h"
 
+#include "publishing/percentencoding.h"
+
 std::vector<std::string_view> splitFields(std::string_view text, char separator)
 {
     std::vector<std::string_view> fields;
@@ -26,9 +28,12 @@ std::optional<RequestInfo> parseRequest(std::string_view bytes)
 
     RequestInfo info;
     info.method = fields[0];
-    info.path = fields[1];
-    if (info.path.back() == '/')
+    // Decoding comes after the query is cut, so that an escaped "?" (%3F) stays part of the name.
+    const std::string_view target = fields[1];
+    info.path = inkwell::percentDecode(target.substr(0, target.find('?')));
+    if (!info.path.empty() && info.path.back() == '/')
         info.path += "index.html";
     info.acceptsGzip = text.find("gzip") != std::string_view::npos;
+    info.host = inkwell::requestHost(text);
     return info;
 }

@@ -1,6 +1,8 @@
-// The request parser of the page server: the method, path and gzip flag taken from the bytes
+// The request parser of the page server: the method, path, host and gzip flag taken from the bytes
 // of a request's single read. Pure functions, no sockets.
 #pragma once
+
+#include "publishing/requesthost.h"
 
 #include <optional>
 #include <string>
@@ -11,10 +13,13 @@ struct RequestInfo
 {
     // Never examined: every method is answered as a GET, body included.
     std::string method;
-    // As it stands in the request, with "index.html" appended when it ends in "/".
+    // The bytes of the file name: the path field without its query ("?" on), percent-decoded, with
+    // "index.html" appended when it ends in "/". May hold ".." segments or a zero byte; the file
+    // lookup refuses those.
     std::string path;
     // Set when "gzip" (lower case, exactly) occurs anywhere in the request text.
     bool acceptsGzip = false;
+    inkwell::RequestHost host = inkwell::RequestHost::Absent;
 };
 
 // Splits at every `separator`. Empty fields between adjacent separators count; an empty field after

@@ -1,5 +1,7 @@
 #include "publishing/pageserver.h"
 
+#include "publishing/answerwriter.h"
+#include "publishing/filedescriptor.h"
 #include "publishing/requesthandler.h"
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <system_error>
 #include <thread>
@@ -25,42 +28,7 @@ constexpr int kListenBacklog = 1;
 constexpr std::size_t kInitialSendBuffer = 16 * 1024;
 constexpr std::size_t kLargestSendBuffer = 4 * 1024 * 1024;
 
-class Descriptor
-{
-public:
-    Descriptor() = default;
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor() { reset(); }
-    Descriptor(Descriptor&& other) noexcept
-        : m_fd(std::exchange(other.m_fd, -1))
-    {
-    }
-    Descriptor& operator=(Descriptor&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return m_fd; }
-    bool isValid() const { return m_fd >= 0; }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
+using inkwell::FileDescriptor;
 
 enum class Wait
 {
@@ -99,32 +67,100 @@ Clock::time_point clientDeadline()
     return Clock::now() + PageServer::kClientTimeout;
 }
 
-// Sends everything, however many pieces the socket takes it in, as long as the client keeps
-// reading: a client that takes nothing for the client timeout is given up on.
-void sendAll(int fd, std::string_view data, int stopFd)
+// The client's connection as the answer writer sees it. Every wait for room in the socket is
+// bounded: a client that takes nothing for the client timeout is given up on, and so is every
+// client once Stop has begun.
+class SocketSink final : public inkwell::AnswerSink
 {
-    // A send buffer that holds the whole answer lets the kernel take it in one call, so the worker
-    // is free for the next connection while this client reads; the buffer TCP starts with (16 KB)
-    // would have the worker wait for the client at every step of a larger answer.
-    if (data.size() > kInitialSendBuffer) {
-        const int size = static_cast<int>(std::min(data.size(), kLargestSendBuffer));
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+public:
+    SocketSink(int fd, int stopFd)
+        : m_fd(fd)
+        , m_stopFd(stopFd)
+    {
     }
-    while (!data.empty()) {
-        const ssize_t sent = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            data.remove_prefix(static_cast<std::size_t>(sent));
-            continue;
+
+    bool write(std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (sent > 0) {
+                bytes.remove_prefix(static_cast<std::size_t>(sent));
+                continue;
+            }
+            if (!mayRetry(sent))
+                return false;
         }
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (waitFor(fd, POLLOUT, stopFd, clientDeadline()) != Wait::Ready)
-                return;
-            continue;
+        return true;
+    }
+
+    // The kernel copies from the page cache straight into the socket: no file byte passes through
+    // this process.
+    std::optional<std::uint64_t> writeFileRange(
+        int fd, std::uint64_t offset, std::uint64_t count, std::span<char>) override
+    {
+        std::uint64_t delivered = 0;
+        while (delivered < count) {
+            if (!shouldContinue())
+                return std::nullopt;
+            off_t position = static_cast<off_t>(offset + delivered);
+            const std::size_t chunk
+                = static_cast<std::size_t>(std::min<std::uint64_t>(count - delivered, kSendFileBytes));
+            const ssize_t sent = ::sendfile(m_fd, fd, &position, chunk);
+            if (sent > 0) {
+                delivered += static_cast<std::uint64_t>(sent);
+                continue;
+            }
+            if (sent == 0)
+                return delivered; // the file ended early
+            if (!mayRetry(sent))
+                return std::nullopt;
         }
+        return delivered;
+    }
+
+    bool shouldContinue() override
+    {
+        pollfd stop { m_stopFd, POLLIN, 0 };
+        return ::poll(&stop, 1, 0) == 0;
+    }
+
+private:
+    // The most sendfile is asked for at once, so that Stop is heeded between calls.
+    static constexpr std::size_t kSendFileBytes = 4 * 1024 * 1024;
+
+    // After a failed send: true when the socket was only full (and then has room again) or the
+    // call was interrupted.
+    bool mayRetry(ssize_t result) const
+    {
+        if (result < 0 && errno == EINTR)
+            return true;
+        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return waitFor(m_fd, POLLOUT, m_stopFd, clientDeadline()) == Wait::Ready;
+        return false;
+    }
+
+    int m_fd;
+    int m_stopFd;
+};
+
+// A send buffer that holds the whole answer lets the kernel take it in one call, so the worker is
+// free for the next connection while this client reads; the buffer TCP starts with (16 KB) would
+// have the worker wait for the client at every step of a larger answer.
+void widenSendBuffer(int fd, const inkwell::Answer& answer)
+{
+    if (answer.status() != inkwell::Answer::Status::Found || answer.size() <= kInitialSendBuffer)
         return;
-    }
+    const int size = static_cast<int>(std::min<std::uint64_t>(answer.size(), kLargestSendBuffer));
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+}
+
+// Ends the connection with a reset instead of the orderly close that marks the end of a complete
+// answer (the answers carry no length), so that a client cannot mistake a cut answer for a whole one.
+void dropConnection(FileDescriptor& connection)
+{
+    const linger immediately { 1, 0 };
+    ::setsockopt(connection.get(), SOL_SOCKET, SO_LINGER, &immediately, sizeof immediately);
+    connection.reset();
 }
 
 // Closing a socket that still holds unread request bytes makes the kernel reset the connection,
@@ -139,9 +175,9 @@ void discardPendingInput(int fd)
     }
 }
 
-std::optional<Descriptor> listenOnLoopback(int port)
+std::optional<FileDescriptor> listenOnLoopback(int port)
 {
-    Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.isValid())
         return std::nullopt;
     // Lets a restarted editor take its old port while connections of the previous run linger.
@@ -164,9 +200,9 @@ struct PageServer::Running
 {
     std::filesystem::path root; // canonical run folder
     int port = 0;
-    Descriptor listener;
+    FileDescriptor listener;
     // Readable once Stop has begun; every wait of the worker watches it.
-    Descriptor stopSignal;
+    FileDescriptor stopSignal;
     std::thread worker;
 };
 
@@ -196,7 +232,7 @@ Outcome serveOneConnection(const std::filesystem::path& root, int listener, int 
     }
     // The listening socket does not block, so a connection that vanished between the wait and
     // here costs nothing but another turn.
-    Descriptor connection(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    FileDescriptor connection(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
     if (!connection.isValid()) {
         if (errno == EINTR || errno == ECONNABORTED || wouldBlock())
             return Outcome::Continue;
@@ -226,9 +262,22 @@ Outcome serveOneConnection(const std::filesystem::path& root, int listener, int 
     if (got <= 0)
         return Outcome::Continue; // the client left, or the socket failed: nobody to answer
 
-    const std::string answer
-        = HandleRequest(root, std::string_view(request.data(), static_cast<std::size_t>(got)));
-    sendAll(connection.get(), answer, stopSignal);
+    // Whatever goes wrong while answering (no memory, a file that cannot be read or changes size,
+    // a client that goes away) costs this connection only.
+    inkwell::Delivery delivery = inkwell::Delivery::Broken;
+    try {
+        const inkwell::Answer answer
+            = inkwell::answerRequest(root, std::string_view(request.data(), static_cast<std::size_t>(got)));
+        widenSendBuffer(connection.get(), answer);
+        SocketSink sink(connection.get(), stopSignal);
+        delivery = inkwell::writeAnswer(answer, sink);
+    } catch (...) {
+        delivery = inkwell::Delivery::Broken;
+    }
+    if (delivery == inkwell::Delivery::Broken) {
+        dropConnection(connection);
+        return Outcome::Continue;
+    }
     discardPendingInput(connection.get());
     return Outcome::Continue;
 }
@@ -241,9 +290,16 @@ Outcome serveOneConnection(const std::filesystem::path& root, int listener, int 
 void PageServer::runWorker(Running* running)
 {
     // Every turn begins by waiting on the stop signal too, so Stop ends the loop even while
-    // connections keep arriving.
-    while (serveOneConnection(running->root, running->listener.get(), running->stopSignal.get())
-        == Outcome::Continue) { }
+    // connections keep arriving. An exception that escapes a turn would end the whole program
+    // from this thread; the connection it was about is closed by then, so the worker goes on.
+    Outcome outcome = Outcome::Continue;
+    while (outcome == Outcome::Continue) {
+        try {
+            outcome = serveOneConnection(running->root, running->listener.get(), running->stopSignal.get());
+        } catch (...) {
+            outcome = Outcome::Continue;
+        }
+    }
 }
 
 PageServer::PageServer(std::filesystem::path runFolder, int firstPort)
@@ -268,13 +324,13 @@ bool PageServer::Start()
 
     auto running = std::make_unique<Running>();
     running->root = std::move(root);
-    running->stopSignal = Descriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    running->stopSignal = FileDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!running->stopSignal.isValid())
         return false;
     // The listening socket found by the search is the one kept, so no other program can take
     // the port between finding it free and listening on it.
     for (int port = std::max(m_firstPort, 1); port <= kLastPort; ++port) {
-        if (std::optional<Descriptor> listener = listenOnLoopback(port)) {
+        if (std::optional<FileDescriptor> listener = listenOnLoopback(port)) {
             running->listener = std::move(*listener);
             running->port = port;
             break;

@@ -1,6 +1,7 @@
 // PageServer: the small HTTP/1.1 file server that lets the archive builder fetch the page being
-// edited and everything it refers to. Serves the files below the run folder on 127.0.0.1, one
-// request per connection, strictly one connection after another on one worker thread.
+// edited and everything it refers to. Serves the files below the run folder on 127.0.0.1, to
+// requests that name a loopback host or none, one request per connection, strictly one connection
+// after another on one worker thread. Files are streamed, so their size does not matter.
 #pragma once
 
 #include <chrono>

@@ -1,5 +1,7 @@
 #include "publishing/pageurl.h"
 
+#include "publishing/percentencoding.h"
+
 #include <string_view>
 
 namespace {
@@ -28,11 +30,14 @@ std::string PageUrl(const std::filesystem::path& documentFolder, const std::stri
     while (projectFolder.ends_with('/'))
         projectFolder.pop_back();
     projectFolder += "/project";
+    // The name is one segment whatever bytes it holds (Chinese, blanks, "(", "%", "#"); the server
+    // decodes it back to the UTF-8 name on disk.
+    const std::string name = inkwell::percentEncodeSegment(documentName);
     if (documentFolder.native().find(projectFolder) != std::string::npos)
-        url += "/project/" + documentName + "/";
+        url += "/project/" + name + "/";
     else
         url += "/tmp/";
-    url += documentName;
+    url += name;
     url += extensionOfKind(documentKind);
     return url;
 }

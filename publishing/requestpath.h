@@ -7,9 +7,9 @@
 #include <string_view>
 
 // `root` must be canonical (absolute, no symlinks, no trailing "/" except for "/" itself).
-// The path is appended to the root as it stands: percent escapes stay literal and a query part
-// is part of the name. Empty when the path does not start with "/", has a ".." segment, names
-// nothing, or leads (through a symlink) out of the root. Otherwise the canonical path of the entry,
-// which may be a folder or any other kind of entry.
+// `requestPath` is the decoded path of RequestInfo, bytes as on disk; it is appended to the root.
+// Empty when the path does not start with "/", has a ".." segment or a zero byte, names nothing,
+// or leads (through a symlink) out of the root. Otherwise the canonical path of the entry, which
+// may be a folder or any other kind of entry.
 [[nodiscard]] std::optional<std::filesystem::path> resolveRequestPath(
     const std::filesystem::path& root, std::string_view requestPath);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+using namespace std::string_literals;
 using namespace std::string_view_literals;
 
 namespace {
@@ -55,7 +56,27 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseRequest,
         ParseCase { "CutInsidePath", "GET /ind", parsed("GET", "/ind", false) },
         // Only blanks separate fields, so a request without version runs into the next line.
         ParseCase { "NoVersion", "GET /a\r\nHost: x", parsed("GET", "/a\r\nHost:", false) },
-        ParseCase { "PercentKept", "GET /%2e%2e/x?y=1 HTTP/1.1", parsed("GET", "/%2e%2e/x?y=1", false) },
+        // The path is cut at "?" and decoded to the bytes of the name; checking it is the lookup's job.
+        ParseCase { "QueryCut", "GET /a.html?v=2&x=%41 HTTP/1.1", parsed("GET", "/a.html", false) },
+        ParseCase { "FolderSlashBeforeQueryGetsIndex", "GET /tmp/?v=2 HTTP/1.1",
+            parsed("GET", "/tmp/index.html", false) },
+        ParseCase { "OnlyAQuery", "GET ?v=2 HTTP/1.1", parsed("GET", "", false) },
+        ParseCase { "Utf8Name", "GET /%E7%85%A7%E7%89%87%20(1).png HTTP/1.1",
+            parsed("GET", "/\xe7\x85\xa7\xe7\x89\x87 (1).png", false) },
+        ParseCase {
+            "LowerCaseHex", "GET /%e5%9b%be.png HTTP/1.1", parsed("GET", "/\xe5\x9b\xbe.png", false) },
+        ParseCase { "EscapedDotsDecoded", "GET /%2e%2e/x?y=1 HTTP/1.1", parsed("GET", "/../x", false) },
+        ParseCase { "EscapedSlashDecoded", "GET /tmp%2Fa.css HTTP/1.1", parsed("GET", "/tmp/a.css", false) },
+        ParseCase {
+            "EscapedSlashAtEndGetsIndex", "GET /tmp%2f HTTP/1.1", parsed("GET", "/tmp/index.html", false) },
+        ParseCase {
+            "EscapedQuestionMarkIsName", "GET /what%3F.txt?x HTTP/1.1", parsed("GET", "/what?.txt", false) },
+        ParseCase { "EscapedZeroByteDecoded", "GET /a%00.html HTTP/1.1", parsed("GET", "/a\0.html"s, false) },
+        ParseCase { "EscapedPercentOnce", "GET /100%2525.txt HTTP/1.1", parsed("GET", "/100%25.txt", false) },
+        ParseCase { "StrayPercentKept", "GET /100%.txt HTTP/1.1", parsed("GET", "/100%.txt", false) },
+        ParseCase { "BadHexKept", "GET /%zz%4 HTTP/1.1", parsed("GET", "/%zz%4", false) },
+        ParseCase { "PercentAtEndKept", "GET /a% HTTP/1.1", parsed("GET", "/a%", false) },
+        ParseCase { "PlusIsNoBlank", "GET /a+b.txt HTTP/1.1", parsed("GET", "/a+b.txt", false) },
         ParseCase { "EmptyMethod", " /a.html HTTP/1.1", parsed("", "/a.html", false) },
         ParseCase { "EndsAtZeroByte", "GET /a.html\0gzip"sv, parsed("GET", "/a.html", false) },
         ParseCase { "ZeroByteInsidePath", "GET /a\0b.html HTTP/1.1"sv, parsed("GET", "/a", false) },
@@ -65,6 +86,56 @@ INSTANTIATE_TEST_SUITE_P(Table, ParseRequest,
         ParseCase { "Empty", "", std::nullopt },
         ParseCase { "ZeroByteFirst", "\0GET /a.html"sv, std::nullopt }),
     [](const auto& row) { return std::string(row.param.name); });
+
+// How the Host lines of a request are read; which requests the server then answers is checked
+// against a running server in the page server's tests.
+TEST(RequestHost, ReadsTheHostLinesOfTheHeaderOnly)
+{
+    using inkwell::RequestHost;
+    const struct
+    {
+        const char* name;
+        std::string_view request;
+        RequestHost host;
+    } cases[] = {
+        { "none", "GET / HTTP/1.0\r\nAccept: */*\r\n\r\n", RequestHost::Absent },
+        { "request line only", "GET / HTTP/1.0", RequestHost::Absent },
+        { "loopback", "GET / HTTP/1.1\r\nHost: 127.0.0.1:8889\r\n\r\n", RequestHost::Loopback },
+        { "name in any case", "GET / HTTP/1.1\r\nhOST: LocalHost\r\n\r\n", RequestHost::Loopback },
+        { "blanks around the value", "GET / HTTP/1.1\r\nHost: \t[::1]:80 \r\n\r\n", RequestHost::Loopback },
+        { "bare line feeds", "GET / HTTP/1.1\nHost: localhost\n\n", RequestHost::Loopback },
+        { "foreign", "GET / HTTP/1.1\r\nHost: rebound.example\r\n\r\n", RequestHost::Foreign },
+        { "empty value", "GET / HTTP/1.1\r\nHost:\r\n\r\n", RequestHost::Foreign },
+        { "blank before the colon", "GET / HTTP/1.1\r\nHost : rebound.example\r\n\r\n",
+            RequestHost::Foreign },
+        { "two lines", "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nHost: 127.0.0.1\r\n\r\n",
+            RequestHost::Repeated },
+        { "two lines, one foreign", "GET / HTTP/1.1\r\nHost: localhost\r\nHOST: a.example\r\n\r\n",
+            RequestHost::Repeated },
+        { "Host in the body is no header", "POST / HTTP/1.1\r\nContent-Length: 13\r\n\r\nHost: a.example",
+            RequestHost::Absent },
+        { "Host in the request line is no header", "GET /Host:a.example HTTP/1.1\r\n\r\n",
+            RequestHost::Absent },
+        { "other headers naming host", "GET / HTTP/1.1\r\nX-Forwarded-Host: a.example\r\nHosts: b\r\n\r\n",
+            RequestHost::Absent },
+        { "read cut inside the header", "GET / HTTP/1.1\r\nHost: a.exam", RequestHost::Foreign },
+        { "header after a zero byte is not read", "GET / HTTP/1.1\r\n\0Host: a.example\r\n\r\n"sv,
+            RequestHost::Absent },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parseRequest(c.request).value().host, c.host) << c.name;
+}
+
+TEST(RequestHost, LoopbackNames)
+{
+    for (const std::string_view name : { "127.0.0.1", "127.0.0.1:8889", "localhost", "LOCALHOST:65535",
+             "Localhost:1", "[::1]", "[::1]:8889" })
+        EXPECT_TRUE(inkwell::isLoopbackHost(name)) << name;
+    for (const std::string_view name : { "", "127.0.0.2", "127.0.0.1.", "localhost.", "localhost.example",
+             "a.localhost", "127.0.0.1:", "127.0.0.1:88a", "127.0.0.1:123456", "[::1", "::1",
+             "[0:0:0:0:0:0:0:1]", "127.0.0.1 localhost", "192.0.2.2", "0.0.0.0", "2130706433", "127.1" })
+        EXPECT_FALSE(inkwell::isLoopbackHost(name)) << name;
+}
 
 TEST(SplitFields, CountsInnerEmptyFieldsButNotTheTrailingOne)
 {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <future>
 #include <gtest/gtest.h>
+#include <ifaddrs.h>
 #include <memory>
 #include <sstream>
 #include <sys/socket.h>
@@ -51,8 +52,13 @@ void fillRunFolder(const std::filesystem::path& temp)
     writeFile(run / "page", "cut path");
     writeFile(run / "page.html", "whole path");
     writeFile(run / "a b.txt", "decoded name");
-    writeFile(run / "100%25.txt", "literal escape");
+    writeFile(run / "100%.txt", "percent in the name");
     writeFile(run / "%2e%2e" / "outside.txt", "literal dots");
+    // 我的 网页 (1)/照片 (1).png and 图.png, names as the editor's users give them.
+    writeFile(run / "project" / "\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)"
+            / "\xe7\x85\xa7\xe7\x89\x87 (1).png",
+        kPicture);
+    writeFile(run / "\xe5\x9b\xbe.png", "picture two");
     writeFile(run / "picture.png", kPicture);
     writeFile(run / "exactly8192.txt", std::string(8192, 'w'));
     std::string big;
@@ -136,10 +142,23 @@ TEST_F(PageServerTest, AnswersByteForByte)
         { "named pipe is no file to read", "GET /pipe.txt HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\n" },
         { "folder with gzip", "GET /tmp HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n", compressed("", "") },
-        { "percent escape not decoded", "GET /a%20b.txt HTTP/1.1\r\n\r\n", kNotFound },
-        { "percent escape looked up literally", "GET /100%25.txt HTTP/1.1\r\n\r\n",
-            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\nliteral escape" },
-        { "query is part of the name", "GET /index.html?v=2 HTTP/1.1\r\n\r\n", kNotFound },
+        // The path is cut at the query and percent-decoded to the UTF-8 bytes of the name.
+        { "blank decoded", "GET /a%20b.txt HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\ndecoded name" },
+        { "escaped percent decoded once", "GET /100%25.txt HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\npercent in the name" },
+        { "Chinese folder and file names",
+            "GET /project/%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5%20%281%29/"
+            "%E7%85%A7%E7%89%87%20(1).png HTTP/1.1\r\nHost: 127.0.0.1:8889\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nServer: Wisp beta\r\n\r\n" + kPicture },
+        { "Chinese name compressed", "GET /%e5%9b%be.png HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n",
+            compressed("Content-Type: image/png", "picture two") },
+        { "query cut off, type from the path", "GET /index.html?v=2 HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
+        { "query after a folder slash", "GET /tmp/?v=2 HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>tmp</p>" },
+        { "encoded name not there", "GET /%E7%85%A7%E7%89%87.png HTTP/1.1\r\n\r\n", kNotFound },
+        { "decoded zero byte", "GET /index.html%00.txt HTTP/1.1\r\n\r\n", kNotFound },
         { "request ends at a zero byte", "GET /style.css HTTP/1.1\r\n\0Accept-Encoding: gzip\r\n\r\n"s,
             "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}" },
         { "symlink inside the run folder", "GET /link-in HTTP/1.1\r\n\r\n",
@@ -148,7 +167,9 @@ TEST_F(PageServerTest, AnswersByteForByte)
         { "dot-dot segment", "GET /../outside.txt HTTP/1.1\r\n\r\n", kNotFound },
         { "dot-dot segment deeper", "GET /tmp/../../outside.txt HTTP/1.1\r\n\r\n", kNotFound },
         { "dot-dot staying inside", "GET /tmp/../index.html HTTP/1.1\r\n\r\n", kNotFound },
-        { "escaped dots stay literal", "GET /%2e%2e/outside.txt HTTP/1.1\r\n\r\n",
+        { "escaped dots are a dot-dot segment", "GET /%2e%2e/outside.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "escaped dots and slash", "GET /tmp%2F%2E%2E%2F..%2Foutside.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "doubly escaped dots are a name", "GET /%252e%252e/outside.txt HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\nliteral dots" },
         { "symlink out of the run folder", "GET /link-out HTTP/1.1\r\n\r\n", kNotFound },
         { "folder symlink out of the run folder", "GET /dir-out/outside.txt HTTP/1.1\r\n\r\n", kNotFound },
@@ -163,6 +184,76 @@ TEST_F(PageServerTest, AnswersByteForByte)
         EXPECT_TRUE(*answer == c.answer)
             << c.name << "\n got: " << ::testing::PrintToString(answer->substr(0, 300))
             << "\nwant: " << ::testing::PrintToString(c.answer.substr(0, 300));
+    }
+}
+
+// An address of this machine other than loopback, as a page that rebinds its name to it would
+// send; empty when the machine has none.
+std::optional<std::string> otherAddressOfThisMachine()
+{
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return std::nullopt;
+    std::optional<std::string> found;
+    for (const ifaddrs* entry = list; entry != nullptr && !found; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET)
+            continue;
+        const in_addr address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr;
+        if ((ntohl(address.s_addr) >> 24) == 127)
+            continue;
+        char text[INET_ADDRSTRLEN] = {};
+        if (::inet_ntop(AF_INET, &address, text, sizeof text) != nullptr)
+            found = text;
+    }
+    ::freeifaddrs(list);
+    return found;
+}
+
+// Pages of other sites reach the server through a name of their own that they point at 127.0.0.1;
+// the browser then names that site in Host. Only loopback names, or no Host at all, are served.
+TEST_F(PageServerTest, ServesOnlyRequestsForLoopbackNames)
+{
+    const std::string served
+        = "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}";
+    const std::string portText = std::to_string(port());
+    struct Case
+    {
+        std::string name;
+        std::string hostLines;
+        bool isServed;
+    };
+    std::vector<Case> cases = {
+        { "numeric loopback", "Host: 127.0.0.1\r\n", true },
+        { "numeric loopback with port", "Host: 127.0.0.1:" + portText + "\r\n", true },
+        { "localhost", "Host: localhost\r\n", true },
+        { "localhost with port, any case", "Host: LocalHost:" + portText + "\r\n", true },
+        { "IPv6 loopback", "Host: [::1]\r\n", true },
+        { "IPv6 loopback with port", "Host: [::1]:" + portText + "\r\n", true },
+        { "no Host (HTTP/1.0)", "", true },
+        { "another name", "Host: rebound.example\r\n", false },
+        { "another name with port", "Host: rebound.example:" + portText + "\r\n", false },
+        { "a name below localhost", "Host: localhost.rebound.example\r\n", false },
+        { "empty Host", "Host: \r\n", false },
+        { "two loopback Host lines", "Host: 127.0.0.1\r\nHost: 127.0.0.1\r\n", false },
+        { "loopback and another name", "Host: 127.0.0.1:" + portText + "\r\nhost: rebound.example\r\n",
+            false },
+    };
+    if (const std::optional<std::string> address = otherAddressOfThisMachine()) {
+        cases.push_back({ "this machine's address " + *address, "Host: " + *address + "\r\n", false });
+        cases.push_back(
+            { "this machine's address with port", "Host: " + *address + ":" + portText + "\r\n", false });
+    } else {
+        ADD_FAILURE() << "this machine has no address besides loopback to try";
+    }
+    for (const auto& c : cases) {
+        for (const bool gzip : { false, true }) {
+            const std::string request = "GET /style.css HTTP/1.1\r\n" + c.hostLines
+                + (gzip ? "Accept-Encoding: gzip\r\n" : "") + "\r\n";
+            const std::string expected = !c.isServed ? kNotFound
+                : gzip                               ? compressed("Content-Type:text/css", "b{color:red}")
+                                                     : served;
+            EXPECT_EQ(exchange(port(), request), expected) << c.name << (gzip ? ", gzip" : "");
+        }
     }
 }
 

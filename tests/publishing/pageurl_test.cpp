@@ -39,6 +39,16 @@ TEST(PageUrl, BuildsTheUrlFromNameKindAndPort)
             "http://127.0.0.1:8889/tmp/shop.html" },
         { "another run folder's project", "/opt/other/project/shop", "shop", 0, 8889,
             "http://127.0.0.1:8889/tmp/shop.html" },
+        // Both segments carry the name percent-encoded as UTF-8.
+        { "Chinese name with blanks and brackets",
+            "/opt/inkwell/project/\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)",
+            "\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)", 0, 8889,
+            "http://127.0.0.1:8889/project/%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5%20%281%29/"
+            "%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5%20%281%29.html" },
+        { "characters that mean something in a URL", "/opt/inkwell/tmp", "50% off #1?&+=;", 1, 8889,
+            "http://127.0.0.1:8889/tmp/50%25%20off%20%231%3F%26%2B%3D%3B.css" },
+        { "unreserved characters stay", "/opt/inkwell/project/a-b_c.d~e", "a-b_c.d~e", 0, 8889,
+            "http://127.0.0.1:8889/project/a-b_c.d~e/a-b_c.d~e.html" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(PageUrl(c.folder, c.document, c.kind, run, c.port), c.url) << c.name;

@@ -1,3 +1,4 @@
+#include "publishing/httprequest.h"
 #include "publishing/requestpath.h"
 #include "serverfixture.h"
 
@@ -11,7 +12,8 @@ using testing_support::writeFile;
 namespace {
 
 // <temp>/outside.txt lies beside the run folder <temp>/run; links inside the run folder point both
-// ways, so each way out is checked next to a way that stays in.
+// ways, so each way out is checked next to a way that stays in. Paths go in as a client sends them
+// and are decoded by the request parser first, as the server does.
 class ResolveRequestPath : public ::testing::Test
 {
 protected:
@@ -22,7 +24,13 @@ protected:
         writeFile(m_temp.path() / "outside.txt", "outside");
         writeFile(m_run / "index.html", "root");
         writeFile(m_run / "tmp" / "page.html", "page");
+        writeFile(m_run / "tmp" / "index.html", "tmp index");
         writeFile(m_run / "a b.txt", "decoded name");
+        writeFile(m_run / "\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)" / "page.html",
+            "page"); // 我的 网页 (1)
+        writeFile(m_run / "\xe5\x9b\xbe.png", "picture"); // 图.png
+        writeFile(m_run / "what?.txt", "question mark in the name");
+        writeFile(m_run / "100%.txt", "percent in the name");
         writeFile(m_run / "%2e%2e" / "outside.txt", "literal folder");
         writeFile(m_run / "page.html?x=1", "query is part of the name");
         fs::create_symlink(m_temp.path() / "outside.txt", m_run / "link-out");
@@ -33,9 +41,13 @@ protected:
         fs::create_symlink("missing.html", m_run / "dangling");
     }
 
-    std::optional<std::string> resolve(std::string_view requestPath) const
+    std::optional<std::string> resolve(std::string_view target) const
     {
-        const auto resolved = resolveRequestPath(m_run, requestPath);
+        const std::optional<RequestInfo> info
+            = parseRequest("GET " + std::string(target) + " HTTP/1.1\r\n\r\n");
+        if (!info)
+            return std::nullopt;
+        const auto resolved = resolveRequestPath(m_run, info->path);
         if (!resolved)
             return std::nullopt;
         return resolved->lexically_relative(m_run).string();
@@ -55,11 +67,22 @@ TEST_F(ResolveRequestPath, ServesEntriesBelowTheRoot)
         { "/index.html", "index.html" },
         { "/tmp/page.html", "tmp/page.html" },
         { "/tmp", "tmp" },
-        { "/", "." },
+        { "/", "index.html" },
         { "/./tmp/./page.html", "tmp/page.html" },
         { "//tmp//page.html", "tmp/page.html" },
-        { "/%2e%2e/outside.txt", "%2e%2e/outside.txt" },
-        { "/page.html?x=1", "page.html?x=1" },
+        { "/%252e%252e/outside.txt", "%2e%2e/outside.txt" },
+        { "/page.html%3Fx=1", "page.html?x=1" },
+        { "/index.html?page.html", "index.html" },
+        { "/tmp/?x=1", "tmp/index.html" },
+        { "/a%20b.txt", "a b.txt" },
+        { "/%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5%20%281%29/page.html",
+            "\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)/page.html" },
+        { "/%e5%9b%be.png", "\xe5\x9b\xbe.png" },
+        { "/what%3f.txt", "what?.txt" },
+        { "/100%25.txt", "100%.txt" },
+        { "/100%.txt", "100%.txt" },
+        { "/tmp%2Fpage.html", "tmp/page.html" },
+        { "/%2e/tmp/page.html", "tmp/page.html" },
         { "/link-in", "index.html" },
         { "/dir-in/page.html", "tmp/page.html" },
     };
@@ -82,14 +105,35 @@ TEST_F(ResolveRequestPath, RefusesEveryWayOutAndEveryMissingEntry)
         "/dangling",
         "index.html", // not starting with "/"
         "../outside.txt",
-        "/a%20b.txt", // escapes are not decoded
         "/missing.html",
+        "/a b.txt", // a blank ends the path field
+        "/a+b.txt",
+        "/%E5%9B%BE.png%00", // a zero byte, decoded
+        "/index.html%00.txt",
+        // Escaped dots and slashes are decoded before the ".." check.
+        "/%2e%2e/outside.txt",
+        "/%2E%2E/outside.txt",
+        "/.%2e/outside.txt",
+        "/%2e%2e%2foutside.txt",
+        "/tmp%2f..%2f..%2foutside.txt",
+        "/tmp/%2e%2e/index.html",
+        "/tmp/%2e%2e",
         "/index.html/",
         "/index.html/x",
-        std::string_view("/index.html\0/../x", 17),
     };
     for (std::string_view path : cases)
         EXPECT_EQ(resolve(path), std::nullopt) << path;
+}
+
+// The lookup itself, given decoded bytes that the parser could deliver.
+TEST_F(ResolveRequestPath, RefusesZeroBytesAndDotDotSegmentsItIsGiven)
+{
+    using namespace std::string_view_literals;
+    EXPECT_EQ(resolveRequestPath(m_run, "/index.html\0/../x"sv), std::nullopt);
+    EXPECT_EQ(resolveRequestPath(m_run, "/index.html\0"sv), std::nullopt);
+    EXPECT_EQ(resolveRequestPath(m_run, "/tmp/../index.html"), std::nullopt);
+    EXPECT_EQ(resolveRequestPath(m_run, ""), std::nullopt);
+    EXPECT_NE(resolveRequestPath(m_run, "/tmp/./page.html"), std::nullopt);
 }
 
 } // namespace

@@ -12,6 +12,11 @@ inkwell_add_test(inkwell_publishing_pageurl_test
 inkwell_add_test(inkwell_publishing_server_test
     SOURCES pageserver_test.cpp
     LIBS inkwell_publishing)
+# Files of gigabytes, files that change while they are sent, and a worker that runs out of memory;
+# replaces the global operator new, so it is a program of its own.
+inkwell_add_test(inkwell_publishing_largefile_test
+    SOURCES largefile_test.cpp
+    LIBS inkwell_publishing ZLIB::ZLIB)
 inkwell_add_fuzzer(inkwell_request_fuzzer
     SOURCES request_fuzzer.cpp
     LIBS inkwell_publishing
