@@ -8,7 +8,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStringList>
 #include <QTimer>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace inkwell {
@@ -164,6 +166,134 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(Entries(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     }
+}
+
+// The local files a page names, in every place the archive meets them: what the archive holds
+// for each and what the export says. The document folder is the run folder's "tmp"; "elsewhere"
+// lies outside the run folder.
+TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
+{
+    const std::filesystem::path elsewhere = m_root.path() / "elsewhere";
+    const std::string png = ReadFile(run() / "tmp/pics/red.png");
+    WriteFile(elsewhere / "green.png", png);
+    WriteFile(elsewhere / "notes.png", "bank account 1234\n");
+    WriteFile(elsewhere / "secret.css", "body { color: red }\n");
+    WriteFile(run() / "tmp/own.css", "p { color: blue }\n");
+    std::filesystem::create_symlink(elsewhere / "secret.css", run() / "tmp/linked.css");
+    const std::string doc = "file://" + (run() / "tmp").string();
+    const std::string other = "file://" + elsewhere.string();
+
+    struct Case
+    {
+        const char* name;
+        std::string reference; // markup inside the page
+        std::string held; // the file whose bytes the archive holds, or empty when it holds none
+        std::string leftOut; // the path the message names, or empty for "保存成功"
+    };
+    const std::vector<Case> cases {
+        { "pictureBelowTheDocumentFolder", "<img src=\"" + doc + "/pics/red.png\">", png, "" },
+        { "styleSheetBelowTheDocumentFolder", "<link rel=stylesheet href=\"" + doc + "/own.css\">",
+            CrLf("p { color: blue }\n"), "" },
+        { "pictureElsewhere", "<img src=\"" + other + "/green.png\">", png, "" },
+        { "pictureElsewhereInStyle", "<p style=\"background:url('" + other + "/green.png')\">x</p>", png,
+            "" },
+        { "pictureElsewhereAsBackground", "<table background=\"" + other + "/green.png\"></table>", png, "" },
+        { "nonPictureElsewhereNamedAsPicture", "<img src=\"" + other + "/notes.png\">", "",
+            (elsewhere / "notes.png").string() },
+        { "styleSheetElsewhere", "<link rel=stylesheet href=\"" + other + "/secret.css\">", "",
+            (elsewhere / "secret.css").string() },
+        { "pictureElsewhereWhereNoPictureBelongs", "<script src=\"" + other + "/green.png\"></script>", "",
+            (elsewhere / "green.png").string() },
+        { "symlinkBelowTheDocumentFolderPointingOutside",
+            "<link rel=stylesheet href=\"" + doc + "/linked.css\">", "",
+            (run() / "tmp/linked.css").string() },
+        { "dotDotSegmentsClimbingOut",
+            "<link rel=stylesheet href=\"" + doc + "/../../elsewhere/secret.css\">", "",
+            (elsewhere / "secret.css").string() },
+        { "encodedDotDotSegmentsClimbingOut",
+            "<link rel=stylesheet href=\"" + doc + "/%2e%2e/%2E%2E/elsewhere/secret.css\">", "",
+            (run() / "tmp/../../elsewhere/secret.css").string() },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string page = "<p>page</p>" + c.reference;
+        WriteFile(run() / "tmp/1765340000000.html", page);
+        m_shown.clear();
+        const MhtExportOutcome outcome = RunMhtExport(nullptr, context(outName(c.name)));
+        ASSERT_EQ(m_shown.size(), 1u);
+        EXPECT_EQ(m_shown[0].message.title, QStringLiteral("信息："));
+        EXPECT_FALSE(m_shown[0].message.failure);
+        if (c.leftOut.empty()) {
+            EXPECT_EQ(outcome, MhtExportOutcome::Exported);
+            EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功"));
+        } else {
+            EXPECT_EQ(outcome, MhtExportOutcome::ExportedWithoutLocalFiles);
+            EXPECT_EQ(m_shown[0].message.text,
+                QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut));
+        }
+        const std::vector<Part> parts = SplitArchive(out() / (std::string(c.name) + ".mht"), m_root.path());
+        ASSERT_EQ(parts.size(), c.held.empty() ? 1u : 2u);
+        if (c.held.empty()) {
+            EXPECT_EQ(parts[0].bytes, page) << "the reference stays as it was";
+        } else {
+            EXPECT_EQ(parts[1].bytes, c.held);
+            EXPECT_NE(parts[0].bytes.find("cid:"), std::string::npos) << parts[0].bytes;
+        }
+    }
+}
+
+TEST_F(MhtExport, ListsAtMostTenLocalFiles)
+{
+    std::string page = "<p>page</p>";
+    QStringList lines { QStringLiteral("已保存，以下本机文件未放入文档：") };
+    for (int i = 0; i < 12; ++i) {
+        const std::filesystem::path sheet = m_root.path() / "elsewhere" / ("s" + std::to_string(i) + ".css");
+        WriteFile(sheet, "a{}");
+        page += "<link rel=stylesheet href=\"file://" + sheet.string() + "\">";
+        if (i < 10)
+            lines.append(QString::fromStdString(sheet.string()));
+    }
+    lines.append(QStringLiteral("……"));
+    WriteFile(run() / "tmp/1765340000000.html", page);
+    EXPECT_EQ(RunMhtExport(nullptr, context(outName("many"))), MhtExportOutcome::ExportedWithoutLocalFiles);
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].message.text, lines.join(QLatin1Char('\n')));
+    EXPECT_EQ(SplitArchive(out() / "many.mht", m_root.path()).size(), 1u);
+}
+
+// Nothing the page refers to may be missing from an archive reported as saved: what could not be
+// fetched fails the export and is named, a local file kept out on purpose is listed after it.
+TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
+{
+    const std::filesystem::path elsewhere = m_root.path() / "elsewhere";
+    WriteFile(elsewhere / "secret.css", "a{}");
+    {
+        std::ofstream film(run() / "tmp/film.mp4");
+    }
+    // Sparse: larger than an archive part may be, without taking the disk space.
+    std::filesystem::resize_file(run() / "tmp/film.mp4", (std::uintmax_t { 100 } << 20) + 1);
+    const std::string photo = "file://" + (run() / "tmp").string() + "/照片 (1).png";
+    WriteFile(run() / "tmp/1765340000000.html",
+        "<p>page</p><img src=\"pics/red.png\"><img src=\"pics/gone.png\"><video src=\"film.mp4\"></video>"
+        "<img src=\""
+            + photo + "\"><link rel=stylesheet href=\"file://" + (elsewhere / "secret.css").string() + "\">");
+    WriteFile(out() / "existing.mht", "an earlier archive");
+
+    EXPECT_EQ(RunMhtExport(nullptr, context(outName("existing"))), MhtExportOutcome::ResourcesNotFetched);
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].message.title, QStringLiteral("提示"));
+    EXPECT_TRUE(m_shown[0].message.failure);
+    const QString server = QStringLiteral("http://127.0.0.1:%1/tmp/").arg(*m_server.port());
+    EXPECT_EQ(m_shown[0].message.text,
+        QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n") + server
+            + QStringLiteral("pics/gone.png：the server answered with status 404\n") + server
+            + QStringLiteral("film.mp4：it is larger than the archive's limit of 100 MiB\n")
+            + QString::fromStdString(photo) + QStringLiteral("：No such file or directory\n")
+            + QStringLiteral("另有以下本机文件不会放入文档：\n")
+            + QString::fromStdString((elsewhere / "secret.css").string()));
+    EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");
+    EXPECT_EQ(Entries(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // Runs `answer` on the first modal window that opens while `open` runs.
