@@ -415,6 +415,12 @@ public:
             else if (resource.state == State::LocalFileLeftOut)
                 result.localFilesLeftOut.push_back(resource.localPath);
         }
+        if (!m_beyondLimits.url.empty()) {
+            if (m_moreBeyondLimits > 0)
+                m_beyondLimits.reason
+                    += ", and so are " + std::to_string(m_moreBeyondLimits) + " more references";
+            result.notFetched.push_back(m_beyondLimits);
+        }
         if (!result.notFetched.empty() && m_options.missing == MissingResources::RefuseArchive) {
             result.status = ArchiveResult::Status::Incomplete;
             result.error = std::to_string(result.notFetched.size())
@@ -593,25 +599,43 @@ private:
     void follow(std::size_t index, std::string base, const std::vector<ResourceRef>& refs)
     {
         const int nesting = m_resources[index].nesting;
-        // A document at the nesting limit is archived, but what it names is not.
-        if (nesting >= m_limits.maxNesting)
-            return;
         std::vector<Link> links;
         for (const ResourceRef& ref : refs) {
             const auto url = ResolveUrl(base, ref.url);
             if (!url || *url == m_resources[index].url)
                 continue;
-            std::size_t target = 0;
-            if (m_index.contains(*url) || m_resources.size() < m_limits.maxResources)
-                target = add(*url, ref.kind, nesting + 1);
-            else
-                continue;
+            // A document at the nesting limit is archived, but what only it names is not; nor is
+            // anything past the number of parts an archive may have. Either way it is missing.
+            if (!m_index.contains(*url)) {
+                if (nesting >= m_limits.maxNesting) {
+                    noteBeyondLimits(*url,
+                        "it is nested deeper than the archive's limit of "
+                            + std::to_string(m_limits.maxNesting) + " levels");
+                    continue;
+                }
+                if (m_resources.size() >= m_limits.maxResources) {
+                    noteBeyondLimits(*url,
+                        "the archive holds at most " + std::to_string(m_limits.maxResources) + " parts");
+                    continue;
+                }
+            }
+            const std::size_t target = add(*url, ref.kind, nesting + 1);
             if (ref.rewritable)
                 links.push_back(Link { ref.offset, ref.length, target });
         }
         std::sort(
             links.begin(), links.end(), [](const Link& a, const Link& b) { return a.offset < b.offset; });
         m_resources[index].links = std::move(links);
+    }
+
+    // Only the first resource beyond the limits is named, with a count of the rest, so that a
+    // page naming millions of them cannot fill the memory with its list.
+    void noteBeyondLimits(const std::string& url, std::string reason)
+    {
+        if (m_beyondLimits.url.empty())
+            m_beyondLimits = MissingResource { url, std::move(reason) };
+        else if (url != m_beyondLimits.url)
+            ++m_moreBeyondLimits;
     }
 
     // A browser does not show a file:// part of an archive by its location (whether the page came
@@ -747,6 +771,8 @@ private:
     std::string m_spoolError; // set when a body could not be kept; ends the build
     std::vector<Resource> m_resources; // the page first, then in the order they were found
     std::unordered_map<std::string, std::size_t> m_index; // URL -> position in m_resources
+    MissingResource m_beyondLimits; // the first resource past the limits, if any
+    std::size_t m_moreBeyondLimits = 0; // references past the limits after that one
 };
 
 } // namespace

@@ -96,10 +96,28 @@ TEST_F(MemoryArchive, NestingAndSizeLimitsEndTheWalk)
     ArchiveBuilder::Limits limits;
     limits.maxNesting = 3;
     EXPECT_EQ(build("http://h/f0.html", limits).size(), 4u) << "the page and three levels of frames";
+    EXPECT_EQ(m_result.notFetched,
+        (std::vector<MissingResource> {
+            { "http://h/f4.html", "it is nested deeper than the archive's limit of 3 levels" } }));
 
     limits.maxNesting = 100;
     limits.maxResources = 10;
     EXPECT_EQ(build("http://h/f0.html", limits).size(), 10u);
+    EXPECT_EQ(m_result.notFetched,
+        (std::vector<MissingResource> { { "http://h/f10.html", "the archive holds at most 10 parts" } }));
+
+    // One page naming many resources beyond the limit: the first is named, the other references
+    // (each of these pictures is named twice) counted.
+    std::string page;
+    for (int i = 0; i < 20; ++i)
+        page += "<img src=" + std::to_string(i) + ".png><img src=" + std::to_string(i) + ".png>";
+    m_site.m_entries["http://h/many.html"] = { "text/html", page };
+    for (int i = 0; i < 20; ++i)
+        m_site.m_entries["http://h/" + std::to_string(i) + ".png"] = { "image/png", "P" };
+    EXPECT_EQ(build("http://h/many.html", limits).size(), 10u);
+    EXPECT_EQ(m_result.notFetched,
+        (std::vector<MissingResource> {
+            { "http://h/9.png", "the archive holds at most 10 parts, and so are 20 more references" } }));
 }
 
 TEST_F(MemoryArchive, LabelsTypesAndCharsetsAsAReaderNeedsThem)

@@ -1,8 +1,10 @@
-// Feeds arbitrary bytes to the HTML and CSS scanners and the MIME encoders. The scanners must not
-// crash and must report spans inside the input; the encoders must keep their line limit and
-// decode back to the input.
+// Feeds arbitrary bytes to the HTML and CSS scanners, the picture sniffer, the file URL decoder
+// and the MIME encoders. The scanners must not crash and must report spans inside the input; a
+// decoded local path never holds a zero byte; the encoders must keep their line limit and decode
+// back to the input.
 #include "platform/cssresourcescanner.h"
 #include "platform/htmlresourcescanner.h"
+#include "platform/localfilepolicy.h"
 #include "platform/mimewriter.h"
 
 #include <cstdint>
@@ -75,6 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSpans(inkwell::ScanHtmlResources(input).refs, size);
     CheckSpans(inkwell::ScanCssResources(input), size);
     (void)inkwell::CssCharset(input);
+    (void)inkwell::isPictureBytes(input);
+    if (const auto path = inkwell::localPathOfFileUrl("file:///" + std::string(input)))
+        Check(path->find('\0') == std::string::npos && path->size() <= size + 1);
 
     const std::string qp = inkwell::EncodeQuotedPrintable(input);
     CheckLines(qp);
