@@ -168,6 +168,34 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
     }
 }
 
+// Chinese, blank and bracket names in the project, the pictures and the style sheet, referred to
+// percent-encoded as the picture command writes them: every part comes back with its bytes.
+TEST_F(MhtExport, NamesOutsidePlainAsciiArriveWhole)
+{
+    const std::string name = "我的 网页 (1)";
+    const std::filesystem::path project = run() / "project" / name;
+    const std::string red = ReadFile(run() / "tmp/pics/red.png");
+    const std::string green
+        = ReadFile(std::filesystem::path(INKWELL_TEST_DATA) / "archive/outside/green.png");
+    const std::string sheet = "p { background: url('%E5%9B%BE.png') }\n";
+    WriteFile(project / "照片 (1).png", red);
+    WriteFile(project / "图.png", green);
+    WriteFile(project / "样式.css", sheet);
+    WriteFile(project / (name + ".html"),
+        "<link rel=stylesheet href=\"%E6%A0%B7%E5%BC%8F.css\"><img src=\"%E7%85%A7%E7%89%87%20(1).png\">");
+    MhtExportContext c = context(outName("中文"));
+    c.documentFolder = project;
+    c.documentName = name;
+    EXPECT_EQ(RunMhtExport(nullptr, c), MhtExportOutcome::Exported);
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功")) << m_shown[0].message.text.toStdString();
+    const std::vector<Part> parts = SplitArchive(out() / "中文.mht", m_root.path());
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts[1].bytes, CrLf(sheet));
+    EXPECT_EQ(parts[2].bytes, red);
+    EXPECT_EQ(parts[3].bytes, green);
+}
+
 // The local files a page names, in every place the archive meets them: what the archive holds
 // for each and what the export says. The document folder is the run folder's "tmp"; "elsewhere"
 // lies outside the run folder.
@@ -247,7 +275,7 @@ TEST_F(MhtExport, ListsAtMostTenLocalFiles)
     std::string page = "<p>page</p>";
     QStringList lines { QStringLiteral("已保存，以下本机文件未放入文档：") };
     for (int i = 0; i < 12; ++i) {
-        const std::filesystem::path sheet = m_root.path() / "elsewhere" / ("s" + std::to_string(i) + ".css");
+        const std::filesystem::path sheet = m_root.path() / "elsewhere" / (std::to_string(i) + ".css");
         WriteFile(sheet, "a{}");
         page += "<link rel=stylesheet href=\"file://" + sheet.string() + "\">";
         if (i < 10)
