@@ -4,7 +4,9 @@
 # answer to the end of its connection. wrk takes an answer without Content-Length (the page server
 # never sends one) as a read error and opens and drops an extra connection for each, so its figure
 # for the page server counts two connections per request. Each figure is the median of ROUNDS runs,
-# the servers taking turns. Then GzipEncode beside `gzip -3`.
+# the servers taking turns. Then the time and the servers' peak resident memory to serve a 1 GB page
+# plain and gzip-encoded (nginx at gzip level 3, sendfile on for that page), and GzipEncode beside
+# `gzip -3`.
 # Usage: bench/server_bench.sh [BUILD_DIR] [SECONDS] [ROUNDS]   (BUILD_DIR defaults to build/)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -44,6 +46,12 @@ def page(size):
     return (text + ' ' * (size - len(text) - 1) + '\n')[:size]
 for name, size in (('page1k.html', 1024), ('page100k.html', 100 * 1024)):
     open(f'{sys.argv[1]}/{name}', 'w').write(page(size))
+# 1 GB of table rows, none repeated within the compressor's 32 KB reach.
+block = ''.join(f'<tr><td class="c">cell {i}</td><td>value {i * 7919 % 100003}</td></tr>\n' for i in range(20000))
+block = block.encode()[:1 << 20]
+with open(f'{sys.argv[1]}/page1g.html', 'wb') as out:
+    for _ in range(1024):
+        out.write(block)
 PY
 chmod -R a+rX "$site"
 
@@ -69,7 +77,13 @@ http {
     fastcgi_temp_path $work/nginx/fastcgi;
     uwsgi_temp_path $work/nginx/uwsgi;
     scgi_temp_path $work/nginx/scgi;
-    server { listen 127.0.0.1:$nginx_port; root $site; }
+    gzip on;
+    gzip_comp_level 3;
+    server {
+        listen 127.0.0.1:$nginx_port;
+        root $site;
+        location = /page1g.html { sendfile on; }
+    }
 }
 CONF
 nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" &
@@ -77,7 +91,7 @@ nginx_pid=$!
 for _ in $(seq 50); do curl -sf -o /dev/null "http://127.0.0.1:$nginx_port/page1k.html" && break; sleep 0.1; done
 
 # Both servers must answer each page with the same bytes before they are compared.
-for page in page1k.html page100k.html; do
+for page in page1k.html page100k.html page1g.html; do
     cmp -s <(curl -sS "http://127.0.0.1:$ours_port/$page") "$site/$page" || { echo "page server answered $page wrongly" >&2; exit 1; }
     cmp -s <(curl -sS "http://127.0.0.1:$nginx_port/$page") "$site/$page" || { echo "nginx answered $page wrongly" >&2; exit 1; }
 done
@@ -114,6 +128,44 @@ for client in wrk load; do
             echo "| $client | $page | $connections | $a | $b | $(python3 -c "print(f'{$a / $b:.2f}')") |"
         done
     done
+done
+
+# The serving process of each: ours, and nginx's one worker.
+nginx_worker="$(pgrep -P "$nginx_pid" | head -1)"
+kilobytes() { awk -v f="$2:" '$1 == f {print $2}' "/proc/$1/status"; }
+big_row() { # pid port gzip|plain -> "seconds body_bytes peak_MB growth_MB"
+    local pid="$1" port="$2" encoding="$3" before out peak headers
+    echo 5 > "/proc/$pid/clear_refs" # the peak starts again from what is resident now
+    before="$(kilobytes "$pid" VmRSS)"
+    headers="$work/big.headers"
+    if [[ "$encoding" == gzip ]]; then
+        out="$(curl -sS -o /dev/null -D "$headers" -H 'Accept-Encoding: gzip' -w '%{time_total} %{size_download}' \
+            "http://127.0.0.1:$port/page1g.html")"
+        grep -qi '^Content-Encoding: gzip' "$headers" || { echo "port $port sent page1g.html uncompressed" >&2; exit 1; }
+    else
+        out="$(curl -sS -o /dev/null -w '%{time_total} %{size_download}' "http://127.0.0.1:$port/page1g.html")"
+    fi
+    peak="$(kilobytes "$pid" VmHWM)"
+    echo "$out $((peak / 1024)) $(((peak - before) / 1024))"
+}
+
+echo
+echo "1 GB page, one request, curl as client discarding the body; median time of $rounds runs, largest peak"
+echo
+echo "| answer | server | seconds | bytes sent | peak RSS MB | peak growth MB |"
+echo "|---|---|---:|---:|---:|---:|"
+max() { printf '%s\n' "$@" | sort -n | tail -1; }
+median2() { python3 -c 'import statistics, sys; print(f"{statistics.median(float(x) for x in sys.argv[1:]):.2f}")' "$@"; }
+for encoding in plain gzip; do
+    ours_times=() ours_peaks=() ours_growths=() nginx_times=() nginx_peaks=() nginx_growths=()
+    for _ in $(seq "$rounds"); do
+        read -r t ours_bytes p g < <(big_row "$server_pid" "$ours_port" "$encoding")
+        ours_times+=("$t") ours_peaks+=("$p") ours_growths+=("$g")
+        read -r t nginx_bytes p g < <(big_row "$nginx_worker" "$nginx_port" "$encoding")
+        nginx_times+=("$t") nginx_peaks+=("$p") nginx_growths+=("$g")
+    done
+    echo "| $encoding | page server | $(median2 "${ours_times[@]}") | $ours_bytes | $(max "${ours_peaks[@]}") | $(max "${ours_growths[@]}") |"
+    echo "| $encoding | nginx | $(median2 "${nginx_times[@]}") | $nginx_bytes | $(max "${nginx_peaks[@]}") | $(max "${nginx_growths[@]}") |"
 done
 
 echo
