@@ -58,12 +58,20 @@ StartUpOutcome MainWindow::runCreationSequence()
     loadBlankPage(); // LoadHtml(BlankPage), EditModeOn
     m_codeView->Attach(m_codeEditor);
     installEditWatch();
+    // Edits by any path (the engine's own menu, drag and drop, middle-click paste) count, not only keys.
+    m_designView->setChangeListener([this] { noteEdited(); });
+    m_designView->setRendererEndedListener([this] { reloadAfterRendererEnded(); });
 
     fillFontLists();
-    openWizardAtStartIfAsked();
+    // A page kept from a run that ended without saving comes first; taken back, it replaces the wizard.
+    if (!offerRecoveredPage())
+        openWizardAtStartIfAsked();
     applyTitleFromSettings();
 
     applyLayout();
+    // A logout or kill during the questions above ends the program here.
+    if (m_stopped)
+        return StartUpOutcome::end(0);
     return StartUpOutcome::run();
 }
 

@@ -21,7 +21,8 @@ void onTerminationSignal(int)
     (void)!::write(signalPipe[1], &c, 1);
 }
 
-// SIGTERM and SIGINT end the message loop, so the window is closed and what was started stopped.
+// SIGTERM and SIGINT (a logout, a kill) end the program without a question, which nobody could answer
+// then; the window keeps unsaved changes in its recovery copy first.
 void quitOnTerminationSignals(QApplication& app)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
@@ -30,7 +31,10 @@ void quitOnTerminationSignals(QApplication& app)
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char c;
         (void)!::read(signalPipe[0], &c, 1);
-        QApplication::closeAllWindows();
+        for (auto* widget : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<inkwell::MainWindow*>(widget))
+                window->endWithoutQuestion();
+        }
         QApplication::quit();
     });
     struct sigaction action

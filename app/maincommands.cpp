@@ -12,10 +12,15 @@
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QThreadPool>
+#include <QTimer>
 #include <QWebEngineView>
 
 namespace inkwell {
@@ -58,8 +63,11 @@ void MainWindow::useNamedDialogs()
 DocumentContext MainWindow::documentContext()
 {
     DocumentContext context;
-    context.getHtml = [this] { return m_designView->GetHtml(); };
-    context.loadHtml = [this](const QString& html) { m_designView->LoadHtml(html); };
+    context.getHtml = [this] { return m_designView->readHtml(); };
+    context.loadHtml = [this](const QString& html) {
+        m_designView->LoadHtml(html);
+        clearCodeView();
+    };
     context.document = &m_document;
     context.status = &m_documentStatus;
     context.chooseFile
@@ -74,6 +82,7 @@ void MainWindow::loadBlankPage()
     m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
     m_designView->LoadHtml(QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size())));
     m_designView->EditModeOn();
+    clearCodeView();
     auto context = documentContext();
     NoteNewPage(context);
 }
@@ -84,33 +93,44 @@ bool MainWindow::openWizard()
     const bool created = OpenWizard(isVisible() ? this : nullptr, context);
     // Setting the project folder in the wizard moves the document even when no project is created.
     m_designView->setDocumentFolder(folderText(m_document.folder));
+    if (created)
+        dropRecoveryCopyIfClean();
     return created;
 }
 
 void MainWindow::newDocument()
 {
+    flushChanges();
     auto context = documentContext();
     NewDocument(context);
+    dropRecoveryCopyIfClean();
 }
 
 void MainWindow::openDocument()
 {
+    flushChanges();
     auto context = documentContext();
     OpenDocument(context);
+    dropRecoveryCopyIfClean();
 }
 
 void MainWindow::saveDocument()
 {
+    flushChanges();
     auto context = documentContext();
     (void)SaveDocument(context);
+    dropRecoveryCopyIfClean();
 }
 
 void MainWindow::exportArchive()
 {
     MhtExportContext context;
     context.saveDocument = [this] {
+        flushChanges();
         auto documents = documentContext();
-        return SaveDocument(documents) == SaveOutcome::Saved;
+        const bool saved = SaveDocument(documents) == SaveOutcome::Saved;
+        dropRecoveryCopyIfClean();
+        return saved;
     };
     context.documentFolder = m_document.folder;
     context.documentName = m_document.name;
@@ -126,7 +146,12 @@ void MainWindow::exportArchive()
 void MainWindow::showDesignPage()
 {
     m_tabs->setCurrentIndex(0);
+    // The code editor's text replaces the page only when the user wrote it: a copy nobody touched is
+    // the page already, and an editor that was never filled (or was emptied) would wipe the page.
+    if (!m_codeView->isTypedInto() || m_codeView->GetText().trimmed().isEmpty())
+        return;
     SwitchToDesignView(*m_codeView, *m_designView);
+    m_codeView->markUntouched();
     noteEdited();
 }
 
@@ -134,6 +159,12 @@ void MainWindow::showCodePage()
 {
     m_tabs->setCurrentIndex(1);
     SwitchToCodeView(*m_designView, *m_codeView);
+}
+
+void MainWindow::clearCodeView()
+{
+    // Text of the page that was shown before must never come back over the new one.
+    m_codeView->SetText(QString());
 }
 
 void MainWindow::applyChosenFontName()
@@ -183,6 +214,137 @@ CaptureOutputContext MainWindow::captureContext()
 void MainWindow::noteEdited()
 {
     m_documentStatus.markEdited();
+    scheduleRecoveryWrite();
+}
+
+void MainWindow::flushChanges()
+{
+    // A change the engine has not reported yet must count before the page is judged or written.
+    if (m_designView->takeChanged().value_or(false))
+        noteEdited();
+}
+
+void MainWindow::scheduleRecoveryWrite()
+{
+    if (m_stopped || m_recoveryTimer->isActive())
+        return;
+    if (m_recoveryReading) {
+        m_changedWhileReading = true;
+        return;
+    }
+    using namespace std::chrono;
+    const auto sinceLast = duration_cast<milliseconds>(steady_clock::now() - m_lastRecoveryWrite);
+    m_recoveryTimer->start(std::max(kRecoverySettle, kRecoveryInterval - sinceLast));
+}
+
+void MainWindow::writeRecoveryCopy()
+{
+    if (m_stopped || !m_documentStatus.isEdited())
+        return;
+    m_recoveryReading = true;
+    m_changedWhileReading = false;
+    const auto generation = m_recovery->generation();
+    // The page is read without waiting and written by the worker, so typing goes on meanwhile.
+    m_designView->readHtmlLater([this, generation](std::optional<QString> page) {
+        m_recoveryReading = false;
+        m_lastRecoveryWrite = std::chrono::steady_clock::now();
+        if (page && !m_stopped) {
+            std::string html = page->toStdString();
+            if (!m_documentStatus.hasUnsavedChanges(html)) {
+                m_recovery->remove(); // edits undone: the file holds the page already
+            } else {
+                m_recoveryWriter->start(
+                    [recovery = m_recovery.get(), document = m_document,
+                        encoding = m_documentStatus.encoding(), html = std::move(html), generation] {
+                        if (auto result = recovery->write(document, encoding, html, generation); !result.ok())
+                            qWarning("No recovery copy: %s", result.error.c_str());
+                    });
+            }
+        }
+        if (std::exchange(m_changedWhileReading, false))
+            scheduleRecoveryWrite();
+    });
+}
+
+void MainWindow::dropRecoveryCopyIfClean()
+{
+    if (m_documentStatus.isEdited())
+        return;
+    m_recoveryTimer->stop();
+    m_recovery->remove();
+}
+
+void MainWindow::endWithoutQuestion()
+{
+    if (m_stopped)
+        return;
+    flushChanges();
+    m_recoveryTimer->stop();
+    m_recoveryWriter->waitForDone();
+    if (m_documentStatus.isEdited()) {
+        // A renderer that no longer answers still leaves the newest page the view read.
+        const QString page = m_designView->readHtml().value_or(m_designView->lastPage());
+        const std::string html = page.toStdString();
+        if (m_documentStatus.hasUnsavedChanges(html)) {
+            if (auto result = m_recovery->write(m_document, m_documentStatus.encoding(), html); !result.ok())
+                qWarning("No recovery copy: %s", result.error.c_str());
+        } else {
+            m_recovery->remove();
+        }
+    } else {
+        m_recovery->remove();
+    }
+    stopWhatWasStarted();
+    QApplication::quit();
+}
+
+bool MainWindow::offerRecoveredPage()
+{
+    const auto found = m_recovery->read();
+    if (found.status == RecoveryReadResult::Status::None)
+        return false;
+    QWidget* parent = isVisible() ? this : nullptr;
+    if (found.status == RecoveryReadResult::Status::Damaged) {
+        m_recovery->remove();
+        QMessageBox::information(parent, QStringLiteral("提示"),
+            QStringLiteral("上次未保存的页面已损坏，无法恢复，已删除。\n")
+                + QString::fromStdString(found.reason));
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"),
+        QStringLiteral("发现上次未保存的页面，是否恢复？"), QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes) {
+        m_recovery->remove();
+        return false;
+    }
+    // The page comes back where it belongs, marked unsaved: the next Save writes it to its file. The
+    // copy stays until then, should this run end early too.
+    m_document = found.page.document;
+    const QString html = QString::fromStdString(found.page.html);
+    m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
+    m_designView->LoadHtml(html);
+    m_designView->EditModeOn();
+    clearCodeView();
+    m_documentStatus.markLoaded(std::string(), found.page.encoding);
+    m_documentStatus.markEdited();
+    return true;
+}
+
+void MainWindow::reloadAfterRendererEnded()
+{
+    if (m_stopped)
+        return;
+    // The engine starts a new renderer for the next load; the newest page this window read goes in.
+    m_designView->LoadHtml(m_designView->lastPage());
+    m_designView->EditModeOn();
+    noteEdited();
+    QMessageBox::information(this, QStringLiteral("提示"),
+        QStringLiteral(
+            "显示页面的进程意外结束，已重新载入编辑器保存的最近一份页面；最后几秒的改动可能没有保留。"));
 }
 
 } // namespace inkwell

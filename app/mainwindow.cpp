@@ -15,6 +15,8 @@
 #include <QResizeEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThreadPool>
+#include <QTimer>
 #include <QToolButton>
 #include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
@@ -138,6 +140,12 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     , m_codeView(std::make_unique<CodeView>())
     , m_pageServer(std::make_unique<PageServer>(m_runFolder))
 {
+    m_recovery = std::make_unique<RecoveryCopy>(m_runFolder / "system");
+    m_recoveryWriter = std::make_unique<QThreadPool>();
+    m_recoveryWriter->setMaxThreadCount(1);
+    m_recoveryTimer = new QTimer(this);
+    m_recoveryTimer->setSingleShot(true);
+    connect(m_recoveryTimer, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
     resize(824, 578);
@@ -150,6 +158,7 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
 MainWindow::~MainWindow()
 {
     stopWhatWasStarted();
+    m_recoveryWriter->waitForDone();
 }
 
 void MainWindow::createControls()
@@ -249,11 +258,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!m_stopped) {
+        flushChanges();
         auto context = documentContext();
         if (ConfirmClose(context) == CloseDecision::StayOpen) {
             event->ignore();
             return;
         }
+        // Saved, discarded or untouched: nothing is left to recover.
+        m_recoveryTimer->stop();
+        m_recoveryWriter->waitForDone();
+        m_recovery->remove();
     }
     stopWhatWasStarted();
     event->accept();

@@ -6,10 +6,12 @@
 #include "app/document.h"
 #include "app/documentcommands.h"
 #include "app/documentfilestatus.h"
+#include "app/recoverycopy.h"
 #include "app/startupoutcome.h"
 #include "platform/instancelock.h"
 
 #include <QWidget>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -18,6 +20,8 @@ class QComboBox;
 class QColorDialog;
 class QFileDialog;
 class QTabWidget;
+class QThreadPool;
+class QTimer;
 class QToolButton;
 class QWebEngineView;
 class QsciScintilla;
@@ -70,8 +74,20 @@ public:
     void chooseBackgroundColour();
     void captureWithWindowMinimised();
     void captureWithWindowShown();
-    // Every command that may change the page says so, for the question asked before closing.
+    // Every command that may change the page says so, for the question asked before closing and for
+    // the recovery copy.
     void noteEdited();
+
+    // Ends the program without a question, as a logout or a kill asks: unsaved changes go into the
+    // recovery copy first.
+    void endWithoutQuestion();
+    [[nodiscard]] bool hasEnded() const { return m_stopped; }
+
+    [[nodiscard]] RecoveryCopy& recoveryCopy() { return *m_recovery; }
+    // The longest wait between a change and its recovery copy, and the shortest between two copies.
+    static constexpr std::chrono::milliseconds kRecoveryInterval { 10000 };
+    // How long a first change waits for more before it is copied.
+    static constexpr std::chrono::milliseconds kRecoverySettle { 1000 };
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -87,6 +103,13 @@ private:
     void stopWhatWasStarted();
     void loadBlankPage();
     void installEditWatch();
+    void flushChanges();
+    void clearCodeView();
+    void scheduleRecoveryWrite();
+    void writeRecoveryCopy();
+    void dropRecoveryCopyIfClean();
+    [[nodiscard]] bool offerRecoveredPage();
+    void reloadAfterRendererEnded();
     bool openWizard();
     [[nodiscard]] DocumentContext documentContext();
     void useNamedDialogs();
@@ -97,6 +120,12 @@ private:
     std::optional<InstanceLock> m_instanceLock;
     DocumentFileStatus m_documentStatus;
     bool m_stopped = false;
+    std::unique_ptr<RecoveryCopy> m_recovery;
+    QTimer* m_recoveryTimer = nullptr;
+    std::unique_ptr<QThreadPool> m_recoveryWriter; // one thread: copies land in the order they were read
+    std::chrono::steady_clock::time_point m_lastRecoveryWrite {};
+    bool m_recoveryReading = false;
+    bool m_changedWhileReading = false;
     bool m_choosingBackground = false; // which colour picker the colour commands pop up
 
     // The process-wide objects, created empty with the window and set up by the creation sequence.

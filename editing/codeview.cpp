@@ -105,13 +105,12 @@ void CodeView::SetText(const QString& text)
 
 bool CodeView::isTypedInto() const
 {
-    return m_editor && m_editor->send(sci::SCI_GETMODIFY) != 0;
+    return GetText() != m_untouchedText;
 }
 
 void CodeView::markUntouched()
 {
-    if (m_editor)
-        m_editor->send(sci::SCI_SETSAVEPOINT);
+    m_untouchedText = GetText();
 }
 
 QString CodeView::GetText() const

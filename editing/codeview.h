@@ -29,7 +29,8 @@ public:
     // The new text counts as untouched.
     void SetText(const QString& text);
     [[nodiscard]] QString GetText() const;
-    // Whether the user changed the text since it was last set (an edit undone again does not count).
+    // Whether the text differs from what was last set or marked untouched (an edit undone again does not
+    // count), whatever changed it: keys, the menu, a paste or a drop.
     [[nodiscard]] bool isTypedInto() const;
     // The text now stands for the page as it is: later typing counts again from here.
     void markUntouched();
@@ -41,4 +42,5 @@ public:
 private:
     std::unique_ptr<CodeEditor> m_editor;
     std::unique_ptr<QObject> m_menuFilter;
+    QString m_untouchedText; // the text as last set or marked untouched
 };

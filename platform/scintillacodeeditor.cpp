@@ -8,8 +8,6 @@
 static_assert(sci::SCI_SETTEXT == QsciScintillaBase::SCI_SETTEXT);
 static_assert(sci::SCI_GETTEXT == QsciScintillaBase::SCI_GETTEXT);
 static_assert(sci::SCI_GETLENGTH == QsciScintillaBase::SCI_GETLENGTH);
-static_assert(sci::SCI_SETSAVEPOINT == QsciScintillaBase::SCI_SETSAVEPOINT);
-static_assert(sci::SCI_GETMODIFY == QsciScintillaBase::SCI_GETMODIFY);
 static_assert(sci::SCI_SETMARGINWIDTHN == QsciScintillaBase::SCI_SETMARGINWIDTHN);
 static_assert(sci::SCI_SETREADONLY == QsciScintillaBase::SCI_SETREADONLY);
 static_assert(sci::SCI_SETHSCROLLBAR == QsciScintillaBase::SCI_SETHSCROLLBAR);

@@ -5,8 +5,6 @@
 namespace sci {
 
 inline constexpr unsigned SCI_GETLENGTH = 2006;
-inline constexpr unsigned SCI_SETSAVEPOINT = 2014;
-inline constexpr unsigned SCI_GETMODIFY = 2159;
 inline constexpr unsigned SCI_REDO = 2011;
 inline constexpr unsigned SCI_SELECTALL = 2013;
 inline constexpr unsigned SCI_CANREDO = 2016;

@@ -2,15 +2,21 @@
 // tooltips, the bold toggle and the start-up lists.
 #include "app/commandmap.h"
 #include "app/mainwindow.h"
+#include "editing/codeview.h"
 #include "editing/designview.h"
 #include "platform/inifile.h"
+#include "platform/webenginebrowser.h"
 #include "tests/support/tempfolder.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -21,6 +27,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace inkwell {
@@ -29,6 +36,19 @@ namespace {
 using testing::TempFolder;
 
 const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
+
+// Processes events until condition holds or timeout (milliseconds) passes. QTRY_* report to a QTest
+// run, which gtest never sees; this one gives gtest a result to check.
+bool eventually(const std::function<bool()>& condition, int timeout = 10000)
+{
+    QDeadlineTimer deadline(timeout);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
 
 class MainWindowTest : public ::testing::Test
 {
@@ -42,6 +62,9 @@ protected:
         EXPECT_TRUE(m_window->runCreationSequence());
         m_window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        // Keys and the engine's clipboard actions go to the focused page of the active window only.
+        m_window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     }
 
     template <typename T> T* control(const char* name) const
@@ -64,7 +87,7 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
     };
     for (const QSize client : { QSize(824, 578), QSize(1280, 776), QSize(500, 40) }) {
         m_window->resize(client);
-        QTRY_COMPARE(m_window->size(), client);
+        ASSERT_TRUE(eventually([&] { return m_window->size() == client; }));
         SCOPED_TRACE(::testing::Message() << client.width() << "x" << client.height());
         EXPECT_EQ(geometryOf("图片框2"), QRect(0, 0, 110, 50));
         EXPECT_EQ(geometryOf("图片框1"), QRect(111, 0, 430, 50));
@@ -72,12 +95,12 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
         EXPECT_EQ(geometryOf("高级选择夹1"), QRect(0, 51, client.width(), std::max(0, client.height() - 51)));
     }
     m_window->resize(1280, 776);
-    QTRY_COMPARE(m_window->size(), QSize(1280, 776));
+    ASSERT_TRUE(eventually([&] { return m_window->size() == QSize(1280, 776); }));
 
     // The browser fills the design page below the tab captions; the code editor keeps its place.
     auto* browser = control<QWebEngineView>("互联网浏览器1");
     ASSERT_TRUE(browser);
-    QTRY_COMPARE(browser->geometry(), browser->parentWidget()->rect());
+    ASSERT_TRUE(eventually([&] { return browser->geometry() == browser->parentWidget()->rect(); }));
     const auto* tabs = control<QTabWidget>("高级选择夹1");
     const QPoint pageTop = browser->parentWidget()->mapTo(tabs, QPoint(0, 0));
     EXPECT_GE(pageTop.y(), tabs->tabBar()->height() - 1);
@@ -198,69 +221,26 @@ TEST_F(MainWindowTest, TabCaptionSwitchesPagesAndViewButtonsToo)
     EXPECT_EQ(tabs->currentIndex(), 1);
 }
 
-// Answers the next message box that opens with the button of the given text; records its title
-// and text.
-struct MessageBoxAnswer
+// A page nobody touched closes without a question; the paths that change a page are in EveryChange.
+TEST_F(MainWindowTest, UntouchedPageClosesWithoutAQuestion)
 {
-    QString title;
-    QString text;
-};
-
-void answerNextMessageBox(const QString& buttonText, MessageBoxAnswer* seen)
-{
-    QTimer::singleShot(50, [buttonText, seen] {
-        QMessageBox* box = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())), 10000);
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        for (auto* button : box->buttons()) {
-            if (button->text() == buttonText) {
-                button->click();
-                return;
-            }
-        }
-        box->reject();
-    });
-}
-
-TEST_F(MainWindowTest, ClosingAsksOnlyAfterTheUserChangedThePage)
-{
-    // A page nobody touched closes without a question.
     EXPECT_TRUE(m_window->close());
     EXPECT_FALSE(QApplication::activeModalWidget());
-
-    m_window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-    auto* browser = control<QWebEngineView>("互联网浏览器1");
-    browser->setFocus();
-    QWidget* keys = browser->focusProxy() ? browser->focusProxy() : browser;
-    QTest::keyClicks(keys, "changed");
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->designView().GetHtml().contains("changed"), 10000);
-
-    MessageBoxAnswer seen;
-    answerNextMessageBox(QStringLiteral("取消"), &seen);
-    EXPECT_FALSE(m_window->close()); // Cancel keeps the window open
-    EXPECT_EQ(seen.text, "是否保存？");
-    EXPECT_TRUE(m_window->isVisible());
-
-    answerNextMessageBox(QStringLiteral("不保存"), &seen);
-    EXPECT_TRUE(m_window->close());
-    EXPECT_FALSE(std::filesystem::exists(m_window->document().filePath())); // discarded: nothing written
 }
 
 TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
 {
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
-    QTRY_VERIFY_WITH_TIMEOUT(editor->text().contains("<body>"), 10000);
+    ASSERT_TRUE(eventually([&] { return editor->text().contains("<body>"); }, 10000));
     EXPECT_TRUE(editor->text().startsWith("<html"));
     EXPECT_TRUE(editor->text().contains("\n\t<head>")) << editor->text().toStdString(); // one tab per level
 
     editor->setText("<html><head><meta charset=\"utf-8\"></head><body><p>来自代码</p></body></html>");
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
     EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->designView().GetHtml().contains("<p>来自代码</p>"), 10000);
+    ASSERT_TRUE(
+        eventually([&] { return m_window->designView().GetHtml().contains("<p>来自代码</p>"); }, 10000));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
     const auto file = m_window->document().filePath();
@@ -283,7 +263,360 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
         QWebEngineScript::ApplicationWorld);
     QTest::qWait(200);
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->designView().GetHtml().contains("<b>two</b>"), 10000);
+    ASSERT_TRUE(eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }, 10000));
+}
+
+// Answers every modal box that comes up while it lives: a message box with the button of the given
+// caption (recording its title and text), a file dialog with the file to choose (or cancelled when
+// there is none, recorded all the same).
+class ModalAnswerer
+{
+public:
+    explicit ModalAnswerer(QString button = QStringLiteral("确定"))
+        : m_button(std::move(button))
+    {
+        m_timer.setInterval(30);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
+        m_timer.start();
+    }
+
+    void setButton(QString button) { m_button = std::move(button); }
+    void setFile(QString file) { m_file = std::move(file); }
+
+    QStringList boxes; // "title: text" of each message box
+    int fileDialogs = 0;
+
+private:
+    void answer()
+    {
+        // Looked up among the windows rather than as the active modal widget: without a window
+        // manager a dialog need not become active.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->isModal())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+                for (auto* button : box->buttons()) {
+                    if (button->text() == m_button) {
+                        button->click();
+                        return;
+                    }
+                }
+                box->reject();
+                return;
+            }
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
+                ++fileDialogs;
+                if (m_file.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                // selectFile leaves a focused name field as it is, so the name is typed in.
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(m_file);
+                else
+                    dialog->selectFile(m_file);
+                QMetaObject::invokeMethod(dialog, "accept");
+                return;
+            }
+        }
+    }
+
+    QTimer m_timer;
+    QString m_button;
+    QString m_file;
+};
+
+// Paragraph text of the page as the user sees it, whatever markup the engine wrapped around it.
+QString visibleText(MainWindow& window)
+{
+    const auto value = window.designView().engine()->evaluate(QStringLiteral("document.body.innerText"));
+    return value ? value->toString() : QString();
+}
+
+// Gives the page the focus as a click does (the engine takes keys and clipboard actions only into a
+// focused frame), then sets the selection with a script.
+void select(QWebEngineView* browser, const char* script)
+{
+    QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(30, 15));
+    eventually([&] { return target->hasFocus(); }, 2000);
+    browser->page()->runJavaScript(QString::fromUtf8(script), QWebEngineScript::ApplicationWorld);
+    QTest::qWait(200);
+}
+
+constexpr const char* kSelectTwo
+    = "var r=document.createRange();var t=document.querySelector('p').firstChild;"
+      "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
+      "s.addRange(r);";
+constexpr const char* kCaretAtEnd
+    = "var r=document.createRange();r.selectNodeContents(document.querySelector('p'));"
+      "r.collapse(false);var s=getSelection();s.removeAllRanges();s.addRange(r);";
+
+// The window opened on a small page through its Open command, as a user opens a file.
+class EditedPage : public MainWindowTest
+{
+protected:
+    EditedPage()
+    {
+        m_opened = m_run.path() / "page.html";
+        testing::WriteFile(
+            m_opened, "<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
+        ModalAnswerer answers;
+        answers.setFile(QString::fromStdString(m_opened.string()));
+        QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
+        EXPECT_TRUE(visibleText(*m_window).contains("one two"));
+        m_browser = control<QWebEngineView>("互联网浏览器1");
+    }
+
+public:
+    void typeInPage(const char* text)
+    {
+        select(m_browser, kCaretAtEnd);
+        QWidget* keys = m_browser->focusProxy() ? m_browser->focusProxy() : m_browser;
+        QTest::keyClicks(keys, text);
+    }
+
+protected:
+    // Closes the window; the text of the question asked first, empty when none was.
+    QString closeAsking(const QString& answer, bool* closed)
+    {
+        ModalAnswerer answers(answer);
+        *closed = m_window->close();
+        return answers.boxes.isEmpty() ? QString() : answers.boxes.constFirst();
+    }
+
+    std::filesystem::path m_opened;
+    QWebEngineView* m_browser = nullptr;
+};
+
+struct ChangeCase
+{
+    const char* name;
+    std::function<void(EditedPage&, MainWindow&, QWebEngineView*)> edit;
+    const char* visible; // text the page shows after the edit
+    bool asks;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class EveryChange : public EditedPage, public ::testing::WithParamInterface<ChangeCase>
+{
+};
+
+// Closing asks after an edit by any path, and only then: the engine's own actions, a drop and the copy
+// back from the code view count as much as keys do; a load or a save with nothing done after it does not.
+TEST_P(EveryChange, CountsBeforeClosing)
+{
+    const auto& c = GetParam();
+    c.edit(*this, *m_window, m_browser);
+    ASSERT_TRUE(
+        eventually([&] { return visibleText(*m_window).contains(QString::fromUtf8(c.visible)); }, 10000))
+        << visibleText(*m_window).toStdString();
+    bool closed = false;
+    const QString asked = closeAsking(QStringLiteral("取消"), &closed);
+    if (c.asks) {
+        EXPECT_EQ(asked, QStringLiteral("提示: 是否保存？"));
+        EXPECT_FALSE(closed);
+    } else {
+        EXPECT_EQ(asked, QString());
+        EXPECT_TRUE(closed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
+    ::testing::Values(
+        ChangeCase { "typing", [](EditedPage& t, MainWindow&, QWebEngineView*) { t.typeInPage(" three"); },
+            "one two three", true },
+        ChangeCase { "toolbar_command",
+            [](EditedPage&, MainWindow& w, QWebEngineView* b) {
+                select(b, kSelectTwo);
+                QTest::mouseClick(
+                    w.findChild<QToolButton*>(QStringLiteral("超级按钮_删除线")), Qt::LeftButton);
+                ASSERT_TRUE(eventually(
+                    [&] { return w.designView().GetHtml().contains("<strike>two</strike>"); }, 10000));
+            },
+            "one two", true },
+        ChangeCase { "engine_paste",
+            [](EditedPage&, MainWindow&, QWebEngineView* b) {
+                QGuiApplication::clipboard()->setText(QStringLiteral("pasted"));
+                select(b, kCaretAtEnd);
+                b->page()->triggerAction(QWebEnginePage::Paste);
+            },
+            "one twopasted", true },
+        ChangeCase { "engine_cut",
+            [](EditedPage&, MainWindow&, QWebEngineView* b) {
+                select(b, kSelectTwo);
+                b->page()->triggerAction(QWebEnginePage::Cut);
+                ASSERT_TRUE(eventually(
+                    [&] { return QGuiApplication::clipboard()->text() == QStringLiteral("two"); }, 10000));
+            },
+            "one", true },
+        ChangeCase { "engine_undo_after_save",
+            [](EditedPage& t, MainWindow& w, QWebEngineView* b) {
+                t.typeInPage(" three");
+                ASSERT_TRUE(eventually([&] { return visibleText(w).contains("three"); }, 10000));
+                QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
+                b->page()->triggerAction(QWebEnginePage::Undo);
+                ASSERT_TRUE(eventually([&] { return !visibleText(w).contains("three"); }, 10000));
+            },
+            "one two", true },
+        ChangeCase { "drop_of_text",
+            [](EditedPage&, MainWindow&, QWebEngineView* b) {
+                select(b, kCaretAtEnd);
+                QWidget* target = b->focusProxy() ? b->focusProxy() : b;
+                QMimeData data;
+                data.setText(QStringLiteral("dropped"));
+                const QPointF at(20, 20);
+                QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &enter);
+                QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &move);
+                QTest::qWait(300);
+                QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(target, &drop);
+            },
+            "dropped", true },
+        ChangeCase { "copy_back_from_code_view",
+            [](EditedPage&, MainWindow& w, QWebEngineView*) {
+                QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_代码")), Qt::LeftButton);
+                auto* editor = w.findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
+                ASSERT_TRUE(eventually([&] { return editor->text().contains("one two"); }, 10000));
+                editor->setFocus();
+                editor->findFirst(QStringLiteral("two"), false, true, false, true);
+                QTest::keyClicks(editor, "2");
+                QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_设计")), Qt::LeftButton);
+            },
+            "one 2", true },
+        ChangeCase {
+            "nothing_after_open", [](EditedPage&, MainWindow&, QWebEngineView*) {}, "one two", false },
+        ChangeCase { "nothing_after_save",
+            [](EditedPage& t, MainWindow& w, QWebEngineView*) {
+                t.typeInPage(" three");
+                ASSERT_TRUE(eventually([&] { return visibleText(w).contains("three"); }, 10000));
+                QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
+            },
+            "one two three", false }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The "设计" button puts the code editor's text into the page only when the user wrote it.
+TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
+{
+    auto* tabs = control<QTabWidget>("高级选择夹1");
+    auto* design = control<QToolButton>("超级按钮_设计");
+    auto* code = control<QToolButton>("超级按钮_代码");
+    const QString opened = m_window->designView().GetHtml();
+
+    // The "代码" tab shows an editor that was never filled; "设计" must not load that over the page.
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+    QTest::mouseClick(design, Qt::LeftButton);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(m_window->designView().GetHtml(), opened);
+
+    // A copy nobody touched leaves the page exactly as it was.
+    QTest::mouseClick(code, Qt::LeftButton);
+    QTest::mouseClick(design, Qt::LeftButton);
+    EXPECT_EQ(m_window->designView().GetHtml(), opened);
+
+    // After Open, the copy of the page shown before is gone: "设计" keeps the page just opened.
+    QTest::mouseClick(code, Qt::LeftButton);
+    auto* editor = control<QsciScintilla>("代码编辑框1");
+    editor->setText(editor->text().replace("one two", "edited but not carried"));
+    const auto other = m_run.path() / "other.html";
+    testing::WriteFile(
+        other, "<html><head><meta charset=\"utf-8\"></head><body><p>其他页面</p></body></html>");
+    {
+        ModalAnswerer answers(QStringLiteral("不保存"));
+        answers.setFile(QString::fromStdString(other.string()));
+        QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
+    }
+    EXPECT_TRUE(editor->text().isEmpty());
+    QTest::mouseClick(design, Qt::LeftButton);
+    EXPECT_TRUE(visibleText(*m_window).contains(QStringLiteral("其他页面")));
+    EXPECT_FALSE(m_window->designView().GetHtml().contains("edited but not carried"));
+
+    // Typed text is carried, but an editor emptied by the user never wipes the page.
+    QTest::mouseClick(code, Qt::LeftButton);
+    editor->selectAll();
+    editor->removeSelectedText();
+    QTest::mouseClick(design, Qt::LeftButton);
+    EXPECT_TRUE(visibleText(*m_window).contains(QStringLiteral("其他页面")));
+}
+
+// A page the engine cannot give back (its renderer hangs) is never written by Save or by the export,
+// and a renderer that is killed is replaced with the newest page the window read.
+TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
+{
+    typeInPage(" kept");
+    ASSERT_TRUE(eventually([&] { return m_window->designView().GetHtml().contains("two kept"); }, 10000));
+    auto* engine = dynamic_cast<WebEngineBrowser*>(m_window->designView().engine());
+    ASSERT_TRUE(engine);
+    engine->setScriptWait(std::chrono::milliseconds(1000));
+    const auto file = m_window->document().filePath();
+    ASSERT_FALSE(std::filesystem::exists(file));
+
+    m_browser->page()->runJavaScript(QStringLiteral("for(;;){}"), QWebEngineScript::ApplicationWorld);
+    {
+        ModalAnswerer answers;
+        QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>("超级按钮_另存为"), Qt::LeftButton);
+        // Save's box, then the export's: the save it starts with, and the export's own failure.
+        ASSERT_EQ(answers.boxes.size(), 3) << answers.boxes.join(u'|').toStdString();
+        EXPECT_TRUE(answers.boxes[2].startsWith(QStringLiteral("提示: 导出失败")))
+            << answers.boxes[2].toStdString();
+        answers.boxes.removeLast();
+        for (const auto& text : answers.boxes)
+            EXPECT_TRUE(
+                text.startsWith(QStringLiteral("提示: 保存失败！原来的文件没有改动。\n无法从编辑器读出页面")))
+                << text.toStdString();
+        EXPECT_EQ(answers.fileDialogs, 0) << "the export stops before its dialog";
+    }
+    EXPECT_FALSE(std::filesystem::exists(file));
+
+    const qint64 renderer = m_browser->page()->renderProcessPid();
+    ASSERT_GT(renderer, 0);
+    ModalAnswerer answers;
+    ::kill(static_cast<pid_t>(renderer), SIGKILL);
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
+    EXPECT_TRUE(answers.boxes.constFirst().startsWith(QStringLiteral("提示: 显示页面的进程意外结束")));
+    engine->setScriptWait(WebEngineBrowser::kScriptWait);
+    ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
+    EXPECT_NE(m_browser->page()->renderProcessPid(), renderer);
+    ASSERT_TRUE(eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
+
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    EXPECT_NE(testing::ReadFile(file).find("one two kept"), std::string::npos);
+}
+
+// While changes are unsaved a recovery copy appears in the settings folder; a save removes it, and
+// so does closing without saving.
+TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
+{
+    auto& copy = m_window->recoveryCopy();
+    EXPECT_FALSE(copy.exists());
+    typeInPage(" copied");
+    ASSERT_TRUE(eventually([&] { return copy.exists(); }, 5000));
+    ASSERT_TRUE(
+        eventually([&] { return copy.read().page.html.find("two copied") != std::string::npos; }, 5000));
+    const auto found = copy.read();
+    EXPECT_EQ(found.page.document.folder, m_window->document().folder);
+    EXPECT_EQ(found.page.document.name, m_window->document().name);
+
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    EXPECT_FALSE(copy.exists());
+
+    typeInPage(" again");
+    ASSERT_TRUE(eventually([&] { return copy.exists(); }, 15000)); // the second copy waits out the interval
+    bool closed = false;
+    EXPECT_EQ(closeAsking(QStringLiteral("不保存"), &closed), QStringLiteral("提示: 是否保存？"));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(copy.exists());
+    const auto saved = testing::ReadFile(m_window->document().filePath());
+    EXPECT_NE(saved.find("two copied"), std::string::npos);
+    EXPECT_EQ(saved.find("again"), std::string::npos) << "discarded";
 }
 
 TEST(CommandMap, EveryRowNamesAControlOfTheWindow)

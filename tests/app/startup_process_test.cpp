@@ -132,6 +132,144 @@ TEST_F(StartupProcess, BelowTheTemporaryFolderShowsTheHintAndEnds)
     EXPECT_FALSE(std::filesystem::exists(run / "system"));
 }
 
+// A run of the program whose page is edited and then ended from outside, as a crash, a kill or a logout
+// ends it; the next start offers the page back.
+class RecoveryProcess : public StartupProcess
+{
+protected:
+    RecoveryProcess()
+    {
+        m_folder = newRunFolder(m_runs.path());
+        skipWizard(m_folder);
+    }
+
+    // Starts the program and waits for its main window; the window's X id.
+    std::string startShown(std::unique_ptr<ChildProcess>& program)
+    {
+        program = start(m_folder);
+        std::string ids;
+        EXPECT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
+        return ids.substr(0, ids.find('\n'));
+    }
+
+    // Clicks into the design view and types text there, as a user does.
+    static void typeIntoPage(const std::string& window, const std::string& text)
+    {
+        const std::string command = "xdotool windowfocus --sync " + window + " mousemove --window " + window
+            + " 400 250 click 1 sleep 0.5 type --delay 40 '" + text + "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+
+    // Answers the start-up question with a key once it is shown.
+    void answerRecoveryQuestion(const char* key)
+    {
+        std::string ids;
+        ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+        EXPECT_TRUE(windowsNamed("Inkwell").empty()) << "asked before the main window is shown";
+        const std::string id = ids.substr(0, ids.find('\n'));
+        std::system(("xdotool windowfocus --sync " + id + " key " + key + " >/dev/null 2>&1").c_str());
+    }
+
+    [[nodiscard]] std::string copiedPage() const { return ReadFile(m_folder / "system" / "recover.html"); }
+    [[nodiscard]] bool copyExists() const
+    {
+        return std::filesystem::exists(m_folder / "system" / "recover.html")
+            || std::filesystem::exists(m_folder / "system" / "recover.ini");
+    }
+    // The document file the copy belongs to, as its record names it.
+    [[nodiscard]] std::filesystem::path copiedDocument() const
+    {
+        const IniFile record(m_folder / "system" / "recover.ini");
+        return std::filesystem::path(record.read("恢复", "文件夹", ""))
+            / (record.read("恢复", "名称", "") + ".html");
+    }
+
+    std::filesystem::path m_folder;
+};
+
+TEST_F(RecoveryProcess, KilledRunGivesThePageBackAndSaveWritesIt)
+{
+    std::unique_ptr<ChildProcess> program;
+    const auto window = startShown(program);
+    typeIntoPage(window, "kept after kill");
+    ASSERT_TRUE(WaitUntil([&] { return copiedPage().find("kept after kill") != std::string::npos; }, 15s));
+    const auto document = copiedDocument();
+    EXPECT_EQ(document.parent_path(), m_folder / "tmp");
+    program->kill(SIGKILL);
+    program->waitFor(10s);
+
+    program = start(m_folder);
+    answerRecoveryQuestion("Return"); // "是" is the default
+    std::string ids;
+    ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
+    EXPECT_TRUE(copyExists()) << "kept until the page is saved";
+    EXPECT_FALSE(std::filesystem::exists(document));
+    // Save: the first button of the file strip.
+    const std::string id = ids.substr(0, ids.find('\n'));
+    std::system(("xdotool mousemove --window " + id + " 94 25 click 1 >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadFile(document).find("kept after kill") != std::string::npos; }, 15s));
+    EXPECT_TRUE(WaitUntil([&] { return !copyExists(); }, 5s));
+    EXPECT_TRUE(windowsNamed("程序新建向导").empty());
+}
+
+TEST_F(RecoveryProcess, DeclinedCopyIsRemovedAndTheRunStartsBlank)
+{
+    std::unique_ptr<ChildProcess> program;
+    const auto window = startShown(program);
+    typeIntoPage(window, "not wanted");
+    ASSERT_TRUE(WaitUntil([&] { return copiedPage().find("not wanted") != std::string::npos; }, 15s));
+    const auto document = copiedDocument();
+    program->kill(SIGKILL);
+    program->waitFor(10s);
+
+    program = start(m_folder);
+    answerRecoveryQuestion("Escape"); // "否"
+    ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+    EXPECT_FALSE(copyExists());
+    EXPECT_FALSE(std::filesystem::exists(document));
+    program->kill(SIGTERM); // a blank page: nothing to keep, no question
+    EXPECT_EQ(program->waitFor(20s), 0);
+    EXPECT_FALSE(copyExists());
+}
+
+TEST_F(RecoveryProcess, TerminationSignalKeepsTheEditWithoutAQuestion)
+{
+    for (const int signal : { SIGTERM, SIGINT }) {
+        SCOPED_TRACE(signal);
+        std::unique_ptr<ChildProcess> program;
+        const auto window = startShown(program);
+        typeIntoPage(window, "signal edit");
+        // At once, before the periodic copy: the signal itself must write it.
+        program->kill(signal);
+        EXPECT_EQ(program->waitFor(20s), 0);
+        EXPECT_TRUE(windowsNamed("提示").empty());
+        EXPECT_NE(copiedPage().find("signal edit"), std::string::npos);
+
+        auto next = start(m_folder);
+        answerRecoveryQuestion("Return");
+        ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+        next->kill(SIGTERM); // the recovered page is still unsaved: its copy stays
+        EXPECT_EQ(next->waitFor(20s), 0);
+        EXPECT_TRUE(copyExists());
+        std::filesystem::remove(m_folder / "system" / "recover.html");
+        std::filesystem::remove(m_folder / "system" / "recover.ini");
+    }
+}
+
+TEST_F(RecoveryProcess, DamagedCopyIsRemovedWithAHint)
+{
+    testing::WriteFile(m_folder / "system" / "recover.html", "<p>\xC4\xE3</p>");
+    testing::WriteFile(m_folder / "system" / "recover.ini", "[恢复]\n名称=x\n");
+    auto program = start(m_folder);
+    std::string ids;
+    ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+    EXPECT_FALSE(copyExists());
+    const std::string id = ids.substr(0, ids.find('\n'));
+    std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
+    EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s)) << "start-up goes on";
+}
+
 TEST_F(StartupProcess, DirectlyInTheTemporaryFolderRuns)
 {
     // The temporary folder itself is allowed: make the run folder the temporary folder.
