@@ -6,13 +6,13 @@
 #include "editing/designview.h"
 #include "platform/inifile.h"
 #include "platform/webenginebrowser.h"
+#include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -33,22 +33,10 @@
 namespace inkwell {
 namespace {
 
+using testing::Eventually;
 using testing::TempFolder;
 
 const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
-
-// Processes events until condition holds or timeout (milliseconds) passes. QTRY_* report to a QTest
-// run, which gtest never sees; this one gives gtest a result to check.
-bool eventually(const std::function<bool()>& condition, int timeout = 10000)
-{
-    QDeadlineTimer deadline(timeout);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
 
 class MainWindowTest : public ::testing::Test
 {
@@ -87,7 +75,7 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
     };
     for (const QSize client : { QSize(824, 578), QSize(1280, 776), QSize(500, 40) }) {
         m_window->resize(client);
-        ASSERT_TRUE(eventually([&] { return m_window->size() == client; }));
+        ASSERT_TRUE(Eventually([&] { return m_window->size() == client; }));
         SCOPED_TRACE(::testing::Message() << client.width() << "x" << client.height());
         EXPECT_EQ(geometryOf("图片框2"), QRect(0, 0, 110, 50));
         EXPECT_EQ(geometryOf("图片框1"), QRect(111, 0, 430, 50));
@@ -95,12 +83,12 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
         EXPECT_EQ(geometryOf("高级选择夹1"), QRect(0, 51, client.width(), std::max(0, client.height() - 51)));
     }
     m_window->resize(1280, 776);
-    ASSERT_TRUE(eventually([&] { return m_window->size() == QSize(1280, 776); }));
+    ASSERT_TRUE(Eventually([&] { return m_window->size() == QSize(1280, 776); }));
 
     // The browser fills the design page below the tab captions; the code editor keeps its place.
     auto* browser = control<QWebEngineView>("互联网浏览器1");
     ASSERT_TRUE(browser);
-    ASSERT_TRUE(eventually([&] { return browser->geometry() == browser->parentWidget()->rect(); }));
+    ASSERT_TRUE(Eventually([&] { return browser->geometry() == browser->parentWidget()->rect(); }));
     const auto* tabs = control<QTabWidget>("高级选择夹1");
     const QPoint pageTop = browser->parentWidget()->mapTo(tabs, QPoint(0, 0));
     EXPECT_GE(pageTop.y(), tabs->tabBar()->height() - 1);
@@ -232,7 +220,7 @@ TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
 {
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
-    ASSERT_TRUE(eventually([&] { return editor->text().contains("<body>"); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return editor->text().contains("<body>"); }, 10000));
     EXPECT_TRUE(editor->text().startsWith("<html"));
     EXPECT_TRUE(editor->text().contains("\n\t<head>")) << editor->text().toStdString(); // one tab per level
 
@@ -240,7 +228,7 @@ TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
     EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
     ASSERT_TRUE(
-        eventually([&] { return m_window->designView().GetHtml().contains("<p>来自代码</p>"); }, 10000));
+        Eventually([&] { return m_window->designView().GetHtml().contains("<p>来自代码</p>"); }, 10000));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
     const auto file = m_window->document().filePath();
@@ -263,7 +251,7 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
         QWebEngineScript::ApplicationWorld);
     QTest::qWait(200);
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
-    ASSERT_TRUE(eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }, 10000));
 }
 
 // Answers every modal box that comes up while it lives: a message box with the button of the given
@@ -340,7 +328,7 @@ void select(QWebEngineView* browser, const char* script)
 {
     QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
     QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(30, 15));
-    eventually([&] { return target->hasFocus(); }, 2000);
+    Eventually([&] { return target->hasFocus(); }, 2000);
     browser->page()->runJavaScript(QString::fromUtf8(script), QWebEngineScript::ApplicationWorld);
     QTest::qWait(200);
 }
@@ -414,7 +402,7 @@ TEST_P(EveryChange, CountsBeforeClosing)
     const auto& c = GetParam();
     c.edit(*this, *m_window, m_browser);
     ASSERT_TRUE(
-        eventually([&] { return visibleText(*m_window).contains(QString::fromUtf8(c.visible)); }, 10000))
+        Eventually([&] { return visibleText(*m_window).contains(QString::fromUtf8(c.visible)); }, 10000))
         << visibleText(*m_window).toStdString();
     bool closed = false;
     const QString asked = closeAsking(QStringLiteral("取消"), &closed);
@@ -436,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
                 select(b, kSelectTwo);
                 QTest::mouseClick(
                     w.findChild<QToolButton*>(QStringLiteral("超级按钮_删除线")), Qt::LeftButton);
-                ASSERT_TRUE(eventually(
+                ASSERT_TRUE(Eventually(
                     [&] { return w.designView().GetHtml().contains("<strike>two</strike>"); }, 10000));
             },
             "one two", true },
@@ -451,17 +439,17 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
             [](EditedPage&, MainWindow&, QWebEngineView* b) {
                 select(b, kSelectTwo);
                 b->page()->triggerAction(QWebEnginePage::Cut);
-                ASSERT_TRUE(eventually(
+                ASSERT_TRUE(Eventually(
                     [&] { return QGuiApplication::clipboard()->text() == QStringLiteral("two"); }, 10000));
             },
             "one", true },
         ChangeCase { "engine_undo_after_save",
             [](EditedPage& t, MainWindow& w, QWebEngineView* b) {
                 t.typeInPage(" three");
-                ASSERT_TRUE(eventually([&] { return visibleText(w).contains("three"); }, 10000));
+                ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
                 b->page()->triggerAction(QWebEnginePage::Undo);
-                ASSERT_TRUE(eventually([&] { return !visibleText(w).contains("three"); }, 10000));
+                ASSERT_TRUE(Eventually([&] { return !visibleText(w).contains("three"); }, 10000));
             },
             "one two", true },
         ChangeCase { "drop_of_text",
@@ -484,7 +472,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
             [](EditedPage&, MainWindow& w, QWebEngineView*) {
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_代码")), Qt::LeftButton);
                 auto* editor = w.findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
-                ASSERT_TRUE(eventually([&] { return editor->text().contains("one two"); }, 10000));
+                ASSERT_TRUE(Eventually([&] { return editor->text().contains("one two"); }, 10000));
                 editor->setFocus();
                 editor->findFirst(QStringLiteral("two"), false, true, false, true);
                 QTest::keyClicks(editor, "2");
@@ -496,7 +484,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
         ChangeCase { "nothing_after_save",
             [](EditedPage& t, MainWindow& w, QWebEngineView*) {
                 t.typeInPage(" three");
-                ASSERT_TRUE(eventually([&] { return visibleText(w).contains("three"); }, 10000));
+                ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
             },
             "one two three", false }),
@@ -551,7 +539,7 @@ TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
 TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
 {
     typeInPage(" kept");
-    ASSERT_TRUE(eventually([&] { return m_window->designView().GetHtml().contains("two kept"); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("two kept"); }, 10000));
     auto* engine = dynamic_cast<WebEngineBrowser*>(m_window->designView().engine());
     ASSERT_TRUE(engine);
     engine->setScriptWait(std::chrono::milliseconds(1000));
@@ -580,12 +568,12 @@ TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
     ASSERT_GT(renderer, 0);
     ModalAnswerer answers;
     ::kill(static_cast<pid_t>(renderer), SIGKILL);
-    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
+    ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
     EXPECT_TRUE(answers.boxes.constFirst().startsWith(QStringLiteral("提示: 显示页面的进程意外结束")));
     engine->setScriptWait(WebEngineBrowser::kScriptWait);
-    ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
+    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
     EXPECT_NE(m_browser->page()->renderProcessPid(), renderer);
-    ASSERT_TRUE(eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
     EXPECT_NE(testing::ReadFile(file).find("one two kept"), std::string::npos);
@@ -598,9 +586,9 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     auto& copy = m_window->recoveryCopy();
     EXPECT_FALSE(copy.exists());
     typeInPage(" copied");
-    ASSERT_TRUE(eventually([&] { return copy.exists(); }, 5000));
+    ASSERT_TRUE(Eventually([&] { return copy.exists(); }, 5000));
     ASSERT_TRUE(
-        eventually([&] { return copy.read().page.html.find("two copied") != std::string::npos; }, 5000));
+        Eventually([&] { return copy.read().page.html.find("two copied") != std::string::npos; }, 5000));
     const auto found = copy.read();
     EXPECT_EQ(found.page.document.folder, m_window->document().folder);
     EXPECT_EQ(found.page.document.name, m_window->document().name);
@@ -609,7 +597,7 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     EXPECT_FALSE(copy.exists());
 
     typeInPage(" again");
-    ASSERT_TRUE(eventually([&] { return copy.exists(); }, 15000)); // the second copy waits out the interval
+    ASSERT_TRUE(Eventually([&] { return copy.exists(); }, 15000)); // the second copy waits out the interval
     bool closed = false;
     EXPECT_EQ(closeAsking(QStringLiteral("不保存"), &closed), QStringLiteral("提示: 是否保存？"));
     EXPECT_TRUE(closed);

@@ -3,6 +3,7 @@
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
 #include "editing/fragments.h"
+#include "tests/support/eventually.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -243,7 +244,8 @@ TEST_F(DesignViewTest, EveryLoadStaysEditableByTheKeyboard)
     view->setFocus();
     QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(30, 20));
     QTest::keyClicks(view->focusProxy(), QStringLiteral("typed"));
-    QTRY_VERIFY_WITH_TIMEOUT(design.GetHtml().contains(QStringLiteral("typed")), 5000);
+    ASSERT_TRUE(inkwell::testing::Eventually(
+        [&] { return design.GetHtml().contains(QStringLiteral("typed")); }, 5000));
 }
 
 TEST_F(DesignViewTest, InsertImageRefersToThePictureBesideTheDocumentByItsRelativeName)
@@ -298,7 +300,7 @@ TEST_F(DesignViewTest, InsertedPictureIsCopiedBesideTheDocumentAndShows)
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
     EXPECT_NE(html().find("<img src=\"red%20pic.png\">"), std::string::npos) << html();
-    QTRY_VERIFY_WITH_TIMEOUT(RedPixels(view) > 64 * 64 * 9 / 10, 5000);
+    ASSERT_TRUE(inkwell::testing::Eventually([&] { return RedPixels(view) > 64 * 64 * 9 / 10; }, 5000));
 
     // Cancelling the dialog later inserts and copies nothing.
     const std::string before = html();
@@ -353,7 +355,8 @@ TEST_F(DesignViewTest, ChangingTheDocumentFolderShowsThePageAgainstIt)
     design.setDocumentFolder(other.path());
     EXPECT_EQ(design.GetHtml(), before);
     EXPECT_TRUE(design.engine()->documentEditable());
-    QTRY_COMPARE_WITH_TIMEOUT(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 8, 5000);
+    ASSERT_TRUE(inkwell::testing::Eventually(
+        [&] { return eval(QStringLiteral("document.images[0].naturalWidth")).toInt() == 8; }, 5000));
 }
 
 TEST_F(DesignViewTest, AFolderForTheNextLoadLeavesTheShownPageAlone)
@@ -373,7 +376,8 @@ TEST_F(DesignViewTest, AFolderForTheNextLoadLeavesTheShownPageAlone)
     EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);
 
     design.LoadHtml(page); // the next load resolves against the new folder
-    QTRY_COMPARE_WITH_TIMEOUT(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 8, 5000);
+    ASSERT_TRUE(inkwell::testing::Eventually(
+        [&] { return eval(QStringLiteral("document.images[0].naturalWidth")).toInt() == 8; }, 5000));
 }
 
 TEST_F(DesignViewTest, SaveHtmlWritesTheMarkupOrLeavesTheFileAlone)

@@ -1,5 +1,6 @@
 // The browser-engine adapter with the real engine: what the design view relies on.
 #include "platform/webenginebrowser.h"
+#include "tests/support/eventually.h"
 
 #include <QDir>
 #include <QImage>
@@ -88,8 +89,9 @@ TEST_F(Browser, RelativePicturesResolveAgainstTheBaseUrl)
     ASSERT_TRUE(picture.save(folder.filePath(QStringLiteral("dot.png"))));
     ASSERT_TRUE(browser.loadPage(QStringLiteral("<html><body><img src=\"dot.png\"></body></html>"),
         QUrl::fromLocalFile(folder.path() + QLatin1Char('/'))));
-    QTRY_COMPARE_WITH_TIMEOUT(
-        browser.evaluate(QStringLiteral("document.images[0].naturalWidth"))->toInt(), 8, 5000);
+    ASSERT_TRUE(inkwell::testing::Eventually(
+        [&] { return browser.evaluate(QStringLiteral("document.images[0].naturalWidth"))->toInt() == 8; },
+        5000));
 }
 
 TEST_F(Browser, ConvertsColoursAndClampsFontSizes)
