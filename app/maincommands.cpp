@@ -243,11 +243,12 @@ void MainWindow::writeRecoveryCopy()
         return;
     m_recoveryReading = true;
     m_changedWhileReading = false;
+    // Copies start at least the interval apart, so a change waits at most that long for its copy.
+    m_lastRecoveryWrite = std::chrono::steady_clock::now();
     const auto generation = m_recovery->generation();
     // The page is read without waiting and written by the worker, so typing goes on meanwhile.
     m_designView->readHtmlLater([this, generation](std::optional<QString> page) {
         m_recoveryReading = false;
-        m_lastRecoveryWrite = std::chrono::steady_clock::now();
         if (page && !m_stopped) {
             std::string html = page->toStdString();
             if (!m_documentStatus.hasUnsavedChanges(html)) {

@@ -50,14 +50,19 @@ FileWriteResult RecoveryCopy::write(
         return {}; // the page was saved or discarded meanwhile; this copy is no longer wanted
     if (auto result = WriteFileAtomically(pagePath(), html); !result.ok())
         return result;
-    const IniFile record(recordPath());
-    const bool written = record.write(kSection, kFolderKey, document.folder.string())
-        && record.write(kSection, kNameKey, document.name)
-        && record.write(kSection, kKindKey, std::to_string(document.kind))
-        && record.write(kSection, kEncodingKey, EncodingName(encoding));
-    if (!written)
-        return { "cannot write " + recordPath().string() };
-    return {};
+    // The whole record in one replacement, so that a reader never sees half of an old and half of a
+    // new one. A line break cannot be held in a settings value; such a folder has no copy.
+    const std::string folder = document.folder.string();
+    if (folder.find_first_of("\r\n") != std::string::npos
+        || document.name.find_first_of("\r\n") != std::string::npos)
+        return { "the document's path cannot be recorded" };
+    std::string record;
+    record.append("[").append(kSection).append("]\n");
+    record.append(kFolderKey).append("=").append(folder).append("\n");
+    record.append(kNameKey).append("=").append(document.name).append("\n");
+    record.append(kKindKey).append("=").append(std::to_string(document.kind)).append("\n");
+    record.append(kEncodingKey).append("=").append(EncodingName(encoding)).append("\n");
+    return WriteFileAtomically(recordPath(), record);
 }
 
 bool RecoveryCopy::exists() const
