@@ -24,14 +24,6 @@ constexpr bool isContinuation(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-long countCharacters(std::string_view text)
-{
-    long count = 0;
-    for (const char c : text)
-        count += isContinuation(c) ? 0 : 1;
-    return count;
-}
-
 char asciiLower(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -274,6 +266,13 @@ public:
                 break;
             case TokenKind::Eof:
                 break;
+            }
+            if (glued) {
+                // The end tag of content kept as it stands shares the line of that content's last line;
+                // whatever comes next starts a line of its own and so counts from nothing, as after any
+                // other tag. Carrying the content's count (all of it when it has no line break) over
+                // would break the next text early.
+                m_lineCharCount = 0;
             }
             m_lastToken = token.kind;
         }
@@ -706,11 +705,6 @@ private:
         }
         const std::string_view text = m_input.substr(m_pos, end - m_pos);
         m_pos = end;
-        const std::size_t lastBreak = text.find_last_of("\r\n");
-        if (lastBreak == std::string_view::npos)
-            m_lineCharCount += countCharacters(text);
-        else
-            m_lineCharCount = countCharacters(text.substr(lastBreak + 1));
         return { text, TokenKind::Verbatim };
     }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -132,8 +133,47 @@ INSTANTIATE_TEST_SUITE_P(Mends, StyleHtmlTable,
             "<div><script type=\"text/x-python\">\n  if x:\n      y()\n</script></div>", kTabs,
             "<div>\n\t<script type=\"text/x-python\">\n  if x:\n      y()\n</script>\n</div>" },
         Case { "script_without_end_tag_keeps_the_rest", "<script>a = 1;\n   b = '<p>  x';", kTabs,
-            "<script>\n\ta = 1;\n\tb = '<p>  x';" }),
+            "<script>\n\ta = 1;\n\tb = '<p>  x';" },
+        // The text after kept content stands on a line of its own and gets the whole width: the content's
+        // last line and its end tag are on the line before.
+        Case { "text_after_pre_counts_from_its_own_line", "<pre>\nabcd</pre>one two three four five six",
+            { 2, " ", 20 }, "<pre>\nabcd</pre>\none two three four five\nsix" },
+        Case { "text_after_pre_without_line_break_counts_from_its_own_line",
+            "<pre>abcdefghijklmnopqrstuvwxyz</pre>one two three four five six", { 2, " ", 20 },
+            "<pre>abcdefghijklmnopqrstuvwxyz</pre>\none two three four five\nsix" },
+        Case { "tag_after_textarea_breaks_its_attributes_from_its_own_line",
+            "<textarea>abcdefghijklmnopqrstuvwxyz</textarea><a href=\"x\" title=\"abcdefgh\" class=\"c\">",
+            { 2, " ", 20 },
+            "<textarea>abcdefghijklmnopqrstuvwxyz</textarea>\n<a href=\"x\" "
+            "title=\"abcdefgh\"\nclass=\"c\">" },
+        Case { "text_after_a_script_ending_inside_a_literal_counts_from_its_own_line",
+            "<script>a = `x\n</script>one two three four five six", { 2, " ", 20 },
+            "<script>\n  a = `x\n</script>\none two three four five\nsix" }),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Text that follows content kept as it stands is broken exactly as it would be after any other element,
+// whatever that content holds: line breaks or none, a long last line, a script passed through.
+TEST(StyleHtml, TextAfterKeptContentBreaksAsAfterAnyElement)
+{
+    const std::string text
+        = " Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
+          "incididunt ut labore et dolore magna aliqua. Ut enim ad minim veniam.";
+    const std::string longLine(120, 'x');
+    const auto linesAfter = [&](const std::string& element) {
+        const std::string out = style_html("<div>" + element + text + "</div>", kTabs);
+        const std::size_t at = out.find("Lorem");
+        return at == std::string::npos ? out : out.substr(out.rfind('\n', at));
+    };
+    const std::string expected = linesAfter("<p>x</p>");
+    ASSERT_NE(expected.find("\n\t"), expected.rfind("\n\t")) << "the text must need more than one line";
+    for (const std::string& element : std::vector<std::string> { "<pre>" + longLine + "</pre>",
+             "<pre>a\n" + longLine + "</pre>", "<pre>\n  a\n</pre>", "<textarea>" + longLine + "</textarea>",
+             "<textarea>a\r\n" + longLine + "</textarea>",
+             "<script type=\"text/x-template\">" + longLine + "</script>",
+             "<script>s = `" + longLine + "</script>" }) {
+        EXPECT_EQ(visible(linesAfter(element)), visible(expected)) << element;
+    }
+}
 
 std::string readFile(const std::filesystem::path& path)
 {
