@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -192,6 +194,99 @@ constexpr std::array<bool, 256> kSpecialInTag = [] {
     return table;
 }();
 
+// How the scan for a tag that prints as it stands sees each byte.
+enum class TagByte : unsigned char
+{
+    Plain,
+    Space,
+    Quote,
+    Equals,
+    End,
+    Other // white space other than the space: the tag is left to the full reader
+};
+
+constexpr std::array<TagByte, 256> kTagBytes = [] {
+    std::array<TagByte, 256> table {};
+    table.fill(TagByte::Plain);
+    table[' '] = TagByte::Space;
+    table['"'] = TagByte::Quote;
+    table['\''] = TagByte::Quote;
+    table['='] = TagByte::Equals;
+    table['>'] = TagByte::End;
+    for (const char c : { '\n', '\r', '\t' })
+        table[static_cast<unsigned char>(c)] = TagByte::Other;
+    return table;
+}();
+
+// Eight bytes at once, as one little- or big-endian number: the block scans below work on them.
+std::uint64_t loadBlock(const char* at)
+{
+    std::uint64_t block = 0;
+    std::memcpy(&block, at, sizeof block);
+    return block;
+}
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// The high bit of a byte of the result is set where the block holds a byte below `limit` (at most 0x80).
+// A byte just above such a byte can be marked too (the borrow runs on), never one below the first true
+// mark: callers only look for the first, or accept a mark too many.
+constexpr std::uint64_t bytesBelow(std::uint64_t block, unsigned limit)
+{
+    return (block - kOnes * limit) & ~block & kHighBits;
+}
+
+constexpr std::uint64_t bytesEqual(std::uint64_t block, unsigned char value)
+{
+    return bytesBelow(block ^ (kOnes * value), 1);
+}
+
+// Offset of the first marked byte of a non-zero mark, in memory order.
+unsigned firstMarked(std::uint64_t marks)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        return static_cast<unsigned>(std::countr_zero(marks)) / 8;
+    else
+        return static_cast<unsigned>(std::countl_zero(marks)) / 8;
+}
+
+// Where a stretch of plain text that starts at `from` ends: at the first "<", byte below 0x20 (the white
+// space other than the space is among them), byte above 0x7F, or space followed by white space. In such a
+// stretch every byte is one character and every space separates two words, so it prints as it stands
+// except where a line is broken. It may end early, never late; a stretch that would end with a space
+// ends before it.
+std::size_t plainTextEnd(std::string_view text, std::size_t from)
+{
+    const char* const data = text.data();
+    const std::size_t n = text.size();
+    std::size_t at = from;
+    if constexpr (std::endian::native == std::endian::little || std::endian::native == std::endian::big) {
+        // Each block is read with the block one byte further on, so that a space can see its successor.
+        while (at + sizeof(std::uint64_t) < n) {
+            const std::uint64_t block = loadBlock(data + at);
+            const std::uint64_t next = loadBlock(data + at + 1);
+            const std::uint64_t stops = bytesBelow(block, 0x20) | (block & kHighBits) | bytesEqual(block, '<')
+                | (bytesEqual(block, ' ') & bytesBelow(next, 0x21));
+            if (stops != 0) {
+                at += firstMarked(stops);
+                break;
+            }
+            at += sizeof(std::uint64_t);
+        }
+    }
+    while (at < n) {
+        const auto c = static_cast<unsigned char>(data[at]);
+        if (c < 0x20 || c > 0x7F || c == '<'
+            || (c == ' ' && (at + 1 >= n || static_cast<unsigned char>(data[at + 1]) <= 0x20)))
+            break;
+        ++at;
+    }
+    if (at > from && data[at - 1] == ' ')
+        --at;
+    return at;
+}
+
 // One run of the formatter over one text. The output is kept as one string; since pruning only ever
 // removes the single-white-space chunks at its end, it is enough to remember where the last chunk that
 // is not one ends.
@@ -379,51 +474,110 @@ private:
     {
         bool any = false;
         bool space = false;
-        const std::size_t n = m_input.size();
-        while (m_pos < n) {
-            const char c = m_input[m_pos];
+        const std::string_view input = m_input;
+        const std::size_t n = input.size();
+        std::size_t pos = m_pos;
+        long count = m_lineCharCount;
+        std::string& out = m_output;
+        while (pos < n) {
+            const char c = input[pos];
             if (c == '<')
                 break;
             if (isSpace(c)) {
-                ++m_pos;
+                ++pos;
+                while (pos < n && isSpace(input[pos]))
+                    ++pos;
                 if (any)
                     space = true;
                 continue;
             }
-            std::size_t wordEnd = m_pos + 1;
-            long characters = isContinuation(c) ? 0 : 1;
-            while (wordEnd < n && !kEndsWord[static_cast<unsigned char>(m_input[wordEnd])]) {
-                characters += isContinuation(m_input[wordEnd]) ? 0 : 1;
-                ++wordEnd;
-            }
             if (!any) {
-                const long counted = m_lineCharCount;
                 printNewline(Prune::Yes);
-                m_lineCharCount = counted;
                 any = true;
             }
+            const std::size_t plainEnd = plainTextEnd(input, pos);
+            if (plainEnd > pos) {
+                count = printPlainText(pos, plainEnd, count, space);
+                pos = plainEnd;
+                space = false;
+                continue;
+            }
+            std::size_t wordEnd = pos + 1;
+            long characters = isContinuation(c) ? 0 : 1;
+            while (wordEnd < n && !kEndsWord[static_cast<unsigned char>(input[wordEnd])]) {
+                characters += isContinuation(input[wordEnd]) ? 0 : 1;
+                ++wordEnd;
+            }
             // The count includes the word's first character when the break is decided.
-            m_lineCharCount += isContinuation(c) ? 0 : 1;
+            count += isContinuation(c) ? 0 : 1;
             if (space) {
-                if (m_lineCharCount >= m_maxChar) {
-                    m_output += '\n';
-                    appendIndentation(m_output);
-                    m_lineCharCount = 0;
+                if (count >= m_maxChar) {
+                    out += '\n';
+                    appendIndentation(out);
+                    count = 0;
                 } else {
-                    m_output += ' ';
-                    ++m_lineCharCount;
+                    out += ' ';
+                    ++count;
                 }
                 space = false;
             }
-            m_lineCharCount += characters - (isContinuation(c) ? 0 : 1);
-            m_output.append(m_input, m_pos, wordEnd - m_pos);
-            m_pos = wordEnd;
+            count += characters - (isContinuation(c) ? 0 : 1);
+            out.append(input, pos, wordEnd - pos);
+            pos = wordEnd;
         }
+        m_pos = pos;
         if (any) {
-            m_prunableFrom = m_output.size();
-            m_lineCharCount = 0;
+            m_prunableFrom = out.size();
+            count = 0;
         }
-        return any || m_pos < n;
+        m_lineCharCount = count;
+        return any || pos < n;
+    }
+
+    // Prints the plain text [from, to) (see plainTextEnd) with the rules for words applied all at once: a
+    // line is broken at the first space whose next word's first character brings the count to maxChar, the
+    // count being one per byte in between. Returns the count after the stretch.
+    long printPlainText(std::size_t from, std::size_t to, long count, bool spaceBefore)
+    {
+        std::string& out = m_output;
+        const char* const data = m_input.data();
+        // The first word's first character, with the separator that was pending before it.
+        ++count;
+        if (spaceBefore) {
+            if (count >= m_maxChar) {
+                out += '\n';
+                appendIndentation(out);
+                count = 0;
+            } else {
+                out += ' ';
+                ++count;
+            }
+        }
+        // From here the count after the byte at i is anchorCount + (i - anchor); a space at q breaks the
+        // line when the count after the byte before it, plus the next word's first character, reaches
+        // maxChar, i.e. when anchorCount + (q - anchor) >= maxChar.
+        std::size_t anchor = from;
+        long anchorCount = count;
+        std::size_t copied = from;
+        while (true) {
+            const long distance = std::max(m_maxChar - anchorCount, 1L);
+            if (static_cast<std::size_t>(distance) >= to - anchor)
+                break;
+            const std::size_t searchFrom = anchor + static_cast<std::size_t>(distance);
+            const void* hit = std::memchr(data + searchFrom, ' ', to - searchFrom);
+            if (!hit)
+                break;
+            const std::size_t space = static_cast<const char*>(hit) - data;
+            out.append(data + copied, space - copied);
+            out += '\n';
+            appendIndentation(out);
+            // The next word's first character is the first of the new line, and is not counted.
+            anchor = space + 1;
+            anchorCount = 0;
+            copied = anchor;
+        }
+        out.append(data + copied, to - copied);
+        return anchorCount + static_cast<long>(to - 1 - anchor);
     }
 
     // Appends to `out` the input up to and including `delimiter` (or to the end of the input). Line breaks
@@ -480,9 +634,89 @@ private:
         }
     }
 
+    // A tag that the reader below would print exactly as it stands, read in one pass: "<", a name, and
+    // attributes separated by single spaces, with no space around "=" or before ">", a quoted value after
+    // "=" or a space, on one line and followed by a space or ">", and too short to reach maxChar. Most tags
+    // of real pages are like that. False, with nothing read, for any other tag.
+    bool readPlainTag(std::string& tag)
+    {
+        const std::string_view input = m_input;
+        const std::size_t n = input.size();
+        const std::size_t start = m_pos;
+        const auto byteAt = [&](std::size_t i) { return kTagBytes[static_cast<unsigned char>(input[i])]; };
+        // The second character decides whether quotes count (not after "<!") and must not be a separator.
+        if (start + 2 >= n || input[start] != '<' || input[start + 1] == '!'
+            || byteAt(start + 1) != TagByte::Plain)
+            return false;
+        long characters = 2;
+        std::size_t i = start + 2;
+        while (true) {
+            if (i >= n)
+                return false;
+            const char c = input[i];
+            switch (byteAt(i)) {
+            case TagByte::Plain:
+                characters += isContinuation(c) ? 0 : 1;
+                ++i;
+                continue;
+            case TagByte::Equals:
+                if (input[i - 1] == ' ')
+                    return false;
+                ++characters;
+                ++i;
+                continue;
+            case TagByte::Space: {
+                if (input[i - 1] == '=' || i + 1 >= n)
+                    return false;
+                const TagByte next = byteAt(i + 1);
+                if (next != TagByte::Plain && next != TagByte::Quote)
+                    return false;
+                ++characters;
+                ++i;
+                continue;
+            }
+            case TagByte::Quote: {
+                // A quoted value gets a separator before it unless it follows "=".
+                if (input[i - 1] != '=' && input[i - 1] != ' ')
+                    return false;
+                std::size_t close = i + 1;
+                while (close < n && input[close] != c) {
+                    if (input[close] == '\n' || input[close] == '\r')
+                        return false;
+                    characters += isContinuation(input[close]) ? 0 : 1;
+                    ++close;
+                }
+                if (close + 1 >= n || (input[close + 1] != ' ' && input[close + 1] != '>'))
+                    return false;
+                characters += 2;
+                i = close + 1;
+                continue;
+            }
+            case TagByte::End:
+                break;
+            case TagByte::Other:
+                return false;
+            }
+            break;
+        }
+        ++characters;
+        // A separator is where a long tag may be broken, when the count has reached maxChar there; the
+        // count never exceeds this total within the tag.
+        if (m_lineCharCount + characters >= m_maxChar)
+            return false;
+        m_lineCharCount += characters;
+        m_pos = i + 1;
+        tag.assign(input, start, m_pos - start);
+        return true;
+    }
+
     // A tag, classified; false at the end of the input with nothing read.
     bool readTag(std::string& tag)
     {
+        if (readPlainTag(tag)) {
+            classifyTag(tag);
+            return true;
+        }
         tag.clear();
         std::size_t chunks = 0;
         bool secondChunkIsBang = false;
