@@ -4,22 +4,25 @@
 A page of N MB is one document whose body holds the bodies of the real-page fixtures
 (tests/data/pages, in name order), each wrapped in an element of its own, repeated whole until N MB is
 reached, exactly as bench/formatter_bench.cpp builds it. The wrapper's end tag closes whatever the page
-left open, as the end of a real document does, so the nesting does not grow from copy to copy. Each tool runs under
-/usr/bin/time -v, which gives its wall time, CPU time and peak resident memory. The machine is shared,
-so CPU time (user + system) is the fairer measure of speed; both are printed.
+left open, as the end of a real document does, so the nesting does not grow from copy to copy.
 
-CPU times come in hundredths of a second, so the 1 MB row is coarse; the Google Benchmark program
-(inkwell_formatter_bench) measures FormatHtml itself precisely.
+Each tool runs as a whole process with its output going to a file. Wall time is taken around the process
+(to the microsecond, not the hundredths /usr/bin/time prints), CPU time and peak resident memory from the
+kernel's account of the child (wait4). The machine is shared, so the tools take turns round by round, the
+order alternating, and the medians are compared: a burst of someone else's compilation then hits every tool
+about alike.
 
-Usage: bench/formatter_peers.py [--tool build/tools/inkwell-format] [--sizes 1,10,50] [--repeat 3]
-Prettier is installed into bench/node_modules from the npm registry when it is missing.
+Usage: bench/formatter_peers.py [--tool build/tools/inkwell-format] [--sizes 1,10,50] [--rounds 9]
+                                [--peers tidy,prettier]
+Prettier is installed into bench/node_modules from the npm registry when it is missing and asked for.
 """
 
 import argparse
 import os
-import re
+import statistics
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -64,47 +67,60 @@ def ensure_prettier() -> None:
 
 def timed(command: list, output: Path, timeout: int) -> dict:
     """Runs command with stdout to output; returns seconds (wall, cpu), peak RSS in MB, exit status."""
+    # A child's peak memory as the kernel reports it starts from its parent's at the fork (this script holds
+    # the built pages), so the peak comes from /usr/bin/time, a small parent of the tool, instead.
+    peak = output.with_suffix(".rss")
     with open(output, "wb") as out:
-        try:
-            done = subprocess.run(["/usr/bin/time", "-v"] + command, stdout=out, stderr=subprocess.PIPE,
-                                  timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return {"status": "timeout"}
-    report = done.stderr.decode(errors="replace")
+        begin = time.perf_counter()
+        child = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", str(peak)] + command, stdout=out,
+                                 stderr=subprocess.DEVNULL)
+        deadline = begin + timeout
+        while True:
+            pid, status, usage = os.wait4(child.pid, os.WNOHANG)
+            if pid == child.pid:
+                break
+            if time.perf_counter() > deadline:
+                child.kill()
+                os.wait4(child.pid, 0)
+                return {"status": "timeout"}
+            time.sleep(0.0005)
+        wall = time.perf_counter() - begin
+    # /usr/bin/time passes the tool's exit status on; its own CPU time is a millisecond or so per run.
+    child.returncode = os.waitstatus_to_exitcode(status)
+    return {"status": child.returncode, "wall": wall, "cpu": usage.ru_utime + usage.ru_stime,
+            "rss": int(peak.read_text().split()[-1]) / 1024}
 
-    def field(name):
-        match = re.search(rf"{re.escape(name)}: (.+)", report)
-        return match.group(1).strip() if match else "0"
 
-    wall = field("Elapsed (wall clock) time (h:mm:ss or m:ss)")
-    parts = [float(p) for p in wall.split(":")]
-    seconds = parts[-1] + 60 * parts[-2] + (3600 * parts[-3] if len(parts) > 2 else 0)
-    cpu = float(field("User time (seconds)")) + float(field("System time (seconds)"))
-    status = int(field("Exit status"))
-    return {"status": status, "wall": seconds, "cpu": cpu, "rss": int(field("Maximum resident set size (kbytes)")) / 1024}
+def median(values: list) -> float:
+    return statistics.median(values)
 
 
 def main() -> int:
     parser = argparse.ArgumentParser()
     parser.add_argument("--tool", default=str(ROOT / "build" / "tools" / "inkwell-format"))
     parser.add_argument("--sizes", default="1,10,50")
-    parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--rounds", type=int, default=9)
+    parser.add_argument("--peers", default="tidy,prettier")
     parser.add_argument("--prettier-timeout", type=int, default=900)
     args = parser.parse_args()
     if not os.access(args.tool, os.X_OK):
         print(f"no inkwell-format at {args.tool}; build the target inkwell-format first", file=sys.stderr)
         return 1
+    peers = [p for p in args.peers.split(",") if p]
     OUT.mkdir(parents=True, exist_ok=True)
-    ensure_prettier()
 
-    tools = [
-        ("inkwell-format", lambda pages: [args.tool] + [str(p) for p in pages], args.repeat, 600),
-        # tidy exits 1 on warnings and 2 on errors in the markup; its output is still written.
-        ("tidy -i -w 80", lambda page: ["tidy", "-q", "-i", "-w", "80", "--show-warnings", "no",
-                                        "--force-output", "yes"] + [str(p) for p in pages], args.repeat, 600),
-        ("prettier", lambda pages: [str(PRETTIER), "--parser", "html", "--use-tabs", "--print-width", "80"]
-         + [str(p) for p in pages], 1, args.prettier_timeout),
-    ]
+    tools = [("inkwell-format", lambda pages: [args.tool] + [str(p) for p in pages], args.rounds, 600)]
+    if "tidy" in peers:
+        # tidy exits 1 on warnings and 2 on errors in the markup (the benchmark's wrapper element is one);
+        # its output is still written whole.
+        tools.append(("tidy -i -w 80", lambda pages: ["tidy", "-q", "-i", "-w", "80", "--show-warnings", "no",
+                                                      "--force-output", "yes"] + [str(p) for p in pages],
+                      args.rounds, 600))
+    if "prettier" in peers:
+        ensure_prettier()
+        # Slow enough that one round says all there is to say.
+        tools.append(("prettier", lambda pages: [str(PRETTIER), "--parser", "html", "--use-tabs", "--print-width",
+                                                 "80"] + [str(p) for p in pages], 1, args.prettier_timeout))
     rows = []
     # "pages": the fixture pages themselves, each tool given all of them in one call. Prettier rejects some
     # real pages as syntax errors (exit 2) and, on the large combined pages, prints them back unchanged, so
@@ -112,37 +128,48 @@ def main() -> int:
     fixtures = sorted((ROOT / "tests" / "data" / "pages").glob("*.html"))
     inputs = [("pages", fixtures)] + [(f"{m} MB", [build_page(m)]) for m in (int(s) for s in args.sizes.split(","))]
     for label, pages in inputs:
-        megabytes = label
         mb = sum(p.stat().st_size for p in pages) / (1024 * 1024)
-        for name, command, repeat, timeout in tools:
-            best = None
-            for _ in range(repeat):
-                result = timed(command(pages), OUT / f"{name.split()[0]}-{label.replace(' ', '')}.out", timeout)
-                if "cpu" not in result:
-                    best = result
-                    break
-                if best is None or result["cpu"] < best["cpu"]:
-                    best = result
-            rows.append((megabytes, name, mb, best))
-            print(f"{label} {name}: {best}", file=sys.stderr, flush=True)
+        results = {name: [] for name, _, _, _ in tools}
+        for round_number in range(args.rounds):
+            order = tools if round_number % 2 == 0 else list(reversed(tools))
+            for name, command, repeat, timeout in order:
+                if len(results[name]) >= repeat or (results[name] and "cpu" not in results[name][-1]):
+                    continue
+                output = OUT / f"{name.split()[0]}-{label.replace(' ', '')}.out"
+                results[name].append(timed(command(pages), output, timeout))
+        for name, _, _, _ in tools:
+            runs = [r for r in results[name] if "cpu" in r]
+            if not runs:
+                rows.append((label, name, mb, results[name][-1]))
+                continue
+            summary = {"status": runs[-1]["status"], "runs": len(runs)}
+            for key in ("wall", "cpu", "rss"):
+                summary[key] = median([r[key] for r in runs])
+            rows.append((label, name, mb, summary))
+            print(f"{label} {name}: {summary}", file=sys.stderr, flush=True)
 
-    print("| input | tool | wall s | CPU s | MB/s (CPU) | MB/s (wall) | peak RSS MB | RSS / input | exit |")
-    print("|---|---|---|---|---|---|---|---|---|")
+    print("| input | tool | runs | wall s | CPU s | MB/s (wall) | MB/s (CPU) | peak RSS MB | RSS / input | exit |")
+    print("|---|---|---|---|---|---|---|---|---|---|")
     ours = {}
-    for megabytes, name, mb, r in rows:
+    for label, name, mb, r in rows:
         if "cpu" not in r:
-            print(f"| {megabytes} | {name} | {r['status']} | | | | | | |")
+            print(f"| {label} | {name} | | {r['status']} | | | | | | |")
             continue
-        cpu_rate = mb / r["cpu"] if r["cpu"] > 0 else float("nan")
+        if name == "inkwell-format":
+            ours[label] = r
         wall_rate = mb / r["wall"] if r["wall"] > 0 else float("nan")
-        if name == "inkwell-format" and r["cpu"] > 0:
-            ours[megabytes] = cpu_rate
-        print(f"| {megabytes} ({mb:.1f} MB) | {name} | {r['wall']:.2f} | {r['cpu']:.2f} | {cpu_rate:.1f} | {wall_rate:.1f} "
-              f"| {r['rss']:.0f} | {r['rss'] / mb:.2f} | {r['status']} |")
+        cpu_rate = mb / r["cpu"] if r["cpu"] > 0 else float("nan")
+        print(f"| {label} ({mb:.1f} MB) | {name} | {r['runs']} | {r['wall']:.3f} | {r['cpu']:.3f} | {wall_rate:.1f} "
+              f"| {cpu_rate:.1f} | {r['rss']:.0f} | {r['rss'] / mb:.2f} | {r['status']} |")
     print()
-    for megabytes, name, mb, r in rows:
-        if name != "inkwell-format" and "cpu" in r and r["cpu"] > 0 and ours.get(megabytes, 0) > 0:
-            print(f"{megabytes}: inkwell-format is {ours[megabytes] / (mb / r['cpu']):.1f} times {name} (CPU MB/s)")
+    for label, name, mb, r in rows:
+        mine = ours.get(label)
+        if name == "inkwell-format" or "cpu" not in r or not mine:
+            continue
+        wall = r["wall"] / mine["wall"] if mine["wall"] > 0 else float("nan")
+        cpu = r["cpu"] / mine["cpu"] if mine["cpu"] > 0 else float("nan")
+        print(f"{label}: inkwell-format is {wall:.1f} times {name} in wall time, {cpu:.1f} times in CPU time "
+              f"(medians of the same run)")
     return 0
 
 

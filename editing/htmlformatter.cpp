@@ -310,11 +310,30 @@ public:
         m_chain.push_back(0);
     }
 
+    // The whole output as one text.
     std::string run()
     {
         // Real pages come out 1.0 to 1.7 times their size; reserving half as much again avoids the copy of a
         // late reallocation, which would briefly hold the output twice.
         m_output.reserve(m_input.size() + m_input.size() / 2 + 4096);
+        runTokens();
+        return std::move(m_output);
+    }
+
+    // The output handed to `sink` in pieces of at least pieceBytes (but the last), each as it is made.
+    void runInto(const HtmlPieceSink& sink, std::size_t pieceBytes)
+    {
+        m_sink = &sink;
+        m_pieceBytes = std::max<std::size_t>(pieceBytes, 1);
+        m_output.reserve(2 * m_pieceBytes);
+        runTokens();
+        if (!m_output.empty())
+            sink(m_output);
+    }
+
+private:
+    void runTokens()
+    {
         while (true) {
             Token token = nextToken();
             if (token.kind == TokenKind::Eof)
@@ -370,11 +389,20 @@ public:
                 m_lineCharCount = 0;
             }
             m_lastToken = token.kind;
+            if (m_sink && m_prunableFrom >= m_pieceBytes)
+                handOnPiece();
         }
-        return std::move(m_output);
     }
 
-private:
+    // Hands on the output up to where pruning could reach back; the rest stays to be pruned or printed.
+    void handOnPiece()
+    {
+        (*m_sink)(std::string_view(m_output).substr(0, m_prunableFrom));
+        m_handedOn += m_prunableFrom;
+        m_output.erase(0, m_prunableFrom);
+        m_prunableFrom = 0;
+    }
+
     enum class Prune
     {
         No,
@@ -404,7 +432,7 @@ private:
     void printNewline(Prune prune)
     {
         m_lineCharCount = 0;
-        if (m_output.empty())
+        if (m_output.empty() && m_handedOn == 0)
             return;
         if (prune == Prune::Yes)
             m_output.resize(m_prunableFrom);
@@ -820,6 +848,32 @@ private:
         return i < m_input.size() && m_input[i] == wanted;
     }
 
+    // The tag names without an end tag, and those that get an extra line break before them.
+    static bool isSingleToken(std::string_view name)
+    {
+        switch (name.size()) {
+        case 2:
+            return name == "br" || name == "hr";
+        case 3:
+            return name == "wbr" || name == "img";
+        case 4:
+            return name == "link" || name == "meta" || name == "base" || name == "area" || name == "?xml";
+        case 5:
+            return name == "input" || name == "param" || name == "embed";
+        case 7:
+            return name == "isindex";
+        case 8:
+            return name == "!doctype" || name == "basefont";
+        default:
+            return false;
+        }
+    }
+
+    static bool isExtraLiner(std::string_view name)
+    {
+        return name == "head" || name == "body" || name == "/html";
+    }
+
     void classifyTag(std::string& tag)
     {
         std::size_t nameEnd = tag.find(' ');
@@ -827,17 +881,16 @@ private:
             nameEnd = tag.find('>');
         if (nameEnd == std::string::npos)
             nameEnd = tag.size();
-        const std::string name
-            = nameEnd > 1 ? asciiLower(std::string_view(tag).substr(1, nameEnd - 1)) : std::string();
+        // The name is kept in a buffer of the run's own: it outlives changes to the tag's text below.
+        if (nameEnd > 1)
+            m_name.assign(tag, 1, nameEnd - 1);
+        else
+            m_name.clear();
+        for (char& c : m_name)
+            c = asciiLower(c);
+        const std::string_view name = m_name;
 
-        static constexpr std::array<std::string_view, 15> singleToken = { "br", "input", "link", "meta",
-            "!doctype", "basefont", "base", "area", "hr", "wbr", "param", "img", "isindex", "?xml", "embed" };
-        static constexpr std::array<std::string_view, 3> extraLiners = { "head", "body", "/html" };
-        const auto contains = [](const auto& list, std::string_view word) {
-            return std::find(list.begin(), list.end(), word) != list.end();
-        };
-
-        if (nextToLastIsSlash(tag) || contains(singleToken, name)) {
+        if (nextToLastIsSlash(tag) || isSingleToken(name)) {
             m_tagType = TagType::Single;
         } else if (name == "script") {
             recordTag(name);
@@ -866,7 +919,7 @@ private:
             }
         } else {
             if (!name.empty() && name[0] == '/') {
-                retrieveTag(std::string_view(name).substr(1));
+                retrieveTag(name.substr(1));
                 m_tagType = TagType::End;
             } else {
                 recordTag(name);
@@ -878,7 +931,7 @@ private:
                 else if (isTagNamedAt(tag, 0, "textarea"))
                     m_verbatim = Verbatim::Textarea;
             }
-            if (contains(extraLiners, name))
+            if (isExtraLiner(name))
                 printNewline(Prune::No);
         }
     }
@@ -972,7 +1025,7 @@ private:
         return n;
     }
 
-    void recordTag(const std::string& name)
+    void recordTag(std::string_view name)
     {
         const Instance instance { m_indentLevel, m_chain.back(), true };
         int id = 0;
@@ -984,7 +1037,10 @@ private:
             m_freeInstances.pop_back();
             m_instances[id] = instance;
         }
-        m_byName[name].push_back(id);
+        auto found = m_byName.find(name);
+        if (found == m_byName.end())
+            found = m_byName.emplace(std::string(name), std::vector<int>()).first;
+        found->second.push_back(id);
         m_chain.push_back(id);
     }
 
@@ -993,7 +1049,7 @@ private:
     // each popped once in the whole run.
     void retrieveTag(std::string_view name)
     {
-        const auto found = m_byName.find(std::string(name));
+        const auto found = m_byName.find(name);
         if (found == m_byName.end() || found->second.empty())
             return;
         const int target = found->second.back();
@@ -1013,6 +1069,19 @@ private:
         m_indentLevel = instance.level;
     }
 
+    // FNV-1a: tag names are short, and the general string hash costs more than the lookup it serves.
+    struct NameHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const
+        {
+            std::uint64_t hash = 0xcbf29ce484222325ULL;
+            for (const char c : name)
+                hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+            return static_cast<std::size_t>(hash);
+        }
+    };
+
     struct Instance
     {
         int level = 0;
@@ -1027,9 +1096,13 @@ private:
     std::string m_indentBlock; // m_indentString repeated kMaxIndentLevels times
     bool m_indentIsPrunable = false;
     Mode m_mode = Mode::Content;
-    std::string m_output;
+    std::string m_output; // the output not yet handed on
+    const HtmlPieceSink* m_sink = nullptr;
+    std::size_t m_pieceBytes = 0;
+    std::size_t m_handedOn = 0; // bytes of output already given to the sink
     std::string m_token; // the text of the token being read, reused from token to token
     std::string m_quoted; // a quoted attribute value being read
+    std::string m_name; // the lower-case name of the tag being classified
     std::size_t m_prunableFrom = 0;
     int m_indentLevel = 0;
     long m_lineCharCount = 0;
@@ -1041,7 +1114,8 @@ private:
 
     std::vector<Instance> m_instances; // index 0 is the root
     std::vector<int> m_freeInstances; // slots of deleted instances
-    std::unordered_map<std::string, std::vector<int>> m_byName; // open instances per name, the newest last
+    // open instances per name, the newest last; looked up by the name as it stands in the tag
+    std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> m_byName;
     std::vector<int> m_chain; // the root, then each parent down to the current one
 };
 
@@ -1050,6 +1124,24 @@ private:
 std::string style_html(std::string_view html, const HtmlStyle& style)
 {
     return StyleHtmlRun(html, style).run();
+}
+
+void formatHtmlInto(
+    std::string_view html, const HtmlStyle& style, const HtmlPieceSink& sink, std::size_t pieceBytes)
+{
+    bool handedOn = false;
+    const HtmlPieceSink counting = [&](std::string_view piece) {
+        handedOn = handedOn || !piece.empty();
+        sink(piece);
+    };
+    try {
+        StyleHtmlRun(html, style).runInto(counting, pieceBytes);
+    } catch (const std::exception&) {
+        if (handedOn)
+            throw;
+    }
+    if (!handedOn && !html.empty())
+        sink(html);
 }
 
 HtmlStyle StyleForIndentKind(int indentKind, int keepKindFlag)

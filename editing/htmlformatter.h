@@ -2,6 +2,8 @@
 // level deeper, white space in text collapsed and long text broken into lines. UTF-8 in and out.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,20 @@ struct HtmlStyle
 // style_html guarded for callers that put the result in front of the user: the markup comes back
 // unchanged when the routine fails or yields empty text for markup that is not empty.
 [[nodiscard]] std::string FormatHtmlWithStyle(std::string_view html, const HtmlStyle& style);
+
+// Receives formatted text piece by piece, in order; a piece is valid only during the call.
+using HtmlPieceSink = std::function<void(std::string_view piece)>;
+
+// Bytes of output held before a piece is handed on: small enough to stay in the processor's cache until it
+// is written, large enough that each write is worth its call.
+inline constexpr std::size_t kHtmlPieceBytes = 256 * 1024;
+
+// FormatHtmlWithStyle for output that goes straight on (to a file, a pipe): the text is handed to `sink` in
+// pieces of at least pieceBytes (the last may be shorter) as it is made, so memory stays small and what is
+// written is still in cache. Markup that formats to nothing is handed on unchanged; so is markup whose
+// formatting fails before the first piece. A failure after that propagates, the pieces given standing.
+void formatHtmlInto(std::string_view html, const HtmlStyle& style, const HtmlPieceSink& sink,
+    std::size_t pieceBytes = kHtmlPieceBytes);
 
 // The program's entry: FormatHtml(markup, 0, 0) indents by one tab per level and breaks lines at 80.
 [[nodiscard]] std::string FormatHtml(std::string_view html, int indentKind, int keepKindFlag);

@@ -1,6 +1,6 @@
 // libFuzzer target for the formatter: any bytes, three styles. Beyond the sanitizers it checks the
-// promises callers rely on: only white space changes, non-empty markup never comes back empty, and
-// formatting the output again changes nothing.
+// promises callers rely on: only white space changes, non-empty markup never comes back empty,
+// formatting the output again changes nothing, and the text handed on in pieces is the same.
 #include "editing/htmlformatter.h"
 #include "editing/scriptreindent.h"
 
@@ -39,6 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(html.empty() || !out.empty());
         check(withoutWhiteSpace(out) == bare);
         check(FormatHtmlWithStyle(out, style) == out);
+        std::string pieces;
+        formatHtmlInto(
+            html, style, [&](std::string_view piece) { pieces += piece; }, 1 + size % 7);
+        check(pieces == out);
     }
     const std::string script = ReindentScript(html, "\t", 2, kMaxIndentLevels);
     check(withoutWhiteSpace(script) == bare);

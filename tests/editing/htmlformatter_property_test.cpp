@@ -1,5 +1,6 @@
 // Properties that must hold for any markup: nothing but white space changes, pre and textarea content is
-// kept byte for byte, formatting twice changes nothing more, and time grows linearly with the input.
+// kept byte for byte, formatting twice changes nothing more, the text handed on in pieces is the same, and
+// time grows linearly with the input.
 #include "editing/htmlformatter.h"
 
 #include <chrono>
@@ -96,6 +97,14 @@ void checkProperties(std::string_view html, const HtmlStyle& style, const std::s
                                                          << html.substr(0, 3000);
     const std::string twice = FormatHtmlWithStyle(once, style);
     EXPECT_EQ(twice, once) << label << ": formatting the output again changed it";
+    // Handed on in pieces, down to a byte at a time, it is the same text: a piece never takes what pruning
+    // would still remove.
+    for (const std::size_t pieceBytes : { std::size_t { 1 }, std::size_t { 97 } }) {
+        std::string pieces;
+        formatHtmlInto(
+            html, style, [&](std::string_view piece) { pieces += piece; }, pieceBytes);
+        EXPECT_EQ(pieces, once) << label << ": in pieces of " << pieceBytes << " bytes";
+    }
 }
 
 const std::vector<HtmlStyle>& styles()

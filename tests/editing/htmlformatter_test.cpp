@@ -229,6 +229,9 @@ TEST(FormatHtml, NeverEmptyForMarkupThatIsNot)
     for (const std::string_view markup : { " ", "\r\n\r\n", "\t \n" }) {
         ASSERT_EQ(style_html(markup, StyleForIndentKind(0, 0)), "");
         EXPECT_EQ(FormatHtml(markup, 0, 0), markup);
+        std::string pieces;
+        formatHtmlInto(markup, StyleForIndentKind(0, 0), [&](std::string_view piece) { pieces += piece; });
+        EXPECT_EQ(pieces, markup);
     }
     EXPECT_EQ(FormatHtml("", 0, 0), "");
 }

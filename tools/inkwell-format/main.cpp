@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <iostream>
 #include <optional>
@@ -194,16 +195,41 @@ private:
     std::size_t m_mappedSize = 0;
 };
 
-std::string format(std::string_view text, const Options& options)
+HtmlStyle styleOf(const Options& options)
 {
     if (!options.spaces && options.width == 80)
-        return FormatHtml(text, 0, 0);
+        return StyleForIndentKind(0, 0);
     HtmlStyle style;
     style.indentSize = options.spaces.value_or(1);
     style.indentCharacter = options.spaces ? " " : "\t";
     style.maxChar = options.width;
-    return FormatHtmlWithStyle(text, style);
+    return style;
 }
+
+// Standard output written with write(2) directly: the formatter hands on pieces of a few hundred
+// kilobytes, and a stream's own buffer would only copy them once more.
+class OutputWriter
+{
+public:
+    void write(std::string_view bytes)
+    {
+        while (!bytes.empty() && m_ok) {
+            const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                m_ok = false;
+                break;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+
+    bool ok() const { return m_ok; }
+
+private:
+    bool m_ok = true;
+};
 
 } // namespace
 
@@ -238,13 +264,22 @@ int main(int argc, char** argv)
     if (failed)
         return 1;
 
-    for (std::size_t i = 0; i < texts.size(); ++i) {
+    OutputWriter out;
+    const HtmlStyle style = styleOf(options);
+    const HtmlPieceSink sink = [&out](std::string_view piece) { out.write(piece); };
+    for (std::size_t i = 0; i < texts.size() && out.ok(); ++i) {
         if (i > 0)
-            std::cout << '\n';
-        std::cout << format(texts[i].view(), options);
+            out.write("\n");
+        try {
+            formatHtmlInto(texts[i].view(), style, sink);
+        } catch (const std::exception& error) {
+            // Only when memory runs out after part of the text was written; that part stands.
+            std::cerr << "inkwell-format: cannot format '" << options.files[i] << "': " << error.what()
+                      << "\n";
+            return 1;
+        }
     }
-    std::cout.flush();
-    if (!std::cout) {
+    if (!out.ok()) {
         std::cerr << "inkwell-format: cannot write standard output\n";
         return 1;
     }
