@@ -52,15 +52,22 @@ bool MinimiseAndWaitHidden(QWidget* window, int maxMs)
     return seen;
 }
 
-std::optional<QString> RunCaptureOutputSteps(const CaptureOutputContext& ctx)
+std::optional<QString> RunCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio)
 {
     const std::optional<QImage> picture = ReadClipboardPicture();
     if (!picture)
         return std::nullopt;
     const std::string name = ctx.timeStampName ? ctx.timeStampName() : std::string();
     std::optional<QString> path = WriteCapturedPicture(*picture, ctx.documentFolder, name);
-    if (path && ctx.insertImage)
+    if (!path)
+        return path;
+    if (!qFuzzyCompare(ratio, 1.0) && ctx.pasteHtml) {
+        const QSize logical = (QSizeF(picture->size()) / ratio).toSize();
+        ctx.pasteHtml(QString::fromStdString(
+            SizedImageFragment(*path, ctx.documentFolder, logical.width(), logical.height())));
+    } else if (ctx.insertImage) {
         ctx.insertImage(*path);
+    }
     return path;
 }
 
@@ -68,9 +75,10 @@ void RunCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
 {
     if (entry == CaptureEntry::MinimiseFirst)
         (void)MinimiseAndWaitHidden(mainWindow, kHideWaitMs);
-    if (!RunCapture())
+    const std::optional<qreal> ratio = RunCapture();
+    if (!ratio)
         return; // a cancelled run leaves a minimised editor minimised
-    if (!RunCaptureOutputSteps(ctx)) {
+    if (!RunCaptureOutputSteps(ctx, *ratio)) {
         QMessageBox::information(mainWindow, QStringLiteral("提示"),
             QStringLiteral("截图未能保存到文档文件夹：") + ctx.documentFolder);
     }

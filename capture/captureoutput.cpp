@@ -1,5 +1,8 @@
 #include "capture/captureoutput.h"
 
+#include "editing/fragments.h"
+#include "editing/pictureinsertion.h"
+
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
@@ -14,6 +17,20 @@ std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture)
     const auto count = static_cast<std::size_t>(rgb.sizeInBytes()) / sizeof(std::uint32_t);
     return BitmapToBmpBytes({ rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine() / 4),
         std::span<const std::uint32_t>(first, count) });
+}
+
+std::string SizedImageFragment(
+    const QString& picturePath, const QString& documentFolder, int width, int height)
+{
+    // The source is referred to exactly as InsertImage refers to it.
+    std::string element
+        = fragments::ImageFragment(PictureSource(picturePath.toStdString(), documentFolder.toStdString()));
+    const std::string size
+        = " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
+    // The element ends with its ">"; the size goes in just before it.
+    if (!element.empty() && element.back() == '>')
+        element.insert(element.size() - 1, size);
+    return element;
 }
 
 std::optional<QImage> ReadClipboardPicture()

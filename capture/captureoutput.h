@@ -12,6 +12,11 @@
 // The BMP file of a picture (32 bits per pixel, rows bottom-up).
 [[nodiscard]] std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture);
 
+// The image element for a captured picture shown at `width` x `height` logical pixels: the
+// design view's own element for the picture, with width and height attributes.
+[[nodiscard]] std::string SizedImageFragment(
+    const QString& picturePath, const QString& documentFolder, int width, int height);
+
 // The picture the clipboard holds now, or nothing.
 [[nodiscard]] std::optional<QImage> ReadClipboardPicture();
 

@@ -1,5 +1,6 @@
 #include "capture/capturerect.h"
 
+#include <cmath>
 #include <utility>
 
 CaptureRect Normalise(CaptureRect r)
@@ -31,4 +32,21 @@ SelectionHandles HandlesOf(CaptureRect selection)
     for (std::size_t i = 0; i < centres.size(); ++i)
         handles[i] = { centres[i].x - 2, centres[i].y - 2, centres[i].x + 2, centres[i].y + 2 };
     return handles;
+}
+
+int ToDevicePixels(int logical, double ratio)
+{
+    return static_cast<int>(std::lround(logical * ratio));
+}
+
+CapturePoint ToDevicePixels(CapturePoint logical, double ratio)
+{
+    return { ToDevicePixels(logical.x, ratio), ToDevicePixels(logical.y, ratio) };
+}
+
+CaptureRect ToDevicePixels(CaptureRect logical, double ratio)
+{
+    const CaptureRect s = Normalise(logical);
+    return { ToDevicePixels(s.left, ratio), ToDevicePixels(s.top, ratio),
+        ToDevicePixels(s.right + 1, ratio) - 1, ToDevicePixels(s.bottom + 1, ratio) - 1 };
 }

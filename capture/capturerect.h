@@ -41,3 +41,12 @@ using SelectionHandles = std::array<CaptureRect, 8>;
 
 // Handles of the normalised selection; the middles truncate toward zero.
 [[nodiscard]] SelectionHandles HandlesOf(CaptureRect selection);
+
+// The session works in the window's logical pixels, the frozen picture holds the screen's
+// device pixels, `ratio` of them to a logical pixel. Logical pixel x covers the device
+// pixels from round(x * ratio) up to, not including, round((x + 1) * ratio), so adjacent
+// logical pixels never share or skip a device pixel, whatever the ratio.
+[[nodiscard]] int ToDevicePixels(int logical, double ratio);
+[[nodiscard]] CapturePoint ToDevicePixels(CapturePoint logical, double ratio);
+// The device pixels the normalised selection covers, both corners inclusive.
+[[nodiscard]] CaptureRect ToDevicePixels(CaptureRect logical, double ratio);

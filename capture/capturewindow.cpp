@@ -13,13 +13,22 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
+#include <QtMath>
+#include <cmath>
 
 namespace {
 
-CapturePoint PointOf(const QMouseEvent* e)
+// The logical pixel under the pointer. On a scaled screen positions fall between logical
+// pixels; rounding down picks the one whose device pixels hold the pointer.
+CapturePoint PointOf(QPointF position)
 {
-    const QPoint p = e->position().toPoint();
-    return { p.x(), p.y() };
+    return { qFloor(position.x()), qFloor(position.y()) };
+}
+
+QSize LogicalSizeOf(const QImage& frozen)
+{
+    return frozen.deviceIndependentSize().toSize();
 }
 
 int ModifiersOf(Qt::KeyboardModifiers m)
@@ -40,19 +49,18 @@ CaptureWindow::CaptureWindow(QImage frozen, QWidget* parent)
     : QWidget(parent,
         Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
             | Qt::NoDropShadowWindowHint)
-    , m_session(frozen.width(), frozen.height())
+    , m_session(LogicalSizeOf(frozen).width(), LogicalSizeOf(frozen).height())
     , m_frozen(frozen.convertToFormat(QImage::Format_RGB32))
     , m_font(OverlayFont())
-    , m_panelComposer(MakePanelBackground(), m_font)
+    , m_panelComposer(MakePanelBackground(frozen.devicePixelRatio()), m_font)
 {
-    m_frozen.setDevicePixelRatio(1.0);
     setWindowTitle(QString());
     setAttribute(Qt::WA_OpaquePaintEvent); // every pixel comes from the composition
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(CaptureCursor());
-    setFixedSize(m_frozen.size());
+    setFixedSize(LogicalSizeOf(m_frozen));
     m_composed = m_frozen;
 
     m_panel = new InfoPanel(this);
@@ -66,8 +74,13 @@ CaptureWindow::~CaptureWindow() = default;
 void CaptureWindow::start()
 {
     setWindowModality(Qt::ApplicationModal);
+    create();
+    // Widgets get pointer positions rounded to whole logical pixels; on a scaled screen the
+    // window's own events still say which device pixel the pointer is on.
+    if (QWindow* handle = windowHandle())
+        handle->installEventFilter(this);
     if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(QRect(screen->geometry().topLeft(), m_frozen.size()));
+        setGeometry(QRect(screen->geometry().topLeft(), LogicalSizeOf(m_frozen)));
     showFullScreen();
     raise();
     activateWindow();
@@ -77,41 +90,74 @@ void CaptureWindow::start()
 void CaptureWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    const QPoint p = mapFromGlobal(QCursor::pos());
-    perform(m_session.repaint({ p.x(), p.y() }));
+    m_position = mapFromGlobal(QCursor::pos().toPointF());
+    perform(m_session.repaint(PointOf(m_position)));
 }
 
 void CaptureWindow::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     const QRect r = event->rect();
-    p.drawImage(r.topLeft(), m_composed, r);
+    // The composition holds device pixels; the painter maps the logical rectangle onto them.
+    const qreal d = m_composed.devicePixelRatio();
+    p.drawImage(QRectF(r), m_composed, QRectF(r.x() * d, r.y() * d, r.width() * d, r.height() * d));
+}
+
+bool CaptureWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (watched == windowHandle())
+            m_windowPosition = static_cast<QMouseEvent*>(event)->position();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QPointF CaptureWindow::exactPosition(const QMouseEvent* event) const
+{
+    // The window covers the screen from its origin, so its positions are this widget's. An
+    // event that did not come through the window (or a stale position) is taken as it is.
+    const QPointF rounded = event->position();
+    if (m_windowPosition && std::abs(m_windowPosition->x() - rounded.x()) <= 0.5
+        && std::abs(m_windowPosition->y() - rounded.y()) <= 0.5)
+        return *m_windowPosition;
+    return rounded;
 }
 
 void CaptureWindow::mousePressEvent(QMouseEvent* event)
 {
+    m_position = exactPosition(event);
     if (event->button() == Qt::LeftButton)
-        perform(m_session.press(PointOf(event)));
+        perform(m_session.press(PointOf(m_position)));
 }
 
 void CaptureWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    perform(m_session.move(PointOf(event)));
+    m_position = exactPosition(event);
+    perform(m_session.move(PointOf(m_position)));
 }
 
 void CaptureWindow::mouseReleaseEvent(QMouseEvent* event)
 {
+    m_position = exactPosition(event);
     if (event->button() == Qt::LeftButton)
-        perform(m_session.release(PointOf(event)));
+        perform(m_session.release(PointOf(m_position)));
     else if (event->button() == Qt::RightButton)
-        perform(m_session.rightRelease(PointOf(event)));
+        perform(m_session.rightRelease(PointOf(m_position)));
 }
 
 void CaptureWindow::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // Not forwarded as a press: the double-click alone decides whether to commit.
+    m_position = exactPosition(event);
     if (event->button() == Qt::LeftButton)
-        perform(m_session.doubleClick(PointOf(event)));
+        perform(m_session.doubleClick(PointOf(m_position)));
 }
 
 void CaptureWindow::keyPressEvent(QKeyEvent* event)
@@ -166,9 +212,11 @@ void CaptureWindow::perform(const CaptureActions& actions)
                 movePanelAway(a.pointer);
             break;
         case CaptureActionKind::Commit: {
-            const CaptureRect& r = a.rect;
-            // Cut from the frozen picture, never from the composition: no overlay gets in.
-            m_picture = m_frozen.copy(r.left, r.top, r.width(), r.height());
+            // Cut from the frozen picture, never from the composition: no overlay gets in. The
+            // picture keeps every device pixel of the selection.
+            const CaptureRect r = ToDevicePixels(a.rect, ratio());
+            m_picture = m_frozen.copy(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
+            m_picture.setDevicePixelRatio(1.0);
             QGuiApplication::clipboard()->setImage(m_picture);
             break;
         }
@@ -186,14 +234,18 @@ bool CaptureWindow::pointerOverPanel(CapturePoint pointer) const
 
 QRgb CaptureWindow::displayedPixel(CapturePoint pointer) const
 {
-    const QPoint p(pointer.x, pointer.y);
+    // The device pixel under the pointer: the last reported position where it lies in this
+    // logical pixel (a scaled screen has several device pixels in each), else the first.
+    const qreal d = ratio();
+    const QPointF exact = PointOf(m_position) == pointer ? m_position : QPointF(pointer.x, pointer.y);
+    const QPoint device(qFloor(exact.x() * d), qFloor(exact.y() * d));
     if (pointerOverPanel(pointer)) {
-        const QPoint local = p - m_panel->pos();
+        const QPoint local = device - m_panel->pos() * d;
         if (m_panelPicture.rect().contains(local))
             return m_panelPicture.pixel(local);
     }
-    if (m_composed.rect().contains(p))
-        return m_composed.pixel(p);
+    if (m_composed.rect().contains(device))
+        return m_composed.pixel(device);
     return qRgb(0, 0, 0);
 }
 

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <QWidget>
+#include <optional>
 
 class InfoPanel;
 
@@ -16,7 +17,8 @@ class CaptureWindow : public QWidget
     Q_OBJECT
     Q_DISABLE_COPY(CaptureWindow)
 public:
-    // `frozen` is the whole primary screen, taken before this window is shown.
+    // `frozen` is the whole primary screen, taken before this window is shown, in device
+    // pixels at its devicePixelRatio(); the window covers its logical size.
     explicit CaptureWindow(QImage frozen, QWidget* parent = nullptr);
     ~CaptureWindow() override;
 
@@ -24,10 +26,13 @@ public:
     void start();
 
     [[nodiscard]] bool captured() const { return m_session.captured(); }
-    // The committed region of the frozen picture; null while nothing was committed.
+    // Device pixels per logical pixel of the frozen screen.
+    [[nodiscard]] qreal ratio() const { return m_frozen.devicePixelRatio(); }
+    // The committed region of the frozen picture, every device pixel of it (ratio 1); null
+    // while nothing was committed.
     [[nodiscard]] const QImage& picture() const { return m_picture; }
     [[nodiscard]] const CaptureSession& session() const { return m_session; }
-    // What the window shows now, without the panel.
+    // What the window shows now, without the panel, in device pixels.
     [[nodiscard]] const QImage& composed() const { return m_composed; }
     [[nodiscard]] InfoPanel* panel() const { return m_panel; }
 
@@ -44,6 +49,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void perform(const CaptureActions& actions);
@@ -51,6 +57,7 @@ private:
     void movePanelAway(CapturePoint pointer);
     [[nodiscard]] bool pointerOverPanel(CapturePoint pointer) const;
     [[nodiscard]] QRgb displayedPixel(CapturePoint pointer) const;
+    [[nodiscard]] QPointF exactPosition(const QMouseEvent* event) const;
 
     CaptureSession m_session;
     QImage m_frozen;
@@ -62,4 +69,6 @@ private:
     PanelComposer m_panelComposer;
     InfoPanel* m_panel = nullptr;
     bool m_finished = false;
+    QPointF m_position; // last pointer position an event reported, logical pixels
+    std::optional<QPointF> m_windowPosition; // the same from the window, before widgets round it
 };

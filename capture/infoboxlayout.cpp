@@ -12,9 +12,10 @@ CaptureRect InfoBoxFrame(CapturePoint origin)
     return { origin.x - 3, origin.y - 3, origin.x + 54, origin.y + 74 };
 }
 
-std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint pointer)
+std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint logicalPointer, double ratio)
 {
-    const CaptureRect s = Normalise(selection);
+    const CaptureRect s = ToDevicePixels(selection, ratio);
+    const CapturePoint pointer = ToDevicePixels(logicalPointer, ratio);
     const int w = s.width();
     const int h = s.height();
     auto pair = [](int a, int b) {

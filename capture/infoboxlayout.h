@@ -17,7 +17,10 @@ inline constexpr int kInfoBoxLineHeight = 12;
 // corners inclusive): (x - 3, y - 3) to (x + 54, y + 74). The box is not filled.
 [[nodiscard]] CaptureRect InfoBoxFrame(CapturePoint origin);
 
-// The six lines (UTF-8): corner, size and pointer position of the normalised selection.
-// The closing parenthesis of the size line is left out from a width of 1000 on, and that
-// of the pointer line from x = 1000 on, as the box is only wide enough for three digits.
-[[nodiscard]] std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint pointer);
+// The six lines (UTF-8): corner, size and pointer position of the normalised selection,
+// in device pixels (`ratio` per logical pixel), so that they describe the picture that will
+// be saved. The closing parenthesis of the size line is left out from a width of 1000 on,
+// and that of the pointer line from x = 1000 on, as the box is only wide enough for three
+// digits.
+[[nodiscard]] std::array<std::string, 6> InfoBoxLines(
+    CaptureRect selection, CapturePoint pointer, double ratio = 1.0);

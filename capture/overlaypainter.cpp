@@ -31,6 +31,10 @@ void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
         target = QImage(frozen.size(), frozen.format());
     // Same size and format: one copy of the whole picture, row strides included.
     std::memcpy(target.bits(), frozen.constBits(), static_cast<std::size_t>(frozen.sizeInBytes()));
+    // The frozen picture holds device pixels; everything below is drawn in logical pixels,
+    // which the painter scales, so the overlay keeps its size and only gets sharper.
+    const qreal ratio = frozen.devicePixelRatio();
+    target.setDevicePixelRatio(ratio);
 
     QPainter p(&target);
     const CaptureRect s = Normalise(selection);
@@ -40,10 +44,11 @@ void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
     Frame(p, s, colours.handle);
 
     if (infoBoxPointer) {
-        const CapturePoint origin = InfoBoxOrigin(*infoBoxPointer, frozen.width());
+        const int logicalWidth = qRound(frozen.width() / ratio);
+        const CapturePoint origin = InfoBoxOrigin(*infoBoxPointer, logicalWidth);
         p.setFont(font);
         p.setPen(colours.infoText);
-        const auto lines = InfoBoxLines(selection, *infoBoxPointer);
+        const auto lines = InfoBoxLines(selection, *infoBoxPointer, ratio);
         for (std::size_t k = 0; k < lines.size(); ++k) {
             DrawOverlayLine(p, QPoint(origin.x, origin.y + kInfoBoxLineHeight * static_cast<int>(k)),
                 QString::fromStdString(lines[k]));
@@ -70,14 +75,19 @@ void DrawPanelLines(QImage& target, const std::vector<PanelLine>& lines, const Q
     }
 }
 
+// The panel is `width` x `height` logical pixels at the background's device pixel ratio.
 void PanelBase(QImage& target, int width, int height, const QImage& background)
 {
-    if (target.size() != QSize(width, height) || target.format() != QImage::Format_RGB32)
-        target = QImage(width, height, QImage::Format_RGB32);
+    const qreal ratio = background.devicePixelRatio();
+    const QSize device(qRound(width * ratio), qRound(height * ratio));
+    if (target.size() != device || target.format() != QImage::Format_RGB32)
+        target = QImage(device, QImage::Format_RGB32);
+    target.setDevicePixelRatio(ratio);
     QPainter p(&target);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(target.rect(), Qt::black);
-    p.drawImage(QPoint(0, 0), background, QRect(0, 0, width, height));
+    p.fillRect(QRect(0, 0, width, height), Qt::black);
+    // The source rectangle is in the background's own (device) pixels.
+    p.drawImage(QPoint(0, 0), background, QRect(QPoint(0, 0), device));
 }
 
 } // namespace

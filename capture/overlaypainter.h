@@ -19,12 +19,14 @@ struct OverlayColours
 
 // Makes `target` the frozen picture with the selection's frame and handles on it, plus the
 // info box for a pointer at `infoBoxPointer` when one is given. `target` is reused when it
-// already has the frozen picture's size and format.
+// already has the frozen picture's size and format. Selection and pointer are in logical
+// pixels; `frozen` holds device pixels at its devicePixelRatio(), and so does `target`.
 void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
     std::optional<CapturePoint> infoBoxPointer, const OverlayColours& colours, const QFont& font);
 
-// Makes `target` (width x height) the panel: the top-left part of the background, the
-// colour readout of `pixel` and the help lines of `help`, in white.
+// Makes `target` (width x height logical pixels) the panel: the top-left part of the
+// background, the colour readout of `pixel` and the help lines of `help`, in white. The
+// panel is drawn at the background's device pixel ratio.
 void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
     const QFont& font);
 

@@ -9,9 +9,14 @@
 #include <QPainterPath>
 #include <cmath>
 
-QImage MakePanelBackground()
+QImage MakePanelBackground(qreal ratio)
 {
-    QImage image(kPanelBackgroundWidth, kPanelBackgroundHeight, QImage::Format_RGB32);
+    // Drawn at the screen's own resolution; every coordinate below is in logical pixels.
+    QImage image(
+        qRound(kPanelBackgroundWidth * ratio), qRound(kPanelBackgroundHeight * ratio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    const int imageWidth = kPanelBackgroundWidth;
+    const int imageHeight = kPanelBackgroundHeight;
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const int w = kPanelWidth; // the visible part
@@ -19,18 +24,18 @@ QImage MakePanelBackground()
     constexpr int band = 24;
 
     // Body: a vertical blue gradient under the band, over the whole picture.
-    QLinearGradient body(0, band, 0, image.height());
+    QLinearGradient body(0, band, 0, imageHeight);
     body.setColorAt(0.0, QColor(58, 118, 196));
     body.setColorAt(1.0, QColor(18, 56, 132));
-    p.fillRect(image.rect(), body);
+    p.fillRect(QRect(0, 0, imageWidth, imageHeight), body);
 
     // A lighter wave along the bottom edge.
     QPainterPath wave;
     wave.moveTo(0, h - 16);
-    for (int x = 0; x <= image.width(); x += 2)
+    for (int x = 0; x <= imageWidth; x += 2)
         wave.lineTo(x, h - 16 + 4.0 * std::sin(x / 14.0));
-    wave.lineTo(image.width(), image.height());
-    wave.lineTo(0, image.height());
+    wave.lineTo(imageWidth, imageHeight);
+    wave.lineTo(0, imageHeight);
     wave.closeSubpath();
     p.fillPath(wave, QColor(96, 156, 222));
 
@@ -38,8 +43,8 @@ QImage MakePanelBackground()
     QLinearGradient head(0, 0, 0, band);
     head.setColorAt(0.0, QColor(250, 252, 255));
     head.setColorAt(1.0, QColor(214, 226, 242));
-    p.fillRect(QRect(0, 0, image.width(), band), head);
-    p.fillRect(QRect(0, band, image.width(), 1), QColor(150, 170, 200));
+    p.fillRect(QRect(0, 0, imageWidth, band), head);
+    p.fillRect(QRect(0, band, imageWidth, 1), QColor(150, 170, 200));
 
     // Icon: a small framed landscape, sky, sun and hills.
     const QRect icon(6, 5, 18, 14);

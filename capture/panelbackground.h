@@ -4,6 +4,7 @@
 
 #include <QImage>
 
-// 174 x 147 pixels, RGB32. The panel shows its top-left 172 x 146 pixels, so the border is
-// drawn on the edges of that part; texts start at y = 30, below the header band.
-[[nodiscard]] QImage MakePanelBackground();
+// 174 x 147 logical pixels, RGB32, drawn at `ratio` device pixels per logical pixel. The
+// panel shows its top-left 172 x 146 pixels, so the border is drawn on the edges of that
+// part; texts start at y = 30, below the header band.
+[[nodiscard]] QImage MakePanelBackground(qreal ratio = 1.0);

@@ -17,11 +17,16 @@ std::optional<QImage> GrabPrimaryScreen()
     const QPixmap pixmap = screen->grabWindow(0);
     if (pixmap.isNull())
         return std::nullopt;
+    // Kept at the screen's device pixels, so that the saved picture is as sharp as the
+    // screen; the window shows it at the screen's logical size.
+    const qreal ratio = screen->devicePixelRatio();
+    const QSize device = (QSizeF(screen->geometry().size()) * ratio).toSize();
     QImage image = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
-    // Client coordinates are screen pixels; a scaled grab would put the selection elsewhere.
-    if (image.size() != screen->geometry().size())
-        image = image.scaled(screen->geometry().size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    image.setDevicePixelRatio(1.0);
+    // A platform that hands the picture out at another size would put the selection
+    // elsewhere: bring it to the screen's device size.
+    if (image.size() != device)
+        image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    image.setDevicePixelRatio(ratio);
     return image;
 }
 
@@ -35,13 +40,15 @@ bool RunCaptureOver(const QImage& frozen)
     return window.captured();
 }
 
-bool RunCapture()
+std::optional<qreal> RunCapture()
 {
     const std::optional<QImage> frozen = GrabPrimaryScreen();
     if (!frozen) {
         QMessageBox::information(nullptr, QStringLiteral("提示"),
             QStringLiteral("无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。"));
-        return false;
+        return std::nullopt;
     }
-    return RunCaptureOver(*frozen);
+    if (!RunCaptureOver(*frozen))
+        return std::nullopt;
+    return frozen->devicePixelRatio();
 }

@@ -13,6 +13,8 @@
 // committed; the clipboard then holds it as an image.
 [[nodiscard]] bool RunCaptureOver(const QImage& frozen);
 
-// Grabs the screen and runs capture mode over it. Where no screen picture can be had, a
-// "提示" box says so and the result is false.
-[[nodiscard]] bool RunCapture();
+// Grabs the screen and runs capture mode over it. When a picture was committed, the device
+// pixel ratio of the screen it came from (the clipboard holds its device pixels); nothing
+// when the run was cancelled. Where no screen picture can be had, a "提示" box says so and
+// the result is nothing.
+[[nodiscard]] std::optional<qreal> RunCapture();

@@ -12,5 +12,5 @@ if(INKWELL_GUI)
         captureoutput.cpp
         capturecommand.cpp)
     target_include_directories(inkwell_capture_gui PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture Qt6::Widgets Qt6::Gui)
+    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture Qt6::Widgets Qt6::Gui PRIVATE inkwell_editingcore)
 endif()

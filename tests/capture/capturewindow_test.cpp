@@ -8,6 +8,7 @@
 #include "capture/overlayfont.h"
 #include "capture/overlaypainter.h"
 #include "capture/panelbackground.h"
+#include "capturedriver.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,61 +28,7 @@ namespace {
 
 const QRgb kHandle = qRgb(10, 100, 130);
 
-// Blue never drops below 140, so no pattern pixel is the handle colour.
-QRgb PatternAt(int x, int y)
-{
-    return qRgb((x * 7 + y) & 0xFF, (y * 5 + x / 3) & 0xFF, 140 + (x + 2 * y) % 100);
-}
-
-QImage PatternImage(QSize size)
-{
-    QImage img(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            img.setPixel(x, y, PatternAt(x, y));
-    return img;
-}
-
-// A frameless window covering the screen with the pattern: the "desktop" to be captured.
-class Backdrop : public QWidget
-{
-public:
-    explicit Backdrop(QImage picture)
-        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-        , m_picture(std::move(picture))
-    {
-        setGeometry(QRect(QPoint(0, 0), m_picture.size()));
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        p.drawImage(0, 0, m_picture);
-    }
-
-private:
-    QImage m_picture;
-};
-
-bool Xdo(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    const bool ok = p.waitForFinished(5000) && p.exitCode() == 0;
-    QTest::qWait(120); // let the X events arrive and the window repaint
-    return ok;
-}
-
-CaptureWindow* FindCaptureWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* c = qobject_cast<CaptureWindow*>(w); c && c->isVisible())
-            return c;
-    }
-    return nullptr;
-}
+using namespace capturetest;
 
 QString ShotsDir()
 {
@@ -95,17 +42,6 @@ void Shot(const QString& name)
     QTest::qWait(50);
     QGuiApplication::primaryScreen()->grabWindow(0).save(ShotsDir() + "/" + name + ".png");
 }
-
-struct Recorder
-{
-    QStringList inserts;
-    long long next = 1765000000000;
-    CaptureOutputContext context(const QString& folder)
-    {
-        return { folder, [this] { return std::to_string(++next); },
-            [this](const QString& path) { inserts.push_back(path); } };
-    }
-};
 
 class CaptureEndToEnd : public ::testing::Test
 {
@@ -145,50 +81,10 @@ protected:
         QGuiApplication::clipboard()->clear();
     }
 
-    // Runs the command while `script` drives the capture window once it shows. The script
-    // gets the window; whatever it leaves open is closed afterwards so a failing script
-    // cannot hang the test.
     void Run(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
         const std::function<void(CaptureWindow*)>& script)
     {
-        // Polls for the window: the minimising command spins the event loop before it exists.
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(50);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            CaptureWindow* w = FindCaptureWindow();
-            if (ran || !w || !w->windowHandle() || !w->windowHandle()->isExposed())
-                return;
-            poll.stop();
-            ran = true;
-            QTest::qWait(150);
-            script(w);
-            for (int i = 0; i < 3 && FindCaptureWindow(); ++i) {
-                FindCaptureWindow()->close();
-                QTest::qWait(50);
-            }
-        });
-        poll.start();
-        RunCaptureCommand(mainWindow, entry, ctx);
-        EXPECT_TRUE(ran) << "the capture window never showed";
-    }
-
-    // Drags with the left button from `from` to `to` in a few steps.
-    static void Drag(QPoint from, QPoint to)
-    {
-        const QString x0 = QString::number(from.x()), y0 = QString::number(from.y());
-        Xdo({ "mousemove", x0, y0 });
-        Xdo({ "mousedown", "1" });
-        const QPoint mid = (from + to) / 2;
-        Xdo({ "mousemove", QString::number(mid.x()), QString::number(mid.y()) });
-        Xdo({ "mousemove", QString::number(to.x()), QString::number(to.y()) });
-    }
-    static void Up() { Xdo({ "mouseup", "1" }); }
-    static void MoveTo(QPoint p) { Xdo({ "mousemove", QString::number(p.x()), QString::number(p.y()) }); }
-    static void DoubleClick(QPoint p)
-    {
-        MoveTo(p);
-        Xdo({ "click", "--repeat", "2", "--delay", "80", "1" });
+        EXPECT_TRUE(RunScripted(mainWindow, entry, ctx, script)) << "the capture window never showed";
     }
 
     static void ExpectBmpOfRegion(const QString& path, QRect region)
@@ -383,6 +279,49 @@ TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
     QImage decoded(*path, "BMP");
     EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), picture);
     EXPECT_EQ(QFileInfo(*path).size(), 54 + 4 * 7 * 3);
+}
+
+// The insert after the file is written: at ratio 1 InsertImage with the path, exactly as
+// always; from a scaled screen the same element with the selection's logical size, so the
+// picture shows as large as it was selected and as sharp as the screen.
+TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
+{
+    const QString base = QStringLiteral(INKWELL_BINARY_DIR "/capture-e2e/output-markup");
+    QDir(base).removeRecursively();
+    QDir().mkpath(base);
+    struct Case
+    {
+        qreal ratio;
+        QSize device;
+        bool withPasteHtml;
+        const char* pasted; // nothing: InsertImage with the path instead; %1 is the file name
+    };
+    const Case cases[] = {
+        { 1.0, { 7, 3 }, true, nullptr },
+        { 2.0, { 402, 162 }, true, R"(<IMG src="%1" width="201" height="81">)" },
+        { 1.5, { 6, 3 }, true, R"(<IMG src="%1" width="4" height="2">)" },
+        // A main window that passes no PasteHtml still gets its picture, unsized.
+        { 2.0, { 8, 4 }, false, nullptr },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ratio);
+        Recorder rec;
+        CaptureOutputContext ctx = rec.context(base);
+        if (!c.withPasteHtml)
+            ctx.pasteHtml = nullptr;
+        QGuiApplication::clipboard()->setImage(PatternImage(c.device));
+        const std::optional<QString> path = RunCaptureOutputSteps(ctx, c.ratio);
+        ASSERT_TRUE(path);
+        EXPECT_EQ(QImage(*path, "BMP").size(), c.device) << "every device pixel is saved";
+        if (c.pasted) {
+            EXPECT_TRUE(rec.inserts.isEmpty());
+            EXPECT_EQ(
+                rec.pasted, QStringList { QString::fromLatin1(c.pasted).arg(QFileInfo(*path).fileName()) });
+        } else {
+            EXPECT_TRUE(rec.pasted.isEmpty());
+            EXPECT_EQ(rec.inserts, QStringList { *path });
+        }
+    }
 }
 
 // The minimising command freezes the screen only once the editor is off it, and never

@@ -56,6 +56,59 @@ TEST(InfoBoxLayout, LinesAreNormalisedWithTheParenthesisRule)
         EXPECT_EQ(InfoBoxLines(c.selection, c.pointer), c.lines);
 }
 
+// On a scaled screen the box reports the picture that will be saved: device pixels.
+TEST(InfoBoxLayout, LinesReportDevicePixelsOnAScaledScreen)
+{
+    struct Case
+    {
+        double ratio;
+        CaptureRect selection;
+        CapturePoint pointer;
+        std::array<std::string, 6> lines;
+    };
+    const Case cases[] = {
+        { 2.0, { 300, 200, 500, 240 }, { 500, 240 },
+            { "顶点位置", "(600,400)", "矩形大小", "(402,82)", "光标坐标", "(1000,480" } },
+        // Normalised before scaling; the parenthesis rule looks at the device numbers.
+        { 2.0, { 499, 9, 0, 0 }, { 499, 9 },
+            { "顶点位置", "(0,0)", "矩形大小", "(1000,20", "光标坐标", "(998,18)" } },
+        { 2.0, { -5, -1, 4, 3 }, { -5, -1 },
+            { "顶点位置", "(-10,-2)", "矩形大小", "(20,10)", "光标坐标", "(-10,-2)" } },
+        // 1.5: the size is what the rounded edges enclose, not a rounded product.
+        { 1.5, { 1, 1, 2, 2 }, { 1, 2 }, { "顶点位置", "(2,2)", "矩形大小", "(3,3)", "光标坐标", "(2,3)" } },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(InfoBoxLines(c.selection, c.pointer, c.ratio), c.lines) << c.ratio;
+}
+
+// Logical pixels tile the device pixels: no device pixel is shared or skipped.
+TEST(DevicePixels, AdjacentLogicalPixelsTileTheDevicePixels)
+{
+    struct Case
+    {
+        double ratio;
+        CaptureRect logical;
+        CaptureRect device;
+    };
+    const Case cases[] = {
+        { 1.0, { 3, 4, 10, 20 }, { 3, 4, 10, 20 } },
+        { 2.0, { 3, 4, 10, 20 }, { 6, 8, 21, 41 } },
+        { 2.0, { 10, 20, 3, 4 }, { 6, 8, 21, 41 } },
+        { 2.0, { 0, 0, 0, 0 }, { 0, 0, 1, 1 } },
+        { 1.25, { 1, 1, 4, 4 }, { 1, 1, 5, 5 } },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ToDevicePixels(c.logical, c.ratio), c.device) << c.ratio;
+    for (double ratio : { 1.0, 1.25, 1.5, 1.75, 2.0, 3.0 }) {
+        for (int x = -5; x < 200; ++x) {
+            const CaptureRect a = ToDevicePixels(CaptureRect { x, 0, x, 0 }, ratio);
+            const CaptureRect b = ToDevicePixels(CaptureRect { x + 1, 0, x + 1, 0 }, ratio);
+            ASSERT_EQ(a.right + 1, b.left) << ratio << " at " << x;
+            ASSERT_GE(a.width(), 1) << ratio << " at " << x;
+        }
+    }
+}
+
 TEST(PanelLayout, ReadoutPadsEachNumberToThreeCharacters)
 {
     EXPECT_EQ(ColourReadout(5, 45, 255), "·当前像素RGB(  5, 45,255)");

@@ -178,6 +178,66 @@ TEST(ComposeCapture, SizeLineDropsTheParenthesisFrom1000)
     }
 }
 
+// On a screen scaled by 2 the overlay keeps its logical size: frame, handles and info box
+// frame are the ratio-1 drawing scaled up pixel for pixel, over the frozen picture's own
+// device pixels. Only the text differs: it reports device pixels and is drawn at the
+// device resolution, not enlarged.
+TEST(ComposeCapture, RatioTwoIsTheRatioOneDrawingScaledUp)
+{
+    const QImage frozen1 = Pattern(300, 200);
+    QImage frozen2 = frozen1.scaled(600, 400, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    frozen2.setDevicePixelRatio(2.0);
+    const CaptureRect selection { 140, 90, 40, 30 }; // as drawn, bottom right to top left
+    const CapturePoint pointer { 150, 150 }; // text at (158, 70)
+
+    QImage out1, out2;
+    ComposeCapture(out1, frozen1, selection, pointer, OverlayColours {}, OverlayFont());
+    ComposeCapture(out2, frozen2, selection, pointer, OverlayColours {}, OverlayFont());
+    ASSERT_EQ(out2.size(), QSize(600, 400));
+    EXPECT_EQ(out2.devicePixelRatio(), 2.0);
+
+    QImage expected = out1.scaled(600, 400, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    expected.setDevicePixelRatio(2.0);
+    {
+        // Inside the info box frame: the frozen picture with the device-pixel lines.
+        QPainter p(&expected);
+        const QRect inside(QPoint(158 - 2, 70 - 2), QPoint(158 + 53, 70 + 73));
+        p.drawImage(QRectF(inside), frozen2, QRectF(QRect(inside.topLeft() * 2, inside.size() * 2)));
+        p.setFont(OverlayFont());
+        p.setPen(Qt::black);
+        const char* lines[] = { "顶点位置", "(80,60)", "矩形大小", "(202,122)", "光标坐标", "(300,300)" };
+        for (int k = 0; k < 6; ++k)
+            DrawOverlayLine(p, QPoint(158, 70 + 12 * k), QString::fromUtf8(lines[k]));
+    }
+    const QRect diff = ChangedArea(out2, expected);
+    EXPECT_TRUE(diff.isNull()) << "differs in " << diff.x() << "," << diff.y() << " " << diff.width() << "x"
+                               << diff.height();
+    // A handle is 8 x 8 device pixels (4 x 4 logical): handle 1 from (38, 28) logical.
+    EXPECT_EQ(out2.pixel(76, 56), kHandle);
+    EXPECT_EQ(out2.pixel(83, 63), kHandle);
+    EXPECT_NE(out2.pixel(84, 64), kHandle);
+    // The frame is one logical pixel wide: two device rows of the top edge at x = 60.
+    EXPECT_EQ(out2.pixel(120, 60), kHandle);
+    EXPECT_EQ(out2.pixel(121, 61), kHandle);
+    EXPECT_NE(out2.pixel(120, 62), kHandle);
+}
+
+// The panel keeps its logical size and is drawn at the screen's resolution.
+TEST(ComposePanel, RatioTwoPanelHasTheLogicalSizeInDevicePixels)
+{
+    QImage panel;
+    ComposePanel(panel, 172, 146, MakePanelBackground(2.0), PanelHelp::Idle, qRgb(5, 45, 255), OverlayFont());
+    ASSERT_EQ(panel.size(), QSize(344, 292));
+    EXPECT_EQ(panel.devicePixelRatio(), 2.0);
+    EXPECT_EQ(panel.deviceIndependentSize(), QSizeF(172, 146));
+    // The grey border is one logical pixel: two device pixels on every side.
+    const QRgb grey = qRgb(114, 114, 114);
+    for (const QPoint p : { QPoint(0, 100), QPoint(1, 100), QPoint(343, 100), QPoint(342, 100),
+             QPoint(100, 291), QPoint(100, 290) })
+        EXPECT_EQ(panel.pixel(p), grey) << p.x() << "," << p.y();
+    EXPECT_NE(panel.pixel(2, 100), grey);
+}
+
 TEST(ComposePanel, BackgroundReadoutAndHelpLinesInWhite)
 {
     const QImage background = MakePanelBackground();

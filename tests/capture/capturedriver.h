@@ -1,0 +1,145 @@
+// Drives capture mode end to end under X for the GUI tests: a known picture as the desktop,
+// real pointer and key events through xdotool, and a recorder of what the output inserts.
+#pragma once
+
+#include "capture/capturecommand.h"
+#include "capture/capturewindow.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace capturetest {
+
+// Blue never drops below 140, so no pattern pixel is the handle colour.
+inline QRgb PatternAt(int x, int y)
+{
+    return qRgb((x * 7 + y) & 0xFF, (y * 5 + x / 3) & 0xFF, 140 + (x + 2 * y) % 100);
+}
+
+inline QImage PatternImage(QSize size)
+{
+    QImage img(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            img.setPixel(x, y, PatternAt(x, y));
+    return img;
+}
+
+// A frameless window covering the screen with a picture: the "desktop" to be captured. A
+// picture with a device pixel ratio shows one picture pixel on each device pixel.
+class Backdrop : public QWidget
+{
+public:
+    explicit Backdrop(QImage picture)
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+        , m_picture(std::move(picture))
+    {
+        setGeometry(QRect(QPoint(0, 0), m_picture.deviceIndependentSize().toSize()));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.drawImage(0, 0, m_picture);
+    }
+
+private:
+    QImage m_picture;
+};
+
+// Runs xdotool; coordinates are the X server's, which are device pixels.
+inline bool Xdo(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    const bool ok = p.waitForFinished(5000) && p.exitCode() == 0;
+    QTest::qWait(120); // let the X events arrive and the window repaint
+    return ok;
+}
+
+inline void MoveTo(QPoint p)
+{
+    Xdo({ "mousemove", QString::number(p.x()), QString::number(p.y()) });
+}
+
+// Drags with the left button from `from` to `to` in a few steps, leaving the button down.
+inline void Drag(QPoint from, QPoint to)
+{
+    MoveTo(from);
+    Xdo({ "mousedown", "1" });
+    MoveTo((from + to) / 2);
+    MoveTo(to);
+}
+
+inline void Up()
+{
+    Xdo({ "mouseup", "1" });
+}
+
+inline void DoubleClick(QPoint p)
+{
+    MoveTo(p);
+    Xdo({ "click", "--repeat", "2", "--delay", "80", "1" });
+}
+
+inline CaptureWindow* FindCaptureWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* c = qobject_cast<CaptureWindow*>(w); c && c->isVisible())
+            return c;
+    }
+    return nullptr;
+}
+
+// Runs the command while `script` drives the capture window once it shows; true when it
+// showed. Whatever the script leaves open is closed afterwards so a failing script cannot
+// hang the test.
+inline bool RunScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
+    const std::function<void(CaptureWindow*)>& script)
+{
+    // Polls for the window: the minimising command spins the event loop before it exists.
+    bool ran = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        CaptureWindow* w = FindCaptureWindow();
+        if (ran || !w || !w->windowHandle() || !w->windowHandle()->isExposed())
+            return;
+        poll.stop();
+        ran = true;
+        QTest::qWait(150);
+        script(w);
+        for (int i = 0; i < 3 && FindCaptureWindow(); ++i) {
+            FindCaptureWindow()->close();
+            QTest::qWait(50);
+        }
+    });
+    poll.start();
+    RunCaptureCommand(mainWindow, entry, ctx);
+    return ran;
+}
+
+// Records the output's inserts: paths given to InsertImage and markup given to PasteHtml.
+struct Recorder
+{
+    QStringList inserts;
+    QStringList pasted;
+    long long next = 1765000000000;
+    CaptureOutputContext context(const QString& folder)
+    {
+        return { folder, [this] { return std::to_string(++next); },
+            [this](const QString& path) { inserts.push_back(path); },
+            [this](const QString& html) { pasted.push_back(html); } };
+    }
+};
+
+} // namespace capturetest
