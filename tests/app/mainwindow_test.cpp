@@ -4,67 +4,28 @@
 #include "app/mainwindow.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
-#include "platform/inifile.h"
 #include "platform/webenginebrowser.h"
-#include "tests/support/eventually.h"
-#include "tests/support/tempfolder.h"
+#include "tests/app/windowdriver.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QColorDialog>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
 #include <csignal>
-#include <gtest/gtest.h>
 
 namespace inkwell {
 namespace {
 
 using testing::Eventually;
+using testing::kCaretAtEnd;
+using testing::kSelectTwo;
+using testing::MainWindowTest;
+using testing::ModalAnswerer;
+using testing::select;
 using testing::TempFolder;
-
-const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
-
-class MainWindowTest : public ::testing::Test
-{
-protected:
-    MainWindowTest()
-        : m_run(binaryDir / "test-runs")
-    {
-        std::filesystem::create_directories(m_run.path() / "system");
-        EXPECT_TRUE(IniFile(m_run.path() / "system" / "guid.ini").write("向导", "是否显示", "假"));
-        m_window = std::make_unique<MainWindow>(m_run.path());
-        EXPECT_TRUE(m_window->runCreationSequence());
-        m_window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
-        // Keys and the engine's clipboard actions go to the focused page of the active window only.
-        m_window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
-    }
-
-    template <typename T> T* control(const char* name) const
-    {
-        return m_window->findChild<T*>(QString::fromUtf8(name));
-    }
-
-    QRect geometryOf(const char* name) const { return control<QWidget>(name)->geometry(); }
-
-    TempFolder m_run;
-    std::unique_ptr<MainWindow> m_window;
-};
+using testing::visibleText;
 
 TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
 {
@@ -253,93 +214,6 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
     ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }, 10000));
 }
-
-// Answers every modal box that comes up while it lives: a message box with the button of the given
-// caption (recording its title and text), a file dialog with the file to choose (or cancelled when
-// there is none, recorded all the same).
-class ModalAnswerer
-{
-public:
-    explicit ModalAnswerer(QString button = QStringLiteral("确定"))
-        : m_button(std::move(button))
-    {
-        m_timer.setInterval(30);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
-        m_timer.start();
-    }
-
-    void setButton(QString button) { m_button = std::move(button); }
-    void setFile(QString file) { m_file = std::move(file); }
-
-    QStringList boxes; // "title: text" of each message box
-    int fileDialogs = 0;
-
-private:
-    void answer()
-    {
-        // Looked up among the windows rather than as the active modal widget: without a window
-        // manager a dialog need not become active.
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (!widget->isVisible() || !widget->isModal())
-                continue;
-            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
-                boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
-                for (auto* button : box->buttons()) {
-                    if (button->text() == m_button) {
-                        button->click();
-                        return;
-                    }
-                }
-                box->reject();
-                return;
-            }
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
-                ++fileDialogs;
-                if (m_file.isEmpty()) {
-                    dialog->reject();
-                    return;
-                }
-                // selectFile leaves a focused name field as it is, so the name is typed in.
-                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                    name->setText(m_file);
-                else
-                    dialog->selectFile(m_file);
-                QMetaObject::invokeMethod(dialog, "accept");
-                return;
-            }
-        }
-    }
-
-    QTimer m_timer;
-    QString m_button;
-    QString m_file;
-};
-
-// Paragraph text of the page as the user sees it, whatever markup the engine wrapped around it.
-QString visibleText(MainWindow& window)
-{
-    const auto value = window.designView().engine()->evaluate(QStringLiteral("document.body.innerText"));
-    return value ? value->toString() : QString();
-}
-
-// Gives the page the focus as a click does (the engine takes keys and clipboard actions only into a
-// focused frame), then sets the selection with a script.
-void select(QWebEngineView* browser, const char* script)
-{
-    QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(30, 15));
-    Eventually([&] { return target->hasFocus(); }, 2000);
-    browser->page()->runJavaScript(QString::fromUtf8(script), QWebEngineScript::ApplicationWorld);
-    QTest::qWait(200);
-}
-
-constexpr const char* kSelectTwo
-    = "var r=document.createRange();var t=document.querySelector('p').firstChild;"
-      "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
-      "s.addRange(r);";
-constexpr const char* kCaretAtEnd
-    = "var r=document.createRange();r.selectNodeContents(document.querySelector('p'));"
-      "r.collapse(false);var s=getSelection();s.removeAllRanges();s.addRange(r);";
 
 // The window opened on a small page through its Open command, as a user opens a file.
 class EditedPage : public MainWindowTest
@@ -609,7 +483,7 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
 
 TEST(CommandMap, EveryRowNamesAControlOfTheWindow)
 {
-    TempFolder run(binaryDir / "test-runs");
+    TempFolder run(testing::kBinaryDir / "test-runs");
     MainWindow window(run.path());
     for (const auto& row : CommandMap()) {
         EXPECT_TRUE(window.findChild<QObject*>(QString::fromUtf8(row.control))) << row.control;
@@ -621,17 +495,5 @@ TEST(CommandMap, EveryRowNamesAControlOfTheWindow)
 
 int main(int argc, char** argv)
 {
-    const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
-    // The run folders of these tests lie in the build folder; keep the temporary folder and the
-    // lock elsewhere so neither the temporary-folder rule nor another running copy interferes.
-    inkwell::testing::TempFolder temp(binaryDir / "test-tmp");
-    inkwell::testing::TempFolder locks(binaryDir / "test-locks");
-    qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks.path().string()));
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return inkwell::testing::runWindowTests(argc, argv);
 }

@@ -1,0 +1,228 @@
+// Drives the real main window in GUI tests as a user does: the started window, answers to the modal
+// boxes and dialogs its commands open, clicks that give the page focus, picks in combo boxes.
+#pragma once
+
+#include "app/mainwindow.h"
+#include "editing/designview.h"
+#include "platform/inifile.h"
+#include "tests/support/eventually.h"
+#include "tests/support/tempfolder.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+#include <functional>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace inkwell::testing {
+
+inline const std::filesystem::path kBinaryDir = INKWELL_BINARY_DIR;
+
+// The main window after its creation sequence, shown and active, in a fresh run folder; the wizard is
+// switched off.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    MainWindowTest()
+        : m_run(kBinaryDir / "test-runs")
+    {
+        std::filesystem::create_directories(m_run.path() / "system");
+        EXPECT_TRUE(IniFile(m_run.path() / "system" / "guid.ini").write("向导", "是否显示", "假"));
+        m_window = std::make_unique<MainWindow>(m_run.path());
+        EXPECT_TRUE(m_window->runCreationSequence());
+        m_window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+        // Keys and the engine's clipboard actions go to the focused page of the active window only.
+        m_window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    template <typename T> T* control(const char* name) const
+    {
+        return m_window->findChild<T*>(QString::fromUtf8(name));
+    }
+
+    QRect geometryOf(const char* name) const { return control<QWidget>(name)->geometry(); }
+
+    TempFolder m_run;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+// Answers every modal window that comes up while it lives: a message box with the button of the given
+// caption (recording its title and text), a file dialog with the file to choose (or cancelled when
+// there is none), a colour picker with the colour to confirm (or cancelled), and any other dialog (the
+// wizard) by closing it. Each dialog's name or title is recorded.
+class ModalAnswerer
+{
+public:
+    explicit ModalAnswerer(QString button = QStringLiteral("确定"))
+        : m_button(std::move(button))
+    {
+        m_timer.setInterval(30);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { answer(); });
+        m_timer.start();
+    }
+
+    void setButton(QString button) { m_button = std::move(button); }
+    void setFile(QString file) { m_file = std::move(file); }
+    void setColour(QColor colour) { m_colour = colour; }
+    // Runs once with each file dialog before it is answered, for a test that looks at it or works it.
+    void setFileDialogScript(std::function<void(QFileDialog*)> script) { m_fileScript = std::move(script); }
+
+    QStringList boxes; // "title: text" of each message box
+    int fileDialogs = 0;
+    QStringList dialogNames; // object name of each file dialog and colour picker
+    QStringList otherDialogs; // window title of each other dialog
+
+private:
+    void answer()
+    {
+        // A script run on a dialog may wait for events, which brings this timer back meanwhile.
+        if (m_busy)
+            return;
+        m_busy = true;
+        answerOne();
+        m_busy = false;
+    }
+
+    void answerOne()
+    {
+        // Looked up among the windows rather than as the active modal widget: without a window
+        // manager a dialog need not become active.
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->isModal())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+                for (auto* button : box->buttons()) {
+                    if (button->text() == m_button) {
+                        button->click();
+                        return;
+                    }
+                }
+                box->reject();
+                return;
+            }
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
+                ++fileDialogs;
+                dialogNames << dialog->objectName();
+                if (m_fileScript)
+                    m_fileScript(dialog);
+                if (m_file.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                // selectFile leaves a focused name field as it is, so the name is typed in.
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(m_file);
+                else
+                    dialog->selectFile(m_file);
+                QMetaObject::invokeMethod(dialog, "accept");
+                return;
+            }
+            if (auto* picker = qobject_cast<QColorDialog*>(widget)) {
+                dialogNames << picker->objectName();
+                if (!m_colour.isValid()) {
+                    picker->reject();
+                    return;
+                }
+                picker->setCurrentColor(m_colour);
+                QMetaObject::invokeMethod(picker, "accept");
+                return;
+            }
+            if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+                otherDialogs << dialog->windowTitle();
+                dialog->reject();
+                return;
+            }
+        }
+    }
+
+    QTimer m_timer;
+    QString m_button;
+    QString m_file;
+    QColor m_colour;
+    std::function<void(QFileDialog*)> m_fileScript;
+    bool m_busy = false;
+};
+
+// Paragraph text of the page as the user sees it, whatever markup the engine wrapped around it.
+inline QString visibleText(MainWindow& window)
+{
+    const auto value = window.designView().engine()->evaluate(QStringLiteral("document.body.innerText"));
+    return value ? value->toString() : QString();
+}
+
+// Gives the page the focus as a click does (the engine takes keys and clipboard actions only into a
+// focused frame), then sets the selection with a script.
+inline void select(QWebEngineView* browser, const char* script)
+{
+    QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(30, 15));
+    Eventually([&] { return target->hasFocus(); }, 2000);
+    browser->page()->runJavaScript(QString::fromUtf8(script), QWebEngineScript::ApplicationWorld);
+    QTest::qWait(200);
+}
+
+// The word "two" of the page's first paragraph "one two".
+inline constexpr const char* kSelectTwo
+    = "var r=document.createRange();var t=document.querySelector('p').firstChild;"
+      "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
+      "s.addRange(r);";
+inline constexpr const char* kCaretAtEnd
+    = "var r=document.createRange();r.selectNodeContents(document.querySelector('p'));"
+      "r.collapse(false);var s=getSelection();s.removeAllRanges();s.addRange(r);";
+
+// Chooses an item of a combo box with the mouse: opens its list and clicks the item, which is what
+// makes the box report a choice of the user. False when the item is not in the list.
+inline bool pickItem(QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text);
+    if (index < 0)
+        return false;
+    QTest::mouseClick(box, Qt::LeftButton);
+    QAbstractItemView* list = box->view();
+    if (!Eventually([&] { return list->isVisible(); }, 2000))
+        return false;
+    // The list ignores a release that comes too soon after it opened (the press that opened it).
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    const QModelIndex item = list->model()->index(index, box->modelColumn(), list->rootIndex());
+    list->scrollTo(item);
+    // The list may be wider than the pop-up that shows it; the click goes where the item is seen.
+    const QRect shown(list->viewport()->mapFrom(list->window(), QPoint(0, 0)), list->window()->size());
+    const QRect target = list->visualRect(item) & shown;
+    if (target.isEmpty())
+        return false;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target.center());
+    return Eventually([&] { return !list->isVisible(); }, 2000) && box->currentIndex() == index;
+}
+
+// The entry point of a GUI test program that starts main windows.
+inline int runWindowTests(int argc, char** argv)
+{
+    // The run folders of these tests lie in the build folder; keep the temporary folder and the
+    // lock elsewhere so neither the temporary-folder rule nor another running copy interferes.
+    TempFolder temp(kBinaryDir / "test-tmp");
+    TempFolder locks(kBinaryDir / "test-locks");
+    qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks.path().string()));
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+} // namespace inkwell::testing
