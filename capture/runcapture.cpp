@@ -1,6 +1,7 @@
 #include "capture/runcapture.h"
 
 #include "capture/capturewindow.h"
+#include "platform/screenshotportal.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -30,6 +31,52 @@ std::optional<QImage> GrabPrimaryScreen()
     return image;
 }
 
+namespace {
+
+// How long the desktop may take to answer for its screenshot portal.
+constexpr int kPortalTimeoutMs = 20000;
+
+// The portal is asked first where the platform has no screen picture to give, and where
+// INKWELL_CAPTURE_PORTAL=1 says so (an X session that should behave like a Wayland one).
+bool preferPortal()
+{
+    return qEnvironmentVariable("INKWELL_CAPTURE_PORTAL") == QStringLiteral("1")
+        || QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
+} // namespace
+
+std::optional<QImage> FrozenFromDesktopPicture(const QImage& desktop, QRect screen, QRect virtualDesktop)
+{
+    if (desktop.isNull() || virtualDesktop.isEmpty())
+        return std::nullopt;
+    // The portal saves the whole desktop in device pixels; the primary screen's part of it,
+    // at the same scale, is what capture mode shows.
+    const qreal ratio = qreal(desktop.width()) / virtualDesktop.width();
+    const QRectF part(screen.translated(-virtualDesktop.topLeft()));
+    const QRect device
+        = QRectF(part.x() * ratio, part.y() * ratio, part.width() * ratio, part.height() * ratio)
+              .toAlignedRect();
+    QImage image = desktop.copy(device).convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+std::optional<QImage> FreezeScreen()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    if (!preferPortal()) {
+        if (std::optional<QImage> grabbed = GrabPrimaryScreen())
+            return grabbed;
+    }
+    const std::optional<QImage> desktop = screenshotFromPortal(kPortalTimeoutMs);
+    if (!desktop)
+        return std::nullopt;
+    return FrozenFromDesktopPicture(*desktop, screen->geometry(), screen->virtualGeometry());
+}
+
 bool RunCaptureOver(const QImage& frozen)
 {
     CaptureWindow window(frozen);
@@ -42,7 +89,7 @@ bool RunCaptureOver(const QImage& frozen)
 
 std::optional<qreal> RunCapture()
 {
-    const std::optional<QImage> frozen = GrabPrimaryScreen();
+    const std::optional<QImage> frozen = FreezeScreen();
     if (!frozen) {
         QMessageBox::information(nullptr, QStringLiteral("提示"),
             QStringLiteral("无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。"));

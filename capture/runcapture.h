@@ -3,11 +3,22 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <optional>
 
 // The primary screen as it is now, or nothing where the platform gives no screen picture
 // (a pure Wayland session).
 [[nodiscard]] std::optional<QImage> GrabPrimaryScreen();
+
+// The primary screen's part of a picture of the whole desktop (`virtualDesktop` in logical
+// pixels), at the picture's own scale as its device pixel ratio.
+[[nodiscard]] std::optional<QImage> FrozenFromDesktopPicture(
+    const QImage& desktop, QRect screen, QRect virtualDesktop);
+
+// The picture capture mode runs over: the platform's own screen picture, or where it gives
+// none (or INKWELL_CAPTURE_PORTAL=1 asks for it) the desktop's screenshot portal's. Nothing
+// when neither can be had or the portal's answer is a refusal.
+[[nodiscard]] std::optional<QImage> FreezeScreen();
 
 // Runs capture mode over `frozen` until the window closes. True when a picture was
 // committed; the clipboard then holds it as an image.

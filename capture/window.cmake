@@ -1,6 +1,7 @@
 # inkwell_capture_gui: the capture window, the overlay drawing, RunCapture and the two
 # capture commands. Qt only.
 if(INKWELL_GUI)
+    find_package(Qt6 REQUIRED COMPONENTS DBus)
     add_library(inkwell_capture_gui STATIC
         overlayfont.cpp
         overlaypainter.cpp
@@ -10,7 +11,9 @@ if(INKWELL_GUI)
         capturewindow.cpp
         runcapture.cpp
         captureoutput.cpp
-        capturecommand.cpp)
+        capturecommand.cpp
+        # The screenshot portal adapter, used only here.
+        ${PROJECT_SOURCE_DIR}/platform/screenshotportal.cpp)
     target_include_directories(inkwell_capture_gui PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture Qt6::Widgets Qt6::Gui PRIVATE inkwell_editingcore)
+    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture Qt6::Widgets Qt6::Gui PRIVATE inkwell_editingcore Qt6::DBus)
 endif()
