@@ -124,9 +124,12 @@ QColorDialog* addColourPicker(QWidget* parent, const char* name)
     return picker;
 }
 
-QFont cjkFontOfPixels(int pixels)
+// The tab captions are set in 宋体, a Song-style serif face; this system's counterpart is the serif
+// CJK face of the fonts it installs.
+QFont songStyleFontOfPixels(int pixels)
 {
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    QFont font(QStringLiteral("Noto Serif CJK SC"));
+    font.setStyleHint(QFont::Serif);
     font.setPixelSize(pixels);
     return font;
 }
@@ -182,14 +185,8 @@ void MainWindow::createControls()
     m_fontSizes->setFocusPolicy(Qt::NoFocus);
     addColourPicker(m_formatStrip, "颜色选择器_字体颜色");
     addColourPicker(m_formatStrip, "颜色选择器_背景颜色");
-    auto* pictureDialog = addFileDialog(m_formatStrip, "通用对话框_插入图片", QFileDialog::AcceptOpen);
-    pictureDialog->setNameFilters({
-        QStringLiteral("BMP图片（*.bmp） (*.bmp)"),
-        QStringLiteral("JPG图片（*.jpg） (*.jpg)"),
-        QStringLiteral("PNG图片（*.png） (*.png)"),
-        QStringLiteral("GIF图片（*.gif） (*.gif)"),
-        QStringLiteral("所有文件（*.*） (*)"),
-    });
+    FormattingCommands::preparePictureDialog(
+        *addFileDialog(m_formatStrip, "通用对话框_插入图片", QFileDialog::AcceptOpen));
     addFileDialog(m_formatStrip, "通用对话框_输出mht", QFileDialog::AcceptSave);
 
     m_captureStrip = addStrip(this, "图片框3", QRect(552, 0, 264, 50));
@@ -198,7 +195,7 @@ void MainWindow::createControls()
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("高级选择夹1"));
     m_tabs->setGeometry(0, 56, 818, 496);
-    m_tabs->tabBar()->setFont(cjkFontOfPixels(12));
+    m_tabs->tabBar()->setFont(songStyleFontOfPixels(12));
     m_designPage = new QWidget;
     m_codePage = new QWidget;
     m_tabs->addTab(m_designPage, QStringLiteral("设计"));

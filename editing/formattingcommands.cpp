@@ -52,16 +52,26 @@ QStringList FormattingCommands::pictureFilters()
     };
 }
 
+void FormattingCommands::preparePictureDialog(QFileDialog& dialog)
+{
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // The descriptions already name their patterns; without this the dialog would show each pattern
+    // a second time after its description.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(pictureFilters());
+    const QString first = pictureFilters().constFirst();
+    dialog.selectNameFilter(first);
+    // The dialog keeps the type chosen last; the next opening starts from the first again.
+    QObject::connect(
+        &dialog, &QDialog::finished, &dialog, [&dialog, first] { dialog.selectNameFilter(first); });
+}
+
 std::unique_ptr<QFileDialog> FormattingCommands::createPictureDialog(QWidget* parent)
 {
     auto dialog = std::make_unique<QFileDialog>(parent);
     dialog->setObjectName(QStringLiteral("通用对话框_插入图片"));
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    // The descriptions already name their patterns; the dialog need not repeat them.
-    dialog->setOption(QFileDialog::HideNameFilterDetails);
-    dialog->setNameFilters(pictureFilters());
-    dialog->selectNameFilter(pictureFilters().constFirst());
+    preparePictureDialog(*dialog);
     return dialog;
 }
 

@@ -31,6 +31,9 @@ public:
     // The picture dialog's file types in order, the first one preselected; each description is shown as
     // it stands, the pattern after it in parentheses is what the dialog filters by.
     [[nodiscard]] static QStringList pictureFilters();
+    // Makes a file dialog the picture dialog: one existing file, the file types above, and the first of
+    // them chosen whenever it opens, whatever the user chose the time before.
+    static void preparePictureDialog(QFileDialog& dialog);
     [[nodiscard]] static std::unique_ptr<QFileDialog> createPictureDialog(QWidget* parent);
 
     void bold();

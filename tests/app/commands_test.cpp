@@ -549,6 +549,109 @@ TEST(CommandTable, HasOneRowPerControlOfTheCommandMap)
     EXPECT_EQ(tested, mapped);
 }
 
+// The picture dialog the window opens: the designed descriptions exactly as the user sees them in its
+// type box, each filtering by its pattern, and the first one chosen each time it opens.
+class PictureDialog : public MainWindowTest
+{
+protected:
+    struct Look
+    {
+        QStringList types; // the type box's items
+        QString chosen; // the type shown when the dialog came up
+        QStringList listed; // the files the dialog lists for it
+    };
+
+    // The names the dialog lists, once its folder has been read and they equal `expected` (or the
+    // time is up).
+    static QStringList listedFiles(QFileDialog* dialog, const QStringList& expected)
+    {
+        auto* view = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (!view)
+            return { QStringLiteral("(no list)") };
+        QStringList names;
+        Eventually(
+            [&] {
+                names.clear();
+                for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+                    names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+                names.sort();
+                return names == expected;
+            },
+            5000);
+        return names;
+    }
+
+    static Look lookAt(QFileDialog* dialog, const QStringList& expectedListing)
+    {
+        Look look;
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (!types)
+            return look;
+        for (int i = 0; i < types->count(); ++i)
+            look.types << types->itemText(i);
+        look.chosen = types->currentText();
+        look.listed = listedFiles(dialog, expectedListing);
+        return look;
+    }
+};
+
+TEST_F(PictureDialog, ShowsTheDesignedTypesFiltersByThemAndStartsFromTheFirst)
+{
+    const auto folder = m_run.path() / "pictures";
+    std::filesystem::create_directories(folder);
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    const QStringList everything { "a.bmp", "b.jpg", "c.png", "d.gif", "e.txt" };
+    for (const auto& name : everything)
+        testing::WriteFile(folder / name.toStdString(), "picture bytes");
+    ASSERT_TRUE(picture.save(QString::fromStdString((folder / "c.png").string())));
+    const QString folderText = QString::fromStdString(folder.string());
+    const QStringList designed { QStringLiteral("BMP图片（*.bmp）"), QStringLiteral("JPG图片（*.jpg）"),
+        QStringLiteral("PNG图片（*.png）"), QStringLiteral("GIF图片（*.gif）"),
+        QStringLiteral("所有文件（*.*）") };
+
+    // First opening: the user looks, switches to the PNG type and takes the picture.
+    Look first, afterSwitch;
+    {
+        ModalAnswerer answers;
+        answers.setFileDialogScript([&](QFileDialog* dialog) {
+            dialog->setDirectory(folderText);
+            first = lookAt(dialog, { "a.bmp" });
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_TRUE(types && testing::pickItem(types, designed[2]));
+            afterSwitch = lookAt(dialog, { "c.png" });
+        });
+        answers.setFile(folderText + QStringLiteral("/c.png"));
+        QTest::mouseClick(control<QToolButton>("超级按钮_插入图片"), Qt::LeftButton);
+        EXPECT_EQ(answers.dialogNames, QStringList { QStringLiteral("通用对话框_插入图片") });
+    }
+    EXPECT_EQ(first.types, designed);
+    EXPECT_EQ(first.chosen, designed[0]);
+    EXPECT_EQ(first.listed, QStringList { "a.bmp" });
+    EXPECT_EQ(afterSwitch.chosen, designed[2]);
+    EXPECT_EQ(afterSwitch.listed, QStringList { "c.png" });
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<img src=\"c.png\">"); }))
+        << m_window->designView().GetHtml().toStdString();
+
+    // Second opening starts from the first type again; the last type lists every file.
+    Look second, all;
+    {
+        ModalAnswerer answers; // cancels
+        answers.setFileDialogScript([&](QFileDialog* dialog) {
+            second = lookAt(dialog, { "a.bmp" });
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_TRUE(types && testing::pickItem(types, designed[4]));
+            all = lookAt(dialog, everything);
+        });
+        QTest::mouseClick(control<QToolButton>("超级按钮_插入图片"), Qt::LeftButton);
+        EXPECT_EQ(answers.fileDialogs, 1);
+    }
+    EXPECT_EQ(second.types, designed);
+    EXPECT_EQ(second.chosen, designed[0]);
+    EXPECT_EQ(second.listed, QStringList { "a.bmp" });
+    EXPECT_EQ(all.listed, everything);
+}
+
 } // namespace
 } // namespace inkwell
 

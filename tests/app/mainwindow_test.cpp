@@ -8,6 +8,7 @@
 #include "tests/app/windowdriver.h"
 
 #include <QClipboard>
+#include <QFontInfo>
 #include <QMimeData>
 #include <QTabBar>
 #include <QTabWidget>
@@ -147,7 +148,10 @@ TEST_F(MainWindowTest, HiddenDialogsPickersCaptionsAndLists)
     EXPECT_EQ(tabs->tabText(0), "设计");
     EXPECT_EQ(tabs->tabText(1), "代码");
     EXPECT_EQ(tabs->currentIndex(), 0);
-    EXPECT_EQ(tabs->tabBar()->font().pixelSize(), 12);
+    // The captions' Song-style face is the one drawn, at 12 pixels.
+    const QFontInfo captions(tabs->tabBar()->font());
+    EXPECT_EQ(captions.family(), "Noto Serif CJK SC");
+    EXPECT_EQ(captions.pixelSize(), 12);
 
     auto* sizes = control<QComboBox>("组合框_字体大小");
     ASSERT_EQ(sizes->count(), 10);

@@ -25,6 +25,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+// Failures show texts as text, not as lists of UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace inkwell::testing {
 
 inline const std::filesystem::path kBinaryDir = INKWELL_BINARY_DIR;
