@@ -207,8 +207,10 @@ void MainWindow::captureWithWindowShown()
 
 CaptureOutputContext MainWindow::captureContext()
 {
+    // A picture from a scaled screen is pasted as markup with the selection's logical size.
     return CaptureOutputContext { folderText(m_document.folder), [] { return TimeStampName(); },
-        [this](const QString& path) { m_designView->InsertImage(path); } };
+        [this](const QString& path) { m_designView->InsertImage(path); },
+        [this](const QString& html) { (void)m_designView->PasteHtml(html); } };
 }
 
 void MainWindow::noteEdited()

@@ -1,0 +1,9 @@
+// Closing a window of another process under X the way a window manager's close button does.
+#pragma once
+
+namespace inkwell::testing {
+
+// Sends WM_DELETE_WINDOW to the X window; false when the display cannot be opened.
+bool CloseWindow(unsigned long window);
+
+} // namespace inkwell::testing
