@@ -9,7 +9,6 @@
 #include <cstring>
 #include <exception>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -286,6 +285,77 @@ std::size_t plainTextEnd(std::string_view text, std::size_t from)
         --at;
     return at;
 }
+
+// The open instances of each tag name, the newest last. Names are few and short and looked up once per
+// tag, so they sit in one open-addressed table (FNV-1a, linear probing) rather than in a node per name.
+class InstancesByName
+{
+public:
+    // The list for `name`, created empty when the name is new.
+    std::vector<int>& operator[](std::string_view name)
+    {
+        if ((m_used + 1) * 2 > m_slots.size())
+            grow();
+        const std::uint64_t hash = hashOf(name);
+        Slot& slot = m_slots[find(m_slots, name, hash)];
+        if (!slot.used) {
+            slot.used = true;
+            slot.name.assign(name);
+            slot.hash = hash;
+            ++m_used;
+        }
+        return slot.instances;
+    }
+
+    // The list for `name`, or null when the name was never recorded.
+    std::vector<int>* find(std::string_view name)
+    {
+        if (m_slots.empty())
+            return nullptr;
+        Slot& slot = m_slots[find(m_slots, name, hashOf(name))];
+        return slot.used ? &slot.instances : nullptr;
+    }
+
+private:
+    struct Slot
+    {
+        std::string name;
+        std::vector<int> instances;
+        std::uint64_t hash = 0;
+        bool used = false;
+    };
+
+    static std::uint64_t hashOf(std::string_view name)
+    {
+        std::uint64_t hash = 0xcbf29ce484222325ULL;
+        for (const char c : name)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+        return hash;
+    }
+
+    // The slot holding `name`, or the free slot where it belongs.
+    static std::size_t find(const std::vector<Slot>& slots, std::string_view name, std::uint64_t hash)
+    {
+        const std::size_t mask = slots.size() - 1;
+        std::size_t at = static_cast<std::size_t>(hash) & mask;
+        while (slots[at].used && (slots[at].hash != hash || slots[at].name != name))
+            at = (at + 1) & mask;
+        return at;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> bigger(m_slots.empty() ? 64 : m_slots.size() * 2);
+        for (Slot& slot : m_slots) {
+            if (slot.used)
+                bigger[find(bigger, slot.name, slot.hash)] = std::move(slot);
+        }
+        m_slots = std::move(bigger);
+    }
+
+    std::vector<Slot> m_slots; // a power of two in size, at most half used
+    std::size_t m_used = 0;
+};
 
 // One run of the formatter over one text. The output is kept as one string; since pruning only ever
 // removes the single-white-space chunks at its end, it is enough to remember where the last chunk that
@@ -876,11 +946,17 @@ private:
 
     void classifyTag(std::string& tag)
     {
-        std::size_t nameEnd = tag.find(' ');
-        if (nameEnd == std::string::npos)
-            nameEnd = tag.find('>');
-        if (nameEnd == std::string::npos)
-            nameEnd = tag.size();
+        // The name ends at the first space, or at the first ">" when there is none; tags are short, so a
+        // plain loop beats two searches.
+        std::size_t nameEnd = tag.size();
+        for (std::size_t i = 0; i < tag.size(); ++i) {
+            if (tag[i] == ' ') {
+                nameEnd = i;
+                break;
+            }
+            if (tag[i] == '>' && nameEnd == tag.size())
+                nameEnd = i;
+        }
         // The name is kept in a buffer of the run's own: it outlives changes to the tag's text below.
         if (nameEnd > 1)
             m_name.assign(tag, 1, nameEnd - 1);
@@ -1037,10 +1113,7 @@ private:
             m_freeInstances.pop_back();
             m_instances[id] = instance;
         }
-        auto found = m_byName.find(name);
-        if (found == m_byName.end())
-            found = m_byName.emplace(std::string(name), std::vector<int>()).first;
-        found->second.push_back(id);
+        m_byName[name].push_back(id);
         m_chain.push_back(id);
     }
 
@@ -1049,11 +1122,11 @@ private:
     // each popped once in the whole run.
     void retrieveTag(std::string_view name)
     {
-        const auto found = m_byName.find(name);
-        if (found == m_byName.end() || found->second.empty())
+        std::vector<int>* const open = m_byName.find(name);
+        if (!open || open->empty())
             return;
-        const int target = found->second.back();
-        found->second.pop_back();
+        const int target = open->back();
+        open->pop_back();
         // Nothing refers to a deleted instance any more (only the chain and the per-name lists are
         // followed), so its slot is reused.
         m_freeInstances.push_back(target);
@@ -1068,19 +1141,6 @@ private:
         instance.onChain = false;
         m_indentLevel = instance.level;
     }
-
-    // FNV-1a: tag names are short, and the general string hash costs more than the lookup it serves.
-    struct NameHash
-    {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view name) const
-        {
-            std::uint64_t hash = 0xcbf29ce484222325ULL;
-            for (const char c : name)
-                hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-            return static_cast<std::size_t>(hash);
-        }
-    };
 
     struct Instance
     {
@@ -1114,8 +1174,7 @@ private:
 
     std::vector<Instance> m_instances; // index 0 is the root
     std::vector<int> m_freeInstances; // slots of deleted instances
-    // open instances per name, the newest last; looked up by the name as it stands in the tag
-    std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> m_byName;
+    InstancesByName m_byName;
     std::vector<int> m_chain; // the root, then each parent down to the current one
 };
 
