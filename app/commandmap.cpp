@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QShortcut>
 
 namespace inkwell {
 namespace {
@@ -76,6 +77,27 @@ void BindCommands(MainWindow& window)
                 QObject::connect(box, &QComboBox::activated, &window, run);
             break;
         }
+    }
+}
+
+void BindFileKeys(MainWindow& window)
+{
+    struct Key
+    {
+        QKeySequence::StandardKey key;
+        void (MainWindow::*command)();
+    };
+    const Key keys[] = {
+        { QKeySequence::Save, &MainWindow::saveDocument },
+        { QKeySequence::Open, &MainWindow::openDocument },
+        { QKeySequence::New, &MainWindow::newDocument },
+    };
+    for (const auto& [key, command] : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(key), &window);
+        // The window's own shortcut: the engine and the code editor see their editing keys first, and
+        // a dialog or the capture window, being active instead, keeps these from firing.
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, &window, command);
     }
 }
 

@@ -25,4 +25,8 @@ struct CommandBinding
 // Connects every row of the table to the window's controls.
 void BindCommands(MainWindow& window);
 
+// Ctrl+S, Ctrl+O and Ctrl+N run Save, Open and New as their buttons do, wherever the focus is in the
+// main window; over a dialog or capture mode, which are windows of their own, they do nothing.
+void BindFileKeys(MainWindow& window);
+
 } // namespace inkwell

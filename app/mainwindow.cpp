@@ -156,6 +156,7 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     m_formatting = std::make_unique<FormattingCommands>(*m_designView, this);
     useNamedDialogs();
     BindCommands(*this);
+    BindFileKeys(*this);
 }
 
 MainWindow::~MainWindow()

@@ -233,6 +233,9 @@ protected:
         QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
         EXPECT_TRUE(visibleText(*m_window).contains("one two"));
         m_browser = control<QWebEngineView>("互联网浏览器1");
+        // Without a window manager nothing activates the window again once the dialog has gone.
+        m_window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     }
 
 public:
@@ -483,6 +486,47 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     const auto saved = testing::ReadFile(m_window->document().filePath());
     EXPECT_NE(saved.find("two copied"), std::string::npos);
     EXPECT_EQ(saved.find("again"), std::string::npos) << "discarded";
+}
+
+// Ctrl+S, Ctrl+O and Ctrl+N run their commands from the page and from the code view as the buttons do;
+// the engine's own Ctrl+B still makes bold.
+TEST_F(EditedPage, FileKeysWorkWhereverTheFocusIs)
+{
+    QWidget* page = m_browser->focusProxy() ? m_browser->focusProxy() : m_browser;
+    const auto file = m_window->document().filePath();
+    typeInPage(" saved");
+    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two saved"); }))
+        << visibleText(*m_window).toStdString();
+    QTest::keyClick(page, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(testing::ReadFile(file).find("two saved"), std::string::npos);
+
+    select(m_browser, kSelectTwo);
+    QTest::keyClick(page, Qt::Key_B, Qt::ControlModifier);
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }));
+
+    QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
+    auto* editor = control<QsciScintilla>("代码编辑框1");
+    editor->setFocus();
+    ASSERT_TRUE(Eventually([&] { return editor->hasFocus(); }));
+    QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(testing::ReadFile(file).find("<b>two</b>"), std::string::npos);
+    {
+        ModalAnswerer answers; // no file to choose: the dialog is cancelled
+        QTest::keyClick(editor, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(answers.fileDialogs, 1);
+    }
+    m_window->activateWindow(); // no window manager gives it back after the dialog
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    editor->setFocus();
+    {
+        // New asks about the page first ("取消" keeps it unsaved), then opens the wizard, which the
+        // answerer closes.
+        ModalAnswerer answers(QStringLiteral("取消"));
+        QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
+        EXPECT_EQ(answers.boxes, QStringList { QStringLiteral("信息：: 是否保存？") });
+        EXPECT_TRUE(answers.otherDialogs.contains(QStringLiteral("程序新建向导")))
+            << answers.otherDialogs.join(u',').toStdString();
+    }
 }
 
 TEST(CommandMap, EveryRowNamesAControlOfTheWindow)

@@ -5,4 +5,8 @@ if(INKWELL_GUI)
     inkwell_add_test(mainwindow_test SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test GUI)
     inkwell_add_test(commands_test SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test GUI)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
+    # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.
+    inkwell_add_test(journey_process_test SOURCES journey_process_test.cpp ../support/closewindow.cpp LIBS inkwell_settings Qt6::Gui X11 GUI)
+    add_dependencies(journey_process_test inkwell)
+    set_tests_properties(journey_process_test PROPERTIES TIMEOUT 300)
 endif()

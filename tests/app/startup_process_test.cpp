@@ -258,7 +258,9 @@ TEST_F(RecoveryProcess, TerminationSignalKeepsTheEditWithoutAQuestion)
         std::unique_ptr<ChildProcess> program;
         const auto window = startShown(program);
         typeIntoPage(window, "signal edit");
-        // At once, before the periodic copy: the signal itself must write it.
+        // Time for the keys to reach the page, but well before the periodic copy (a second after the
+        // change at the earliest): the signal itself must write it.
+        std::this_thread::sleep_for(500ms);
         program->kill(signal);
         EXPECT_EQ(program->waitFor(20s), 0);
         EXPECT_TRUE(windowsNamed("提示").empty());

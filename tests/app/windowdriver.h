@@ -23,6 +23,8 @@
 #include <QWebEngineView>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <unistd.h>
 
 // Failures show texts as text, not as lists of UTF-16 code units.
@@ -170,15 +172,36 @@ inline QString visibleText(MainWindow& window)
     return value ? value->toString() : QString();
 }
 
+// Runs a script beside the page and waits for its value (an invalid one after five seconds).
+inline QVariant evaluateIn(QWebEngineView* browser, const QString& script)
+{
+    auto result = std::make_shared<std::optional<QVariant>>();
+    browser->page()->runJavaScript(
+        script, QWebEngineScript::ApplicationWorld, [result](const QVariant& value) { *result = value; });
+    Eventually([&] { return result->has_value(); }, 5000);
+    return result->value_or(QVariant());
+}
+
 // Gives the page the focus as a click does (the engine takes keys and clipboard actions only into a
-// focused frame), then sets the selection with a script.
+// focused frame), then sets the selection with a script. The click places a caret of its own whenever
+// the engine gets to it, which on a busy machine can be after the script: the script's selection is
+// set again until it stays.
 inline void select(QWebEngineView* browser, const char* script)
 {
     QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
     QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(30, 15));
     Eventually([&] { return target->hasFocus(); }, 2000);
-    browser->page()->runJavaScript(QString::fromUtf8(script), QWebEngineScript::ApplicationWorld);
-    QTest::qWait(200);
+    Eventually(
+        [&] { return evaluateIn(browser, QStringLiteral("getSelection().rangeCount>0")).toBool(); }, 3000);
+    const QString state = QStringLiteral("(function(){var s=getSelection();return s.rangeCount?"
+                                         "s.anchorOffset+','+s.focusOffset+','+s.toString():'';})()");
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        (void)evaluateIn(browser, QString::fromUtf8(script) + QStringLiteral(";true"));
+        const QString set = evaluateIn(browser, state).toString();
+        QTest::qWait(150);
+        if (evaluateIn(browser, state).toString() == set)
+            break;
+    }
 }
 
 // The word "two" of the page's first paragraph "one two".
