@@ -10,4 +10,4 @@ add_library(inkwell_archive STATIC
     mimewriter.cpp
     urlresolver.cpp)
 target_include_directories(inkwell_archive PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_archive PRIVATE CURL::libcurl PkgConfig::GUMBO)
+target_link_libraries(inkwell_archive PRIVATE inkwell_encoding CURL::libcurl PkgConfig::GUMBO)

@@ -4,6 +4,7 @@
 #include "platform/curlfetcher.h"
 #include "platform/htmlresourcescanner.h"
 #include "platform/mimewriter.h"
+#include "platform/textencoding.h"
 #include "platform/urlresolver.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <unistd.h>
 #include <unordered_map>
@@ -108,44 +110,6 @@ std::string CharsetParameter(std::string_view contentType)
     return std::string(value.substr(0, end));
 }
 
-bool IsValidUtf8(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        std::size_t extra = 0;
-        std::uint32_t min = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            min = 0x10000;
-        } else {
-            return false;
-        }
-        if (bytes.size() - i <= extra)
-            return false;
-        std::uint32_t cp = c & (0x3F >> extra);
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 // A text's encoding as a reader would find it: byte-order mark, what the server or the text
 // declares, valid UTF-8, and otherwise the Chinese superset encoding documents are written in.
 std::string SniffCharset(
@@ -162,6 +126,87 @@ std::string SniffCharset(
     if (!declaredInText.empty())
         return declaredInText;
     return IsValidUtf8(body) ? "utf-8" : "gb18030";
+}
+
+// A page or style sheet as its references are read: decoded to UTF-8 from the encoding a browser
+// reads it in, so that a name written in GB18030 is the same name as the file it stands for.
+struct DocumentText
+{
+    std::string utf8;
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::size_t bomLength = 0; // bytes of byte-order mark before the text
+    bool sameBytes = false; // utf8 is the body after its mark byte for byte: offsets carry over
+};
+
+// Byte-order mark, the charset the server sent, what the text declares, valid UTF-8, else GB18030
+// (what documents are saved in). Labels that name no encoding are passed over, as browsers do.
+DocumentText DecodeForScan(
+    std::string_view body, std::string_view serverCharset, std::optional<TextEncoding> declared)
+{
+    DocumentText text;
+    if (const auto bom = EncodingFromByteOrderMark(body)) {
+        text.encoding = bom->encoding;
+        text.bomLength = bom->bomLength;
+    } else if (const auto fromServer = EncodingFromLabel(serverCharset)) {
+        text.encoding = *fromServer;
+    } else if (declared) {
+        text.encoding = *declared;
+    } else {
+        text.encoding = IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Gb18030;
+    }
+    body.remove_prefix(text.bomLength);
+    if (text.encoding == TextEncoding::Utf8 && IsValidUtf8(body)) {
+        text.utf8 = std::string(body);
+    } else {
+        text.utf8 = DecodeText(body, text.encoding).utf8;
+    }
+    text.sameBytes = text.utf8 == body;
+    return text;
+}
+
+// Turns the offsets of refs, found in text.utf8, into offsets into the body's bytes. The text
+// between references is encoded back and compared with the body as it goes; from the first place
+// where the two differ (bytes that were not text, a character with two encodings) no reference is
+// rewritable any more, since its bytes could not be found for sure.
+void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, const DocumentText& text)
+{
+    if (text.sameBytes) {
+        for (ResourceRef& ref : refs)
+            ref.offset += text.bomLength;
+        return;
+    }
+    body.remove_prefix(text.bomLength);
+    const std::string_view decoded = text.utf8;
+    std::size_t decodedAt = 0; // text.utf8 up to here corresponds to body up to bodyAt
+    std::size_t bodyAt = 0;
+    bool inStep = true;
+    const auto advance = [&](std::size_t decodedEnd) {
+        const std::string bytes
+            = EncodeText(decoded.substr(decodedAt, decodedEnd - decodedAt), text.encoding).bytes;
+        if (body.substr(bodyAt, bytes.size()) != bytes)
+            return false;
+        decodedAt = decodedEnd;
+        bodyAt += bytes.size();
+        return true;
+    };
+    for (ResourceRef& ref : refs) {
+        if (!ref.rewritable)
+            continue;
+        if (!inStep || ref.offset < decodedAt || ref.offset > decoded.size()
+            || ref.length > decoded.size() - ref.offset || !advance(ref.offset)) {
+            inStep = false;
+            ref.rewritable = false;
+            continue;
+        }
+        const std::size_t start = bodyAt;
+        if (!advance(ref.offset + ref.length)) {
+            inStep = false;
+            ref.rewritable = false;
+            continue;
+        }
+        ref.offset = text.bomLength + start;
+        ref.length = bodyAt - start;
+    }
 }
 
 bool IsTextType(const std::string& mediaType)
@@ -557,14 +602,15 @@ private:
                     + " the archive reads of a page or style sheet");
             return;
         }
+        const std::string serverCharset = CharsetParameter(fetched.contentType);
         std::string declared;
         if (scan == Scan::Html)
-            declared = scanHtml(index, fetched.body);
+            declared = scanHtml(index, fetched.body, serverCharset);
         else if (scan == Scan::Css)
-            declared = scanCss(index, fetched.body);
+            declared = scanCss(index, fetched.body, serverCharset);
         Resource& scanned = m_resources[index]; // scanning may have moved the list
         if (IsTextType(scanned.mediaType)) {
-            std::string charset = SniffCharset(fetched.body, CharsetParameter(fetched.contentType), declared);
+            std::string charset = SniffCharset(fetched.body, serverCharset, declared);
             scanned.charset = IsCharsetToken(charset) ? Lower(charset) : std::string();
         }
         scanned.spoolOffset = m_spool.size();
@@ -576,9 +622,12 @@ private:
         scanned.state = State::Fetched;
     }
 
-    std::string scanHtml(std::size_t index, std::string_view body)
+    // The references are read from the decoded page; the page itself stays as it was served.
+    std::string scanHtml(std::size_t index, std::string_view body, std::string_view serverCharset)
     {
-        HtmlScan scan = ScanHtmlResources(body);
+        const DocumentText text = DecodeForScan(body, serverCharset, DeclaredEncoding(body));
+        HtmlScan scan = ScanHtmlResources(text.utf8);
+        MapToBodyOffsets(scan.refs, body, text);
         std::string base = m_resources[index].url;
         if (!scan.baseHref.empty()) {
             if (auto resolved = ResolveUrl(base, scan.baseHref))
@@ -588,9 +637,15 @@ private:
         return scan.charset;
     }
 
-    std::string scanCss(std::size_t index, std::string_view body)
+    std::string scanCss(std::size_t index, std::string_view body, std::string_view serverCharset)
     {
-        const std::vector<ResourceRef> refs = ScanCssResources(body);
+        std::optional<TextEncoding> declared = EncodingFromLabel(CssCharset(body));
+        // A UTF-16 label in text that could be read as ASCII is a mistake; browsers read it as UTF-8.
+        if (declared == TextEncoding::Utf16Le || declared == TextEncoding::Utf16Be)
+            declared = TextEncoding::Utf8;
+        const DocumentText text = DecodeForScan(body, serverCharset, declared);
+        std::vector<ResourceRef> refs = ScanCssResources(text.utf8);
+        MapToBodyOffsets(refs, body, text);
         follow(index, m_resources[index].url, refs);
         return CssCharset(body);
     }

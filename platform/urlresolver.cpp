@@ -49,6 +49,36 @@ bool HasZero(std::string_view text)
     return text.find('\0') != std::string_view::npos;
 }
 
+// The URL with every byte above ASCII and every blank after its host percent-encoded, hex digits in
+// upper case. A browser writes its escapes that way and an archive is looked up by the URL the
+// browser computes, text for text; the URL parser would write them in lower case. Escapes already in
+// the text stay as they are written, as they do in a browser. Control characters are left for the
+// parser, which refuses them, and so is the host, which is no place for escapes.
+std::string EscapeAfterHost(std::string_view url)
+{
+    std::size_t start = 0;
+    if (const std::string scheme = SchemeOf(url); !scheme.empty())
+        start = scheme.size() + 1;
+    if (url.substr(start, 2) == "//") {
+        start = url.find_first_of("/?#", start + 2);
+        if (start == std::string_view::npos)
+            return std::string(url);
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out(url.substr(0, start));
+    for (const char c : url.substr(start)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || byte == ' ') {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::optional<std::string> Finish(CURLU* url)
 {
     if (curl_url_set(url, CURLUPART_FRAGMENT, nullptr, 0) != CURLUE_OK)
@@ -74,7 +104,8 @@ std::optional<std::string> NormaliseUrl(std::string_view url)
         return std::nullopt;
     UrlPtr handle(curl_url());
     if (!handle
-        || curl_url_set(handle.get(), CURLUPART_URL, std::string(url).c_str(), CURLU_URLENCODE) != CURLUE_OK)
+        || curl_url_set(handle.get(), CURLUPART_URL, EscapeAfterHost(url).c_str(), CURLU_URLENCODE)
+            != CURLUE_OK)
         return std::nullopt;
     return Finish(handle.get());
 }
@@ -90,10 +121,11 @@ std::optional<std::string> ResolveUrl(std::string_view base, std::string_view re
         return std::nullopt;
     UrlPtr handle(curl_url());
     if (!handle
-        || curl_url_set(handle.get(), CURLUPART_URL, std::string(base).c_str(), CURLU_URLENCODE) != CURLUE_OK)
+        || curl_url_set(handle.get(), CURLUPART_URL, EscapeAfterHost(base).c_str(), CURLU_URLENCODE)
+            != CURLUE_OK)
         return std::nullopt;
     // Setting a relative URL on a handle that holds the base resolves it against the base.
-    if (curl_url_set(handle.get(), CURLUPART_URL, std::string(reference).c_str(), CURLU_URLENCODE)
+    if (curl_url_set(handle.get(), CURLUPART_URL, EscapeAfterHost(reference).c_str(), CURLU_URLENCODE)
         != CURLUE_OK)
         return std::nullopt;
     return Finish(handle.get());
