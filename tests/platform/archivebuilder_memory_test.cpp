@@ -212,6 +212,128 @@ TEST_F(MemoryArchive, ResolvesAgainstTheBaseOfThePage)
             "http://h/d/p.html", "http://h/assets/a.png", "http://h/s.css", "http://h/img/c.png" }));
 }
 
+// Names are read in the encoding a browser reads the text in, and then asked for as the browser asks:
+// UTF-8 with upper-case escapes. The page's own escapes stay as it wrote them; parts keep their bytes.
+TEST_F(MemoryArchive, ReadsReferencesInTheEncodingOfTheirText)
+{
+    struct Case
+    {
+        std::string name;
+        std::map<std::string, MemorySite::Entry> site; // the page is http://h/d/p.html
+        std::vector<std::string> locations; // in the order the archive holds them
+        std::string pageCharset; // as the page part is labelled
+    };
+    const std::string page = "http://h/d/p.html";
+    const std::vector<Case> cases {
+        { "a GB18030 page that declares gb2312, with a style sheet in UTF-8",
+            {
+                { page,
+                    { "text/html",
+                        "<meta charset=\"gb2312\"><p>\xCE\xC4\xD7\xD6</p><img src=\"\xD5\xD5\xC6\xAC "
+                        "(1).png\">"
+                        "<link rel=stylesheet href=\"\xD1\xF9\xCA\xBD.css\">" } },
+                { "http://h/d/%E7%85%A7%E7%89%87%20(1).png", { "image/png", "P" } },
+                { "http://h/d/%E6%A0%B7%E5%BC%8F.css",
+                    { "text/css",
+                        "@charset \"utf-8\"; .b { background: url(\"\xE5\xBA\x95\xE7\xBA\xB9 (2).png\") "
+                        "}" } },
+                { "http://h/d/%E5%BA%95%E7%BA%B9%20(2).png", { "image/png", "T" } },
+            },
+            { page, "http://h/d/%E7%85%A7%E7%89%87%20(1).png", "http://h/d/%E6%A0%B7%E5%BC%8F.css",
+                "http://h/d/%E5%BA%95%E7%BA%B9%20(2).png" },
+            "gb2312" },
+        { "a GB18030 page without a declaration, and a style sheet without one either",
+            {
+                { page,
+                    { "text/html",
+                        "<img src=\"\xB1\xBE\xB5\xD8\xCD\xBC.png\"><link rel=stylesheet href=s.css>" } },
+                { "http://h/d/%E6%9C%AC%E5%9C%B0%E5%9B%BE.png", { "image/png", "P" } },
+                { "http://h/d/s.css", { "text/css", "a{background:url(\xB5\xD7\xCE\xC6.png)}" } },
+                { "http://h/d/%E5%BA%95%E7%BA%B9.png", { "image/png", "T" } },
+            },
+            { page, "http://h/d/%E6%9C%AC%E5%9C%B0%E5%9B%BE.png", "http://h/d/s.css",
+                "http://h/d/%E5%BA%95%E7%BA%B9.png" },
+            "gb18030" },
+        { "the server's utf-8 over the page's gb2312",
+            {
+                { page,
+                    { "text/html; charset=utf-8", "<meta charset=gb2312><img src=\"\xE5\x9B\xBE.png\">" } },
+                { "http://h/d/%E5%9B%BE.png", { "image/png", "P" } },
+            },
+            { page, "http://h/d/%E5%9B%BE.png" }, "utf-8" },
+        { "the server's gbk over the page's utf-8",
+            {
+                { page, { "text/html; charset=GBK", "<meta charset=utf-8><img src=\"\xCD\xBC.png\">" } },
+                { "http://h/d/%E5%9B%BE.png", { "image/png", "P" } },
+            },
+            { page, "http://h/d/%E5%9B%BE.png" }, "gbk" },
+        { "a style sheet's @charset, and the server's charset over a sheet's @charset",
+            {
+                { page,
+                    { "text/html; charset=utf-8",
+                        "<link rel=stylesheet href=a.css><link rel=stylesheet href=b.css>" } },
+                { "http://h/d/a.css",
+                    { "text/css", "@charset \"gb18030\"; a{background:url(\xCD\xBC.png)}" } },
+                { "http://h/d/b.css",
+                    { "text/css; charset=utf-8",
+                        "@charset \"gbk\"; b{background:url(\xE5\xBA\x95\xE7\xBA\xB9.png)}" } },
+                { "http://h/d/%E5%9B%BE.png", { "image/png", "P" } },
+                { "http://h/d/%E5%BA%95%E7%BA%B9.png", { "image/png", "T" } },
+            },
+            { page, "http://h/d/a.css", "http://h/d/b.css", "http://h/d/%E5%9B%BE.png",
+                "http://h/d/%E5%BA%95%E7%BA%B9.png" },
+            "utf-8" },
+        { "a UTF-16 page with its byte-order mark",
+            {
+                { page,
+                    { "text/html",
+                        std::string("\xFF\xFE<\0i\0m\0g\0 \0s\0r\0c\0=\0\xFE\x56.\0p\0n\0g\0>\0", 32) } },
+                { "http://h/d/%E5%9B%BE.png", { "image/png", "P" } },
+            },
+            { page, "http://h/d/%E5%9B%BE.png" }, "utf-16le" },
+        { "escapes the page wrote itself stay as written",
+            {
+                { page,
+                    { "text/html; charset=utf-8", "<img src=\"%e5%9b%be.png\"><img src=\"a%2fb.png\">" } },
+                { "http://h/d/%e5%9b%be.png", { "image/png", "P" } },
+                { "http://h/d/a%2fb.png", { "image/png", "Q" } },
+            },
+            { page, "http://h/d/%e5%9b%be.png", "http://h/d/a%2fb.png" }, "utf-8" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_site.m_entries = c.site;
+        const std::vector<Part> parts = build(page);
+        EXPECT_EQ(Locations(parts), c.locations);
+        EXPECT_TRUE(m_result.notFetched.empty()) << m_result.notFetched.front().url;
+        for (const Part& part : parts)
+            EXPECT_EQ(part.bytes, c.site.at(part.location).body) << part.location;
+        ASSERT_FALSE(parts.empty());
+        EXPECT_EQ(parts[0].charset, c.pageCharset);
+    }
+}
+
+// A reference replaced in a page that is not UTF-8 is replaced in its own bytes; after bytes that
+// are no text in the page's encoding the place of a reference is not certain, so it stays as written.
+TEST_F(MemoryArchive, RewritesReferencesInTheBytesOfAGb18030Page)
+{
+    const std::string local = "file:///d/%E6%9C%AC%E5%9C%B0%E5%9B%BE.png";
+    const std::string before = "<meta charset=gb2312><p>\xCE\xC4\xD7\xD6</p><img src=\"";
+    const std::string raw = "file:///d/\xB1\xBE\xB5\xD8\xCD\xBC.png";
+    const std::string after = "\"><p>\x81\x20</p><img src=\"" + raw + "\"><img alt=\"\xCE\xC4\">";
+    m_site.m_entries = {
+        { "http://h/p.html", { "text/html", before + raw + after } },
+        { local, { "", "\x89PNG" } },
+    };
+    ArchiveOptions options;
+    options.localFiles = LocalFiles::All;
+    const std::vector<Part> parts = build("http://h/p.html", {}, options);
+    ASSERT_EQ(parts.size(), 2u);
+    ASSERT_EQ(parts[1].location, local);
+    const std::string cid = "cid:" + parts[1].contentId.substr(1, parts[1].contentId.size() - 2);
+    EXPECT_EQ(parts[0].bytes, before + cid + after);
+}
+
 // Bodies go through a file on disk and are encoded piece by piece; the pieces must join into
 // exactly the bytes a reader gets back, across every piece boundary.
 TEST_F(MemoryArchive, LargePartsComeBackWhole)

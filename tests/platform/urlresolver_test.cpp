@@ -32,6 +32,16 @@ TEST(ResolveUrl, ResolvesLikeABrowserAndKeepsOnlyFetchableSchemes)
         { page, "", std::nullopt },
         { page, std::string("a\0b.png", 7), std::nullopt },
         { "not a url", "a.png", std::nullopt },
+        // What a browser asks for: UTF-8 with upper-case escapes in path and query, a blank as %20 in
+        // both; escapes already written stay as written.
+        { page, "\xE6\xA0\xB7\xE5\xBC\x8F.css", "http://127.0.0.1:8889/tmp/%E6%A0%B7%E5%BC%8F.css" },
+        { page, "\xE5\xBA\x95\xE7\xBA\xB9 (2).png?\xE5\x9B\xBE=a b",
+            "http://127.0.0.1:8889/tmp/%E5%BA%95%E7%BA%B9%20(2).png?%E5%9B%BE=a%20b" },
+        { page, "%e5%9b%be.png", "http://127.0.0.1:8889/tmp/%e5%9b%be.png" },
+        { page, "%E5%9B%BE\xE5\x9B\xBE.png", "http://127.0.0.1:8889/tmp/%E5%9B%BE%E5%9B%BE.png" },
+        { "http://127.0.0.1:8889/project/\xE6\x88\x91\xE7\x9A\x84 (1)/1.html", "\xE5\x9B\xBE.png",
+            "http://127.0.0.1:8889/project/%E6%88%91%E7%9A%84%20(1)/%E5%9B%BE.png" },
+        { "file:///home/u/\xE6\x88\x91/page.html", "a.png", "file:///home/u/%E6%88%91/a.png" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(ResolveUrl(c.base, c.reference), c.resolved) << c.base << " + " << c.reference;
