@@ -13,7 +13,7 @@ order alternating, and the medians are compared: a burst of someone else's compi
 about alike.
 
 Usage: bench/formatter_peers.py [--tool build/tools/inkwell-format] [--sizes 1,10,50] [--rounds 9]
-                                [--peers tidy,prettier]
+                                [--peers tidy,prettier] [--baseline path/to/an/earlier/inkwell-format]
 Prettier is installed into bench/node_modules from the npm registry when it is missing and asked for.
 """
 
@@ -101,6 +101,7 @@ def main() -> int:
     parser.add_argument("--sizes", default="1,10,50")
     parser.add_argument("--rounds", type=int, default=9)
     parser.add_argument("--peers", default="tidy,prettier")
+    parser.add_argument("--baseline", help="another inkwell-format (an earlier build) timed in the same rounds")
     parser.add_argument("--prettier-timeout", type=int, default=900)
     args = parser.parse_args()
     if not os.access(args.tool, os.X_OK):
@@ -110,6 +111,8 @@ def main() -> int:
     OUT.mkdir(parents=True, exist_ok=True)
 
     tools = [("inkwell-format", lambda pages: [args.tool] + [str(p) for p in pages], args.rounds, 600)]
+    if args.baseline:
+        tools.append(("baseline", lambda pages: [args.baseline] + [str(p) for p in pages], args.rounds, 600))
     if "tidy" in peers:
         # tidy exits 1 on warnings and 2 on errors in the markup (the benchmark's wrapper element is one);
         # its output is still written whole.

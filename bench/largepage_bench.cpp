@@ -4,12 +4,15 @@
 // bench/largepage_bench.py builds the pages and times the browser's own load of them in the same run.
 //
 // Usage: inkwell_largepage_bench [--breakdown] PAGE.html...   (needs a display: run under xvfb-run)
-// --breakdown: afterwards, change the code once more and time the steps of "设计" one by one.
+// --breakdown: afterwards, change the code once more and time the steps of "设计" one by one, then those
+// of Save.
 #include "app/mainwindow.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
+#include "platform/atomicfile.h"
 #include "platform/browserengine.h"
 #include "platform/inifile.h"
+#include "platform/textencoding.h"
 #include "platform/webenginebrowser.h"
 #include "tests/support/tempfolder.h"
 
@@ -245,6 +248,23 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
         lap("engine_idle");
         if (!typed)
             m.messages << QStringLiteral("the second change was not seen");
+
+        // And what Save is made of.
+        QTest::qWait(300);
+        step = Clock::now();
+        (void)window.designView().takeChanged();
+        lap("save_take_changed");
+        const auto markup = window.designView().readHtml();
+        lap("save_read_html");
+        const std::string html = markup.value_or(QString()).toStdString();
+        lap("save_to_utf8");
+        const inkwell::EncodedText encoded
+            = inkwell::EncodeDocument(html, window.documentStatus().encoding());
+        lap("save_encode");
+        const auto written = inkwell::WriteFileAtomically(runFolder / "breakdown.html", encoded.bytes);
+        lap("save_write_and_sync");
+        if (!written.ok())
+            m.messages << QStringLiteral("the breakdown's file could not be written");
     }
     return m;
 }
