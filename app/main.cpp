@@ -1,17 +1,67 @@
-// Process start: run folder made current, the engine's sandbox off for root, the main window's
-// creation sequence, then the message loop.
+// Process start: --version and --help answered before anything else, run folder made current, the
+// engine's sandbox off for root, Qt's own texts in Chinese, the main window's creation sequence, then
+// the message loop.
 #include "app/mainwindow.h"
 #include "app/workingfolders.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr std::string_view kUsage = R"(Usage: inkwell [--version | --help]
+
+A desktop editor for small web pages. Started without arguments it opens its main window.
+It keeps its settings and working files in folders beside the program file.
+
+  --version   print the version and exit
+  --help      show this help and exit
+)";
+
+enum class Answer
+{
+    None,
+    Version,
+    Help
+};
+
+// Looked at before Qt, the run folder or the single-copy check is touched, so that asking for the
+// version never creates a folder or is turned away by a running copy.
+Answer informationAsked(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--version")
+            return Answer::Version;
+        if (arg == "--help" || arg == "-h")
+            return Answer::Help;
+    }
+    return Answer::None;
+}
+
+// The interface is Chinese whatever the locale, so Qt's own dialogs and buttons are too. A catalog
+// that is not installed is skipped: those texts then stay English.
+void loadChineseQtTexts(QApplication& app)
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* catalog : { "qtbase", "qtwebengine", "qscintilla" }) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QStringLiteral("%1_zh_CN").arg(QLatin1String(catalog)), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
 
 int signalPipe[2] = { -1, -1 };
 
@@ -51,6 +101,17 @@ void quitOnTerminationSignals(QApplication& app)
 
 int main(int argc, char* argv[])
 {
+    switch (informationAsked(argc, argv)) {
+    case Answer::Version:
+        std::printf("inkwell %s\n", INKWELL_VERSION);
+        return 0;
+    case Answer::Help:
+        std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+        return 0;
+    case Answer::None:
+        break;
+    }
+
     const auto runFolder = inkwell::RunFolderOfExecutable().value_or(std::filesystem::current_path());
     std::error_code ec;
     std::filesystem::current_path(runFolder, ec);
@@ -62,6 +123,11 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Inkwell"));
+    QApplication::setApplicationVersion(QStringLiteral(INKWELL_VERSION));
+    loadChineseQtTexts(app);
+    // The drawing lives in the window library's resources, which a static library registers by hand.
+    Q_INIT_RESOURCE(icons);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/inkwell.svg")));
     quitOnTerminationSignals(app);
 
     inkwell::MainWindow window(runFolder);

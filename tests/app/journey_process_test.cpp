@@ -177,7 +177,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     // Export: the archive's save dialog, then "保存成功". The export saves the page first.
     ASSERT_TRUE(clickIn(main, 513, 29));
     const fs::path archive = m_root.path() / "page";
-    ASSERT_TRUE(chooseInFileDialog("Save As", archive));
+    ASSERT_TRUE(chooseInFileDialog("另存为", archive));
     const auto done = window("信息：", 20s);
     ASSERT_TRUE(step("the export says it saved", !done.empty()));
     ASSERT_TRUE(xdo("windowfocus --sync " + done + " key Return"));
@@ -223,7 +223,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     const auto second = window("Inkwell");
     ASSERT_TRUE(step("the main window after the wizard", !second.empty()));
     ASSERT_TRUE(clickIn(second, 55, 25)); // Open
-    ASSERT_TRUE(chooseInFileDialog("Open", document));
+    ASSERT_TRUE(chooseInFileDialog("打开", document));
     std::this_thread::sleep_for(1s); // the opened page is loaded
     // Without a window manager nothing gives the window back its focus after the dialog: the first
     // click only does that, so it goes into the page, as a user's would.

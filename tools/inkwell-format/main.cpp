@@ -29,6 +29,7 @@ without a final line break; the results of several files are separated by a line
   --indent N     indent by N spaces per level (N from 1 to 64)
   --width N      break text at N characters (N from 1 to 100000; default 80)
   --help         show this help and exit
+  --version      print the version and exit
 
 Exit status: 0 on success, 1 for a bad option or a file that cannot be read.
 )";
@@ -39,6 +40,7 @@ struct Options
     int width = 80;
     std::vector<std::string> files;
     bool help = false;
+    bool version = false;
 };
 
 struct UsageError
@@ -71,6 +73,10 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Options& options
         }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options.version = true;
             continue;
         }
         std::string_view name = arg;
@@ -242,6 +248,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::cout << kUsage;
+        return std::cout.flush() ? 0 : 1;
+    }
+    if (options.version) {
+        std::cout << "inkwell-format " INKWELL_VERSION "\n";
         return std::cout.flush() ? 0 : 1;
     }
     if (options.files.empty())

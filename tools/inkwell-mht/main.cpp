@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kUsage
     = "usage: inkwell-mht [--allow-local-files] URL OUTPUT\n"
+      "       inkwell-mht --help | --version\n"
       "Writes the page at URL (http://, https:// or file://) and its resources as one web archive to "
       "OUTPUT.\n"
       "\n"
@@ -35,6 +36,10 @@ int main(int argc, char** argv)
     inkwell::ArchiveOptions options;
     if (!arguments.empty() && arguments.front() == "--help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (!arguments.empty() && arguments.front() == "--version") {
+        std::fputs("inkwell-mht " INKWELL_VERSION "\n", stdout);
         return 0;
     }
     if (!arguments.empty() && arguments.front() == "--allow-local-files") {

@@ -1,0 +1,7 @@
+if(INKWELL_GUI)
+    # What start-up gives every window of the real program: Qt's texts in Chinese, the icon, --version.
+    inkwell_add_test(chinesetexts_process_test SOURCES chinesetexts_process_test.cpp LIBS inkwell_settings GUI)
+    add_dependencies(chinesetexts_process_test inkwell inkwell-format inkwell-mht)
+    target_compile_definitions(chinesetexts_process_test PRIVATE INKWELL_VERSION="${PROJECT_VERSION}")
+    set_tests_properties(chinesetexts_process_test PROPERTIES TIMEOUT 300 LABELS process)
+endif()

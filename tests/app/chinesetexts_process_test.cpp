@@ -1,0 +1,151 @@
+// The real program as users start it, for what start-up gives every window: Qt's own dialogs and
+// buttons in Chinese, the application's icon on its windows, and --version and --help answered
+// without touching anything.
+#include "platform/inifile.h"
+#include "tests/support/process.h"
+#include "tests/support/tempfolder.h"
+
+#include <gtest/gtest.h>
+
+namespace inkwell {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::CommandOutput;
+using testing::TempFolder;
+using testing::WaitUntil;
+namespace fs = std::filesystem;
+
+const fs::path binaryDir = INKWELL_BINARY_DIR;
+
+class StartedProgram : public ::testing::Test
+{
+protected:
+    StartedProgram()
+        : m_runs(binaryDir / "test-runs")
+        , m_temp(binaryDir / "test-tmp")
+        , m_locks(binaryDir / "test-locks")
+    {
+        m_run = m_runs.path() / "run";
+        fs::create_directories(m_run);
+        fs::copy_file(binaryDir / "inkwell", m_run / "inkwell");
+    }
+
+    std::map<std::string, std::string> environment() const
+    {
+        return { { "TMPDIR", m_temp.path().string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() },
+            { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" }, { "LANGUAGE", "en" } };
+    }
+
+    std::unique_ptr<ChildProcess> start()
+    {
+        return std::make_unique<ChildProcess>(
+            m_run / "inkwell", std::vector<std::string> {}, m_run, environment());
+    }
+
+    // The X id of the visible window titled exactly title, once there is one; empty after the wait.
+    static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
+    {
+        std::string ids;
+        WaitUntil(
+            [&] {
+                ids = CommandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+                return !ids.empty();
+            },
+            wait);
+        return ids.substr(0, ids.find('\n'));
+    }
+
+    static bool xdo(const std::string& commands)
+    {
+        return std::system(("xdotool " + commands + " >/dev/null 2>&1").c_str()) == 0;
+    }
+
+    // True when the window carries a picture for the desktop's task bar and title bar.
+    static bool hasIcon(const std::string& window)
+    {
+        const auto icon = CommandOutput("xprop -id " + window + " _NET_WM_ICON 2>/dev/null");
+        return icon.find("_NET_WM_ICON(CARDINAL) =") != std::string::npos;
+    }
+
+    TempFolder m_runs;
+    TempFolder m_temp;
+    TempFolder m_locks;
+    fs::path m_run;
+};
+
+// Under an English locale (C.UTF-8; the plain C locale changes the legacy window names xdotool reads): Qt's
+// texts follow the program's Chinese interface, its own texts stay as they are, and every window has the
+// icon.
+TEST_F(StartedProgram, QtDialogsReadInChineseAndWindowsHaveTheIcon)
+{
+    auto program = start();
+    const auto wizard = window("程序新建向导");
+    ASSERT_FALSE(wizard.empty()) << "the wizard at first start, with its own title";
+    EXPECT_TRUE(hasIcon(wizard));
+    ASSERT_TRUE(xdo("windowfocus --sync " + wizard + " key Escape"));
+    const auto main = window("Inkwell");
+    ASSERT_FALSE(main.empty());
+    EXPECT_TRUE(hasIcon(main));
+
+    // The export (the "输出mht" button) opens the archive's save dialog.
+    ASSERT_TRUE(xdo("mousemove --window " + main + " 513 29 sleep 0.2 click 1"));
+    const auto dialog = window("另存为", 15s);
+    ASSERT_FALSE(dialog.empty()) << "the save dialog under Qt's Chinese title";
+    EXPECT_TRUE(window("Save As", 100ms).empty());
+
+    const fs::path archive = m_runs.path() / "page";
+    ASSERT_EQ(
+        std::system(("printf '%s' '" + archive.string() + "' | xclip -selection clipboard").c_str()), 0);
+    ASSERT_TRUE(xdo("windowfocus --sync " + dialog + " sleep 0.3 key ctrl+a ctrl+v sleep 0.3 key Return"));
+    const auto done = window("信息：", 20s);
+    ASSERT_FALSE(done.empty()) << "the export's message box";
+    ASSERT_TRUE(xdo("windowfocus --sync " + done + " key Return"));
+    EXPECT_TRUE(fs::exists(archive.string() + ".mht"));
+
+    program->kill(SIGTERM);
+    EXPECT_EQ(program->waitFor(20s), 0);
+}
+
+// --version and --help print and end at once: no display needed, no folder or file made beside the
+// program, and a copy already running does not turn them away.
+TEST_F(StartedProgram, VersionAndHelpPrintWithoutTouchingTheRunFolder)
+{
+    auto running = start();
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_run / "system"); }, 30s));
+    const auto second = m_runs.path() / "second";
+    fs::create_directories(second);
+    fs::copy_file(binaryDir / "inkwell", second / "inkwell");
+
+    struct Case
+    {
+        fs::path program;
+        std::string argument;
+        std::string expectedStart;
+    };
+    const std::string version = INKWELL_VERSION;
+    const Case cases[] = {
+        { second / "inkwell", "--version", "inkwell " + version + "\n" },
+        { second / "inkwell", "--help", "Usage: inkwell [--version | --help]\n" },
+        { binaryDir / "tools" / "inkwell-format", "--version", "inkwell-format " + version + "\n" },
+        { binaryDir / "tools" / "inkwell-mht", "--version", "inkwell-mht " + version + "\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program.string() + " " + c.argument);
+        const auto printed
+            = CommandOutput("cd '" + second.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY TMPDIR='"
+                + m_temp.path().string() + "' XDG_RUNTIME_DIR='" + m_locks.path().string() + "' '"
+                + c.program.string() + "' " + c.argument + "; echo \"exit $?\"");
+        EXPECT_EQ(printed.substr(0, c.expectedStart.size()), c.expectedStart) << printed;
+        EXPECT_TRUE(printed.ends_with("\nexit 0\n")) << printed;
+    }
+    std::vector<std::string> beside;
+    for (const auto& entry : fs::directory_iterator(second))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string> { "inkwell" });
+    EXPECT_TRUE(running->isRunning());
+}
+
+} // namespace
+} // namespace inkwell
