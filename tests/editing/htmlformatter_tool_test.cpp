@@ -93,6 +93,28 @@ TEST_F(FormatTool, DefaultOutputIsFormatHtmlForFilesAndStandardInput)
     EXPECT_EQ(run({}, blank).out, blank);
 }
 
+// A page of megabytes comes out in many pieces, written as they are made; together they are the text
+// FormatHtml gives, for a file and through a pipe alike.
+TEST_F(FormatTool, LargePageWrittenInPiecesIsTheWholeText)
+{
+    std::string page;
+    for (const auto& entry :
+        std::filesystem::directory_iterator(std::filesystem::path(INKWELL_TEST_DATA) / "pages")) {
+        if (entry.path().extension() == ".html")
+            page += readFile(entry.path());
+    }
+    while (page.size() < 3 * kHtmlPieceBytes)
+        page += page;
+    const std::string expected = FormatHtml(page, 0, 0);
+    writeFile(m_dir / "large.html", page);
+    const ToolRun fromFile = run({ (m_dir / "large.html").string() });
+    EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
+    EXPECT_TRUE(fromFile.out == expected) << "output of " << fromFile.out.size() << " bytes differs from the "
+                                          << expected.size() << " bytes of FormatHtml";
+    const ToolRun fromStdin = run({}, page);
+    EXPECT_TRUE(fromStdin.out == expected) << "standard input: " << fromStdin.out.size() << " bytes";
+}
+
 TEST_F(FormatTool, IndentAndWidthOptions)
 {
     struct Row
