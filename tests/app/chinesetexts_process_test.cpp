@@ -78,9 +78,33 @@ protected:
 // Under an English locale (C.UTF-8; the plain C locale changes the legacy window names xdotool reads): Qt's
 // texts follow the program's Chinese interface, its own texts stay as they are, and every window has the
 // icon.
-TEST_F(StartedProgram, QtDialogsReadInChineseAndWindowsHaveTheIcon)
+TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
 {
-    auto program = start();
+    // The button captions are read over the accessibility bus, on a private session bus of this test.
+    const auto bus = m_runs.path() / "bus";
+    const std::string address = "unix:path=" + bus.string();
+    ChildProcess sessionBus(
+        "/usr/bin/dbus-daemon", { "--session", "--nofork", "--address=" + address }, m_runs.path());
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(bus); }, 10s));
+    ChildProcess accessibilityBus("/usr/libexec/at-spi-bus-launcher", { "--launch-immediately" },
+        m_runs.path(),
+        { { "DBUS_SESSION_BUS_ADDRESS", address }, { "HOME", m_runs.path().string() },
+            { "XDG_RUNTIME_DIR", m_locks.path().string() } });
+    // Ended gently, also when a step fails, the launcher takes its own bus down with it.
+    struct EndGently
+    {
+        ChildProcess& process;
+        ~EndGently()
+        {
+            process.kill(SIGTERM);
+            process.waitFor(10s);
+        }
+    } endLauncher { accessibilityBus };
+    auto withBus = environment();
+    withBus["DBUS_SESSION_BUS_ADDRESS"] = address;
+    withBus["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1";
+    auto program
+        = std::make_unique<ChildProcess>(m_run / "inkwell", std::vector<std::string> {}, m_run, withBus);
     const auto wizard = window("程序新建向导");
     ASSERT_FALSE(wizard.empty()) << "the wizard at first start, with its own title";
     EXPECT_TRUE(hasIcon(wizard));
@@ -101,6 +125,15 @@ TEST_F(StartedProgram, QtDialogsReadInChineseAndWindowsHaveTheIcon)
     ASSERT_TRUE(xdo("windowfocus --sync " + dialog + " sleep 0.3 key ctrl+a ctrl+v sleep 0.3 key Return"));
     const auto done = window("信息：", 20s);
     ASSERT_FALSE(done.empty()) << "the export's message box";
+    std::string buttons;
+    WaitUntil(
+        [&] {
+            buttons = CommandOutput("DBUS_SESSION_BUS_ADDRESS='" + address + "' timeout 20 /usr/bin/python3 '"
+                + INKWELL_SOURCE_DIR + "/tests/app/buttonsofwindow.py' '信息：' 2>&1");
+            return !buttons.empty();
+        },
+        20s);
+    EXPECT_EQ(buttons, "确定\n") << "Qt's OK button in Chinese";
     ASSERT_TRUE(xdo("windowfocus --sync " + done + " key Return"));
     EXPECT_TRUE(fs::exists(archive.string() + ".mht"));
 
