@@ -88,7 +88,11 @@ protected:
     // Puts text on the clipboard, as a user copies it; xdotool cannot type Chinese characters reliably.
     static bool copyToClipboard(const std::string& text)
     {
-        return std::system(("printf '%s' '" + text + "' | xclip -selection clipboard").c_str()) == 0;
+        // xclip stays behind to serve the selection: it must not hold this test's output open, or the test
+        // runner waits for it.
+        return std::system(
+                   ("printf '%s' '" + text + "' | xclip -selection clipboard >/dev/null 2>&1").c_str())
+            == 0;
     }
 
     // Pastes a file path into the file dialog that opens with the given title, and confirms it.
