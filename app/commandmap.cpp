@@ -84,16 +84,17 @@ void BindFileKeys(MainWindow& window)
 {
     struct Key
     {
-        QKeySequence::StandardKey key;
+        QKeySequence key;
         void (MainWindow::*command)();
     };
     const Key keys[] = {
         { QKeySequence::Save, &MainWindow::saveDocument },
         { QKeySequence::Open, &MainWindow::openDocument },
         { QKeySequence::New, &MainWindow::newDocument },
+        { QKeySequence(Qt::Key_F12), &MainWindow::previewInBrowser },
     };
     for (const auto& [key, command] : keys) {
-        auto* shortcut = new QShortcut(QKeySequence(key), &window);
+        auto* shortcut = new QShortcut(key, &window);
         // The window's own shortcut: the engine and the code editor see their editing keys first, and
         // a dialog or the capture window, being active instead, keeps these from firing.
         shortcut->setContext(Qt::WindowShortcut);

@@ -25,8 +25,9 @@ struct CommandBinding
 // Connects every row of the table to the window's controls.
 void BindCommands(MainWindow& window);
 
-// Ctrl+S, Ctrl+O and Ctrl+N run Save, Open and New as their buttons do, wherever the focus is in the
-// main window; over a dialog or capture mode, which are windows of their own, they do nothing.
+// Ctrl+S, Ctrl+O and Ctrl+N run Save, Open and New as their buttons do, and F12 shows the page in the
+// user's browser, wherever the focus is in the main window; over a dialog or capture mode, which are
+// windows of their own, they do nothing.
 void BindFileKeys(MainWindow& window);
 
 } // namespace inkwell

@@ -11,10 +11,12 @@
 #include "projects/wizardwindow.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
+#include "publishing/pageurl.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -141,6 +143,25 @@ void MainWindow::exportArchive()
         return runFileDialog(findChild<QFileDialog*>(QStringLiteral("通用对话框_输出mht")));
     };
     (void)RunMhtExport(this, context);
+}
+
+void MainWindow::previewInBrowser()
+{
+    // The same save as the export's first step, with its failure message.
+    flushChanges();
+    auto documents = documentContext();
+    const bool saved = SaveDocument(documents) == SaveOutcome::Saved;
+    dropRecoveryCopyIfClean();
+    if (!saved)
+        return;
+    const auto port = m_pageServer->port();
+    if (!port || !PageUrlReachesDocument(m_document.folder, m_document.name, m_runFolder)) {
+        QMessageBox::information(
+            this, QStringLiteral("提示"), QStringLiteral("此页面不在运行目录下，无法预览。"));
+        return;
+    }
+    const std::string url = PageUrl(m_document.folder, m_document.name, m_document.kind, m_runFolder, *port);
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 void MainWindow::showDesignPage()

@@ -66,6 +66,8 @@ public:
     void openDocument();
     void saveDocument();
     void exportArchive();
+    // Saves the document and shows its page, as the page server delivers it, in the user's browser.
+    void previewInBrowser();
     void showDesignPage();
     void showCodePage();
     void applyChosenFontName();

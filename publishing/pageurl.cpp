@@ -41,3 +41,19 @@ std::string PageUrl(const std::filesystem::path& documentFolder, const std::stri
     url += extensionOfKind(documentKind);
     return url;
 }
+
+bool PageUrlReachesDocument(const std::filesystem::path& documentFolder, const std::string& documentName,
+    const std::filesystem::path& runFolder)
+{
+    if (documentName.empty() || documentName == "." || documentName == ".."
+        || documentName.find('/') != std::string::npos)
+        return false;
+    std::error_code ec;
+    const auto folder = std::filesystem::weakly_canonical(documentFolder, ec);
+    if (ec)
+        return false;
+    const auto run = std::filesystem::weakly_canonical(runFolder, ec);
+    if (ec)
+        return false;
+    return folder == run / "tmp" || folder == run / "project" / documentName;
+}

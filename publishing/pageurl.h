@@ -11,3 +11,8 @@
 // its segments, so the URL is valid for every client.
 [[nodiscard]] std::string PageUrl(const std::filesystem::path& documentFolder,
     const std::string& documentName, int documentKind, const std::filesystem::path& runFolder, int port);
+
+// Whether PageUrl names the document's own file: the document lies in the run folder's "tmp" folder or
+// in its "project/<name>" folder (links resolved). Elsewhere the server has no way to reach the file.
+[[nodiscard]] bool PageUrlReachesDocument(const std::filesystem::path& documentFolder,
+    const std::string& documentName, const std::filesystem::path& runFolder);

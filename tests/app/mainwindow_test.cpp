@@ -5,9 +5,11 @@
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "platform/webenginebrowser.h"
+#include "publishing/pageserver.h"
 #include "tests/app/windowdriver.h"
 
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QFontInfo>
 #include <QMimeData>
 #include <QTabBar>
@@ -529,6 +531,38 @@ TEST_F(EditedPage, FileKeysWorkWhereverTheFocusIs)
     }
 }
 
+// Receives the URLs the program hands the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+// F12 saves the page, then hands the desktop the URL under which the page server delivers that file.
+TEST_F(EditedPage, PreviewSavesAndOpensThePageUrl)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    typeInPage(" shown");
+    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two shown"); }));
+    QWidget* page = m_browser->focusProxy() ? m_browser->focusProxy() : m_browser;
+    QTest::keyClick(page, Qt::Key_F12);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+
+    const auto file = m_window->document().filePath();
+    EXPECT_NE(testing::ReadFile(file).find("two shown"), std::string::npos) << "saved before it is shown";
+    ASSERT_EQ(catcher.urls.size(), 1);
+    const auto port = m_window->pageServer().port();
+    ASSERT_TRUE(port);
+    EXPECT_EQ(catcher.urls[0].toString(),
+        QStringLiteral("http://127.0.0.1:%1/tmp/%2.html")
+            .arg(*port)
+            .arg(QString::fromStdString(m_window->document().name)));
+}
+
 TEST(CommandMap, EveryRowNamesAControlOfTheWindow)
 {
     TempFolder run(testing::kBinaryDir / "test-runs");
@@ -545,3 +579,5 @@ int main(int argc, char** argv)
 {
     return inkwell::testing::runWindowTests(argc, argv);
 }
+
+#include "mainwindow_test.moc"

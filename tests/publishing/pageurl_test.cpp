@@ -1,4 +1,5 @@
 #include "publishing/pageurl.h"
+#include "tests/support/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -61,3 +62,33 @@ TEST(PageUrl, TrailingSlashOfTheRunFolderDoesNotHideTheProjectFolder)
 }
 
 } // namespace
+
+TEST(PageUrl, ReachesTheDocumentOnlyWhereTheServerLooks)
+{
+    const inkwell::testing::TempFolder run;
+    std::filesystem::create_directories(run.path() / "project" / "我的 网页");
+    std::filesystem::create_directories(run.path() / "elsewhere" / "project" / "demo");
+    std::filesystem::create_directory_symlink(run.path() / "tmp", run.path() / "tmp-link");
+    std::filesystem::create_directories(run.path() / "tmp");
+    struct Case
+    {
+        std::filesystem::path folder;
+        std::string name;
+        bool reaches;
+    };
+    const Case cases[] = {
+        { run.path() / "tmp", "1700000000000", true },
+        { run.path() / "tmp/", "page", true },
+        { run.path() / "tmp-link", "page", true },
+        { run.path() / "project" / "我的 网页", "我的 网页", true },
+        { run.path() / "project" / "我的 网页", "other", false },
+        { run.path() / "project", "project", false },
+        { run.path() / "elsewhere" / "project" / "demo", "demo", false },
+        { "/home/someone/site", "index", false },
+        { run.path() / "tmp", "", false },
+        { run.path() / "tmp" / "..", "tmp", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PageUrlReachesDocument(c.folder, c.name, run.path()), c.reaches)
+            << c.folder << " " << c.name;
+}
