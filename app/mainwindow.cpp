@@ -3,6 +3,7 @@
 #include "app/commandmap.h"
 #include "app/mainwindowlayout.h"
 #include "app/toolbaricons.h"
+#include "editing/codefindbar.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
@@ -210,6 +211,7 @@ void MainWindow::createControls()
     m_codeEditor = new QsciScintilla(m_codePage);
     m_codeEditor->setObjectName(QStringLiteral("代码编辑框1"));
     m_codeEditor->setGeometry(toQRect(CodeEditorRect));
+    new CodeFindBar(*m_codeView, m_codeEditor);
 
     m_tabs->setCurrentIndex(0);
 }

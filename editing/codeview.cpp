@@ -113,6 +113,24 @@ void CodeView::markUntouched()
     m_untouchedText = GetText();
 }
 
+std::pair<std::size_t, std::size_t> CodeView::selectionBytes() const
+{
+    if (!m_editor)
+        return { 0, 0 };
+    const auto start = m_editor->send(sci::SCI_GETSELECTIONSTART);
+    const auto end = m_editor->send(sci::SCI_GETSELECTIONEND);
+    return { static_cast<std::size_t>(std::max<std::intptr_t>(start, 0)),
+        static_cast<std::size_t>(std::max<std::intptr_t>(end, 0)) };
+}
+
+void CodeView::selectBytes(std::size_t start, std::size_t end)
+{
+    if (!m_editor)
+        return;
+    m_editor->send(sci::SCI_SETSEL, start, static_cast<std::intptr_t>(end));
+    m_editor->send(sci::SCI_SCROLLCARET);
+}
+
 QString CodeView::GetText() const
 {
     if (!m_editor)

@@ -5,7 +5,9 @@
 #include "platform/codeeditor.h"
 
 #include <QString>
+#include <cstddef>
 #include <memory>
+#include <utility>
 
 class QMenu;
 class QObject;
@@ -34,6 +36,11 @@ public:
     [[nodiscard]] bool isTypedInto() const;
     // The text now stands for the page as it is: later typing counts again from here.
     void markUntouched();
+
+    // The selection as byte offsets into the UTF-8 text (start <= end; equal for a caret).
+    [[nodiscard]] std::pair<std::size_t, std::size_t> selectionBytes() const;
+    // Selects the bytes [start, end) and scrolls them into view.
+    void selectBytes(std::size_t start, std::size_t end);
 
     // The context menu for the editor's present state: undo, redo, cut, copy, paste, delete and select
     // all, each enabled only when it can act.

@@ -1,6 +1,7 @@
 # Design view, code view and the formatting toolbar's commands.
 # The fragments and the picture rules need no Qt and are tested on their own.
-add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp)
+add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
+    textsearch.h textsearch.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(inkwell_editingcore PRIVATE inkwell_settings)
 
@@ -8,6 +9,7 @@ if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
         designview.h designview.cpp
         codeview.h codeview.cpp
+        codefindbar.h codefindbar.cpp
         formattingcommands.h formattingcommands.cpp)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing

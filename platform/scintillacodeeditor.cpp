@@ -8,6 +8,10 @@
 static_assert(sci::SCI_SETTEXT == QsciScintillaBase::SCI_SETTEXT);
 static_assert(sci::SCI_GETTEXT == QsciScintillaBase::SCI_GETTEXT);
 static_assert(sci::SCI_GETLENGTH == QsciScintillaBase::SCI_GETLENGTH);
+static_assert(sci::SCI_GETSELECTIONSTART == QsciScintillaBase::SCI_GETSELECTIONSTART);
+static_assert(sci::SCI_GETSELECTIONEND == QsciScintillaBase::SCI_GETSELECTIONEND);
+static_assert(sci::SCI_SETSEL == QsciScintillaBase::SCI_SETSEL);
+static_assert(sci::SCI_SCROLLCARET == QsciScintillaBase::SCI_SCROLLCARET);
 static_assert(sci::SCI_SETMARGINWIDTHN == QsciScintillaBase::SCI_SETMARGINWIDTHN);
 static_assert(sci::SCI_SETREADONLY == QsciScintillaBase::SCI_SETREADONLY);
 static_assert(sci::SCI_SETHSCROLLBAR == QsciScintillaBase::SCI_SETHSCROLLBAR);

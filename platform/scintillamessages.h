@@ -5,6 +5,9 @@
 namespace sci {
 
 inline constexpr unsigned SCI_GETLENGTH = 2006;
+inline constexpr unsigned SCI_GETSELECTIONSTART = 2143;
+inline constexpr unsigned SCI_GETSELECTIONEND = 2145;
+inline constexpr unsigned SCI_SCROLLCARET = 2169;
 inline constexpr unsigned SCI_REDO = 2011;
 inline constexpr unsigned SCI_SELECTALL = 2013;
 inline constexpr unsigned SCI_CANREDO = 2016;

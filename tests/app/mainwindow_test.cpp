@@ -11,7 +11,9 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -561,6 +563,77 @@ TEST_F(EditedPage, PreviewSavesAndOpensThePageUrl)
         QStringLiteral("http://127.0.0.1:%1/tmp/%2.html")
             .arg(*port)
             .arg(QString::fromStdString(m_window->document().name)));
+}
+
+// Ctrl+F in the code view: a find bar over the editor's bottom edge finds forward and back, wraps, says
+// when nothing matches, and goes away with Escape, leaving the editor's size and text as they were.
+TEST_F(MainWindowTest, FindBarInTheCodeView)
+{
+    QString body;
+    for (int i = 1; i <= 300; ++i)
+        body += QStringLiteral("<p>第%1段 中文 %2</p>")
+                    .arg(i)
+                    .arg(i % 100 == 0 ? QStringLiteral("Word") : QString());
+    m_window->designView().LoadHtml(
+        QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>%1</body></html>").arg(body));
+    m_window->documentStatus().markLoaded(m_window->designView().GetHtml().toStdString());
+    QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
+    auto* editor = control<QsciScintilla>("代码编辑框1");
+    ASSERT_TRUE(Eventually([&] { return editor->text().contains(QStringLiteral("第300段")); }));
+    const QRect geometry = editor->geometry();
+    const QString text = editor->text();
+    editor->setFocus();
+    ASSERT_TRUE(Eventually([&] { return editor->hasFocus(); }));
+
+    auto* bar = m_window->findChild<QWidget*>(QStringLiteral("查找栏"));
+    auto* field = m_window->findChild<QLineEdit*>(QStringLiteral("查找框"));
+    ASSERT_TRUE(bar && field);
+    QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->geometry().bottom(), geometry.bottom()) << "over the editor's bottom edge";
+    EXPECT_EQ(bar->width(), geometry.width());
+    EXPECT_TRUE(Eventually([&] { return field->hasFocus(); }));
+
+    const auto selectedLine = [&] {
+        int line = 0, index = 0, lineTo = 0, indexTo = 0;
+        editor->getSelection(&line, &index, &lineTo, &indexTo);
+        return editor->text(line);
+    };
+    QTest::keyClicks(field, "word"); // ASCII matches whatever its case
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("Word"));
+    EXPECT_TRUE(selectedLine().contains(QStringLiteral("第100段"))) << selectedLine().toStdString();
+    QTest::keyClick(field, Qt::Key_F3);
+    EXPECT_TRUE(selectedLine().contains(QStringLiteral("第200段")));
+    QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_TRUE(selectedLine().contains(QStringLiteral("第100段")));
+    QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier); // wraps round to the last one
+    EXPECT_TRUE(selectedLine().contains(QStringLiteral("第300段")));
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("按钮_下一个")), Qt::LeftButton);
+    EXPECT_TRUE(selectedLine().contains(QStringLiteral("第100段"))) << "and forward past the end";
+
+    field->setText(QStringLiteral("第250段"));
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("按钮_上一个")), Qt::LeftButton);
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("第250段"));
+
+    field->setText(QStringLiteral("没有这段"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->placeholderText(), QStringLiteral("未找到"));
+    EXPECT_TRUE(field->styleSheet().contains(QStringLiteral("background")));
+    EXPECT_EQ(editor->selectedText(), QStringLiteral("第250段")) << "the selection stays";
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_TRUE(field->placeholderText().isEmpty()) << "until the next change";
+    EXPECT_TRUE(field->styleSheet().isEmpty());
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(Eventually([&] { return editor->hasFocus(); }));
+    QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(bar->isVisible());
+    QTest::keyClick(field, Qt::Key_F, Qt::ControlModifier); // a second Ctrl+F hides it too
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(editor->geometry(), geometry);
+    EXPECT_EQ(editor->text(), text);
 }
 
 TEST(CommandMap, EveryRowNamesAControlOfTheWindow)
