@@ -85,7 +85,9 @@ void quitOnTerminationSignals(QApplication& app)
             if (auto* window = qobject_cast<inkwell::MainWindow*>(widget))
                 window->endWithoutQuestion();
         }
-        QApplication::quit();
+        // exit, not quit: it also ends the loops of open dialogs (the wizard at start-up, a question),
+        // and it works before the main loop has started.
+        QCoreApplication::exit(0);
     });
     struct sigaction action
     {
@@ -135,6 +137,8 @@ int main(int argc, char* argv[])
         return startUp.exitCode();
     if (const auto* screen = QGuiApplication::primaryScreen())
         window.move(screen->availableGeometry().center() - window.rect().center());
+    if (window.hasEnded()) // a signal came between the start-up steps and the main loop
+        return 0;
     window.show();
     QApplication::exec();
     return 0;

@@ -319,7 +319,7 @@ void MainWindow::endWithoutQuestion()
         m_recovery->remove();
     }
     stopWhatWasStarted();
-    QApplication::quit();
+    QCoreApplication::exit(0); // also ends the loop of an open dialog
 }
 
 bool MainWindow::offerRecoveredPage()

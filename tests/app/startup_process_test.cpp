@@ -87,6 +87,16 @@ TEST_F(StartupProcess, FirstStartShowsTheWizardAloneThenWritesTheTitle)
 
 // The caption as the window manager gets it, for a value in the settings file; an empty value is an
 // empty caption, which toolkits like to replace with the program's name.
+TEST_F(StartupProcess, TerminationSignalDuringTheWizardEndsTheProgram)
+{
+    const auto run = newRunFolder(m_runs.path());
+    auto program = start(run);
+    ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("程序新建向导").empty(); }, 30s));
+    program->kill(SIGTERM);
+    EXPECT_EQ(program->waitFor(20s), 0);
+    EXPECT_TRUE(windowsNamed("Inkwell").empty()) << "the main window is never shown";
+}
+
 TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
 {
     for (const std::string title : { "我的网页 editor", "" }) {
