@@ -104,8 +104,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, StyleHtmlTable,
         Case { "defaults_for_zero_and_empty_parameters", "<p>x</p>", { 0, "", 0 }, "<p>\n  x\n</p>" }),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The mended behaviours: what the editor must never lose.
-INSTANTIATE_TEST_SUITE_P(Mends, StyleHtmlTable,
+// Content a re-indented page must keep whole: comment and CDATA end markers, kept text, cut-off tags.
+INSTANTIATE_TEST_SUITE_P(KeptWhole, StyleHtmlTable,
     ::testing::Values(Case { "comment_and_cdata_end_markers_are_never_split",
                           "<p><!-- a= --><!-- ==== --><![CDATA[b= ]] >\n</p>", kTabs,
                           "<p>\n\t<!-- a=-->\n\t<!--====-->\n\t<![CDATA[b=]]>\n</p>" },
