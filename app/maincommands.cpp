@@ -169,10 +169,11 @@ void MainWindow::showDesignPage()
     m_tabs->setCurrentIndex(0);
     // The code editor's text replaces the page only when the user wrote it: a copy nobody touched is
     // the page already, and an editor that was never filled (or was emptied) would wipe the page.
-    if (!m_codeView->isTypedInto() || m_codeView->GetText().trimmed().isEmpty())
+    QString code = m_codeView->GetText();
+    if (m_codeView->isUntouched(code) || code.trimmed().isEmpty())
         return;
-    SwitchToDesignView(*m_codeView, *m_designView);
-    m_codeView->markUntouched();
+    SwitchToDesignView(code, *m_designView);
+    m_codeView->markUntouched(std::move(code));
     noteEdited();
 }
 

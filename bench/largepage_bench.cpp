@@ -15,6 +15,7 @@
 #include "platform/textencoding.h"
 #include "platform/webenginebrowser.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/windowenvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -233,16 +234,16 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
             m.designParts.emplace_back(name, secondsSince(step));
             step = Clock::now();
         };
-        const bool typed = codeView.isTypedInto();
-        lap("typed_into");
         const QString text = codeView.GetText();
         lap("get_text");
+        const bool typed = !codeView.isUntouched(text);
+        lap("typed_into");
         window.tabs()->setCurrentIndex(0);
         QCoreApplication::processEvents();
         lap("show_design_tab");
         window.designView().LoadHtml(text);
         lap("load_html");
-        codeView.markUntouched();
+        codeView.markUntouched(text);
         lap("mark_untouched");
         (void)engine.evaluate(QStringLiteral("1"));
         lap("engine_idle");
@@ -277,16 +278,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s PAGE.html...\n", argv[0]);
         return 2;
     }
-    // The run folder must not lie below the temporary folder (the program refuses to start there), and the
-    // single-copy lock is kept apart from any other copy running on this machine.
     const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
-    inkwell::testing::TempFolder temp(binaryDir / "bench-tmp");
-    inkwell::testing::TempFolder locks(binaryDir / "bench-locks");
-    qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks.path().string()));
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const inkwell::testing::WindowEnvironment environment(binaryDir / "bench");
     QApplication app(argc, argv);
 
     bool breakdown = false;

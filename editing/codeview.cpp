@@ -100,17 +100,7 @@ void CodeView::SetText(const QString& text)
     // The component reads up to the terminating zero, so an embedded zero ends the text there.
     const QByteArray bytes = text.toUtf8();
     m_editor->sendText(sci::SCI_SETTEXT, 0, bytes.constData());
-    markUntouched();
-}
-
-bool CodeView::isTypedInto() const
-{
-    return GetText() != m_untouchedText;
-}
-
-void CodeView::markUntouched()
-{
-    m_untouchedText = GetText();
+    markUntouched(GetText());
 }
 
 std::pair<std::size_t, std::size_t> CodeView::selectionBytes() const

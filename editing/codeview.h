@@ -31,11 +31,11 @@ public:
     // The new text counts as untouched.
     void SetText(const QString& text);
     [[nodiscard]] QString GetText() const;
-    // Whether the text differs from what was last set or marked untouched (an edit undone again does not
-    // count), whatever changed it: keys, the menu, a paste or a drop.
-    [[nodiscard]] bool isTypedInto() const;
-    // The text now stands for the page as it is: later typing counts again from here.
-    void markUntouched();
+    // Whether text (the editor's text, read by the caller) is what was last set or marked untouched, so
+    // that nothing changed it since: no keys, menu, paste or drop (an edit undone again counts as none).
+    [[nodiscard]] bool isUntouched(const QString& text) const { return text == m_untouchedText; }
+    // text, the editor's text, now stands for the page as it is: later changes count from here.
+    void markUntouched(QString text) { m_untouchedText = std::move(text); }
 
     // The selection as byte offsets into the UTF-8 text (start <= end; equal for a caret).
     [[nodiscard]] std::pair<std::size_t, std::size_t> selectionBytes() const;

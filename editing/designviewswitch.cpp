@@ -12,7 +12,7 @@ void SwitchToCodeView(DesignView& design, CodeView& code)
     code.SetText(formatted.empty() ? html : QString::fromStdString(formatted));
 }
 
-void SwitchToDesignView(CodeView& code, DesignView& design)
+void SwitchToDesignView(const QString& codeText, DesignView& design)
 {
-    design.LoadHtml(code.GetText());
+    design.LoadHtml(codeText);
 }

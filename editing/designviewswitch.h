@@ -2,6 +2,8 @@
 // shows the matching tab first.
 #pragma once
 
+#include <QString>
+
 class CodeView;
 class DesignView;
 
@@ -9,5 +11,6 @@ class DesignView;
 // formatter yield nothing for a page that has markup, the markup goes across unformatted.
 void SwitchToCodeView(DesignView& design, CodeView& code);
 
-// The code view's text is loaded into the design view, which stays editable.
-void SwitchToDesignView(CodeView& code, DesignView& design);
+// The code view's text (read once by the caller: megabytes for a large page) is loaded into the design
+// view, which stays editable.
+void SwitchToDesignView(const QString& codeText, DesignView& design);

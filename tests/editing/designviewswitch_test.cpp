@@ -99,7 +99,7 @@ TEST_F(ViewSwitch, EveryPageKeepsItsTagsAndTextThroughTheCodeView)
         EXPECT_TRUE(source.contains(QStringLiteral("\n\t<head")))
             << name.toStdString() << ": one tab per level";
 
-        SwitchToDesignView(code, design);
+        SwitchToDesignView(code.GetText(), design);
         const QJsonObject after = signature();
         for (const char* part : { "tags", "exact", "code", "text" }) {
             EXPECT_EQ(after.value(QLatin1String(part)), before.value(QLatin1String(part)))
@@ -116,7 +116,7 @@ TEST_F(ViewSwitch, CodeViewEditsReachTheDesignViewOnlyThroughTheSwitch)
     SwitchToCodeView(design, code);
     code.SetText(QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
     EXPECT_TRUE(design.GetHtml().contains(QStringLiteral("<p>design</p>")));
-    SwitchToDesignView(code, design);
+    SwitchToDesignView(code.GetText(), design);
     EXPECT_EQ(design.GetHtml(), QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
 }
 
