@@ -7,6 +7,7 @@
 #include "editing/designview.h"
 #include "platform/inifile.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/windowenvironment.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,13 +55,7 @@ int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const fs::path binaryDir = INKWELL_BINARY_DIR;
-    inkwell::testing::TempFolder temp(binaryDir / "bench-tmp");
-    inkwell::testing::TempFolder locks(binaryDir / "bench-locks");
-    qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks.path().string()));
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const inkwell::testing::WindowEnvironment environment(binaryDir / "bench");
     QApplication app(argc, argv);
 
     inkwell::testing::TempFolder run(binaryDir / "bench-runs");
@@ -118,15 +113,16 @@ int main(int argc, char** argv)
             QTest::qWait(5);
         gaps.push_back(double(longestGap) / 1e6);
         latencies.push_back(double(clock.nsecsElapsed() - edited) / 1e9);
-        std::printf("round %d: longest UI stall %.1f ms, copy on disk %.1f s after the edit\n", i, gaps.back(),
-            latencies.back());
+        std::printf("round %d: longest UI stall %.1f ms, copy on disk %.1f s after the edit\n", i,
+            gaps.back(), latencies.back());
         std::fflush(stdout);
     }
     ticker.stop();
     const auto copied = window.recoveryCopy().read();
     std::printf("idle loop: longest gap %.1f ms over 2 s\n", idleGap);
-    std::printf("recovery write of %.1f MB: median longest UI stall %.1f ms (max %.1f), median delay edit -> copy "
-                "%.1f s; last copy holds the last edit: %s\n",
+    std::printf(
+        "recovery write of %.1f MB: median longest UI stall %.1f ms (max %.1f), median delay edit -> copy "
+        "%.1f s; last copy holds the last edit: %s\n",
         double(copied.page.html.size()) / 1e6, median(gaps), *std::max_element(gaps.begin(), gaps.end()),
         median(latencies),
         copied.page.html.find(" edit " + std::to_string(rounds - 1)) != std::string::npos ? "yes" : "NO");

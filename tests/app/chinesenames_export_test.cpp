@@ -9,6 +9,7 @@
 #include "publishing/percentencoding.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/windowenvironment.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -316,15 +317,7 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
 int main(int argc, char** argv)
 {
     const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
-    // The run folder lies in the build folder; the temporary folder and the lock are kept elsewhere
-    // so that neither the temporary-folder rule nor another running copy interferes.
-    inkwell::testing::TempFolder temp(binaryDir / "test-tmp");
-    inkwell::testing::TempFolder locks(binaryDir / "test-locks");
-    qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks.path().string()));
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const inkwell::testing::WindowEnvironment environment(binaryDir);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -4,6 +4,7 @@
 #include "platform/inifile.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/xwindows.h"
 
 #include <gtest/gtest.h>
 
@@ -44,23 +45,12 @@ protected:
             m_run / "inkwell", std::vector<std::string> {}, m_run, environment());
     }
 
-    // The X id of the visible window titled exactly title, once there is one; empty after the wait.
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
-        std::string ids;
-        WaitUntil(
-            [&] {
-                ids = CommandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
-                return !ids.empty();
-            },
-            wait);
-        return ids.substr(0, ids.find('\n'));
+        return testing::VisibleWindow(title, wait);
     }
 
-    static bool xdo(const std::string& commands)
-    {
-        return std::system(("xdotool " + commands + " >/dev/null 2>&1").c_str()) == 0;
-    }
+    static bool xdo(const std::string& commands) { return testing::Xdo(commands); }
 
     // True when the window carries a picture for the desktop's task bar and title bar.
     static bool hasIcon(const std::string& window)

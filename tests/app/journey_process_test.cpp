@@ -5,6 +5,7 @@
 #include "tests/support/closewindow.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/xwindows.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -60,24 +61,12 @@ protected:
         return false;
     }
 
-    // The X id of the visible window titled exactly title, once there is one; empty after the wait.
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
-        std::string ids;
-        WaitUntil(
-            [&] {
-                ids = CommandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
-                return !ids.empty();
-            },
-            wait);
-        return ids.substr(0, ids.find('\n'));
+        return testing::VisibleWindow(title, wait);
     }
 
-    // xdotool commands in one run; true when xdotool did them all.
-    static bool xdo(const std::string& commands)
-    {
-        return std::system(("xdotool " + commands + " >/dev/null 2>&1").c_str()) == 0;
-    }
+    static bool xdo(const std::string& commands) { return testing::Xdo(commands); }
 
     static bool clickIn(const std::string& window, int x, int y)
     {

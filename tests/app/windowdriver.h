@@ -7,6 +7,7 @@
 #include "platform/inifile.h"
 #include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/windowenvironment.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -240,15 +241,7 @@ inline bool pickItem(QComboBox* box, const QString& text)
 // The entry point of a GUI test program that starts main windows.
 inline int runWindowTests(int argc, char** argv)
 {
-    // The run folders of these tests lie in the build folder; keep the temporary folder and the
-    // lock elsewhere so neither the temporary-folder rule nor another running copy interferes.
-    TempFolder temp(kBinaryDir / "test-tmp");
-    TempFolder locks(kBinaryDir / "test-locks");
-    qputenv("TMPDIR", QByteArray::fromStdString(temp.path().string()));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(locks.path().string()));
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    const WindowEnvironment environment(kBinaryDir);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
