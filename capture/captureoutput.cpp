@@ -24,7 +24,7 @@ std::string SizedImageFragment(
 {
     // The source is referred to exactly as InsertImage refers to it.
     std::string element
-        = fragments::ImageFragment(PictureSource(picturePath.toStdString(), documentFolder.toStdString()));
+        = fragments::ImageFragment(inkwell::pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
     const std::string size
         = " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
     // The element ends with its ">"; the size goes in just before it.
