@@ -22,7 +22,7 @@ std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture)
 std::string SizedImageFragment(
     const QString& picturePath, const QString& documentFolder, int width, int height)
 {
-    // The source is referred to exactly as InsertImage refers to it.
+    // The source is referred to exactly as insertImage refers to it.
     std::string element
         = fragments::ImageFragment(inkwell::pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
     const std::string size
