@@ -29,9 +29,10 @@ class CodeView;
 class DesignView;
 class FormattingCommands;
 class PageServer;
-struct CaptureOutputContext;
 
 namespace inkwell {
+
+struct CaptureOutputContext;
 
 class MainWindow : public QWidget
 {
@@ -115,7 +116,7 @@ private:
     bool openWizard();
     [[nodiscard]] DocumentContext documentContext();
     void useNamedDialogs();
-    [[nodiscard]] ::CaptureOutputContext captureContext();
+    [[nodiscard]] CaptureOutputContext captureContext();
 
     std::filesystem::path m_runFolder;
     DocumentState m_document;

@@ -158,12 +158,12 @@ void DesignView::Redo()
 
 void DesignView::InsertRule()
 {
-    PasteHtml(QString::fromUtf8(fragments::kRule));
+    PasteHtml(QString::fromUtf8(inkwell::fragments::kRule));
 }
 
 void DesignView::InsertLineBreak()
 {
-    PasteHtml(QString::fromUtf8(fragments::kLineBreak));
+    PasteHtml(QString::fromUtf8(inkwell::fragments::kLineBreak));
 }
 
 QString DesignView::GetHtml()
@@ -241,5 +241,5 @@ bool DesignView::SaveHtml(const QString& fileName)
 void DesignView::InsertImage(const QString& path)
 {
     const std::string source = PictureSource(path.toStdString(), m_documentFolder.toStdString());
-    PasteHtml(QString::fromStdString(fragments::ImageFragment(source)));
+    PasteHtml(QString::fromStdString(inkwell::fragments::imageFragment(source)));
 }

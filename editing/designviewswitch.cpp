@@ -8,7 +8,7 @@ void SwitchToCodeView(DesignView& design, CodeView& code)
 {
     const QString html = design.GetHtml();
     const std::string markup = html.toStdString();
-    const std::string formatted = FormatHtml(markup, 0, 0);
+    const std::string formatted = inkwell::formatHtml(markup, inkwell::IndentKind::Tab);
     code.SetText(formatted.empty() ? html : QString::fromStdString(formatted));
 }
 
