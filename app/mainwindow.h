@@ -24,7 +24,6 @@ class QTabWidget;
 class QThreadPool;
 class QTimer;
 class PageServer;
-struct CaptureOutputContext;
 
 namespace inkwell {
 
@@ -32,6 +31,7 @@ class BrowserEngine;
 class CodeView;
 class DesignView;
 class FormattingCommands;
+struct CaptureOutputContext;
 
 class MainWindow : public QWidget
 {
@@ -114,7 +114,7 @@ private:
     void reloadAfterRendererEnded();
     bool openWizard();
     [[nodiscard]] DocumentContext documentContext();
-    [[nodiscard]] ::CaptureOutputContext captureContext();
+    [[nodiscard]] CaptureOutputContext captureContext();
 
     std::filesystem::path m_runFolder;
     DocumentState m_document;
