@@ -282,7 +282,7 @@ void MainWindow::writeRecoveryCopy()
                     [recovery = m_recovery.get(), document = m_document,
                         encoding = m_documentStatus.encoding(), html = std::move(html), generation] {
                         if (auto result = recovery->write(document, encoding, html, generation); !result.ok())
-                            qWarning("No recovery copy: %s", result.error.c_str());
+                            qWarning("No recovery copy: %s", result.error().message.c_str());
                     });
             }
         }
@@ -312,7 +312,7 @@ void MainWindow::endWithoutQuestion()
         const std::string html = page.toStdString();
         if (m_documentStatus.hasUnsavedChanges(html)) {
             if (auto result = m_recovery->write(m_document, m_documentStatus.encoding(), html); !result.ok())
-                qWarning("No recovery copy: %s", result.error.c_str());
+                qWarning("No recovery copy: %s", result.error().message.c_str());
         } else {
             m_recovery->remove();
         }

@@ -33,6 +33,7 @@ enum class TextEncoding
 enum class EncodingSource
 {
     ByteOrderMark,
+    Transport, // the charset of the Content-Type the text came with
     Declaration, // a meta charset or http-equiv Content-Type inside the page
     ValidUtf8,
     Fallback, // none of the above: GB18030
@@ -74,11 +75,22 @@ struct EncodedText
 // UTF-16 is read as UTF-8, as browsers do for an ASCII-compatible byte stream.
 [[nodiscard]] std::optional<TextEncoding> DeclaredEncoding(std::string_view markup);
 
+// The label of the charset parameter in a Content-Type value such as `text/html; charset="gb2312"`, as
+// written: the name is matched without regard to case, blanks may stand around "=", a quoted label ends
+// at its closing quote (a quote left open gives nothing), an unquoted one at a blank or ";".
+[[nodiscard]] std::optional<std::string_view> charsetParameter(std::string_view contentType);
+
 // True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 [[nodiscard]] bool IsValidUtf8(std::string_view bytes);
 
 // Byte-order mark, then declaration, then valid UTF-8, else GB18030.
 [[nodiscard]] EncodingGuess SniffEncoding(std::string_view bytes);
+
+// The same for a text that came with a Content-Type and whose declaration is read by its own rules (a
+// style sheet's @charset): byte-order mark, then transport, then declared, then valid UTF-8, else GB18030.
+// Either may be nothing, when it is missing or names no known encoding.
+[[nodiscard]] EncodingGuess SniffEncoding(
+    std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared);
 
 // Decodes bytes known to be in encoding (without a byte-order mark).
 [[nodiscard]] DecodedText DecodeText(std::string_view bytes, TextEncoding encoding);

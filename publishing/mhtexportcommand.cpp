@@ -1,6 +1,6 @@
 #include "publishing/mhtexportcommand.h"
 
-#include "platform/archivebuilder.h"
+#include "platform/archive/archivebuilder.h"
 #include "publishing/pageurl.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "publishing/pageserver.h"
 
 #include "publishing/answerwriter.h"
-#include "publishing/filedescriptor.h"
+#include "platform/filedescriptor.h"
 #include "publishing/requesthandler.h"
 
 #include <algorithm>

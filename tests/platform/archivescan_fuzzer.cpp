@@ -2,10 +2,10 @@
 // and the MIME encoders. The scanners must not crash and must report spans inside the input; a
 // decoded local path never holds a zero byte; the encoders must keep their line limit and decode
 // back to the input.
-#include "platform/cssresourcescanner.h"
-#include "platform/htmlresourcescanner.h"
-#include "platform/localfilepolicy.h"
-#include "platform/mimewriter.h"
+#include "platform/archive/cssresourcescanner.h"
+#include "platform/archive/htmlresourcescanner.h"
+#include "platform/archive/localfilepolicy.h"
+#include "platform/archive/mimewriter.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/cssresourcescanner.h"
+#include "platform/archive/cssresourcescanner.h"
 
 #include <gtest/gtest.h>
 

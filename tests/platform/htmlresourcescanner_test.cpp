@@ -1,4 +1,4 @@
-#include "platform/htmlresourcescanner.h"
+#include "platform/archive/htmlresourcescanner.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Which local files an archive may carry: picture signatures, and the decision for file:// URLs
 // over a real folder tree with symbolic links and ".." segments.
 #include "archivetestsupport.h"
-#include "platform/localfilepolicy.h"
-#include "platform/urlresolver.h"
+#include "platform/archive/localfilepolicy.h"
+#include "platform/archive/urlresolver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/mimewriter.h"
+#include "platform/archive/mimewriter.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -369,27 +369,21 @@ public:
     explicit PortBlocker(int from)
     {
         for (int port = from; port <= 65535; ++port) {
-            m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            m_fd = inkwell::FileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
             // Like the server, not put off by closed connections of earlier tests lingering on a port.
             const int on = 1;
-            ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            ::setsockopt(m_fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
             sockaddr_in address {};
             address.sin_family = AF_INET;
             address.sin_port = htons(static_cast<uint16_t>(port));
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
-                && ::listen(m_fd, 1) == 0) {
+            if (::bind(m_fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+                && ::listen(m_fd.get(), 1) == 0) {
                 m_port = port;
                 return;
             }
-            ::close(m_fd);
-            m_fd = -1;
+            m_fd.reset();
         }
-    }
-    ~PortBlocker()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
     }
     PortBlocker(const PortBlocker&) = delete;
     PortBlocker& operator=(const PortBlocker&) = delete;
@@ -398,7 +392,7 @@ public:
     int port() const { return m_port; }
 
 private:
-    int m_fd = -1;
+    inkwell::FileDescriptor m_fd;
     int m_port = -1;
 };
 

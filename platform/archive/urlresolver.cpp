@@ -1,4 +1,4 @@
-#include "platform/urlresolver.h"
+#include "platform/archive/urlresolver.h"
 
 #include <curl/curl.h>
 #include <memory>

@@ -1,14 +1,11 @@
-#include "platform/cssresourcescanner.h"
+#include "platform/archive/cssresourcescanner.h"
+
+#include "platform/ascii.h"
 
 #include <cstdint>
 
 namespace inkwell {
 namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 bool IsHex(char c)
 {
@@ -74,7 +71,7 @@ std::string Unescape(std::string_view text)
             }
             if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
-            else if (i >= text.size() || !IsBlank(text[i]))
+            else if (i >= text.size() || !isAsciiBlank(text[i]))
                 --i;
             AppendUtf8(out, cp);
         } else if (text[i] == '\n' || text[i] == '\f') {
@@ -86,17 +83,6 @@ std::string Unescape(std::string_view text)
         }
     }
     return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view word)
-{
-    if (text.size() - at < word.size())
-        return false;
-    for (std::size_t k = 0; k < word.size(); ++k) {
-        if ((text[at + k] | 0x20) != word[k])
-            return false;
-    }
-    return true;
 }
 
 class Scanner
@@ -117,7 +103,7 @@ public:
                 skipString();
             } else if (c == '\\') {
                 m_pos += 2;
-            } else if (c == '@' && StartsWithNoCase(m_css, m_pos + 1, "import") && !IsNameChar(peek(7))) {
+            } else if (c == '@' && startsWithNoCase(m_css, m_pos + 1, "import") && !IsNameChar(peek(7))) {
                 m_pos += 7;
                 importRule();
             } else if (IsNameChar(c)) {
@@ -146,7 +132,7 @@ private:
             ++m_pos;
         if (m_pos + 1 < m_css.size() && m_css[m_pos] == '\r' && m_css[m_pos + 1] == '\n')
             m_pos += 2;
-        else if (m_pos < m_css.size() && IsBlank(m_css[m_pos]))
+        else if (m_pos < m_css.size() && isAsciiBlank(m_css[m_pos]))
             ++m_pos;
     }
 
@@ -159,7 +145,7 @@ private:
     void skipBlanksAndComments()
     {
         while (m_pos < m_css.size()) {
-            if (IsBlank(m_css[m_pos]))
+            if (isAsciiBlank(m_css[m_pos]))
                 ++m_pos;
             else if (m_css[m_pos] == '/' && peek(1) == '*')
                 skipComment();
@@ -204,7 +190,7 @@ private:
             return;
         }
         const std::size_t start = m_pos;
-        while (m_pos < m_css.size() && m_css[m_pos] != ')' && !IsBlank(m_css[m_pos])) {
+        while (m_pos < m_css.size() && m_css[m_pos] != ')' && !isAsciiBlank(m_css[m_pos])) {
             if (m_css[m_pos] == '\\')
                 skipEscape();
             else
@@ -221,7 +207,7 @@ private:
         if (m_css[m_pos] == '"' || m_css[m_pos] == '\'') {
             const auto [start, length] = skipString();
             add(start, length, ResourceRef::Kind::StyleSheet);
-        } else if (StartsWithNoCase(m_css, m_pos, "url(")) {
+        } else if (startsWithNoCase(m_css, m_pos, "url(")) {
             m_pos += 4;
             urlFunction(ResourceRef::Kind::StyleSheet);
         }
@@ -236,7 +222,7 @@ private:
             else
                 ++m_pos;
         }
-        if (m_pos - start == 3 && StartsWithNoCase(m_css, start, "url") && peek(0) == '(') {
+        if (m_pos - start == 3 && startsWithNoCase(m_css, start, "url") && peek(0) == '(') {
             ++m_pos;
             urlFunction(ResourceRef::Kind::Picture);
         }

@@ -1,4 +1,4 @@
-#include "platform/curlfetcher.h"
+#include "platform/archive/curlfetcher.h"
 
 #include <curl/curl.h>
 #include <mutex>

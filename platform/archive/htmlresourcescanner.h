@@ -3,7 +3,7 @@
 // archive builder can fetch them and rewrite single references.
 #pragma once
 
-#include "platform/cssresourcescanner.h"
+#include "platform/archive/cssresourcescanner.h"
 
 #include <string>
 #include <string_view>
