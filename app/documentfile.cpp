@@ -9,13 +9,13 @@ namespace inkwell {
 
 DecodedText DecodeDocumentBytes(std::string_view bytes)
 {
-    const auto bom = EncodingFromByteOrderMark(bytes);
+    const auto bom = encodingFromByteOrderMark(bytes);
     const bool wide = bom && bom->encoding != TextEncoding::Utf8;
     // In every other encoding a zero byte is the zero character, so the cut comes before sniffing: what
     // follows it must not sway the choice of encoding.
     if (!wide)
         bytes = bytes.substr(0, bytes.find('\0'));
-    DecodedText text = DecodeDocument(bytes);
+    DecodedText text = decodeDocument(bytes);
     if (wide)
         text.utf8.resize(std::min(text.utf8.size(), text.utf8.find('\0')));
     return text;
@@ -33,7 +33,7 @@ Result<DocumentText> ReadDocumentFile(const std::filesystem::path& path)
 Result<void> WriteDocumentFile(
     const std::filesystem::path& path, std::string_view html, TextEncoding openedIn)
 {
-    return writeFileAtomically(path, EncodeDocument(html, openedIn).bytes);
+    return writeFileAtomically(path, encodeDocument(html, openedIn).bytes);
 }
 
 } // namespace inkwell

@@ -142,7 +142,7 @@ void MainWindow::exportArchive()
     context.chooseFileName = [this](QWidget*) {
         return runFileDialog(findChild<QFileDialog*>(QStringLiteral("通用对话框_输出mht")));
     };
-    (void)RunMhtExport(this, context);
+    (void)runMhtExport(this, context);
 }
 
 void MainWindow::previewInBrowser()

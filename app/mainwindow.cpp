@@ -278,7 +278,7 @@ void MainWindow::stopWhatWasStarted()
     if (m_stopped)
         return;
     m_stopped = true;
-    m_pageServer->Stop();
+    m_pageServer->stop();
 }
 
 } // namespace inkwell

@@ -28,10 +28,11 @@ class QsciScintilla;
 class CodeView;
 class DesignView;
 class FormattingCommands;
-class PageServer;
 struct CaptureOutputContext;
 
 namespace inkwell {
+
+class PageServer;
 
 class MainWindow : public QWidget
 {

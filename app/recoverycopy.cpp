@@ -62,7 +62,7 @@ Result<void> RecoveryCopy::write(
     record.append(kFolderKey).append("=").append(folder).append("\n");
     record.append(kNameKey).append("=").append(document.name).append("\n");
     record.append(kKindKey).append("=").append(std::to_string(document.kind)).append("\n");
-    record.append(kEncodingKey).append("=").append(EncodingName(encoding)).append("\n");
+    record.append(kEncodingKey).append("=").append(encodingName(encoding)).append("\n");
     return writeFileAtomically(recordPath(), record);
 }
 
@@ -95,7 +95,7 @@ RecoveryReadResult RecoveryCopy::read() const
         return result;
     }
     std::string html = std::move(*read);
-    if (!IsValidUtf8(html)) {
+    if (!isValidUtf8(html)) {
         result.reason = "the copied page is not UTF-8 text";
         return result;
     }
@@ -104,7 +104,7 @@ RecoveryReadResult RecoveryCopy::read() const
     const std::string folder = record.read(kSection, kFolderKey, "");
     const std::string name = record.read(kSection, kNameKey, "");
     const auto kind = parseKind(record.read(kSection, kKindKey, ""));
-    const auto encoding = EncodingFromLabel(record.read(kSection, kEncodingKey, ""));
+    const auto encoding = encodingFromLabel(record.read(kSection, kEncodingKey, ""));
     if (folder.empty() || name.empty() || !kind || !encoding) {
         result.reason = "the record of the copy is damaged";
         return result;

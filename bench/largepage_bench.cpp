@@ -252,7 +252,7 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
         const std::string html = markup.value_or(QString()).toStdString();
         lap("save_to_utf8");
         const inkwell::EncodedText encoded
-            = inkwell::EncodeDocument(html, window.documentStatus().encoding());
+            = inkwell::encodeDocument(html, window.documentStatus().encoding());
         lap("save_encode");
         const auto written = inkwell::writeFileAtomically(runFolder / "breakdown.html", encoded.bytes);
         lap("save_write_and_sync");

@@ -363,13 +363,13 @@ std::optional<TextEncoding> encodingOfMeta(std::string_view text, std::size_t& p
             gotPragma = gotPragma || value == "content-type";
         } else if (name == "content" && !charset) {
             if (auto label = charsetParameter(value)) {
-                if (auto encoding = EncodingFromLabel(*label)) {
+                if (auto encoding = encodingFromLabel(*label)) {
                     charset = encoding;
                     needPragma = true;
                 }
             }
         } else if (name == "charset") {
-            charset = EncodingFromLabel(value);
+            charset = encodingFromLabel(value);
             needPragma = false;
         }
     }
@@ -406,7 +406,7 @@ void appendAscii(std::string& out, std::string_view ascii, TextEncoding encoding
 
 } // namespace
 
-std::optional<TextEncoding> EncodingFromLabel(std::string_view label)
+std::optional<TextEncoding> encodingFromLabel(std::string_view label)
 {
     const std::string key = asciiLower(trimBlanks(label));
     for (const auto& entry : labelTable) {
@@ -416,12 +416,12 @@ std::optional<TextEncoding> EncodingFromLabel(std::string_view label)
     return std::nullopt;
 }
 
-std::string_view EncodingName(TextEncoding encoding)
+std::string_view encodingName(TextEncoding encoding)
 {
     return infoOf(encoding).name;
 }
 
-std::optional<EncodingGuess> EncodingFromByteOrderMark(std::string_view bytes)
+std::optional<EncodingGuess> encodingFromByteOrderMark(std::string_view bytes)
 {
     if (bytes.starts_with("\xEF\xBB\xBF"))
         return EncodingGuess { TextEncoding::Utf8, EncodingSource::ByteOrderMark, 3 };
@@ -432,7 +432,7 @@ std::optional<EncodingGuess> EncodingFromByteOrderMark(std::string_view bytes)
     return std::nullopt;
 }
 
-std::optional<TextEncoding> DeclaredEncoding(std::string_view markup)
+std::optional<TextEncoding> declaredEncoding(std::string_view markup)
 {
     std::size_t pos = 0;
     const std::size_t size = markup.size();
@@ -477,7 +477,7 @@ std::optional<TextEncoding> DeclaredEncoding(std::string_view markup)
     return std::nullopt;
 }
 
-bool IsValidUtf8(std::string_view bytes)
+bool isValidUtf8(std::string_view bytes)
 {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -522,26 +522,26 @@ std::optional<std::string_view> charsetParameter(std::string_view contentType)
     return contentType.substr(pos, end - pos);
 }
 
-EncodingGuess SniffEncoding(std::string_view bytes)
+EncodingGuess sniffEncoding(std::string_view bytes)
 {
-    return SniffEncoding(bytes, std::nullopt, DeclaredEncoding(bytes));
+    return sniffEncoding(bytes, std::nullopt, declaredEncoding(bytes));
 }
 
-EncodingGuess SniffEncoding(
+EncodingGuess sniffEncoding(
     std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared)
 {
-    if (auto bom = EncodingFromByteOrderMark(bytes))
+    if (auto bom = encodingFromByteOrderMark(bytes))
         return *bom;
     if (transport)
         return { *transport, EncodingSource::Transport, 0 };
     if (declared)
         return { *declared, EncodingSource::Declaration, 0 };
-    if (IsValidUtf8(bytes))
+    if (isValidUtf8(bytes))
         return { TextEncoding::Utf8, EncodingSource::ValidUtf8, 0 };
     return { TextEncoding::Gb18030, EncodingSource::Fallback, 0 };
 }
 
-DecodedText DecodeText(std::string_view bytes, TextEncoding encoding)
+DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
 {
     DecodedText result;
     result.encoding = encoding;
@@ -573,15 +573,15 @@ DecodedText DecodeText(std::string_view bytes, TextEncoding encoding)
     return result;
 }
 
-DecodedText DecodeDocument(std::string_view bytes)
+DecodedText decodeDocument(std::string_view bytes)
 {
-    const EncodingGuess guess = SniffEncoding(bytes);
-    DecodedText result = DecodeText(bytes.substr(guess.bomLength), guess.encoding);
+    const EncodingGuess guess = sniffEncoding(bytes);
+    DecodedText result = decodeText(bytes.substr(guess.bomLength), guess.encoding);
     result.source = guess.source;
     return result;
 }
 
-EncodedText EncodeText(std::string_view utf8, TextEncoding encoding)
+EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
 {
     EncodedText result;
     result.encoding = encoding;
@@ -629,10 +629,10 @@ EncodedText EncodeText(std::string_view utf8, TextEncoding encoding)
     return result;
 }
 
-EncodedText EncodeDocument(std::string_view utf8, TextEncoding openedIn)
+EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
 {
-    const TextEncoding target = DeclaredEncoding(utf8).value_or(openedIn);
-    EncodedText result = EncodeText(utf8, target);
+    const TextEncoding target = declaredEncoding(utf8).value_or(openedIn);
+    EncodedText result = encodeText(utf8, target);
     if (target == TextEncoding::Utf16Le)
         result.bytes.insert(0, "\xFF\xFE");
     else if (target == TextEncoding::Utf16Be)

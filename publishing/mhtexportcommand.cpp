@@ -74,12 +74,12 @@ void MhtExportContext::showMessage(QWidget* parent, const MhtExportMessage& mess
     box.exec();
 }
 
-QString MhtTargetPath(const QString& chosenName)
+QString mhtTargetPath(const QString& chosenName)
 {
     return chosenName + QStringLiteral(".mht");
 }
 
-MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
+MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
 {
     if (context.saveDocument && !context.saveDocument())
         return Fail(parent, context, MhtExportOutcome::NotSaved,
@@ -88,7 +88,7 @@ MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
         return Fail(parent, context, MhtExportOutcome::ServerNotRunning,
             QStringLiteral("导出失败：页面服务没有运行，无法取得页面。"));
 
-    const QString target = MhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
+    const QString target = mhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
     if (target == QStringLiteral(".mht"))
         return MhtExportOutcome::Cancelled;
 
@@ -103,7 +103,7 @@ MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
         // An archive the user is told was saved holds everything the page refers to, so a resource
         // that cannot be fetched fails the export and leaves an earlier archive as it was.
         options.missing = MissingResources::RefuseArchive;
-        result = BuildMhtArchive(url, std::filesystem::path(target.toStdString()), options);
+        result = buildMhtArchive(url, std::filesystem::path(target.toStdString()), options);
     }
     switch (result.status) {
     case ArchiveResult::Status::Written:

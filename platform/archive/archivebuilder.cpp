@@ -101,10 +101,10 @@ DocumentText DecodeForScan(std::string_view body, const EncodingGuess& guess)
     text.encoding = guess.encoding;
     text.bomLength = guess.bomLength;
     body.remove_prefix(text.bomLength);
-    if (text.encoding == TextEncoding::Utf8 && IsValidUtf8(body)) {
+    if (text.encoding == TextEncoding::Utf8 && isValidUtf8(body)) {
         text.utf8 = std::string(body);
     } else {
-        text.utf8 = DecodeText(body, text.encoding).utf8;
+        text.utf8 = decodeText(body, text.encoding).utf8;
     }
     text.sameBytes = text.utf8 == body;
     return text;
@@ -128,7 +128,7 @@ void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, con
     bool inStep = true;
     const auto advance = [&](std::size_t decodedEnd) {
         const std::string bytes
-            = EncodeText(decoded.substr(decodedAt, decodedEnd - decodedAt), text.encoding).bytes;
+            = encodeText(decoded.substr(decodedAt, decodedEnd - decodedAt), text.encoding).bytes;
         if (body.substr(bodyAt, bytes.size()) != bytes)
             return false;
         decodedAt = decodedEnd;
@@ -182,8 +182,8 @@ std::string CharsetLabel(const EncodingGuess& guess, std::string_view serverLabe
         label = trimBlanks(serverLabel);
     else if (guess.source == EncodingSource::Declaration)
         label = trimBlanks(declaredLabel);
-    if (EncodingFromLabel(label) != guess.encoding)
-        label = EncodingName(guess.encoding);
+    if (encodingFromLabel(label) != guess.encoding)
+        label = encodingName(guess.encoding);
     return IsCharsetToken(label) ? asciiLower(label) : std::string();
 }
 
@@ -313,7 +313,7 @@ public:
     ArchiveResult run(const std::string& url, const std::filesystem::path& target)
     {
         ArchiveResult result;
-        const auto pageUrl = NormaliseUrl(url);
+        const auto pageUrl = normaliseUrl(url);
         if (!pageUrl) {
             result.status = ArchiveResult::Status::BadUrl;
             result.error = "\"" + url + "\" is not an http://, https:// or file:// URL";
@@ -427,7 +427,7 @@ private:
     {
         bool mustBePicture = false;
         // The page itself is what the user asked for; what it names from the disk is checked.
-        if (index != 0 && IsFileUrl(m_resources[index].url)) {
+        if (index != 0 && isFileUrl(m_resources[index].url)) {
             LocalFilePolicy::Decision decision
                 = m_policy.decide(m_resources[index].url, m_resources[index].picturePlace);
             m_resources[index].localPath = std::move(decision.path);
@@ -498,17 +498,17 @@ private:
         std::string declaredLabel; // as the text writes it
         std::optional<TextEncoding> declared;
         if (scan == Scan::Html) {
-            declared = DeclaredEncoding(fetched.body);
+            declared = declaredEncoding(fetched.body);
         } else if (scan == Scan::Css) {
-            declaredLabel = CssCharset(fetched.body);
-            declared = EncodingFromLabel(declaredLabel);
+            declaredLabel = cssCharset(fetched.body);
+            declared = encodingFromLabel(declaredLabel);
             // A UTF-16 label in text that could be read as ASCII is a mistake; browsers read it as UTF-8.
             if (declared == TextEncoding::Utf16Le || declared == TextEncoding::Utf16Be)
                 declared = TextEncoding::Utf8;
         }
         std::optional<EncodingGuess> guess;
         if (scan != Scan::None || text)
-            guess = SniffEncoding(fetched.body, EncodingFromLabel(serverLabel), declared);
+            guess = sniffEncoding(fetched.body, encodingFromLabel(serverLabel), declared);
         if (scan == Scan::Html)
             declaredLabel = scanHtml(index, fetched.body, *guess);
         else if (scan == Scan::Css)
@@ -530,11 +530,11 @@ private:
     std::string scanHtml(std::size_t index, std::string_view body, const EncodingGuess& guess)
     {
         const DocumentText text = DecodeForScan(body, guess);
-        HtmlScan scan = ScanHtmlResources(text.utf8);
+        HtmlScan scan = scanHtmlResources(text.utf8);
         MapToBodyOffsets(scan.refs, body, text);
         std::string base = m_resources[index].url;
         if (!scan.baseHref.empty()) {
-            if (auto resolved = ResolveUrl(base, scan.baseHref))
+            if (auto resolved = resolveUrl(base, scan.baseHref))
                 base = std::move(*resolved);
         }
         follow(index, base, scan.refs);
@@ -544,7 +544,7 @@ private:
     void scanCss(std::size_t index, std::string_view body, const EncodingGuess& guess)
     {
         const DocumentText text = DecodeForScan(body, guess);
-        std::vector<ResourceRef> refs = ScanCssResources(text.utf8);
+        std::vector<ResourceRef> refs = scanCssResources(text.utf8);
         MapToBodyOffsets(refs, body, text);
         follow(index, m_resources[index].url, refs);
     }
@@ -555,7 +555,7 @@ private:
         const int nesting = m_resources[index].nesting;
         std::vector<Link> links;
         for (const ResourceRef& ref : refs) {
-            const auto url = ResolveUrl(base, ref.url);
+            const auto url = resolveUrl(base, ref.url);
             if (!url || *url == m_resources[index].url)
                 continue;
             // A document at the nesting limit is archived, but what only it names is not; nor is
@@ -600,7 +600,7 @@ private:
         std::random_device random;
         const std::string unique = std::to_string(random()) + "." + std::to_string(random());
         for (std::size_t i = 1; i < m_resources.size(); ++i) {
-            if (m_resources[i].state == State::Fetched && IsFileUrl(m_resources[i].url))
+            if (m_resources[i].state == State::Fetched && isFileUrl(m_resources[i].url))
                 m_resources[i].contentId = "part" + std::to_string(i) + "." + unique + "@inkwell.archive";
         }
     }
@@ -640,7 +640,7 @@ private:
                 if (lineFeed != std::string_view::npos)
                     end = lineFeed + 1;
             }
-            if (Result<void> written = file.write(EncodeQuotedPrintable(body.substr(start, end - start)));
+            if (Result<void> written = file.write(encodeQuotedPrintable(body.substr(start, end - start)));
                 !written)
                 return written;
             start = end;
@@ -660,7 +660,7 @@ private:
             if (Result<void> read = m_spool.readInto(resource.spoolOffset + done, size, bytes); !read)
                 return read;
             std::string encoded = done == 0 ? std::string() : std::string("\r\n");
-            encoded += EncodeBase64(bytes);
+            encoded += encodeBase64(bytes);
             if (Result<void> written = file.write(encoded); !written)
                 return written;
         }
@@ -748,7 +748,7 @@ ArchiveResult ArchiveBuilder::build(
     return Build(m_fetcher, m_limits, options).run(url, target);
 }
 
-ArchiveResult BuildMhtArchive(
+ArchiveResult buildMhtArchive(
     const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options)
 {
     const ArchiveBuilder::Limits limits;

@@ -90,7 +90,7 @@ private:
 };
 
 // The archive of url fetched with libcurl, written to target.
-ArchiveResult BuildMhtArchive(
+ArchiveResult buildMhtArchive(
     const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options = {});
 
 } // namespace inkwell

@@ -244,12 +244,12 @@ private:
 
 } // namespace
 
-std::vector<ResourceRef> ScanCssResources(std::string_view css)
+std::vector<ResourceRef> scanCssResources(std::string_view css)
 {
     return Scanner(css).run();
 }
 
-std::string CssCharset(std::string_view css)
+std::string cssCharset(std::string_view css)
 {
     constexpr std::string_view prefix = "@charset \"";
     if (css.substr(0, 3) == "\xEF\xBB\xBF")

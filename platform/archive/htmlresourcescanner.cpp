@@ -173,7 +173,7 @@ private:
             addCss(raw->second, raw->first);
             return;
         }
-        for (ResourceRef ref : ScanCssResources(attr->value)) {
+        for (ResourceRef ref : scanCssResources(attr->value)) {
             ref.offset = 0;
             ref.length = 0;
             ref.rewritable = false;
@@ -183,7 +183,7 @@ private:
 
     void addCss(std::string_view css, std::size_t offset)
     {
-        for (ResourceRef ref : ScanCssResources(css)) {
+        for (ResourceRef ref : scanCssResources(css)) {
             ref.offset += offset;
             m_scan.refs.push_back(std::move(ref));
         }
@@ -283,7 +283,7 @@ private:
 
 } // namespace
 
-HtmlScan ScanHtmlResources(std::string_view html)
+HtmlScan scanHtmlResources(std::string_view html)
 {
     return Scanner(html).run();
 }

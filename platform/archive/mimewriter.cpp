@@ -34,8 +34,8 @@ std::string MimeWriter::messageHeader(std::string_view rootType, std::string_vie
     std::string out;
     out += "MIME-Version: 1.0\r\n";
     if (!date.empty())
-        out += "Date: " + HeaderSafe(date) + "\r\n";
-    out += "Content-Type: multipart/related;\r\n\ttype=\"" + HeaderSafe(rootType) + "\";\r\n\tboundary=\""
+        out += "Date: " + headerSafe(date) + "\r\n";
+    out += "Content-Type: multipart/related;\r\n\ttype=\"" + headerSafe(rootType) + "\";\r\n\tboundary=\""
         + m_boundary + "\"\r\n";
     out += "\r\nThis is a multi-part message in MIME format.\r\n";
     return out;
@@ -44,21 +44,21 @@ std::string MimeWriter::messageHeader(std::string_view rootType, std::string_vie
 void MimeWriter::appendPart(const MimePart& part, std::string& out) const
 {
     appendPartHeader(part, out);
-    out += part.encoding == TransferEncoding::QuotedPrintable ? EncodeQuotedPrintable(part.body)
-                                                              : EncodeBase64(part.body);
+    out += part.encoding == TransferEncoding::QuotedPrintable ? encodeQuotedPrintable(part.body)
+                                                              : encodeBase64(part.body);
 }
 
 void MimeWriter::appendPartHeader(const MimePart& part, std::string& out) const
 {
     // The line break before a delimiter belongs to the delimiter, not to the body before it.
     out += "\r\n--" + m_boundary + "\r\n";
-    out += "Content-Type: " + HeaderSafe(part.contentType) + "\r\n";
+    out += "Content-Type: " + headerSafe(part.contentType) + "\r\n";
     out += part.encoding == TransferEncoding::QuotedPrintable
         ? "Content-Transfer-Encoding: quoted-printable\r\n"
         : "Content-Transfer-Encoding: base64\r\n";
-    out += "Content-Location: " + HeaderSafe(part.location) + "\r\n";
+    out += "Content-Location: " + headerSafe(part.location) + "\r\n";
     if (!part.contentId.empty())
-        out += "Content-ID: <" + HeaderSafe(part.contentId) + ">\r\n";
+        out += "Content-ID: <" + headerSafe(part.contentId) + ">\r\n";
     out += "\r\n";
 }
 
@@ -67,7 +67,7 @@ std::string MimeWriter::closing() const
     return "\r\n--" + m_boundary + "--\r\n";
 }
 
-std::string EncodeQuotedPrintable(std::string_view bytes)
+std::string encodeQuotedPrintable(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8 + 16);
@@ -104,7 +104,7 @@ std::string EncodeQuotedPrintable(std::string_view bytes)
     return out;
 }
 
-std::string EncodeBase64(std::string_view bytes)
+std::string encodeBase64(std::string_view bytes)
 {
     static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
@@ -140,7 +140,7 @@ std::string EncodeBase64(std::string_view bytes)
     return out;
 }
 
-std::string HeaderSafe(std::string_view value)
+std::string headerSafe(std::string_view value)
 {
     std::string out;
     out.reserve(value.size());

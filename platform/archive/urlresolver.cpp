@@ -98,7 +98,7 @@ std::optional<std::string> Finish(CURLU* url)
 
 } // namespace
 
-std::optional<std::string> NormaliseUrl(std::string_view url)
+std::optional<std::string> normaliseUrl(std::string_view url)
 {
     if (HasZero(url) || !Fetchable(SchemeOf(url)))
         return std::nullopt;
@@ -110,7 +110,7 @@ std::optional<std::string> NormaliseUrl(std::string_view url)
     return Finish(handle.get());
 }
 
-std::optional<std::string> ResolveUrl(std::string_view base, std::string_view reference)
+std::optional<std::string> resolveUrl(std::string_view base, std::string_view reference)
 {
     if (HasZero(base) || HasZero(reference))
         return std::nullopt;
@@ -131,7 +131,7 @@ std::optional<std::string> ResolveUrl(std::string_view base, std::string_view re
     return Finish(handle.get());
 }
 
-bool IsFileUrl(std::string_view url)
+bool isFileUrl(std::string_view url)
 {
     return url.substr(0, 7) == "file://";
 }

@@ -74,18 +74,18 @@ std::string CrLf(std::string_view text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    CheckSpans(inkwell::ScanHtmlResources(input).refs, size);
-    CheckSpans(inkwell::ScanCssResources(input), size);
-    (void)inkwell::CssCharset(input);
+    CheckSpans(inkwell::scanHtmlResources(input).refs, size);
+    CheckSpans(inkwell::scanCssResources(input), size);
+    (void)inkwell::cssCharset(input);
     (void)inkwell::isPictureBytes(input);
     if (const auto path = inkwell::localPathOfFileUrl("file:///" + std::string(input)))
         Check(path->find('\0') == std::string::npos && path->size() <= size + 1);
 
-    const std::string qp = inkwell::EncodeQuotedPrintable(input);
+    const std::string qp = inkwell::encodeQuotedPrintable(input);
     CheckLines(qp);
     Check(DecodeQuotedPrintable(qp) == CrLf(input));
-    CheckLines(inkwell::EncodeBase64(input));
-    const std::string header = inkwell::HeaderSafe(input);
+    CheckLines(inkwell::encodeBase64(input));
+    const std::string header = inkwell::headerSafe(input);
     Check(header.find_first_of("\r\n") == std::string::npos);
     return 0;
 }

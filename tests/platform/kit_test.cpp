@@ -136,7 +136,7 @@ class Sniffer : public ::testing::TestWithParam<SniffCase>
 TEST_P(Sniffer, TriesEachSourceInTurn)
 {
     const SniffCase& c = GetParam();
-    const EncodingGuess guess = SniffEncoding(c.bytes, c.transport, c.declared);
+    const EncodingGuess guess = sniffEncoding(c.bytes, c.transport, c.declared);
     EXPECT_EQ(guess.encoding, c.encoding);
     EXPECT_EQ(guess.source, c.source);
 }
@@ -159,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Sniffer,
 TEST(Sniffer, AnUnknownLabelIsPassedOverAsTheEditorDoes)
 {
     constexpr std::string_view page = "<meta charset=\"bogus\"><meta charset=\"big5\"><p>\xA4\xA4</p>";
-    EXPECT_EQ(SniffEncoding(page).encoding, TextEncoding::Big5);
-    EXPECT_EQ(SniffEncoding(page, EncodingFromLabel("bogus"), DeclaredEncoding(page)).encoding,
+    EXPECT_EQ(sniffEncoding(page).encoding, TextEncoding::Big5);
+    EXPECT_EQ(sniffEncoding(page, encodingFromLabel("bogus"), declaredEncoding(page)).encoding,
         TextEncoding::Big5);
 }
 

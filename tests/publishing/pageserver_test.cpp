@@ -19,6 +19,8 @@ using testing_support::exchange;
 using testing_support::LoopbackClient;
 using testing_support::readFile;
 using testing_support::TempFolder;
+using inkwell::gzipEncode;
+using inkwell::PageServer;
 using testing_support::writeFile;
 
 namespace {
@@ -35,7 +37,7 @@ std::string compressed(std::string_view typeLine, std::string_view body)
     std::string header = "HTTP/1.1 200 OK\r\n";
     if (!typeLine.empty())
         header += std::string(typeLine) + "\r\n";
-    return header + "Server: Wisp beta\r\nContent-Encoding: gzip\r\n\r\n" + GzipEncode(body).value();
+    return header + "Server: Wisp beta\r\nContent-Encoding: gzip\r\n\r\n" + gzipEncode(body).value();
 }
 
 // <temp>/run is the run folder; <temp>/outside.txt is what traversal attempts aim at.
@@ -81,7 +83,7 @@ protected:
         s_temp = std::make_unique<TempFolder>();
         fillRunFolder(s_temp->path());
         s_server = std::make_unique<PageServer>(s_temp->path() / "run");
-        ASSERT_TRUE(s_server->Start());
+        ASSERT_TRUE(s_server->start());
         ASSERT_TRUE(s_server->port());
     }
     static void TearDownTestSuite()
@@ -406,12 +408,12 @@ TEST(PageServerPorts, SkipsTakenPortsAndFailsWhenNoneIsLeft)
     const int taken = blocker.port();
     ASSERT_GE(taken, PageServer::kFirstPort);
     PageServer first(temp.path() / "run");
-    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.start());
     EXPECT_GT(*first.port(), taken);
 
     // A second server in the same process cannot share the first one's port.
     PageServer second(temp.path() / "run");
-    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.start());
     EXPECT_GT(*second.port(), *first.port());
     EXPECT_EQ(exchange(*second.port(), "GET /page HTTP/1.1\r\n\r\n"),
         "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
@@ -420,7 +422,7 @@ TEST(PageServerPorts, SkipsTakenPortsAndFailsWhenNoneIsLeft)
     // If the last port cannot be blocked here, something else holds it already.
     PortBlocker lastBlocker(PageServer::kLastPort);
     PageServer cornered(temp.path() / "run", PageServer::kLastPort);
-    EXPECT_FALSE(cornered.Start());
+    EXPECT_FALSE(cornered.start());
     EXPECT_EQ(cornered.port(), std::nullopt);
     EXPECT_EQ(cornered.boundAddress(), std::nullopt);
 }
@@ -431,31 +433,31 @@ TEST(PageServerLifecycle, StopEndsTheChainEvenWithAClientConnected)
     fillRunFolder(temp.path());
     PageServer server(temp.path() / "run");
     EXPECT_EQ(server.port(), std::nullopt);
-    ASSERT_TRUE(server.Start());
-    EXPECT_FALSE(server.Start()) << "already running";
+    ASSERT_TRUE(server.start());
+    EXPECT_FALSE(server.start()) << "already running";
     const int port = *server.port();
 
     LoopbackClient silent(port);
     ASSERT_TRUE(silent.isConnected());
     std::this_thread::sleep_for(100ms);
     const auto start = std::chrono::steady_clock::now();
-    server.Stop();
+    server.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_EQ(server.port(), std::nullopt);
-    EXPECT_FALSE(LoopbackClient(port).isConnected()) << "nobody listens after Stop";
+    EXPECT_FALSE(LoopbackClient(port).isConnected()) << "nobody listens after stop";
 
-    ASSERT_TRUE(server.Start()) << "a stopped server starts again";
+    ASSERT_TRUE(server.start()) << "a stopped server starts again";
     EXPECT_EQ(exchange(*server.port(), "GET /page HTTP/1.1\r\n\r\n"),
         "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
-    server.Stop();
-    server.Stop();
+    server.stop();
+    server.stop();
 }
 
 TEST(PageServerLifecycle, DoesNotStartWithoutItsRunFolder)
 {
     TempFolder temp;
     PageServer server(temp.path() / "absent");
-    EXPECT_FALSE(server.Start());
+    EXPECT_FALSE(server.start());
     EXPECT_EQ(server.port(), std::nullopt);
 }
 

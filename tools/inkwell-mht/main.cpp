@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     if (const std::optional<std::string> page = inkwell::localPathOfFileUrl(url))
         options.trustedFolders.push_back(std::filesystem::path(*page).parent_path());
 
-    const inkwell::ArchiveResult result = inkwell::BuildMhtArchive(url, output, options);
+    const inkwell::ArchiveResult result = inkwell::buildMhtArchive(url, output, options);
     for (const inkwell::MissingResource& missing : result.notFetched)
         std::fprintf(stderr, "inkwell-mht: left out %s: %s\n", missing.url.c_str(), missing.reason.c_str());
     for (const std::string& path : result.localFilesLeftOut)
