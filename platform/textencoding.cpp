@@ -154,7 +154,7 @@ bool isUtf16(TextEncoding encoding)
     return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
 }
 
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 // The length of the well-formed UTF-8 sequence at text[pos] and its code point, or 0 when the bytes
 // there do not start one.
@@ -206,7 +206,7 @@ std::string wellFormedUtf8(std::string_view text, std::size_t& invalid)
         char32_t codePoint = 0;
         const std::size_t length = utf8Sequence(text, pos, codePoint);
         if (length == 0) {
-            out += replacementCharacter;
+            out += kReplacementCharacter;
             ++invalid;
             ++pos;
         } else {
@@ -564,7 +564,7 @@ DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
         const auto stop = converter.convert(input, result.utf8);
         if (stop == Converter::Stop::Done)
             break;
-        result.utf8 += replacementCharacter;
+        result.utf8 += kReplacementCharacter;
         ++result.invalidSequences;
         if (stop == Converter::Stop::Incomplete)
             break;

@@ -53,7 +53,7 @@ QString readableUrl(const std::string& url)
     return QUrl::fromPercentEncoding(QByteArray::fromStdString(url));
 }
 
-MhtExportOutcome Fail(
+MhtExportOutcome fail(
     QWidget* parent, const MhtExportContext& context, MhtExportOutcome outcome, const QString& text)
 {
     context.report(parent, MhtExportMessage { SystemTitle, text, true });
@@ -82,10 +82,10 @@ QString mhtTargetPath(const QString& chosenName)
 MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
 {
     if (context.saveDocument && !context.saveDocument())
-        return Fail(parent, context, MhtExportOutcome::NotSaved,
+        return fail(parent, context, MhtExportOutcome::NotSaved,
             QStringLiteral("导出失败：页面没有保存到文档文件，无法导出。"));
     if (!context.serverPort)
-        return Fail(parent, context, MhtExportOutcome::ServerNotRunning,
+        return fail(parent, context, MhtExportOutcome::ServerNotRunning,
             QStringLiteral("导出失败：页面服务没有运行，无法取得页面。"));
 
     const QString target = mhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
@@ -125,17 +125,17 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
         QString text = QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n") + listLines(missing);
         if (!result.localFilesLeftOut.empty())
             text += QStringLiteral("\n另有以下本机文件不会放入文档：\n") + listLines(localFileLines(result));
-        return Fail(parent, context, MhtExportOutcome::ResourcesNotFetched, text);
+        return fail(parent, context, MhtExportOutcome::ResourcesNotFetched, text);
     }
     case ArchiveResult::Status::BadUrl:
     case ArchiveResult::Status::PageNotFetched:
-        return Fail(parent, context, MhtExportOutcome::PageNotFetched,
+        return fail(parent, context, MhtExportOutcome::PageNotFetched,
             QStringLiteral("导出失败：无法从页面服务取得页面 %1，没有写入文件。\n%2")
                 .arg(QString::fromStdString(url), QString::fromStdString(result.error)));
     case ArchiveResult::Status::NotWritten:
         break;
     }
-    return Fail(parent, context, MhtExportOutcome::NotWritten,
+    return fail(parent, context, MhtExportOutcome::NotWritten,
         QStringLiteral("导出失败：无法写入文件 %1，原有文件保持不变。\n%2")
             .arg(target, QString::fromStdString(result.error)));
 }

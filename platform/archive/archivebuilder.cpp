@@ -33,7 +33,7 @@ enum class Scan
 };
 
 // The extension of the last path segment of a URL, lower case, without query or fragment.
-std::string ExtensionOf(std::string_view url)
+std::string extensionOf(std::string_view url)
 {
     const auto query = url.find_first_of("?#");
     if (query != std::string_view::npos)
@@ -46,7 +46,7 @@ std::string ExtensionOf(std::string_view url)
 
 // Media types for the extensions a small web site uses. They take precedence over what the server
 // says, because the page server announces some of them by the bare extension (text/js, image/ico).
-std::string MediaTypeForExtension(const std::string& extension)
+std::string mediaTypeForExtension(const std::string& extension)
 {
     static const std::unordered_map<std::string, std::string> table {
         { "html", "text/html" },
@@ -95,7 +95,7 @@ struct DocumentText
 
 // Decoded as the sniffer finds: byte-order mark, the charset the server sent, what the text declares,
 // valid UTF-8, else GB18030 (what documents are saved in).
-DocumentText DecodeForScan(std::string_view body, const EncodingGuess& guess)
+DocumentText decodeForScan(std::string_view body, const EncodingGuess& guess)
 {
     DocumentText text;
     text.encoding = guess.encoding;
@@ -114,7 +114,7 @@ DocumentText DecodeForScan(std::string_view body, const EncodingGuess& guess)
 // between references is encoded back and compared with the body as it goes; from the first place
 // where the two differ (bytes that were not text, a character with two encodings) no reference is
 // rewritable any more, since its bytes could not be found for sure.
-void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, const DocumentText& text)
+void mapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, const DocumentText& text)
 {
     if (text.sameBytes) {
         for (ResourceRef& ref : refs)
@@ -155,7 +155,7 @@ void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, con
     }
 }
 
-bool IsTextType(const std::string& mediaType)
+bool isTextType(const std::string& mediaType)
 {
     return mediaType.starts_with("text/") || mediaType == "application/xhtml+xml"
         || mediaType == "image/svg+xml" || mediaType == "application/json"
@@ -163,7 +163,7 @@ bool IsTextType(const std::string& mediaType)
 }
 
 // A label may only hold token characters; anything else found in a page is not written.
-bool IsCharsetToken(std::string_view label)
+bool isCharsetToken(std::string_view label)
 {
     if (label.empty() || label.size() > 40)
         return false;
@@ -175,7 +175,7 @@ bool IsCharsetToken(std::string_view label)
 
 // The charset a text part is labelled with: the label that decided its encoding, as the server or the
 // text wrote it, where that label names the encoding found; otherwise the encoding's own name.
-std::string CharsetLabel(const EncodingGuess& guess, std::string_view serverLabel, std::string_view declaredLabel)
+std::string charsetLabel(const EncodingGuess& guess, std::string_view serverLabel, std::string_view declaredLabel)
 {
     std::string_view label;
     if (guess.source == EncodingSource::Transport)
@@ -184,31 +184,31 @@ std::string CharsetLabel(const EncodingGuess& guess, std::string_view serverLabe
         label = trimBlanks(declaredLabel);
     if (encodingFromLabel(label) != guess.encoding)
         label = encodingName(guess.encoding);
-    return IsCharsetToken(label) ? asciiLower(label) : std::string();
+    return isCharsetToken(label) ? asciiLower(label) : std::string();
 }
 
-std::string RfcDate(std::chrono::system_clock::time_point when)
+std::string rfcDate(std::chrono::system_clock::time_point when)
 {
-    static constexpr const char* Days[] = { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
-    static constexpr const char* Months[]
+    static constexpr const char* kDays[] = { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
+    static constexpr const char* kMonths[]
         = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm utc {};
     gmtime_r(&seconds, &utc);
     char text[64];
     // Written by hand: the names must not follow the user's locale.
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", Days[utc.tm_wday % 7],
-        utc.tm_mday, Months[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", kDays[utc.tm_wday % 7],
+        utc.tm_mday, kMonths[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
     return text;
 }
 
-Error SystemError(int error)
+Error systemError(int error)
 {
     return { error, std::strerror(error) };
 }
 
 // The archive's messages name the archive themselves; from a failed write they take the system's reason.
-std::string ReasonOf(const Error& error)
+std::string reasonOf(const Error& error)
 {
     return error.code != 0 ? std::string(std::strerror(error.code)) : error.message;
 }
@@ -226,7 +226,7 @@ public:
         if (m_fd.isValid())
             return {};
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return SystemError(errno);
+            return systemError(errno);
         // A file system without unnamed files: a named one, removed at once.
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
@@ -239,7 +239,7 @@ public:
                 return {};
             }
             if (errno != EEXIST)
-                return SystemError(errno);
+                return systemError(errno);
         }
         return Error { 0, "no unused temporary name" };
     }
@@ -255,7 +255,7 @@ public:
             if (written < 0) {
                 if (errno == EINTR)
                     continue;
-                return SystemError(errno);
+                return systemError(errno);
             }
             bytes.remove_prefix(static_cast<std::size_t>(written));
             m_size += static_cast<std::uint64_t>(written);
@@ -277,7 +277,7 @@ public:
             if (got <= 0) {
                 out.resize(start);
                 if (got < 0)
-                    return SystemError(errno);
+                    return systemError(errno);
                 return Error { 0, "the temporary file is shorter than written" };
             }
             done += static_cast<std::size_t>(got);
@@ -291,7 +291,7 @@ private:
 };
 
 // A size for a sentence: whole mebibytes where it is one.
-std::string SizeText(std::uint64_t bytes)
+std::string sizeText(std::uint64_t bytes)
 {
     constexpr std::uint64_t mebibyte = std::uint64_t { 1 } << 20;
     if (bytes >= mebibyte && bytes % mebibyte == 0)
@@ -321,7 +321,7 @@ public:
         }
         const auto notWritten = [&](const Error& error) {
             result.status = ArchiveResult::Status::NotWritten;
-            result.error = "the archive " + target.string() + " could not be written: " + ReasonOf(error);
+            result.error = "the archive " + target.string() + " could not be written: " + reasonOf(error);
             result.partCount = 0;
             result.notFetched.clear();
             result.localFilesLeftOut.clear();
@@ -447,7 +447,7 @@ private:
         }
         FetchResult fetched = m_fetcher.fetch(m_resources[index].url);
         const std::string tooLarge
-            = "it is larger than the archive's limit of " + SizeText(m_limits.maxResourceBytes);
+            = "it is larger than the archive's limit of " + sizeText(m_limits.maxResourceBytes);
         if (!fetched.ok()) {
             fail(index, fetched.tooLarge ? tooLarge : fetched.error);
             return;
@@ -464,7 +464,7 @@ private:
         const std::string_view serverType = fetched.contentType;
         const auto semicolon = serverType.find(';');
         const std::string fromServer = asciiLower(trimBlanks(serverType.substr(0, semicolon), " \t"));
-        resource.mediaType = MediaTypeForExtension(ExtensionOf(resource.url));
+        resource.mediaType = mediaTypeForExtension(extensionOf(resource.url));
         if (resource.mediaType.empty())
             resource.mediaType = fromServer.find('/') != std::string::npos ? fromServer : std::string();
         // A page or a style sheet named without a known extension is still what its reference says.
@@ -487,13 +487,13 @@ private:
             scan = Scan::None; // a picture or script is archived as it is, whatever it holds
         if (scan != Scan::None && fetched.body.size() > m_limits.maxDocumentBytes) {
             fail(index,
-                "it is larger than the " + SizeText(m_limits.maxDocumentBytes)
+                "it is larger than the " + sizeText(m_limits.maxDocumentBytes)
                     + " the archive reads of a page or style sheet");
             return;
         }
         // One guess both reads the references and labels the part, so that a reader of the archive
         // reads the text as its references were read, and as the editor would read the same page.
-        const bool text = IsTextType(resource.mediaType);
+        const bool text = isTextType(resource.mediaType);
         const std::string_view serverLabel = charsetParameter(fetched.contentType).value_or(std::string_view());
         std::string declaredLabel; // as the text writes it
         std::optional<TextEncoding> declared;
@@ -515,7 +515,7 @@ private:
             scanCss(index, fetched.body, *guess);
         Resource& scanned = m_resources[index]; // scanning may have moved the list
         if (text)
-            scanned.charset = CharsetLabel(*guess, serverLabel, declaredLabel);
+            scanned.charset = charsetLabel(*guess, serverLabel, declaredLabel);
         scanned.spoolOffset = m_spool.size();
         scanned.size = fetched.body.size();
         if (Result<void> kept = m_spool.append(fetched.body); !kept) {
@@ -529,9 +529,9 @@ private:
     // Gives the charset label the page's first meta element that has one writes.
     std::string scanHtml(std::size_t index, std::string_view body, const EncodingGuess& guess)
     {
-        const DocumentText text = DecodeForScan(body, guess);
+        const DocumentText text = decodeForScan(body, guess);
         HtmlScan scan = scanHtmlResources(text.utf8);
-        MapToBodyOffsets(scan.refs, body, text);
+        mapToBodyOffsets(scan.refs, body, text);
         std::string base = m_resources[index].url;
         if (!scan.baseHref.empty()) {
             if (auto resolved = resolveUrl(base, scan.baseHref))
@@ -543,9 +543,9 @@ private:
 
     void scanCss(std::size_t index, std::string_view body, const EncodingGuess& guess)
     {
-        const DocumentText text = DecodeForScan(body, guess);
+        const DocumentText text = decodeForScan(body, guess);
         std::vector<ResourceRef> refs = scanCssResources(text.utf8);
-        MapToBodyOffsets(refs, body, text);
+        mapToBodyOffsets(refs, body, text);
         follow(index, m_resources[index].url, refs);
     }
 
@@ -678,7 +678,7 @@ private:
         const MimeWriter writer(
             MimeWriter::makeBoundary((static_cast<unsigned long long>(random()) << 32) ^ random()));
         if (Result<void> written = file.write(
-                writer.messageHeader(m_resources[0].mediaType, RfcDate(std::chrono::system_clock::now())));
+                writer.messageHeader(m_resources[0].mediaType, rfcDate(std::chrono::system_clock::now())));
             !written)
             return written.error();
         std::size_t parts = 0;
@@ -691,7 +691,7 @@ private:
                 part.contentType += "; charset=\"" + resource.charset + "\"";
             part.location = resource.url;
             part.contentId = resource.contentId;
-            part.encoding = IsTextType(resource.mediaType) ? TransferEncoding::QuotedPrintable
+            part.encoding = isTextType(resource.mediaType) ? TransferEncoding::QuotedPrintable
                                                            : TransferEncoding::Base64;
             std::string header;
             writer.appendPartHeader(part, header);

@@ -18,7 +18,7 @@ struct GumboOutputDeleter
 };
 using GumboOutputPtr = std::unique_ptr<GumboOutput, GumboOutputDeleter>;
 
-bool HasToken(std::string_view list, std::string_view token)
+bool hasToken(std::string_view list, std::string_view token)
 {
     const std::string lower = asciiLower(list);
     std::string_view rest = lower;
@@ -234,9 +234,9 @@ private:
             break;
         case GUMBO_TAG_LINK:
             if (const GumboAttribute* rel = attribute(element, "rel")) {
-                if (HasToken(rel->value, "stylesheet"))
+                if (hasToken(rel->value, "stylesheet"))
                     urlAttribute(element, "href", Kind::StyleSheet);
-                else if (HasToken(rel->value, "icon") || HasToken(rel->value, "apple-touch-icon"))
+                else if (hasToken(rel->value, "icon") || hasToken(rel->value, "apple-touch-icon"))
                     urlAttribute(element, "href", Kind::Resource);
             }
             break;

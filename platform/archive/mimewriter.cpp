@@ -8,7 +8,7 @@ namespace {
 constexpr char HexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t MaxLine = 76;
 
-void AppendHex(std::string& out, unsigned char c)
+void appendHex(std::string& out, unsigned char c)
 {
     out += '=';
     out += HexDigits[c >> 4];
@@ -98,7 +98,7 @@ std::string encodeQuotedPrintable(std::string_view bytes)
         if (literal)
             out += static_cast<char>(c);
         else
-            AppendHex(out, c);
+            appendHex(out, c);
         column += width;
     }
     return out;
@@ -106,7 +106,7 @@ std::string encodeQuotedPrintable(std::string_view bytes)
 
 std::string encodeBase64(std::string_view bytes)
 {
-    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4 + bytes.size() / 57 * 2 + 2);
     std::size_t column = 0;
@@ -122,19 +122,19 @@ std::string encodeBase64(std::string_view bytes)
     for (; i + 3 <= bytes.size(); i += 3) {
         const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16)
             | (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
-        put(Alphabet[(v >> 18) & 63]);
-        put(Alphabet[(v >> 12) & 63]);
-        put(Alphabet[(v >> 6) & 63]);
-        put(Alphabet[v & 63]);
+        put(kAlphabet[(v >> 18) & 63]);
+        put(kAlphabet[(v >> 12) & 63]);
+        put(kAlphabet[(v >> 6) & 63]);
+        put(kAlphabet[v & 63]);
     }
     const std::size_t rest = bytes.size() - i;
     if (rest > 0) {
         unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
         if (rest == 2)
             v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        put(Alphabet[(v >> 18) & 63]);
-        put(Alphabet[(v >> 12) & 63]);
-        put(rest == 2 ? Alphabet[(v >> 6) & 63] : '=');
+        put(kAlphabet[(v >> 18) & 63]);
+        put(kAlphabet[(v >> 12) & 63]);
+        put(rest == 2 ? kAlphabet[(v >> 6) & 63] : '=');
         put('=');
     }
     return out;
