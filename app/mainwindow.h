@@ -23,7 +23,6 @@ class QFileDialog;
 class QTabWidget;
 class QThreadPool;
 class QTimer;
-class PageServer;
 
 namespace inkwell {
 
@@ -32,6 +31,7 @@ class CodeView;
 class DesignView;
 class FormattingCommands;
 struct CaptureOutputContext;
+class PageServer;
 
 class MainWindow : public QWidget
 {

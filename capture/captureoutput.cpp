@@ -2,11 +2,11 @@
 
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
+#include "platform/atomicfile.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 namespace inkwell {
 
@@ -50,11 +50,8 @@ std::optional<QString> writeCapturedPicture(
         return std::nullopt;
     const QString path = QDir(folder).filePath(QString::fromStdString(name) + QStringLiteral(".bmp"));
     const std::vector<std::uint8_t> bytes = imageToBmpBytes(picture);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return std::nullopt;
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
+    const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!writeFileAtomically(path.toStdString(), data).ok())
         return std::nullopt;
     return path;
 }

@@ -1,6 +1,7 @@
 #include "editing/htmlformatter.h"
 
 #include "editing/scriptreindent.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -30,28 +31,8 @@ constexpr bool isContinuation(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string asciiLower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return asciiLower(c); });
-    return lower;
-}
-
-bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerPrefix)
-{
-    if (text.size() - std::min(at, text.size()) < lowerPrefix.size())
-        return false;
-    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
-        if (asciiLower(text[at + i]) != lowerPrefix[i])
-            return false;
-    }
-    return true;
-}
+using inkwell::asciiLower;
+using inkwell::startsWithNoCase;
 
 // Whether a "<" + lowerName stands at `at`, followed by white space, "/", ">" or the end of the text,
 // compared without regard to ASCII case.

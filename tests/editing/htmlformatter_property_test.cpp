@@ -2,6 +2,7 @@
 // kept byte for byte, formatting twice changes nothing more, the text handed on in pieces is the same, and
 // time grows linearly with the input.
 #include "editing/htmlformatter.h"
+#include "platform/readfile.h"
 
 #include <chrono>
 #include <filesystem>
@@ -17,10 +18,7 @@ namespace {
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return inkwell::readFile(path).valueOr({});
 }
 
 std::string withoutWhiteSpace(std::string_view text)

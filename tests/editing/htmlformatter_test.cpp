@@ -1,5 +1,6 @@
 // What the formatter prints, case by case: expected outputs worked out by hand from the formatting rules.
 #include "editing/htmlformatter.h"
+#include "platform/readfile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -179,10 +180,7 @@ TEST(StyleHtml, TextAfterKeptContentBreaksAsAfterAnyElement)
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return inkwell::readFile(path).valueOr({});
 }
 
 // The indent kind a golden folder's "call" file names: "tab" or "two-spaces".

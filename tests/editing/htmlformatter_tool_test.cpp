@@ -1,5 +1,6 @@
 // inkwell-format as a user runs it: the real executable, its output, messages and exit codes.
 #include "editing/htmlformatter.h"
+#include "platform/readfile.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,10 +16,7 @@ namespace {
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return inkwell::readFile(path).valueOr({});
 }
 
 void writeFile(const std::filesystem::path& path, std::string_view text)
