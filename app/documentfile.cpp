@@ -38,7 +38,7 @@ std::string describe(const char* what, const std::filesystem::path& path, int er
 
 } // namespace
 
-DecodedText DecodeDocumentBytes(std::string_view bytes)
+DecodedText decodeDocumentBytes(std::string_view bytes)
 {
     const auto bom = EncodingFromByteOrderMark(bytes);
     const bool wide = bom && bom->encoding != TextEncoding::Utf8;
@@ -52,7 +52,7 @@ DecodedText DecodeDocumentBytes(std::string_view bytes)
     return text;
 }
 
-DocumentReadResult ReadDocumentFile(const std::filesystem::path& path)
+DocumentReadResult readDocumentFile(const std::filesystem::path& path)
 {
     ReadDescriptor fd(path);
     if (fd.get() < 0)
@@ -75,11 +75,11 @@ DocumentReadResult ReadDocumentFile(const std::filesystem::path& path)
             break;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    DecodedText text = DecodeDocumentBytes(bytes);
+    DecodedText text = decodeDocumentBytes(bytes);
     return { std::move(text.utf8), text.encoding, {} };
 }
 
-FileWriteResult WriteDocumentFile(
+FileWriteResult writeDocumentFile(
     const std::filesystem::path& path, std::string_view html, TextEncoding openedIn)
 {
     return WriteFileAtomically(path, EncodeDocument(html, openedIn).bytes);

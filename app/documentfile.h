@@ -22,14 +22,14 @@ struct [[nodiscard]] DocumentReadResult
 
 // The text of a document file's bytes: it ends at the first zero byte (the first zero character of a
 // UTF-16 file, whose text is full of zero bytes), and is decoded as sniffing finds.
-[[nodiscard]] DecodedText DecodeDocumentBytes(std::string_view bytes);
+[[nodiscard]] DecodedText decodeDocumentBytes(std::string_view bytes);
 
 // Reads and decodes a whole document file.
-DocumentReadResult ReadDocumentFile(const std::filesystem::path& path);
+DocumentReadResult readDocumentFile(const std::filesystem::path& path);
 
 // Writes the page to path in the encoding it declares, else in openedIn, replacing any old file
 // atomically; on failure the old file is left as it was.
-FileWriteResult WriteDocumentFile(
+FileWriteResult writeDocumentFile(
     const std::filesystem::path& path, std::string_view html, TextEncoding openedIn);
 
 } // namespace inkwell
