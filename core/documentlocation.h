@@ -26,8 +26,6 @@ struct DocumentLocation
 
     // folder + "/" + name + the extension of the kind.
     [[nodiscard]] std::filesystem::path filePath() const;
-
-    friend bool operator==(const DocumentLocation&, const DocumentLocation&) = default;
 };
 
 } // namespace inkwell

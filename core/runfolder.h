@@ -46,8 +46,6 @@ public:
     [[nodiscard]] std::filesystem::path recoveryPageFile() const;
     [[nodiscard]] std::filesystem::path recoveryRecordFile() const;
 
-    friend bool operator==(const RunFolder&, const RunFolder&) = default;
-
 private:
     std::filesystem::path m_path;
 };
