@@ -3,8 +3,8 @@
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
 #include "core/ensurefolder.h"
-#include "editing/codeview.h"
 #include "editing/designview.h"
+#include "platform/browserengine.h"
 #include "platform/inifile.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
@@ -109,13 +109,13 @@ StartUpOutcome MainWindow::runCreationSequence()
     if (!m_pageServer->Start())
         qWarning("The page server found no free port; archives cannot be exported in this run.");
 
-    m_designView->Attach(m_browser);
-    loadBlankPage(); // LoadHtml(BlankPage), EditModeOn
-    m_codeView->Attach(m_codeEditor);
+    m_designView->attach(std::move(m_browserEngine));
+    loadBlankPage(); // loadHtml(blankPage), editModeOn
     installEditWatch();
     // Edits by any path (the engine's own menu, drag and drop, middle-click paste) count, not only keys.
     m_designView->setChangeListener([this] { noteEdited(); });
-    m_designView->setRendererEndedListener([this] { reloadAfterRendererEnded(); });
+    m_designView->setRendererEndedListener(
+        [this] { m_commands.runOrDefer([this] { reloadAfterRendererEnded(); }); });
 
     fillFontLists();
     // A page kept from a run that ended without saving comes first; taken back, it replaces the wizard.
@@ -135,10 +135,10 @@ void MainWindow::fillFontLists()
     std::vector<std::string> enumerated;
     for (const auto& family : QFontDatabase::families())
         enumerated.push_back(family.toStdString());
-    for (const auto& name : FontListFromEnumeration(enumerated))
+    for (const auto& name : fontListFromEnumeration(enumerated))
         m_fontNames->addItem(QString::fromStdString(name));
-    if (m_fontNames->count() > InitialFontIndex)
-        m_fontNames->setCurrentIndex(InitialFontIndex);
+    if (m_fontNames->count() > kInitialFontIndex)
+        m_fontNames->setCurrentIndex(kInitialFontIndex);
 
     for (int size = 1; size <= 10; ++size)
         m_fontSizes->addItem(QString::number(size));

@@ -7,9 +7,9 @@ inkwell_add_test(codeview_test GUI
     LIBS inkwell_editing Qt6::Test)
 inkwell_add_test(designview_test GUI
     SOURCES designview_test.cpp ../platform/guitestmain.cpp
-    LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets)
+    LIBS inkwell_editing Qt6::Test)
 if(TARGET inkwell_formatter)
     inkwell_add_test(designviewswitch_test GUI
         SOURCES designviewswitch_test.cpp ../platform/guitestmain.cpp
-        LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets QScintilla::QScintilla)
+        LIBS inkwell_editing Qt6::Test)
 endif()
