@@ -192,13 +192,13 @@ void MainWindow::chooseBackgroundColour()
 
 void MainWindow::captureWithWindowMinimised()
 {
-    RunCaptureCommand(this, CaptureEntry::MinimiseFirst, captureContext());
+    runCaptureCommand(this, CaptureEntry::MinimiseFirst, captureContext());
     noteEdited();
 }
 
 void MainWindow::captureWithWindowShown()
 {
-    RunCaptureCommand(this, CaptureEntry::KeepWindow, captureContext());
+    runCaptureCommand(this, CaptureEntry::KeepWindow, captureContext());
     noteEdited();
 }
 

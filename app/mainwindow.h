@@ -25,7 +25,6 @@ class QTabWidget;
 class QThreadPool;
 class QTimer;
 class PageServer;
-struct CaptureOutputContext;
 
 namespace inkwell {
 
@@ -33,6 +32,7 @@ class BrowserEngine;
 class CodeView;
 class DesignView;
 class FormattingCommands;
+struct CaptureOutputContext;
 
 class MainWindow : public QWidget
 {
@@ -116,7 +116,7 @@ private:
     void reloadAfterRendererEnded();
     bool openWizard();
     [[nodiscard]] DocumentContext documentContext();
-    [[nodiscard]] ::CaptureOutputContext captureContext();
+    [[nodiscard]] CaptureOutputContext captureContext();
 
     RunFolder m_runFolder;
     DocumentLocation m_document;

@@ -1,4 +1,4 @@
-# inkwell_capture_gui: the capture window, the overlay drawing, RunCapture and the two
+# inkwell_capture_gui: the capture window, the overlay drawing, runCapture and the two
 # capture commands. Qt only.
 if(INKWELL_GUI)
     find_package(Qt6 REQUIRED COMPONENTS DBus)

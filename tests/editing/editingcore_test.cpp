@@ -19,7 +19,7 @@ using inkwell::pictureSource;
 
 TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
 {
-    const std::string_view table = fragments::kTable;
+    const std::string_view table = inkwell::fragments::kTable;
     EXPECT_EQ(table.size(), 314u);
     int lines = 0;
     for (std::size_t at = 0; (at = table.find('\n', at)) != std::string_view::npos; ++at, ++lines)
@@ -30,8 +30,8 @@ TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
 
 TEST(Fragments, ImageElementWrapsTheReference)
 {
-    EXPECT_EQ(fragments::ImageFragment(""), "<IMG src=\"\">");
-    EXPECT_EQ(fragments::ImageFragment("a%20b.png"), "<IMG src=\"a%20b.png\">");
+    EXPECT_EQ(inkwell::fragments::imageFragment(""), "<IMG src=\"\">");
+    EXPECT_EQ(inkwell::fragments::imageFragment("a%20b.png"), "<IMG src=\"a%20b.png\">");
 }
 
 struct SourceCase

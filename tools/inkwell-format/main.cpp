@@ -1,4 +1,4 @@
-// inkwell-format: formats HTML files (or standard input) the way the editor's code view shows them.
+// Formats HTML files (or standard input) on the command line the way the editor's code view shows them.
 #include "editing/htmlformatter.h"
 
 #include <cerrno>
@@ -201,11 +201,11 @@ private:
     std::size_t m_mappedSize = 0;
 };
 
-HtmlStyle styleOf(const Options& options)
+inkwell::HtmlStyle styleOf(const Options& options)
 {
     if (!options.spaces && options.width == 80)
-        return StyleForIndentKind(0, 0);
-    HtmlStyle style;
+        return inkwell::styleForIndentKind(inkwell::IndentKind::Tab);
+    inkwell::HtmlStyle style;
     style.indentSize = options.spaces.value_or(1);
     style.indentCharacter = options.spaces ? " " : "\t";
     style.maxChar = options.width;
@@ -275,13 +275,13 @@ int main(int argc, char** argv)
         return 1;
 
     OutputWriter out;
-    const HtmlStyle style = styleOf(options);
-    const HtmlPieceSink sink = [&out](std::string_view piece) { out.write(piece); };
+    const inkwell::HtmlStyle style = styleOf(options);
+    const inkwell::HtmlPieceSink sink = [&out](std::string_view piece) { out.write(piece); };
     for (std::size_t i = 0; i < texts.size() && out.ok(); ++i) {
         if (i > 0)
             out.write("\n");
         try {
-            formatHtmlInto(texts[i].view(), style, sink);
+            inkwell::formatHtmlInto(texts[i].view(), style, sink);
         } catch (const std::exception& error) {
             // Only when memory runs out after part of the text was written; that part stands.
             std::cerr << "inkwell-format: cannot format '" << options.files[i] << "': " << error.what()
