@@ -15,19 +15,21 @@ constexpr std::string_view kNameKey = "名称";
 constexpr std::string_view kKindKey = "类型";
 constexpr std::string_view kEncodingKey = "编码";
 
-std::optional<int> parseKind(std::string_view text)
+// Any number is taken: a kind this program does not name keeps its number and gives no extension.
+std::optional<DocumentKind> parseKind(std::string_view text)
 {
-    int kind = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), kind);
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
-    return kind;
+    return static_cast<DocumentKind>(number);
 }
 
 } // namespace
 
-RecoveryCopy::RecoveryCopy(std::filesystem::path systemFolder)
-    : m_folder(std::move(systemFolder))
+RecoveryCopy::RecoveryCopy(const RunFolder& runFolder)
+    : m_pagePath(runFolder.recoveryPageFile())
+    , m_recordPath(runFolder.recoveryRecordFile())
 {
 }
 
@@ -38,13 +40,13 @@ std::uint64_t RecoveryCopy::generation() const
 }
 
 Result<void> RecoveryCopy::write(
-    const DocumentState& document, TextEncoding encoding, std::string_view html)
+    const DocumentLocation& document, TextEncoding encoding, std::string_view html)
 {
     return write(document, encoding, html, generation());
 }
 
 Result<void> RecoveryCopy::write(
-    const DocumentState& document, TextEncoding encoding, std::string_view html, std::uint64_t generation)
+    const DocumentLocation& document, TextEncoding encoding, std::string_view html, std::uint64_t generation)
 {
     std::lock_guard lock(m_mutex);
     if (generation != m_generation)
@@ -61,7 +63,7 @@ Result<void> RecoveryCopy::write(
     record.append("[").append(kSection).append("]\n");
     record.append(kFolderKey).append("=").append(folder).append("\n");
     record.append(kNameKey).append("=").append(document.name).append("\n");
-    record.append(kKindKey).append("=").append(std::to_string(document.kind)).append("\n");
+    record.append(kKindKey).append("=").append(std::to_string(static_cast<int>(document.kind))).append("\n");
     record.append(kEncodingKey).append("=").append(encodingName(encoding)).append("\n");
     return writeFileAtomically(recordPath(), record);
 }
@@ -110,7 +112,7 @@ RecoveryReadResult RecoveryCopy::read() const
         return result;
     }
     result.status = RecoveryReadResult::Status::Found;
-    result.page = { DocumentState { folder, name, *kind }, *encoding, std::move(html) };
+    result.page = { DocumentLocation { folder, name, *kind }, *encoding, std::move(html) };
     return result;
 }
 

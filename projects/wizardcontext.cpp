@@ -22,7 +22,7 @@ QuestionAnswer askWithYesNoBox(QWidget* parent, const QString& title, const QStr
     return box.exec() == QMessageBox::Yes ? QuestionAnswer::Yes : QuestionAnswer::No;
 }
 
-QString ChooseFolderWithDialog(QWidget* parent, const QString& prompt, const QString& startFolder)
+QString chooseFolderWithDialog(QWidget* parent, const QString& prompt, const QString& startFolder)
 {
     return QFileDialog::getExistingDirectory(parent, prompt, startFolder, QFileDialog::ShowDirsOnly);
 }

@@ -1,6 +1,6 @@
 #include "projects/wizardwindow.h"
 
-#include "app/workingfolders.h"
+#include "core/ensurefolder.h"
 #include "projects/projectcreation.h"
 #include "projects/projectfoldersetting.h"
 #include "projects/projecthistory.h"
@@ -22,8 +22,8 @@
 namespace inkwell {
 namespace {
 
-const QString MessageTitle = QStringLiteral("提示");
-const QString FolderPrompt = QStringLiteral("请选择要设置的工程文件目录");
+const QString kMessageTitle = QStringLiteral("提示");
+const QString kFolderPrompt = QStringLiteral("请选择要设置的工程文件目录");
 
 // A Song face at 12 pixels, the size the form's texts were measured in. Where no Song face is
 // installed a CJK serif face stands in.
@@ -43,11 +43,12 @@ WizardWindow::WizardWindow(WizardContext context, QWidget* parent)
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_context(std::move(context))
+    , m_document(m_context.document)
 {
     setObjectName(QStringLiteral("WizardWindow"));
     setWindowTitle(QStringLiteral("程序新建向导"));
     setFont(formFont());
-    setFixedSize(ClientSize);
+    setFixedSize(kClientSize);
     setModal(true);
     createControls();
     fillForm();
@@ -86,9 +87,10 @@ void WizardWindow::createControls()
     m_types->setSelectionMode(QAbstractItemView::SingleSelection);
     m_types->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_types->setDragEnabled(false);
-    // An item's row is the document kind it gives.
-    m_types->addItem(new QListWidgetItem(QIcon(ProjectTypeIcon(0)), QStringLiteral("HTML")));
-    m_types->addItem(new QListWidgetItem(QIcon(ProjectTypeIcon(1)), QStringLiteral("CSS")));
+    // An item's row is the number of the document kind it gives.
+    m_types->addItem(new QListWidgetItem(QIcon(projectTypeIcon(DocumentKind::Html)), QStringLiteral("HTML")));
+    m_types->addItem(
+        new QListWidgetItem(QIcon(projectTypeIcon(DocumentKind::StyleSheet)), QStringLiteral("CSS")));
     m_types->clearSelection();
     placeOnPage(m_types, { 216, 33, 426, 304 });
 
@@ -126,10 +128,10 @@ void WizardWindow::createControls()
     m_showAtStart->setChecked(true);
     placeOnPage(m_showAtStart, { 9, 393, 192, 16 });
 
-    connect(choose, &QPushButton::clicked, this, &WizardWindow::ChooseProjectFolder);
-    connect(create, &QPushButton::clicked, this, &WizardWindow::CreateProject);
+    connect(choose, &QPushButton::clicked, this, &WizardWindow::chooseProjectFolder);
+    connect(create, &QPushButton::clicked, this, &WizardWindow::createProject);
     // clicked comes after the box has taken its new state, and only from the user.
-    connect(m_showAtStart, &QCheckBox::clicked, this, &WizardWindow::ToggleWizardAtStart);
+    connect(m_showAtStart, &QCheckBox::clicked, this, &WizardWindow::toggleWizardAtStart);
 }
 
 void WizardWindow::placeOnPage(QWidget* control, const QRect& geometry)
@@ -156,8 +158,8 @@ bool WizardWindow::eventFilter(QObject* watched, QEvent* event)
 
 void WizardWindow::fillForm()
 {
-    (void)EnsureFolder(m_context.runFolder / "project");
-    m_folder->setText(QString::fromStdString(ProjectFolderSetting(m_context.runFolder)));
+    (void)ensureFolder(m_context.runFolder.projectsFolder());
+    m_folder->setText(QString::fromStdString(projectFolderSetting(m_context.runFolder)));
     for (const auto& entry : ProjectHistory(m_context.runFolder).entries())
         m_history->addTopLevelItem(new QTreeWidgetItem(QStringList { QString::fromStdString(entry) }));
 }
@@ -172,37 +174,37 @@ void WizardWindow::centreOnScreen()
     move(frame.topLeft());
 }
 
-void WizardWindow::ChooseProjectFolder()
+void WizardWindow::chooseProjectFolder()
 {
     const QString chosen
-        = m_context.chooseFolder ? m_context.chooseFolder(this, FolderPrompt, m_folder->text()) : QString();
+        = m_context.chooseFolder ? m_context.chooseFolder(this, kFolderPrompt, m_folder->text()) : QString();
     if (chosen.isEmpty())
-        m_folder->setText(QString::fromStdString(ProjectFolderSetting(m_context.runFolder)));
+        m_folder->setText(QString::fromStdString(projectFolderSetting(m_context.runFolder)));
     else
         m_folder->setText(chosen);
     // Until "新建" is pressed, a Save writes the current page under its current name into this folder.
-    m_context.document.folder = m_folder->text().toStdString();
+    m_document.folder = m_folder->text().toStdString();
 }
 
-void WizardWindow::CreateProject()
+void WizardWindow::createProject()
 {
     ProjectRequest request;
     if (const auto selected = m_types->selectedItems(); !selected.isEmpty())
-        request.type = m_types->row(selected.first());
+        request.kind = static_cast<DocumentKind>(m_types->row(selected.first()));
     request.name = m_name->text().toStdString();
     request.folder = m_folder->text().toStdString();
 
     auto check = checkProject(m_context.runFolder, request);
     if (!check.accepted()) {
         if (m_context.showMessage)
-            m_context.showMessage(this, MessageTitle, QString::fromStdString(check.refusal));
+            m_context.showMessage(this, kMessageTitle, QString::fromStdString(check.refusal));
         return;
     }
     // Asked before anything is touched, so "否" leaves the files, the history and the form as they
     // were. Without a way to ask, the old file is kept.
     if (check.plan->documentFileExists) {
         const auto answer = m_context.askQuestion
-            ? m_context.askQuestion(this, MessageTitle, QString::fromUtf8(projectmessages::ProjectExists))
+            ? m_context.askQuestion(this, kMessageTitle, QString::fromUtf8(kProjectExists))
             : QuestionAnswer::No;
         if (answer != QuestionAnswer::Yes)
             return;
@@ -211,28 +213,26 @@ void WizardWindow::CreateProject()
     auto result = createPlannedProject(m_context.runFolder, *check.plan);
     if (!result.created()) {
         if (m_context.showMessage)
-            m_context.showMessage(this, MessageTitle, QString::fromStdString(result.refusal));
+            m_context.showMessage(this, kMessageTitle, QString::fromStdString(result.refusal));
         return;
     }
-    m_context.document = std::move(*result.document);
-    if (m_context.loadBlankPage)
-        m_context.loadBlankPage();
+    m_document = std::move(*result.document);
     m_projectCreated = true;
     accept();
 }
 
-void WizardWindow::ToggleWizardAtStart()
+void WizardWindow::toggleWizardAtStart()
 {
     // Without a "system" folder the setting cannot be kept; the box still shows the choice.
-    (void)SetShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked());
+    (void)setShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked());
 }
 
-bool OpenWizard(QWidget* parent, const WizardContext& context)
+WizardOutcome openWizard(QWidget* parent, const WizardContext& context)
 {
     WizardWindow wizard(context, parent);
     wizard.centreOnScreen();
     wizard.exec();
-    return wizard.projectCreated();
+    return { wizard.document(), wizard.projectCreated() };
 }
 
 } // namespace inkwell

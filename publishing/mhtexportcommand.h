@@ -4,6 +4,8 @@
 // the main window passes its real state and tests pass their own.
 #pragma once
 
+#include "core/documentlocation.h"
+
 #include <QString>
 #include <filesystem>
 #include <functional>
@@ -25,11 +27,9 @@ struct MhtExportContext
 {
     // Writes the design view's page to the document file; false when it could not be written.
     std::function<bool()> saveDocument;
-    // DocumentFolder; with runFolder, the folders whose files the archive may carry whatever they
-    // are (elsewhere on disk only pictures named where a picture belongs go in).
-    std::filesystem::path documentFolder;
-    std::string documentName; // DocumentName
-    int documentKind = 0; // DocumentKind
+    // The document's folder is, with runFolder, one of the folders whose files the archive may carry
+    // whatever they are (elsewhere on disk only pictures named where a picture belongs go in).
+    DocumentLocation document;
     std::filesystem::path runFolder;
     std::optional<int> serverPort; // ServerPort; empty when the page server is not running
     // Asks for the archive's file name; an empty name means the user cancelled.

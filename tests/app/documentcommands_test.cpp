@@ -29,7 +29,7 @@ protected:
     {
         document.folder = dir.path();
         document.name = "1700000000000";
-        document.kind = 0;
+        document.kind = DocumentKind::Html;
         context.getHtml = [this]() -> std::optional<QString> {
             if (!readable)
                 return std::nullopt;
@@ -39,7 +39,7 @@ protected:
             page = html;
             ++loads;
         };
-        context.document = &document;
+        context.document = [this] { return document; };
         context.status = &status;
         context.chooseFile = [this] { return chosenFile; };
         context.showMessage = [this](const MessageRequest& request) {
@@ -57,7 +57,7 @@ protected:
     [[nodiscard]] fs::path file() const { return document.filePath(); }
 
     TempFolder dir;
-    DocumentState document;
+    DocumentLocation document;
     DocumentFileStatus status;
     DocumentContext context;
     QString page = QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size()));
@@ -71,7 +71,7 @@ protected:
 
 struct KindCase
 {
-    int kind;
+    DocumentKind kind;
     const char* fileName;
 };
 
@@ -85,13 +85,14 @@ TEST_P(SaveKinds, WriteThePageToTheDocumentFile)
     document.name = "a";
     document.kind = GetParam().kind;
     page = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>页</body></html>");
-    EXPECT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
     EXPECT_EQ(ReadFile(dir.path() / GetParam().fileName), page.toStdString());
     EXPECT_TRUE(shown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SaveKinds,
-    ::testing::Values(KindCase { 0, "a.html" }, KindCase { 1, "a.css" }, KindCase { 7, "a" }));
+    ::testing::Values(KindCase { DocumentKind::Html, "a.html" },
+        KindCase { DocumentKind::StyleSheet, "a.css" }, KindCase { static_cast<DocumentKind>(7), "a" }));
 
 TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
 {
@@ -100,7 +101,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
     status.markEdited();
     page = QStringLiteral("<html><body>x</body></html>");
     answers = { MessageButton::Ok };
-    EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed);
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Failed);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
     EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)))
@@ -117,7 +118,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
     answers = { MessageButton::Ok };
     {
         testing::FileSizeLimit limit(8192);
-        EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed);
+        EXPECT_EQ(saveDocument(context), SaveOutcome::Failed);
     }
     EXPECT_EQ(shown.size(), 2u);
     EXPECT_EQ(ReadFile(file()), "old page");
@@ -134,15 +135,15 @@ TEST_P(OpenThenSave, KeepsEveryCharacterAndTheEncoding)
 {
     const fs::path opened = documents / (std::string(GetParam()) + ".html");
     chosenFile = QString::fromStdString(opened.string());
-    const DocumentState before = document;
-    OpenDocument(context);
+    const DocumentLocation before = document;
+    openDocument(context);
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / (std::string(GetParam()) + ".txt")));
     EXPECT_EQ(document.folder, before.folder);
     EXPECT_EQ(document.name, before.name);
     EXPECT_EQ(document.kind, before.kind);
 
-    EXPECT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
     EXPECT_TRUE(ReadFile(file()) == ReadFile(opened)) << GetParam();
     EXPECT_TRUE(shown.empty());
 }
@@ -159,12 +160,12 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
 {
     const QString before = page;
     chosenFile.clear(); // cancelled
-    OpenDocument(context);
+    openDocument(context);
     EXPECT_EQ(loads, 0);
 
     chosenFile = QString::fromStdString((dir.path() / "missing.html").string());
     answers = { MessageButton::Ok };
-    OpenDocument(context);
+    openDocument(context);
     EXPECT_EQ(loads, 0);
     EXPECT_EQ(page, before) << "the page is not wiped by a file that cannot be read";
     ASSERT_EQ(shown.size(), 1u);
@@ -174,7 +175,7 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
     const auto withZero = dir.path() / "zero.html";
     testing::WriteFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
     chosenFile = QString::fromStdString(withZero.string());
-    OpenDocument(context);
+    openDocument(context);
     EXPECT_EQ(page, QStringLiteral("<p>before</p>"));
     EXPECT_EQ(ReadFile(withZero).size(), 27u) << "the opened file is left alone";
 }
@@ -202,7 +203,7 @@ TEST_P(NewCommand, OffersToSaveAnyPageButTheBlankOneThenOpensTheWizard)
     if (c.folderMissing)
         document.folder = dir.path() / "removed";
     answers = { c.answer, MessageButton::Ok };
-    NewDocument(context);
+    newDocument(context);
     ASSERT_EQ(!shown.empty(), c.asked);
     if (c.asked) {
         EXPECT_EQ(shown[0].title, QStringLiteral("信息："));
@@ -239,7 +240,7 @@ class Closing : public Commands, public ::testing::WithParamInterface<CloseCase>
 TEST_P(Closing, AsksOnlyOverUnsavedChanges)
 {
     const auto& c = GetParam();
-    NoteNewPage(context);
+    noteNewPage(context);
     if (c.edited) {
         page = QStringLiteral("<html><body>typed</body></html>");
         status.markEdited();
@@ -247,7 +248,7 @@ TEST_P(Closing, AsksOnlyOverUnsavedChanges)
     if (c.folderMissing)
         document.folder = dir.path() / "removed";
     answers = { c.answer, MessageButton::Ok };
-    EXPECT_EQ(ConfirmClose(context), c.decision);
+    EXPECT_EQ(confirmClose(context), c.decision);
     ASSERT_EQ(!shown.empty(), c.asked);
     if (c.asked) {
         EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
@@ -275,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Closing,
 // closing offer: the box says why, the file keeps its bytes, the page stays unsaved and the window open.
 TEST_F(Commands, UnreadablePageIsNeverWritten)
 {
-    NoteNewPage(context);
+    noteNewPage(context);
     page = QStringLiteral("<html><body>typed</body></html>");
     status.markEdited();
     testing::WriteFile(file(), "old page");
@@ -289,10 +290,10 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
         std::size_t boxes;
     };
     const Step steps[] = {
-        { "save", [this] { EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed); }, { MessageButton::Ok },
+        { "save", [this] { EXPECT_EQ(saveDocument(context), SaveOutcome::Failed); }, { MessageButton::Ok },
             1 },
-        { "new", [this] { NewDocument(context); }, { MessageButton::Ok, MessageButton::Ok }, 2 },
-        { "close", [this] { EXPECT_EQ(ConfirmClose(context), CloseDecision::StayOpen); },
+        { "new", [this] { newDocument(context); }, { MessageButton::Ok, MessageButton::Ok }, 2 },
+        { "close", [this] { EXPECT_EQ(confirmClose(context), CloseDecision::StayOpen); },
             { MessageButton::Save, MessageButton::Ok }, 2 },
     };
     for (const auto& step : steps) {
@@ -312,17 +313,17 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
     // Without a reported edit an unreadable page closes: there is nothing of the user's to lose.
     status.markLoaded("<html><body>typed</body></html>");
     shown.clear();
-    EXPECT_EQ(ConfirmClose(context), CloseDecision::Close);
+    EXPECT_EQ(confirmClose(context), CloseDecision::Close);
     EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(Commands, SavedPageClosesWithoutAQuestion)
 {
-    NoteNewPage(context);
+    noteNewPage(context);
     page = QStringLiteral("<html><body>typed</body></html>");
     status.markEdited();
-    ASSERT_EQ(SaveDocument(context), SaveOutcome::Saved);
-    EXPECT_EQ(ConfirmClose(context), CloseDecision::Close);
+    ASSERT_EQ(saveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(confirmClose(context), CloseDecision::Close);
     EXPECT_TRUE(shown.empty());
 }
 

@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
@@ -648,6 +649,55 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(editor->geometry(), geometry);
     EXPECT_EQ(editor->text(), text);
+}
+
+// The wizard hands back the project it made; the window takes it as its document and shows the blank
+// page against the project's folder, untouched, so that the next Save writes the project's file.
+TEST_F(MainWindowTest, ProjectFromTheWizardBecomesTheDocumentWithTheBlankPage)
+{
+    m_window->designView().loadHtml(QStringLiteral("<html><body><p>earlier page</p></body></html>"));
+    QStringList boxes;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->isModal())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                boxes << box->text();
+                box->button(QMessageBox::Cancel)->click(); // not saved, the wizard still comes
+            } else if (widget->objectName() == QStringLiteral("WizardWindow")) {
+                auto* types = widget->findChild<QListWidget*>(QStringLiteral("超级列表框_工程类型"));
+                auto* name = widget->findChild<QLineEdit*>(QStringLiteral("编辑框_工程名称"));
+                auto* create = widget->findChild<QPushButton*>(QStringLiteral("按钮_新建"));
+                if (!types || !name || !create) {
+                    widget->close();
+                    continue;
+                }
+                types->setCurrentRow(1); // a style sheet
+                name->setText(QStringLiteral("样式"));
+                QMetaObject::invokeMethod(create, &QPushButton::click, Qt::QueuedConnection);
+            }
+        }
+    });
+    hand.start(30);
+    QTest::mouseClick(control<QToolButton>("超级按钮_新建"), Qt::LeftButton);
+    hand.stop();
+
+    EXPECT_EQ(boxes, QStringList { QStringLiteral("是否保存？") });
+    const auto project = m_run.path() / "project" / "样式";
+    EXPECT_EQ(m_window->document().folder, project);
+    EXPECT_EQ(m_window->document().name, "样式");
+    EXPECT_EQ(m_window->document().kind, DocumentKind::StyleSheet);
+    EXPECT_EQ(m_window->designView().documentFolder(), QString::fromStdString(project.string()));
+    const QString page = m_window->designView().getHtml();
+    EXPECT_TRUE(page.contains(QStringLiteral("<title>无标题文档</title>"))) << page.toStdString();
+    EXPECT_FALSE(page.contains(QStringLiteral("earlier page"))) << page.toStdString();
+    EXPECT_FALSE(m_window->documentStatus().isEdited());
+
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    const auto saved = testing::ReadFile(project / "样式.css");
+    EXPECT_NE(saved.find("charset=gb2312"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("earlier page"), std::string::npos) << saved;
 }
 
 TEST(ToolbarTable, EveryRowNamesAButtonOfTheWindow)

@@ -91,7 +91,7 @@ protected:
 
     [[nodiscard]] WizardContext context()
     {
-        WizardContext c { run(), document, [this] { ++blankPageLoads; } };
+        WizardContext c { RunFolder(run()), document };
         c.showMessage = [this](QWidget*, const QString& title, const QString& text) {
             messages.push_back({ title, text });
         };
@@ -147,8 +147,7 @@ protected:
         QTest::mouseClick(control<QPushButton>(wizard, name), Qt::LeftButton);
     }
 
-    DocumentState document { "/run/tmp", "1700000000000", 0 };
-    int blankPageLoads = 0;
+    DocumentLocation document { "/run/tmp", "1700000000000", DocumentKind::Html };
     std::vector<Message> messages;
     std::vector<QString> prompts;
     QString nextChosenFolder;
@@ -169,7 +168,7 @@ TEST_F(Wizard, FormShowsEveryControlWhereAndAsDesigned)
 {
     auto wizard = shownWizard();
     EXPECT_EQ(wizard->windowTitle(), QStringLiteral("程序新建向导"));
-    EXPECT_EQ(wizard->size(), WizardWindow::ClientSize);
+    EXPECT_EQ(wizard->size(), WizardWindow::kClientSize);
     EXPECT_EQ(wizard->minimumSize(), wizard->maximumSize());
     EXPECT_FALSE(wizard->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(wizard->windowFlags() & Qt::WindowCloseButtonHint);
@@ -302,10 +301,9 @@ TEST_P(WizardRefusal, SaysWhyAndChangesNothing)
     EXPECT_TRUE(wizard->isVisible());
     EXPECT_FALSE(wizard->projectCreated());
     EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QString::fromUtf8(c.name));
-    EXPECT_EQ(blankPageLoads, 0);
-    EXPECT_EQ(document.folder, before.folder);
-    EXPECT_EQ(document.name, before.name);
-    EXPECT_EQ(document.kind, before.kind);
+    EXPECT_EQ(wizard->document().folder, before.folder);
+    EXPECT_EQ(wizard->document().name, before.name);
+    EXPECT_EQ(wizard->document().kind, before.kind);
     EXPECT_EQ(ReadFile(historyFile()), "/old/o.html\r\n");
 }
 
@@ -313,9 +311,9 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardRefusal,
     ::testing::Values(RefusalCase { "no_type", -1, "a", nullptr, "您没有选中任何一种工程" },
         RefusalCase { "no_name", 0, "", nullptr, "您没有输入工程名称，请重新输入" },
         RefusalCase { "blank_name", 1, "　 ", nullptr, "您没有输入工程名称，请重新输入" },
-        RefusalCase { "slash_in_name", 0, "a/b", nullptr, std::string(projectmessages::UnusableName) },
-        RefusalCase { "dot_dot", 0, "..", nullptr, std::string(projectmessages::UnusableName) },
-        RefusalCase { "missing_parent", 1, "a", "nowhere", std::string(projectmessages::FolderNotCreated) }),
+        RefusalCase { "slash_in_name", 0, "a/b", nullptr, std::string(kUnusableProjectName) },
+        RefusalCase { "dot_dot", 0, "..", nullptr, std::string(kUnusableProjectName) },
+        RefusalCase { "missing_parent", 1, "a", "nowhere", std::string(kProjectFolderNotCreated) }),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
@@ -329,10 +327,9 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     EXPECT_TRUE(wizard->projectCreated());
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
     EXPECT_FALSE(wizard->isVisible());
-    EXPECT_EQ(blankPageLoads, 1);
-    EXPECT_EQ(document.folder, run() / "project" / "样式");
-    EXPECT_EQ(document.name, "样式");
-    EXPECT_EQ(document.kind, 1);
+    EXPECT_EQ(wizard->document().folder, run() / "project" / "样式");
+    EXPECT_EQ(wizard->document().name, "样式");
+    EXPECT_EQ(wizard->document().kind, DocumentKind::StyleSheet);
     EXPECT_TRUE(fs::is_directory(run() / "project" / "样式"));
     EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "样式" / "样式.css").string() + "\r\n");
 
@@ -340,7 +337,8 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     auto next = shownWizard();
     auto* history = control<QTreeWidget>(next.get(), "超级列表框_历史记录");
     ASSERT_EQ(history->topLevelItemCount(), 1);
-    EXPECT_EQ(history->topLevelItem(0)->text(0), QString::fromStdString(document.filePath().string()));
+    EXPECT_EQ(
+        history->topLevelItem(0)->text(0), QString::fromStdString(wizard->document().filePath().string()));
 }
 
 struct SaveCase
@@ -372,15 +370,15 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
     DocumentFileStatus status;
     DocumentContext documents;
     documents.getHtml = [&] { return page; };
-    documents.document = &document;
+    documents.document = [&] { return wizard->document(); };
     documents.status = &status;
     documents.showMessage = [](const MessageRequest& request) {
         ADD_FAILURE() << request.text.toStdString();
         return MessageButton::Ok;
     };
-    ASSERT_EQ(SaveDocument(documents), SaveOutcome::Saved);
+    ASSERT_EQ(saveDocument(documents), SaveOutcome::Saved);
     EXPECT_EQ(ReadFile(file), page.toStdString());
-    EXPECT_EQ(ProjectHistory(run()).entries(), std::vector<std::string> { file.string() });
+    EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(), std::vector<std::string> { file.string() });
 }
 
 std::string repeated(std::string_view part, int times)
@@ -530,17 +528,15 @@ TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
     if (c.created) {
         EXPECT_TRUE(wizard->projectCreated());
         EXPECT_FALSE(wizard->isVisible());
-        EXPECT_EQ(blankPageLoads, 1);
-        EXPECT_EQ(document.filePath(), file);
+        EXPECT_EQ(wizard->document().filePath(), file);
         EXPECT_EQ(ReadFile(historyFile()), history + file.string() + "\r\n");
         EXPECT_TRUE(fs::is_directory(folder));
     } else {
         EXPECT_FALSE(wizard->projectCreated());
         EXPECT_TRUE(wizard->isVisible());
-        EXPECT_EQ(blankPageLoads, 0);
-        EXPECT_EQ(document.folder, before.folder);
-        EXPECT_EQ(document.name, before.name);
-        EXPECT_EQ(document.kind, before.kind);
+        EXPECT_EQ(wizard->document().folder, before.folder);
+        EXPECT_EQ(wizard->document().name, before.name);
+        EXPECT_EQ(wizard->document().kind, before.kind);
         EXPECT_EQ(ReadFile(historyFile()), history);
         // The form as it was, ready for another name.
         EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QStringLiteral("demo"));
@@ -570,9 +566,9 @@ TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0], QStringLiteral("请选择要设置的工程文件目录"));
     EXPECT_EQ(folderBox->text(), QStringLiteral("/srv/网站"));
-    EXPECT_EQ(document.folder, fs::path("/srv/网站"));
-    EXPECT_EQ(document.name, before.name);
-    EXPECT_EQ(document.kind, before.kind);
+    EXPECT_EQ(wizard->document().folder, fs::path("/srv/网站"));
+    EXPECT_EQ(wizard->document().name, before.name);
+    EXPECT_EQ(wizard->document().kind, before.kind);
     // The chosen folder is not remembered as the default.
     EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), (run() / "project").string());
 
@@ -581,8 +577,8 @@ TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
     clickButton(wizard.get(), "按钮_设置目录");
     EXPECT_EQ(prompts.size(), 2u);
     EXPECT_EQ(folderBox->text(), defaultFolder());
-    EXPECT_EQ(document.folder, run() / "project");
-    EXPECT_EQ(document.name, before.name);
+    EXPECT_EQ(wizard->document().folder, run() / "project");
+    EXPECT_EQ(wizard->document().name, before.name);
     EXPECT_TRUE(wizard->isVisible());
 }
 
@@ -601,7 +597,7 @@ TEST_F(Wizard, StartUpCheckBoxWritesItsStateAndIsCheckedAgainOnTheNextOpening)
         click(box);
         EXPECT_FALSE(box->isChecked());
         EXPECT_EQ(stored(), "假");
-        EXPECT_FALSE(ShowWizardAtStart(run()));
+        EXPECT_FALSE(showWizardAtStart(RunFolder(run())));
     }
     auto wizard = shownWizard();
     auto* box = control<QCheckBox>(wizard.get(), "选择框_启动不显示");
@@ -613,7 +609,7 @@ TEST_F(Wizard, StartUpCheckBoxWritesItsStateAndIsCheckedAgainOnTheNextOpening)
     click(box);
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(stored(), "真");
-    EXPECT_TRUE(ShowWizardAtStart(run()));
+    EXPECT_TRUE(showWizardAtStart(RunFolder(run())));
 }
 
 // Runs action on the modal window once it is up; gives up after five seconds by closing every
@@ -646,20 +642,20 @@ TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
         EXPECT_TRUE(modal->isModal());
         modal->close(); // the close box
     });
-    EXPECT_FALSE(OpenWizard(nullptr, context()));
+    const auto closed = openWizard(nullptr, context());
+    EXPECT_FALSE(closed.projectCreated);
     EXPECT_TRUE(seen);
-    EXPECT_EQ(document.folder, before.folder);
-    EXPECT_EQ(document.name, before.name);
-    EXPECT_EQ(blankPageLoads, 0);
+    EXPECT_EQ(closed.document.folder, before.folder);
+    EXPECT_EQ(closed.document.name, before.name);
 
     whenModalShows([&](QWidget* modal) {
         clickType(modal, 0);
         typeName(modal, QStringLiteral("a"));
         clickButton(modal, "按钮_新建");
     });
-    EXPECT_TRUE(OpenWizard(nullptr, context()));
-    EXPECT_EQ(document.filePath(), run() / "project" / "a" / "a.html");
-    EXPECT_EQ(blankPageLoads, 1);
+    const auto created = openWizard(nullptr, context());
+    EXPECT_TRUE(created.projectCreated);
+    EXPECT_EQ(created.document.filePath(), run() / "project" / "a" / "a.html");
     EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
 }
 
