@@ -51,8 +51,9 @@ Result<void> RecoveryCopy::write(
     std::lock_guard lock(m_mutex);
     if (generation != m_generation)
         return {}; // the page was saved or discarded meanwhile; this copy is no longer wanted
-    if (auto result = writeFileAtomically(pagePath(), html); !result.ok())
-        return result;
+    // The record goes first and the page after it, so that a page on disk always has its record:
+    // a run killed between the two leaves a record alone (nothing of the page was copied yet) or a
+    // new record beside the previous page, never a page that the next start must call damaged.
     // The whole record in one replacement, so that a reader never sees half of an old and half of a
     // new one. A line break cannot be held in a settings value; such a folder has no copy.
     const std::string folder = document.folder.string();
@@ -65,7 +66,9 @@ Result<void> RecoveryCopy::write(
     record.append(kNameKey).append("=").append(document.name).append("\n");
     record.append(kKindKey).append("=").append(std::to_string(static_cast<int>(document.kind))).append("\n");
     record.append(kEncodingKey).append("=").append(encodingName(encoding)).append("\n");
-    return writeFileAtomically(recordPath(), record);
+    if (auto result = writeFileAtomically(recordPath(), record); !result.ok())
+        return result;
+    return writeFileAtomically(pagePath(), html);
 }
 
 bool RecoveryCopy::exists() const

@@ -53,7 +53,7 @@ public:
     // Taken when a write is decided on; the write is dropped if the copy was removed since.
     [[nodiscard]] std::uint64_t generation() const;
 
-    // Replaces the copy atomically: first the page, then its record.
+    // Replaces the copy atomically: first its record, then the page.
     [[nodiscard]] Result<void> write(const DocumentLocation& document, TextEncoding encoding, std::string_view html,
         std::uint64_t generation);
     [[nodiscard]] Result<void> write(const DocumentLocation& document, TextEncoding encoding, std::string_view html);

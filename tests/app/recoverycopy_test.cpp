@@ -119,5 +119,23 @@ TEST(RecoveryCopy, UnwritableFolderIsReported)
     EXPECT_FALSE(copy.exists());
 }
 
+// A page on disk always has its record beside it: a copy that cannot be recorded leaves nothing, and a
+// record that cannot be replaced keeps the page from being replaced with one that does not match it.
+TEST(RecoveryCopy, PageIsNeverWrittenWithoutItsRecord)
+{
+    TempFolder dir;
+    RecoveryCopy copy(startedRunFolder(dir));
+    const auto unrecordable
+        = copy.write({ "/tmp/two\nlines", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>lost?</p>");
+    EXPECT_FALSE(unrecordable.ok());
+    EXPECT_FALSE(copy.exists());
+
+    ASSERT_TRUE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>first</p>").ok());
+    std::filesystem::remove(copy.recordPath());
+    std::filesystem::create_directory(copy.recordPath()); // the record can no longer be replaced
+    EXPECT_FALSE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>second</p>").ok());
+    EXPECT_EQ(ReadFile(copy.pagePath()), "<p>first</p>");
+}
+
 } // namespace
 } // namespace inkwell
