@@ -111,7 +111,7 @@ StartUpOutcome MainWindow::runCreationSequence()
         qWarning("The page server found no free port; archives cannot be exported in this run.");
 
     m_designView->Attach(m_browser);
-    loadBlankPage(); // LoadHtml(BlankPage), EditModeOn
+    loadBlankPage();
     m_codeView->Attach(m_codeEditor);
     installEditWatch();
     // Edits by any path (the engine's own menu, drag and drop, middle-click paste) count, not only keys.

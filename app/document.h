@@ -15,11 +15,11 @@ enum class DocumentKind : int
 
 struct DocumentState
 {
-    std::filesystem::path folder; // DocumentFolder
-    std::string name; // DocumentName: file name without extension
-    int kind = 0; // DocumentKind: 0 ".html", 1 ".css", any other value no extension
+    std::filesystem::path folder;
+    std::string name; // file name without extension
+    int kind = 0; // 0 ".html", 1 ".css", any other value no extension
 
-    // DocumentFolder + "/" + DocumentName + the extension of the kind.
+    // folder / name + the extension of the kind.
     [[nodiscard]] std::filesystem::path filePath() const;
 };
 

@@ -39,7 +39,7 @@ QString ShotsDir()
 
 void Shot(const QString& name)
 {
-    QTest::qWait(50);
+    QTest::qWait(50); // time to repaint: the shot is for a person to look at, nothing checks it
     QGuiApplication::primaryScreen()->grabWindow(0).save(ShotsDir() + "/" + name + ".png");
 }
 

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HistorySplit,
         SplitCase { "text_ends_at_zero_byte", std::string("a\r\nb\0c\r\nd", 10), { "a", "b" } },
         SplitCase { "zero_byte_first", std::string("\0a\r\n", 4), {} },
         SplitCase { "utf8_paths", "/home/我/project/页/页.html\r\n", { "/home/我/project/页/页.html" } }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(RunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
 {
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardAtStart,
         StartCase { "other_text", "[向导]\r\n是否显示=true\r\n", false },
         StartCase { "longer_text", "[向导]\r\n是否显示=真的\r\n", false },
         StartCase { "other_section", "[标题]\r\n是否显示=假\r\n", true }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(RunFolder, WizardAtStartWritesTrueAndFalse)
 {
@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AcceptedProject,
         AcceptCase { "relative_folder_below_run_folder", 1, "c", "project", "project/c/c.css" },
         AcceptCase { "longest_name", 0, std::string(250, 'n'), "@/project",
             "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 std::string repeated(std::string_view part, int times)
 {
@@ -286,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
         RefusalCase { "name_too_long_for_a_folder", 0, std::string(300, 'n'), "project", TooLong },
         RefusalCase { "name_too_long_for_the_file", 0, std::string(251, 'n'), "project", TooLong },
         RefusalCase { "name_too_long_in_characters", 1, repeated("页", 84), "project", TooLong }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 struct ExistingFileCase
 {
@@ -346,7 +346,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ProjectCheckFinds,
             false },
         ExistingFileCase { "folder_in_place_of_the_file",
             [](const fs::path& folder) { fs::create_directories(folder / "demo.html"); }, false }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
 {
