@@ -68,7 +68,7 @@ std::string Unescape(std::string_view text)
             std::uint32_t cp = 0;
             std::size_t n = 0;
             while (i < text.size() && n < 6 && IsHex(text[i])) {
-                cp = cp * 16 + HexValue(text[i]);
+                cp = cp * 16 + static_cast<std::uint32_t>(HexValue(text[i]));
                 ++i;
                 ++n;
             }

@@ -26,7 +26,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); };
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; };
         if (lower(a[i]) != lower(b[i]))
             return false;
     }

@@ -306,9 +306,9 @@ TEST_P(EveryChange, CountsBeforeClosing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
-    ::testing::Values(
-        ChangeCase { "typing", [](EditedPage& page, MainWindow&, QWebEngineView*) { page.typeInPage(" three"); },
-            "one two three", true },
+    ::testing::Values(ChangeCase { "typing",
+                          [](EditedPage& page, MainWindow&, QWebEngineView*) { page.typeInPage(" three"); },
+                          "one two three", true },
         ChangeCase { "toolbar_command",
             [](EditedPage&, MainWindow& w, QWebEngineView* b) {
                 select(b, kSelectTwo);

@@ -12,7 +12,8 @@ std::string hex(std::string_view bytes)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (const unsigned char c : bytes) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         out += digits[c >> 4];
         out += digits[c & 15];
         out += ' ';
