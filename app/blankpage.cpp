@@ -2,7 +2,7 @@
 
 namespace inkwell {
 
-std::string_view BlankPage()
+std::string_view blankPage()
 {
     static constexpr std::string_view page
         = "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "

@@ -7,6 +7,6 @@
 namespace inkwell {
 
 // Ten lines joined by CR LF, no line break after the last.
-[[nodiscard]] std::string_view BlankPage();
+[[nodiscard]] std::string_view blankPage();
 
 } // namespace inkwell

@@ -3,8 +3,6 @@
 #include "app/mainwindow.h"
 #include "editing/formattingcommands.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QShortcut>
 
 namespace inkwell {
@@ -17,70 +15,87 @@ template <void (FormattingCommands::*command)()> void edit(MainWindow& w)
     w.noteEdited();
 }
 
-// The colour pickers are not bound to events of their own: the colour buttons pop up their palettes
-// and apply the confirmed colour (see MainWindow::chooseTextColour).
-const CommandBinding commandTable[] = {
-    { "超级按钮_新建", ControlEvent::Click, [](MainWindow& w) { w.newDocument(); } },
-    { "超级按钮_打开", ControlEvent::Click, [](MainWindow& w) { w.openDocument(); } },
-    { "超级按钮_保存", ControlEvent::Click, [](MainWindow& w) { w.saveDocument(); } },
-    { "超级按钮_另存为", ControlEvent::Click, [](MainWindow& w) { w.exportArchive(); } },
-    { "超级按钮_设计", ControlEvent::Click, [](MainWindow& w) { w.showDesignPage(); } },
-    { "超级按钮_代码", ControlEvent::Click, [](MainWindow& w) { w.showCodePage(); } },
-    { "超级按钮_插入图片", ControlEvent::Click, edit<&FormattingCommands::insertPicture> },
-    { "组合框_系统字体", ControlEvent::ItemChosen, [](MainWindow& w) { w.applyChosenFontName(); } },
-    { "组合框_字体大小", ControlEvent::ItemChosen, [](MainWindow& w) { w.applyChosenFontSize(); } },
-    { "超级按钮_加粗", ControlEvent::Click, edit<&FormattingCommands::bold> },
-    { "超级按钮_斜体", ControlEvent::Click, edit<&FormattingCommands::italic> },
-    { "超级按钮_下划线", ControlEvent::Click, edit<&FormattingCommands::underline> },
-    { "超级按钮_删除线", ControlEvent::Click, edit<&FormattingCommands::strikeThrough> },
-    { "超级按钮_上标", ControlEvent::Click, edit<&FormattingCommands::superscript> },
-    { "超级按钮_下标", ControlEvent::Click, edit<&FormattingCommands::subscript> },
-    { "超级按钮_字体颜色", ControlEvent::Click, [](MainWindow& w) { w.chooseTextColour(); } },
-    { "超级按钮_背景颜色", ControlEvent::Click, [](MainWindow& w) { w.chooseBackgroundColour(); } },
-    { "超级按钮_左对齐", ControlEvent::Click, edit<&FormattingCommands::alignLeft> },
-    { "超级按钮_居中对齐", ControlEvent::Click, edit<&FormattingCommands::alignCenter> },
-    { "超级按钮_右对齐", ControlEvent::Click, edit<&FormattingCommands::alignRight> },
-    { "超级按钮_有序排列", ControlEvent::Click, edit<&FormattingCommands::orderedList> },
-    { "超级按钮_无序排列", ControlEvent::Click, edit<&FormattingCommands::unorderedList> },
-    { "超级按钮_分割线", ControlEvent::Click, edit<&FormattingCommands::insertRule> },
-    { "超级按钮_表格", ControlEvent::Click, edit<&FormattingCommands::insertTable> },
-    { "超级按钮_超级链接", ControlEvent::Click, edit<&FormattingCommands::insertLink> },
-    { "超级按钮_分组框", ControlEvent::Click, edit<&FormattingCommands::insertFieldSet> },
-    { "超级按钮_按钮", ControlEvent::Click, edit<&FormattingCommands::insertButton> },
-    { "超级按钮_复选框", ControlEvent::Click, edit<&FormattingCommands::insertCheckBox> },
-    { "超级按钮_单选框", ControlEvent::Click, edit<&FormattingCommands::insertRadioButton> },
-    { "超级按钮_文本框", ControlEvent::Click, edit<&FormattingCommands::insertTextField> },
-    { "超级按钮_多行文本框", ControlEvent::Click, edit<&FormattingCommands::insertTextArea> },
-    { "超级按钮_截图", ControlEvent::Click, [](MainWindow& w) { w.captureWithWindowMinimised(); } },
-    { "超级按钮_全截图", ControlEvent::Click, [](MainWindow& w) { w.captureWithWindowShown(); } },
+template <void (MainWindow::*command)()> void run(MainWindow& w)
+{
+    (w.*command)();
+}
+
+constexpr ToolbarButton kButtons[] = {
+    // Strip 1: file commands.
+    { "超级按钮_新建", Strip::File, { 2, 9, 32, 32 }, "新建", "document-new", run<&MainWindow::newDocument> },
+    { "超级按钮_打开", Strip::File, { 39, 9, 32, 32 }, "打开", "document-open", run<&MainWindow::openDocument> },
+    { "超级按钮_保存", Strip::File, { 78, 9, 32, 32 }, "保存", "document-save", run<&MainWindow::saveDocument> },
+
+    // Strip 2: formatting, insertion and view commands.
+    { "超级按钮_插入图片", Strip::Format, { 4, 6, 37, 44 }, nullptr, "insert-image",
+        edit<&FormattingCommands::insertPicture> },
+    { "超级按钮_分割线", Strip::Format, { 237, 6, 22, 22 }, nullptr, "insert-horizontal-rule",
+        edit<&FormattingCommands::insertRule> },
+    { "超级按钮_表格", Strip::Format, { 260, 6, 22, 22 }, nullptr, "insert-table",
+        edit<&FormattingCommands::insertTable> },
+    { "超级按钮_有序排列", Strip::Format, { 284, 6, 22, 22 }, nullptr, "format-list-ordered",
+        edit<&FormattingCommands::orderedList> },
+    { "超级按钮_无序排列", Strip::Format, { 308, 6, 22, 22 }, nullptr, "format-list-unordered",
+        edit<&FormattingCommands::unorderedList> },
+    { "超级按钮_设计", Strip::Format, { 330, 6, 47, 22 }, nullptr, "view-preview",
+        run<&MainWindow::showDesignPage> },
+    { "超级按钮_加粗", Strip::Format, { 45, 28, 22, 22 }, nullptr, "format-text-bold",
+        edit<&FormattingCommands::bold>, ButtonKind::Toggle },
+    { "超级按钮_斜体", Strip::Format, { 69, 28, 22, 22 }, nullptr, "format-text-italic",
+        edit<&FormattingCommands::italic> },
+    { "超级按钮_删除线", Strip::Format, { 93, 28, 22, 22 }, "删除线", "format-text-strikethrough",
+        edit<&FormattingCommands::strikeThrough> },
+    { "超级按钮_下划线", Strip::Format, { 117, 28, 22, 22 }, nullptr, "format-text-underline",
+        edit<&FormattingCommands::underline> },
+    { "超级按钮_上标", Strip::Format, { 141, 28, 22, 22 }, nullptr, "format-text-superscript",
+        edit<&FormattingCommands::superscript> },
+    { "超级按钮_下标", Strip::Format, { 164, 28, 22, 22 }, nullptr, "format-text-subscript",
+        edit<&FormattingCommands::subscript> },
+    // The colour buttons pop up their palettes and apply the confirmed colour.
+    { "超级按钮_字体颜色", Strip::Format, { 189, 28, 22, 22 }, nullptr, "format-text-color",
+        run<&MainWindow::chooseTextColour> },
+    { "超级按钮_背景颜色", Strip::Format, { 212, 28, 22, 22 }, nullptr, "format-fill-color",
+        run<&MainWindow::chooseBackgroundColour> },
+    { "超级按钮_超级链接", Strip::Format, { 237, 28, 22, 22 }, nullptr, "insert-link",
+        edit<&FormattingCommands::insertLink> },
+    { "超级按钮_左对齐", Strip::Format, { 260, 28, 22, 22 }, nullptr, "format-justify-left",
+        edit<&FormattingCommands::alignLeft> },
+    { "超级按钮_居中对齐", Strip::Format, { 284, 28, 22, 22 }, nullptr, "format-justify-center",
+        edit<&FormattingCommands::alignCenter> },
+    { "超级按钮_右对齐", Strip::Format, { 308, 28, 22, 22 }, nullptr, "format-justify-right",
+        edit<&FormattingCommands::alignRight> },
+    { "超级按钮_代码", Strip::Format, { 331, 28, 45, 22 }, nullptr, "format-text-code",
+        run<&MainWindow::showCodePage> },
+    { "超级按钮_另存为", Strip::Format, { 380, 5, 44, 49 }, "导出为mht格式文档", "document-export",
+        run<&MainWindow::exportArchive> },
+
+    // Strip 3: form fields and screen capture.
+    { "超级按钮_分组框", Strip::Capture, { 2, 4, 22, 22 }, "分组框", ":/icons/field-set.svg",
+        edit<&FormattingCommands::insertFieldSet> },
+    { "超级按钮_按钮", Strip::Capture, { 2, 28, 22, 22 }, nullptr, "insert-button",
+        edit<&FormattingCommands::insertButton> },
+    { "超级按钮_复选框", Strip::Capture, { 27, 4, 22, 22 }, nullptr, "checkbox",
+        edit<&FormattingCommands::insertCheckBox> },
+    { "超级按钮_单选框", Strip::Capture, { 24, 27, 25, 25 }, nullptr, ":/icons/radio-button.svg",
+        edit<&FormattingCommands::insertRadioButton> },
+    { "超级按钮_文本框", Strip::Capture, { 52, 4, 22, 22 }, nullptr, "text-field",
+        edit<&FormattingCommands::insertTextField> },
+    { "超级按钮_多行文本框", Strip::Capture, { 52, 28, 22, 22 }, nullptr, ":/icons/text-area.svg",
+        edit<&FormattingCommands::insertTextArea> },
+    { "超级按钮_截图", Strip::Capture, { 80, 2, 24, 24 }, "截图，软件最小化", "transform-crop",
+        run<&MainWindow::captureWithWindowMinimised> },
+    { "超级按钮_全截图", Strip::Capture, { 80, 26, 24, 24 }, "截图，软件不最小化", "view-fullscreen",
+        run<&MainWindow::captureWithWindowShown> },
 };
 
 } // namespace
 
-std::span<const CommandBinding> CommandMap()
+std::span<const ToolbarButton> toolbarButtons()
 {
-    return commandTable;
+    return kButtons;
 }
 
-void BindCommands(MainWindow& window)
-{
-    for (const auto& row : CommandMap()) {
-        const QString name = QString::fromUtf8(row.control);
-        auto run = [&window, command = row.command] { command(window); };
-        switch (row.event) {
-        case ControlEvent::Click:
-            if (auto* button = window.findChild<QAbstractButton*>(name))
-                QObject::connect(button, &QAbstractButton::clicked, &window, run);
-            break;
-        case ControlEvent::ItemChosen:
-            if (auto* box = window.findChild<QComboBox*>(name))
-                QObject::connect(box, &QComboBox::activated, &window, run);
-            break;
-        }
-    }
-}
-
-void BindFileKeys(MainWindow& window)
+void bindFileKeys(MainWindow& window)
 {
     struct Key
     {
@@ -98,7 +113,8 @@ void BindFileKeys(MainWindow& window)
         // The window's own shortcut: the engine and the code editor see their editing keys first, and
         // a dialog or the capture window, being active instead, keeps these from firing.
         shortcut->setContext(Qt::WindowShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, &window, command);
+        QObject::connect(shortcut, &QShortcut::activated, &window,
+            [&window, command] { window.runCommand([&window, command] { (window.*command)(); }); });
     }
 }
 

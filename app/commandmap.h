@@ -1,5 +1,8 @@
-// The one table from a control of the main window and its event to the command it runs.
+// The one table of the main window's toolbar buttons: where each sits, its tooltip, its picture and the
+// command its click runs; and the keys that run file commands.
 #pragma once
+
+#include "app/mainwindowlayout.h"
 
 #include <span>
 
@@ -7,27 +10,36 @@ namespace inkwell {
 
 class MainWindow;
 
-enum class ControlEvent
+// The three strips above the tab control.
+enum class Strip
 {
-    Click, // a button was clicked
-    ItemChosen, // the user chose an item of a combo box (not a change made by the program)
+    File, // 图片框2
+    Format, // 图片框1
+    Capture, // 图片框3
 };
 
-struct CommandBinding
+enum class ButtonKind
 {
-    const char* control; // object name of the control
-    ControlEvent event;
-    void (*command)(MainWindow&);
+    Push,
+    Toggle, // stays pressed until clicked again
 };
 
-[[nodiscard]] std::span<const CommandBinding> CommandMap();
+struct ToolbarButton
+{
+    const char* name; // object name of the button
+    Strip strip;
+    LayoutRect geometry; // pixels in its strip; most buttons are 22 x 22
+    const char* tooltip; // nullptr: no tooltip
+    const char* icon; // a name of the icon theme, or a resource path of our own drawings (":/...")
+    void (*command)(MainWindow&); // run by a click
+    ButtonKind kind = ButtonKind::Push;
+};
 
-// Connects every row of the table to the window's controls.
-void BindCommands(MainWindow& window);
+[[nodiscard]] std::span<const ToolbarButton> toolbarButtons();
 
 // Ctrl+S, Ctrl+O and Ctrl+N run Save, Open and New as their buttons do, and F12 shows the page in the
 // user's browser, wherever the focus is in the main window; over a dialog or capture mode, which are
 // windows of their own, they do nothing.
-void BindFileKeys(MainWindow& window);
+void bindFileKeys(MainWindow& window);
 
 } // namespace inkwell

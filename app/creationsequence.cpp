@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
 #include "app/workingfolders.h"
-#include "editing/codeview.h"
+#include "platform/browserengine.h"
 #include "editing/designview.h"
 #include "platform/inifile.h"
 #include "projects/wizardatstart.h"
@@ -110,13 +110,13 @@ StartUpOutcome MainWindow::runCreationSequence()
     if (!m_pageServer->Start())
         qWarning("The page server found no free port; archives cannot be exported in this run.");
 
-    m_designView->Attach(m_browser);
-    loadBlankPage();
-    m_codeView->Attach(m_codeEditor);
+    m_designView->attach(std::move(m_browserEngine));
+    loadBlankPage(); // loadHtml(blankPage), editModeOn
     installEditWatch();
     // Edits by any path (the engine's own menu, drag and drop, middle-click paste) count, not only keys.
     m_designView->setChangeListener([this] { noteEdited(); });
-    m_designView->setRendererEndedListener([this] { reloadAfterRendererEnded(); });
+    m_designView->setRendererEndedListener(
+        [this] { m_commands.runOrDefer([this] { reloadAfterRendererEnded(); }); });
 
     fillFontLists();
     // A page kept from a run that ended without saving comes first; taken back, it replaces the wizard.
@@ -136,10 +136,10 @@ void MainWindow::fillFontLists()
     std::vector<std::string> enumerated;
     for (const auto& family : QFontDatabase::families())
         enumerated.push_back(family.toStdString());
-    for (const auto& name : FontListFromEnumeration(enumerated))
+    for (const auto& name : fontListFromEnumeration(enumerated))
         m_fontNames->addItem(QString::fromStdString(name));
-    if (m_fontNames->count() > InitialFontIndex)
-        m_fontNames->setCurrentIndex(InitialFontIndex);
+    if (m_fontNames->count() > kInitialFontIndex)
+        m_fontNames->setCurrentIndex(kInitialFontIndex);
 
     for (int size = 1; size <= 10; ++size)
         m_fontSizes->addItem(QString::number(size));

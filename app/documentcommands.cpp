@@ -141,7 +141,7 @@ void OpenDocument(DocumentContext& context)
 void NewDocument(DocumentContext& context)
 {
     const auto page = context.getHtml();
-    if (!page || page->toStdString() != BlankPage()) {
+    if (!page || page->toStdString() != blankPage()) {
         const auto answer = ask(context,
             { QString::fromUtf8(DocumentMessages::infoTitle),
                 QString::fromUtf8(DocumentMessages::saveQuestion),
@@ -176,7 +176,7 @@ CloseDecision ConfirmClose(DocumentContext& context)
 void NoteNewPage(DocumentContext& context)
 {
     const auto page = context.getHtml().value_or(
-        QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size())));
+        QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size())));
     context.status->markLoaded(page.toStdString(), TextEncoding::Gb18030);
 }
 

@@ -2,7 +2,7 @@
 
 namespace inkwell {
 
-std::vector<std::string> FontListFromEnumeration(const std::vector<std::string>& enumerated)
+std::vector<std::string> fontListFromEnumeration(const std::vector<std::string>& enumerated)
 {
     std::vector<std::string> names;
     names.reserve(enumerated.size());

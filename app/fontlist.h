@@ -7,9 +7,9 @@
 
 namespace inkwell {
 
-[[nodiscard]] std::vector<std::string> FontListFromEnumeration(const std::vector<std::string>& enumerated);
+[[nodiscard]] std::vector<std::string> fontListFromEnumeration(const std::vector<std::string>& enumerated);
 
 // The box selects its second name after filling (position 1), when there is one.
-inline constexpr int InitialFontIndex = 1;
+inline constexpr int kInitialFontIndex = 1;
 
 } // namespace inkwell

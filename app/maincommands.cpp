@@ -1,5 +1,5 @@
 // The commands of the main window's controls: each hands over to the piece that does the work,
-// with the window's state and its named dialogs.
+// with the window's state and its dialogs.
 #include "app/blankpage.h"
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
@@ -14,7 +14,6 @@
 #include "publishing/pageurl.h"
 
 #include <QApplication>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -23,7 +22,6 @@
 #include <QTabWidget>
 #include <QThreadPool>
 #include <QTimer>
-#include <QWebEngineView>
 
 namespace inkwell {
 namespace {
@@ -36,44 +34,24 @@ QString folderText(const std::filesystem::path& folder)
 // Runs a hidden file dialog of the window; the chosen path, or empty when cancelled.
 QString runFileDialog(QFileDialog* dialog)
 {
-    if (!dialog || dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return {};
     return dialog->selectedFiles().constFirst();
 }
 
 } // namespace
 
-void MainWindow::useNamedDialogs()
-{
-    auto* textPicker = findChild<QColorDialog*>(QStringLiteral("颜色选择器_字体颜色"));
-    auto* backgroundPicker = findChild<QColorDialog*>(QStringLiteral("颜色选择器_背景颜色"));
-    // The two colour buttons pop up their picker's palette; a confirmed colour is applied by the
-    // command, also when it is the colour chosen last time.
-    m_formatting->setColourChooser(
-        [textPicker, backgroundPicker, this](QWidget*, const QColor& current) -> std::optional<QColor> {
-            QColorDialog* picker = m_choosingBackground ? backgroundPicker : textPicker;
-            picker->setCurrentColor(current);
-            if (picker->exec() != QDialog::Accepted)
-                return std::nullopt;
-            return picker->selectedColor();
-        });
-    m_formatting->setPictureChooser([this](QWidget*) {
-        return runFileDialog(findChild<QFileDialog*>(QStringLiteral("通用对话框_插入图片")));
-    });
-}
-
 DocumentContext MainWindow::documentContext()
 {
     DocumentContext context;
     context.getHtml = [this] { return m_designView->readHtml(); };
     context.loadHtml = [this](const QString& html) {
-        m_designView->LoadHtml(html);
+        m_designView->loadHtml(html);
         clearCodeView();
     };
     context.document = &m_document;
     context.status = &m_documentStatus;
-    context.chooseFile
-        = [this] { return runFileDialog(findChild<QFileDialog*>(QStringLiteral("通用对话框_打开"))); };
+    context.chooseFile = [this] { return runFileDialog(m_openDialog); };
     context.openWizard = [this] { openWizard(); };
     context.parent = this;
     return context;
@@ -82,8 +60,8 @@ DocumentContext MainWindow::documentContext()
 void MainWindow::loadBlankPage()
 {
     m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
-    m_designView->LoadHtml(QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size())));
-    m_designView->EditModeOn();
+    m_designView->loadHtml(QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size())));
+    m_designView->editModeOn();
     clearCodeView();
     auto context = documentContext();
     NoteNewPage(context);
@@ -139,9 +117,7 @@ void MainWindow::exportArchive()
     context.documentKind = m_document.kind;
     context.runFolder = m_runFolder;
     context.serverPort = m_pageServer->port();
-    context.chooseFileName = [this](QWidget*) {
-        return runFileDialog(findChild<QFileDialog*>(QStringLiteral("通用对话框_输出mht")));
-    };
+    context.chooseFileName = [this](QWidget*) { return runFileDialog(m_exportDialog); };
     (void)RunMhtExport(this, context);
 }
 
@@ -169,10 +145,10 @@ void MainWindow::showDesignPage()
     m_tabs->setCurrentIndex(0);
     // The code editor's text replaces the page only when the user wrote it: a copy nobody touched is
     // the page already, and an editor that was never filled (or was emptied) would wipe the page.
-    QString code = m_codeView->GetText();
+    QString code = m_codeView->text();
     if (m_codeView->isUntouched(code) || code.trimmed().isEmpty())
         return;
-    SwitchToDesignView(code, *m_designView);
+    switchToDesignView(code, *m_designView);
     m_codeView->markUntouched(std::move(code));
     noteEdited();
 }
@@ -180,13 +156,13 @@ void MainWindow::showDesignPage()
 void MainWindow::showCodePage()
 {
     m_tabs->setCurrentIndex(1);
-    SwitchToCodeView(*m_designView, *m_codeView);
+    switchToCodeView(*m_designView, *m_codeView);
 }
 
 void MainWindow::clearCodeView()
 {
     // Text of the page that was shown before must never come back over the new one.
-    m_codeView->SetText(QString());
+    m_codeView->setText(QString());
 }
 
 void MainWindow::applyChosenFontName()
@@ -203,14 +179,12 @@ void MainWindow::applyChosenFontSize()
 
 void MainWindow::chooseTextColour()
 {
-    m_choosingBackground = false;
     m_formatting->textColour();
     noteEdited();
 }
 
 void MainWindow::chooseBackgroundColour()
 {
-    m_choosingBackground = true;
     m_formatting->backgroundColour();
     noteEdited();
 }
@@ -231,8 +205,8 @@ CaptureOutputContext MainWindow::captureContext()
 {
     // A picture from a scaled screen is pasted as markup with the selection's logical size.
     return CaptureOutputContext { folderText(m_document.folder), [] { return TimeStampName(); },
-        [this](const QString& path) { m_designView->InsertImage(path); },
-        [this](const QString& html) { (void)m_designView->PasteHtml(html); } };
+        [this](const QString& path) { m_designView->insertImage(path); },
+        [this](const QString& html) { (void)m_designView->pasteHtml(html); } };
 }
 
 void MainWindow::noteEdited()
@@ -263,7 +237,9 @@ void MainWindow::scheduleRecoveryWrite()
 
 void MainWindow::writeRecoveryCopy()
 {
-    if (m_stopped || !m_documentStatus.isEdited())
+    // A copy deferred behind a command may find the one started before it still reading the page,
+    // which is read after both changes anyway.
+    if (m_stopped || m_recoveryReading || !m_documentStatus.isEdited())
         return;
     m_recoveryReading = true;
     m_changedWhileReading = false;
@@ -351,8 +327,8 @@ bool MainWindow::offerRecoveredPage()
     m_document = found.page.document;
     const QString html = QString::fromStdString(found.page.html);
     m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
-    m_designView->LoadHtml(html);
-    m_designView->EditModeOn();
+    m_designView->loadHtml(html);
+    m_designView->editModeOn();
     clearCodeView();
     m_documentStatus.markLoaded(std::string(), found.page.encoding);
     m_documentStatus.markEdited();
@@ -364,8 +340,8 @@ void MainWindow::reloadAfterRendererEnded()
     if (m_stopped)
         return;
     // The engine starts a new renderer for the next load; the newest page this window read goes in.
-    m_designView->LoadHtml(m_designView->lastPage());
-    m_designView->EditModeOn();
+    m_designView->loadHtml(m_designView->lastPage());
+    m_designView->editModeOn();
     noteEdited();
     QMessageBox::information(this, QStringLiteral("提示"),
         QStringLiteral(

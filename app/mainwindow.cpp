@@ -7,10 +7,11 @@
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
+#include "platform/browserengine.h"
+#include "platform/codeeditor.h"
 #include "publishing/pageserver.h"
 
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QResizeEvent>
@@ -19,8 +20,6 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
-#include <QWebEngineView>
-#include <Qsci/qsciscintilla.h>
 
 namespace inkwell {
 namespace {
@@ -30,72 +29,21 @@ QRect toQRect(const LayoutRect& r)
     return QRect(r.left, r.top, r.width, r.height);
 }
 
-struct ImageButton
+QToolButton* addToolbarButton(QWidget* strip, const ToolbarButton& entry)
 {
-    const char* name;
-    int left, top, width, height; // pixels in the strip; most buttons are 22 x 22
-    const char* tooltip; // nullptr: no tooltip
-};
-
-// Strip 1: file commands.
-constexpr ImageButton fileButtons[] = {
-    { "超级按钮_新建", 2, 9, 32, 32, "新建" },
-    { "超级按钮_打开", 39, 9, 32, 32, "打开" },
-    { "超级按钮_保存", 78, 9, 32, 32, "保存" },
-};
-
-// Strip 2: formatting, insertion and view commands.
-constexpr ImageButton formatButtons[] = {
-    { "超级按钮_插入图片", 4, 6, 37, 44, nullptr },
-    { "超级按钮_分割线", 237, 6, 22, 22, nullptr },
-    { "超级按钮_表格", 260, 6, 22, 22, nullptr },
-    { "超级按钮_有序排列", 284, 6, 22, 22, nullptr },
-    { "超级按钮_无序排列", 308, 6, 22, 22, nullptr },
-    { "超级按钮_设计", 330, 6, 47, 22, nullptr },
-    { "超级按钮_加粗", 45, 28, 22, 22, nullptr },
-    { "超级按钮_斜体", 69, 28, 22, 22, nullptr },
-    { "超级按钮_删除线", 93, 28, 22, 22, "删除线" },
-    { "超级按钮_下划线", 117, 28, 22, 22, nullptr },
-    { "超级按钮_上标", 141, 28, 22, 22, nullptr },
-    { "超级按钮_下标", 164, 28, 22, 22, nullptr },
-    { "超级按钮_字体颜色", 189, 28, 22, 22, nullptr },
-    { "超级按钮_背景颜色", 212, 28, 22, 22, nullptr },
-    { "超级按钮_超级链接", 237, 28, 22, 22, nullptr },
-    { "超级按钮_左对齐", 260, 28, 22, 22, nullptr },
-    { "超级按钮_居中对齐", 284, 28, 22, 22, nullptr },
-    { "超级按钮_右对齐", 308, 28, 22, 22, nullptr },
-    { "超级按钮_代码", 331, 28, 45, 22, nullptr },
-    { "超级按钮_另存为", 380, 5, 44, 49, "导出为mht格式文档" },
-};
-
-// Strip 3: form fields and screen capture.
-constexpr ImageButton captureButtons[] = {
-    { "超级按钮_分组框", 2, 4, 22, 22, "分组框" },
-    { "超级按钮_按钮", 2, 28, 22, 22, nullptr },
-    { "超级按钮_复选框", 27, 4, 22, 22, nullptr },
-    { "超级按钮_单选框", 24, 27, 25, 25, nullptr },
-    { "超级按钮_文本框", 52, 4, 22, 22, nullptr },
-    { "超级按钮_多行文本框", 52, 28, 22, 22, nullptr },
-    { "超级按钮_截图", 80, 2, 24, 24, "截图，软件最小化" },
-    { "超级按钮_全截图", 80, 26, 24, 24, "截图，软件不最小化" },
-};
-
-template <std::size_t N> void addImageButtons(QWidget* strip, const ImageButton (&buttons)[N])
-{
-    for (const auto& entry : buttons) {
-        auto* button = new QToolButton(strip);
-        const QString name = QString::fromUtf8(entry.name);
-        button->setObjectName(name);
-        button->setGeometry(entry.left, entry.top, entry.width, entry.height);
-        button->setAutoRaise(true); // flat until the pointer is over it
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setIcon(ToolbarIcon(name));
-        const int side = std::min(entry.width, entry.height) - 6;
-        button->setIconSize(QSize(side, side));
-        if (entry.tooltip)
-            button->setToolTip(QString::fromUtf8(entry.tooltip));
-        button->setFocusPolicy(Qt::NoFocus); // the selection in the page must stay where it is
-    }
+    auto* button = new QToolButton(strip);
+    button->setObjectName(QString::fromUtf8(entry.name));
+    button->setGeometry(toQRect(entry.geometry));
+    button->setAutoRaise(true); // flat until the pointer is over it
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setIcon(toolbarIcon(QString::fromUtf8(entry.icon)));
+    const int side = std::min(entry.geometry.width, entry.geometry.height) - 6;
+    button->setIconSize(QSize(side, side));
+    if (entry.tooltip)
+        button->setToolTip(QString::fromUtf8(entry.tooltip));
+    button->setCheckable(entry.kind == ButtonKind::Toggle);
+    button->setFocusPolicy(Qt::NoFocus); // the selection in the page must stay where it is
+    return button;
 }
 
 QWidget* addStrip(QWidget* parent, const char* name, QRect designed)
@@ -106,7 +54,7 @@ QWidget* addStrip(QWidget* parent, const char* name, QRect designed)
     return strip;
 }
 
-// Invisible components: dialogs live as named children and are shown only when a command asks.
+// Invisible components: dialogs live as hidden named children and are shown only when a command asks.
 QFileDialog* addFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode)
 {
     auto* dialog = new QFileDialog(parent);
@@ -115,14 +63,6 @@ QFileDialog* addFileDialog(QWidget* parent, const char* name, QFileDialog::Accep
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->hide();
     return dialog;
-}
-
-QColorDialog* addColourPicker(QWidget* parent, const char* name)
-{
-    auto* picker = new QColorDialog(parent);
-    picker->setObjectName(QString::fromUtf8(name));
-    picker->hide();
-    return picker;
 }
 
 // The tab captions are set in 宋体, a Song-style serif face; this system's counterpart is the serif
@@ -149,15 +89,15 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     m_recoveryWriter->setMaxThreadCount(1);
     m_recoveryTimer = new QTimer(this);
     m_recoveryTimer->setSingleShot(true);
-    connect(m_recoveryTimer, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
+    // A copy due while a command waits for the engine is written once that command has finished.
+    connect(m_recoveryTimer, &QTimer::timeout, this,
+        [this] { m_commands.runOrDefer([this] { writeRecoveryCopy(); }); });
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
     resize(824, 578);
     createControls();
     m_formatting = std::make_unique<FormattingCommands>(*m_designView, this);
-    useNamedDialogs();
-    BindCommands(*this);
-    BindFileKeys(*this);
+    bindFileKeys(*this);
 }
 
 MainWindow::~MainWindow()
@@ -168,15 +108,23 @@ MainWindow::~MainWindow()
 
 void MainWindow::createControls()
 {
-    UseToolbarIconTheme();
+    useToolbarIconTheme();
+    const auto addButtons = [this](QWidget* strip, Strip which) {
+        for (const ToolbarButton& entry : toolbarButtons()) {
+            if (entry.strip != which)
+                continue;
+            auto* button = addToolbarButton(strip, entry);
+            connect(button, &QAbstractButton::clicked, this,
+                [this, command = entry.command] { runCommand([this, command] { command(*this); }); });
+        }
+    };
 
     m_fileStrip = addStrip(this, "图片框2", QRect(1, 0, 110, 50));
-    addImageButtons(m_fileStrip, fileButtons);
-    addFileDialog(m_fileStrip, "通用对话框_打开", QFileDialog::AcceptOpen);
+    addButtons(m_fileStrip, Strip::File);
+    m_openDialog = addFileDialog(m_fileStrip, "通用对话框_打开", QFileDialog::AcceptOpen);
 
     m_formatStrip = addStrip(this, "图片框1", QRect(116, -1, 430, 50));
-    addImageButtons(m_formatStrip, formatButtons);
-    findChild<QToolButton*>(QStringLiteral("超级按钮_加粗"))->setCheckable(true);
+    addButtons(m_formatStrip, Strip::Format);
     m_fontNames = new QComboBox(m_formatStrip);
     m_fontNames->setObjectName(QStringLiteral("组合框_系统字体"));
     m_fontNames->setGeometry(45, 6, 143, 20);
@@ -185,14 +133,13 @@ void MainWindow::createControls()
     m_fontSizes->setObjectName(QStringLiteral("组合框_字体大小"));
     m_fontSizes->setGeometry(189, 6, 47, 20);
     m_fontSizes->setFocusPolicy(Qt::NoFocus);
-    addColourPicker(m_formatStrip, "颜色选择器_字体颜色");
-    addColourPicker(m_formatStrip, "颜色选择器_背景颜色");
-    FormattingCommands::preparePictureDialog(
-        *addFileDialog(m_formatStrip, "通用对话框_插入图片", QFileDialog::AcceptOpen));
-    addFileDialog(m_formatStrip, "通用对话框_输出mht", QFileDialog::AcceptSave);
+    // A choice the user made, not a change the program makes (the selection at start-up).
+    connect(m_fontNames, &QComboBox::activated, this, [this] { runCommand([this] { applyChosenFontName(); }); });
+    connect(m_fontSizes, &QComboBox::activated, this, [this] { runCommand([this] { applyChosenFontSize(); }); });
+    m_exportDialog = addFileDialog(m_formatStrip, "通用对话框_输出mht", QFileDialog::AcceptSave);
 
     m_captureStrip = addStrip(this, "图片框3", QRect(552, 0, 264, 50));
-    addImageButtons(m_captureStrip, captureButtons);
+    addButtons(m_captureStrip, Strip::Capture);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("高级选择夹1"));
@@ -203,22 +150,31 @@ void MainWindow::createControls()
     m_tabs->addTab(m_designPage, QStringLiteral("设计"));
     m_tabs->addTab(m_codePage, QStringLiteral("代码"));
 
-    m_browser = new QWebEngineView(m_designPage);
+    auto browser = createBrowser(m_designPage);
+    m_browser = browser.view;
+    m_browserEngine = std::move(browser.engine);
     m_browser->setObjectName(QStringLiteral("互联网浏览器1"));
     m_browser->setGeometry(8, 32, 800, 456);
     m_designPage->installEventFilter(this);
 
-    m_codeEditor = new QsciScintilla(m_codePage);
+    auto editor = createCodeEditor(m_codePage);
+    m_codeEditor = editor.widget;
     m_codeEditor->setObjectName(QStringLiteral("代码编辑框1"));
-    m_codeEditor->setGeometry(toQRect(CodeEditorRect));
+    m_codeEditor->setGeometry(toQRect(kCodeEditorRect));
+    m_codeView->attach(std::move(editor.editor));
     new CodeFindBar(*m_codeView, m_codeEditor);
 
     m_tabs->setCurrentIndex(0);
 }
 
+void MainWindow::runCommand(const std::function<void()>& command)
+{
+    (void)m_commands.run(command);
+}
+
 void MainWindow::applyLayout()
 {
-    const auto layout = LayoutMainWindow(width(), height());
+    const auto layout = layoutMainWindow(width(), height());
     m_fileStrip->setGeometry(toQRect(layout.fileStrip));
     m_formatStrip->setGeometry(toQRect(layout.formatStrip));
     m_captureStrip->setGeometry(toQRect(layout.captureStrip));
@@ -251,12 +207,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         noteEdited();
     // The design page is the tab control's area below its captions; the browser fills it.
     if (watched == m_designPage && event->type() == QEvent::Resize)
-        m_browser->setGeometry(toQRect(BrowserRectInPage(m_designPage->width(), m_designPage->height())));
+        m_browser->setGeometry(toQRect(browserRectInPage(m_designPage->width(), m_designPage->height())));
     return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Asked while a command waits for the engine, the question and its save would run inside it.
+    if (!m_stopped && m_commands.busy()) {
+        event->ignore();
+        return;
+    }
     if (!m_stopped) {
         flushChanges();
         auto context = documentContext();

@@ -3,6 +3,7 @@
 // controls (see commandmap.h); the window runs the start-up creation sequence before it is shown.
 #pragma once
 
+#include "app/commandguard.h"
 #include "app/document.h"
 #include "app/documentcommands.h"
 #include "app/documentfilestatus.h"
@@ -13,25 +14,24 @@
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QComboBox;
-class QColorDialog;
 class QFileDialog;
 class QTabWidget;
 class QThreadPool;
 class QTimer;
-class QToolButton;
-class QWebEngineView;
-class QsciScintilla;
-class CodeView;
-class DesignView;
-class FormattingCommands;
 class PageServer;
 struct CaptureOutputContext;
 
 namespace inkwell {
+
+class BrowserEngine;
+class CodeView;
+class DesignView;
+class FormattingCommands;
 
 class MainWindow : public QWidget
 {
@@ -51,15 +51,15 @@ public:
     [[nodiscard]] const std::filesystem::path& runFolder() const { return m_runFolder; }
     [[nodiscard]] const DocumentState& document() const { return m_document; }
 
-    [[nodiscard]] QWebEngineView* browser() const { return m_browser; }
-    [[nodiscard]] QsciScintilla* codeEditor() const { return m_codeEditor; }
-    [[nodiscard]] QTabWidget* tabs() const { return m_tabs; }
-
     [[nodiscard]] DesignView& designView() const { return *m_designView; }
     [[nodiscard]] CodeView& codeView() const { return *m_codeView; }
     [[nodiscard]] PageServer& pageServer() const { return *m_pageServer; }
     [[nodiscard]] FormattingCommands& formatting() const { return *m_formatting; }
     [[nodiscard]] DocumentFileStatus& documentStatus() { return m_documentStatus; }
+
+    // Runs a command of a control or key, unless one is running already: a command that waits for the
+    // engine lets timers and signals run, and what they start must not run inside it (see CommandGuard).
+    void runCommand(const std::function<void()>& command);
 
     // Commands bound in the command map.
     void newDocument();
@@ -114,7 +114,6 @@ private:
     void reloadAfterRendererEnded();
     bool openWizard();
     [[nodiscard]] DocumentContext documentContext();
-    void useNamedDialogs();
     [[nodiscard]] ::CaptureOutputContext captureContext();
 
     std::filesystem::path m_runFolder;
@@ -128,13 +127,16 @@ private:
     std::chrono::steady_clock::time_point m_lastRecoveryWrite {};
     bool m_recoveryReading = false;
     bool m_changedWhileReading = false;
-    bool m_choosingBackground = false; // which colour picker the colour commands pop up
+    CommandGuard m_commands;
 
     // The process-wide objects, created empty with the window and set up by the creation sequence.
     std::unique_ptr<DesignView> m_designView;
     std::unique_ptr<CodeView> m_codeView;
     std::unique_ptr<PageServer> m_pageServer;
     std::unique_ptr<FormattingCommands> m_formatting;
+    // The engine's processes start with its first page, so the design view takes it over only in the
+    // creation sequence: a run that ends at the start-up checks never starts them.
+    std::unique_ptr<BrowserEngine> m_browserEngine;
 
     QWidget* m_fileStrip = nullptr; // 图片框2
     QWidget* m_formatStrip = nullptr; // 图片框1
@@ -142,10 +144,12 @@ private:
     QTabWidget* m_tabs = nullptr; // 高级选择夹1
     QWidget* m_designPage = nullptr;
     QWidget* m_codePage = nullptr;
-    QWebEngineView* m_browser = nullptr; // 互联网浏览器1
-    QsciScintilla* m_codeEditor = nullptr; // 代码编辑框1
+    QWidget* m_browser = nullptr; // 互联网浏览器1
+    QWidget* m_codeEditor = nullptr; // 代码编辑框1
     QComboBox* m_fontNames = nullptr; // 组合框_系统字体
     QComboBox* m_fontSizes = nullptr; // 组合框_字体大小
+    QFileDialog* m_openDialog = nullptr; // 通用对话框_打开
+    QFileDialog* m_exportDialog = nullptr; // 通用对话框_输出mht
 };
 
 } // namespace inkwell

@@ -4,7 +4,7 @@
 
 namespace inkwell {
 
-MainWindowLayout LayoutMainWindow(int clientWidth, int clientHeight)
+MainWindowLayout layoutMainWindow(int clientWidth, int clientHeight)
 {
     MainWindowLayout layout;
     layout.fileStrip = { 0, 0, 110, 50 };
@@ -15,7 +15,7 @@ MainWindowLayout LayoutMainWindow(int clientWidth, int clientHeight)
     return layout;
 }
 
-LayoutRect BrowserRectInPage(int pageWidth, int pageHeight)
+LayoutRect browserRectInPage(int pageWidth, int pageHeight)
 {
     return { 0, 0, std::max(0, pageWidth), std::max(0, pageHeight) };
 }

@@ -25,12 +25,12 @@ struct MainWindowLayout
 // The strips keep their designed places; the third strip and the tab control take the rest of the
 // width, the tab control the rest of the height. Below 541 x 51 the rest is empty: widths and
 // heights never go negative.
-[[nodiscard]] MainWindowLayout LayoutMainWindow(int clientWidth, int clientHeight);
+[[nodiscard]] MainWindowLayout layoutMainWindow(int clientWidth, int clientHeight);
 
 // The browser fills the design page exactly: the page is the tab control's area below its captions.
-[[nodiscard]] LayoutRect BrowserRectInPage(int pageWidth, int pageHeight);
+[[nodiscard]] LayoutRect browserRectInPage(int pageWidth, int pageHeight);
 
 // The code editor keeps its designed place on the code page.
-inline constexpr LayoutRect CodeEditorRect { 8, 8, 800, 480 };
+inline constexpr LayoutRect kCodeEditorRect { 8, 8, 800, 480 };
 
 } // namespace inkwell

@@ -8,9 +8,10 @@
 namespace inkwell {
 
 // Makes the installed icon theme the one QIcon::fromTheme looks in.
-void UseToolbarIconTheme();
+void useToolbarIconTheme();
 
-// The picture for a toolbar button, by the button's object name; a null icon when none is known.
-[[nodiscard]] QIcon ToolbarIcon(const QString& controlName);
+// The picture named in the toolbar table (commandmap.h): a name of the icon theme, or a resource path of
+// our own drawings starting with ":".
+[[nodiscard]] QIcon toolbarIcon(const QString& icon);
 
 } // namespace inkwell

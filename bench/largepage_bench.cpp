@@ -13,7 +13,6 @@
 #include "platform/browserengine.h"
 #include "platform/inifile.h"
 #include "platform/textencoding.h"
-#include "platform/webenginebrowser.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/windowenvironment.h"
 
@@ -28,7 +27,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
-#include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
 #include <chrono>
 #include <cstdio>
@@ -45,6 +43,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using inkwell::BrowserEngine;
+using inkwell::CodeView;
 
 // Appended to the code view's text, so that "设计" has text the user wrote to load. Text after the end of
 // the document joins the body, as it would if typed at the end.
@@ -194,7 +194,7 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
     QTest::qWait(300);
 
     m.code = timedClick(window, "超级按钮_代码");
-    QsciScintilla* editor = window.codeEditor();
+    auto* editor = window.findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
     const QString code = editor->text();
     m.codeBytes = static_cast<std::size_t>(code.toUtf8().size());
     if (const auto markup = engine.evaluate(QStringLiteral("document.documentElement.outerHTML")))
@@ -216,10 +216,10 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
     m.messages << answers.boxes;
 
     // The saved file read back by a second page, as a browser opens it from disk.
-    QWebEngineView checkView;
-    WebEngineBrowser check(&checkView);
-    if (check.navigate(QUrl::fromLocalFile(QString::fromStdString(saved.string())))) {
-        const auto reread = pageText(check);
+    auto check = inkwell::createBrowser(nullptr);
+    const std::unique_ptr<QWidget> checkView(check.view);
+    if (check.engine->navigate(QUrl::fromLocalFile(QString::fromStdString(saved.string())))) {
+        const auto reread = pageText(*check.engine);
         m.savedKeepsText = reread && afterRoundTrip && *reread == *afterRoundTrip;
     }
 
@@ -234,14 +234,14 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
             m.designParts.emplace_back(name, secondsSince(step));
             step = Clock::now();
         };
-        const QString text = codeView.GetText();
+        const QString text = codeView.text();
         lap("get_text");
         const bool typed = !codeView.isUntouched(text);
         lap("typed_into");
-        window.tabs()->setCurrentIndex(0);
+        window.findChild<QTabWidget*>(QStringLiteral("高级选择夹1"))->setCurrentIndex(0);
         QCoreApplication::processEvents();
         lap("show_design_tab");
-        window.designView().LoadHtml(text);
+        window.designView().loadHtml(text);
         lap("load_html");
         codeView.markUntouched(text);
         lap("mark_untouched");

@@ -68,9 +68,9 @@ int main(int argc, char** argv)
     (void)QTest::qWaitForWindowExposed(&window);
 
     const QString page = largePage(5 * 1000 * 1000);
-    window.designView().LoadHtml(page);
-    window.designView().EditModeOn();
-    window.documentStatus().markLoaded(window.designView().GetHtml().toStdString());
+    window.designView().loadHtml(page);
+    window.designView().editModeOn();
+    window.documentStatus().markLoaded(window.designView().getHtml().toStdString());
     std::printf("page: %.1f MB of markup\n", double(page.toUtf8().size()) / 1e6);
 
     // Gaps between ticks of a 1 ms timer on the UI thread: how long anything waiting there waited.

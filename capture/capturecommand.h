@@ -19,8 +19,8 @@ struct CaptureOutputContext
 {
     QString documentFolder; // the current document's folder
     std::function<std::string()> timeStampName; // a new name for every capture
-    std::function<void(const QString& picturePath)> insertImage; // the design view's InsertImage
-    // The design view's PasteHtml. A picture from a scaled screen is pasted with width and
+    std::function<void(const QString& picturePath)> insertImage; // the design view's insertImage
+    // The design view's pasteHtml. A picture from a scaled screen is pasted with width and
     // height of the selection's logical size through it, so that it shows as large as it
     // was selected; without it such a picture goes through insertImage, unsized.
     std::function<void(const QString& html)> pasteHtml {};
@@ -35,7 +35,7 @@ void RunCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
 // The output steps alone, for a picture already on the clipboard, taken from a screen of
 // `ratio` device pixels per logical pixel: the written file's path, after the picture was
 // inserted; nothing (and no insert) when the clipboard holds no picture or the file could
-// not be written. At ratio 1 the insert is InsertImage with the path, as it always was.
+// not be written. At ratio 1 the insert is insertImage with the path, as it always was.
 [[nodiscard]] std::optional<QString> RunCaptureOutputSteps(
     const CaptureOutputContext& ctx, qreal ratio = 1.0);
 

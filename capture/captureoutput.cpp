@@ -22,9 +22,9 @@ std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture)
 std::string SizedImageFragment(
     const QString& picturePath, const QString& documentFolder, int width, int height)
 {
-    // The source is referred to exactly as InsertImage refers to it.
+    // The source is referred to exactly as insertImage refers to it.
     std::string element
-        = fragments::ImageFragment(PictureSource(picturePath.toStdString(), documentFolder.toStdString()));
+        = fragments::ImageFragment(inkwell::pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
     const std::string size
         = " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
     // The element ends with its ">"; the size goes in just before it.

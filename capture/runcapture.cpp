@@ -71,7 +71,7 @@ std::optional<QImage> FreezeScreen()
         if (std::optional<QImage> grabbed = GrabPrimaryScreen())
             return grabbed;
     }
-    const std::optional<QImage> desktop = screenshotFromPortal(kPortalTimeoutMs);
+    const std::optional<QImage> desktop = inkwell::screenshotFromPortal(kPortalTimeoutMs);
     if (!desktop)
         return std::nullopt;
     return FrozenFromDesktopPicture(*desktop, screen->geometry(), screen->virtualGeometry());

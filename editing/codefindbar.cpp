@@ -85,7 +85,7 @@ void CodeFindBar::find(SearchDirection direction)
     const QByteArray needle = m_field->text().toUtf8();
     if (needle.isEmpty())
         return;
-    const QByteArray text = m_view.GetText().toUtf8();
+    const QByteArray text = m_view.text().toUtf8();
     const auto [start, end] = m_view.selectionBytes();
     const auto match = findText(std::string_view(text.constData(), std::size_t(text.size())),
         std::string_view(needle.constData(), std::size_t(needle.size())),

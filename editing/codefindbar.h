@@ -6,11 +6,11 @@
 
 #include <QWidget>
 
-class CodeView;
 class QLineEdit;
-class QPushButton;
 
 namespace inkwell {
+
+class CodeView;
 
 class CodeFindBar : public QWidget
 {
@@ -25,10 +25,6 @@ public:
     void findNext() { find(SearchDirection::Forward); }
     void findPrevious() { find(SearchDirection::Backward); }
 
-    [[nodiscard]] QLineEdit* field() const { return m_field; }
-    // True after a search that found nothing, until the field changes.
-    [[nodiscard]] bool showsNoMatch() const { return m_noMatch; }
-
     static constexpr int kHeight = 26; // pixels
 
 protected:
@@ -42,7 +38,7 @@ private:
     CodeView& m_view;
     QWidget* m_editor = nullptr;
     QLineEdit* m_field = nullptr;
-    bool m_noMatch = false;
+    bool m_noMatch = false; // after a search that found nothing, until the field changes
 };
 
 } // namespace inkwell

@@ -1,4 +1,4 @@
-// editing/codeview.h: the page's source as plain text in the code-editor component. It is filled by the
+// The page's source as plain text in the code-editor component. It is filled by the
 // switch to the code view, read by the switch back, and emptied when another page is loaded.
 #pragma once
 
@@ -11,7 +11,8 @@
 
 class QMenu;
 class QObject;
-class QsciScintilla;
+
+namespace inkwell {
 
 class CodeView
 {
@@ -21,16 +22,14 @@ public:
     CodeView(const CodeView&) = delete;
     CodeView& operator=(const CodeView&) = delete;
 
-    // Takes over the editor: applies the settings in their fixed order, switches it to UTF-8 so that
-    // Chinese text shows, and gives it our context menu.
-    void Attach(QsciScintilla* editor);
-    void Attach(std::unique_ptr<CodeEditor> editor);
-    [[nodiscard]] CodeEditor* editor() const { return m_editor.get(); }
+    // Takes over the editor (see createCodeEditor): applies the settings in their fixed order, switches
+    // it to UTF-8 so that Chinese text shows, and gives it our context menu.
+    void attach(std::unique_ptr<CodeEditor> editor);
 
     // Replaces the whole text; the text ends at its first zero character. Line ends pass unchanged.
     // The new text counts as untouched.
-    void SetText(const QString& text);
-    [[nodiscard]] QString GetText() const;
+    void setText(const QString& text);
+    [[nodiscard]] QString text() const;
     // Whether text (the editor's text, read by the caller) is what was last set or marked untouched, so
     // that nothing changed it since: no keys, menu, paste or drop (an edit undone again counts as none).
     [[nodiscard]] bool isUntouched(const QString& text) const { return text == m_untouchedText; }
@@ -51,3 +50,5 @@ private:
     std::unique_ptr<QObject> m_menuFilter;
     QString m_untouchedText; // the text as last set or marked untouched
 };
+
+} // namespace inkwell

@@ -2,21 +2,16 @@
 
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
-#include "platform/webenginebrowser.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QUrl>
+
+namespace inkwell {
 
 DesignView::DesignView() = default;
 DesignView::~DesignView() = default;
 
-void DesignView::Attach(QWebEngineView* view, QWebEngineProfile* profile)
-{
-    Attach(std::make_unique<WebEngineBrowser>(view, profile));
-}
-
-void DesignView::Attach(std::unique_ptr<BrowserEngine> engine)
+void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
 {
     m_engine = std::move(engine);
     m_pageLoaded = false;
@@ -35,10 +30,10 @@ void DesignView::setDocumentFolder(const QString& folder, FolderChange change)
         return;
     // A page that cannot be read is left as it is rather than replaced by nothing.
     if (const auto page = readHtml())
-        LoadHtml(*page);
+        loadHtml(*page);
 }
 
-void DesignView::LoadHtml(const QString& html)
+void DesignView::loadHtml(const QString& html)
 {
     if (!m_engine)
         return;
@@ -49,16 +44,10 @@ void DesignView::LoadHtml(const QString& html)
     m_pageLoaded = m_engine->loadPage(html, base);
 }
 
-void DesignView::EditModeOn()
+void DesignView::editModeOn()
 {
     if (m_engine)
         m_engine->setEditMode(true);
-}
-
-void DesignView::EditModeOff()
-{
-    if (m_engine)
-        m_engine->setEditMode(false);
 }
 
 void DesignView::command(const char* name, const CommandValue& value)
@@ -67,106 +56,73 @@ void DesignView::command(const char* name, const CommandValue& value)
         (void)m_engine->execCommand(QString::fromLatin1(name), value);
 }
 
-void DesignView::ApplyBold()
+void DesignView::applyBold()
 {
     command("Bold");
 }
-void DesignView::ApplyItalic()
+void DesignView::applyItalic()
 {
     command("Italic");
 }
-void DesignView::ApplyUnderline()
+void DesignView::applyUnderline()
 {
     command("Underline");
 }
-void DesignView::ApplySuperscript()
+void DesignView::applySuperscript()
 {
     command("Superscript");
 }
-void DesignView::ApplySubscript()
+void DesignView::applySubscript()
 {
     command("Subscript");
 }
-void DesignView::ApplyStrikeThrough()
+void DesignView::applyStrikeThrough()
 {
     command("StrikeThrough");
 }
-void DesignView::OrderedList()
+void DesignView::orderedList()
 {
     command("insertorderedlist");
 }
-void DesignView::UnorderedList()
+void DesignView::unorderedList()
 {
     command("insertunorderedlist");
 }
-void DesignView::Outdent()
-{
-    command("outdent");
-}
-void DesignView::Indent()
-{
-    command("indent");
-}
-void DesignView::AlignLeft()
+void DesignView::alignLeft()
 {
     command("JustifyLeft");
 }
-void DesignView::AlignCenter()
+void DesignView::alignCenter()
 {
     command("JustifyCenter");
 }
-void DesignView::AlignRight()
+void DesignView::alignRight()
 {
     command("JustifyRight");
 }
-void DesignView::AlignNone()
-{
-    command("JustifyNone");
-}
-void DesignView::SetForeColor(std::uint32_t colour)
-{
-    command("ForeColor", std::int32_t(colour));
-}
-void DesignView::SetBackColor(std::uint32_t colour)
+void DesignView::setBackColor(std::uint32_t colour)
 {
     command("BackColor", std::int32_t(colour));
 }
-void DesignView::SetFontColor(std::uint32_t colour)
+void DesignView::setFontColor(std::uint32_t colour)
 {
     command("ForeColor", std::int32_t(colour));
 }
-void DesignView::SetFontName(const QString& family)
+void DesignView::setFontName(const QString& family)
 {
     command("FontName", family);
 }
-void DesignView::SetFontSize(int size)
+void DesignView::setFontSize(int size)
 {
     command("FontSize", std::int32_t(size));
 }
 
-void DesignView::Undo()
+void DesignView::insertRule()
 {
-    if (m_engine)
-        (void)m_engine->undo();
+    pasteHtml(QString::fromUtf8(fragments::kRule));
 }
 
-void DesignView::Redo()
-{
-    if (m_engine)
-        (void)m_engine->redo();
-}
-
-void DesignView::InsertRule()
-{
-    PasteHtml(QString::fromUtf8(fragments::kRule));
-}
-
-void DesignView::InsertLineBreak()
-{
-    PasteHtml(QString::fromUtf8(fragments::kLineBreak));
-}
-
-QString DesignView::GetHtml()
+QString DesignView::getHtml()
 {
     return readHtml().value_or(QString());
 }
@@ -216,30 +172,15 @@ void DesignView::setRendererEndedListener(std::function<void()> listener)
         m_engine->setRendererEndedListener(std::move(listener));
 }
 
-bool DesignView::PasteHtml(const QString& fragment)
+bool DesignView::pasteHtml(const QString& fragment)
 {
     return m_engine && m_engine->pasteHtml(fragment);
 }
 
-bool DesignView::SaveHtml(const QString& fileName)
+void DesignView::insertImage(const QString& path)
 {
-    if (!m_engine)
-        return false;
-    // A page that could not be read must not overwrite the file with nothing.
-    const auto markup = m_engine->rootMarkup();
-    if (!markup)
-        return false;
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = markup->toUtf8();
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    const std::string source = pictureSource(path.toStdString(), m_documentFolder.toStdString());
+    pasteHtml(QString::fromStdString(fragments::ImageFragment(source)));
 }
 
-void DesignView::InsertImage(const QString& path)
-{
-    const std::string source = PictureSource(path.toStdString(), m_documentFolder.toStdString());
-    PasteHtml(QString::fromStdString(fragments::ImageFragment(source)));
-}
+} // namespace inkwell

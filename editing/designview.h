@@ -1,4 +1,4 @@
-// editing/designview.h: the page being edited, shown by the browser engine in edit mode. It is the one
+// The page being edited, shown by the browser engine in edit mode. It is the one
 // holder of the page: loads, reads, saves and every toolbar command go through it.
 #pragma once
 
@@ -10,8 +10,7 @@
 #include <memory>
 #include <optional>
 
-class QWebEngineView;
-class QWebEngineProfile;
+namespace inkwell {
 
 class DesignView
 {
@@ -21,10 +20,8 @@ public:
     DesignView(const DesignView&) = delete;
     DesignView& operator=(const DesignView&) = delete;
 
-    // Takes over the view (its page's own scripts are switched off) and shows "about:blank".
-    // The profile, the default one when null, must outlive the view.
-    void Attach(QWebEngineView* view, QWebEngineProfile* profile = nullptr);
-    void Attach(std::unique_ptr<BrowserEngine> engine);
+    // Takes over the engine (see createBrowser) and shows "about:blank".
+    void attach(std::unique_ptr<BrowserEngine> engine);
     [[nodiscard]] BrowserEngine* engine() const { return m_engine.get(); }
 
     // The folder of the document file: relative references in the page resolve against it, and a
@@ -40,39 +37,32 @@ public:
     void setDocumentFolder(const QString& folder, FolderChange change = FolderChange::ShowPageAgain);
     [[nodiscard]] QString documentFolder() const { return m_documentFolder; }
 
-    void LoadHtml(const QString& html);
-    void EditModeOn();
-    void EditModeOff();
+    void loadHtml(const QString& html);
+    // Edit mode stays on for every page loaded later.
+    void editModeOn();
 
-    void ApplyBold();
-    void ApplyItalic();
-    void ApplyUnderline();
-    void ApplySuperscript();
-    void ApplySubscript();
-    void ApplyStrikeThrough();
-    void OrderedList();
-    void UnorderedList();
-    void Outdent();
-    void Indent();
-    void AlignLeft();
-    void AlignCenter();
-    void AlignRight();
-    void AlignNone();
+    void applyBold();
+    void applyItalic();
+    void applyUnderline();
+    void applySuperscript();
+    void applySubscript();
+    void applyStrikeThrough();
+    void orderedList();
+    void unorderedList();
+    void alignLeft();
+    void alignCenter();
+    void alignRight();
     // Colours are 0x00BBGGRR.
-    void SetForeColor(std::uint32_t colour);
-    void SetBackColor(std::uint32_t colour);
-    void SetFontColor(std::uint32_t colour);
-    void SetFontName(const QString& family);
+    void setFontColor(std::uint32_t colour);
+    void setBackColor(std::uint32_t colour);
+    void setFontName(const QString& family);
     // 1 to 10; sizes the engine does not have become its largest.
-    void SetFontSize(int size);
-    void Undo();
-    void Redo();
-    void InsertRule();
-    void InsertLineBreak();
+    void setFontSize(int size);
+    void insertRule();
 
     // The markup of the root element with the user's edits; empty when there is no page or it could not
     // be read. Whoever writes the page somewhere uses readHtml, which tells the two apart.
-    [[nodiscard]] QString GetHtml();
+    [[nodiscard]] QString getHtml();
     // The markup of the root element, or nothing when the engine could not give it (its script timed
     // out, its renderer has ended). An empty page is markup.
     [[nodiscard]] std::optional<QString> readHtml();
@@ -90,13 +80,10 @@ public:
     void setChangeListener(std::function<void()> listener);
     // Called when the engine's renderer ended unexpectedly and the page shown is gone.
     void setRendererEndedListener(std::function<void()> listener);
-    bool PasteHtml(const QString& fragment);
-    // Writes GetHtml's text as UTF-8, replacing the file only when the whole text was written. False
-    // when the page could not be read or the file not written; the file is then unchanged.
-    [[nodiscard]] bool SaveHtml(const QString& fileName);
+    bool pasteHtml(const QString& fragment);
     // Pastes an image element for the picture: its relative name when it lies in the document
     // folder, its file:// URL otherwise, src="" for an empty path.
-    void InsertImage(const QString& path);
+    void insertImage(const QString& path);
 
 private:
     void command(const char* name, const CommandValue& value = {});
@@ -108,3 +95,5 @@ private:
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_pageLoaded = false;
 };
+
+} // namespace inkwell

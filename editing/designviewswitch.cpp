@@ -4,15 +4,19 @@
 #include "editing/designview.h"
 #include "editing/htmlformatter.h"
 
-void SwitchToCodeView(DesignView& design, CodeView& code)
+namespace inkwell {
+
+void switchToCodeView(DesignView& design, CodeView& code)
 {
-    const QString html = design.GetHtml();
+    const QString html = design.getHtml();
     const std::string markup = html.toStdString();
     const std::string formatted = FormatHtml(markup, 0, 0);
-    code.SetText(formatted.empty() ? html : QString::fromStdString(formatted));
+    code.setText(formatted.empty() ? html : QString::fromStdString(formatted));
 }
 
-void SwitchToDesignView(const QString& codeText, DesignView& design)
+void switchToDesignView(const QString& codeText, DesignView& design)
 {
-    design.LoadHtml(codeText);
+    design.loadHtml(codeText);
 }
+
+} // namespace inkwell

@@ -1,16 +1,20 @@
-// editing/designviewswitch.h: carrying the page between the design view and the code view. The caller
+// Carrying the page between the design view and the code view. The caller
 // shows the matching tab first.
 #pragma once
 
 #include <QString>
+
+namespace inkwell {
 
 class CodeView;
 class DesignView;
 
 // The design view's markup, re-indented by one tab per level, replaces the code view's text. Should the
 // formatter yield nothing for a page that has markup, the markup goes across unformatted.
-void SwitchToCodeView(DesignView& design, CodeView& code);
+void switchToCodeView(DesignView& design, CodeView& code);
 
 // The code view's text (read once by the caller: megabytes for a large page) is loaded into the design
 // view, which stays editable.
-void SwitchToDesignView(const QString& codeText, DesignView& design);
+void switchToDesignView(const QString& codeText, DesignView& design);
+
+} // namespace inkwell

@@ -7,41 +7,18 @@
 #include <QColorDialog>
 #include <QFileDialog>
 
+namespace inkwell {
 namespace {
 
-std::uint32_t ToBgr(const QColor& colour)
+std::uint32_t toBgr(const QColor& colour)
 {
     return std::uint32_t(colour.red()) | std::uint32_t(colour.green()) << 8
         | std::uint32_t(colour.blue()) << 16;
 }
 
-std::optional<QColor> AskColour(QWidget* parent, const QColor& current)
-{
-    const QColor chosen = QColorDialog::getColor(current, parent);
-    if (!chosen.isValid())
-        return std::nullopt;
-    return chosen;
-}
-
-QString AskPicture(QWidget* parent)
-{
-    const auto dialog = FormattingCommands::createPictureDialog(parent);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return {};
-    return dialog->selectedFiles().constFirst();
-}
-
-} // namespace
-
-FormattingCommands::FormattingCommands(DesignView& view, QWidget* parent)
-    : m_view(view)
-    , m_parent(parent)
-    , m_chooseColour(AskColour)
-    , m_choosePicture(AskPicture)
-{
-}
-
-QStringList FormattingCommands::pictureFilters()
+// The picture dialog's file types in order, the first one preselected; each description is shown as it
+// stands, the pattern after it in parentheses is what the dialog filters by.
+QStringList pictureFilters()
 {
     return {
         QStringLiteral("BMP图片（*.bmp） (*.bmp)"),
@@ -52,82 +29,110 @@ QStringList FormattingCommands::pictureFilters()
     };
 }
 
-void FormattingCommands::preparePictureDialog(QFileDialog& dialog)
+// The picture dialog: one existing file, the file types above, and the first of them chosen whenever it
+// opens, whatever the user chose the time before.
+QFileDialog* addPictureDialog(QWidget* parent)
 {
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QStringLiteral("通用对话框_插入图片"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
     // The descriptions already name their patterns; without this the dialog would show each pattern
     // a second time after its description.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters(pictureFilters());
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(pictureFilters());
     const QString first = pictureFilters().constFirst();
-    dialog.selectNameFilter(first);
+    dialog->selectNameFilter(first);
     // The dialog keeps the type chosen last; the next opening starts from the first again.
-    QObject::connect(
-        &dialog, &QDialog::finished, &dialog, [&dialog, first] { dialog.selectNameFilter(first); });
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, first] { dialog->selectNameFilter(first); });
+    dialog->hide();
+    return dialog;
 }
 
-std::unique_ptr<QFileDialog> FormattingCommands::createPictureDialog(QWidget* parent)
+QColorDialog* addColourPicker(QWidget* parent, const QString& name)
 {
-    auto dialog = std::make_unique<QFileDialog>(parent);
-    dialog->setObjectName(QStringLiteral("通用对话框_插入图片"));
-    preparePictureDialog(*dialog);
-    return dialog;
+    auto* picker = new QColorDialog(parent);
+    picker->setObjectName(name);
+    picker->hide();
+    return picker;
+}
+
+} // namespace
+
+FormattingCommands::FormattingCommands(DesignView& view, QWidget* parent)
+    : m_view(view)
+    , m_parent(parent)
+    , m_pictureDialog(addPictureDialog(parent))
+    , m_textPicker(addColourPicker(parent, QStringLiteral("颜色选择器_字体颜色")))
+    , m_backgroundPicker(addColourPicker(parent, QStringLiteral("颜色选择器_背景颜色")))
+{
+}
+
+std::optional<QColor> FormattingCommands::chooseColour(QColorDialog* picker, const QColor& current)
+{
+    if (m_chooseColour)
+        return m_chooseColour(m_parent, current);
+    // The button pops up its picker's palette; a confirmed colour is applied by the command, also when
+    // it is the colour chosen last time.
+    picker->setCurrentColor(current);
+    if (picker->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return picker->selectedColor();
 }
 
 void FormattingCommands::bold()
 {
-    m_view.ApplyBold();
+    m_view.applyBold();
 }
 void FormattingCommands::italic()
 {
-    m_view.ApplyItalic();
+    m_view.applyItalic();
 }
 void FormattingCommands::underline()
 {
-    m_view.ApplyUnderline();
+    m_view.applyUnderline();
 }
 void FormattingCommands::strikeThrough()
 {
-    m_view.ApplyStrikeThrough();
+    m_view.applyStrikeThrough();
 }
 void FormattingCommands::superscript()
 {
-    m_view.ApplySuperscript();
+    m_view.applySuperscript();
 }
 void FormattingCommands::subscript()
 {
-    m_view.ApplySubscript();
+    m_view.applySubscript();
 }
 void FormattingCommands::alignLeft()
 {
-    m_view.AlignLeft();
+    m_view.alignLeft();
 }
 void FormattingCommands::alignCenter()
 {
-    m_view.AlignCenter();
+    m_view.alignCenter();
 }
 void FormattingCommands::alignRight()
 {
-    m_view.AlignRight();
+    m_view.alignRight();
 }
 void FormattingCommands::orderedList()
 {
-    m_view.OrderedList();
+    m_view.orderedList();
 }
 void FormattingCommands::unorderedList()
 {
-    m_view.UnorderedList();
+    m_view.unorderedList();
 }
 
 void FormattingCommands::paste(std::string_view fragment)
 {
-    m_view.PasteHtml(QString::fromUtf8(fragment.data(), qsizetype(fragment.size())));
+    m_view.pasteHtml(QString::fromUtf8(fragment.data(), qsizetype(fragment.size())));
 }
 
 void FormattingCommands::insertRule()
 {
-    m_view.InsertRule();
+    m_view.insertRule();
 }
 void FormattingCommands::insertTable()
 {
@@ -164,25 +169,25 @@ void FormattingCommands::insertFieldSet()
 
 void FormattingCommands::textColour()
 {
-    const auto chosen = m_chooseColour ? m_chooseColour(m_parent, m_textColour) : std::nullopt;
+    const auto chosen = chooseColour(m_textPicker, m_textColour);
     if (!chosen)
         return;
     m_textColour = *chosen;
-    m_view.SetFontColor(ToBgr(*chosen));
+    m_view.setFontColor(toBgr(*chosen));
 }
 
 void FormattingCommands::backgroundColour()
 {
-    const auto chosen = m_chooseColour ? m_chooseColour(m_parent, m_backgroundColour) : std::nullopt;
+    const auto chosen = chooseColour(m_backgroundPicker, m_backgroundColour);
     if (!chosen)
         return;
     m_backgroundColour = *chosen;
-    m_view.SetBackColor(ToBgr(*chosen));
+    m_view.setBackColor(toBgr(*chosen));
 }
 
 void FormattingCommands::fontName(const QString& family)
 {
-    m_view.SetFontName(family);
+    m_view.setFontName(family);
 }
 
 void FormattingCommands::fontSize(const QString& item)
@@ -196,14 +201,20 @@ void FormattingCommands::fontSize(const QString& item)
         ++digits;
     }
     if (digits > 0)
-        m_view.SetFontSize(size);
+        m_view.setFontSize(size);
 }
 
 void FormattingCommands::insertPicture()
 {
-    const QString path = m_choosePicture ? m_choosePicture(m_parent) : QString();
+    QString path;
+    if (m_choosePicture)
+        path = m_choosePicture(m_parent);
+    else if (m_pictureDialog->exec() == QDialog::Accepted && !m_pictureDialog->selectedFiles().isEmpty())
+        path = m_pictureDialog->selectedFiles().constFirst();
     if (path.isEmpty())
         return;
-    const auto copy = CopyPictureIntoFolder(path.toStdString(), m_view.documentFolder().toStdString());
-    m_view.InsertImage(copy ? QString::fromStdString(copy->string()) : path);
+    const auto copy = copyPictureIntoFolder(path.toStdString(), m_view.documentFolder().toStdString());
+    m_view.insertImage(copy ? QString::fromStdString(copy->string()) : path);
 }
+
+} // namespace inkwell

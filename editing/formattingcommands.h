@@ -1,17 +1,19 @@
-// editing/formattingcommands.h: what each formatting and insertion control of the toolbar does to the
-// page in the design view, one method per control. The dialogs they open can be replaced (for tests).
+// What each formatting and insertion control of the toolbar does to the page in the design view, one
+// method per control, with the dialogs they open. The choosers can be replaced (for tests).
 #pragma once
 
 #include <QColor>
 #include <QString>
-#include <QStringList>
 #include <functional>
-#include <memory>
 #include <optional>
 
-class DesignView;
+class QColorDialog;
 class QFileDialog;
 class QWidget;
+
+namespace inkwell {
+
+class DesignView;
 
 class FormattingCommands
 {
@@ -21,20 +23,14 @@ public:
     // The full path of the chosen file, or empty when the dialog was cancelled.
     using PictureChooser = std::function<QString(QWidget* parent)>;
 
+    // The picture dialog ("通用对话框_插入图片") and the two colour pickers ("颜色选择器_字体颜色",
+    // "颜色选择器_背景颜色") are hidden children of parent until a command opens them.
     FormattingCommands(DesignView& view, QWidget* parent);
     FormattingCommands(const FormattingCommands&) = delete;
     FormattingCommands& operator=(const FormattingCommands&) = delete;
 
     void setColourChooser(ColourChooser chooser) { m_chooseColour = std::move(chooser); }
     void setPictureChooser(PictureChooser chooser) { m_choosePicture = std::move(chooser); }
-
-    // The picture dialog's file types in order, the first one preselected; each description is shown as
-    // it stands, the pattern after it in parentheses is what the dialog filters by.
-    [[nodiscard]] static QStringList pictureFilters();
-    // Makes a file dialog the picture dialog: one existing file, the file types above, and the first of
-    // them chosen whenever it opens, whatever the user chose the time before.
-    static void preparePictureDialog(QFileDialog& dialog);
-    [[nodiscard]] static std::unique_ptr<QFileDialog> createPictureDialog(QWidget* parent);
 
     void bold();
     void italic();
@@ -58,8 +54,8 @@ public:
     void insertButton();
     void insertFieldSet();
 
-    // Open the colour chooser; a confirmed colour applies, also the one already chosen; cancel applies
-    // nothing.
+    // Open the colour chooser (the button's picker, showing the colour chosen last); a confirmed colour
+    // applies, also the one already chosen; cancel applies nothing.
     void textColour();
     void backgroundColour();
 
@@ -74,11 +70,17 @@ public:
 
 private:
     void paste(std::string_view fragment);
+    [[nodiscard]] std::optional<QColor> chooseColour(QColorDialog* picker, const QColor& current);
 
     DesignView& m_view;
     QWidget* m_parent;
+    QFileDialog* m_pictureDialog = nullptr;
+    QColorDialog* m_textPicker = nullptr;
+    QColorDialog* m_backgroundPicker = nullptr;
     ColourChooser m_chooseColour;
     PictureChooser m_choosePicture;
     QColor m_textColour { Qt::black };
     QColor m_backgroundColour { Qt::white };
 };
+
+} // namespace inkwell

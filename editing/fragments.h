@@ -38,7 +38,7 @@ inline constexpr std::string_view kTable
       "</table>\r\n";
 
 // The image element for a picture reference that is already a valid attribute value
-// (see PictureSource); an empty reference gives src="".
+// (see pictureSource); an empty reference gives src="".
 [[nodiscard]] std::string ImageFragment(std::string_view source);
 
 } // namespace fragments

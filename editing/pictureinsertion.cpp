@@ -8,35 +8,36 @@
 
 namespace fs = std::filesystem;
 
+namespace inkwell {
 namespace {
 
-bool Unreserved(unsigned char c)
+bool unreserved(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
         || c == '_' || c == '~';
 }
 
 // The absolute path with "." and ".." resolved and symbolic links followed where they exist.
-fs::path Resolved(const fs::path& path)
+fs::path resolved(const fs::path& path)
 {
     std::error_code error;
     fs::path absolute = fs::absolute(path, error);
     if (error)
         return path.lexically_normal();
-    fs::path resolved = fs::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal() : resolved;
+    fs::path canonical = fs::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal() : canonical;
 }
 
 } // namespace
 
-std::string PercentEncodePath(std::string_view path)
+std::string percentEncodePath(std::string_view path)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(path.size());
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);
-        if (Unreserved(c) || c == '/') {
+        if (unreserved(c) || c == '/') {
             out += ch;
         } else {
             out += '%';
@@ -47,25 +48,25 @@ std::string PercentEncodePath(std::string_view path)
     return out;
 }
 
-std::string FileUrl(const fs::path& absolute)
+std::string fileUrl(const fs::path& absolute)
 {
-    return "file://" + PercentEncodePath(absolute.generic_string());
+    return "file://" + percentEncodePath(absolute.generic_string());
 }
 
-std::string PictureSource(const fs::path& picture, const fs::path& documentFolder)
+std::string pictureSource(const fs::path& picture, const fs::path& documentFolder)
 {
     if (picture.empty())
         return {};
-    const fs::path file = Resolved(picture);
+    const fs::path file = resolved(picture);
     if (!documentFolder.empty()) {
-        const fs::path relative = file.lexically_relative(Resolved(documentFolder));
+        const fs::path relative = file.lexically_relative(resolved(documentFolder));
         if (!relative.empty() && *relative.begin() != ".." && relative != ".")
-            return PercentEncodePath(relative.generic_string());
+            return percentEncodePath(relative.generic_string());
     }
-    return FileUrl(file);
+    return fileUrl(file);
 }
 
-std::optional<fs::path> CopyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
+std::optional<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
 {
     std::error_code error;
     if (picture.empty() || !fs::is_regular_file(picture, error) || !fs::is_directory(folder, error))
@@ -82,7 +83,9 @@ std::optional<fs::path> CopyPictureIntoFolder(const fs::path& picture, const fs:
         return std::nullopt;
 
     // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
-    if (!inkwell::WriteFileAtomically(target, bytes).ok())
+    if (!WriteFileAtomically(target, bytes).ok())
         return std::nullopt;
     return target;
 }
+
+} // namespace inkwell

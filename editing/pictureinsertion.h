@@ -1,4 +1,4 @@
-// editing/pictureinsertion.h: how an inserted picture comes to lie beside the document and how the page
+// How an inserted picture comes to lie beside the document and how the page
 // refers to it, so that it shows in the editor, from disk, through the page server and in archives.
 #pragma once
 
@@ -7,21 +7,25 @@
 #include <string>
 #include <string_view>
 
+namespace inkwell {
+
 // Percent-encodes every byte of a relative path except the unreserved characters and the "/" between
 // its segments, as a URL reference needs.
-[[nodiscard]] std::string PercentEncodePath(std::string_view path);
+[[nodiscard]] std::string percentEncodePath(std::string_view path);
 
 // "file://" followed by the percent-encoded absolute path.
-[[nodiscard]] std::string FileUrl(const std::filesystem::path& absolute);
+[[nodiscard]] std::string fileUrl(const std::filesystem::path& absolute);
 
 // The src value for a picture: its percent-encoded path relative to the document folder when it lies in
 // that folder or below it, its file:// URL otherwise, and empty for an empty path.
-[[nodiscard]] std::string PictureSource(
+[[nodiscard]] std::string pictureSource(
     const std::filesystem::path& picture, const std::filesystem::path& documentFolder);
 
 // Copies the picture into the folder under its own name and returns the copy's path. A file of that
 // name is replaced, but only by a complete copy; a picture that already is that file is left untouched
 // (a copy onto itself would truncate the file being read). Nothing when the picture cannot be read or
 // the copy cannot be written.
-[[nodiscard]] std::optional<std::filesystem::path> CopyPictureIntoFolder(
+[[nodiscard]] std::optional<std::filesystem::path> copyPictureIntoFolder(
     const std::filesystem::path& picture, const std::filesystem::path& folder);
+
+} // namespace inkwell

@@ -1,5 +1,5 @@
-// platform/browserengine.h: the few operations the design view needs of an HTML engine in editing mode,
-// each finished (or given up after a bounded wait) before it returns.
+// The few operations the design view needs of an HTML engine in editing mode, each finished (or given up
+// after a bounded wait) before it returns; createBrowser makes the engine's view and its adapter.
 #pragma once
 
 #include <QString>
@@ -7,8 +7,13 @@
 #include <QVariant>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
+
+class QWidget;
+
+namespace inkwell {
 
 // The value an editing command takes: none, a text (a font family name) or a 32-bit integer (a font size
 // 1..10, or a colour 0x00BBGGRR for "ForeColor" and "BackColor").
@@ -28,15 +33,12 @@ public:
     [[nodiscard]] virtual std::optional<QString> rootMarkup() = 0;
     // Edit mode stays as set for every page loaded later.
     virtual void setEditMode(bool on) = 0;
-    [[nodiscard]] virtual bool editMode() const = 0;
     // Whether the document now shown can be edited in place.
     [[nodiscard]] virtual bool documentEditable() = 0;
     // Runs a named editing command on the selection; a command the engine lacks changes nothing.
     [[nodiscard]] virtual bool execCommand(const QString& name, const CommandValue& value = {}) = 0;
     // Replaces the selection by the fragment, or inserts it at the caret.
     [[nodiscard]] virtual bool pasteHtml(const QString& fragment) = 0;
-    [[nodiscard]] virtual bool undo() = 0;
-    [[nodiscard]] virtual bool redo() = 0;
     // Runs a script beside the page (never in the page's own world) and returns its result;
     // nothing when the script failed or did not finish in time.
     [[nodiscard]] virtual std::optional<QVariant> evaluate(const QString& script) = 0;
@@ -54,3 +56,15 @@ public:
     // Called when the process that renders the page ended unexpectedly; the page it held is gone.
     virtual void setRendererEndedListener(std::function<void()> listener) = 0;
 };
+
+// The engine's view, a child of parent owned by it, and the adapter that drives it. The engine's own
+// processes start with the first page the adapter shows, not before: a run that ends at its start-up
+// checks never starts them.
+struct BrowserParts
+{
+    QWidget* view = nullptr;
+    std::unique_ptr<BrowserEngine> engine;
+};
+[[nodiscard]] BrowserParts createBrowser(QWidget* parent);
+
+} // namespace inkwell

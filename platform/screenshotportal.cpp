@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QVariantMap>
 
+namespace inkwell {
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -120,5 +121,7 @@ std::optional<QImage> screenshotFromPortal(int timeoutMs)
     QDBusConnection::disconnectFromBus(kConnectionName);
     return picture;
 }
+
+} // namespace inkwell
 
 #include "screenshotportal.moc"

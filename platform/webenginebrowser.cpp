@@ -10,7 +10,7 @@
 #include <memory>
 #include <utility>
 
-namespace {
+namespace inkwell {
 
 // A page that refuses to leave the document on its own: a link, a form or a meta refresh would
 // otherwise replace the page being edited and lose the user's work. Only our own loads pass.
@@ -33,6 +33,8 @@ protected:
     {
     }
 };
+
+namespace {
 
 // A JavaScript string literal holding `text` exactly.
 QString jsString(const QString& text)
@@ -117,16 +119,22 @@ constexpr auto kEnsureSelection = u"var s=document.getSelection();"
 
 WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* profile)
     : m_view(view)
+    , m_profile(profile)
 {
-    if (!view)
-        return;
-    auto* page = new EditorPage(profile ? profile : QWebEngineProfile::defaultProfile(), view);
+}
+
+EditorPage* WebEngineBrowser::page()
+{
+    if (m_pageMade || !m_view)
+        return static_cast<EditorPage*>(m_page.data());
+    m_pageMade = true;
+    auto* page = new EditorPage(m_profile ? m_profile : QWebEngineProfile::defaultProfile(), m_view);
     // The page's own scripts never run in the editor; ours run in the application world, which this
     // setting does not cover.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    view->setPage(page);
+    m_view->setPage(page);
     m_page = page;
 
     // A renderer that ends takes the page with it; scripts asked of it would only time out.
@@ -142,6 +150,7 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* prof
                     shared->rendererEndedListener();
             });
         });
+    return page;
 }
 
 WebEngineBrowser::~WebEngineBrowser()
@@ -153,9 +162,9 @@ WebEngineBrowser::~WebEngineBrowser()
 
 template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
 {
-    if (!m_page)
+    auto* page = this->page();
+    if (!page)
         return false;
-    auto* page = static_cast<EditorPage*>(m_page.data());
     auto result = std::make_shared<std::optional<bool>>();
     QEventLoop loop;
     const auto connection = QObject::connect(page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
@@ -177,7 +186,8 @@ template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
 
 std::optional<QVariant> WebEngineBrowser::run(const QString& script, std::chrono::milliseconds wait)
 {
-    if (!m_page || !m_shared->rendererAlive)
+    QWebEnginePage* page = this->page();
+    if (!page || !m_shared->rendererAlive)
         return std::nullopt;
     // The callback may come after we gave up waiting, so it only touches shared state and a guarded loop.
     struct State
@@ -189,7 +199,7 @@ std::optional<QVariant> WebEngineBrowser::run(const QString& script, std::chrono
     auto state = std::make_shared<State>();
     QEventLoop loop;
     state->loop = &loop;
-    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [state](const QVariant& value) {
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [state](const QVariant& value) {
         state->done = true;
         state->value = value;
         if (state->loop)
@@ -311,13 +321,14 @@ void WebEngineBrowser::readRootMarkup(std::function<void(std::optional<QString>)
     };
     auto pending = std::make_shared<Pending>();
     pending->done = std::move(done);
-    if (!m_page || !m_shared->rendererAlive) {
+    QWebEnginePage* page = this->page();
+    if (!page || !m_shared->rendererAlive) {
         QTimer::singleShot(0, [pending] { pending->answer(std::nullopt); });
         return;
     }
     // A renderer that hangs never answers; the reader is told after the usual wait instead.
-    QTimer::singleShot(m_scriptWait, m_page.data(), [pending] { pending->answer(std::nullopt); });
-    m_page->runJavaScript(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"),
+    QTimer::singleShot(m_scriptWait, page, [pending] { pending->answer(std::nullopt); });
+    page->runJavaScript(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"),
         QWebEngineScript::ApplicationWorld, [pending](const QVariant& value) {
             if (value.isValid())
                 pending->answer(value.toString());
@@ -359,17 +370,15 @@ bool WebEngineBrowser::pasteHtml(const QString& fragment)
     return result && result->toBool();
 }
 
-bool WebEngineBrowser::undo()
-{
-    return execCommand(QStringLiteral("undo"));
-}
-
-bool WebEngineBrowser::redo()
-{
-    return execCommand(QStringLiteral("redo"));
-}
-
 std::optional<QVariant> WebEngineBrowser::evaluate(const QString& script)
 {
     return run(script, m_scriptWait);
 }
+
+BrowserParts createBrowser(QWidget* parent)
+{
+    auto* view = new QWebEngineView(parent);
+    return { view, std::make_unique<WebEngineBrowser>(view) };
+}
+
+} // namespace inkwell

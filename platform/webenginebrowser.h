@@ -1,5 +1,5 @@
-// platform/webenginebrowser.h: the browser-engine operations over a QWebEngineView, made synchronous for
-// their callers by waiting in a local event loop for at most a few seconds.
+// The browser-engine operations over a QWebEngineView, made synchronous for their callers by waiting in a
+// local event loop for at most a few seconds.
 #pragma once
 
 #include "platform/browserengine.h"
@@ -13,11 +13,16 @@ class QWebEngineProfile;
 class QWebEnginePage;
 class QTimer;
 
+namespace inkwell {
+
+class EditorPage;
+
 class WebEngineBrowser final : public BrowserEngine
 {
 public:
-    // Gives `view` a page of its own in `profile` (the default profile when null). The page's own scripts
-    // are switched off; our scripts run in the application world. The profile must outlive the view.
+    // Gives `view` a page of its own in `profile` (the default profile when null), made with the first
+    // operation that needs it. The page's own scripts are switched off; our scripts run in the
+    // application world. The profile must outlive the view.
     explicit WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* profile = nullptr);
     ~WebEngineBrowser() override;
     WebEngineBrowser(const WebEngineBrowser&) = delete;
@@ -27,12 +32,9 @@ public:
     [[nodiscard]] bool loadPage(const QString& html, const QUrl& baseUrl) override;
     [[nodiscard]] std::optional<QString> rootMarkup() override;
     void setEditMode(bool on) override;
-    [[nodiscard]] bool editMode() const override { return m_editMode; }
     [[nodiscard]] bool documentEditable() override;
     [[nodiscard]] bool execCommand(const QString& name, const CommandValue& value = {}) override;
     [[nodiscard]] bool pasteHtml(const QString& fragment) override;
-    [[nodiscard]] bool undo() override;
-    [[nodiscard]] bool redo() override;
     [[nodiscard]] std::optional<QVariant> evaluate(const QString& script) override;
     void readRootMarkup(std::function<void(std::optional<QString>)> done) override;
     [[nodiscard]] std::optional<bool> takeChanged() override;
@@ -49,6 +51,7 @@ public:
     void setScriptWait(std::chrono::milliseconds wait) { m_scriptWait = wait; }
 
 private:
+    [[nodiscard]] EditorPage* page();
     template <typename Start> [[nodiscard]] bool waitForLoad(Start start);
     [[nodiscard]] std::optional<QVariant> run(const QString& script, std::chrono::milliseconds wait);
     void applyEditMode();
@@ -65,9 +68,13 @@ private:
     };
 
     QPointer<QWebEngineView> m_view;
+    QWebEngineProfile* m_profile = nullptr;
     QPointer<QWebEnginePage> m_page;
+    bool m_pageMade = false; // a page that was made and is gone is not made again
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     std::unique_ptr<QTimer> m_pollTimer;
     std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;
 };
+
+} // namespace inkwell

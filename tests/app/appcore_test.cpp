@@ -1,4 +1,5 @@
 #include "app/blankpage.h"
+#include "app/commandguard.h"
 #include "app/document.h"
 #include "app/fontlist.h"
 #include "app/mainwindowlayout.h"
@@ -6,14 +7,50 @@
 #include "app/workingfolders.h"
 #include "tests/support/tempfolder.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <vector>
 
 namespace inkwell {
 namespace {
 
 using testing::TempFolder;
+
+// What a nested event loop starts while a command runs: a second command is refused, deferred work runs
+// after the command, in order, each piece on its own, and work deferred by deferred work comes last.
+TEST(CommandGuard, NothingRunsInsideARunningCommand)
+{
+    CommandGuard guard;
+    std::vector<std::string> log;
+    int depth = 0;
+    const auto step = [&](std::string name, std::function<void()> inside = {}) {
+        return [&, name, inside] {
+            ++depth;
+            log.push_back(name + "@" + std::to_string(depth));
+            if (inside)
+                inside();
+            --depth;
+        };
+    };
+
+    EXPECT_TRUE(guard.run(step("save", [&] {
+        EXPECT_TRUE(guard.busy());
+        EXPECT_FALSE(guard.run(step("second save")));
+        guard.runOrDefer(step("recovery copy", [&] { guard.runOrDefer(step("after the copy")); }));
+        guard.runOrDefer(step("reload"));
+    })));
+    EXPECT_FALSE(guard.busy());
+    EXPECT_EQ(log,
+        (std::vector<std::string> { "save@1", "recovery copy@1", "reload@1", "after the copy@1" }));
+
+    log.clear();
+    guard.runOrDefer(step("idle copy"));
+    EXPECT_TRUE(guard.run(step("open")));
+    EXPECT_EQ(log, (std::vector<std::string> { "idle copy@1", "open@1" }));
+}
 
 TEST(TimeStampName, ThirteenDigitsGrowingWithTheClock)
 {
@@ -75,10 +112,10 @@ INSTANTIATE_TEST_SUITE_P(Table, TemporaryFolderRule,
 
 TEST(FontList, ReversesAndDropsConsecutiveDuplicates)
 {
-    EXPECT_EQ(FontListFromEnumeration({ "A", "B", "B", "C", "B" }),
+    EXPECT_EQ(fontListFromEnumeration({ "A", "B", "B", "C", "B" }),
         (std::vector<std::string> { "B", "C", "B", "A" }));
-    EXPECT_EQ(FontListFromEnumeration({ "宋体", "宋体", "宋体" }), (std::vector<std::string> { "宋体" }));
-    EXPECT_TRUE(FontListFromEnumeration({}).empty());
+    EXPECT_EQ(fontListFromEnumeration({ "宋体", "宋体", "宋体" }), (std::vector<std::string> { "宋体" }));
+    EXPECT_TRUE(fontListFromEnumeration({}).empty());
 }
 
 struct LayoutCase
@@ -94,7 +131,7 @@ class Layout : public ::testing::TestWithParam<LayoutCase>
 
 TEST_P(Layout, StripsFixedRestFollowsTheClientArea)
 {
-    const auto l = LayoutMainWindow(GetParam().width, GetParam().height);
+    const auto l = layoutMainWindow(GetParam().width, GetParam().height);
     EXPECT_EQ(l.fileStrip, (LayoutRect { 0, 0, 110, 50 }));
     EXPECT_EQ(l.formatStrip, (LayoutRect { 111, 0, 430, 50 }));
     EXPECT_EQ(l.captureStrip, GetParam().capture);
@@ -111,13 +148,13 @@ INSTANTIATE_TEST_SUITE_P(Table, Layout,
 
 TEST(Layout, BrowserFillsThePageAndNeverGoesNegative)
 {
-    EXPECT_EQ(BrowserRectInPage(818, 470), (LayoutRect { 0, 0, 818, 470 }));
-    EXPECT_EQ(BrowserRectInPage(-5, -1), (LayoutRect { 0, 0, 0, 0 }));
+    EXPECT_EQ(browserRectInPage(818, 470), (LayoutRect { 0, 0, 818, 470 }));
+    EXPECT_EQ(browserRectInPage(-5, -1), (LayoutRect { 0, 0, 0, 0 }));
 }
 
 TEST(BlankPage, TenCrLfLinesDeclaringGb2312)
 {
-    const std::string page(BlankPage());
+    const std::string page(blankPage());
     EXPECT_EQ(page.rfind("<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
                          "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\r\n",
                   0),

@@ -228,7 +228,7 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
         QTest::mouseClick(button("超级按钮_插入图片"), Qt::LeftButton);
         ++pictures;
         QTRY_COMPARE_WITH_TIMEOUT(
-            window.designView().GetHtml().count(QStringLiteral("<img")), pictures, 10000);
+            window.designView().getHtml().count(QStringLiteral("<img")), pictures, 10000);
         EXPECT_EQ(ReadFile(project / name), ReadFile(elsewhere.path() / name)) << name;
     }
 
@@ -250,7 +250,7 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
     code.insert(code.indexOf(QStringLiteral("</body>")), QStringLiteral("<div class=\"band\"></div>"));
     editor->setText(code);
     QTest::mouseClick(button("超级按钮_设计"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(window.designView().GetHtml().contains(QStringLiteral("class=\"band\"")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.designView().getHtml().contains(QStringLiteral("class=\"band\"")), 10000);
 
     // The export: saved, named, fetched from the page server and written.
     answers.boxes.clear();

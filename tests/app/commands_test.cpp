@@ -74,8 +74,8 @@ protected:
     {
         m_browser = control<QWebEngineView>("互联网浏览器1");
         ASSERT_TRUE(m_browser);
-        design().LoadHtml(QString::fromUtf8(GetParam().page));
-        design().EditModeOn();
+        design().loadHtml(QString::fromUtf8(GetParam().page));
+        design().editModeOn();
         testing::select(m_browser, kSelectTwo);
         // The click that gives the page focus may reach the page after the selection was set, and put
         // the caret where it fell.
@@ -124,7 +124,7 @@ public:
     {
         static const QRegularExpression inside(
             QStringLiteral("<body[^>]*>(.*)</body>"), QRegularExpression::DotMatchesEverythingOption);
-        const auto match = inside.match(design().GetHtml());
+        const auto match = inside.match(design().getHtml());
         return match.hasMatch() ? match.captured(1) : QStringLiteral("(no body)");
     }
 
@@ -285,7 +285,7 @@ const std::vector<CommandCase>& commandCases()
             .drive =
                 [](CommandThroughItsControl& t) {
                     t.click("超级按钮_代码");
-                    auto* editor = t.window().codeEditor();
+                    auto* editor = t.window().findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
                     ASSERT_TRUE(
                         Eventually([&] { return editor->text().contains(QStringLiteral("one two")); }));
                     editor->setFocus();
@@ -543,12 +543,15 @@ TEST_P(CommandThroughItsControl, DoesWhatItsRowSays)
 INSTANTIATE_TEST_SUITE_P(CommandMap, CommandThroughItsControl, ::testing::ValuesIn(commandCases()),
     [](const auto& test) { return std::string(test.param.name); });
 
-// The table above has one row for each control of the command map and no other.
-TEST(CommandTable, HasOneRowPerControlOfTheCommandMap)
+// The table above has one row for each toolbar button and font box and no other.
+TEST(CommandTable, HasOneRowPerToolbarButtonAndFontBox)
 {
     std::multiset<std::string> mapped, tested;
-    for (const auto& row : CommandMap())
-        mapped.insert(row.control);
+    for (const auto& row : toolbarButtons())
+        mapped.insert(row.name);
+    // The two font boxes, which run their commands when the user chooses an item.
+    mapped.insert("组合框_系统字体");
+    mapped.insert("组合框_字体大小");
     for (const auto& c : commandCases())
         tested.insert(c.control);
     EXPECT_EQ(tested, mapped);
@@ -635,8 +638,8 @@ TEST_F(PictureDialog, ShowsTheDesignedTypesFiltersByThemAndStartsFromTheFirst)
     EXPECT_EQ(first.listed, QStringList { "a.bmp" });
     EXPECT_EQ(afterSwitch.chosen, designed[2]);
     EXPECT_EQ(afterSwitch.listed, QStringList { "c.png" });
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<img src=\"c.png\">"); }))
-        << m_window->designView().GetHtml().toStdString();
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<img src=\"c.png\">"); }))
+        << m_window->designView().getHtml().toStdString();
 
     // Second opening starts from the first type again; the last type lists every file.
     Look second, all;

@@ -60,7 +60,7 @@ protected:
     DocumentState document;
     DocumentFileStatus status;
     DocumentContext context;
-    QString page = QString::fromUtf8(BlankPage().data(), static_cast<qsizetype>(BlankPage().size()));
+    QString page = QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size()));
     bool readable = true; // false: the engine cannot give the page back (hung or ended renderer)
     QString chosenFile;
     int loads = 0;

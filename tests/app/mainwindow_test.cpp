@@ -66,57 +66,33 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
 
 TEST_F(MainWindowTest, EveryToolbarControlWithItsTooltip)
 {
-    struct Case
-    {
-        const char* name;
-        QRect geometry;
-        const char* tooltip;
+    const auto stripName = [](Strip strip) {
+        switch (strip) {
+        case Strip::File:
+            return QStringLiteral("图片框2");
+        case Strip::Format:
+            return QStringLiteral("图片框1");
+        case Strip::Capture:
+            return QStringLiteral("图片框3");
+        }
+        return QString();
     };
-    const Case cases[] = {
-        { "超级按钮_新建", { 2, 9, 32, 32 }, "新建" },
-        { "超级按钮_打开", { 39, 9, 32, 32 }, "打开" },
-        { "超级按钮_保存", { 78, 9, 32, 32 }, "保存" },
-        { "超级按钮_插入图片", { 4, 6, 37, 44 }, "" },
-        { "超级按钮_分割线", { 237, 6, 22, 22 }, "" },
-        { "超级按钮_表格", { 260, 6, 22, 22 }, "" },
-        { "超级按钮_有序排列", { 284, 6, 22, 22 }, "" },
-        { "超级按钮_无序排列", { 308, 6, 22, 22 }, "" },
-        { "超级按钮_设计", { 330, 6, 47, 22 }, "" },
-        { "超级按钮_加粗", { 45, 28, 22, 22 }, "" },
-        { "超级按钮_斜体", { 69, 28, 22, 22 }, "" },
-        { "超级按钮_删除线", { 93, 28, 22, 22 }, "删除线" },
-        { "超级按钮_下划线", { 117, 28, 22, 22 }, "" },
-        { "超级按钮_上标", { 141, 28, 22, 22 }, "" },
-        { "超级按钮_下标", { 164, 28, 22, 22 }, "" },
-        { "超级按钮_字体颜色", { 189, 28, 22, 22 }, "" },
-        { "超级按钮_背景颜色", { 212, 28, 22, 22 }, "" },
-        { "超级按钮_超级链接", { 237, 28, 22, 22 }, "" },
-        { "超级按钮_左对齐", { 260, 28, 22, 22 }, "" },
-        { "超级按钮_居中对齐", { 284, 28, 22, 22 }, "" },
-        { "超级按钮_右对齐", { 308, 28, 22, 22 }, "" },
-        { "超级按钮_代码", { 331, 28, 45, 22 }, "" },
-        { "超级按钮_另存为", { 380, 5, 44, 49 }, "导出为mht格式文档" },
-        { "超级按钮_分组框", { 2, 4, 22, 22 }, "分组框" },
-        { "超级按钮_按钮", { 2, 28, 22, 22 }, "" },
-        { "超级按钮_复选框", { 27, 4, 22, 22 }, "" },
-        { "超级按钮_单选框", { 24, 27, 25, 25 }, "" },
-        { "超级按钮_文本框", { 52, 4, 22, 22 }, "" },
-        { "超级按钮_多行文本框", { 52, 28, 22, 22 }, "" },
-        { "超级按钮_截图", { 80, 2, 24, 24 }, "截图，软件最小化" },
-        { "超级按钮_全截图", { 80, 26, 24, 24 }, "截图，软件不最小化" },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto* button = control<QToolButton>(c.name);
+    for (const ToolbarButton& row : toolbarButtons()) {
+        SCOPED_TRACE(row.name);
+        auto* button = control<QToolButton>(row.name);
         ASSERT_TRUE(button);
-        EXPECT_EQ(button->geometry(), c.geometry);
-        EXPECT_EQ(button->toolTip(), QString::fromUtf8(c.tooltip));
+        EXPECT_EQ(button->parentWidget()->objectName(), stripName(row.strip));
+        EXPECT_EQ(button->geometry(),
+            QRect(row.geometry.left, row.geometry.top, row.geometry.width, row.geometry.height));
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(row.tooltip ? row.tooltip : ""));
         EXPECT_TRUE(button->text().isEmpty() || button->toolButtonStyle() == Qt::ToolButtonIconOnly);
         EXPECT_FALSE(button->icon().isNull());
         EXPECT_FALSE(button->icon().pixmap(16, 16).isNull());
         EXPECT_TRUE(button->isVisible());
-        EXPECT_EQ(button->isCheckable(), std::string_view(c.name) == "超级按钮_加粗");
+        EXPECT_EQ(button->isCheckable(), row.kind == ButtonKind::Toggle);
     }
+    // The table's one toggle is the bold button.
+    EXPECT_TRUE(control<QToolButton>("超级按钮_加粗")->isCheckable());
     EXPECT_EQ(geometryOf("组合框_系统字体"), QRect(45, 6, 143, 20));
     EXPECT_EQ(geometryOf("组合框_字体大小"), QRect(189, 6, 47, 20));
 }
@@ -197,7 +173,7 @@ TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
     EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
     ASSERT_TRUE(
-        Eventually([&] { return m_window->designView().GetHtml().contains("<p>来自代码</p>"); }, 10000));
+        Eventually([&] { return m_window->designView().getHtml().contains("<p>来自代码</p>"); }, 10000));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
     const auto file = m_window->document().filePath();
@@ -209,8 +185,8 @@ TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
 
 TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
 {
-    m_window->designView().LoadHtml("<html><body><p>one two</p></body></html>");
-    m_window->designView().EditModeOn();
+    m_window->designView().loadHtml("<html><body><p>one two</p></body></html>");
+    m_window->designView().editModeOn();
     auto* browser = control<QWebEngineView>("互联网浏览器1");
     browser->setFocus();
     browser->page()->runJavaScript(
@@ -225,7 +201,7 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
         },
         5000));
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }, 10000));
 }
 
 // The window opened on a small page through its Open command, as a user opens a file.
@@ -315,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
                 QTest::mouseClick(
                     w.findChild<QToolButton*>(QStringLiteral("超级按钮_删除线")), Qt::LeftButton);
                 ASSERT_TRUE(Eventually(
-                    [&] { return w.designView().GetHtml().contains("<strike>two</strike>"); }, 10000));
+                    [&] { return w.designView().getHtml().contains("<strike>two</strike>"); }, 10000));
             },
             "one two", true },
         ChangeCase { "engine_paste",
@@ -386,18 +362,18 @@ TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
     auto* tabs = control<QTabWidget>("高级选择夹1");
     auto* design = control<QToolButton>("超级按钮_设计");
     auto* code = control<QToolButton>("超级按钮_代码");
-    const QString opened = m_window->designView().GetHtml();
+    const QString opened = m_window->designView().getHtml();
 
     // The "代码" tab shows an editor that was never filled; "设计" must not load that over the page.
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
     QTest::mouseClick(design, Qt::LeftButton);
     EXPECT_EQ(tabs->currentIndex(), 0);
-    EXPECT_EQ(m_window->designView().GetHtml(), opened);
+    EXPECT_EQ(m_window->designView().getHtml(), opened);
 
     // A copy nobody touched leaves the page exactly as it was.
     QTest::mouseClick(code, Qt::LeftButton);
     QTest::mouseClick(design, Qt::LeftButton);
-    EXPECT_EQ(m_window->designView().GetHtml(), opened);
+    EXPECT_EQ(m_window->designView().getHtml(), opened);
 
     // After Open, the copy of the page shown before is gone: "设计" keeps the page just opened.
     QTest::mouseClick(code, Qt::LeftButton);
@@ -414,7 +390,7 @@ TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
     EXPECT_TRUE(editor->text().isEmpty());
     QTest::mouseClick(design, Qt::LeftButton);
     EXPECT_TRUE(visibleText(*m_window).contains(QStringLiteral("其他页面")));
-    EXPECT_FALSE(m_window->designView().GetHtml().contains("edited but not carried"));
+    EXPECT_FALSE(m_window->designView().getHtml().contains("edited but not carried"));
 
     // Typed text is carried, but an editor emptied by the user never wipes the page.
     QTest::mouseClick(code, Qt::LeftButton);
@@ -429,7 +405,7 @@ TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
 TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
 {
     typeInPage(" kept");
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("two kept"); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("two kept"); }, 10000));
     auto* engine = dynamic_cast<WebEngineBrowser*>(m_window->designView().engine());
     ASSERT_TRUE(engine);
     engine->setScriptWait(std::chrono::milliseconds(1000));
@@ -467,6 +443,44 @@ TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
     EXPECT_NE(testing::ReadFile(file).find("one two kept"), std::string::npos);
+}
+
+// A command waiting for the engine lets timers and signals run; a second Save started by one of them is
+// refused rather than run inside the first (which would ask the hung engine again and show its own box).
+TEST_F(EditedPage, ASaveStartedWhileOneWaitsForTheEngineIsRefused)
+{
+    typeInPage(" kept");
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("two kept"); }, 10000));
+    auto* engine = dynamic_cast<WebEngineBrowser*>(m_window->designView().engine());
+    ASSERT_TRUE(engine);
+    engine->setScriptWait(std::chrono::milliseconds(1000));
+    m_browser->page()->runJavaScript(QStringLiteral("for(;;){}"), QWebEngineScript::ApplicationWorld);
+    {
+        ModalAnswerer answers;
+        std::optional<qsizetype> boxesWhenClicked;
+        QTimer::singleShot(300, m_window.get(), [&] {
+            boxesWhenClicked = answers.boxes.size();
+            control<QToolButton>("超级按钮_保存")->click();
+        });
+        QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+        ASSERT_TRUE(boxesWhenClicked);
+        EXPECT_EQ(*boxesWhenClicked, 0) << "the second click came while the first Save was waiting";
+        ASSERT_EQ(answers.boxes.size(), 1) << answers.boxes.join(u'|').toStdString();
+        EXPECT_TRUE(answers.boxes[0].startsWith(QStringLiteral("提示: 保存失败！原来的文件没有改动。")))
+            << answers.boxes[0].toStdString();
+    }
+
+    // The renderer is replaced, and commands run again once none is running.
+    ModalAnswerer answers;
+    const qint64 renderer = m_browser->page()->renderProcessPid();
+    ASSERT_GT(renderer, 0);
+    ::kill(static_cast<pid_t>(renderer), SIGKILL);
+    ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
+    engine->setScriptWait(WebEngineBrowser::kScriptWait);
+    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    EXPECT_NE(testing::ReadFile(m_window->document().filePath()).find("one two kept"), std::string::npos);
 }
 
 // While changes are unsaved a recovery copy appears in the settings folder; a save removes it, and
@@ -511,7 +525,7 @@ TEST_F(EditedPage, FileKeysWorkWhereverTheFocusIs)
 
     select(m_browser, kSelectTwo);
     QTest::keyClick(page, Qt::Key_B, Qt::ControlModifier);
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().GetHtml().contains("<b>two</b>"); }));
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
@@ -579,9 +593,9 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
         body += QStringLiteral("<p>第%1段 中文 %2</p>")
                     .arg(i)
                     .arg(i % 100 == 0 ? QStringLiteral("Word") : QString());
-    m_window->designView().LoadHtml(
+    m_window->designView().loadHtml(
         QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>%1</body></html>").arg(body));
-    m_window->documentStatus().markLoaded(m_window->designView().GetHtml().toStdString());
+    m_window->documentStatus().markLoaded(m_window->designView().getHtml().toStdString());
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
     ASSERT_TRUE(Eventually([&] { return editor->text().contains(QStringLiteral("第300段")); }));
@@ -641,12 +655,12 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
     EXPECT_EQ(editor->text(), text);
 }
 
-TEST(CommandMap, EveryRowNamesAControlOfTheWindow)
+TEST(ToolbarTable, EveryRowNamesAButtonOfTheWindow)
 {
     TempFolder run(testing::kBinaryDir / "test-runs");
     MainWindow window(run.path());
-    for (const auto& row : CommandMap()) {
-        EXPECT_TRUE(window.findChild<QObject*>(QString::fromUtf8(row.control))) << row.control;
+    for (const auto& row : toolbarButtons()) {
+        EXPECT_TRUE(window.findChild<QToolButton*>(QString::fromUtf8(row.name))) << row.name;
     }
 }
 

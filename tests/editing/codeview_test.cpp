@@ -1,6 +1,6 @@
 // The code view over the real code-editor component.
 #include "editing/codeview.h"
-#include "platform/scintillamessages.h"
+#include "platform/codeeditor.h"
 #include "tests/support/eventually.h"
 
 #include <QApplication>
@@ -10,11 +10,14 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-#include <Qsci/qsciscintilla.h>
+#include <QAbstractScrollArea>
 #include <functional>
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
+
+using Message = ScintillaMessage;
 
 class CodeViewTest : public ::testing::Test
 {
@@ -27,16 +30,20 @@ protected:
     }
     void attachAndShow()
     {
-        view.Attach(&widget);
+        view.attach(std::move(parts.editor));
         widget.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
     }
-    long send(unsigned message, unsigned long wParam = 0, long lParam = 0)
+    long send(Message message, unsigned long wParam = 0, long lParam = 0)
     {
-        return widget.SendScintilla(message, wParam, lParam);
+        return long(editor->send(message, wParam, lParam));
     }
 
-    QsciScintilla widget;
+    CodeEditorParts parts = createCodeEditor(nullptr);
+    std::unique_ptr<QWidget> owned { parts.widget };
+    // The component's widget scrolls its text in a viewport, as a scroll area does.
+    QAbstractScrollArea& widget = *qobject_cast<QAbstractScrollArea*>(parts.widget);
+    CodeEditor* editor = parts.editor.get();
     CodeView view;
 };
 
@@ -52,7 +59,7 @@ std::vector<std::pair<QString, bool>> Entries(const QMenu& menu)
 TEST_F(CodeViewTest, TextsComeBackAsTheyWereSetUpToTheFirstZero)
 {
     attachAndShow();
-    EXPECT_EQ(view.GetText(), QString());
+    EXPECT_EQ(view.text(), QString());
     struct Case
     {
         QString set;
@@ -65,49 +72,49 @@ TEST_F(CodeViewTest, TextsComeBackAsTheyWereSetUpToTheFirstZero)
         { QString(), QString() },
     };
     for (const Case& c : cases) {
-        view.SetText(c.set);
-        EXPECT_EQ(view.GetText(), c.expected) << c.set.toStdString();
+        view.setText(c.set);
+        EXPECT_EQ(view.text(), c.expected) << c.set.toStdString();
     }
 }
 
 TEST_F(CodeViewTest, AttachOverridesWhateverTheComponentHadAndReadsBack)
 {
     // Values other than ours first, so that each read-back shows Attach set it.
-    send(sci::SCI_SETMARGINWIDTHN, 1, 16);
-    send(sci::SCI_SETVIEWWS, 1);
-    send(sci::SCI_SETEOLMODE, 2);
-    send(sci::SCI_SETVIEWEOL, 1);
-    send(sci::SCI_SETCARETFORE, 0x0000FF);
-    send(sci::SCI_SETCARETLINEVISIBLE, 1);
-    send(sci::SCI_SETCARETLINEBACK, 0x00FF00);
-    send(sci::SCI_SETINDENTATIONGUIDES, 3);
-    send(sci::SCI_SETWRAPMODE, 1);
-    send(sci::SCI_SETCURSOR, 7);
-    send(sci::SCI_SETREADONLY, 1);
-    send(sci::SCI_SETCODEPAGE, 0);
+    send(Message::SetMarginWidthN, 1, 16);
+    send(Message::SetViewWs, 1);
+    send(Message::SetEolMode, 2);
+    send(Message::SetViewEol, 1);
+    send(Message::SetCaretFore, 0x0000FF);
+    send(Message::SetCaretLineVisible, 1);
+    send(Message::SetCaretLineBack, 0x00FF00);
+    send(Message::SetIndentationGuides, 3);
+    send(Message::SetWrapMode, 1);
+    send(Message::SetCursor, 7);
+    send(Message::SetReadOnly, 1);
+    send(Message::SetCodePage, 0);
     attachAndShow();
     struct Case
     {
         const char* what;
-        unsigned message;
+        Message message;
         unsigned long wParam;
         long expected;
     };
     const Case cases[] = {
-        { "margin 1 width", sci::SCI_GETMARGINWIDTHN, 1, 0 },
-        { "read-only", sci::SCI_GETREADONLY, 0, 0 },
-        { "horizontal scroll bar", sci::SCI_GETHSCROLLBAR, 0, 0 },
-        { "vertical scroll bar", sci::SCI_GETVSCROLLBAR, 0, 0 },
-        { "white space view", sci::SCI_GETVIEWWS, 0, sci::SCWS_INVISIBLE },
-        { "pointer", sci::SCI_GETCURSOR, 0, sci::SC_CURSORNORMAL },
-        { "line-end mode", sci::SCI_GETEOLMODE, 0, sci::SC_EOL_CRLF },
-        { "line ends visible", sci::SCI_GETVIEWEOL, 0, 0 },
-        { "caret colour", sci::SCI_GETCARETFORE, 0, 0x000000 },
-        { "caret line highlight", sci::SCI_GETCARETLINEVISIBLE, 0, 0 },
-        { "caret line background", sci::SCI_GETCARETLINEBACK, 0, 0xFFFFFF },
-        { "indentation guides", sci::SCI_GETINDENTATIONGUIDES, 0, sci::SC_IV_NONE },
-        { "wrapping", sci::SCI_GETWRAPMODE, 0, sci::SC_WRAP_NONE },
-        { "code page", sci::SCI_GETCODEPAGE, 0, sci::SC_CP_UTF8 },
+        { "margin 1 width", Message::GetMarginWidthN, 1, 0 },
+        { "read-only", Message::GetReadOnly, 0, 0 },
+        { "horizontal scroll bar", Message::GetHScrollBar, 0, 0 },
+        { "vertical scroll bar", Message::GetVScrollBar, 0, 0 },
+        { "white space view", Message::GetViewWs, 0, scintilla::kWhitespaceInvisible },
+        { "pointer", Message::GetCursor, 0, scintilla::kCursorNormal },
+        { "line-end mode", Message::GetEolMode, 0, scintilla::kEolCrLf },
+        { "line ends visible", Message::GetViewEol, 0, 0 },
+        { "caret colour", Message::GetCaretFore, 0, 0x000000 },
+        { "caret line highlight", Message::GetCaretLineVisible, 0, 0 },
+        { "caret line background", Message::GetCaretLineBack, 0, 0xFFFFFF },
+        { "indentation guides", Message::GetIndentationGuides, 0, scintilla::kIndentGuidesNone },
+        { "wrapping", Message::GetWrapMode, 0, scintilla::kWrapNone },
+        { "code page", Message::GetCodePage, 0, scintilla::kCodePageUtf8 },
     };
     for (const Case& c : cases)
         EXPECT_EQ(send(c.message, c.wParam), c.expected) << c.what;
@@ -119,24 +126,24 @@ TEST_F(CodeViewTest, TypedLinesEndInCrLfAndNoScrollBarShows)
     QString longText;
     for (int i = 0; i < 200; ++i)
         longText += QString(300, QLatin1Char('x')) + QLatin1Char('\n');
-    view.SetText(longText);
+    view.setText(longText);
     QTest::qWait(50); // proves an absence: no scroll bar comes up once the text is laid out
     EXPECT_FALSE(widget.verticalScrollBar()->isVisible());
     EXPECT_FALSE(widget.horizontalScrollBar()->isVisible());
 
-    view.SetText(QString());
+    view.setText(QString());
     widget.setFocus();
     QTest::keyClicks(&widget, QStringLiteral("ab"));
     QTest::keyClick(&widget, Qt::Key_Return);
     QTest::keyClicks(&widget, QStringLiteral("c"));
-    EXPECT_EQ(view.GetText(), QStringLiteral("ab\r\nc"));
+    EXPECT_EQ(view.text(), QStringLiteral("ab\r\nc"));
 }
 
 TEST_F(CodeViewTest, SelectionShowsWhiteOnDarkBlue)
 {
     attachAndShow();
-    view.SetText(QStringLiteral("MMMMMMMMMMMMMMMMMMMM\nMMMMMMMMMMMMMMMMMMMM"));
-    send(sci::SCI_SELECTALL);
+    view.setText(QStringLiteral("MMMMMMMMMMMMMMMMMMMM\nMMMMMMMMMMMMMMMMMMMM"));
+    send(Message::SelectAll);
     int darkBlue = 0, white = 0;
     const auto paintedSelection = [&] {
         const QImage shot = widget.grab().toImage();
@@ -169,22 +176,22 @@ TEST_F(CodeViewTest, ContextMenuEntriesAndTheirStates)
         { "empty", [] {}, { false, false, false, false, false, false, false, false, true } },
         { "selection",
             [&] {
-                view.SetText(QStringLiteral("hello"));
-                send(sci::SCI_EMPTYUNDOBUFFER);
-                send(sci::SCI_SETSEL, 0, 5);
+                view.setText(QStringLiteral("hello"));
+                send(Message::EmptyUndoBuffer);
+                send(Message::SetSel, 0, 5);
             },
             { false, false, false, true, true, false, true, false, true } },
         { "clipboard",
             [&] {
-                view.SetText(QString());
-                send(sci::SCI_EMPTYUNDOBUFFER);
+                view.setText(QString());
+                send(Message::EmptyUndoBuffer);
                 QApplication::clipboard()->setText(QStringLiteral("pasted"));
             },
             { false, false, false, false, false, true, false, false, true } },
         { "after an edit",
             [&] {
                 QApplication::clipboard()->clear();
-                view.SetText(QStringLiteral("x"));
+                view.setText(QStringLiteral("x"));
             },
             { true, false, false, false, false, false, false, false, true } },
     };
@@ -208,13 +215,13 @@ TEST_F(CodeViewTest, ContextMenuEntriesAndTheirStates)
 TEST_F(CodeViewTest, ContextMenuActsOnTheText)
 {
     attachAndShow();
-    view.SetText(QStringLiteral("keep drop"));
-    send(sci::SCI_SETSEL, 4, 9);
+    view.setText(QStringLiteral("keep drop"));
+    send(Message::SetSel, 4, 9);
     const auto menu = view.createContextMenu();
     menu->actions().at(6)->trigger(); // 删除
-    EXPECT_EQ(view.GetText(), QStringLiteral("keep"));
+    EXPECT_EQ(view.text(), QStringLiteral("keep"));
     menu->actions().at(0)->trigger(); // 撤消
-    EXPECT_EQ(view.GetText(), QStringLiteral("keep drop"));
+    EXPECT_EQ(view.text(), QStringLiteral("keep drop"));
 }
 
 TEST_F(CodeViewTest, RightClickOpensOurMenuNotTheComponents)
@@ -238,3 +245,4 @@ TEST_F(CodeViewTest, RightClickOpensOurMenuNotTheComponents)
 }
 
 } // namespace
+} // namespace inkwell

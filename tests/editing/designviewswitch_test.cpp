@@ -3,6 +3,8 @@
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/designviewswitch.h"
+#include "platform/browserengine.h"
+#include "platform/codeeditor.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +13,9 @@
 #include <QJsonObject>
 #include <QStringDecoder>
 #include <QTest>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
-#include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
 // What a trip must keep, as the engine sees the page: the elements in document order, the exact
@@ -37,14 +37,18 @@ class ViewSwitch : public ::testing::Test
 protected:
     void SetUp() override
     {
-        view.resize(800, 500);
-        view.show();
-        editor.resize(800, 480);
+        auto browser = createBrowser(nullptr);
+        view.reset(browser.view);
+        view->resize(800, 500);
+        view->show();
+        auto editor = createCodeEditor(nullptr);
+        editorWidget.reset(editor.widget);
+        editorWidget->resize(800, 480);
         design.setDocumentFolder(folder.path());
-        design.Attach(&view, &profile);
-        design.LoadHtml(QString());
-        design.EditModeOn();
-        code.Attach(&editor);
+        design.attach(std::move(browser.engine));
+        design.loadHtml(QString());
+        design.editModeOn();
+        code.attach(std::move(editor.editor));
     }
     QJsonObject signature()
     {
@@ -52,9 +56,8 @@ protected:
         return value ? QJsonDocument::fromJson(value->toString().toUtf8()).object() : QJsonObject();
     }
 
-    QWebEngineProfile profile;
-    QWebEngineView view;
-    QsciScintilla editor;
+    std::unique_ptr<QWidget> view;
+    std::unique_ptr<QWidget> editorWidget;
     QTemporaryDir folder;
     DesignView design;
     CodeView code;
@@ -89,17 +92,17 @@ TEST_F(ViewSwitch, EveryPageKeepsItsTagsAndTextThroughTheCodeView)
     const QStringList names = pages.entryList({ QStringLiteral("*.html") }, QDir::Files, QDir::Name);
     ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {
-        design.LoadHtml(ReadPage(pages.filePath(name)));
+        design.loadHtml(ReadPage(pages.filePath(name)));
         const QJsonObject before = signature();
         ASSERT_FALSE(before.isEmpty()) << name.toStdString();
 
-        SwitchToCodeView(design, code);
-        const QString source = code.GetText();
+        switchToCodeView(design, code);
+        const QString source = code.text();
         EXPECT_TRUE(source.startsWith(QStringLiteral("<html"))) << name.toStdString();
         EXPECT_TRUE(source.contains(QStringLiteral("\n\t<head")))
             << name.toStdString() << ": one tab per level";
 
-        SwitchToDesignView(code.GetText(), design);
+        switchToDesignView(code.text(), design);
         const QJsonObject after = signature();
         for (const char* part : { "tags", "exact", "code", "text" }) {
             EXPECT_EQ(after.value(QLatin1String(part)), before.value(QLatin1String(part)))
@@ -112,12 +115,13 @@ TEST_F(ViewSwitch, EveryPageKeepsItsTagsAndTextThroughTheCodeView)
 
 TEST_F(ViewSwitch, CodeViewEditsReachTheDesignViewOnlyThroughTheSwitch)
 {
-    design.LoadHtml(QStringLiteral("<html><head></head><body><p>design</p></body></html>"));
-    SwitchToCodeView(design, code);
-    code.SetText(QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
-    EXPECT_TRUE(design.GetHtml().contains(QStringLiteral("<p>design</p>")));
-    SwitchToDesignView(code.GetText(), design);
-    EXPECT_EQ(design.GetHtml(), QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
+    design.loadHtml(QStringLiteral("<html><head></head><body><p>design</p></body></html>"));
+    switchToCodeView(design, code);
+    code.setText(QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
+    EXPECT_TRUE(design.getHtml().contains(QStringLiteral("<p>design</p>")));
+    switchToDesignView(code.text(), design);
+    EXPECT_EQ(design.getHtml(), QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
 }
 
 } // namespace
+} // namespace inkwell

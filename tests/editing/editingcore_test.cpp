@@ -14,6 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using inkwell::copyPictureIntoFolder;
+using inkwell::pictureSource;
+
 TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
 {
     const std::string_view table = fragments::kTable;
@@ -45,7 +48,7 @@ class PictureSourceTable : public ::testing::TestWithParam<SourceCase>
 TEST_P(PictureSourceTable, RelativeInsideTheFolderFileUrlOutside)
 {
     const SourceCase& c = GetParam();
-    EXPECT_EQ(PictureSource(c.picture, c.folder), c.expected) << c.picture << " in " << c.folder;
+    EXPECT_EQ(pictureSource(c.picture, c.folder), c.expected) << c.picture << " in " << c.folder;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PictureSourceTable,
@@ -90,7 +93,7 @@ protected:
 TEST_F(CopyPicture, CopiesAPictureFromAnotherFolderBesideTheDocument)
 {
     WriteAll(root / "elsewhere/a b.png", bytes);
-    const auto copy = CopyPictureIntoFolder(root / "elsewhere/a b.png", root / "doc");
+    const auto copy = copyPictureIntoFolder(root / "elsewhere/a b.png", root / "doc");
     ASSERT_TRUE(copy);
     EXPECT_EQ(*copy, root / "doc/a b.png");
     EXPECT_EQ(ReadAll(*copy), bytes);
@@ -105,12 +108,12 @@ TEST_F(CopyPicture, APictureAlreadyInTheFolderStaysIntact)
     // By its own path, through the folder by another name, and through a link of the same name.
     for (const fs::path& chosen :
         { root / "doc/own.png", root / "doclink/own.png", root / "doc/./own.png" }) {
-        const auto copy = CopyPictureIntoFolder(chosen, root / "doc");
+        const auto copy = copyPictureIntoFolder(chosen, root / "doc");
         ASSERT_TRUE(copy) << chosen;
         EXPECT_EQ(ReadAll(root / "doc/own.png"), bytes) << chosen;
     }
     fs::create_symlink(root / "doc/own.png", root / "elsewhere/own.png");
-    ASSERT_TRUE(CopyPictureIntoFolder(root / "elsewhere/own.png", root / "doc"));
+    ASSERT_TRUE(copyPictureIntoFolder(root / "elsewhere/own.png", root / "doc"));
     EXPECT_EQ(ReadAll(root / "doc/own.png"), bytes);
 }
 
@@ -118,15 +121,15 @@ TEST_F(CopyPicture, ReplacesADifferentFileOfTheSameNameOnlyWithACompleteCopy)
 {
     WriteAll(root / "doc/x.png", "old");
     WriteAll(root / "elsewhere/x.png", bytes);
-    ASSERT_TRUE(CopyPictureIntoFolder(root / "elsewhere/x.png", root / "doc"));
+    ASSERT_TRUE(copyPictureIntoFolder(root / "elsewhere/x.png", root / "doc"));
     EXPECT_EQ(ReadAll(root / "doc/x.png"), bytes);
 
     WriteAll(root / "doc/gone.png", "old");
-    EXPECT_FALSE(CopyPictureIntoFolder(root / "elsewhere/gone.png", root / "doc"));
+    EXPECT_FALSE(copyPictureIntoFolder(root / "elsewhere/gone.png", root / "doc"));
     EXPECT_EQ(ReadAll(root / "doc/gone.png"), "old");
-    EXPECT_FALSE(CopyPictureIntoFolder(root / "elsewhere/x.png", root / "no-such-folder"));
-    EXPECT_FALSE(CopyPictureIntoFolder(root / "elsewhere", root / "doc"));
-    EXPECT_FALSE(CopyPictureIntoFolder("", root / "doc"));
+    EXPECT_FALSE(copyPictureIntoFolder(root / "elsewhere/x.png", root / "no-such-folder"));
+    EXPECT_FALSE(copyPictureIntoFolder(root / "elsewhere", root / "doc"));
+    EXPECT_FALSE(copyPictureIntoFolder("", root / "doc"));
     // No half-written leftovers beside the document.
     for (const auto& entry : fs::directory_iterator(root / "doc"))
         EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << entry.path();

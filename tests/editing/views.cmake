@@ -8,8 +8,8 @@ if(INKWELL_GUI)
         LIBS inkwell_editing Qt6::Test)
     inkwell_add_test(designview_test GUI
         SOURCES designview_test.cpp
-        LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets)
+        LIBS inkwell_editing Qt6::Test)
     inkwell_add_test(designviewswitch_test GUI
         SOURCES designviewswitch_test.cpp
-        LIBS inkwell_editing Qt6::Test Qt6::WebEngineWidgets QScintilla::QScintilla)
+        LIBS inkwell_editing Qt6::Test)
 endif()

@@ -10,6 +10,7 @@
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
 class Browser : public ::testing::Test
@@ -133,6 +134,7 @@ TEST_F(Browser, OperationsOnAViewThatIsGoneFailQuietly)
 {
     auto* doomed = new QWebEngineView;
     WebEngineBrowser orphan(doomed, &profile);
+    ASSERT_TRUE(orphan.navigate(QUrl(QStringLiteral("about:blank")))); // the page is made with the view
     delete doomed;
     EXPECT_FALSE(orphan.loadPage(QStringLiteral("<p>x</p>"), QUrl()));
     EXPECT_FALSE(orphan.rootMarkup());
@@ -140,3 +142,4 @@ TEST_F(Browser, OperationsOnAViewThatIsGoneFailQuietly)
 }
 
 } // namespace
+} // namespace inkwell
