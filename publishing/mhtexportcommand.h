@@ -27,11 +27,11 @@ struct MhtExportContext
 {
     // Writes the design view's page to the document file; false when it could not be written.
     std::function<bool()> saveDocument;
-    // The document's folder is, with runFolder, one of the folders whose files the archive may carry
-    // whatever they are (elsewhere on disk only pictures named where a picture belongs go in).
+    // With runFolder, the folders whose files the archive may carry whatever they
+    // are (elsewhere on disk only pictures named where a picture belongs go in).
     DocumentLocation document;
     std::filesystem::path runFolder;
-    std::optional<int> serverPort; // ServerPort; empty when the page server is not running
+    std::optional<int> serverPort; // empty when the page server is not running
     // Asks for the archive's file name; an empty name means the user cancelled.
     std::function<QString(QWidget*)> chooseFileName
         = [](QWidget* parent) { return askForArchiveName(parent); };

@@ -51,7 +51,7 @@ TEST(TimeStampName, ThirteenDigitsGrowingWithTheClock)
     const auto first = timeStampName();
     ASSERT_EQ(first.size(), 13u);
     EXPECT_EQ(first.find_first_not_of("0123456789"), std::string::npos);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // the clock moves on by about a second
     const auto later = std::stoll(timeStampName());
     const auto grown = later - std::stoll(first);
     EXPECT_GE(grown, 1000);
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Layout,
         LayoutCase { "narrow_and_low", 300, 40, { 541, 0, 0, 50 }, { 0, 51, 300, 0 } },
         LayoutCase { "exactly_541x51", 541, 51, { 541, 0, 0, 50 }, { 0, 51, 541, 0 } },
         LayoutCase { "nothing", 0, 0, { 541, 0, 0, 50 }, { 0, 51, 0, 0 } }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Layout, BrowserFillsThePageAndNeverGoesNegative)
 {

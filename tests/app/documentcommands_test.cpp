@@ -150,8 +150,8 @@ TEST_P(OpenThenSave, KeepsEveryCharacterAndTheEncoding)
 
 INSTANTIATE_TEST_SUITE_P(Documents, OpenThenSave,
     ::testing::Values("utf8-meta", "gbk-gb2312", "undeclared-gbk", "undeclared-utf8", "gb2312-emoji"),
-    [](const auto& info) {
-        std::string name = info.param;
+    [](const auto& test) {
+        std::string name = test.param;
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Table, NewCommand,
         NewCase { "ok_saves", false, MessageButton::Ok, false, true, true, 1 },
         NewCase { "cancel_still_opens_wizard", false, MessageButton::Cancel, false, true, false, 1 },
         NewCase { "failed_save_keeps_the_page", false, MessageButton::Ok, true, true, false, 0 }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct CloseCase
 {
@@ -270,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Closing,
         CloseCase { "cancel", true, MessageButton::Cancel, false, true, CloseDecision::StayOpen, false },
         CloseCase { "failed_save_stays_open", true, MessageButton::Save, true, true, CloseDecision::StayOpen,
             false }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A page the engine could not give back is never written, neither by Save nor by the saves that New and
 // closing offer: the box says why, the file keeps its bytes, the page stays unsaved and the window open.
@@ -332,15 +332,6 @@ TEST_F(Commands, SavedPageClosesWithoutAQuestion)
 class QtBoxes : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "documentcommands_test";
-        static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     // Runs answer on the message box once it is up, while ask() waits in the box's own event loop.
     static MessageButton answerWith(
         const MessageRequest& request, std::function<void(QMessageBox*)> answer, QStringList* captions)

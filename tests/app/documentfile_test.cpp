@@ -49,8 +49,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, Fixtures,
         FixtureCase { "undeclared-gbk", TextEncoding::Gb18030 },
         FixtureCase { "undeclared-utf8", TextEncoding::Utf8 },
         FixtureCase { "gb2312-emoji", TextEncoding::Gb18030 }),
-    [](const auto& info) {
-        std::string name = info.param.name;
+    [](const auto& test) {
+        std::string name = test.param.name;
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TextOfBytes,
         // In UTF-16 the zero that ends the text is a whole zero character, not the first zero byte.
         TextCase { "utf16_zero_character", "\xFF\xFE<\0-N\0\0x\0"sv, "<中", TextEncoding::Utf16Le },
         TextCase { "utf8_mark_dropped", "\xEF\xBB\xBFok\0no"sv, "ok", TextEncoding::Utf8 }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DocumentFile, ReadFailuresAreReportedAndEmptyFilesAreNot)
 {
@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SaveKeeps,
         KeepCase { "absolute_link", 022, 0600, SavedThrough::AbsoluteLink, 0600 },
         KeepCase { "two_links", 022, 0604, SavedThrough::TwoLinks, 0604 },
         KeepCase { "link_to_a_missing_file", 027, std::nullopt, SavedThrough::RelativeLink, 0640 }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(DocumentFile, LinkLoopIsReportedAndLeavesNothing)
 {
@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SaveNamed,
         NameCase { "short_page", "a.html" },
         NameCase { "longest_name", std::string(250, 'n') + ".html" }, // 255 bytes, the usual limit
         NameCase { "longest_chinese_name", repeated("页", 85) }), // 255 bytes in UTF-8
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(DocumentFileStatus, AsksOnlyAfterEditsThatChangedThePage)
 {

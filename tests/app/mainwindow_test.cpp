@@ -195,7 +195,12 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
         "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
         "s.addRange(r);",
         QWebEngineScript::ApplicationWorld);
-    QTest::qWait(200);
+    ASSERT_TRUE(Eventually(
+        [&] {
+            return testing::evaluateIn(browser, QStringLiteral("getSelection().toString()")).toString()
+                == QStringLiteral("two");
+        },
+        5000));
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
     ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }, 10000));
 }
@@ -278,9 +283,9 @@ TEST_P(EveryChange, CountsBeforeClosing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
-    ::testing::Values(
-        ChangeCase { "typing", [](EditedPage& t, MainWindow&, QWebEngineView*) { t.typeInPage(" three"); },
-            "one two three", true },
+    ::testing::Values(ChangeCase { "typing",
+                          [](EditedPage& page, MainWindow&, QWebEngineView*) { page.typeInPage(" three"); },
+                          "one two three", true },
         ChangeCase { "toolbar_command",
             [](EditedPage&, MainWindow& w, QWebEngineView* b) {
                 select(b, kSelectTwo);
@@ -306,8 +311,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
             },
             "one", true },
         ChangeCase { "engine_undo_after_save",
-            [](EditedPage& t, MainWindow& w, QWebEngineView* b) {
-                t.typeInPage(" three");
+            [](EditedPage& page, MainWindow& w, QWebEngineView* b) {
+                page.typeInPage(" three");
                 ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
                 b->page()->triggerAction(QWebEnginePage::Undo);
@@ -325,7 +330,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
                 QApplication::sendEvent(target, &enter);
                 QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(target, &move);
-                QTest::qWait(300);
+                QTest::qWait(300); // the engine takes the drag on its own time and shows no sign of it
                 QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(target, &drop);
             },
@@ -344,13 +349,13 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
         ChangeCase {
             "nothing_after_open", [](EditedPage&, MainWindow&, QWebEngineView*) {}, "one two", false },
         ChangeCase { "nothing_after_save",
-            [](EditedPage& t, MainWindow& w, QWebEngineView*) {
-                t.typeInPage(" three");
+            [](EditedPage& page, MainWindow& w, QWebEngineView*) {
+                page.typeInPage(" three");
                 ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
             },
             "one two three", false }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // The "设计" button puts the code editor's text into the page only when the user wrote it.
 TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
@@ -711,10 +716,5 @@ TEST(ToolbarTable, EveryRowNamesAButtonOfTheWindow)
 
 } // namespace
 } // namespace inkwell
-
-int main(int argc, char** argv)
-{
-    return inkwell::testing::runWindowTests(argc, argv);
-}
 
 #include "mainwindow_test.moc"

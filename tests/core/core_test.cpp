@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DocumentFileName,
         FileNameCase { "chinese_name_with_blanks",
             { "/r/project/我的 网页 (1)", "我的 网页 (1)", DocumentKind::Html },
             "/r/project/我的 网页 (1)/我的 网页 (1).html" }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 // The names users, their settings and earlier runs rely on, byte for byte.
 TEST(RunFolderLayout, NamesEveryFileAndFolderBelowTheRunFolder)

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HistorySplit,
         SplitCase { "text_ends_at_zero_byte", std::string("a\r\nb\0c\r\nd", 10), { "a", "b" } },
         SplitCase { "zero_byte_first", std::string("\0a\r\n", 4), {} },
         SplitCase { "utf8_paths", "/home/我/project/页/页.html\r\n", { "/home/我/project/页/页.html" } }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(InRunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
 {
@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardAtStart,
         StartCase { "other_text", "[向导]\r\n是否显示=true\r\n", false },
         StartCase { "longer_text", "[向导]\r\n是否显示=真的\r\n", false },
         StartCase { "other_section", "[标题]\r\n是否显示=假\r\n", true }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(InRunFolder, WizardAtStartWritesTrueAndFalse)
 {
@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AcceptedProject,
             "relative_folder_below_run_folder", DocumentKind::StyleSheet, "c", "project", "project/c/c.css" },
         AcceptCase { "longest_name", DocumentKind::Html, std::string(250, 'n'), "@/project",
             "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 std::string repeated(std::string_view part, int times)
 {
@@ -292,7 +292,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
             "name_too_long_for_the_file", DocumentKind::Html, std::string(251, 'n'), "project", TooLong },
         RefusalCase { "name_too_long_in_characters", DocumentKind::StyleSheet, repeated("页", 84), "project",
             TooLong }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 struct ExistingFileCase
 {
@@ -353,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ProjectCheckFinds,
             false },
         ExistingFileCase { "folder_in_place_of_the_file",
             [](const fs::path& folder) { fs::create_directories(folder / "demo.html"); }, false }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
 {

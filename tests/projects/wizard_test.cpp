@@ -47,24 +47,6 @@ using testing::TempFolder;
 using testing::WriteFile;
 namespace fs = std::filesystem;
 
-class QtApplication : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "wizard_test";
-        static char* argv[] = { name, nullptr };
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplication);
-
 struct Message
 {
     QString title;
@@ -314,7 +296,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardRefusal,
         RefusalCase { "slash_in_name", 0, "a/b", nullptr, std::string(kUnusableProjectName) },
         RefusalCase { "dot_dot", 0, "..", nullptr, std::string(kUnusableProjectName) },
         RefusalCase { "missing_parent", 1, "a", "nowhere", std::string(kProjectFolderNotCreated) }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
 {
@@ -398,7 +380,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardThenSave,
             "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" },
         SaveCase { "longest_chinese_name", 1, repeated("页", 83),
             "project/" + repeated("页", 83) + "/" + repeated("页", 83) + ".css" }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 // What a question box showed, and the answer given to it.
 struct SeenBox
@@ -553,7 +535,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardOverExisting,
         ExistingCase { "file_exists_yes", true, true, Reply::ClickYes, true },
         ExistingCase { "folder_without_file", true, false, Reply::ClickNo, true },
         ExistingCase { "new_name", false, false, Reply::ClickNo, true }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
 {
@@ -662,7 +644,7 @@ TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
 TEST(WizardMessageBox, ShowsTheTextUnderItsTitleWithOneOkButton)
 {
     QString title, text;
-    int buttons = 0;
+    qsizetype buttons = 0;
     whenModalShows([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);

@@ -375,10 +375,3 @@ TEST(MhtExportDefaults, TheFileDialogSavesWithoutAFilter)
 
 } // namespace
 } // namespace inkwell
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
