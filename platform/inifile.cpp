@@ -89,7 +89,7 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 {
     const auto text = readFile(m_path);
     if (!text)
-        return cutToBytes(defaultValue, ValueBufferSize - 1);
+        return cutToBytes(defaultValue, kValueBufferSize - 1);
     const std::string_view whole(*text);
     // A text read from a file ends at its first zero byte.
     const auto content = whole.substr(0, whole.find('\0'));
@@ -102,9 +102,9 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
         if (!inSection)
             continue;
         if (const auto kv = keyLine(line); kv && equalsNoCase(kv->key, key))
-            return cutToBytes(unquoted(kv->value), ValueBufferSize - 1);
+            return cutToBytes(unquoted(kv->value), kValueBufferSize - 1);
     }
-    return cutToBytes(defaultValue, ValueBufferSize - 1);
+    return cutToBytes(defaultValue, kValueBufferSize - 1);
 }
 
 bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) const

@@ -13,7 +13,7 @@ class IniFile
 {
 public:
     // Values are read into a buffer of this many bytes, the terminating zero included.
-    static constexpr std::size_t ValueBufferSize = 10240;
+    static constexpr std::size_t kValueBufferSize = 10240;
 
     explicit IniFile(std::filesystem::path path)
         : m_path(std::move(path))
@@ -22,7 +22,7 @@ public:
 
     [[nodiscard]] const std::filesystem::path& path() const { return m_path; }
 
-    // The value of key in section, at most ValueBufferSize - 1 bytes (cut on a character boundary),
+    // The value of key in section, at most kValueBufferSize - 1 bytes (cut on a character boundary),
     // or defaultValue when the file, the section or the key is missing.
     [[nodiscard]] std::string read(
         std::string_view section, std::string_view key, std::string_view defaultValue) const;

@@ -293,9 +293,9 @@ private:
 // A size for a sentence: whole mebibytes where it is one.
 std::string sizeText(std::uint64_t bytes)
 {
-    constexpr std::uint64_t mebibyte = std::uint64_t { 1 } << 20;
-    if (bytes >= mebibyte && bytes % mebibyte == 0)
-        return std::to_string(bytes / mebibyte) + " MiB";
+    constexpr std::uint64_t kMebibyte = std::uint64_t { 1 } << 20;
+    if (bytes >= kMebibyte && bytes % kMebibyte == 0)
+        return std::to_string(bytes / kMebibyte) + " MiB";
     return std::to_string(bytes) + " bytes";
 }
 

@@ -244,15 +244,15 @@ std::vector<ResourceRef> scanCssResources(std::string_view css)
 
 std::string cssCharset(std::string_view css)
 {
-    constexpr std::string_view prefix = "@charset \"";
+    constexpr std::string_view kPrefix = "@charset \"";
     if (css.substr(0, 3) == "\xEF\xBB\xBF")
         css.remove_prefix(3);
-    if (css.substr(0, prefix.size()) != prefix)
+    if (css.substr(0, kPrefix.size()) != kPrefix)
         return {};
-    const auto end = css.find("\";", prefix.size());
-    if (end == std::string_view::npos || end - prefix.size() > 40)
+    const auto end = css.find("\";", kPrefix.size());
+    if (end == std::string_view::npos || end - kPrefix.size() > 40)
         return {};
-    return std::string(css.substr(prefix.size(), end - prefix.size()));
+    return std::string(css.substr(kPrefix.size(), end - kPrefix.size()));
 }
 
 } // namespace inkwell

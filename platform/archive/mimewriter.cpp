@@ -5,14 +5,14 @@
 namespace inkwell {
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-constexpr std::size_t MaxLine = 76;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kMaxLine = 76;
 
 void appendHex(std::string& out, unsigned char c)
 {
     out += '=';
-    out += HexDigits[c >> 4];
-    out += HexDigits[c & 0x0F];
+    out += kHexDigits[c >> 4];
+    out += kHexDigits[c & 0x0F];
 }
 
 } // namespace
@@ -91,7 +91,7 @@ std::string encodeQuotedPrintable(std::string_view bytes)
         const bool literal = (c >= 33 && c <= 126 && c != '=') || (blank && !lastOnLine(i));
         const std::size_t width = literal ? 1 : 3;
         // A soft break takes one column for its "="; the last token of a line may use it instead.
-        if (column + width > MaxLine - 1 && !(lastOnLine(i) && column + width <= MaxLine)) {
+        if (column + width > kMaxLine - 1 && !(lastOnLine(i) && column + width <= kMaxLine)) {
             out += "=\r\n";
             column = 0;
         }
@@ -111,7 +111,7 @@ std::string encodeBase64(std::string_view bytes)
     out.reserve((bytes.size() + 2) / 3 * 4 + bytes.size() / 57 * 2 + 2);
     std::size_t column = 0;
     const auto put = [&](char c) {
-        if (column == MaxLine) {
+        if (column == kMaxLine) {
             out += "\r\n";
             column = 0;
         }
@@ -148,8 +148,8 @@ std::string headerSafe(std::string_view value)
         const auto c = static_cast<unsigned char>(ch);
         if (c < 0x20 || c >= 0x7F) {
             out += '%';
-            out += HexDigits[c >> 4];
-            out += HexDigits[c & 0x0F];
+            out += kHexDigits[c >> 4];
+            out += kHexDigits[c & 0x0F];
         } else {
             out += ch;
         }

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const inkwell::IniFile ini(path);
     const std::string before = ini.read("other", "key", "default");
     (void)ini.read("标题", "名称", "Inkwell");
-    if (before.size() >= inkwell::IniFile::ValueBufferSize)
+    if (before.size() >= inkwell::IniFile::kValueBufferSize)
         std::abort();
 
     // A plain value written to a fresh section reads back, and the other section is unchanged.
