@@ -10,6 +10,7 @@
 #include "app/recoverycopy.h"
 #include "app/startupoutcome.h"
 #include "platform/instancelock.h"
+#include "platform/qtmessageservice.h"
 
 #include <QWidget>
 #include <chrono>
@@ -120,6 +121,7 @@ private:
     DocumentState m_document;
     std::optional<InstanceLock> m_instanceLock;
     DocumentFileStatus m_documentStatus;
+    QtMessageService m_messages { this }; // every box of the window and of the commands it runs
     bool m_stopped = false;
     std::unique_ptr<RecoveryCopy> m_recovery;
     QTimer* m_recoveryTimer = nullptr;

@@ -5,7 +5,6 @@
 
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 
@@ -87,12 +86,12 @@ bool RunCaptureOver(const QImage& frozen)
     return window.captured();
 }
 
-std::optional<qreal> RunCapture()
+std::optional<qreal> RunCapture(inkwell::MessageService& messages)
 {
     const std::optional<QImage> frozen = FreezeScreen();
     if (!frozen) {
-        QMessageBox::information(nullptr, QStringLiteral("提示"),
-            QStringLiteral("无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。"));
+        messages.inform(inkwell::kHintTitle, "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。",
+            inkwell::MessageOwner::Screen);
         return std::nullopt;
     }
     if (!RunCaptureOver(*frozen))

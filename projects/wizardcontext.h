@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/document.h"
+#include "platform/messageservice.h"
 
 #include <QString>
 #include <filesystem>
@@ -12,29 +13,9 @@ class QWidget;
 
 namespace inkwell {
 
-// Shows a modal message with an OK button.
-using MessageFunction = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
-
 // Asks for an existing folder; an empty text when the user cancels or no path came back.
 using FolderChooser
     = std::function<QString(QWidget* parent, const QString& prompt, const QString& startFolder)>;
-
-enum class QuestionAnswer
-{
-    Yes,
-    No,
-};
-
-// Asks a question that "是" or "否" answers; closing the box counts as "否".
-using QuestionFunction
-    = std::function<QuestionAnswer(QWidget* parent, const QString& title, const QString& text)>;
-
-// A QMessageBox without icon, with the title given and one OK button.
-void ShowMessageBox(QWidget* parent, const QString& title, const QString& text);
-
-// A QMessageBox with the title given and the buttons "是" and "否"; "否" is the default, so Return
-// and Escape both leave things as they were.
-[[nodiscard]] QuestionAnswer askWithYesNoBox(QWidget* parent, const QString& title, const QString& text);
 
 // The platform's folder dialog, folders only.
 [[nodiscard]] QString ChooseFolderWithDialog(
@@ -46,8 +27,7 @@ struct WizardContext
     DocumentState& document; // changed by "新建", and its folder by "设置"
     std::function<void()>
         loadBlankPage; // after a project is created: the design view gets BlankPage, editing on
-    MessageFunction showMessage = ShowMessageBox;
-    QuestionFunction askQuestion = askWithYesNoBox;
+    MessageService* messages = nullptr; // null: QMessageBox boxes over the wizard window
     FolderChooser chooseFolder = ChooseFolderWithDialog;
 };
 
