@@ -105,7 +105,7 @@ StartUpOutcome MainWindow::runCreationSequence()
     m_document
         = DocumentState { m_runFolder / "tmp", TimeStampName(), static_cast<int>(DocumentKind::HtmlPage) };
 
-    if (!m_pageServer->Start())
+    if (!m_pageServer->start())
         qWarning("The page server found no free port; archives cannot be exported in this run.");
 
     m_designView->attach(std::move(m_browserEngine));

@@ -44,7 +44,7 @@ SaveOutcome SaveDocument(DocumentContext& context)
     const std::string html = page->toStdString();
     const auto result = WriteDocumentFile(context.document->filePath(), html, context.status->encoding());
     if (!result.ok()) {
-        tell(context, DocumentMessages::saveFailed, result.error);
+        tell(context, DocumentMessages::saveFailed, result.error().message);
         return SaveOutcome::Failed;
     }
     context.status->markSaved(html);
@@ -60,12 +60,12 @@ void OpenDocument(DocumentContext& context)
         return;
     auto read = ReadDocumentFile(std::filesystem::path(file.toStdString()));
     if (!read.ok()) {
-        tell(context, DocumentMessages::openFailed, read.error);
+        tell(context, DocumentMessages::openFailed, read.error().message);
         return;
     }
-    const QString html = QString::fromStdString(read.html);
+    const QString html = QString::fromStdString(read->html);
     context.loadHtml(html);
-    context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read.encoding);
+    context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
 }
 
 void NewDocument(DocumentContext& context)

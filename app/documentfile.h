@@ -2,7 +2,7 @@
 // found by sniffing) and what Save writes (the page in the encoding it declares, replaced atomically).
 #pragma once
 
-#include "platform/atomicfile.h"
+#include "platform/result.h"
 #include "platform/textencoding.h"
 
 #include <filesystem>
@@ -11,13 +11,10 @@
 
 namespace inkwell {
 
-struct [[nodiscard]] DocumentReadResult
+struct DocumentText
 {
     std::string html; // UTF-8
     TextEncoding encoding = TextEncoding::Gb18030; // the encoding the bytes were read in
-    std::string error; // empty when the file could be read
-
-    [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
 // The text of a document file's bytes: it ends at the first zero byte (the first zero character of a
@@ -25,11 +22,11 @@ struct [[nodiscard]] DocumentReadResult
 [[nodiscard]] DecodedText DecodeDocumentBytes(std::string_view bytes);
 
 // Reads and decodes a whole document file.
-DocumentReadResult ReadDocumentFile(const std::filesystem::path& path);
+[[nodiscard]] Result<DocumentText> ReadDocumentFile(const std::filesystem::path& path);
 
 // Writes the page to path in the encoding it declares, else in openedIn, replacing any old file
 // atomically; on failure the old file is left as it was.
-FileWriteResult WriteDocumentFile(
+[[nodiscard]] Result<void> WriteDocumentFile(
     const std::filesystem::path& path, std::string_view html, TextEncoding openedIn);
 
 } // namespace inkwell

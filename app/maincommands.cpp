@@ -119,7 +119,7 @@ void MainWindow::exportArchive()
     context.serverPort = m_pageServer->port();
     context.chooseFileName = [this](QWidget*) { return runFileDialog(m_exportDialog); };
     context.messages = &m_messages;
-    (void)RunMhtExport(this, context);
+    (void)runMhtExport(this, context);
 }
 
 void MainWindow::previewInBrowser()
@@ -191,13 +191,13 @@ void MainWindow::chooseBackgroundColour()
 
 void MainWindow::captureWithWindowMinimised()
 {
-    RunCaptureCommand(this, CaptureEntry::MinimiseFirst, captureContext());
+    runCaptureCommand(this, CaptureEntry::MinimiseFirst, captureContext());
     noteEdited();
 }
 
 void MainWindow::captureWithWindowShown()
 {
-    RunCaptureCommand(this, CaptureEntry::KeepWindow, captureContext());
+    runCaptureCommand(this, CaptureEntry::KeepWindow, captureContext());
     noteEdited();
 }
 
@@ -258,7 +258,7 @@ void MainWindow::writeRecoveryCopy()
                     [recovery = m_recovery.get(), document = m_document,
                         encoding = m_documentStatus.encoding(), html = std::move(html), generation] {
                         if (auto result = recovery->write(document, encoding, html, generation); !result.ok())
-                            qWarning("No recovery copy: %s", result.error.c_str());
+                            qWarning("No recovery copy: %s", result.error().message.c_str());
                     });
             }
         }
@@ -288,7 +288,7 @@ void MainWindow::endWithoutQuestion()
         const std::string html = page.toStdString();
         if (m_documentStatus.hasUnsavedChanges(html)) {
             if (auto result = m_recovery->write(m_document, m_documentStatus.encoding(), html); !result.ok())
-                qWarning("No recovery copy: %s", result.error.c_str());
+                qWarning("No recovery copy: %s", result.error().message.c_str());
         } else {
             m_recovery->remove();
         }

@@ -239,7 +239,7 @@ void MainWindow::stopWhatWasStarted()
     if (m_stopped)
         return;
     m_stopped = true;
-    m_pageServer->Stop();
+    m_pageServer->stop();
 }
 
 } // namespace inkwell

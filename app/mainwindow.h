@@ -24,8 +24,6 @@ class QFileDialog;
 class QTabWidget;
 class QThreadPool;
 class QTimer;
-class PageServer;
-struct CaptureOutputContext;
 
 namespace inkwell {
 
@@ -33,6 +31,8 @@ class BrowserEngine;
 class CodeView;
 class DesignView;
 class FormattingCommands;
+struct CaptureOutputContext;
+class PageServer;
 
 class MainWindow : public QWidget
 {
@@ -115,7 +115,7 @@ private:
     void reloadAfterRendererEnded();
     bool openWizard();
     [[nodiscard]] DocumentContext documentContext();
-    [[nodiscard]] ::CaptureOutputContext captureContext();
+    [[nodiscard]] CaptureOutputContext captureContext();
 
     std::filesystem::path m_runFolder;
     DocumentState m_document;

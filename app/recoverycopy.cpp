@@ -1,9 +1,10 @@
 #include "app/recoverycopy.h"
 
+#include "platform/atomicfile.h"
 #include "platform/inifile.h"
+#include "platform/readfile.h"
 
 #include <charconv>
-#include <fstream>
 
 namespace inkwell {
 namespace {
@@ -36,33 +37,33 @@ std::uint64_t RecoveryCopy::generation() const
     return m_generation;
 }
 
-FileWriteResult RecoveryCopy::write(
+Result<void> RecoveryCopy::write(
     const DocumentState& document, TextEncoding encoding, std::string_view html)
 {
     return write(document, encoding, html, generation());
 }
 
-FileWriteResult RecoveryCopy::write(
+Result<void> RecoveryCopy::write(
     const DocumentState& document, TextEncoding encoding, std::string_view html, std::uint64_t generation)
 {
     std::lock_guard lock(m_mutex);
     if (generation != m_generation)
         return {}; // the page was saved or discarded meanwhile; this copy is no longer wanted
-    if (auto result = WriteFileAtomically(pagePath(), html); !result.ok())
+    if (auto result = writeFileAtomically(pagePath(), html); !result.ok())
         return result;
     // The whole record in one replacement, so that a reader never sees half of an old and half of a
     // new one. A line break cannot be held in a settings value; such a folder has no copy.
     const std::string folder = document.folder.string();
     if (folder.find_first_of("\r\n") != std::string::npos
         || document.name.find_first_of("\r\n") != std::string::npos)
-        return { "the document's path cannot be recorded" };
+        return Error { 0, "the document's path cannot be recorded" };
     std::string record;
     record.append("[").append(kSection).append("]\n");
     record.append(kFolderKey).append("=").append(folder).append("\n");
     record.append(kNameKey).append("=").append(document.name).append("\n");
     record.append(kKindKey).append("=").append(std::to_string(document.kind)).append("\n");
-    record.append(kEncodingKey).append("=").append(EncodingName(encoding)).append("\n");
-    return WriteFileAtomically(recordPath(), record);
+    record.append(kEncodingKey).append("=").append(encodingName(encoding)).append("\n");
+    return writeFileAtomically(recordPath(), record);
 }
 
 bool RecoveryCopy::exists() const
@@ -88,16 +89,13 @@ RecoveryReadResult RecoveryCopy::read() const
 
     // The page was written as UTF-8 by this program, whatever charset it declares; bytes that are not
     // UTF-8 are not a copy it made.
-    std::ifstream in(pagePath(), std::ios::binary);
-    std::string html;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        html.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (!in.eof() || in.bad()) {
+    Result<std::string> read = readFile(pagePath());
+    if (!read) {
         result.reason = "cannot read " + pagePath().string();
         return result;
     }
-    if (!IsValidUtf8(html)) {
+    std::string html = std::move(*read);
+    if (!isValidUtf8(html)) {
         result.reason = "the copied page is not UTF-8 text";
         return result;
     }
@@ -106,7 +104,7 @@ RecoveryReadResult RecoveryCopy::read() const
     const std::string folder = record.read(kSection, kFolderKey, "");
     const std::string name = record.read(kSection, kNameKey, "");
     const auto kind = parseKind(record.read(kSection, kKindKey, ""));
-    const auto encoding = EncodingFromLabel(record.read(kSection, kEncodingKey, ""));
+    const auto encoding = encodingFromLabel(record.read(kSection, kEncodingKey, ""));
     if (folder.empty() || name.empty() || !kind || !encoding) {
         result.reason = "the record of the copy is damaged";
         return result;

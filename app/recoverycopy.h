@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/document.h"
-#include "platform/atomicfile.h"
+#include "platform/result.h"
 #include "platform/textencoding.h"
 
 #include <cstdint>
@@ -53,9 +53,9 @@ public:
     [[nodiscard]] std::uint64_t generation() const;
 
     // Replaces the copy atomically: first the page, then its record.
-    FileWriteResult write(const DocumentState& document, TextEncoding encoding, std::string_view html,
+    [[nodiscard]] Result<void> write(const DocumentState& document, TextEncoding encoding, std::string_view html,
         std::uint64_t generation);
-    FileWriteResult write(const DocumentState& document, TextEncoding encoding, std::string_view html);
+    [[nodiscard]] Result<void> write(const DocumentState& document, TextEncoding encoding, std::string_view html);
 
     [[nodiscard]] bool exists() const;
     [[nodiscard]] RecoveryReadResult read() const;

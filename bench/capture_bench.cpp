@@ -9,9 +9,10 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 
+namespace inkwell {
 namespace {
 
-QImage Screen()
+QImage screenPicture()
 {
     QImage img(1920, 1080, QImage::Format_RGB32);
     for (int y = 0; y < img.height(); ++y) {
@@ -24,15 +25,15 @@ QImage Screen()
 
 void ComposeFullScreen(benchmark::State& state)
 {
-    const QImage frozen = Screen();
-    const QFont font = OverlayFont();
+    const QImage frozen = screenPicture();
+    const QFont font = overlayFont();
     QImage target;
     int i = 0;
     for (auto _ : state) {
         // A drag: the corner and the pointer move each time.
         const int d = i++ % 200;
         const CaptureRect sel { 300, 200, 1200 + d, 800 + d / 2 };
-        ComposeCapture(target, frozen, sel, CapturePoint { 1200 + d, 800 + d / 2 }, OverlayColours {}, font);
+        composeCapture(target, frozen, sel, CapturePoint { 1200 + d, 800 + d / 2 }, OverlayColours {}, font);
         benchmark::DoNotOptimize(target.constBits());
     }
     state.SetLabel("1920x1080 frame, handles, info box");
@@ -41,7 +42,7 @@ BENCHMARK(ComposeFullScreen)->Unit(benchmark::kMillisecond);
 
 void ComposeInfoPanel(benchmark::State& state)
 {
-    PanelComposer composer(MakePanelBackground(), OverlayFont());
+    PanelComposer composer(makePanelBackground(), overlayFont());
     QImage target;
     int i = 0;
     for (auto _ : state) {
@@ -53,6 +54,7 @@ void ComposeInfoPanel(benchmark::State& state)
 BENCHMARK(ComposeInfoPanel)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+} // namespace inkwell
 
 int main(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-// FormatHtml throughput on large pages made from the real-page fixtures (tests/data/pages); see pageOf.
+// formatHtml throughput on large pages made from the real-page fixtures (tests/data/pages); see pageOf.
 // bench/formatter_peers.py builds the same files for the comparison with tidy and Prettier.
 #include "editing/htmlformatter.h"
 
@@ -77,7 +77,7 @@ void FormatHtmlPage(benchmark::State& state)
     const std::string page = pageOf(bytes);
     std::size_t outputBytes = 0;
     for (auto _ : state) {
-        const std::string out = FormatHtml(page, 0, 0);
+        const std::string out = inkwell::formatHtml(page, inkwell::IndentKind::Tab);
         outputBytes = out.size();
         benchmark::DoNotOptimize(out.data());
     }

@@ -12,6 +12,7 @@
 #include "platform/atomicfile.h"
 #include "platform/browserengine.h"
 #include "platform/inifile.h"
+#include "platform/readfile.h"
 #include "platform/textencoding.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/windowenvironment.h"
@@ -31,7 +32,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -53,14 +53,6 @@ constexpr char kMarker[] = "inkwell-largepage-bench-marker";
 double secondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::string readWhole(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return std::move(text).str();
 }
 
 QString withoutWhiteSpace(const QString& text)
@@ -211,7 +203,7 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
 
     m.save = timedClick(window, "超级按钮_保存");
     const std::filesystem::path saved = window.document().filePath();
-    const std::string savedBytes = readWhole(saved);
+    const std::string savedBytes = inkwell::readFile(saved).valueOr({});
     m.savedBytes = savedBytes.size();
     m.messages << answers.boxes;
 
@@ -260,9 +252,9 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
         const std::string html = markup.value_or(QString()).toStdString();
         lap("save_to_utf8");
         const inkwell::EncodedText encoded
-            = inkwell::EncodeDocument(html, window.documentStatus().encoding());
+            = inkwell::encodeDocument(html, window.documentStatus().encoding());
         lap("save_encode");
-        const auto written = inkwell::WriteFileAtomically(runFolder / "breakdown.html", encoded.bytes);
+        const auto written = inkwell::writeFileAtomically(runFolder / "breakdown.html", encoded.bytes);
         lap("save_write_and_sync");
         if (!written.ok())
             m.messages << QStringLiteral("the breakdown's file could not be written");

@@ -20,8 +20,8 @@ int main(int argc, char** argv)
     sigaddset(&endSignals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 
-    PageServer server(argv[1]);
-    if (!server.Start()) {
+    inkwell::PageServer server(argv[1]);
+    if (!server.start()) {
         std::fprintf(stderr, "the page server could not start on %s\n", argv[1]);
         return 1;
     }
@@ -30,6 +30,6 @@ int main(int argc, char** argv)
 
     int received = 0;
     sigwait(&endSignals, &received);
-    server.Stop();
+    server.stop();
     return 0;
 }

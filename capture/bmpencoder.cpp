@@ -1,14 +1,15 @@
 #include "capture/bmpencoder.h"
 
+namespace inkwell {
 namespace {
 
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v)
+void put16(std::vector<std::uint8_t>& out, std::uint16_t v)
 {
     out.push_back(static_cast<std::uint8_t>(v));
     out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
+void put32(std::vector<std::uint8_t>& out, std::uint32_t v)
 {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<std::uint8_t>(v >> shift));
@@ -16,7 +17,7 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
 
 } // namespace
 
-std::vector<std::uint8_t> BitmapToBmpBytes(const PixelBuffer& picture)
+std::vector<std::uint8_t> bitmapToBmpBytes(const PixelBuffer& picture)
 {
     constexpr std::uint32_t kInfoSize = 40;
     constexpr std::uint32_t kOffBits = 14 + kInfoSize;
@@ -34,23 +35,23 @@ std::vector<std::uint8_t> BitmapToBmpBytes(const PixelBuffer& picture)
     std::vector<std::uint8_t> out;
     out.reserve(kOffBits + imageSize);
     // BITMAPFILEHEADER
-    Put16(out, 0x4D42); // "BM"
-    Put32(out, kOffBits + imageSize);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put32(out, kOffBits);
+    put16(out, 0x4D42); // "BM"
+    put32(out, kOffBits + imageSize);
+    put16(out, 0);
+    put16(out, 0);
+    put32(out, kOffBits);
     // BITMAPINFOHEADER
-    Put32(out, kInfoSize);
-    Put32(out, width);
-    Put32(out, height); // positive: rows bottom-up
-    Put16(out, 1); // planes
-    Put16(out, usable ? 32 : 0);
-    Put32(out, 0); // BI_RGB
-    Put32(out, imageSize);
-    Put32(out, 0); // pixels per metre, x and y: unknown
-    Put32(out, 0);
-    Put32(out, 0); // colours used
-    Put32(out, 0); // colours important
+    put32(out, kInfoSize);
+    put32(out, width);
+    put32(out, height); // positive: rows bottom-up
+    put16(out, 1); // planes
+    put16(out, usable ? 32 : 0);
+    put32(out, 0); // BI_RGB
+    put32(out, imageSize);
+    put32(out, 0); // pixels per metre, x and y: unknown
+    put32(out, 0);
+    put32(out, 0); // colours used
+    put32(out, 0); // colours important
 
     for (int row = static_cast<int>(height) - 1; row >= 0; --row) {
         const std::size_t start = static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.stride);
@@ -64,3 +65,5 @@ std::vector<std::uint8_t> BitmapToBmpBytes(const PixelBuffer& picture)
     }
     return out;
 }
+
+} // namespace inkwell

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+namespace inkwell {
+
 // A picture in memory: `width` x `height` pixels, rows top-down, each pixel 0xAARRGGBB
 // (the alpha byte is ignored); `stride` is the distance between rows in pixels.
 struct PixelBuffer
@@ -18,4 +20,6 @@ struct PixelBuffer
 
 // The whole BMP file. A buffer with no pixels (or one whose span is too short for its
 // size) gives the two headers with zero sizes, 54 bytes.
-[[nodiscard]] std::vector<std::uint8_t> BitmapToBmpBytes(const PixelBuffer& picture);
+[[nodiscard]] std::vector<std::uint8_t> bitmapToBmpBytes(const PixelBuffer& picture);
+
+} // namespace inkwell

@@ -6,14 +6,16 @@
 
 #include <vector>
 
+namespace inkwell {
+
 // The pointer shapes of capture mode: the project's own arrow and the five sizing shapes.
 enum class PointerShape
 {
     CaptureCursor,
-    SizeNWSE, // handles 1 and 8
-    SizeNS, // handles 2 and 7
-    SizeNESW, // handles 3 and 6
-    SizeWE, // handles 4 and 5
+    SizeNWSE, // top left and bottom right handles
+    SizeNS, // top and bottom middle handles
+    SizeNESW, // top right and bottom left handles
+    SizeWE, // left and right middle handles
     SizeAll, // the interior
 };
 
@@ -54,3 +56,5 @@ struct CaptureAction
 };
 
 using CaptureActions = std::vector<CaptureAction>;
+
+} // namespace inkwell

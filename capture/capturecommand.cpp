@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace inkwell {
 namespace {
 
 // How long the minimising command waits for the editor to leave the screen, and how long
@@ -17,7 +18,7 @@ namespace {
 constexpr int kHideWaitMs = 1500;
 constexpr int kSettleMs = 120;
 
-void Pump(int ms)
+void pump(int ms)
 {
     QElapsedTimer timer;
     timer.start();
@@ -29,7 +30,7 @@ void Pump(int ms)
 
 } // namespace
 
-bool MinimiseAndWaitHidden(QWidget* window, int maxMs)
+bool minimiseAndWaitHidden(QWidget* window, int maxMs)
 {
     if (!window)
         return true;
@@ -48,42 +49,44 @@ bool MinimiseAndWaitHidden(QWidget* window, int maxMs)
     }
     const bool seen = hidden();
     if (seen)
-        Pump(kSettleMs);
+        pump(kSettleMs);
     return seen;
 }
 
-std::optional<QString> RunCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio)
+std::optional<QString> runCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio)
 {
-    const std::optional<QImage> picture = ReadClipboardPicture();
+    const std::optional<QImage> picture = readClipboardPicture();
     if (!picture)
         return std::nullopt;
     const std::string name = ctx.timeStampName ? ctx.timeStampName() : std::string();
-    std::optional<QString> path = WriteCapturedPicture(*picture, ctx.documentFolder, name);
+    std::optional<QString> path = writeCapturedPicture(*picture, ctx.documentFolder, name);
     if (!path)
         return path;
     if (!qFuzzyCompare(ratio, 1.0) && ctx.pasteHtml) {
         const QSize logical = (QSizeF(picture->size()) / ratio).toSize();
         ctx.pasteHtml(QString::fromStdString(
-            SizedImageFragment(*path, ctx.documentFolder, logical.width(), logical.height())));
+            sizedImageFragment(*path, ctx.documentFolder, logical.width(), logical.height())));
     } else if (ctx.insertImage) {
         ctx.insertImage(*path);
     }
     return path;
 }
 
-void RunCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx)
+void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx)
 {
     if (entry == CaptureEntry::MinimiseFirst)
-        (void)MinimiseAndWaitHidden(mainWindow, kHideWaitMs);
-    inkwell::QtMessageService boxes(mainWindow);
-    inkwell::MessageService& messages = ctx.messages ? *ctx.messages : boxes;
-    const std::optional<qreal> ratio = RunCapture(messages);
+        (void)minimiseAndWaitHidden(mainWindow, kHideWaitMs);
+    QtMessageService boxes(mainWindow);
+    MessageService& messages = ctx.messages ? *ctx.messages : boxes;
+    const std::optional<qreal> ratio = runCapture(messages);
     if (!ratio)
         return; // a cancelled run leaves a minimised editor minimised
-    if (!RunCaptureOutputSteps(ctx, *ratio)) {
-        messages.inform(inkwell::kHintTitle,
+    if (!runCaptureOutputSteps(ctx, *ratio)) {
+        messages.inform(kHintTitle,
             (QStringLiteral("截图未能保存到文档文件夹：") + ctx.documentFolder).toStdString());
     }
     if (entry == CaptureEntry::MinimiseFirst && mainWindow)
         mainWindow->showNormal();
 }
+
+} // namespace inkwell

@@ -5,7 +5,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QImage CaptureCursorImage()
+namespace inkwell {
+
+QImage captureCursorImage()
 {
     QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -31,13 +33,13 @@ QImage CaptureCursorImage()
     return image;
 }
 
-QCursor CaptureCursor()
+QCursor captureCursor()
 {
-    static const QPixmap pixmap = QPixmap::fromImage(CaptureCursorImage());
+    static const QPixmap pixmap = QPixmap::fromImage(captureCursorImage());
     return QCursor(pixmap, 0, 0);
 }
 
-QCursor CursorFor(PointerShape shape)
+QCursor cursorFor(PointerShape shape)
 {
     switch (shape) {
     case PointerShape::SizeNWSE:
@@ -53,5 +55,7 @@ QCursor CursorFor(PointerShape shape)
     case PointerShape::CaptureCursor:
         break;
     }
-    return CaptureCursor();
+    return captureCursor();
 }
+
+} // namespace inkwell

@@ -7,7 +7,11 @@
 #include <QCursor>
 #include <QImage>
 
-[[nodiscard]] QImage CaptureCursorImage();
-[[nodiscard]] QCursor CaptureCursor();
+namespace inkwell {
+
+[[nodiscard]] QImage captureCursorImage();
+[[nodiscard]] QCursor captureCursor();
 // The capture arrow or the system's sizing shape for a pointer shape of the session.
-[[nodiscard]] QCursor CursorFor(PointerShape shape);
+[[nodiscard]] QCursor cursorFor(PointerShape shape);
+
+} // namespace inkwell

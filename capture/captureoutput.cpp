@@ -2,29 +2,31 @@
 
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
+#include "platform/atomicfile.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QSaveFile>
 
-std::vector<std::uint8_t> ImageToBmpBytes(const QImage& picture)
+namespace inkwell {
+
+std::vector<std::uint8_t> imageToBmpBytes(const QImage& picture)
 {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
     if (rgb.isNull())
-        return BitmapToBmpBytes({});
+        return bitmapToBmpBytes({});
     const auto* first = reinterpret_cast<const std::uint32_t*>(rgb.constBits());
     const auto count = static_cast<std::size_t>(rgb.sizeInBytes()) / sizeof(std::uint32_t);
-    return BitmapToBmpBytes({ rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine() / 4),
+    return bitmapToBmpBytes({ rgb.width(), rgb.height(), static_cast<int>(rgb.bytesPerLine() / 4),
         std::span<const std::uint32_t>(first, count) });
 }
 
-std::string SizedImageFragment(
+std::string sizedImageFragment(
     const QString& picturePath, const QString& documentFolder, int width, int height)
 {
     // The source is referred to exactly as insertImage refers to it.
     std::string element
-        = fragments::ImageFragment(inkwell::pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
+        = fragments::imageFragment(pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
     const std::string size
         = " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
     // The element ends with its ">"; the size goes in just before it.
@@ -33,7 +35,7 @@ std::string SizedImageFragment(
     return element;
 }
 
-std::optional<QImage> ReadClipboardPicture()
+std::optional<QImage> readClipboardPicture()
 {
     const QImage image = QGuiApplication::clipboard()->image();
     if (image.isNull())
@@ -41,18 +43,17 @@ std::optional<QImage> ReadClipboardPicture()
     return image;
 }
 
-std::optional<QString> WriteCapturedPicture(
+std::optional<QString> writeCapturedPicture(
     const QImage& picture, const QString& folder, const std::string& name)
 {
     if (picture.isNull() || name.empty())
         return std::nullopt;
     const QString path = QDir(folder).filePath(QString::fromStdString(name) + QStringLiteral(".bmp"));
-    const std::vector<std::uint8_t> bytes = ImageToBmpBytes(picture);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return std::nullopt;
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size || !file.commit())
+    const std::vector<std::uint8_t> bytes = imageToBmpBytes(picture);
+    const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!writeFileAtomically(path.toStdString(), data).ok())
         return std::nullopt;
     return path;
 }
+
+} // namespace inkwell

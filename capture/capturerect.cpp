@@ -3,7 +3,9 @@
 #include <cmath>
 #include <utility>
 
-CaptureRect Normalise(CaptureRect r)
+namespace inkwell {
+
+CaptureRect normalise(CaptureRect r)
 {
     if (r.right < r.left)
         std::swap(r.left, r.right);
@@ -12,9 +14,9 @@ CaptureRect Normalise(CaptureRect r)
     return r;
 }
 
-SelectionHandles HandlesOf(CaptureRect selection)
+SelectionHandles handlesOf(CaptureRect selection)
 {
-    const CaptureRect s = Normalise(selection);
+    const CaptureRect s = normalise(selection);
     // C++ integer division truncates toward zero, as the middles must for negative sums.
     const int mx = (s.left + s.right) / 2;
     const int my = (s.top + s.bottom) / 2;
@@ -34,19 +36,21 @@ SelectionHandles HandlesOf(CaptureRect selection)
     return handles;
 }
 
-int ToDevicePixels(int logical, double ratio)
+int toDevicePixels(int logical, double ratio)
 {
     return static_cast<int>(std::lround(logical * ratio));
 }
 
-CapturePoint ToDevicePixels(CapturePoint logical, double ratio)
+CapturePoint toDevicePixels(CapturePoint logical, double ratio)
 {
-    return { ToDevicePixels(logical.x, ratio), ToDevicePixels(logical.y, ratio) };
+    return { toDevicePixels(logical.x, ratio), toDevicePixels(logical.y, ratio) };
 }
 
-CaptureRect ToDevicePixels(CaptureRect logical, double ratio)
+CaptureRect toDevicePixels(CaptureRect logical, double ratio)
 {
-    const CaptureRect s = Normalise(logical);
-    return { ToDevicePixels(s.left, ratio), ToDevicePixels(s.top, ratio),
-        ToDevicePixels(s.right + 1, ratio) - 1, ToDevicePixels(s.bottom + 1, ratio) - 1 };
+    const CaptureRect s = normalise(logical);
+    return { toDevicePixels(s.left, ratio), toDevicePixels(s.top, ratio),
+        toDevicePixels(s.right + 1, ratio) - 1, toDevicePixels(s.bottom + 1, ratio) - 1 };
 }
+
+} // namespace inkwell

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+
+namespace inkwell {
 
 struct CapturePoint
 {
@@ -31,22 +34,45 @@ struct CaptureRect
 };
 
 // Swaps left/right when right < left and top/bottom when bottom < top.
-[[nodiscard]] CaptureRect Normalise(CaptureRect r);
+[[nodiscard]] CaptureRect normalise(CaptureRect r);
 
-// Handles are numbered 1-8: 1 top left, 2 top middle, 3 top right, 4 left middle,
-// 5 right middle, 6 bottom left, 7 bottom middle, 8 bottom right. Index 0 of the array
-// holds handle 1. Each is the square (cx - 2, cy - 2) to (cx + 2, cy + 2), all edges
-// inclusive as a hit area (5 x 5); drawn, it covers (cx - 2, cy - 2) to (cx + 1, cy + 1).
+// What a point of a fixed selection is over: one of the eight handles, the interior, or
+// nothing. The handles come in the order of SelectionHandles.
+enum class Handle
+{
+    None,
+    TopLeft,
+    TopMiddle,
+    TopRight,
+    LeftMiddle,
+    RightMiddle,
+    BottomLeft,
+    BottomMiddle,
+    BottomRight,
+    Interior,
+};
+
+// The eight handles, index 0 holding Handle::TopLeft and index 7 Handle::BottomRight. Each is
+// the square (cx - 2, cy - 2) to (cx + 2, cy + 2), all edges inclusive as a hit area (5 x 5);
+// drawn, it covers (cx - 2, cy - 2) to (cx + 1, cy + 1).
 using SelectionHandles = std::array<CaptureRect, 8>;
 
+// The area of one of the eight handles (not None or Interior).
+[[nodiscard]] inline const CaptureRect& handleArea(const SelectionHandles& handles, Handle handle)
+{
+    return handles[static_cast<std::size_t>(handle) - static_cast<std::size_t>(Handle::TopLeft)];
+}
+
 // Handles of the normalised selection; the middles truncate toward zero.
-[[nodiscard]] SelectionHandles HandlesOf(CaptureRect selection);
+[[nodiscard]] SelectionHandles handlesOf(CaptureRect selection);
 
 // The session works in the window's logical pixels, the frozen picture holds the screen's
 // device pixels, `ratio` of them to a logical pixel. Logical pixel x covers the device
 // pixels from round(x * ratio) up to, not including, round((x + 1) * ratio), so adjacent
 // logical pixels never share or skip a device pixel, whatever the ratio.
-[[nodiscard]] int ToDevicePixels(int logical, double ratio);
-[[nodiscard]] CapturePoint ToDevicePixels(CapturePoint logical, double ratio);
+[[nodiscard]] int toDevicePixels(int logical, double ratio);
+[[nodiscard]] CapturePoint toDevicePixels(CapturePoint logical, double ratio);
 // The device pixels the normalised selection covers, both corners inclusive.
-[[nodiscard]] CaptureRect ToDevicePixels(CaptureRect logical, double ratio);
+[[nodiscard]] CaptureRect toDevicePixels(CaptureRect logical, double ratio);
+
+} // namespace inkwell

@@ -3,35 +3,39 @@
 #include <algorithm>
 #include <array>
 
+namespace inkwell {
 namespace {
 
 // Handles are tested bottom right first, so where they overlap on a small selection the
 // bottom-right one takes the point.
-constexpr std::array<int, 8> kHitOrder { 8, 1, 2, 3, 4, 5, 6, 7 };
+constexpr std::array<Handle, 8> kHitOrder { Handle::BottomRight, Handle::TopLeft, Handle::TopMiddle,
+    Handle::TopRight, Handle::LeftMiddle, Handle::RightMiddle, Handle::BottomLeft, Handle::BottomMiddle };
+
+// The sizing shape shown over a handle or the interior.
+PointerShape pointerShapeOver(Handle handle)
+{
+    switch (handle) {
+    case Handle::TopLeft:
+    case Handle::BottomRight:
+        return PointerShape::SizeNWSE;
+    case Handle::TopMiddle:
+    case Handle::BottomMiddle:
+        return PointerShape::SizeNS;
+    case Handle::TopRight:
+    case Handle::BottomLeft:
+        return PointerShape::SizeNESW;
+    case Handle::LeftMiddle:
+    case Handle::RightMiddle:
+        return PointerShape::SizeWE;
+    case Handle::Interior:
+        return PointerShape::SizeAll;
+    case Handle::None:
+        break;
+    }
+    return PointerShape::CaptureCursor;
+}
 
 } // namespace
-
-PointerShape PointerShapeForHit(int hitCode)
-{
-    switch (hitCode) {
-    case 1:
-    case 8:
-        return PointerShape::SizeNWSE;
-    case 2:
-    case 7:
-        return PointerShape::SizeNS;
-    case 3:
-    case 6:
-        return PointerShape::SizeNESW;
-    case 4:
-    case 5:
-        return PointerShape::SizeWE;
-    case 9:
-        return PointerShape::SizeAll;
-    default:
-        return PointerShape::CaptureCursor;
-    }
-}
 
 CaptureSession::CaptureSession(int screenWidth, int screenHeight)
     : m_screenWidth(screenWidth)
@@ -50,9 +54,17 @@ CaptureState CaptureSession::state() const
 
 PanelHelp CaptureSession::panelHelp() const
 {
-    if (m_selectionFixed)
+    switch (state()) {
+    case CaptureState::Selecting:
+        return PanelHelp::Selecting;
+    case CaptureState::Fixed:
+    case CaptureState::Adjusting:
         return PanelHelp::Fixed;
-    return m_buttonDown ? PanelHelp::Selecting : PanelHelp::Idle;
+    case CaptureState::Idle:
+    case CaptureState::Closed: // a closed session draws nothing more
+        break;
+    }
+    return PanelHelp::Idle;
 }
 
 CaptureActions CaptureSession::press(CapturePoint p)
@@ -110,7 +122,7 @@ CaptureActions CaptureSession::release(CapturePoint p)
         m_captured = false;
         m_escDuringDrag = false;
     }
-    m_selection = Normalise(m_selection);
+    m_selection = normalise(m_selection);
     doMove(p, out);
     return out;
 }
@@ -123,7 +135,7 @@ CaptureActions CaptureSession::doubleClick(CapturePoint p)
     m_pointer = p;
     if (!m_selectionFixed)
         return out;
-    m_selection = Normalise(m_selection);
+    m_selection = normalise(m_selection);
     if (m_selection.contains(p))
         commitSelection(out);
     return out;
@@ -139,12 +151,12 @@ CaptureActions CaptureSession::rightRelease(CapturePoint p)
     return out;
 }
 
-CaptureActions CaptureSession::keyPress(int keyCode, int modifiers)
+CaptureActions CaptureSession::keyPress(CaptureKey key, KeyModifiers modifiers)
 {
     CaptureActions out;
-    if (m_closed || keyCode != kCaptureKeyEscape)
+    if (m_closed || key != CaptureKey::Escape)
         return out;
-    if (modifiers & (CaptureModCtrl | CaptureModShift | CaptureModAlt))
+    if (modifiers.ctrl || modifiers.shift || modifiers.alt)
         return out;
     if (m_selectionFixed || m_buttonDown) {
         if (m_buttonDown)
@@ -191,36 +203,36 @@ void CaptureSession::doMove(CapturePoint p, CaptureActions& out)
             // The selection is not normalised during the drag: an edge dragged past its
             // opposite keeps following the pointer.
             CaptureRect& s = m_selection;
-            switch (m_hitCode) {
-            case 1:
+            switch (m_grabbed) {
+            case Handle::TopLeft:
                 s.left = p.x;
                 s.top = p.y;
                 break;
-            case 2:
+            case Handle::TopMiddle:
                 s.top = p.y;
                 break;
-            case 3:
+            case Handle::TopRight:
                 s.right = p.x;
                 s.top = p.y;
                 break;
-            case 4:
+            case Handle::LeftMiddle:
                 s.left = p.x;
                 break;
-            case 5:
+            case Handle::RightMiddle:
                 s.right = p.x;
                 break;
-            case 6:
+            case Handle::BottomLeft:
                 s.left = p.x;
                 s.bottom = p.y;
                 break;
-            case 7:
+            case Handle::BottomMiddle:
                 s.bottom = p.y;
                 break;
-            case 8:
+            case Handle::BottomRight:
                 s.right = p.x;
                 s.bottom = p.y;
                 break;
-            case 9: {
+            case Handle::Interior: {
                 const int width = s.right - s.left;
                 const int height = s.bottom - s.top;
                 s.left = m_dragOrigin.x + p.x - m_pressPoint.x;
@@ -229,10 +241,10 @@ void CaptureSession::doMove(CapturePoint p, CaptureActions& out)
                 s.bottom = s.top + height;
                 break;
             }
-            default:
+            case Handle::None:
                 break;
             }
-            if (m_hitCode >= 1 && m_hitCode <= 9)
+            if (m_grabbed != Handle::None)
                 redraw(out);
         }
     } else if (m_buttonDown) {
@@ -247,28 +259,28 @@ void CaptureSession::hoverTest(CapturePoint p, CaptureActions& out)
 {
     if (m_adjusting)
         return; // the handle a drag holds never changes during the drag
-    int hit = 0;
-    for (int code : kHitOrder) {
-        if (m_handles[static_cast<std::size_t>(code - 1)].contains(p)) {
-            hit = code;
+    Handle hit = Handle::None;
+    for (const Handle handle : kHitOrder) {
+        if (handleArea(m_handles, handle).contains(p)) {
+            hit = handle;
             break;
         }
     }
-    if (hit == 0) {
-        m_selection = Normalise(m_selection);
+    if (hit == Handle::None) {
+        m_selection = normalise(m_selection);
         if (m_selection.contains(p))
-            hit = 9;
+            hit = Handle::Interior;
     }
-    if (hit != 0) {
+    if (hit != Handle::None) {
         if (m_buttonDown) {
-            m_hitCode = hit;
+            m_grabbed = hit;
             m_adjusting = true;
         } else {
-            showPointer(PointerShapeForHit(hit), out);
+            showPointer(pointerShapeOver(hit), out);
         }
     } else {
         if (m_buttonDown)
-            m_hitCode = 0;
+            m_grabbed = Handle::None;
         else
             showPointer(PointerShape::CaptureCursor, out);
     }
@@ -279,7 +291,7 @@ void CaptureSession::resetSelection(CaptureActions& out)
     out.push_back({ .kind = CaptureActionKind::ReleaseMouse });
     m_buttonDown = false;
     m_adjusting = false;
-    m_hitCode = 0;
+    m_grabbed = Handle::None;
     m_selection = CaptureRect {};
     out.push_back({ .kind = CaptureActionKind::ShowFrozen });
     m_shownPointer = PointerShape::CaptureCursor;
@@ -310,7 +322,7 @@ void CaptureSession::commitSelection(CaptureActions& out)
 
 void CaptureSession::redraw(CaptureActions& out)
 {
-    m_handles = HandlesOf(m_selection);
+    m_handles = handlesOf(m_selection);
     out.push_back({ .kind = CaptureActionKind::Redraw,
         .rect = m_selection,
         .infoBox = m_buttonDown,
@@ -335,3 +347,5 @@ void CaptureSession::close(CaptureActions& out)
     m_closed = true;
     out.push_back({ .kind = CaptureActionKind::Close });
 }
+
+} // namespace inkwell

@@ -1,21 +1,29 @@
-// The state machine of one capture run: selection, handles, drag and commit rules. It knows
-// nothing of windows; every event returns the actions the capture window must carry out.
+// The state machine of one capture run (selection, handles, drag and commit rules), which knows
+// nothing of windows: every event returns the actions the capture window must carry out.
 #pragma once
 
 #include "capture/captureaction.h"
 #include "capture/capturerect.h"
 
-// The key code of ESC and the modifier bits that cancel it (as the window reports them).
-inline constexpr int kCaptureKeyEscape = 27;
-enum CaptureModifier : int
+namespace inkwell {
+
+// The keys capture mode tells apart: ESC, and every other key, which it ignores.
+enum class CaptureKey
 {
-    CaptureModCtrl = 1,
-    CaptureModShift = 2,
-    CaptureModAlt = 4,
+    Escape,
+    Other,
 };
 
-// Names for the combinations of SelectionFixed / ButtonDown / Adjusting that the panel and
-// the tests talk about.
+// The modifier keys held with a key; ESC with any of them is ignored.
+struct KeyModifiers
+{
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+};
+
+// The stages of a run, named from the session's flags (selection fixed, button down,
+// adjusting, closed); the panel's help lines follow them.
 enum class CaptureState
 {
     Idle,
@@ -42,32 +50,22 @@ public:
     [[nodiscard]] CaptureActions release(CapturePoint p); // left button released
     [[nodiscard]] CaptureActions doubleClick(CapturePoint p); // left button double-clicked
     [[nodiscard]] CaptureActions rightRelease(CapturePoint p);
-    // keyCode 27 is ESC; modifiers are CaptureModifier bits. Every other key is ignored.
-    [[nodiscard]] CaptureActions keyPress(int keyCode, int modifiers);
+    [[nodiscard]] CaptureActions keyPress(CaptureKey key, KeyModifiers modifiers = {});
     // The user or the desktop asks the window to close.
     [[nodiscard]] CloseAnswer closeRequested();
     // The window needs its whole picture and panel again (first show), with the pointer there.
     [[nodiscard]] CaptureActions repaint(CapturePoint pointer);
 
-    [[nodiscard]] CaptureRect selection() const { return m_selection; }
-    [[nodiscard]] const SelectionHandles& handles() const { return m_handles; }
-    [[nodiscard]] bool selectionFixed() const { return m_selectionFixed; }
-    [[nodiscard]] bool buttonDown() const { return m_buttonDown; }
-    [[nodiscard]] bool adjusting() const { return m_adjusting; }
-    [[nodiscard]] int hitCode() const { return m_hitCode; }
-    [[nodiscard]] bool escDuringDrag() const { return m_escDuringDrag; }
-    [[nodiscard]] bool captured() const { return m_captured; }
-    [[nodiscard]] CapturePoint dragOrigin() const { return m_dragOrigin; }
-    [[nodiscard]] CapturePoint pressPoint() const { return m_pressPoint; }
-    [[nodiscard]] PointerShape shownPointer() const { return m_shownPointer; }
-    [[nodiscard]] CapturePoint pointer() const { return m_pointer; }
-    [[nodiscard]] bool closed() const { return m_closed; }
+    // The session as the panel and the window see it: the selection (inverted during a drag,
+    // normalised once released), the pointer shape last asked for, and whether a picture
+    // was committed.
     [[nodiscard]] CaptureState state() const;
-    [[nodiscard]] PanelHelp panelHelp() const;
-    [[nodiscard]] int screenWidth() const { return m_screenWidth; }
-    [[nodiscard]] int screenHeight() const { return m_screenHeight; }
+    [[nodiscard]] CaptureRect selection() const { return m_selection; }
+    [[nodiscard]] PointerShape shownPointer() const { return m_shownPointer; }
+    [[nodiscard]] bool captured() const { return m_captured; }
 
 private:
+    [[nodiscard]] PanelHelp panelHelp() const;
     void doMove(CapturePoint p, CaptureActions& out);
     void hoverTest(CapturePoint p, CaptureActions& out);
     void resetSelection(CaptureActions& out);
@@ -80,11 +78,11 @@ private:
     int m_screenWidth = 0;
     int m_screenHeight = 0;
     CaptureRect m_selection {};
-    SelectionHandles m_handles = HandlesOf(CaptureRect {});
+    SelectionHandles m_handles = handlesOf(CaptureRect {});
     bool m_selectionFixed = false;
     bool m_buttonDown = false;
     bool m_adjusting = false;
-    int m_hitCode = 0; // 1-8 a handle, 9 the interior, 0 nothing
+    Handle m_grabbed = Handle::None; // what the drag holds
     bool m_escDuringDrag = false;
     bool m_captured = false;
     CapturePoint m_dragOrigin {};
@@ -94,5 +92,4 @@ private:
     bool m_closed = false;
 };
 
-// The sizing shape shown over handle 1-8 or the interior (9).
-[[nodiscard]] PointerShape PointerShapeForHit(int hitCode);
+} // namespace inkwell

@@ -17,30 +17,26 @@
 #include <QtMath>
 #include <cmath>
 
+namespace inkwell {
 namespace {
 
 // The logical pixel under the pointer. On a scaled screen positions fall between logical
 // pixels; rounding down picks the one whose device pixels hold the pointer.
-CapturePoint PointOf(QPointF position)
+CapturePoint pointOf(QPointF position)
 {
     return { qFloor(position.x()), qFloor(position.y()) };
 }
 
-QSize LogicalSizeOf(const QImage& frozen)
+QSize logicalSizeOf(const QImage& frozen)
 {
     return frozen.deviceIndependentSize().toSize();
 }
 
-int ModifiersOf(Qt::KeyboardModifiers m)
+KeyModifiers modifiersOf(Qt::KeyboardModifiers m)
 {
-    int bits = 0;
-    if (m & Qt::ControlModifier)
-        bits |= CaptureModCtrl;
-    if (m & Qt::ShiftModifier)
-        bits |= CaptureModShift;
-    if (m & Qt::AltModifier)
-        bits |= CaptureModAlt;
-    return bits;
+    return { .ctrl = m.testFlag(Qt::ControlModifier),
+        .shift = m.testFlag(Qt::ShiftModifier),
+        .alt = m.testFlag(Qt::AltModifier) };
 }
 
 } // namespace
@@ -49,23 +45,23 @@ CaptureWindow::CaptureWindow(QImage frozen, QWidget* parent)
     : QWidget(parent,
         Qt::Window | Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
             | Qt::NoDropShadowWindowHint)
-    , m_session(LogicalSizeOf(frozen).width(), LogicalSizeOf(frozen).height())
+    , m_session(logicalSizeOf(frozen).width(), logicalSizeOf(frozen).height())
     , m_frozen(frozen.convertToFormat(QImage::Format_RGB32))
-    , m_font(OverlayFont())
-    , m_panelComposer(MakePanelBackground(frozen.devicePixelRatio()), m_font)
+    , m_font(overlayFont())
+    , m_panelComposer(makePanelBackground(frozen.devicePixelRatio()), m_font)
 {
     setWindowTitle(QString());
     setAttribute(Qt::WA_OpaquePaintEvent); // every pixel comes from the composition
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setCursor(CaptureCursor());
-    setFixedSize(LogicalSizeOf(m_frozen));
+    setCursor(captureCursor());
+    setFixedSize(logicalSizeOf(m_frozen));
     m_composed = m_frozen;
 
     m_panel = new InfoPanel(this);
     m_panel->setGeometry(kPanelX, kPanelY, kPanelWidth, kPanelHeight);
-    m_panel->setCursor(CaptureCursor());
+    m_panel->setCursor(captureCursor());
     m_panel->setOnPointerOver([this](QPoint p) { movePanelAway({ p.x(), p.y() }); });
 }
 
@@ -80,7 +76,7 @@ void CaptureWindow::start()
     if (QWindow* handle = windowHandle())
         handle->installEventFilter(this);
     if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(QRect(screen->geometry().topLeft(), LogicalSizeOf(m_frozen)));
+        setGeometry(QRect(screen->geometry().topLeft(), logicalSizeOf(m_frozen)));
     showFullScreen();
     raise();
     activateWindow();
@@ -91,7 +87,7 @@ void CaptureWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     m_position = mapFromGlobal(QCursor::pos().toPointF());
-    perform(m_session.repaint(PointOf(m_position)));
+    perform(m_session.repaint(pointOf(m_position)));
 }
 
 void CaptureWindow::paintEvent(QPaintEvent* event)
@@ -134,22 +130,22 @@ void CaptureWindow::mousePressEvent(QMouseEvent* event)
 {
     m_position = exactPosition(event);
     if (event->button() == Qt::LeftButton)
-        perform(m_session.press(PointOf(m_position)));
+        perform(m_session.press(pointOf(m_position)));
 }
 
 void CaptureWindow::mouseMoveEvent(QMouseEvent* event)
 {
     m_position = exactPosition(event);
-    perform(m_session.move(PointOf(m_position)));
+    perform(m_session.move(pointOf(m_position)));
 }
 
 void CaptureWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     m_position = exactPosition(event);
     if (event->button() == Qt::LeftButton)
-        perform(m_session.release(PointOf(m_position)));
+        perform(m_session.release(pointOf(m_position)));
     else if (event->button() == Qt::RightButton)
-        perform(m_session.rightRelease(PointOf(m_position)));
+        perform(m_session.rightRelease(pointOf(m_position)));
 }
 
 void CaptureWindow::mouseDoubleClickEvent(QMouseEvent* event)
@@ -157,13 +153,13 @@ void CaptureWindow::mouseDoubleClickEvent(QMouseEvent* event)
     // Not forwarded as a press: the double-click alone decides whether to commit.
     m_position = exactPosition(event);
     if (event->button() == Qt::LeftButton)
-        perform(m_session.doubleClick(PointOf(m_position)));
+        perform(m_session.doubleClick(pointOf(m_position)));
 }
 
 void CaptureWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape)
-        perform(m_session.keyPress(kCaptureKeyEscape, ModifiersOf(event->modifiers())));
+    const CaptureKey key = event->key() == Qt::Key_Escape ? CaptureKey::Escape : CaptureKey::Other;
+    perform(m_session.keyPress(key, modifiersOf(event->modifiers())));
 }
 
 void CaptureWindow::closeEvent(QCloseEvent* event)
@@ -195,7 +191,7 @@ void CaptureWindow::perform(const CaptureActions& actions)
             std::optional<CapturePoint> infoBox;
             if (a.infoBox && !pointerOverPanel(a.pointer))
                 infoBox = a.pointer;
-            ComposeCapture(m_composed, m_frozen, a.rect, infoBox, m_colours, m_font);
+            composeCapture(m_composed, m_frozen, a.rect, infoBox, m_colours, m_font);
             update();
             break;
         }
@@ -204,7 +200,7 @@ void CaptureWindow::perform(const CaptureActions& actions)
             update();
             break;
         case CaptureActionKind::SetPointer:
-            setCursor(CursorFor(a.shape));
+            setCursor(cursorFor(a.shape));
             break;
         case CaptureActionKind::DrawPanel:
             drawPanel(a.pointer, a.help);
@@ -214,10 +210,10 @@ void CaptureWindow::perform(const CaptureActions& actions)
         case CaptureActionKind::Commit: {
             // Cut from the frozen picture, never from the composition: no overlay gets in. The
             // picture keeps every device pixel of the selection.
-            const CaptureRect r = ToDevicePixels(a.rect, ratio());
-            m_picture = m_frozen.copy(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
-            m_picture.setDevicePixelRatio(1.0);
-            QGuiApplication::clipboard()->setImage(m_picture);
+            const CaptureRect r = toDevicePixels(a.rect, ratio());
+            QImage picture = m_frozen.copy(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
+            picture.setDevicePixelRatio(1.0);
+            QGuiApplication::clipboard()->setImage(picture);
             break;
         }
         case CaptureActionKind::Close:
@@ -237,7 +233,7 @@ QRgb CaptureWindow::displayedPixel(CapturePoint pointer) const
     // The device pixel under the pointer: the last reported position where it lies in this
     // logical pixel (a scaled screen has several device pixels in each), else the first.
     const qreal d = ratio();
-    const QPointF exact = PointOf(m_position) == pointer ? m_position : QPointF(pointer.x, pointer.y);
+    const QPointF exact = pointOf(m_position) == pointer ? m_position : QPointF(pointer.x, pointer.y);
     const QPoint device(qFloor(exact.x() * d), qFloor(exact.y() * d));
     if (pointerOverPanel(pointer)) {
         const QPoint local = device - m_panel->pos() * d;
@@ -258,5 +254,7 @@ void CaptureWindow::drawPanel(CapturePoint pointer, PanelHelp help)
 
 void CaptureWindow::movePanelAway(CapturePoint pointer)
 {
-    m_panel->move(PanelLeftAway(pointer.x, width(), m_panel->width()), m_panel->y());
+    m_panel->move(panelLeftAway(pointer.x, width(), m_panel->width()), m_panel->y());
 }
+
+} // namespace inkwell

@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <optional>
 
+namespace inkwell {
+
 class InfoPanel;
 
 class CaptureWindow : public QWidget
@@ -28,9 +30,6 @@ public:
     [[nodiscard]] bool captured() const { return m_session.captured(); }
     // Device pixels per logical pixel of the frozen screen.
     [[nodiscard]] qreal ratio() const { return m_frozen.devicePixelRatio(); }
-    // The committed region of the frozen picture, every device pixel of it (ratio 1); null
-    // while nothing was committed.
-    [[nodiscard]] const QImage& picture() const { return m_picture; }
     [[nodiscard]] const CaptureSession& session() const { return m_session; }
     // What the window shows now, without the panel, in device pixels.
     [[nodiscard]] const QImage& composed() const { return m_composed; }
@@ -62,13 +61,14 @@ private:
     CaptureSession m_session;
     QImage m_frozen;
     QImage m_composed;
-    QImage m_picture;
     QImage m_panelPicture;
     QFont m_font;
     OverlayColours m_colours;
     PanelComposer m_panelComposer;
     InfoPanel* m_panel = nullptr;
     bool m_finished = false;
-    QPointF m_position; // last pointer position an event reported, logical pixels
+    QPointF m_position {}; // last pointer position an event reported, logical pixels
     std::optional<QPointF> m_windowPosition; // the same from the window, before widgets round it
 };
+
+} // namespace inkwell

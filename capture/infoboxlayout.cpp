@@ -1,21 +1,23 @@
 #include "capture/infoboxlayout.h"
 
-CapturePoint InfoBoxOrigin(CapturePoint pointer, int screenWidth)
+namespace inkwell {
+
+CapturePoint infoBoxOrigin(CapturePoint pointer, int screenWidth)
 {
     const int x = pointer.x > screenWidth - 70 ? pointer.x - 64 : pointer.x + 8;
     const int y = pointer.y >= 84 ? pointer.y - 80 : pointer.y + 8;
     return { x, y };
 }
 
-CaptureRect InfoBoxFrame(CapturePoint origin)
+CaptureRect infoBoxFrame(CapturePoint origin)
 {
     return { origin.x - 3, origin.y - 3, origin.x + 54, origin.y + 74 };
 }
 
-std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint logicalPointer, double ratio)
+std::array<std::string, 6> infoBoxLines(CaptureRect selection, CapturePoint logicalPointer, double ratio)
 {
-    const CaptureRect s = ToDevicePixels(selection, ratio);
-    const CapturePoint pointer = ToDevicePixels(logicalPointer, ratio);
+    const CaptureRect s = toDevicePixels(selection, ratio);
+    const CapturePoint pointer = toDevicePixels(logicalPointer, ratio);
     const int w = s.width();
     const int h = s.height();
     auto pair = [](int a, int b) {
@@ -34,3 +36,5 @@ std::array<std::string, 6> InfoBoxLines(CaptureRect selection, CapturePoint logi
         pair(pointer.x, pointer.y) + (pointer.x >= 1000 ? "" : ")"),
     };
 }
+
+} // namespace inkwell

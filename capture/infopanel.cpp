@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace inkwell {
+
 InfoPanel::InfoPanel(QWidget* parent)
     : QWidget(parent)
 {
@@ -29,3 +31,5 @@ void InfoPanel::mouseMoveEvent(QMouseEvent* event)
         m_onPointerOver(mapToParent(event->position().toPoint()));
     event->accept();
 }
+
+} // namespace inkwell

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace inkwell {
+
 class InfoPanel : public QWidget
 {
     Q_OBJECT
@@ -26,3 +28,5 @@ private:
     QImage m_picture;
     std::function<void(QPoint)> m_onPointerOver;
 };
+
+} // namespace inkwell

@@ -3,16 +3,17 @@
 #include <QFontDatabase>
 #include <QPainter>
 
+namespace inkwell {
 namespace {
 
-bool IsNarrow(QChar c)
+bool isNarrow(QChar c)
 {
     return c.unicode() < 0x80;
 }
 
-int CellWidth(QChar c)
+int cellWidth(QChar c)
 {
-    return IsNarrow(c) ? 6 : 12;
+    return isNarrow(c) ? 6 : 12;
 }
 
 // Glyphs sit on a baseline 10 pixels below the line top, which keeps CJK ideographs (about
@@ -21,7 +22,7 @@ constexpr int kBaseline = 10;
 
 } // namespace
 
-QFont OverlayFont()
+QFont overlayFont()
 {
     static const QString family = [] {
         const QStringList families = QFontDatabase::families();
@@ -41,22 +42,22 @@ QFont OverlayFont()
     return font;
 }
 
-int OverlayTextWidth(const QString& text)
+int overlayTextWidth(const QString& text)
 {
     int width = 0;
     for (QChar c : text)
-        width += CellWidth(c);
+        width += cellWidth(c);
     return width;
 }
 
-QStringList OverlayWrap(const QString& text, int width)
+QStringList overlayWrap(const QString& text, int width)
 {
     // Split into units that may not be broken: one wide character, or a run of narrow ones.
     QStringList units;
     for (qsizetype i = 0; i < text.size();) {
         qsizetype j = i + 1;
-        if (IsNarrow(text[i])) {
-            while (j < text.size() && IsNarrow(text[j]))
+        if (isNarrow(text[i])) {
+            while (j < text.size() && isNarrow(text[j]))
                 ++j;
         }
         units.push_back(text.mid(i, j - i));
@@ -65,7 +66,7 @@ QStringList OverlayWrap(const QString& text, int width)
     QStringList lines;
     QString line;
     for (const QString& unit : units) {
-        if (!line.isEmpty() && OverlayTextWidth(line) + OverlayTextWidth(unit) > width) {
+        if (!line.isEmpty() && overlayTextWidth(line) + overlayTextWidth(unit) > width) {
             lines.push_back(line);
             line.clear();
         }
@@ -76,7 +77,7 @@ QStringList OverlayWrap(const QString& text, int width)
     return lines;
 }
 
-void DrawOverlayLine(QPainter& painter, QPoint topLeft, const QString& text)
+void drawOverlayLine(QPainter& painter, QPoint topLeft, const QString& text)
 {
     // Narrow runs are drawn character by character too: fixed cells are what keeps the
     // numbers inside the info box frame.
@@ -85,6 +86,8 @@ void DrawOverlayLine(QPainter& painter, QPoint topLeft, const QString& text)
     for (QChar c : text) {
         if (!c.isSpace())
             painter.drawText(QPoint(x, baseline), QString(c));
-        x += CellWidth(c);
+        x += cellWidth(c);
     }
 }
+
+} // namespace inkwell

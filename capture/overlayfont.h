@@ -11,18 +11,22 @@
 
 class QPainter;
 
+namespace inkwell {
+
 inline constexpr int kOverlayLineHeight = 12;
 
 // A serif CJK face at 12 pixels (falling back to any CJK face fontconfig knows).
-[[nodiscard]] QFont OverlayFont();
+[[nodiscard]] QFont overlayFont();
 
 // Width of a text in cells, in pixels.
-[[nodiscard]] int OverlayTextWidth(const QString& text);
+[[nodiscard]] int overlayTextWidth(const QString& text);
 
 // Breaks a text into lines no wider than `width`: between any two wide characters, and
 // around runs of narrow ones, which stay whole unless a run alone is too wide.
-[[nodiscard]] QStringList OverlayWrap(const QString& text, int width);
+[[nodiscard]] QStringList overlayWrap(const QString& text, int width);
 
 // Draws one line with its top-left at `topLeft`, each character in its cell, in the
 // painter's pen colour and font.
-void DrawOverlayLine(QPainter& painter, QPoint topLeft, const QString& text);
+void drawOverlayLine(QPainter& painter, QPoint topLeft, const QString& text);
+
+} // namespace inkwell

@@ -7,10 +7,11 @@
 #include <QPainter>
 #include <cstring>
 
+namespace inkwell {
 namespace {
 
 // A one-pixel frame on the rectangle's outermost pixels, both corners inclusive.
-void Frame(QPainter& p, const CaptureRect& r, const QColor& colour)
+void drawFrame(QPainter& p, const CaptureRect& r, const QColor& colour)
 {
     const QPoint tl(r.left, r.top);
     const QPoint br(r.right, r.bottom);
@@ -22,7 +23,7 @@ void Frame(QPainter& p, const CaptureRect& r, const QColor& colour)
 
 } // namespace
 
-void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
+void composeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
     std::optional<CapturePoint> infoBoxPointer, const OverlayColours& colours, const QFont& font)
 {
     // A target that still shares the frozen picture's pixels would copy them on write first.
@@ -37,29 +38,29 @@ void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
     target.setDevicePixelRatio(ratio);
 
     QPainter p(&target);
-    const CaptureRect s = Normalise(selection);
+    const CaptureRect s = normalise(selection);
     // A drawn handle covers 4 x 4 pixels, (cx - 2, cy - 2) to (cx + 1, cy + 1).
-    for (const CaptureRect& h : HandlesOf(s))
+    for (const CaptureRect& h : handlesOf(s))
         p.fillRect(QRect(h.left, h.top, 4, 4), colours.handle);
-    Frame(p, s, colours.handle);
+    drawFrame(p, s, colours.handle);
 
     if (infoBoxPointer) {
         const int logicalWidth = qRound(frozen.width() / ratio);
-        const CapturePoint origin = InfoBoxOrigin(*infoBoxPointer, logicalWidth);
+        const CapturePoint origin = infoBoxOrigin(*infoBoxPointer, logicalWidth);
         p.setFont(font);
         p.setPen(colours.infoText);
-        const auto lines = InfoBoxLines(selection, *infoBoxPointer, ratio);
+        const auto lines = infoBoxLines(selection, *infoBoxPointer, ratio);
         for (std::size_t k = 0; k < lines.size(); ++k) {
-            DrawOverlayLine(p, QPoint(origin.x, origin.y + kInfoBoxLineHeight * static_cast<int>(k)),
+            drawOverlayLine(p, QPoint(origin.x, origin.y + kInfoBoxLineHeight * static_cast<int>(k)),
                 QString::fromStdString(lines[k]));
         }
-        Frame(p, InfoBoxFrame(origin), colours.infoFrame);
+        drawFrame(p, infoBoxFrame(origin), colours.infoFrame);
     }
 }
 
 namespace {
 
-void DrawPanelLines(QImage& target, const std::vector<PanelLine>& lines, const QFont& font)
+void drawPanelLines(QImage& target, const std::vector<PanelLine>& lines, const QFont& font)
 {
     QPainter p(&target);
     p.setFont(font);
@@ -68,15 +69,15 @@ void DrawPanelLines(QImage& target, const std::vector<PanelLine>& lines, const Q
         const QRect box(QPoint(line.box.left, line.box.top), QPoint(line.box.right - 1, line.box.bottom - 1));
         p.setClipRect(box);
         int y = box.top();
-        for (const QString& row : OverlayWrap(QString::fromStdString(line.text), box.width())) {
-            DrawOverlayLine(p, QPoint(box.left(), y), row);
+        for (const QString& row : overlayWrap(QString::fromStdString(line.text), box.width())) {
+            drawOverlayLine(p, QPoint(box.left(), y), row);
             y += kOverlayLineHeight;
         }
     }
 }
 
 // The panel is `width` x `height` logical pixels at the background's device pixel ratio.
-void PanelBase(QImage& target, int width, int height, const QImage& background)
+void drawPanelBase(QImage& target, int width, int height, const QImage& background)
 {
     const qreal ratio = background.devicePixelRatio();
     const QSize device(qRound(width * ratio), qRound(height * ratio));
@@ -92,11 +93,11 @@ void PanelBase(QImage& target, int width, int height, const QImage& background)
 
 } // namespace
 
-void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
+void composePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
     const QFont& font)
 {
-    PanelBase(target, width, height, background);
-    DrawPanelLines(target, PanelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width), font);
+    drawPanelBase(target, width, height, background);
+    drawPanelLines(target, panelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width), font);
 }
 
 void PanelComposer::compose(QImage& target, int width, int height, PanelHelp help, QRgb pixel)
@@ -106,15 +107,17 @@ void PanelComposer::compose(QImage& target, int width, int height, PanelHelp hel
         for (QImage& base : m_bases)
             base = QImage();
     }
-    QImage& base = m_bases[static_cast<int>(help)];
-    std::vector<PanelLine> lines = PanelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width);
+    QImage& base = m_bases[static_cast<std::size_t>(help)];
+    std::vector<PanelLine> lines = panelLines(help, qRed(pixel), qGreen(pixel), qBlue(pixel), width);
     if (base.isNull()) {
-        PanelBase(base, width, height, m_background);
-        DrawPanelLines(base, std::vector<PanelLine>(lines.begin() + 1, lines.end()), m_font);
+        drawPanelBase(base, width, height, m_background);
+        drawPanelLines(base, std::vector<PanelLine>(lines.begin() + 1, lines.end()), m_font);
     }
     // The readout is the first line; the help lines are clipped to their own boxes, so
     // drawing it last over the cached base gives the same pixels as drawing it first.
     target = base.copy();
     lines.resize(1);
-    DrawPanelLines(target, lines, m_font);
+    drawPanelLines(target, lines, m_font);
 }
+
+} // namespace inkwell

@@ -8,7 +8,10 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <array>
 #include <optional>
+
+namespace inkwell {
 
 struct OverlayColours
 {
@@ -21,16 +24,16 @@ struct OverlayColours
 // info box for a pointer at `infoBoxPointer` when one is given. `target` is reused when it
 // already has the frozen picture's size and format. Selection and pointer are in logical
 // pixels; `frozen` holds device pixels at its devicePixelRatio(), and so does `target`.
-void ComposeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
+void composeCapture(QImage& target, const QImage& frozen, CaptureRect selection,
     std::optional<CapturePoint> infoBoxPointer, const OverlayColours& colours, const QFont& font);
 
 // Makes `target` (width x height logical pixels) the panel: the top-left part of the
 // background, the colour readout of `pixel` and the help lines of `help`, in white. The
 // panel is drawn at the background's device pixel ratio.
-void ComposePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
+void composePanel(QImage& target, int width, int height, const QImage& background, PanelHelp help, QRgb pixel,
     const QFont& font);
 
-// ComposePanel for one run: the panel is redrawn on every mouse move, but only its readout
+// composePanel for one run: the panel is redrawn on every mouse move, but only its readout
 // changes between moves, so the background with each state's help lines is drawn once.
 class PanelComposer
 {
@@ -40,12 +43,14 @@ public:
         , m_font(std::move(font))
     {
     }
-    // Same pixels as ComposePanel with these arguments.
+    // Same pixels as composePanel with these arguments.
     void compose(QImage& target, int width, int height, PanelHelp help, QRgb pixel);
 
 private:
     QImage m_background;
     QFont m_font;
-    QSize m_size;
-    QImage m_bases[3]; // by PanelHelp, without the readout
+    QSize m_size {};
+    std::array<QImage, 3> m_bases {}; // by PanelHelp, without the readout
 };
+
+} // namespace inkwell

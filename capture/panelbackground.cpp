@@ -9,7 +9,9 @@
 #include <QPainterPath>
 #include <cmath>
 
-QImage MakePanelBackground(qreal ratio)
+namespace inkwell {
+
+QImage makePanelBackground(qreal ratio)
 {
     // Drawn at the screen's own resolution; every coordinate below is in logical pixels.
     QImage image(
@@ -21,10 +23,10 @@ QImage MakePanelBackground(qreal ratio)
     p.setRenderHint(QPainter::Antialiasing);
     const int w = kPanelWidth; // the visible part
     const int h = kPanelHeight;
-    constexpr int band = 24;
+    constexpr int kBand = 24; // height of the header band, logical pixels
 
     // Body: a vertical blue gradient under the band, over the whole picture.
-    QLinearGradient body(0, band, 0, imageHeight);
+    QLinearGradient body(0, kBand, 0, imageHeight);
     body.setColorAt(0.0, QColor(58, 118, 196));
     body.setColorAt(1.0, QColor(18, 56, 132));
     p.fillRect(QRect(0, 0, imageWidth, imageHeight), body);
@@ -40,11 +42,11 @@ QImage MakePanelBackground(qreal ratio)
     p.fillPath(wave, QColor(96, 156, 222));
 
     // Header band.
-    QLinearGradient head(0, 0, 0, band);
+    QLinearGradient head(0, 0, 0, kBand);
     head.setColorAt(0.0, QColor(250, 252, 255));
     head.setColorAt(1.0, QColor(214, 226, 242));
-    p.fillRect(QRect(0, 0, imageWidth, band), head);
-    p.fillRect(QRect(0, band, imageWidth, 1), QColor(150, 170, 200));
+    p.fillRect(QRect(0, 0, imageWidth, kBand), head);
+    p.fillRect(QRect(0, kBand, imageWidth, 1), QColor(150, 170, 200));
 
     // Icon: a small framed landscape, sky, sun and hills.
     const QRect icon(6, 5, 18, 14);
@@ -65,12 +67,12 @@ QImage MakePanelBackground(qreal ratio)
     p.drawRect(QRectF(icon).adjusted(0.5, 0.5, -0.5, -0.5));
 
     // Title.
-    QFont title = OverlayFont();
+    QFont title = overlayFont();
     title.setPixelSize(14);
     title.setBold(true);
     p.setFont(title);
     p.setPen(QColor(20, 70, 200));
-    p.drawText(QRect(30, 2, 80, band - 2), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("截图"));
+    p.drawText(QRect(30, 2, 80, kBand - 2), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("截图"));
 
     // Border on the visible part's outermost pixels.
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -81,3 +83,5 @@ QImage MakePanelBackground(qreal ratio)
     p.fillRect(QRect(w - 1, 0, 1, h), grey);
     return image;
 }
+
+} // namespace inkwell

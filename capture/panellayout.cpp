@@ -1,8 +1,9 @@
 #include "capture/panellayout.h"
 
+namespace inkwell {
 namespace {
 
-std::string Pad3(int value)
+std::string pad3(int value)
 {
     const std::string s = "  " + std::to_string(value);
     return s.substr(s.size() - 3);
@@ -10,15 +11,15 @@ std::string Pad3(int value)
 
 } // namespace
 
-std::string ColourReadout(int red, int green, int blue)
+std::string colourReadout(int red, int green, int blue)
 {
-    return "·当前像素RGB(" + Pad3(red) + "," + Pad3(green) + "," + Pad3(blue) + ")";
+    return "·当前像素RGB(" + pad3(red) + "," + pad3(green) + "," + pad3(blue) + ")";
 }
 
-std::vector<PanelLine> PanelLines(PanelHelp help, int red, int green, int blue, int panelWidth)
+std::vector<PanelLine> panelLines(PanelHelp help, int red, int green, int blue, int panelWidth)
 {
     const int right = panelWidth - 5;
-    std::vector<PanelLine> lines { { { 5, 30, right, 42 }, ColourReadout(red, green, blue) } };
+    std::vector<PanelLine> lines { { { 5, 30, right, 42 }, colourReadout(red, green, blue) } };
     switch (help) {
     case PanelHelp::Fixed:
         lines.push_back({ { 5, 52, right, 76 }, "·用鼠标左键调整截取范围的大小和位置" });
@@ -37,8 +38,10 @@ std::vector<PanelLine> PanelLines(PanelHelp help, int red, int green, int blue, 
     return lines;
 }
 
-int PanelLeftAway(int pointerX, int screenWidth, int panelWidth)
+int panelLeftAway(int pointerX, int screenWidth, int panelWidth)
 {
     // pointerX < screenWidth / 2 in exact arithmetic: on 1365 pixels 682 is left, 683 right.
     return 2 * pointerX < screenWidth ? screenWidth - panelWidth - 8 : 8;
 }
+
+} // namespace inkwell

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace inkwell {
+
 inline constexpr int kPanelX = 10;
 inline constexpr int kPanelY = 10;
 inline constexpr int kPanelWidth = 172;
@@ -24,12 +26,14 @@ struct PanelLine
 };
 
 // "·当前像素RGB(" r "," g "," b ")" with each number right-aligned to three characters.
-[[nodiscard]] std::string ColourReadout(int red, int green, int blue);
+[[nodiscard]] std::string colourReadout(int red, int green, int blue);
 
 // The readout line first, then the help lines of the state, for a panel `panelWidth` wide.
-[[nodiscard]] std::vector<PanelLine> PanelLines(PanelHelp help, int red, int green, int blue, int panelWidth);
+[[nodiscard]] std::vector<PanelLine> panelLines(PanelHelp help, int red, int green, int blue, int panelWidth);
 
 // The panel's new left edge when the pointer at x reaches it: the right side when the
 // pointer is in the left half (x < screenWidth / 2, exactly, without truncation), else
 // the left side.
-[[nodiscard]] int PanelLeftAway(int pointerX, int screenWidth, int panelWidth);
+[[nodiscard]] int panelLeftAway(int pointerX, int screenWidth, int panelWidth);
+
+} // namespace inkwell

@@ -8,7 +8,9 @@
 #include <QPixmap>
 #include <QScreen>
 
-std::optional<QImage> GrabPrimaryScreen()
+namespace inkwell {
+
+std::optional<QImage> grabPrimaryScreen()
 {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -45,7 +47,7 @@ bool preferPortal()
 
 } // namespace
 
-std::optional<QImage> FrozenFromDesktopPicture(const QImage& desktop, QRect screen, QRect virtualDesktop)
+std::optional<QImage> frozenFromDesktopPicture(const QImage& desktop, QRect screen, QRect virtualDesktop)
 {
     if (desktop.isNull() || virtualDesktop.isEmpty())
         return std::nullopt;
@@ -61,22 +63,22 @@ std::optional<QImage> FrozenFromDesktopPicture(const QImage& desktop, QRect scre
     return image;
 }
 
-std::optional<QImage> FreezeScreen()
+std::optional<QImage> freezeScreen()
 {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return std::nullopt;
     if (!preferPortal()) {
-        if (std::optional<QImage> grabbed = GrabPrimaryScreen())
+        if (std::optional<QImage> grabbed = grabPrimaryScreen())
             return grabbed;
     }
     const std::optional<QImage> desktop = inkwell::screenshotFromPortal(kPortalTimeoutMs);
     if (!desktop)
         return std::nullopt;
-    return FrozenFromDesktopPicture(*desktop, screen->geometry(), screen->virtualGeometry());
+    return frozenFromDesktopPicture(*desktop, screen->geometry(), screen->virtualGeometry());
 }
 
-bool RunCaptureOver(const QImage& frozen)
+bool runCaptureOver(const QImage& frozen)
 {
     CaptureWindow window(frozen);
     QEventLoop loop;
@@ -86,15 +88,17 @@ bool RunCaptureOver(const QImage& frozen)
     return window.captured();
 }
 
-std::optional<qreal> RunCapture(inkwell::MessageService& messages)
+std::optional<qreal> runCapture(MessageService& messages)
 {
-    const std::optional<QImage> frozen = FreezeScreen();
+    const std::optional<QImage> frozen = freezeScreen();
     if (!frozen) {
-        messages.inform(inkwell::kHintTitle, "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。",
-            inkwell::MessageOwner::Screen);
+        messages.inform(kHintTitle, "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。",
+            MessageOwner::Screen);
         return std::nullopt;
     }
-    if (!RunCaptureOver(*frozen))
+    if (!runCaptureOver(*frozen))
         return std::nullopt;
     return frozen->devicePixelRatio();
 }
+
+} // namespace inkwell

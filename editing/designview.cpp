@@ -180,7 +180,7 @@ bool DesignView::pasteHtml(const QString& fragment)
 void DesignView::insertImage(const QString& path)
 {
     const std::string source = pictureSource(path.toStdString(), m_documentFolder.toStdString());
-    pasteHtml(QString::fromStdString(fragments::ImageFragment(source)));
+    pasteHtml(QString::fromStdString(fragments::imageFragment(source)));
 }
 
 } // namespace inkwell

@@ -10,7 +10,7 @@ void switchToCodeView(DesignView& design, CodeView& code)
 {
     const QString html = design.getHtml();
     const std::string markup = html.toStdString();
-    const std::string formatted = FormatHtml(markup, 0, 0);
+    const std::string formatted = formatHtml(markup, IndentKind::Tab);
     code.setText(formatted.empty() ? html : QString::fromStdString(formatted));
 }
 

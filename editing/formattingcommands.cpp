@@ -136,35 +136,35 @@ void FormattingCommands::insertRule()
 }
 void FormattingCommands::insertTable()
 {
-    paste(fragments::kTable);
+    paste(inkwell::fragments::kTable);
 }
 void FormattingCommands::insertLink()
 {
-    paste(fragments::kLink);
+    paste(inkwell::fragments::kLink);
 }
 void FormattingCommands::insertTextField()
 {
-    paste(fragments::kTextField);
+    paste(inkwell::fragments::kTextField);
 }
 void FormattingCommands::insertTextArea()
 {
-    paste(fragments::kTextArea);
+    paste(inkwell::fragments::kTextArea);
 }
 void FormattingCommands::insertRadioButton()
 {
-    paste(fragments::kRadioButton);
+    paste(inkwell::fragments::kRadioButton);
 }
 void FormattingCommands::insertCheckBox()
 {
-    paste(fragments::kCheckBox);
+    paste(inkwell::fragments::kCheckBox);
 }
 void FormattingCommands::insertButton()
 {
-    paste(fragments::kButton);
+    paste(inkwell::fragments::kButton);
 }
 void FormattingCommands::insertFieldSet()
 {
-    paste(fragments::kFieldSet);
+    paste(inkwell::fragments::kFieldSet);
 }
 
 void FormattingCommands::textColour()

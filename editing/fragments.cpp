@@ -1,8 +1,8 @@
 #include "editing/fragments.h"
 
-namespace fragments {
+namespace inkwell::fragments {
 
-std::string ImageFragment(std::string_view source)
+std::string imageFragment(std::string_view source)
 {
     std::string out = "<IMG src=\"";
     out += source;
@@ -10,4 +10,4 @@ std::string ImageFragment(std::string_view source)
     return out;
 }
 
-} // namespace fragments
+} // namespace inkwell::fragments

@@ -1,11 +1,11 @@
-// editing/fragments.h: the ready-made HTML fragments the toolbar pastes into the page, byte for byte
+// The ready-made HTML fragments the toolbar pastes into the page, byte for byte
 // (UTF-8, the program's text encoding).
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace fragments {
+namespace inkwell::fragments {
 
 inline constexpr std::string_view kRule = "<HR>";
 inline constexpr std::string_view kLineBreak = "<br />";
@@ -39,6 +39,6 @@ inline constexpr std::string_view kTable
 
 // The image element for a picture reference that is already a valid attribute value
 // (see pictureSource); an empty reference gives src="".
-[[nodiscard]] std::string ImageFragment(std::string_view source);
+[[nodiscard]] std::string imageFragment(std::string_view source);
 
-} // namespace fragments
+} // namespace inkwell::fragments

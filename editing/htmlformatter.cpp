@@ -1,6 +1,7 @@
 #include "editing/htmlformatter.h"
 
 #include "editing/scriptreindent.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -16,6 +17,7 @@
 #include <emmintrin.h>
 #endif
 
+namespace inkwell {
 namespace {
 
 constexpr bool isSpace(char c)
@@ -29,28 +31,8 @@ constexpr bool isContinuation(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-char asciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string asciiLower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return asciiLower(c); });
-    return lower;
-}
-
-bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerPrefix)
-{
-    if (text.size() - std::min(at, text.size()) < lowerPrefix.size())
-        return false;
-    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
-        if (asciiLower(text[at + i]) != lowerPrefix[i])
-            return false;
-    }
-    return true;
-}
+using inkwell::asciiLower;
+using inkwell::startsWithNoCase;
 
 // Whether a "<" + lowerName stands at `at`, followed by white space, "/", ">" or the end of the text,
 // compared without regard to ASCII case.
@@ -81,12 +63,12 @@ bool isScriptType(std::string_view type)
 {
     // Only these are read by a script engine line-blind; anything else (templates, shader sources, other
     // languages) may care about its indentation and is kept as it stands.
-    static constexpr std::array<std::string_view, 17> types = { "", "text/javascript",
+    static constexpr std::array<std::string_view, 17> kScriptTypes = { "", "text/javascript",
         "application/javascript", "module", "text/ecmascript", "application/ecmascript",
         "application/x-javascript", "application/x-ecmascript", "text/x-javascript", "text/x-ecmascript",
         "text/jscript", "text/livescript", "text/javascript1.5", "application/json", "application/ld+json",
         "importmap", "speculationrules" };
-    return std::find(types.begin(), types.end(), type) != types.end();
+    return std::find(kScriptTypes.begin(), kScriptTypes.end(), type) != kScriptTypes.end();
 }
 
 // The value of the type attribute of a start tag's text, lower-cased and trimmed; empty when absent.
@@ -553,7 +535,7 @@ private:
             const std::string_view script = readScript();
             // Script content goes to the re-indenter, with the run's own indentation unit.
             ReindentedScript reindented
-                = ReindentScriptLines(script, m_indentString, m_indentLevel, kMaxIndentLevels);
+                = reindentScript(script, m_indentString, m_indentLevel, kMaxIndentLevels);
             m_token = std::move(reindented.text);
             // A script that stops inside a literal or comment is closed by its end tag; a line break put
             // before that tag would become part of the literal, one more on every formatting.
@@ -1211,7 +1193,7 @@ private:
 
 } // namespace
 
-std::string style_html(std::string_view html, const HtmlStyle& style)
+std::string styleHtml(std::string_view html, const HtmlStyle& style)
 {
     return StyleHtmlRun(html, style).run();
 }
@@ -1234,29 +1216,17 @@ void formatHtmlInto(
         sink(html);
 }
 
-HtmlStyle StyleForIndentKind(int indentKind, int keepKindFlag)
+HtmlStyle styleForIndentKind(IndentKind kind)
 {
-    std::string_view character;
-    int kind = indentKind;
-    if (keepKindFlag == 0) {
-        character = "\t";
-        kind = 1;
-    }
-    if (kind == 1)
-        character = "\t";
-    else if (kind == 2)
-        character = " ";
-    if (character.empty()) {
-        character = "\t";
-        kind = 1;
-    }
-    return HtmlStyle { kind, std::string(character), 80 };
+    if (kind == IndentKind::TwoSpaces)
+        return HtmlStyle { 2, " ", 80 };
+    return HtmlStyle { 1, "\t", 80 };
 }
 
-std::string FormatHtmlWithStyle(std::string_view html, const HtmlStyle& style)
+std::string formatHtmlWithStyle(std::string_view html, const HtmlStyle& style)
 {
     try {
-        std::string formatted = style_html(html, style);
+        std::string formatted = styleHtml(html, style);
         if (formatted.empty() && !html.empty())
             return std::string(html);
         return formatted;
@@ -1265,7 +1235,9 @@ std::string FormatHtmlWithStyle(std::string_view html, const HtmlStyle& style)
     }
 }
 
-std::string FormatHtml(std::string_view html, int indentKind, int keepKindFlag)
+std::string formatHtml(std::string_view html, IndentKind kind)
 {
-    return FormatHtmlWithStyle(html, StyleForIndentKind(indentKind, keepKindFlag));
+    return formatHtmlWithStyle(html, styleForIndentKind(kind));
 }
+
+} // namespace inkwell

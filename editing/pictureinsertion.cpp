@@ -1,9 +1,8 @@
 #include "editing/pictureinsertion.h"
 
 #include "platform/atomicfile.h"
+#include "platform/readfile.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -75,15 +74,12 @@ std::optional<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs:
     if (fs::exists(target, error) && fs::equivalent(picture, target, error))
         return target;
 
-    std::ifstream in(picture, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    const std::string bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-    if (in.bad())
+    const Result<std::string> bytes = readFile(picture);
+    if (!bytes)
         return std::nullopt;
 
     // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
-    if (!WriteFileAtomically(target, bytes).ok())
+    if (!writeFileAtomically(target, *bytes).ok())
         return std::nullopt;
     return target;
 }

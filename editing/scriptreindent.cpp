@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+namespace inkwell {
 namespace {
 
 bool isBlank(char c)
@@ -26,9 +27,9 @@ bool isWordByte(char ch)
 // Words after which an operand is expected, so that a following "/" opens a regular expression.
 bool expectsOperandAfter(std::string_view word)
 {
-    static constexpr std::array<std::string_view, 14> words = { "return", "typeof", "instanceof", "in", "of",
-        "new", "delete", "void", "throw", "case", "do", "else", "yield", "await" };
-    return std::find(words.begin(), words.end(), word) != words.end();
+    static constexpr std::array<std::string_view, 14> kOperandBefore = { "return", "typeof", "instanceof",
+        "in", "of", "new", "delete", "void", "throw", "case", "do", "else", "yield", "await" };
+    return std::find(kOperandBefore.begin(), kOperandBefore.end(), word) != kOperandBefore.end();
 }
 
 enum class Mode
@@ -271,25 +272,15 @@ bool isBlankLine(std::string_view script, const ScriptLine& line)
 
 } // namespace
 
-ScriptScan ScanScript(std::string_view script)
+ScriptScan scanScript(std::string_view script)
 {
     return ScriptScanner(script).scan();
 }
 
-std::vector<ScriptLine> ScanScriptLines(std::string_view script)
-{
-    return ScanScript(script).lines;
-}
-
-std::string ReindentScript(std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel)
-{
-    return ReindentScriptLines(script, indentUnit, baseLevel, maxLevel).text;
-}
-
-ReindentedScript ReindentScriptLines(
+ReindentedScript reindentScript(
     std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel)
 {
-    const ScriptScan scan = ScanScript(script);
+    const ScriptScan scan = scanScript(script);
     const std::vector<ScriptLine>& lines = scan.lines;
     std::size_t first = 0;
     while (first < lines.size() && isBlankLine(script, lines[first]))
@@ -324,3 +315,5 @@ ReindentedScript ReindentScriptLines(
     }
     return { std::move(out), scan.endsInsideLiteral };
 }
+
+} // namespace inkwell

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace inkwell {
+
 // One line of a script as the re-indenter sees it. Offsets are bytes into the script text.
 struct ScriptLine
 {
@@ -24,21 +26,11 @@ struct ScriptScan
     bool endsInsideLiteral = false;
 };
 
-[[nodiscard]] ScriptScan ScanScript(std::string_view script);
-
 // Splits a script into lines (LF, CR or CR LF) and tells for each whether it starts inside a
 // literal or a comment, and at which bracket depth its code stands. Linear in the text's size.
-[[nodiscard]] std::vector<ScriptLine> ScanScriptLines(std::string_view script);
+[[nodiscard]] ScriptScan scanScript(std::string_view script);
 
-// The script with every line that starts in plain code re-indented: its leading spaces and tabs
-// are replaced by indentUnit repeated (baseLevel + depth) times, capped at maxLevel. Lines that start
-// inside a literal or a comment are copied byte for byte, and so are the line terminators and the
-// rest of every line. Blank lines at both ends are dropped and the first line gets no indentation
-// of its own, because the caller prints it after a line break and indentation of its own.
-[[nodiscard]] std::string ReindentScript(
-    std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel);
-
-// The same, telling also whether the script stops inside a literal or a comment: whatever follows it then
+// A re-indented script, and whether it stops inside a literal or a comment: whatever follows it then
 // belongs to that literal, so the caller must not put a line break of its own there.
 struct ReindentedScript
 {
@@ -46,5 +38,12 @@ struct ReindentedScript
     bool endsInsideLiteral = false;
 };
 
-[[nodiscard]] ReindentedScript ReindentScriptLines(
+// The script with every line that starts in plain code re-indented: its leading spaces and tabs
+// are replaced by indentUnit repeated (baseLevel + depth) times, capped at maxLevel. Lines that start
+// inside a literal or a comment are copied byte for byte, and so are the line terminators and the
+// rest of every line. Blank lines at both ends are dropped and the first line gets no indentation
+// of its own, because the caller prints it after a line break and indentation of its own.
+[[nodiscard]] ReindentedScript reindentScript(
     std::string_view script, std::string_view indentUnit, int baseLevel, int maxLevel);
+
+} // namespace inkwell

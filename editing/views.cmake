@@ -3,7 +3,7 @@
 add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
     textsearch.h textsearch.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_editingcore PRIVATE inkwell_settings)
+target_link_libraries(inkwell_editingcore PRIVATE inkwell_kit)
 
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC

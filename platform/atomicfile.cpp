@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -20,43 +21,14 @@ constexpr int kTempNameAttempts = 100;
 // As the kernel's own limit on links followed while opening one path.
 constexpr int kMaxLinksFollowed = 40;
 
-// Owns a file descriptor; closing it is the last step of every path out.
-class Descriptor
+Error describe(const char* what, const std::filesystem::path& path, int error)
 {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    [[nodiscard]] int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd = -1;
-};
-
-std::string describe(const char* what, const std::filesystem::path& path, int error)
-{
-    return std::string(what) + " " + path.string() + ": " + std::strerror(error);
+    return { error, std::string(what) + " " + path.string() + ": " + std::strerror(error) };
 }
-
-struct LinkTarget
-{
-    std::filesystem::path path;
-    int error = 0; // errno of a link that could not be followed
-};
 
 // The file a write to path lands in: symbolic links at the end of the path followed (a link to a
 // missing file gives that file), so that a save through a link updates what it points to.
-LinkTarget followLinks(const std::filesystem::path& path)
+Result<std::filesystem::path> followLinks(const std::filesystem::path& path)
 {
     std::filesystem::path target = path;
     for (int followed = 0;; ++followed) {
@@ -64,13 +36,13 @@ LinkTarget followLinks(const std::filesystem::path& path)
         {
         };
         if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return { target };
+            return target;
         if (followed == kMaxLinksFollowed)
-            return { {}, ELOOP };
+            return describe("cannot follow the link", path, ELOOP);
         std::error_code ec;
         const auto link = std::filesystem::read_symlink(target, ec);
         if (ec)
-            return { {}, ec.value() };
+            return describe("cannot follow the link", path, ec.value());
         target = link.is_absolute() ? link : target.parent_path() / link;
     }
 }
@@ -78,25 +50,25 @@ LinkTarget followLinks(const std::filesystem::path& path)
 // A random name of length bytes; hidden from plain listings when it is long enough to carry a dot.
 std::string randomName(std::size_t length)
 {
-    static constexpr std::string_view letters
+    static constexpr std::string_view kLetters
         = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random { std::random_device {}() };
-    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
     std::string name(length, '.');
     for (std::size_t i = length > 1 ? 1 : 0; i < length; ++i)
-        name[i] = letters[pick(random)];
+        name[i] = kLetters[pick(random)];
     return name;
 }
 
 struct TempFile
 {
-    Descriptor fd;
-    std::filesystem::path path; // empty when none could be made; errno then says why
+    FileDescriptor fd;
+    std::filesystem::path path;
 };
 
 // Creates a new, empty temporary file beside target with mode 0666, which the umask narrows as for any
 // new file. O_EXCL makes it ours alone: nothing else of that name existed, not even a link.
-TempFile createTempBeside(const std::filesystem::path& target)
+Result<TempFile> createTempBeside(const std::filesystem::path& target, const std::filesystem::path& path)
 {
     const std::string targetName = target.filename().string();
     const auto folder = target.parent_path();
@@ -105,67 +77,130 @@ TempFile createTempBeside(const std::filesystem::path& target)
         if (name == targetName)
             continue;
         auto temp = folder / name;
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return { Descriptor(fd), std::move(temp) };
+        FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.isValid())
+            return TempFile { std::move(fd), std::move(temp) };
         if (errno != EEXIST)
-            return { Descriptor(-1), std::filesystem::path() };
+            return describe("cannot create a file beside", path, errno);
     }
-    errno = EEXIST;
-    return { Descriptor(-1), std::filesystem::path() };
+    return describe("cannot create a file beside", path, EEXIST);
 }
 
 } // namespace
 
-FileWriteResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes)
+Result<AtomicFile> AtomicFile::create(const std::filesystem::path& path)
 {
-    const auto [target, linkError] = followLinks(path);
-    if (linkError != 0)
-        return { describe("cannot follow the link", path, linkError) };
-    const auto name = target.filename();
+    Result<std::filesystem::path> target = followLinks(path);
+    if (!target)
+        return target.error();
+    const auto name = target->filename();
     if (name.empty() || name == "." || name == "..")
-        return { describe("cannot write", path, EISDIR) };
+        return describe("cannot write", path, EISDIR);
 
-    auto [fd, temp] = createTempBeside(target);
-    if (fd.get() < 0)
-        return { describe("cannot create a file beside", path, errno) };
-
-    auto fail = [&, &temp = temp](const char* what) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return FileWriteResult { describe(what, path, error) };
-    };
+    Result<TempFile> temp = createTempBeside(*target, path);
+    if (!temp)
+        return temp.error();
+    AtomicFile file(path, std::move(*target), std::move(temp->path), std::move(temp->fd));
 
     // The file being replaced keeps its permissions. The owner goes first, since a change of owner
     // clears the set-user and set-group bits; it fails, harmlessly, for anyone but the owner or root.
     struct stat old
     {
     };
-    if (::stat(target.c_str(), &old) == 0) {
-        (void)::fchown(fd.get(), old.st_uid, old.st_gid);
-        if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
-            return fail("cannot keep the permissions of");
+    if (::stat(file.m_target.c_str(), &old) == 0) {
+        (void)::fchown(file.m_fd.get(), old.st_uid, old.st_gid);
+        if (::fchmod(file.m_fd.get(), old.st_mode & 07777) != 0)
+            return file.fail("cannot keep the permissions of", errno);
     }
+    return file;
+}
 
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd.get(), data, left);
+AtomicFile::AtomicFile(
+    std::filesystem::path path, std::filesystem::path target, std::filesystem::path temp, FileDescriptor fd)
+    : m_path(std::move(path))
+    , m_target(std::move(target))
+    , m_temp(std::move(temp))
+    , m_fd(std::move(fd))
+{
+}
+
+AtomicFile::AtomicFile(AtomicFile&& other) noexcept
+    : m_path(std::move(other.m_path))
+    , m_target(std::move(other.m_target))
+    , m_temp(std::exchange(other.m_temp, {}))
+    , m_fd(std::move(other.m_fd))
+{
+}
+
+AtomicFile& AtomicFile::operator=(AtomicFile&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_path = std::move(other.m_path);
+        m_target = std::move(other.m_target);
+        m_temp = std::exchange(other.m_temp, {});
+        m_fd = std::move(other.m_fd);
+    }
+    return *this;
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+void AtomicFile::discard()
+{
+    m_fd.reset();
+    if (!m_temp.empty())
+        ::unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+Error AtomicFile::fail(const char* what, int error)
+{
+    discard();
+    return describe(what, m_path, error);
+}
+
+Result<void> AtomicFile::write(std::string_view bytes)
+{
+    if (!m_fd.isValid())
+        return describe("cannot write", m_path, EBADF);
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(m_fd.get(), bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return fail("cannot write");
+            return fail("cannot write", errno);
         }
-        data += n;
-        left -= static_cast<std::size_t>(n);
+        bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    if (::fsync(fd.get()) != 0)
-        return fail("cannot write");
-    if (::close(fd.release()) != 0)
-        return fail("cannot write");
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        return fail("cannot replace");
     return {};
+}
+
+Result<void> AtomicFile::commit()
+{
+    if (!m_fd.isValid())
+        return describe("cannot write", m_path, EBADF);
+    if (::fsync(m_fd.get()) != 0)
+        return fail("cannot write", errno);
+    if (::close(m_fd.release()) != 0)
+        return fail("cannot write", errno);
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+        return fail("cannot replace", errno);
+    m_temp.clear();
+    return {};
+}
+
+Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)
+{
+    Result<AtomicFile> file = AtomicFile::create(path);
+    if (!file)
+        return file.error();
+    if (Result<void> written = file->write(bytes); !written)
+        return written;
+    return file->commit();
 }
 
 } // namespace inkwell

@@ -1,36 +1,20 @@
 #include "platform/inifile.h"
 
+#include "platform/ascii.h"
 #include "platform/atomicfile.h"
+#include "platform/readfile.h"
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <utility>
 #include <vector>
 
 namespace inkwell {
 namespace {
 
+// Sections, keys and values are trimmed of spaces, tabs and line ends; a form feed is kept.
 std::string_view trimmed(std::string_view s)
 {
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && isSpace(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isSpace(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
+    return trimBlanks(s, " \t\r\n");
 }
 
 // A line "[name]" gives name; anything else gives nothing.
@@ -60,16 +44,6 @@ std::optional<KeyLine> keyLine(std::string_view line)
     if (eq == std::string_view::npos)
         return std::nullopt;
     return KeyLine { trimmed(line.substr(0, eq)), trimmed(line.substr(eq + 1)) };
-}
-
-std::optional<std::string> readWhole(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    return std::move(buffer).str();
 }
 
 // Lines without their terminators; the terminator style of the file is kept separately.
@@ -113,7 +87,7 @@ std::string_view unquoted(std::string_view value)
 
 std::string IniFile::read(std::string_view section, std::string_view key, std::string_view defaultValue) const
 {
-    const auto text = readWhole(m_path);
+    const auto text = readFile(m_path);
     if (!text)
         return cutToBytes(defaultValue, ValueBufferSize - 1);
     const std::string_view whole(*text);
@@ -122,12 +96,12 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
     bool inSection = false;
     for (const auto line : splitLines(content)) {
         if (const auto name = sectionName(line)) {
-            inSection = equalsIgnoringCase(*name, section);
+            inSection = equalsNoCase(*name, section);
             continue;
         }
         if (!inSection)
             continue;
-        if (const auto kv = keyLine(line); kv && equalsIgnoringCase(kv->key, key))
+        if (const auto kv = keyLine(line); kv && equalsNoCase(kv->key, key))
             return cutToBytes(unquoted(kv->value), ValueBufferSize - 1);
     }
     return cutToBytes(defaultValue, ValueBufferSize - 1);
@@ -135,7 +109,7 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 
 bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) const
 {
-    const auto old = readWhole(m_path).value_or(std::string());
+    const auto old = readFile(m_path).valueOr({});
     // Reads end at the first zero byte; what lies behind it is not part of the settings, and a key
     // written there could never be read back.
     const std::string_view whole(old);
@@ -155,7 +129,7 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
     std::size_t lastLineOfSection = 0; // index in out after which a new key goes
     for (const auto line : lines) {
         if (const auto name = sectionName(line)) {
-            inSection = equalsIgnoringCase(*name, section) && !written;
+            inSection = equalsNoCase(*name, section) && !written;
             if (inSection) {
                 sectionFound = true;
                 lastLineOfSection = out.size();
@@ -164,7 +138,7 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
             continue;
         }
         if (inSection && !written) {
-            if (const auto kv = keyLine(line); kv && equalsIgnoringCase(kv->key, key)) {
+            if (const auto kv = keyLine(line); kv && equalsNoCase(kv->key, key)) {
                 out.push_back(newKeyLine);
                 written = true;
                 continue;
@@ -190,7 +164,7 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
         result += line;
         result += eol;
     }
-    return WriteFileAtomically(m_path, result).ok();
+    return writeFileAtomically(m_path, result).ok();
 }
 
 } // namespace inkwell

@@ -20,34 +20,14 @@ InstanceLockResult failure(const std::filesystem::path& file, const std::string&
 
 } // namespace
 
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1))
-{
-}
-
-InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept
-{
-    if (this != &other) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = std::exchange(other.m_fd, -1);
-    }
-    return *this;
-}
-
-InstanceLock::~InstanceLock()
-{
-    if (m_fd >= 0)
-        ::close(m_fd); // closing the last descriptor drops the flock
-}
-
 InstanceLockResult InstanceLock::acquire(const std::filesystem::path& file, std::chrono::milliseconds wait)
 {
     // No O_NOFOLLOW would let a link planted in a shared temporary folder aim the lock at any file.
-    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    FileDescriptor owned(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!owned.isValid())
         return failure(file, std::strerror(errno));
-    InstanceLock owner(fd);
+    const int fd = owned.get();
+    InstanceLock owner(std::move(owned));
 
     struct stat info
     {

@@ -3,11 +3,14 @@
 // copy never keeps another user's from starting.
 #pragma once
 
+#include "platform/filedescriptor.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace inkwell {
 
@@ -18,9 +21,9 @@ class InstanceLock
 public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
-    InstanceLock(InstanceLock&& other) noexcept;
-    InstanceLock& operator=(InstanceLock&& other) noexcept;
-    ~InstanceLock();
+    InstanceLock(InstanceLock&& other) noexcept = default;
+    InstanceLock& operator=(InstanceLock&& other) noexcept = default;
+    ~InstanceLock() = default; // closing the last descriptor drops the flock
 
     // Tries to take the lock on file for up to wait (the file is created when missing). A file that
     // is a symbolic link, not a regular file, or owned by another user is refused rather than used:
@@ -33,11 +36,11 @@ public:
     [[nodiscard]] static std::filesystem::path userLockFile(std::string_view name);
 
 private:
-    explicit InstanceLock(int fd)
-        : m_fd(fd)
+    explicit InstanceLock(FileDescriptor fd)
+        : m_fd(std::move(fd))
     {
     }
-    int m_fd = -1;
+    FileDescriptor m_fd;
 };
 
 enum class LockState

@@ -1,5 +1,7 @@
 #include "platform/textencoding.h"
 
+#include "platform/ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -152,36 +154,7 @@ bool isUtf16(TextEncoding encoding)
     return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
 }
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerCase(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = lower(c);
-    return out;
-}
-
-bool startsWithNoCase(std::string_view text, std::size_t pos, std::string_view prefix)
-{
-    if (text.size() - pos < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[pos + i]) != prefix[i])
-            return false;
-    }
-    return true;
-}
-
-constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 // The length of the well-formed UTF-8 sequence at text[pos] and its code point, or 0 when the bytes
 // there do not start one.
@@ -233,7 +206,7 @@ std::string wellFormedUtf8(std::string_view text, std::size_t& invalid)
         char32_t codePoint = 0;
         const std::size_t length = utf8Sequence(text, pos, codePoint);
         if (length == 0) {
-            out += replacementCharacter;
+            out += kReplacementCharacter;
             ++invalid;
             ++pos;
         } else {
@@ -310,7 +283,7 @@ public:
     // The next attribute with its name and value in lower case; nothing at the end of the tag.
     std::optional<std::pair<std::string, std::string>> next()
     {
-        while (m_pos < m_text.size() && (isBlank(m_text[m_pos]) || m_text[m_pos] == '/'))
+        while (m_pos < m_text.size() && (isAsciiBlank(m_text[m_pos]) || m_text[m_pos] == '/'))
             ++m_pos;
         if (m_pos >= m_text.size() || m_text[m_pos] == '>')
             return std::nullopt;
@@ -323,7 +296,7 @@ public:
                 ++m_pos;
                 return readValue(std::move(name));
             }
-            if (isBlank(c)) {
+            if (isAsciiBlank(c)) {
                 skipBlanks();
                 if (m_pos < m_text.size() && m_text[m_pos] == '=') {
                     ++m_pos;
@@ -333,7 +306,7 @@ public:
             }
             if (c == '/' || c == '>')
                 return std::pair { std::move(name), std::move(value) };
-            name += lower(c);
+            name += asciiLower(c);
             ++m_pos;
         }
         return std::pair { std::move(name), std::move(value) };
@@ -342,7 +315,7 @@ public:
 private:
     void skipBlanks()
     {
-        while (m_pos < m_text.size() && isBlank(m_text[m_pos]))
+        while (m_pos < m_text.size() && isAsciiBlank(m_text[m_pos]))
             ++m_pos;
     }
 
@@ -356,51 +329,19 @@ private:
         if (quote == '"' || quote == '\'') {
             ++m_pos;
             while (m_pos < m_text.size() && m_text[m_pos] != quote)
-                value += lower(m_text[m_pos++]);
+                value += asciiLower(m_text[m_pos++]);
             if (m_pos < m_text.size())
                 ++m_pos;
             return std::pair { std::move(name), std::move(value) };
         }
-        while (m_pos < m_text.size() && !isBlank(m_text[m_pos]) && m_text[m_pos] != '>')
-            value += lower(m_text[m_pos++]);
+        while (m_pos < m_text.size() && !isAsciiBlank(m_text[m_pos]) && m_text[m_pos] != '>')
+            value += asciiLower(m_text[m_pos++]);
         return std::pair { std::move(name), std::move(value) };
     }
 
     std::string_view m_text;
     std::size_t m_pos;
 };
-
-// The charset named in a Content-Type value such as "text/html; charset=gb2312".
-std::optional<std::string> charsetFromContent(std::string_view content)
-{
-    std::size_t pos = 0;
-    while (true) {
-        pos = content.find("charset", pos);
-        if (pos == std::string_view::npos)
-            return std::nullopt;
-        pos += 7;
-        while (pos < content.size() && isBlank(content[pos]))
-            ++pos;
-        if (pos < content.size() && content[pos] == '=')
-            break;
-    }
-    ++pos;
-    while (pos < content.size() && isBlank(content[pos]))
-        ++pos;
-    if (pos >= content.size())
-        return std::nullopt;
-    const char quote = content[pos];
-    if (quote == '"' || quote == '\'') {
-        const std::size_t end = content.find(quote, pos + 1);
-        if (end == std::string_view::npos)
-            return std::nullopt;
-        return std::string(content.substr(pos + 1, end - pos - 1));
-    }
-    std::size_t end = pos;
-    while (end < content.size() && !isBlank(content[end]) && content[end] != ';')
-        ++end;
-    return std::string(content.substr(pos, end - pos));
-}
 
 // The encoding a meta element declares, its attributes read from pos; updates pos to the tag's end.
 std::optional<TextEncoding> encodingOfMeta(std::string_view text, std::size_t& pos)
@@ -421,14 +362,14 @@ std::optional<TextEncoding> encodingOfMeta(std::string_view text, std::size_t& p
         if (name == "http-equiv") {
             gotPragma = gotPragma || value == "content-type";
         } else if (name == "content" && !charset) {
-            if (auto label = charsetFromContent(value)) {
-                if (auto encoding = EncodingFromLabel(*label)) {
+            if (auto label = charsetParameter(value)) {
+                if (auto encoding = encodingFromLabel(*label)) {
                     charset = encoding;
                     needPragma = true;
                 }
             }
         } else if (name == "charset") {
-            charset = EncodingFromLabel(value);
+            charset = encodingFromLabel(value);
             needPragma = false;
         }
     }
@@ -465,13 +406,9 @@ void appendAscii(std::string& out, std::string_view ascii, TextEncoding encoding
 
 } // namespace
 
-std::optional<TextEncoding> EncodingFromLabel(std::string_view label)
+std::optional<TextEncoding> encodingFromLabel(std::string_view label)
 {
-    while (!label.empty() && isBlank(label.front()))
-        label.remove_prefix(1);
-    while (!label.empty() && isBlank(label.back()))
-        label.remove_suffix(1);
-    const std::string key = lowerCase(label);
+    const std::string key = asciiLower(trimBlanks(label));
     for (const auto& entry : labelTable) {
         if (entry.label == key)
             return entry.encoding;
@@ -479,12 +416,12 @@ std::optional<TextEncoding> EncodingFromLabel(std::string_view label)
     return std::nullopt;
 }
 
-std::string_view EncodingName(TextEncoding encoding)
+std::string_view encodingName(TextEncoding encoding)
 {
     return infoOf(encoding).name;
 }
 
-std::optional<EncodingGuess> EncodingFromByteOrderMark(std::string_view bytes)
+std::optional<EncodingGuess> encodingFromByteOrderMark(std::string_view bytes)
 {
     if (bytes.starts_with("\xEF\xBB\xBF"))
         return EncodingGuess { TextEncoding::Utf8, EncodingSource::ByteOrderMark, 3 };
@@ -495,7 +432,7 @@ std::optional<EncodingGuess> EncodingFromByteOrderMark(std::string_view bytes)
     return std::nullopt;
 }
 
-std::optional<TextEncoding> DeclaredEncoding(std::string_view markup)
+std::optional<TextEncoding> declaredEncoding(std::string_view markup)
 {
     std::size_t pos = 0;
     const std::size_t size = markup.size();
@@ -509,7 +446,7 @@ std::optional<TextEncoding> DeclaredEncoding(std::string_view markup)
             continue;
         }
         if (startsWithNoCase(markup, pos, "<meta") && pos + 5 < size
-            && (isBlank(markup[pos + 5]) || markup[pos + 5] == '/')) {
+            && (isAsciiBlank(markup[pos + 5]) || markup[pos + 5] == '/')) {
             pos += 6;
             if (auto encoding = encodingOfMeta(markup, pos))
                 return encoding;
@@ -520,7 +457,7 @@ std::optional<TextEncoding> DeclaredEncoding(std::string_view markup)
                 || (markup[pos + 1] == '/' && pos + 2 < size && isAsciiLetter(markup[pos + 2])))) {
             // Any other tag: step over its name and attributes so that a quoted ">" or "<meta" inside
             // an attribute value is not taken for markup.
-            while (pos < size && !isBlank(markup[pos]) && markup[pos] != '>')
+            while (pos < size && !isAsciiBlank(markup[pos]) && markup[pos] != '>')
                 ++pos;
             AttributeReader reader(markup, pos);
             while (reader.next()) { }
@@ -540,7 +477,7 @@ std::optional<TextEncoding> DeclaredEncoding(std::string_view markup)
     return std::nullopt;
 }
 
-bool IsValidUtf8(std::string_view bytes)
+bool isValidUtf8(std::string_view bytes)
 {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -553,18 +490,58 @@ bool IsValidUtf8(std::string_view bytes)
     return true;
 }
 
-EncodingGuess SniffEncoding(std::string_view bytes)
+std::optional<std::string_view> charsetParameter(std::string_view contentType)
 {
-    if (auto bom = EncodingFromByteOrderMark(bytes))
+    const std::string lower = asciiLower(contentType);
+    std::size_t pos = 0;
+    while (true) {
+        pos = lower.find("charset", pos);
+        if (pos == std::string_view::npos)
+            return std::nullopt;
+        pos += 7;
+        while (pos < contentType.size() && isAsciiBlank(contentType[pos]))
+            ++pos;
+        if (pos < contentType.size() && contentType[pos] == '=')
+            break;
+    }
+    ++pos;
+    while (pos < contentType.size() && isAsciiBlank(contentType[pos]))
+        ++pos;
+    if (pos >= contentType.size())
+        return std::nullopt;
+    const char quote = contentType[pos];
+    if (quote == '"' || quote == '\'') {
+        const std::size_t end = contentType.find(quote, pos + 1);
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        return contentType.substr(pos + 1, end - pos - 1);
+    }
+    std::size_t end = pos;
+    while (end < contentType.size() && !isAsciiBlank(contentType[end]) && contentType[end] != ';')
+        ++end;
+    return contentType.substr(pos, end - pos);
+}
+
+EncodingGuess sniffEncoding(std::string_view bytes)
+{
+    return sniffEncoding(bytes, std::nullopt, declaredEncoding(bytes));
+}
+
+EncodingGuess sniffEncoding(
+    std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared)
+{
+    if (auto bom = encodingFromByteOrderMark(bytes))
         return *bom;
-    if (auto declared = DeclaredEncoding(bytes))
+    if (transport)
+        return { *transport, EncodingSource::Transport, 0 };
+    if (declared)
         return { *declared, EncodingSource::Declaration, 0 };
-    if (IsValidUtf8(bytes))
+    if (isValidUtf8(bytes))
         return { TextEncoding::Utf8, EncodingSource::ValidUtf8, 0 };
     return { TextEncoding::Gb18030, EncodingSource::Fallback, 0 };
 }
 
-DecodedText DecodeText(std::string_view bytes, TextEncoding encoding)
+DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
 {
     DecodedText result;
     result.encoding = encoding;
@@ -587,7 +564,7 @@ DecodedText DecodeText(std::string_view bytes, TextEncoding encoding)
         const auto stop = converter.convert(input, result.utf8);
         if (stop == Converter::Stop::Done)
             break;
-        result.utf8 += replacementCharacter;
+        result.utf8 += kReplacementCharacter;
         ++result.invalidSequences;
         if (stop == Converter::Stop::Incomplete)
             break;
@@ -596,15 +573,15 @@ DecodedText DecodeText(std::string_view bytes, TextEncoding encoding)
     return result;
 }
 
-DecodedText DecodeDocument(std::string_view bytes)
+DecodedText decodeDocument(std::string_view bytes)
 {
-    const EncodingGuess guess = SniffEncoding(bytes);
-    DecodedText result = DecodeText(bytes.substr(guess.bomLength), guess.encoding);
+    const EncodingGuess guess = sniffEncoding(bytes);
+    DecodedText result = decodeText(bytes.substr(guess.bomLength), guess.encoding);
     result.source = guess.source;
     return result;
 }
 
-EncodedText EncodeText(std::string_view utf8, TextEncoding encoding)
+EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
 {
     EncodedText result;
     result.encoding = encoding;
@@ -652,10 +629,10 @@ EncodedText EncodeText(std::string_view utf8, TextEncoding encoding)
     return result;
 }
 
-EncodedText EncodeDocument(std::string_view utf8, TextEncoding openedIn)
+EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
 {
-    const TextEncoding target = DeclaredEncoding(utf8).value_or(openedIn);
-    EncodedText result = EncodeText(utf8, target);
+    const TextEncoding target = declaredEncoding(utf8).value_or(openedIn);
+    EncodedText result = encodeText(utf8, target);
     if (target == TextEncoding::Utf16Le)
         result.bytes.insert(0, "\xFF\xFE");
     else if (target == TextEncoding::Utf16Be)

@@ -33,6 +33,7 @@ enum class TextEncoding
 enum class EncodingSource
 {
     ByteOrderMark,
+    Transport, // the charset of the Content-Type the text came with
     Declaration, // a meta charset or http-equiv Content-Type inside the page
     ValidUtf8,
     Fallback, // none of the above: GB18030
@@ -61,37 +62,48 @@ struct EncodedText
 };
 
 // The encoding an encoding label names ("gb2312", " UTF-8 ", "latin1"), case and surrounding blanks ignored.
-[[nodiscard]] std::optional<TextEncoding> EncodingFromLabel(std::string_view label);
+[[nodiscard]] std::optional<TextEncoding> encodingFromLabel(std::string_view label);
 
 // A name for the encoding, as a page would declare it ("utf-8", "gb18030").
-[[nodiscard]] std::string_view EncodingName(TextEncoding encoding);
+[[nodiscard]] std::string_view encodingName(TextEncoding encoding);
 
 // The encoding named by a byte-order mark at the start of bytes, with the mark's length.
-[[nodiscard]] std::optional<EncodingGuess> EncodingFromByteOrderMark(std::string_view bytes);
+[[nodiscard]] std::optional<EncodingGuess> encodingFromByteOrderMark(std::string_view bytes);
 
 // The encoding the page declares in its first meta element that names a known one (charset attribute, or
 // http-equiv Content-Type with a charset in its content). Comments are skipped. A page that declares
 // UTF-16 is read as UTF-8, as browsers do for an ASCII-compatible byte stream.
-[[nodiscard]] std::optional<TextEncoding> DeclaredEncoding(std::string_view markup);
+[[nodiscard]] std::optional<TextEncoding> declaredEncoding(std::string_view markup);
+
+// The label of the charset parameter in a Content-Type value such as `text/html; charset="gb2312"`, as
+// written: the name is matched without regard to case, blanks may stand around "=", a quoted label ends
+// at its closing quote (a quote left open gives nothing), an unquoted one at a blank or ";".
+[[nodiscard]] std::optional<std::string_view> charsetParameter(std::string_view contentType);
 
 // True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
-[[nodiscard]] bool IsValidUtf8(std::string_view bytes);
+[[nodiscard]] bool isValidUtf8(std::string_view bytes);
 
 // Byte-order mark, then declaration, then valid UTF-8, else GB18030.
-[[nodiscard]] EncodingGuess SniffEncoding(std::string_view bytes);
+[[nodiscard]] EncodingGuess sniffEncoding(std::string_view bytes);
+
+// The same for a text that came with a Content-Type and whose declaration is read by its own rules (a
+// style sheet's @charset): byte-order mark, then transport, then declared, then valid UTF-8, else GB18030.
+// Either may be nothing, when it is missing or names no known encoding.
+[[nodiscard]] EncodingGuess sniffEncoding(
+    std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared);
 
 // Decodes bytes known to be in encoding (without a byte-order mark).
-[[nodiscard]] DecodedText DecodeText(std::string_view bytes, TextEncoding encoding);
+[[nodiscard]] DecodedText decodeText(std::string_view bytes, TextEncoding encoding);
 
 // Sniffs and decodes; a byte-order mark is dropped.
-[[nodiscard]] DecodedText DecodeDocument(std::string_view bytes);
+[[nodiscard]] DecodedText decodeDocument(std::string_view bytes);
 
 // Encodes UTF-8 text into encoding without a byte-order mark. Characters the encoding cannot hold become
 // decimal character references; invalid UTF-8 in the input is written as U+FFFD.
-[[nodiscard]] EncodedText EncodeText(std::string_view utf8, TextEncoding encoding);
+[[nodiscard]] EncodedText encodeText(std::string_view utf8, TextEncoding encoding);
 
 // The bytes of a page to be saved: in the encoding the markup declares, else in openedIn. A UTF-16 file
 // gets its byte-order mark back, since nothing else could tell a reader its encoding.
-[[nodiscard]] EncodedText EncodeDocument(std::string_view utf8, TextEncoding openedIn);
+[[nodiscard]] EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn);
 
 } // namespace inkwell

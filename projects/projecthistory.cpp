@@ -1,7 +1,6 @@
 #include "projects/projecthistory.h"
 
-#include <fstream>
-#include <sstream>
+#include "platform/readfile.h"
 
 namespace inkwell {
 
@@ -24,12 +23,7 @@ std::vector<std::string> ProjectHistory::Split(std::string_view text)
 
 std::string ProjectHistory::currentText() const
 {
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in)
-        return {};
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    auto text = std::move(buffer).str();
+    auto text = readFile(m_path).valueOr({});
     // A text read from a file ends at its first zero byte.
     if (const auto zero = text.find('\0'); zero != std::string::npos)
         text.resize(zero);
@@ -41,11 +35,11 @@ std::vector<std::string> ProjectHistory::entries() const
     return Split(currentText());
 }
 
-FileWriteResult ProjectHistory::append(std::string_view entry) const
+Result<void> ProjectHistory::append(std::string_view entry) const
 {
     auto text = currentText();
     text.append(entry).append("\r\n");
-    return WriteFileAtomically(m_path, text);
+    return writeFileAtomically(m_path, text);
 }
 
 } // namespace inkwell

@@ -27,7 +27,7 @@ public:
 
     // Writes the current text followed by entry and CR LF back as the whole file. The file is
     // replaced atomically, so a failed append leaves the old history as it was.
-    FileWriteResult append(std::string_view entry) const;
+    [[nodiscard]] Result<void> append(std::string_view entry) const;
 
     // Splits a history text at every CR LF, the text ending at its first zero byte. An empty
     // stretch between two separators is an empty entry; the stretch after the last separator is

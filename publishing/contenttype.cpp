@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace inkwell {
+
 std::string_view pathExtension(std::string_view path)
 {
     const auto fields = splitFields(path, '.');
@@ -35,3 +37,5 @@ std::optional<std::string_view> contentTypeLine(std::string_view extension)
     }
     return std::nullopt;
 }
+
+} // namespace inkwell

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string_view>
 
+namespace inkwell {
+
 // The last "."-separated field of the request path; a path without "." is its own extension
 // and so matches no type. "/a.tar.gz" gives "gz", "/x.d/readme" gives "d/readme".
 [[nodiscard]] std::string_view pathExtension(std::string_view path);
@@ -11,3 +13,5 @@
 // The exact header text without its line end, or empty when the answer carries no type line.
 // Text types have no blank after the colon, image types have one; extensions match case-sensitively.
 [[nodiscard]] std::optional<std::string_view> contentTypeLine(std::string_view extension);
+
+} // namespace inkwell

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <zlib.h>
 
+namespace inkwell {
+
 namespace {
 
 constexpr int kLevel = 3;
@@ -57,7 +59,7 @@ GzipEncoder::Step GzipEncoder::compress(std::string_view window)
     return step;
 }
 
-std::optional<std::string> GzipEncode(std::string_view input)
+std::optional<std::string> gzipEncode(std::string_view input)
 {
     GzipEncoder encoder;
     if (!encoder.isReady())
@@ -76,3 +78,5 @@ std::optional<std::string> GzipEncode(std::string_view input)
             return std::nullopt;
     }
 }
+
+} // namespace inkwell

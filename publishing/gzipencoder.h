@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace inkwell {
+
 class GzipEncoder
 {
 public:
@@ -56,4 +58,6 @@ private:
 
 // The whole gzip stream of `input`, driven step by step as described above. Empty only when the
 // encoder cannot be set up or reports an error; never a cut stream.
-[[nodiscard]] std::optional<std::string> GzipEncode(std::string_view input);
+[[nodiscard]] std::optional<std::string> gzipEncode(std::string_view input);
+
+} // namespace inkwell

@@ -2,6 +2,8 @@
 
 #include "publishing/percentencoding.h"
 
+namespace inkwell {
+
 std::vector<std::string_view> splitFields(std::string_view text, char separator)
 {
     std::vector<std::string_view> fields;
@@ -30,10 +32,12 @@ std::optional<RequestInfo> parseRequest(std::string_view bytes)
     info.method = fields[0];
     // Decoding comes after the query is cut, so that an escaped "?" (%3F) stays part of the name.
     const std::string_view target = fields[1];
-    info.path = inkwell::percentDecode(target.substr(0, target.find('?')));
+    info.path = percentDecode(target.substr(0, target.find('?')));
     if (!info.path.empty() && info.path.back() == '/')
         info.path += "index.html";
     info.acceptsGzip = text.find("gzip") != std::string_view::npos;
-    info.host = inkwell::requestHost(text);
+    info.host = requestHost(text);
     return info;
 }
+
+} // namespace inkwell

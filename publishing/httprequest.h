@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace inkwell {
+
 struct RequestInfo
 {
     // Never examined: every method is answered as a GET, body included.
@@ -19,7 +21,7 @@ struct RequestInfo
     std::string path;
     // Set when "gzip" (lower case, exactly) occurs anywhere in the request text.
     bool acceptsGzip = false;
-    inkwell::RequestHost host = inkwell::RequestHost::Absent;
+    RequestHost host = RequestHost::Absent;
 };
 
 // Splits at every `separator`. Empty fields between adjacent separators count; an empty field after
@@ -29,3 +31,5 @@ struct RequestInfo
 // The request text ends at its first zero byte. Empty when the text has fewer than two
 // blank-separated fields or the path field is empty: such a request has nothing to look up.
 [[nodiscard]] std::optional<RequestInfo> parseRequest(std::string_view bytes);
+
+} // namespace inkwell

@@ -1,6 +1,6 @@
 #include "publishing/mhtexportcommand.h"
 
-#include "platform/archivebuilder.h"
+#include "platform/archive/archivebuilder.h"
 #include "platform/qtmessageservice.h"
 #include "publishing/pageurl.h"
 
@@ -63,7 +63,7 @@ void report(QWidget* parent, const MhtExportContext& context, const char* title,
     (void)boxes.show(request);
 }
 
-MhtExportOutcome Fail(
+MhtExportOutcome fail(
     QWidget* parent, const MhtExportContext& context, MhtExportOutcome outcome, const QString& text)
 {
     report(parent, context, kHintTitle, text, MessageIcon::Warning);
@@ -77,21 +77,21 @@ QString MhtExportContext::askForArchiveName(QWidget* parent)
     return QFileDialog::getSaveFileName(parent);
 }
 
-QString MhtTargetPath(const QString& chosenName)
+QString mhtTargetPath(const QString& chosenName)
 {
     return chosenName + QStringLiteral(".mht");
 }
 
-MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
+MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
 {
     if (context.saveDocument && !context.saveDocument())
-        return Fail(parent, context, MhtExportOutcome::NotSaved,
+        return fail(parent, context, MhtExportOutcome::NotSaved,
             QStringLiteral("导出失败：页面没有保存到文档文件，无法导出。"));
     if (!context.serverPort)
-        return Fail(parent, context, MhtExportOutcome::ServerNotRunning,
+        return fail(parent, context, MhtExportOutcome::ServerNotRunning,
             QStringLiteral("导出失败：页面服务没有运行，无法取得页面。"));
 
-    const QString target = MhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
+    const QString target = mhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
     if (target == QStringLiteral(".mht"))
         return MhtExportOutcome::Cancelled;
 
@@ -106,7 +106,7 @@ MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
         // An archive the user is told was saved holds everything the page refers to, so a resource
         // that cannot be fetched fails the export and leaves an earlier archive as it was.
         options.missing = MissingResources::RefuseArchive;
-        result = BuildMhtArchive(url, std::filesystem::path(target.toStdString()), options);
+        result = buildMhtArchive(url, std::filesystem::path(target.toStdString()), options);
     }
     switch (result.status) {
     case ArchiveResult::Status::Written:
@@ -126,17 +126,17 @@ MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context)
         QString text = QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n") + listLines(missing);
         if (!result.localFilesLeftOut.empty())
             text += QStringLiteral("\n另有以下本机文件不会放入文档：\n") + listLines(localFileLines(result));
-        return Fail(parent, context, MhtExportOutcome::ResourcesNotFetched, text);
+        return fail(parent, context, MhtExportOutcome::ResourcesNotFetched, text);
     }
     case ArchiveResult::Status::BadUrl:
     case ArchiveResult::Status::PageNotFetched:
-        return Fail(parent, context, MhtExportOutcome::PageNotFetched,
+        return fail(parent, context, MhtExportOutcome::PageNotFetched,
             QStringLiteral("导出失败：无法从页面服务取得页面 %1，没有写入文件。\n%2")
                 .arg(QString::fromStdString(url), QString::fromStdString(result.error)));
     case ArchiveResult::Status::NotWritten:
         break;
     }
-    return Fail(parent, context, MhtExportOutcome::NotWritten,
+    return fail(parent, context, MhtExportOutcome::NotWritten,
         QStringLiteral("导出失败：无法写入文件 %1，原有文件保持不变。\n%2")
             .arg(target, QString::fromStdString(result.error)));
 }

@@ -31,7 +31,7 @@ struct MhtExportContext
     std::function<QString(QWidget*)> chooseFileName
         = [](QWidget* parent) { return askForArchiveName(parent); };
     // The outcome's box: a warning for a failure, else information, with one OK button. Null: a
-    // QMessageBox over the parent RunMhtExport is given.
+    // QMessageBox over the parent runMhtExport is given.
     MessageService* messages = nullptr;
 
     // A save dialog without a file-type filter.
@@ -53,9 +53,9 @@ enum class MhtExportOutcome
 // Runs the export on the calling (UI) thread and returns when the archive is written or the
 // failure has been reported. "保存成功" is shown only when the archive was written with every
 // resource the page refers to; local files kept out on purpose are listed instead.
-MhtExportOutcome RunMhtExport(QWidget* parent, const MhtExportContext& context);
+MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context);
 
 // The archive's path: the chosen name with ".mht" appended, whatever the name ends with.
-[[nodiscard]] QString MhtTargetPath(const QString& chosenName);
+[[nodiscard]] QString mhtTargetPath(const QString& chosenName);
 
 } // namespace inkwell

@@ -1,7 +1,7 @@
 #include "publishing/pageserver.h"
 
 #include "publishing/answerwriter.h"
-#include "publishing/filedescriptor.h"
+#include "platform/filedescriptor.h"
 #include "publishing/requesthandler.h"
 
 #include <algorithm>
@@ -18,6 +18,8 @@
 #include <unistd.h>
 #include <utility>
 
+namespace inkwell {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -28,7 +30,6 @@ constexpr int kListenBacklog = 1;
 constexpr std::size_t kInitialSendBuffer = 16 * 1024;
 constexpr std::size_t kLargestSendBuffer = 4 * 1024 * 1024;
 
-using inkwell::FileDescriptor;
 
 enum class Wait
 {
@@ -70,7 +71,7 @@ Clock::time_point clientDeadline()
 // The client's connection as the answer writer sees it. Every wait for room in the socket is
 // bounded: a client that takes nothing for the client timeout is given up on, and so is every
 // client once Stop has begun.
-class SocketSink final : public inkwell::AnswerSink
+class SocketSink final : public AnswerSink
 {
 public:
     SocketSink(int fd, int stopFd)
@@ -146,9 +147,9 @@ private:
 // A send buffer that holds the whole answer lets the kernel take it in one call, so the worker is
 // free for the next connection while this client reads; the buffer TCP starts with (16 KB) would
 // have the worker wait for the client at every step of a larger answer.
-void widenSendBuffer(int fd, const inkwell::Answer& answer)
+void widenSendBuffer(int fd, const Answer& answer)
 {
-    if (answer.status() != inkwell::Answer::Status::Found || answer.size() <= kInitialSendBuffer)
+    if (answer.status() != Answer::Status::Found || answer.size() <= kInitialSendBuffer)
         return;
     const int size = static_cast<int>(std::min<std::uint64_t>(answer.size(), kLargestSendBuffer));
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
@@ -264,17 +265,17 @@ Outcome serveOneConnection(const std::filesystem::path& root, int listener, int 
 
     // Whatever goes wrong while answering (no memory, a file that cannot be read or changes size,
     // a client that goes away) costs this connection only.
-    inkwell::Delivery delivery = inkwell::Delivery::Broken;
+    Delivery delivery = Delivery::Broken;
     try {
-        const inkwell::Answer answer
-            = inkwell::answerRequest(root, std::string_view(request.data(), static_cast<std::size_t>(got)));
+        const Answer answer
+            = answerRequest(root, std::string_view(request.data(), static_cast<std::size_t>(got)));
         widenSendBuffer(connection.get(), answer);
         SocketSink sink(connection.get(), stopSignal);
-        delivery = inkwell::writeAnswer(answer, sink);
+        delivery = writeAnswer(answer, sink);
     } catch (...) {
-        delivery = inkwell::Delivery::Broken;
+        delivery = Delivery::Broken;
     }
-    if (delivery == inkwell::Delivery::Broken) {
+    if (delivery == Delivery::Broken) {
         dropConnection(connection);
         return Outcome::Continue;
     }
@@ -310,10 +311,10 @@ PageServer::PageServer(std::filesystem::path runFolder, int firstPort)
 
 PageServer::~PageServer()
 {
-    Stop();
+    stop();
 }
 
-bool PageServer::Start()
+bool PageServer::start()
 {
     if (m_running)
         return false;
@@ -348,7 +349,7 @@ bool PageServer::Start()
     return true;
 }
 
-void PageServer::Stop()
+void PageServer::stop()
 {
     if (!m_running)
         return;
@@ -378,3 +379,5 @@ std::optional<std::string> PageServer::boundAddress() const
         return std::nullopt;
     return std::string(text.data());
 }
+
+} // namespace inkwell

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+namespace inkwell {
+
 class PageServer
 {
 public:
@@ -28,10 +30,10 @@ public:
     // Listens on the first free port from `firstPort` up to 65535 and starts the worker.
     // False when the server already runs, the run folder cannot be resolved, no port is free,
     // or the worker cannot be started; the server is then not started.
-    [[nodiscard]] bool Start();
+    [[nodiscard]] bool start();
     // Closes the listening socket and waits until the worker has ended; a client being
     // served is cut off. The server may be started again.
-    void Stop();
+    void stop();
 
     // The port clients connect to, empty unless started.
     [[nodiscard]] std::optional<int> port() const;
@@ -47,3 +49,5 @@ private:
     int m_firstPort = kFirstPort;
     std::unique_ptr<Running> m_running;
 };
+
+} // namespace inkwell

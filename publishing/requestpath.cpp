@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 
+namespace inkwell {
+
 namespace {
 
 bool isInside(const std::string& candidate, const std::string& root)
@@ -43,3 +45,5 @@ std::optional<std::filesystem::path> resolveRequestPath(
         return std::nullopt;
     return resolved;
 }
+
+} // namespace inkwell

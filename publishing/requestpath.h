@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+namespace inkwell {
+
 // `root` must be canonical (absolute, no symlinks, no trailing "/" except for "/" itself).
 // `requestPath` is the decoded path of RequestInfo, bytes as on disk; it is appended to the root.
 // Empty when the path does not start with "/", has a ".." segment or a zero byte, names nothing,
@@ -13,3 +15,5 @@
 // may be a folder or any other kind of entry.
 [[nodiscard]] std::optional<std::filesystem::path> resolveRequestPath(
     const std::filesystem::path& root, std::string_view requestPath);
+
+} // namespace inkwell

@@ -154,7 +154,7 @@ public:
         QObject::connect(&poll, &QTimer::timeout, [&] {
             QWidget* capture = nullptr;
             for (QWidget* widget : QApplication::topLevelWidgets())
-                if (widget->inherits("CaptureWindow") && widget->isVisible())
+                if (widget->inherits("inkwell::CaptureWindow") && widget->isVisible())
                     capture = widget;
             if (ran || !capture || !capture->windowHandle() || !capture->windowHandle()->isExposed())
                 return;
@@ -171,7 +171,7 @@ public:
             // Whatever a failed commit leaves open is closed, so the click below returns.
             QTest::qWait(300);
             for (QWidget* widget : QApplication::topLevelWidgets())
-                if (widget->inherits("CaptureWindow") && widget->isVisible())
+                if (widget->inherits("inkwell::CaptureWindow") && widget->isVisible())
                     widget->close();
         });
         poll.start();
@@ -459,7 +459,7 @@ const std::vector<CommandCase>& commandCases()
                     t.answers().setFile(QString::fromStdString((folder / "red dot.png").string()));
                     t.click("超级按钮_插入图片");
                 },
-            .held = fragments::ImageFragment("red%20dot.png"),
+            .held = fragments::imageFragment("red%20dot.png"),
             .bytes = "<IMG src=\"red%20dot.png\">",
             .command = "insertHTML",
             .body = "<p>one&nbsp;<img src=\"red%20dot.png\"></p>",

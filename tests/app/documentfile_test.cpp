@@ -33,13 +33,13 @@ TEST_P(Fixtures, OpenAndSaveGiveBackTheSameBytes)
 {
     const std::string name = GetParam().name;
     const auto read = ReadDocumentFile(documents / (name + ".html"));
-    ASSERT_TRUE(read.ok()) << read.error;
-    EXPECT_EQ(read.html, ReadFile(documents / "text" / (name + ".txt")));
-    EXPECT_EQ(read.encoding, GetParam().encoding);
+    ASSERT_TRUE(read.ok()) << read.error().message;
+    EXPECT_EQ(read->html, ReadFile(documents / "text" / (name + ".txt")));
+    EXPECT_EQ(read->encoding, GetParam().encoding);
 
     TempFolder dir;
     const auto saved = dir.path() / "page.html";
-    ASSERT_TRUE(WriteDocumentFile(saved, read.html, read.encoding).ok());
+    ASSERT_TRUE(WriteDocumentFile(saved, read->html, read->encoding).ok());
     EXPECT_TRUE(ReadFile(saved) == ReadFile(documents / (name + ".html"))) << name;
 }
 
@@ -102,14 +102,14 @@ TEST(DocumentFile, ReadFailuresAreReportedAndEmptyFilesAreNot)
     TempFolder dir;
     const auto missing = ReadDocumentFile(dir.path() / "missing.html");
     EXPECT_FALSE(missing.ok());
-    EXPECT_NE(missing.error.find("missing.html"), std::string::npos) << missing.error;
+    EXPECT_NE(missing.error().message.find("missing.html"), std::string::npos) << missing.error().message;
 
     EXPECT_FALSE(ReadDocumentFile(dir.path()).ok()); // a folder
 
     testing::WriteFile(dir.path() / "empty.html", "");
     const auto empty = ReadDocumentFile(dir.path() / "empty.html");
-    EXPECT_TRUE(empty.ok()) << empty.error;
-    EXPECT_EQ(empty.html, "");
+    ASSERT_TRUE(empty.ok()) << empty.error().message;
+    EXPECT_EQ(empty->html, "");
 }
 
 TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
@@ -119,7 +119,7 @@ TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
     testing::WriteFile(path, "old page");
     const std::string page = "<meta charset=utf-8>" + std::string(64 * 1024, 'x');
 
-    FileWriteResult result;
+    Result<void> result;
     {
         testing::FileSizeLimit limit(4096); // the write fails after its first 4096 bytes
         result = WriteDocumentFile(path, page, TextEncoding::Utf8);
@@ -230,12 +230,12 @@ TEST_P(SaveKeeps, PermissionsAndLinks)
     }
     const auto linkBefore = c.through == SavedThrough::File ? fs::path() : fs::read_symlink(saved);
 
-    FileWriteResult result;
+    Result<void> result;
     {
         ScopedUmask mask(c.umask);
         result = WriteDocumentFile(saved, "<p>new</p>", TextEncoding::Utf8);
     }
-    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error().message;
     EXPECT_EQ(ReadFile(real), "<p>new</p>");
     EXPECT_EQ(modeOf(real), c.expectedMode) << std::oct << modeOf(real);
     if (c.through != SavedThrough::File) {
@@ -275,7 +275,7 @@ TEST(DocumentFile, LinkLoopIsReportedAndLeavesNothing)
     fs::create_symlink("a.html", dir.path() / "b.html");
     const auto result = WriteDocumentFile(dir.path() / "a.html", "<p>new</p>", TextEncoding::Utf8);
     EXPECT_FALSE(result.ok());
-    EXPECT_NE(result.error.find("a.html"), std::string::npos) << result.error;
+    EXPECT_NE(result.error().message.find("a.html"), std::string::npos) << result.error().message;
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string> { "a.html", "b.html" }));
 }
 
@@ -302,7 +302,7 @@ TEST_P(SaveNamed, AnyNameThatFitsItsFolderCanBeSavedAndSavedAgain)
     const auto path = dir.path() / GetParam().name;
     ASSERT_TRUE(WriteDocumentFile(path, "<p>first</p>", TextEncoding::Utf8).ok());
     const auto again = WriteDocumentFile(path, "<p>second</p>", TextEncoding::Utf8);
-    ASSERT_TRUE(again.ok()) << again.error;
+    ASSERT_TRUE(again.ok()) << again.error().message;
     EXPECT_EQ(ReadFile(path), "<p>second</p>");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { GetParam().name });
 }

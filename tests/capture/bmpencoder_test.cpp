@@ -12,19 +12,20 @@
 #include <string>
 #include <vector>
 
+namespace inkwell {
 namespace {
 
-std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at)
+std::uint32_t u32At(const std::vector<std::uint8_t>& b, std::size_t at)
 {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
-std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at)
+std::uint16_t u16At(const std::vector<std::uint8_t>& b, std::size_t at)
 {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
 // A picture whose every pixel differs from its neighbours, so a row or channel mix-up shows.
-std::vector<std::uint32_t> Pattern(int w, int h)
+std::vector<std::uint32_t> patternPixels(int w, int h)
 {
     std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
     for (int y = 0; y < h; ++y)
@@ -34,27 +35,27 @@ std::vector<std::uint32_t> Pattern(int w, int h)
     return px;
 }
 
-TEST(BitmapToBmpBytes, HeadersAndSizesForSeveralShapes)
+TEST(bitmapToBmpBytes, HeadersAndSizesForSeveralShapes)
 {
     const std::pair<int, int> shapes[] = { { 1, 1 }, { 3, 2 }, { 5, 7 }, { 640, 3 } };
     for (auto [w, h] : shapes) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        const auto px = Pattern(w, h);
-        const auto b = BitmapToBmpBytes({ w, h, w, px });
+        const auto px = patternPixels(w, h);
+        const auto b = bitmapToBmpBytes({ w, h, w, px });
         ASSERT_EQ(b.size(), 54u + 4u * w * h);
         EXPECT_EQ(b[0], 'B');
         EXPECT_EQ(b[1], 'M');
-        EXPECT_EQ(U32(b, 2), b.size()); // bfSize is the file length
-        EXPECT_EQ(U16(b, 6), 0);
-        EXPECT_EQ(U16(b, 8), 0);
-        EXPECT_EQ(U32(b, 10), 54u);
-        EXPECT_EQ(U32(b, 14), 40u);
-        EXPECT_EQ(U32(b, 18), std::uint32_t(w));
-        EXPECT_EQ(U32(b, 22), std::uint32_t(h)); // positive: bottom-up
-        EXPECT_EQ(U16(b, 26), 1);
-        EXPECT_EQ(U16(b, 28), 32);
-        EXPECT_EQ(U32(b, 30), 0u); // BI_RGB
-        EXPECT_EQ(U32(b, 34), 4u * w * h);
+        EXPECT_EQ(u32At(b, 2), b.size()); // bfSize is the file length
+        EXPECT_EQ(u16At(b, 6), 0);
+        EXPECT_EQ(u16At(b, 8), 0);
+        EXPECT_EQ(u32At(b, 10), 54u);
+        EXPECT_EQ(u32At(b, 14), 40u);
+        EXPECT_EQ(u32At(b, 18), std::uint32_t(w));
+        EXPECT_EQ(u32At(b, 22), std::uint32_t(h)); // positive: bottom-up
+        EXPECT_EQ(u16At(b, 26), 1);
+        EXPECT_EQ(u16At(b, 28), 32);
+        EXPECT_EQ(u32At(b, 30), 0u); // BI_RGB
+        EXPECT_EQ(u32At(b, 34), 4u * w * h);
         // The first stored row is the picture's bottom row, pixels as B, G, R, 0.
         const std::uint32_t bottomLeft = px[static_cast<std::size_t>(h - 1) * w];
         EXPECT_EQ(b[54], bottomLeft & 0xFF);
@@ -64,11 +65,11 @@ TEST(BitmapToBmpBytes, HeadersAndSizesForSeveralShapes)
     }
 }
 
-TEST(BitmapToBmpBytes, HonoursStrideAndRejectsShortBuffers)
+TEST(bitmapToBmpBytes, HonoursStrideAndRejectsShortBuffers)
 {
     // Two rows of 2 pixels stored 3 apart; the third pixel of each row must not appear.
     const std::vector<std::uint32_t> px { 0x010203, 0x040506, 0xDEAD, 0x070809, 0x0A0B0C, 0xBEEF };
-    const auto b = BitmapToBmpBytes({ 2, 2, 3, px });
+    const auto b = bitmapToBmpBytes({ 2, 2, 3, px });
     ASSERT_EQ(b.size(), 54u + 16u);
     const std::vector<std::uint8_t> pixels(b.begin() + 54, b.end());
     EXPECT_EQ(
@@ -76,21 +77,21 @@ TEST(BitmapToBmpBytes, HonoursStrideAndRejectsShortBuffers)
 
     // No picture, or a span shorter than the size claims: just the headers, sizes zero.
     for (const PixelBuffer& bad : { PixelBuffer {}, PixelBuffer { 4, 4, 4, std::span(px) } }) {
-        const auto e = BitmapToBmpBytes(bad);
+        const auto e = bitmapToBmpBytes(bad);
         ASSERT_EQ(e.size(), 54u);
-        EXPECT_EQ(U32(e, 2), 54u);
-        EXPECT_EQ(U32(e, 18), 0u);
-        EXPECT_EQ(U32(e, 34), 0u);
+        EXPECT_EQ(u32At(e, 2), 54u);
+        EXPECT_EQ(u32At(e, 18), 0u);
+        EXPECT_EQ(u32At(e, 34), 0u);
     }
 }
 
-TEST(BitmapToBmpBytes, ImageMagickDecodesTheSamePixels)
+TEST(bitmapToBmpBytes, ImageMagickDecodesTheSamePixels)
 {
     if (std::system("command -v convert >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "ImageMagick's convert is not installed";
     const int w = 13, h = 5; // odd width: any row padding would show
-    const auto px = Pattern(w, h);
-    const auto bmp = BitmapToBmpBytes({ w, h, w, px });
+    const auto px = patternPixels(w, h);
+    const auto bmp = bitmapToBmpBytes({ w, h, w, px });
     const auto dir = std::filesystem::temp_directory_path() / ("inkwell-bmp-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const auto in = dir / "p.bmp";
@@ -114,3 +115,4 @@ TEST(BitmapToBmpBytes, ImageMagickDecodesTheSamePixels)
 }
 
 } // namespace
+} // namespace inkwell

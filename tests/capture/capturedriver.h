@@ -15,20 +15,20 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace capturetest {
+namespace inkwell::testing {
 
 // Blue never drops below 140, so no pattern pixel is the handle colour.
-inline QRgb PatternAt(int x, int y)
+inline QRgb patternAt(int x, int y)
 {
     return qRgb((x * 7 + y) & 0xFF, (y * 5 + x / 3) & 0xFF, 140 + (x + 2 * y) % 100);
 }
 
-inline QImage PatternImage(QSize size)
+inline QImage patternImage(QSize size)
 {
     QImage img(size, QImage::Format_RGB32);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
-            img.setPixel(x, y, PatternAt(x, y));
+            img.setPixel(x, y, patternAt(x, y));
     return img;
 }
 
@@ -57,7 +57,7 @@ private:
 };
 
 // Runs xdotool; coordinates are the X server's, which are device pixels.
-inline bool Xdo(const QStringList& args)
+inline bool xdo(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral("xdotool"), args);
@@ -66,32 +66,32 @@ inline bool Xdo(const QStringList& args)
     return ok;
 }
 
-inline void MoveTo(QPoint p)
+inline void moveTo(QPoint p)
 {
-    Xdo({ "mousemove", QString::number(p.x()), QString::number(p.y()) });
+    xdo({ "mousemove", QString::number(p.x()), QString::number(p.y()) });
 }
 
 // Drags with the left button from `from` to `to` in a few steps, leaving the button down.
-inline void Drag(QPoint from, QPoint to)
+inline void dragFromTo(QPoint from, QPoint to)
 {
-    MoveTo(from);
-    Xdo({ "mousedown", "1" });
-    MoveTo((from + to) / 2);
-    MoveTo(to);
+    moveTo(from);
+    xdo({ "mousedown", "1" });
+    moveTo((from + to) / 2);
+    moveTo(to);
 }
 
-inline void Up()
+inline void releaseButton()
 {
-    Xdo({ "mouseup", "1" });
+    xdo({ "mouseup", "1" });
 }
 
-inline void DoubleClick(QPoint p)
+inline void doubleClickAt(QPoint p)
 {
-    MoveTo(p);
-    Xdo({ "click", "--repeat", "2", "--delay", "80", "1" });
+    moveTo(p);
+    xdo({ "click", "--repeat", "2", "--delay", "80", "1" });
 }
 
-inline CaptureWindow* FindCaptureWindow()
+inline CaptureWindow* findCaptureWindow()
 {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* c = qobject_cast<CaptureWindow*>(w); c && c->isVisible())
@@ -103,7 +103,7 @@ inline CaptureWindow* FindCaptureWindow()
 // Runs the command while `script` drives the capture window once it shows; true when it
 // showed. Whatever the script leaves open is closed afterwards so a failing script cannot
 // hang the test.
-inline bool RunScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
+inline bool runScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
     const std::function<void(CaptureWindow*)>& script)
 {
     // Polls for the window: the minimising command spins the event loop before it exists.
@@ -111,20 +111,20 @@ inline bool RunScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOu
     QTimer poll;
     poll.setInterval(50);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        CaptureWindow* w = FindCaptureWindow();
+        CaptureWindow* w = findCaptureWindow();
         if (ran || !w || !w->windowHandle() || !w->windowHandle()->isExposed())
             return;
         poll.stop();
         ran = true;
         QTest::qWait(150);
         script(w);
-        for (int i = 0; i < 3 && FindCaptureWindow(); ++i) {
-            FindCaptureWindow()->close();
+        for (int i = 0; i < 3 && findCaptureWindow(); ++i) {
+            findCaptureWindow()->close();
             QTest::qWait(50);
         }
     });
     poll.start();
-    RunCaptureCommand(mainWindow, entry, ctx);
+    runCaptureCommand(mainWindow, entry, ctx);
     return ran;
 }
 
@@ -142,4 +142,4 @@ struct Recorder
     }
 };
 
-} // namespace capturetest
+} // namespace inkwell::testing

@@ -18,14 +18,15 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
-using namespace capturetest;
+using namespace inkwell::testing;
 
 const QRgb kHandle = qRgb(10, 100, 130);
 
 // The whole X screen as `import` sees it, for a person to look at.
-void RootShot(const QString& name)
+void rootShot(const QString& name)
 {
     const QString dir = QStringLiteral(INKWELL_BINARY_DIR "/capture-shots");
     QDir().mkpath(dir);
@@ -45,14 +46,14 @@ TEST(CaptureOnAScaledScreen, SavesDevicePixelsAndInsertsAtLogicalSize)
     ASSERT_GE(logical.width(), 640);
     ASSERT_GE(logical.height(), 400);
 
-    QImage pattern = PatternImage(device);
+    QImage pattern = patternImage(device);
     QImage shown = pattern;
     shown.setDevicePixelRatio(2.0);
     Backdrop backdrop(shown);
     backdrop.show();
     ASSERT_TRUE(inkwell::testing::Eventually([&] {
         const QImage grab = screen->grabWindow(0).toImage();
-        return grab.size() == device && grab.pixel(1001, 601) == PatternAt(1001, 601);
+        return grab.size() == device && grab.pixel(1001, 601) == patternAt(1001, 601);
     })) << "the backdrop never showed at device resolution";
 
     const QString base = QStringLiteral(INKWELL_BINARY_DIR "/capture-e2e/hidpi");
@@ -61,14 +62,14 @@ TEST(CaptureOnAScaledScreen, SavesDevicePixelsAndInsertsAtLogicalSize)
     QGuiApplication::clipboard()->clear();
     Recorder rec;
     // Device pixels (600, 400) to (1000, 560): logical (300, 200) to (500, 280).
-    const bool shownWindow = RunScripted(
+    const bool shownWindow = runScripted(
         nullptr, CaptureEntry::KeepWindow, rec.context(base), [&](CaptureWindow* w) {
             EXPECT_EQ(w->ratio(), 2.0);
             EXPECT_EQ(w->geometry(), QRect(QPoint(0, 0), logical));
             EXPECT_EQ(w->panel()->geometry(), QRect(10, 10, 172, 146))
                 << "the panel keeps its logical place and size";
             EXPECT_EQ(w->composed().size(), device);
-            Drag({ 600, 400 }, { 1000, 560 });
+            dragFromTo({ 600, 400 }, { 1000, 560 });
             EXPECT_EQ(w->session().selection(), (CaptureRect { 300, 200, 500, 280 }));
             // The frame's corner covers 2 x 2 device pixels; the info box frame, at logical
             // (500 + 8 - 3, 280 - 80 - 3), 2 device pixels wide.
@@ -77,23 +78,23 @@ TEST(CaptureOnAScaledScreen, SavesDevicePixelsAndInsertsAtLogicalSize)
             EXPECT_EQ(c.pixel(601, 401), kHandle);
             EXPECT_EQ(c.pixel(1010, 394), qRgb(0, 0, 0));
             EXPECT_EQ(c.pixel(1011, 395), qRgb(0, 0, 0));
-            EXPECT_EQ(c.pixel(1012, 396), PatternAt(1012, 396));
-            RootShot("selecting");
-            Up();
+            EXPECT_EQ(c.pixel(1012, 396), patternAt(1012, 396));
+            rootShot("selecting");
+            releaseButton();
             EXPECT_EQ(w->session().state(), CaptureState::Fixed);
 
             // The readout is the device pixel's: (801, 451) lies in logical pixel (400, 225)
             // beside (800, 450), which has another colour.
-            ASSERT_NE(PatternAt(801, 451), PatternAt(800, 450));
+            ASSERT_NE(patternAt(801, 451), patternAt(800, 450));
             auto panelFor = [&](QRgb pixel) {
                 QImage img;
-                ComposePanel(img, 172, 146, MakePanelBackground(2.0), PanelHelp::Fixed, pixel, OverlayFont());
+                composePanel(img, 172, 146, makePanelBackground(2.0), PanelHelp::Fixed, pixel, overlayFont());
                 return img;
             };
-            MoveTo({ 801, 451 });
-            EXPECT_EQ(w->panel()->picture(), panelFor(PatternAt(801, 451)));
-            RootShot("fixed");
-            DoubleClick({ 800, 480 });
+            moveTo({ 801, 451 });
+            EXPECT_EQ(w->panel()->picture(), panelFor(patternAt(801, 451)));
+            rootShot("fixed");
+            doubleClickAt({ 800, 480 });
         });
     EXPECT_TRUE(shownWindow) << "the capture window never showed";
 
@@ -113,3 +114,4 @@ TEST(CaptureOnAScaledScreen, SavesDevicePixelsAndInsertsAtLogicalSize)
 }
 
 } // namespace
+} // namespace inkwell

@@ -16,12 +16,13 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
-using namespace capturetest;
+using namespace inkwell::testing;
 
 // Unlike the screen's pattern, so a picture from the screen cannot pass for the portal's.
-QRgb PortalPixel(int x, int y)
+QRgb portalPixel(int x, int y)
 {
     return qRgb((x * 3) & 0xFF, 30 + (y % 200), (x ^ y) & 0x7F);
 }
@@ -46,7 +47,7 @@ protected:
         s_png = QImage(device, QImage::Format_RGB32);
         for (int y = 0; y < device.height(); ++y)
             for (int x = 0; x < device.width(); ++x)
-                s_png.setPixel(x, y, PortalPixel(x, y));
+                s_png.setPixel(x, y, portalPixel(x, y));
         s_png.save(s_base + "/desktop.png", "PNG");
     }
     static void TearDownTestSuite()
@@ -78,7 +79,7 @@ protected:
     }
 
     // Starts the fake portal and waits until it owns the portal's name.
-    void StartPortal(const QStringList& args)
+    void startPortal(const QStringList& args)
     {
         m_portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_portal.start(QStringLiteral(INKWELL_FAKE_PORTAL), args);
@@ -87,7 +88,7 @@ protected:
     }
 
     // Runs a capture command; every message box that shows is recorded and closed.
-    QStringList RunAnsweringBoxes(QWidget* editor, CaptureEntry entry, const CaptureOutputContext& ctx,
+    QStringList runAnsweringBoxes(QWidget* editor, CaptureEntry entry, const CaptureOutputContext& ctx,
         const std::function<void(CaptureWindow*)>& script, bool* windowShown)
     {
         QStringList boxes;
@@ -102,7 +103,7 @@ protected:
             }
         });
         closer.start();
-        *windowShown = RunScripted(editor, entry, ctx, script);
+        *windowShown = runScripted(editor, entry, ctx, script);
         return boxes;
     }
 
@@ -115,7 +116,7 @@ protected:
 
 TEST_F(CaptureThroughPortal, AnsweredPortalPictureIsWhatCaptureShowsAndSaves)
 {
-    StartPortal({ "answer", s_base + "/desktop.png" });
+    startPortal({ "answer", s_base + "/desktop.png" });
     Recorder rec;
     QWidget editor;
     editor.setGeometry(600, 500, 200, 100);
@@ -123,16 +124,16 @@ TEST_F(CaptureThroughPortal, AnsweredPortalPictureIsWhatCaptureShowsAndSaves)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
     const QRect region(QPoint(100, 120), QPoint(260, 200));
     bool shown = false;
-    const QStringList boxes = RunAnsweringBoxes(
+    const QStringList boxes = runAnsweringBoxes(
         &editor, CaptureEntry::MinimiseFirst, rec.context(s_base + "/tmp"),
         [&](CaptureWindow* w) {
             // The editor was hidden before the portal was asked, and the window shows the
             // portal's picture.
             EXPECT_TRUE(editor.isMinimized());
-            EXPECT_EQ(w->composed().pixel(700, 550), PortalPixel(700, 550));
-            Drag(region.topLeft(), region.bottomRight());
-            Up();
-            DoubleClick(region.center());
+            EXPECT_EQ(w->composed().pixel(700, 550), portalPixel(700, 550));
+            dragFromTo(region.topLeft(), region.bottomRight());
+            releaseButton();
+            doubleClickAt(region.center());
         },
         &shown);
     EXPECT_TRUE(shown) << "no capture window over the portal's picture";
@@ -150,10 +151,10 @@ TEST_F(CaptureThroughPortal, RefusedOrMissingPortalGivesTheMessageAndNoFile)
     for (const bool refusing : { true, false }) {
         SCOPED_TRACE(refusing ? "refusing portal" : "no portal");
         if (refusing)
-            StartPortal({ "refuse" });
+            startPortal({ "refuse" });
         Recorder rec;
         bool shown = false;
-        const QStringList boxes = RunAnsweringBoxes(
+        const QStringList boxes = runAnsweringBoxes(
             nullptr, CaptureEntry::KeepWindow, rec.context(s_base + "/tmp"), [](CaptureWindow*) {}, &shown);
         EXPECT_FALSE(shown);
         ASSERT_EQ(boxes.size(), 1);
@@ -166,3 +167,4 @@ TEST_F(CaptureThroughPortal, RefusedOrMissingPortalGivesTheMessageAndNoFile)
 }
 
 } // namespace
+} // namespace inkwell

@@ -24,23 +24,24 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
 const QRgb kHandle = qRgb(10, 100, 130);
 
-using namespace capturetest;
+using namespace inkwell::testing;
 
-QString ShotsDir()
+QString shotsDir()
 {
     const QString dir = QStringLiteral(INKWELL_BINARY_DIR "/capture-shots");
     QDir().mkpath(dir);
     return dir;
 }
 
-void Shot(const QString& name)
+void shot(const QString& name)
 {
     QTest::qWait(50);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(ShotsDir() + "/" + name + ".png");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(shotsDir() + "/" + name + ".png");
 }
 
 class CaptureEndToEnd : public ::testing::Test
@@ -49,14 +50,14 @@ protected:
     static void SetUpTestSuite()
     {
         s_screen = QGuiApplication::primaryScreen()->geometry().size();
-        s_pattern = PatternImage(s_screen);
+        s_pattern = patternImage(s_screen);
         s_backdrop = new Backdrop(s_pattern);
         s_backdrop->show();
         // Wait until the screen really shows the pattern.
         (void)QTest::qWaitFor(
             [] {
                 const QImage grab = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-                return grab.pixel(700, 500) == PatternAt(700, 500) && grab.pixel(3, 3) == PatternAt(3, 3);
+                return grab.pixel(700, 500) == patternAt(700, 500) && grab.pixel(3, 3) == patternAt(3, 3);
             },
             5000);
     }
@@ -72,7 +73,7 @@ protected:
             GTEST_SKIP() << "xdotool is needed to drive the window";
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "run under X (xvfb-run)";
         const QImage grab = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        ASSERT_EQ(grab.pixel(700, 500), PatternAt(700, 500)) << "the backdrop is not on the screen";
+        ASSERT_EQ(grab.pixel(700, 500), patternAt(700, 500)) << "the backdrop is not on the screen";
         m_base = QStringLiteral(INKWELL_BINARY_DIR "/capture-e2e/")
             + QString::fromStdString(::testing::UnitTest::GetInstance()->current_test_info()->name());
         QDir(m_base).removeRecursively();
@@ -81,13 +82,13 @@ protected:
         QGuiApplication::clipboard()->clear();
     }
 
-    void Run(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
+    void run(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
         const std::function<void(CaptureWindow*)>& script)
     {
-        EXPECT_TRUE(RunScripted(mainWindow, entry, ctx, script)) << "the capture window never showed";
+        EXPECT_TRUE(runScripted(mainWindow, entry, ctx, script)) << "the capture window never showed";
     }
 
-    static void ExpectBmpOfRegion(const QString& path, QRect region)
+    static void expectBmpOfRegion(const QString& path, QRect region)
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
@@ -110,72 +111,72 @@ TEST_F(CaptureEndToEnd, DragAdjustMoveAndDoubleClickWritesAndInsertsTheRegion)
 {
     Recorder rec;
     const CaptureOutputContext ctx = rec.context(m_base + "/tmp");
-    Run(nullptr, CaptureEntry::KeepWindow, ctx, [&](CaptureWindow* w) {
+    run(nullptr, CaptureEntry::KeepWindow, ctx, [&](CaptureWindow* w) {
         const CaptureSession& s = w->session();
         ASSERT_EQ(w->geometry(), QRect(QPoint(0, 0), s_screen));
         EXPECT_EQ(w->panel()->geometry(), QRect(10, 10, 172, 146));
-        MoveTo({ 300, 200 });
+        moveTo({ 300, 200 });
         EXPECT_EQ(s.state(), CaptureState::Idle);
-        Shot("1-idle");
+        shot("1-idle");
 
-        Drag({ 300, 200 }, { 420, 290 });
+        dragFromTo({ 300, 200 }, { 420, 290 });
         EXPECT_EQ(s.state(), CaptureState::Selecting);
         EXPECT_EQ(s.selection(), (CaptureRect { 300, 200, 420, 290 }));
         // Frame corner, and the info box's frame at (428 - 3, 210 - 3) while the button is held.
         EXPECT_EQ(w->composed().pixel(300, 200), kHandle);
         EXPECT_EQ(w->composed().pixel(425, 207), qRgb(0, 0, 0));
-        Shot("2-selecting");
+        shot("2-selecting");
         // Dragged onto the panel: no info box there (its frame would start at (65, 65)), and
         // the panel jumps away; back on the picture the box follows again.
-        MoveTo({ 60, 60 });
-        EXPECT_EQ(w->composed().pixel(65, 65), PatternAt(65, 65));
+        moveTo({ 60, 60 });
+        EXPECT_EQ(w->composed().pixel(65, 65), patternAt(65, 65));
         EXPECT_EQ(w->panel()->x(), s_screen.width() - 172 - 8);
-        MoveTo({ 420, 290 });
+        moveTo({ 420, 290 });
         EXPECT_EQ(w->composed().pixel(425, 207), qRgb(0, 0, 0));
-        Up();
+        releaseButton();
         EXPECT_EQ(s.state(), CaptureState::Fixed);
-        EXPECT_EQ(w->composed().pixel(425, 207), PatternAt(425, 207)) << "no info box once released";
-        Shot("3-fixed");
+        EXPECT_EQ(w->composed().pixel(425, 207), patternAt(425, 207)) << "no info box once released";
+        shot("3-fixed");
 
         // Bottom-right handle outwards by (40, 40).
-        Drag({ 420, 290 }, { 460, 330 });
+        dragFromTo({ 420, 290 }, { 460, 330 });
         EXPECT_EQ(s.state(), CaptureState::Adjusting);
-        EXPECT_EQ(s.hitCode(), 8);
         EXPECT_EQ(s.selection(), (CaptureRect { 300, 200, 460, 330 }));
-        Shot("4-adjusting");
-        Up();
+        shot("4-adjusting");
+        releaseButton();
         // The whole selection by (20, 20).
-        Drag({ 380, 260 }, { 400, 280 });
-        EXPECT_EQ(s.hitCode(), 9);
-        Up();
+        dragFromTo({ 380, 260 }, { 400, 280 });
+        EXPECT_EQ(s.state(), CaptureState::Adjusting);
+        EXPECT_EQ(s.selection(), (CaptureRect { 320, 220, 480, 350 }));
+        releaseButton();
         EXPECT_EQ(s.selection(), (CaptureRect { 320, 220, 480, 350 }));
 
         // The readout over a handle is the handle colour as displayed; elsewhere the picture's.
-        const QImage background = MakePanelBackground();
+        const QImage background = makePanelBackground();
         auto panelFor = [&](QRgb pixel) {
             QImage img;
-            ComposePanel(img, 172, 146, background, PanelHelp::Fixed, pixel, OverlayFont());
+            composePanel(img, 172, 146, background, PanelHelp::Fixed, pixel, overlayFont());
             return img;
         };
-        MoveTo({ 320, 220 });
-        EXPECT_EQ(w->panel()->picture(), panelFor(kHandle)) << "readout over handle 1";
-        MoveTo({ 400, 300 });
-        EXPECT_EQ(w->panel()->picture(), panelFor(PatternAt(400, 300)));
+        moveTo({ 320, 220 });
+        EXPECT_EQ(w->panel()->picture(), panelFor(kHandle)) << "readout over the top-left handle";
+        moveTo({ 400, 300 });
+        EXPECT_EQ(w->panel()->picture(), panelFor(patternAt(400, 300)));
         EXPECT_NE(w->panel()->picture(), panelFor(kHandle));
 
         // Onto the panel from the right half: it jumps to the left side, top kept; and back.
-        MoveTo({ s_screen.width() - 60, 60 });
+        moveTo({ s_screen.width() - 60, 60 });
         EXPECT_EQ(w->panel()->pos(), QPoint(8, 10));
-        MoveTo({ 60, 60 });
+        moveTo({ 60, 60 });
         EXPECT_EQ(w->panel()->pos(), QPoint(s_screen.width() - 172 - 8, 10));
-        Shot("5-panel-moved");
+        shot("5-panel-moved");
 
-        DoubleClick({ 400, 300 });
+        doubleClickAt({ 400, 300 });
     });
     const QRect region(QPoint(320, 220), QPoint(480, 350));
     ASSERT_EQ(rec.inserts.size(), 1);
     EXPECT_EQ(rec.inserts[0], m_base + "/tmp/" + QString::number(rec.next) + ".bmp");
-    ExpectBmpOfRegion(rec.inserts[0], region);
+    expectBmpOfRegion(rec.inserts[0], region);
     // The clipboard still holds the picture after the output steps.
     EXPECT_EQ(
         QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), s_pattern.copy(region));
@@ -187,25 +188,25 @@ TEST_F(CaptureEndToEnd, TwoCapturesInARowIntoTmpThenAProjectFolder)
     const QRect first(QPoint(600, 400), QPoint(700, 480));
     const QRect second(QPoint(250, 300), QPoint(263, 309));
     // A selection drawn from bottom right to top left and committed at once.
-    Run(nullptr, CaptureEntry::KeepWindow, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
-        Drag(first.bottomRight(), first.topLeft());
-        Up();
-        DoubleClick(first.center());
+    run(nullptr, CaptureEntry::KeepWindow, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
+        dragFromTo(first.bottomRight(), first.topLeft());
+        releaseButton();
+        doubleClickAt(first.center());
     });
-    Run(nullptr, CaptureEntry::KeepWindow, rec.context(m_base + "/project/demo"), [&](CaptureWindow* w) {
-        Drag(second.topLeft(), second.bottomRight());
-        Up();
+    run(nullptr, CaptureEntry::KeepWindow, rec.context(m_base + "/project/demo"), [&](CaptureWindow* w) {
+        dragFromTo(second.topLeft(), second.bottomRight());
+        releaseButton();
         // A double-click outside does nothing; inside commits.
-        DoubleClick({ 900, 700 });
+        doubleClickAt({ 900, 700 });
         EXPECT_EQ(w->session().state(), CaptureState::Fixed);
-        DoubleClick(second.center());
+        doubleClickAt(second.center());
     });
     ASSERT_EQ(rec.inserts.size(), 2);
     EXPECT_TRUE(rec.inserts[0].startsWith(m_base + "/tmp/"));
     EXPECT_TRUE(rec.inserts[1].startsWith(m_base + "/project/demo/"));
     EXPECT_NE(QFileInfo(rec.inserts[0]).fileName(), QFileInfo(rec.inserts[1]).fileName());
-    ExpectBmpOfRegion(rec.inserts[0], first);
-    ExpectBmpOfRegion(rec.inserts[1], second);
+    expectBmpOfRegion(rec.inserts[0], first);
+    expectBmpOfRegion(rec.inserts[1], second);
 }
 
 TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinimised)
@@ -217,42 +218,42 @@ TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinim
     (void)QTest::qWaitFor([&] { return editor.windowHandle() && editor.windowHandle()->isExposed(); }, 3000);
 
     // ESC in the idle state leaves capture mode.
-    Run(&editor, CaptureEntry::MinimiseFirst, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
-        Xdo({ "key", "Escape" });
+    run(&editor, CaptureEntry::MinimiseFirst, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
+        xdo({ "key", "Escape" });
     });
     EXPECT_TRUE(editor.isMinimized()) << "a cancelled run leaves the editor minimised";
 
     // A right-click on a fixed selection only discards it; the second one leaves.
     editor.showNormal();
-    Run(&editor, CaptureEntry::KeepWindow, rec.context(m_base + "/tmp"), [&](CaptureWindow* w) {
-        Drag({ 500, 300 }, { 600, 350 });
+    run(&editor, CaptureEntry::KeepWindow, rec.context(m_base + "/tmp"), [&](CaptureWindow* w) {
+        dragFromTo({ 500, 300 }, { 600, 350 });
         // ESC during the drag discards it; the release fixes nothing.
-        Xdo({ "key", "Escape" });
-        Up();
+        xdo({ "key", "Escape" });
+        releaseButton();
         EXPECT_EQ(w->session().state(), CaptureState::Idle);
         const QRect around(400, 250, 300, 200);
         EXPECT_EQ(w->composed().copy(around), s_pattern.copy(around)) << "frame and handles are gone";
-        Shot("6-after-esc-during-drag");
-        Drag({ 500, 300 }, { 600, 350 });
-        Up();
-        Xdo({ "click", "3" });
+        shot("6-after-esc-during-drag");
+        dragFromTo({ 500, 300 }, { 600, 350 });
+        releaseButton();
+        xdo({ "click", "3" });
         EXPECT_EQ(w->session().state(), CaptureState::Idle);
         EXPECT_TRUE(w->isVisible());
-        Xdo({ "click", "3" });
+        xdo({ "click", "3" });
     });
     EXPECT_FALSE(editor.isMinimized());
     EXPECT_TRUE(rec.inserts.isEmpty());
     EXPECT_TRUE(QDir(m_base + "/tmp").isEmpty());
 
     // A committed run with the minimising command restores the editor afterwards.
-    Run(&editor, CaptureEntry::MinimiseFirst, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
-        Drag({ 200, 500 }, { 240, 530 });
-        Up();
-        DoubleClick({ 220, 515 });
+    run(&editor, CaptureEntry::MinimiseFirst, rec.context(m_base + "/tmp"), [&](CaptureWindow*) {
+        dragFromTo({ 200, 500 }, { 240, 530 });
+        releaseButton();
+        doubleClickAt({ 220, 515 });
     });
     EXPECT_FALSE(editor.isMinimized());
     ASSERT_EQ(rec.inserts.size(), 1);
-    ExpectBmpOfRegion(rec.inserts[0], QRect(QPoint(200, 500), QPoint(240, 530)));
+    expectBmpOfRegion(rec.inserts[0], QRect(QPoint(200, 500), QPoint(240, 530)));
 }
 
 // The output steps on their own: nothing is written or inserted without a picture or when
@@ -265,14 +266,14 @@ TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
     Recorder rec;
 
     QGuiApplication::clipboard()->clear();
-    EXPECT_FALSE(RunCaptureOutputSteps(rec.context(base)));
+    EXPECT_FALSE(runCaptureOutputSteps(rec.context(base)));
 
-    const QImage picture = PatternImage({ 7, 3 });
+    const QImage picture = patternImage({ 7, 3 });
     QGuiApplication::clipboard()->setImage(picture);
-    EXPECT_FALSE(RunCaptureOutputSteps(rec.context(base + "/missing-folder")));
+    EXPECT_FALSE(runCaptureOutputSteps(rec.context(base + "/missing-folder")));
     EXPECT_TRUE(rec.inserts.isEmpty());
 
-    const std::optional<QString> path = RunCaptureOutputSteps(rec.context(base));
+    const std::optional<QString> path = runCaptureOutputSteps(rec.context(base));
     ASSERT_TRUE(path);
     EXPECT_EQ(rec.inserts, QStringList { *path });
     EXPECT_EQ(QDir(base).entryList(QDir::Files), QStringList { QString::number(rec.next) + ".bmp" });
@@ -309,8 +310,8 @@ TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
         CaptureOutputContext ctx = rec.context(base);
         if (!c.withPasteHtml)
             ctx.pasteHtml = nullptr;
-        QGuiApplication::clipboard()->setImage(PatternImage(c.device));
-        const std::optional<QString> path = RunCaptureOutputSteps(ctx, c.ratio);
+        QGuiApplication::clipboard()->setImage(patternImage(c.device));
+        const std::optional<QString> path = runCaptureOutputSteps(ctx, c.ratio);
         ASSERT_TRUE(path);
         EXPECT_EQ(QImage(*path, "BMP").size(), c.device) << "every device pixel is saved";
         if (c.pasted) {
@@ -326,7 +327,7 @@ TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
 
 // The minimising command freezes the screen only once the editor is off it, and never
 // waits without bound (a desktop without a window manager never hides it).
-TEST(MinimiseAndWaitHidden, WaitsForTheHideAndIsBounded)
+TEST(minimiseAndWaitHidden, WaitsForTheHideAndIsBounded)
 {
     QWidget editor;
     editor.setGeometry(100, 100, 200, 100);
@@ -337,7 +338,7 @@ TEST(MinimiseAndWaitHidden, WaitsForTheHideAndIsBounded)
     QElapsedTimer timer;
     timer.start();
     QTimer::singleShot(300, &editor, [&] { editor.hide(); });
-    EXPECT_TRUE(MinimiseAndWaitHidden(&editor, 3000));
+    EXPECT_TRUE(minimiseAndWaitHidden(&editor, 3000));
     EXPECT_GE(timer.elapsed(), 300);
     EXPECT_LT(timer.elapsed(), 2000);
 
@@ -345,10 +346,11 @@ TEST(MinimiseAndWaitHidden, WaitsForTheHideAndIsBounded)
     editor.showNormal();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
     timer.restart();
-    const bool hidden = MinimiseAndWaitHidden(&editor, 700);
+    const bool hidden = minimiseAndWaitHidden(&editor, 700);
     const qint64 waited = timer.elapsed();
     EXPECT_LT(waited, 1500);
     EXPECT_TRUE(hidden || waited >= 700) << "gave up early after " << waited << " ms";
 }
 
 } // namespace
+} // namespace inkwell

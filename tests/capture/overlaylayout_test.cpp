@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
 TEST(InfoBoxLayout, PlacementNearRightAndTopEdges)
@@ -24,9 +25,9 @@ TEST(InfoBoxLayout, PlacementNearRightAndTopEdges)
         { { 1279, 0 }, { 1215, 8 } },
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(InfoBoxOrigin(c.pointer, 1280), c.origin) << c.pointer.x << "," << c.pointer.y;
+        EXPECT_EQ(infoBoxOrigin(c.pointer, 1280), c.origin) << c.pointer.x << "," << c.pointer.y;
     }
-    EXPECT_EQ(InfoBoxFrame({ 508, 320 }), (CaptureRect { 505, 317, 562, 394 }));
+    EXPECT_EQ(infoBoxFrame({ 508, 320 }), (CaptureRect { 505, 317, 562, 394 }));
 }
 
 TEST(InfoBoxLayout, LinesAreNormalisedWithTheParenthesisRule)
@@ -53,7 +54,7 @@ TEST(InfoBoxLayout, LinesAreNormalisedWithTheParenthesisRule)
             { "顶点位置", "(-40,-7)", "矩形大小", "(101,58)", "光标坐标", "(10,10)" } },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(InfoBoxLines(c.selection, c.pointer), c.lines);
+        EXPECT_EQ(infoBoxLines(c.selection, c.pointer), c.lines);
 }
 
 // On a scaled screen the box reports the picture that will be saved: device pixels.
@@ -78,7 +79,7 @@ TEST(InfoBoxLayout, LinesReportDevicePixelsOnAScaledScreen)
         { 1.5, { 1, 1, 2, 2 }, { 1, 2 }, { "顶点位置", "(2,2)", "矩形大小", "(3,3)", "光标坐标", "(2,3)" } },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(InfoBoxLines(c.selection, c.pointer, c.ratio), c.lines) << c.ratio;
+        EXPECT_EQ(infoBoxLines(c.selection, c.pointer, c.ratio), c.lines) << c.ratio;
 }
 
 // Logical pixels tile the device pixels: no device pixel is shared or skipped.
@@ -98,11 +99,11 @@ TEST(DevicePixels, AdjacentLogicalPixelsTileTheDevicePixels)
         { 1.25, { 1, 1, 4, 4 }, { 1, 1, 5, 5 } },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ToDevicePixels(c.logical, c.ratio), c.device) << c.ratio;
+        EXPECT_EQ(toDevicePixels(c.logical, c.ratio), c.device) << c.ratio;
     for (double ratio : { 1.0, 1.25, 1.5, 1.75, 2.0, 3.0 }) {
         for (int x = -5; x < 200; ++x) {
-            const CaptureRect a = ToDevicePixels(CaptureRect { x, 0, x, 0 }, ratio);
-            const CaptureRect b = ToDevicePixels(CaptureRect { x + 1, 0, x + 1, 0 }, ratio);
+            const CaptureRect a = toDevicePixels(CaptureRect { x, 0, x, 0 }, ratio);
+            const CaptureRect b = toDevicePixels(CaptureRect { x + 1, 0, x + 1, 0 }, ratio);
             ASSERT_EQ(a.right + 1, b.left) << ratio << " at " << x;
             ASSERT_GE(a.width(), 1) << ratio << " at " << x;
         }
@@ -111,22 +112,22 @@ TEST(DevicePixels, AdjacentLogicalPixelsTileTheDevicePixels)
 
 TEST(PanelLayout, ReadoutPadsEachNumberToThreeCharacters)
 {
-    EXPECT_EQ(ColourReadout(5, 45, 255), "·当前像素RGB(  5, 45,255)");
-    EXPECT_EQ(ColourReadout(10, 100, 130), "·当前像素RGB( 10,100,130)");
-    EXPECT_EQ(ColourReadout(0, 0, 0), "·当前像素RGB(  0,  0,  0)");
+    EXPECT_EQ(colourReadout(5, 45, 255), "·当前像素RGB(  5, 45,255)");
+    EXPECT_EQ(colourReadout(10, 100, 130), "·当前像素RGB( 10,100,130)");
+    EXPECT_EQ(colourReadout(0, 0, 0), "·当前像素RGB(  0,  0,  0)");
 }
 
 TEST(PanelLayout, HelpLinesOfEachState)
 {
     using L = std::vector<PanelLine>;
     const std::string rgb = "·当前像素RGB(  1,  2,  3)";
-    EXPECT_EQ(PanelLines(PanelHelp::Idle, 1, 2, 3, 172),
+    EXPECT_EQ(panelLines(PanelHelp::Idle, 1, 2, 3, 172),
         (L { { { 5, 30, 167, 42 }, rgb }, { { 5, 52, 167, 76 }, "·按下鼠标左键不放选择截取范围" },
             { { 5, 86, 167, 98 }, "·按'ESC'键或鼠标右键退出" } }));
-    EXPECT_EQ(PanelLines(PanelHelp::Selecting, 1, 2, 3, 172),
+    EXPECT_EQ(panelLines(PanelHelp::Selecting, 1, 2, 3, 172),
         (L { { { 5, 30, 167, 42 }, rgb }, { { 5, 52, 167, 64 }, "·松开鼠标左键确定截取范围" },
             { { 5, 74, 167, 86 }, "·按'ESC'键退出" } }));
-    EXPECT_EQ(PanelLines(PanelHelp::Fixed, 1, 2, 3, 100),
+    EXPECT_EQ(panelLines(PanelHelp::Fixed, 1, 2, 3, 100),
         (L { { { 5, 30, 95, 42 }, rgb }, { { 5, 52, 95, 76 }, "·用鼠标左键调整截取范围的大小和位置" },
             { { 5, 86, 95, 110 }, "·截取范围内双击鼠标左键保存图像，结束操作" },
             { { 5, 120, 95, 132 }, "·点击鼠标右键重新选择" } }));
@@ -146,7 +147,8 @@ TEST(PanelLayout, JumpsAwayAtTheExactHalf)
         { 0, 1280, 1100 },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PanelLeftAway(c.x, c.screen, 172), c.left) << c.x << " on " << c.screen;
+        EXPECT_EQ(panelLeftAway(c.x, c.screen, 172), c.left) << c.x << " on " << c.screen;
 }
 
 } // namespace
+} // namespace inkwell

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+namespace inkwell {
 namespace {
 
 std::string withoutWhiteSpace(std::string_view text)
@@ -28,23 +29,25 @@ void check(bool condition)
 }
 
 } // namespace
+} // namespace inkwell
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    using namespace inkwell;
     const std::string_view html(reinterpret_cast<const char*>(data), size);
     const std::string bare = withoutWhiteSpace(html);
-    for (const HtmlStyle& style :
-        { StyleForIndentKind(0, 0), StyleForIndentKind(2, 1), HtmlStyle { 3, " ", 7 } }) {
-        const std::string out = FormatHtmlWithStyle(html, style);
+    for (const HtmlStyle& style : { styleForIndentKind(IndentKind::Tab),
+             styleForIndentKind(IndentKind::TwoSpaces), HtmlStyle { 3, " ", 7 } }) {
+        const std::string out = formatHtmlWithStyle(html, style);
         check(html.empty() || !out.empty());
         check(withoutWhiteSpace(out) == bare);
-        check(FormatHtmlWithStyle(out, style) == out);
+        check(formatHtmlWithStyle(out, style) == out);
         std::string pieces;
         formatHtmlInto(
             html, style, [&](std::string_view piece) { pieces += piece; }, 1 + size % 7);
         check(pieces == out);
     }
-    const std::string script = ReindentScript(html, "\t", 2, kMaxIndentLevels);
+    const std::string script = reindentScript(html, "\t", 2, kMaxIndentLevels).text;
     check(withoutWhiteSpace(script) == bare);
     return 0;
 }

@@ -2,6 +2,7 @@
 // kept byte for byte, formatting twice changes nothing more, the text handed on in pieces is the same, and
 // time grows linearly with the input.
 #include "editing/htmlformatter.h"
+#include "platform/readfile.h"
 
 #include <chrono>
 #include <filesystem>
@@ -12,14 +13,12 @@
 #include <string>
 #include <vector>
 
+namespace inkwell {
 namespace {
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return inkwell::readFile(path).valueOr({});
 }
 
 std::string withoutWhiteSpace(std::string_view text)
@@ -84,7 +83,7 @@ std::vector<std::string> verbatimContents(std::string_view html)
 void checkProperties(std::string_view html, const HtmlStyle& style, const std::string& label,
     const std::vector<std::string>& verbatim)
 {
-    const std::string once = FormatHtmlWithStyle(html, style);
+    const std::string once = formatHtmlWithStyle(html, style);
     ASSERT_EQ(withoutWhiteSpace(once), withoutWhiteSpace(html)) << label
                                                                 << ": a character other than white space "
                                                                    "changed";
@@ -95,7 +94,7 @@ void checkProperties(std::string_view html, const HtmlStyle& style, const std::s
         EXPECT_NE(once.find(content), std::string::npos) << label << ": lost pre/textarea content\n"
                                                          << content << "\nin\n"
                                                          << html.substr(0, 3000);
-    const std::string twice = FormatHtmlWithStyle(once, style);
+    const std::string twice = formatHtmlWithStyle(once, style);
     EXPECT_EQ(twice, once) << label << ": formatting the output again changed it";
     // Handed on in pieces, down to a byte at a time, it is the same text: a piece never takes what pruning
     // would still remove.
@@ -109,8 +108,8 @@ void checkProperties(std::string_view html, const HtmlStyle& style, const std::s
 
 const std::vector<HtmlStyle>& styles()
 {
-    static const std::vector<HtmlStyle> all { StyleForIndentKind(0, 0), StyleForIndentKind(2, 1),
-        { 4, " ", 30 } };
+    static const std::vector<HtmlStyle> all { styleForIndentKind(IndentKind::Tab),
+        styleForIndentKind(IndentKind::TwoSpaces), { 4, " ", 30 } };
     return all;
 }
 
@@ -334,7 +333,7 @@ TEST(FormatterProperties, PathologicalShapesTakeLinearTime)
 
     for (const Shape& shape : shapes) {
         const auto start = std::chrono::steady_clock::now();
-        const std::string out = FormatHtml(shape.html, 0, 0);
+        const std::string out = formatHtml(shape.html, IndentKind::Tab);
         const double seconds
             = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_LT(seconds, 20.0) << shape.name;
@@ -352,10 +351,11 @@ TEST(FormatterProperties, IndentationStopsGrowingAtTheCap)
     for (int i = 0; i < kMaxIndentLevels + 5; ++i)
         html += "<div>";
     html += "x";
-    const std::string out = FormatHtml(html, 0, 0);
+    const std::string out = formatHtml(html, IndentKind::Tab);
     EXPECT_EQ(
         out.substr(out.size() - kMaxIndentLevels - 2), "\n" + std::string(kMaxIndentLevels, '\t') + "x");
     EXPECT_NE(out.find("\n" + std::string(kMaxIndentLevels - 1, '\t') + "<div>"), std::string::npos);
 }
 
 } // namespace
+} // namespace inkwell

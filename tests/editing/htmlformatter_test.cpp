@@ -1,13 +1,16 @@
 // What the formatter prints, case by case: expected outputs worked out by hand from the formatting rules.
 #include "editing/htmlformatter.h"
+#include "platform/readfile.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+namespace inkwell {
 namespace {
 
 const HtmlStyle kTabs { 1, "\t", 80 };
@@ -49,7 +52,7 @@ class StyleHtmlTable : public ::testing::TestWithParam<Case>
 TEST_P(StyleHtmlTable, PrintsExactly)
 {
     const Case& c = GetParam();
-    const std::string out = style_html(c.input, c.style);
+    const std::string out = styleHtml(c.input, c.style);
     EXPECT_EQ(visible(out), visible(c.expected));
 }
 
@@ -160,7 +163,7 @@ TEST(StyleHtml, TextAfterKeptContentBreaksAsAfterAnyElement)
           "incididunt ut labore et dolore magna aliqua. Ut enim ad minim veniam.";
     const std::string longLine(120, 'x');
     const auto linesAfter = [&](const std::string& element) {
-        const std::string out = style_html("<div>" + element + text + "</div>", kTabs);
+        const std::string out = styleHtml("<div>" + element + text + "</div>", kTabs);
         const std::size_t at = out.find("Lorem");
         return at == std::string::npos ? out : out.substr(out.rfind('\n', at));
     };
@@ -177,14 +180,20 @@ TEST(StyleHtml, TextAfterKeptContentBreaksAsAfterAnyElement)
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return inkwell::readFile(path).valueOr({});
 }
 
-// Golden folders: input.html, expected.html and a file "call" holding the indent kind and keep-kind flag
-// passed to FormatHtml.
+// The indent kind a golden folder's "call" file names: "tab" or "two-spaces".
+std::optional<IndentKind> indentKindNamed(std::string_view name)
+{
+    if (name == "tab")
+        return IndentKind::Tab;
+    if (name == "two-spaces")
+        return IndentKind::TwoSpaces;
+    return std::nullopt;
+}
+
+// Golden folders: input.html, expected.html and a file "call" naming the indent kind passed to formatHtml.
 TEST(FormatHtmlGolden, EveryFolderMatches)
 {
     const std::filesystem::path root = std::filesystem::path(INKWELL_TEST_DATA) / "formatter" / "golden";
@@ -193,11 +202,11 @@ TEST(FormatHtmlGolden, EveryFolderMatches)
         if (!entry.is_directory())
             continue;
         std::istringstream call(readFile(entry.path() / "call"));
-        int indentKind = -1;
-        int keepKindFlag = -1;
-        call >> indentKind >> keepKindFlag;
-        ASSERT_FALSE(call.fail()) << entry.path();
-        const std::string out = FormatHtml(readFile(entry.path() / "input.html"), indentKind, keepKindFlag);
+        std::string kindName;
+        call >> kindName;
+        const std::optional<IndentKind> kind = indentKindNamed(kindName);
+        ASSERT_TRUE(kind) << entry.path() << ": " << kindName;
+        const std::string out = formatHtml(readFile(entry.path() / "input.html"), *kind);
         EXPECT_EQ(visible(out), visible(readFile(entry.path() / "expected.html"))) << entry.path();
         ++cases;
     }
@@ -208,42 +217,44 @@ TEST(FormatHtml, ChoosesTheIndentation)
 {
     struct Row
     {
-        int kind;
-        int flag;
+        IndentKind kind;
         int size;
         std::string_view character;
+        std::string_view paragraph; // "<p>x</p>" formatted
     };
-    for (const Row row : { Row { 0, 0, 1, "\t" }, Row { 2, 0, 1, "\t" }, Row { 1, 1, 1, "\t" },
-             Row { 2, 1, 2, " " }, Row { 7, 1, 1, "\t" }, Row { 0, 1, 1, "\t" } }) {
-        const HtmlStyle style = StyleForIndentKind(row.kind, row.flag);
-        EXPECT_EQ(style.indentSize, row.size) << row.kind << " " << row.flag;
-        EXPECT_EQ(style.indentCharacter, row.character) << row.kind << " " << row.flag;
+    for (const Row row : { Row { IndentKind::Tab, 1, "\t", "<p>\n\tx\n</p>" },
+             Row { IndentKind::TwoSpaces, 2, " ", "<p>\n  x\n</p>" } }) {
+        const HtmlStyle style = styleForIndentKind(row.kind);
+        EXPECT_EQ(style.indentSize, row.size) << row.character.size();
+        EXPECT_EQ(style.indentCharacter, row.character);
         EXPECT_EQ(style.maxChar, 80);
+        EXPECT_EQ(formatHtml("<p>x</p>", row.kind), row.paragraph);
     }
-    EXPECT_EQ(FormatHtml("<p>x</p>", 2, 1), "<p>\n  x\n</p>");
-    EXPECT_EQ(FormatHtml("<p>x</p>", 2, 0), "<p>\n\tx\n</p>");
 }
 
 TEST(FormatHtml, NeverEmptyForMarkupThatIsNot)
 {
     for (const std::string_view markup : { " ", "\r\n\r\n", "\t \n" }) {
-        ASSERT_EQ(style_html(markup, StyleForIndentKind(0, 0)), "");
-        EXPECT_EQ(FormatHtml(markup, 0, 0), markup);
+        ASSERT_EQ(styleHtml(markup, styleForIndentKind(IndentKind::Tab)), "");
+        EXPECT_EQ(formatHtml(markup, IndentKind::Tab), markup);
         std::string pieces;
-        formatHtmlInto(markup, StyleForIndentKind(0, 0), [&](std::string_view piece) { pieces += piece; });
+        formatHtmlInto(
+            markup, styleForIndentKind(IndentKind::Tab), [&](std::string_view piece) { pieces += piece; });
         EXPECT_EQ(pieces, markup);
     }
-    EXPECT_EQ(FormatHtml("", 0, 0), "");
+    EXPECT_EQ(formatHtml("", IndentKind::Tab), "");
 }
 
 TEST(FormatHtml, BytesThatAreNotUtf8PassThrough)
 {
     const std::string markup = "<p>\xff\xfe a\x80 \xc3</p><b \xe4\xb8>x</b>";
-    EXPECT_EQ(FormatHtml(markup, 0, 0), "<p>\n\t\xff\xfe a\x80 \xc3\n</p>\n<b \xe4\xb8>\n\tx\n</b>");
+    EXPECT_EQ(
+        formatHtml(markup, IndentKind::Tab), "<p>\n\t\xff\xfe a\x80 \xc3\n</p>\n<b \xe4\xb8>\n\tx\n</b>");
     // A stray continuation byte is a character of its own, never part of the "=" before it.
-    EXPECT_EQ(FormatHtml("<a x=\x99 \x96=y>", 0, 0), "<a x=\x99 \x96=y>");
+    EXPECT_EQ(formatHtml("<a x=\x99 \x96=y>", IndentKind::Tab), "<a x=\x99 \x96=y>");
     const std::string withNul("<p>a\0b</p>", 10);
-    EXPECT_EQ(FormatHtml(withNul, 0, 0), std::string("<p>\n\ta\0b\n</p>", 13));
+    EXPECT_EQ(formatHtml(withNul, IndentKind::Tab), std::string("<p>\n\ta\0b\n</p>", 13));
 }
 
 } // namespace
+} // namespace inkwell

@@ -1,5 +1,6 @@
 // inkwell-format as a user runs it: the real executable, its output, messages and exit codes.
 #include "editing/htmlformatter.h"
+#include "platform/readfile.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,14 +11,12 @@
 #include <sys/wait.h>
 #include <vector>
 
+namespace inkwell {
 namespace {
 
 std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return inkwell::readFile(path).valueOr({});
 }
 
 void writeFile(const std::filesystem::path& path, std::string_view text)
@@ -81,20 +80,20 @@ TEST_F(FormatTool, DefaultOutputIsFormatHtmlForFilesAndStandardInput)
     writeFile(m_dir / "page.html", kPage);
     const ToolRun fromFile = run({ (m_dir / "page.html").string() });
     EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
-    EXPECT_EQ(fromFile.out, FormatHtml(kPage, 0, 0));
+    EXPECT_EQ(fromFile.out, formatHtml(kPage, IndentKind::Tab));
     EXPECT_EQ(fromFile.err, "");
 
     const ToolRun fromStdin = run({}, kPage);
     EXPECT_EQ(fromStdin.exitCode, 0);
-    EXPECT_EQ(fromStdin.out, FormatHtml(kPage, 0, 0));
-    EXPECT_EQ(run({ "-" }, kPage).out, FormatHtml(kPage, 0, 0));
+    EXPECT_EQ(fromStdin.out, formatHtml(kPage, IndentKind::Tab));
+    EXPECT_EQ(run({ "-" }, kPage).out, formatHtml(kPage, IndentKind::Tab));
 
     const std::string blank = " \n ";
     EXPECT_EQ(run({}, blank).out, blank);
 }
 
 // A page of megabytes comes out in many pieces, written as they are made; together they are the text
-// FormatHtml gives, for a file and through a pipe alike.
+// formatHtml gives, for a file and through a pipe alike.
 TEST_F(FormatTool, LargePageWrittenInPiecesIsTheWholeText)
 {
     std::string page;
@@ -105,12 +104,12 @@ TEST_F(FormatTool, LargePageWrittenInPiecesIsTheWholeText)
     }
     while (page.size() < 3 * kHtmlPieceBytes)
         page += page;
-    const std::string expected = FormatHtml(page, 0, 0);
+    const std::string expected = formatHtml(page, IndentKind::Tab);
     writeFile(m_dir / "large.html", page);
     const ToolRun fromFile = run({ (m_dir / "large.html").string() });
     EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
     EXPECT_TRUE(fromFile.out == expected) << "output of " << fromFile.out.size() << " bytes differs from the "
-                                          << expected.size() << " bytes of FormatHtml";
+                                          << expected.size() << " bytes of formatHtml";
     const ToolRun fromStdin = run({}, page);
     EXPECT_TRUE(fromStdin.out == expected) << "standard input: " << fromStdin.out.size() << " bytes";
 }
@@ -122,13 +121,13 @@ TEST_F(FormatTool, IndentAndWidthOptions)
         std::vector<std::string> args;
         HtmlStyle style;
     };
-    for (const Row& row : { Row { { "--indent", "2" }, StyleForIndentKind(2, 1) },
+    for (const Row& row : { Row { { "--indent", "2" }, styleForIndentKind(IndentKind::TwoSpaces) },
              Row { { "--indent=4", "--width=30" }, { 4, " ", 30 } },
              Row { { "--width", "30", "--indent", "tab" }, { 1, "\t", 30 } },
              Row { { "--indent", "1" }, { 1, " ", 80 } } }) {
         const ToolRun result = run(row.args, kPage);
         EXPECT_EQ(result.exitCode, 0) << row.args[0];
-        EXPECT_EQ(result.out, style_html(kPage, row.style)) << row.args[0];
+        EXPECT_EQ(result.out, styleHtml(kPage, row.style)) << row.args[0];
     }
 }
 
@@ -173,3 +172,4 @@ TEST_F(FormatTool, FailuresSayWhatAndExitWithOneWithoutOutput)
 }
 
 } // namespace
+} // namespace inkwell

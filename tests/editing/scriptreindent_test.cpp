@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+namespace inkwell {
 namespace {
 
 struct Case
@@ -32,7 +33,7 @@ class ReindentTable : public ::testing::TestWithParam<Case>
 TEST_P(ReindentTable, ChangesOnlyIndentationOfCodeLines)
 {
     const Case& c = GetParam();
-    EXPECT_EQ(ReindentScript(c.script, "\t", c.baseLevel, 100), c.expected);
+    EXPECT_EQ(reindentScript(c.script, "\t", c.baseLevel, 100).text, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReindentTable,
@@ -65,8 +66,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReindentTable,
 
 TEST(ReindentScript, IndentationStopsAtTheCap)
 {
-    EXPECT_EQ(ReindentScript("a(\nb(\nc(\nd", "\t", 2, 4), "a(\n\t\t\tb(\n\t\t\t\tc(\n\t\t\t\td");
-    EXPECT_EQ(ReindentScript("{\nx", "  ", 1, 100), "{\n    x");
+    EXPECT_EQ(reindentScript("a(\nb(\nc(\nd", "\t", 2, 4).text, "a(\n\t\t\tb(\n\t\t\t\tc(\n\t\t\t\td");
+    EXPECT_EQ(reindentScript("{\nx", "  ", 1, 100).text, "{\n    x");
 }
 
 std::string_view withoutIndentation(std::string_view line)
@@ -80,8 +81,8 @@ std::string_view withoutIndentation(std::string_view line)
 // space of lines that start outside literals (blank lines at both ends aside).
 void checkOnlyIndentationChanged(std::string_view script, const std::string& label)
 {
-    const std::string out = ReindentScript(script, "  ", 3, 100);
-    const std::vector<ScriptLine> lines = ScanScriptLines(script);
+    const std::string out = reindentScript(script, "  ", 3, 100).text;
+    const std::vector<ScriptLine> lines = scanScript(script).lines;
     std::size_t first = 0;
     std::size_t last = lines.size();
     const auto blank = [&](const ScriptLine& l) {
@@ -161,3 +162,4 @@ TEST(ReindentScript, OnlyIndentationOfCodeLinesChangesInScriptsOfRealPages)
 }
 
 } // namespace
+} // namespace inkwell

@@ -1,7 +1,7 @@
 // The archive builder driven by a site held in memory: what it fetches, in which order, how often,
 // and how it labels and rewrites what it writes.
 #include "archivetestsupport.h"
-#include "platform/archivebuilder.h"
+#include "platform/archive/archivebuilder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -127,7 +127,8 @@ TEST_F(MemoryArchive, LabelsTypesAndCharsetsAsAReaderNeedsThem)
             { "text/html",
                 "<meta charset=gb2312><script src=s.js></script><link rel=icon href=i.ico>"
                 "<img src=noext><link rel=stylesheet href=style><iframe src=frame></iframe>"
-                "<img src=u.txt><img src=g.txt><img src=bom.txt>" } },
+                "<img src=u.txt><img src=g.txt><img src=bom.txt>"
+                "<iframe src=bogus.html></iframe><iframe src=quoted.html></iframe>" } },
         { "http://h/s.js", { "text/js", "var a = 1;" } },
         { "http://h/i.ico", { "image/ico", "ICO" } },
         { "http://h/noext", { "", "\x89PNG" } },
@@ -136,6 +137,9 @@ TEST_F(MemoryArchive, LabelsTypesAndCharsetsAsAReaderNeedsThem)
         { "http://h/u.txt", { "", "\xE4\xB8\xAD" } },
         { "http://h/g.txt", { "", "\xD6\xD0\xCE\xC4" } },
         { "http://h/bom.txt", { "", "\xEF\xBB\xBFplain" } },
+        // Labelled as the editor reads them: past a label that names nothing, and without the quotes.
+        { "http://h/bogus.html", { "text/html", "<meta charset=\"bogus\"><meta charset=\"big5\"><p>\xA4\xA4</p>" } },
+        { "http://h/quoted.html", { "text/html; charset='big5'", "<p>\xA4\xA4</p>" } },
     };
     const std::vector<Part> parts = build("http://h/p.html");
     struct Label
@@ -152,6 +156,8 @@ TEST_F(MemoryArchive, LabelsTypesAndCharsetsAsAReaderNeedsThem)
         { "http://h/u.txt", { "text/plain", "utf-8", "quoted-printable" } },
         { "http://h/g.txt", { "text/plain", "gb18030", "quoted-printable" } },
         { "http://h/bom.txt", { "text/plain", "utf-8", "quoted-printable" } },
+        { "http://h/bogus.html", { "text/html", "big5", "quoted-printable" } },
+        { "http://h/quoted.html", { "text/html", "big5", "quoted-printable" } },
     };
     ASSERT_EQ(parts.size(), expected.size());
     for (const Part& part : parts) {

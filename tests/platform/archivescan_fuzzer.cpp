@@ -2,10 +2,10 @@
 // and the MIME encoders. The scanners must not crash and must report spans inside the input; a
 // decoded local path never holds a zero byte; the encoders must keep their line limit and decode
 // back to the input.
-#include "platform/cssresourcescanner.h"
-#include "platform/htmlresourcescanner.h"
-#include "platform/localfilepolicy.h"
-#include "platform/mimewriter.h"
+#include "platform/archive/cssresourcescanner.h"
+#include "platform/archive/htmlresourcescanner.h"
+#include "platform/archive/localfilepolicy.h"
+#include "platform/archive/mimewriter.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -74,18 +74,18 @@ std::string CrLf(std::string_view text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    CheckSpans(inkwell::ScanHtmlResources(input).refs, size);
-    CheckSpans(inkwell::ScanCssResources(input), size);
-    (void)inkwell::CssCharset(input);
+    CheckSpans(inkwell::scanHtmlResources(input).refs, size);
+    CheckSpans(inkwell::scanCssResources(input), size);
+    (void)inkwell::cssCharset(input);
     (void)inkwell::isPictureBytes(input);
     if (const auto path = inkwell::localPathOfFileUrl("file:///" + std::string(input)))
         Check(path->find('\0') == std::string::npos && path->size() <= size + 1);
 
-    const std::string qp = inkwell::EncodeQuotedPrintable(input);
+    const std::string qp = inkwell::encodeQuotedPrintable(input);
     CheckLines(qp);
     Check(DecodeQuotedPrintable(qp) == CrLf(input));
-    CheckLines(inkwell::EncodeBase64(input));
-    const std::string header = inkwell::HeaderSafe(input);
+    CheckLines(inkwell::encodeBase64(input));
+    const std::string header = inkwell::headerSafe(input);
     Check(header.find_first_of("\r\n") == std::string::npos);
     return 0;
 }

@@ -2,7 +2,7 @@
 // archive split into its parts by an independent reader (Python's email package).
 #pragma once
 
-#include "platform/archivebuilder.h"
+#include "platform/archive/archivebuilder.h"
 #include "tests/support/tempfolder.h"
 
 #include <algorithm>
@@ -39,10 +39,10 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view conten
 
 inline std::string ReadFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path.string());
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    inkwell::Result<std::string> bytes = inkwell::readFile(path);
+    if (!bytes)
+        throw std::runtime_error(bytes.error().message);
+    return std::move(*bytes);
 }
 
 inline std::string Replace(std::string text, std::string_view from, std::string_view to)

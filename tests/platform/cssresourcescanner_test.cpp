@@ -1,4 +1,4 @@
-#include "platform/cssresourcescanner.h"
+#include "platform/archive/cssresourcescanner.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ class CssScan : public ::testing::TestWithParam<Case>
 TEST_P(CssScan, FindsReferencesWithTheirSpans)
 {
     const Case& c = GetParam();
-    const std::vector<ResourceRef> refs = ScanCssResources(c.css);
+    const std::vector<ResourceRef> refs = scanCssResources(c.css);
     ASSERT_EQ(refs.size(), c.refs.size()) << c.css;
     for (std::size_t i = 0; i < refs.size(); ++i) {
         EXPECT_EQ(refs[i].url, c.refs[i].url) << "reference " << i;
@@ -69,11 +69,11 @@ INSTANTIATE_TEST_SUITE_P(Table, CssScan,
 
 TEST(CssCharset, ReadsOnlyALeadingRule)
 {
-    EXPECT_EQ(CssCharset("@charset \"gb2312\";\na{}"), "gb2312");
-    EXPECT_EQ(CssCharset("\xEF\xBB\xBF@charset \"utf-8\";"), "utf-8");
-    EXPECT_EQ(CssCharset("a{} @charset \"utf-8\";"), "");
-    EXPECT_EQ(CssCharset("@charset 'utf-8';"), "");
-    EXPECT_EQ(CssCharset("@charset \"utf-8"), "");
+    EXPECT_EQ(cssCharset("@charset \"gb2312\";\na{}"), "gb2312");
+    EXPECT_EQ(cssCharset("\xEF\xBB\xBF@charset \"utf-8\";"), "utf-8");
+    EXPECT_EQ(cssCharset("a{} @charset \"utf-8\";"), "");
+    EXPECT_EQ(cssCharset("@charset 'utf-8';"), "");
+    EXPECT_EQ(cssCharset("@charset \"utf-8"), "");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The fetcher against a loopback server that gives one canned answer per connection: what counts
 // as fetched, how answers are decoded, and that no server can hold it or send it to the disk.
-#include "platform/curlfetcher.h"
+#include "platform/archive/curlfetcher.h"
+#include "platform/filedescriptor.h"
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -27,15 +28,15 @@ public:
     explicit CannedServer(std::string answer)
         : m_answer(std::move(answer))
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_fd = FileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-            || ::listen(m_fd, 4) != 0)
+        if (!m_fd.isValid() || ::bind(m_fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+            || ::listen(m_fd.get(), 4) != 0)
             throw std::runtime_error("cannot listen on 127.0.0.1");
         socklen_t length = sizeof address;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        ::getsockname(m_fd.get(), reinterpret_cast<sockaddr*>(&address), &length);
         m_port = ntohs(address.sin_port);
         m_thread = std::thread([this] { serve(); });
     }
@@ -43,7 +44,6 @@ public:
     {
         m_stop = true;
         m_thread.join();
-        ::close(m_fd);
     }
     CannedServer(const CannedServer&) = delete;
     CannedServer& operator=(const CannedServer&) = delete;
@@ -65,10 +65,10 @@ private:
     void serve()
     {
         while (!m_stop) {
-            pollfd ready { m_fd, POLLIN, 0 };
+            pollfd ready { m_fd.get(), POLLIN, 0 };
             if (::poll(&ready, 1, 50) <= 0)
                 continue;
-            const int client = ::accept(m_fd, nullptr, nullptr);
+            const int client = ::accept(m_fd.get(), nullptr, nullptr);
             if (client < 0)
                 continue;
             std::string request;
@@ -96,7 +96,7 @@ private:
     std::string m_answer;
     mutable std::mutex m_mutex;
     std::string m_lastRequest; // guarded by m_mutex
-    int m_fd = -1;
+    FileDescriptor m_fd;
     int m_port = 0;
     std::atomic<bool> m_stop { false };
     std::thread m_thread;

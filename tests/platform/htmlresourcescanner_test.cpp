@@ -1,4 +1,4 @@
-#include "platform/htmlresourcescanner.h"
+#include "platform/archive/htmlresourcescanner.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ class HtmlScanTable : public ::testing::TestWithParam<Case>
 TEST_P(HtmlScanTable, FindsReferencesWithTheirSpans)
 {
     const Case& c = GetParam();
-    const HtmlScan scan = ScanHtmlResources(c.html);
+    const HtmlScan scan = scanHtmlResources(c.html);
     ASSERT_EQ(scan.refs.size(), c.refs.size()) << c.html;
     for (std::size_t i = 0; i < scan.refs.size(); ++i) {
         const ResourceRef& ref = scan.refs[i];
@@ -102,7 +102,7 @@ TEST(HtmlScan, ReadsBaseAndCharset)
         { "<p>no head</p>", "", "" },
     };
     for (const auto& [html, charset, base] : cases) {
-        const HtmlScan scan = ScanHtmlResources(html);
+        const HtmlScan scan = scanHtmlResources(html);
         EXPECT_EQ(scan.charset, charset) << html;
         EXPECT_EQ(scan.baseHref, base) << html;
     }
@@ -114,12 +114,12 @@ TEST(HtmlScan, SurvivesDeepNestingAndBrokenMarkup)
     for (int i = 0; i < 10000; ++i)
         deep += "<div>";
     deep += "<img src=deep.png>";
-    const HtmlScan scan = ScanHtmlResources(deep);
+    const HtmlScan scan = scanHtmlResources(deep);
     ASSERT_EQ(scan.refs.size(), 1u);
     EXPECT_EQ(scan.refs[0].url, "deep.png");
 
-    EXPECT_TRUE(ScanHtmlResources(std::string("<img src=\"a\0b.png\"><p", 22)).refs.size() <= 1);
-    EXPECT_TRUE(ScanHtmlResources("").refs.empty());
+    EXPECT_TRUE(scanHtmlResources(std::string("<img src=\"a\0b.png\"><p", 22)).refs.size() <= 1);
+    EXPECT_TRUE(scanHtmlResources("").refs.empty());
 }
 
 } // namespace

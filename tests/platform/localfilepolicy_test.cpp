@@ -1,8 +1,8 @@
 // Which local files an archive may carry: picture signatures, and the decision for file:// URLs
 // over a real folder tree with symbolic links and ".." segments.
 #include "archivetestsupport.h"
-#include "platform/localfilepolicy.h"
-#include "platform/urlresolver.h"
+#include "platform/archive/localfilepolicy.h"
+#include "platform/archive/urlresolver.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ protected:
     std::filesystem::path doc() const { return root() / "doc"; }
     std::filesystem::path elsewhere() const { return root() / "elsewhere"; }
     // The URL as the builder meets it: normalised by the URL resolver.
-    static std::string Url(const std::string& raw) { return NormaliseUrl(raw).value_or("not a url: " + raw); }
+    static std::string Url(const std::string& raw) { return normaliseUrl(raw).value_or("not a url: " + raw); }
 
     TempFolder m_root;
 };

@@ -1,4 +1,4 @@
-#include "platform/mimewriter.h"
+#include "platform/archive/mimewriter.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -89,17 +89,17 @@ TEST(QuotedPrintable, EncodesExactly)
         { std::string(73, 'a') + "=\n", std::string(73, 'a') + "=3D\r\n" },
     };
     for (const auto& [input, expected] : cases)
-        EXPECT_EQ(EncodeQuotedPrintable(input), expected) << input;
+        EXPECT_EQ(encodeQuotedPrintable(input), expected) << input;
 }
 
 TEST(Base64, EncodesExactlyIn76CharacterLines)
 {
-    EXPECT_EQ(EncodeBase64(""), "");
-    EXPECT_EQ(EncodeBase64("f"), "Zg==");
-    EXPECT_EQ(EncodeBase64("fo"), "Zm8=");
-    EXPECT_EQ(EncodeBase64("foo"), "Zm9v");
-    EXPECT_EQ(EncodeBase64(std::string(57, '\0')), std::string(76, 'A'));
-    EXPECT_EQ(EncodeBase64(std::string(58, '\0')), std::string(76, 'A') + "\r\nAA==");
+    EXPECT_EQ(encodeBase64(""), "");
+    EXPECT_EQ(encodeBase64("f"), "Zg==");
+    EXPECT_EQ(encodeBase64("fo"), "Zm8=");
+    EXPECT_EQ(encodeBase64("foo"), "Zm9v");
+    EXPECT_EQ(encodeBase64(std::string(57, '\0')), std::string(76, 'A'));
+    EXPECT_EQ(encodeBase64(std::string(58, '\0')), std::string(76, 'A') + "\r\nAA==");
 }
 
 TEST(Encoders, RoundTripRandomBytesWithinLineLimits)
@@ -111,10 +111,10 @@ TEST(Encoders, RoundTripRandomBytesWithinLineLimits)
         std::string bytes(random() % 400, '\0');
         for (char& c : bytes)
             c = random() % 2 ? special[random() % special.size()] : static_cast<char>(random());
-        const std::string qp = EncodeQuotedPrintable(bytes);
+        const std::string qp = encodeQuotedPrintable(bytes);
         ExpectLinesAtMost76(qp);
         EXPECT_EQ(DecodeQuotedPrintable(qp), CanonicalLineBreaks(bytes));
-        const std::string b64 = EncodeBase64(bytes);
+        const std::string b64 = encodeBase64(bytes);
         ExpectLinesAtMost76(b64);
         EXPECT_EQ(DecodeBase64(b64), bytes);
         if (HasFailure())
@@ -161,7 +161,7 @@ TEST(MimeWriter, HeaderValuesCannotStartHeadersOfTheirOwn)
         out);
     EXPECT_NE(out.find("Content-Location: http://h/a%0D%0AContent-Type: text/evil\r\n"), std::string::npos)
         << out;
-    EXPECT_EQ(HeaderSafe("caf\xC3\xA9\t1"), "caf%C3%A9%091");
+    EXPECT_EQ(headerSafe("caf\xC3\xA9\t1"), "caf%C3%A9%091");
 }
 
 } // namespace

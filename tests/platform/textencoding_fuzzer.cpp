@@ -11,15 +11,15 @@ using namespace inkwell;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const DecodedText text = DecodeDocument(bytes);
-    if (!IsValidUtf8(text.utf8))
+    const DecodedText text = decodeDocument(bytes);
+    if (!isValidUtf8(text.utf8))
         std::abort();
 
-    const EncodedText saved = EncodeDocument(text.utf8, text.encoding);
+    const EncodedText saved = encodeDocument(text.utf8, text.encoding);
     std::string_view body = saved.bytes;
-    if (auto bom = EncodingFromByteOrderMark(body); bom && saved.encoding != TextEncoding::Utf8)
+    if (auto bom = encodingFromByteOrderMark(body); bom && saved.encoding != TextEncoding::Utf8)
         body.remove_prefix(bom->bomLength);
-    const DecodedText back = DecodeText(body, saved.encoding);
+    const DecodedText back = decodeText(body, saved.encoding);
     if (back.invalidSequences != 0)
         std::abort();
     // Characters the target cannot hold come back as references, so only then may the texts differ.
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
 
     // The bytes taken for UTF-8 text (as the design view gives it) are encoded without a crash too.
-    const EncodedText raw = EncodeDocument(bytes, TextEncoding::Gb18030);
+    const EncodedText raw = encodeDocument(bytes, TextEncoding::Gb18030);
     (void)raw;
     return 0;
 }

@@ -32,7 +32,7 @@ class Labels : public ::testing::TestWithParam<LabelCase>
 
 TEST_P(Labels, NameTheEncodingBrowsersUse)
 {
-    EXPECT_EQ(EncodingFromLabel(GetParam().label), GetParam().encoding) << GetParam().label;
+    EXPECT_EQ(encodingFromLabel(GetParam().label), GetParam().encoding) << GetParam().label;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Labels,
@@ -58,7 +58,7 @@ class Declarations : public ::testing::TestWithParam<DeclarationCase>
 
 TEST_P(Declarations, AreFoundAsBrowsersFindThem)
 {
-    EXPECT_EQ(DeclaredEncoding(GetParam().markup), GetParam().declared) << GetParam().markup;
+    EXPECT_EQ(declaredEncoding(GetParam().markup), GetParam().declared) << GetParam().markup;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Declarations,
@@ -107,7 +107,7 @@ class Sniffing : public ::testing::TestWithParam<SniffCase>
 
 TEST_P(Sniffing, TriesMarkThenDeclarationThenUtf8ThenGb18030)
 {
-    const auto guess = SniffEncoding(GetParam().bytes);
+    const auto guess = sniffEncoding(GetParam().bytes);
     EXPECT_EQ(guess.encoding, GetParam().encoding);
     EXPECT_EQ(guess.source, GetParam().source);
 }
@@ -142,7 +142,7 @@ class Decoding : public ::testing::TestWithParam<DecodeCase>
 
 TEST_P(Decoding, GivesUtf8AndMarksWhatIsNotText)
 {
-    const auto decoded = DecodeText(GetParam().bytes, GetParam().encoding);
+    const auto decoded = decodeText(GetParam().bytes, GetParam().encoding);
     EXPECT_EQ(hex(decoded.utf8), hex(GetParam().text));
     EXPECT_EQ(decoded.invalidSequences, GetParam().invalid);
 }
@@ -183,7 +183,7 @@ class Encoding : public ::testing::TestWithParam<EncodeCase>
 
 TEST_P(Encoding, WritesWhatTheEncodingCannotHoldAsReferences)
 {
-    const auto encoded = EncodeText(GetParam().text, GetParam().encoding);
+    const auto encoded = encodeText(GetParam().text, GetParam().encoding);
     EXPECT_EQ(hex(encoded.bytes), hex(GetParam().bytes));
     EXPECT_EQ(encoded.characterReferences, GetParam().references);
 }
@@ -217,7 +217,7 @@ class SavedEncoding : public ::testing::TestWithParam<SaveCase>
 
 TEST_P(SavedEncoding, FollowsTheDeclarationElseTheEncodingOpenedIn)
 {
-    const auto saved = EncodeDocument(GetParam().markup, GetParam().openedIn);
+    const auto saved = encodeDocument(GetParam().markup, GetParam().openedIn);
     EXPECT_EQ(saved.encoding, GetParam().written);
     EXPECT_EQ(hex(saved.bytes.substr(0, GetParam().start.size())), hex(GetParam().start));
 }
@@ -261,11 +261,11 @@ TEST(RoundTrip, Gb18030AndUtf8KeepEveryCharacter)
         }
     }
     for (const auto encoding : { TextEncoding::Gb18030, TextEncoding::Utf8, TextEncoding::Utf16Be }) {
-        const auto encoded = EncodeText(text, encoding);
-        EXPECT_EQ(encoded.characterReferences, 0u) << EncodingName(encoding);
-        const auto decoded = DecodeText(encoded.bytes, encoding);
-        EXPECT_EQ(decoded.invalidSequences, 0u) << EncodingName(encoding);
-        EXPECT_TRUE(decoded.utf8 == text) << EncodingName(encoding);
+        const auto encoded = encodeText(text, encoding);
+        EXPECT_EQ(encoded.characterReferences, 0u) << encodingName(encoding);
+        const auto decoded = decodeText(encoded.bytes, encoding);
+        EXPECT_EQ(decoded.invalidSequences, 0u) << encodingName(encoding);
+        EXPECT_TRUE(decoded.utf8 == text) << encodingName(encoding);
     }
 }
 

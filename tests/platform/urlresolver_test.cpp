@@ -1,4 +1,4 @@
-#include "platform/urlresolver.h"
+#include "platform/archive/urlresolver.h"
 
 #include <gtest/gtest.h>
 
@@ -44,18 +44,18 @@ TEST(ResolveUrl, ResolvesLikeABrowserAndKeepsOnlyFetchableSchemes)
         { "file:///home/u/\xE6\x88\x91/page.html", "a.png", "file:///home/u/%E6%88%91/a.png" },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ResolveUrl(c.base, c.reference), c.resolved) << c.base << " + " << c.reference;
+        EXPECT_EQ(resolveUrl(c.base, c.reference), c.resolved) << c.base << " + " << c.reference;
 }
 
 TEST(NormaliseUrl, AcceptsOnlyAbsoluteFetchableUrls)
 {
-    EXPECT_EQ(NormaliseUrl("http://127.0.0.1:8889/tmp/1.html"), "http://127.0.0.1:8889/tmp/1.html");
-    EXPECT_EQ(NormaliseUrl("HTTP://127.0.0.1:8889/a b.html#x"), "http://127.0.0.1:8889/a%20b.html");
-    EXPECT_EQ(NormaliseUrl("ftp://h/a.html"), std::nullopt);
-    EXPECT_EQ(NormaliseUrl("/tmp/a.html"), std::nullopt);
-    EXPECT_EQ(NormaliseUrl("http://h/a\r\nX-Injected: 1"), std::nullopt);
-    EXPECT_TRUE(IsFileUrl(*NormaliseUrl("file:///tmp/a.png")));
-    EXPECT_FALSE(IsFileUrl(*NormaliseUrl("http://h/file:///a.png")));
+    EXPECT_EQ(normaliseUrl("http://127.0.0.1:8889/tmp/1.html"), "http://127.0.0.1:8889/tmp/1.html");
+    EXPECT_EQ(normaliseUrl("HTTP://127.0.0.1:8889/a b.html#x"), "http://127.0.0.1:8889/a%20b.html");
+    EXPECT_EQ(normaliseUrl("ftp://h/a.html"), std::nullopt);
+    EXPECT_EQ(normaliseUrl("/tmp/a.html"), std::nullopt);
+    EXPECT_EQ(normaliseUrl("http://h/a\r\nX-Injected: 1"), std::nullopt);
+    EXPECT_TRUE(isFileUrl(*normaliseUrl("file:///tmp/a.png")));
+    EXPECT_FALSE(isFileUrl(*normaliseUrl("http://h/file:///a.png")));
 }
 
 } // namespace

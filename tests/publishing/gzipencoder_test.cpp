@@ -9,6 +9,7 @@
 using testing_support::readFile;
 using testing_support::TempFolder;
 using testing_support::writeFile;
+using inkwell::gzipEncode;
 
 namespace {
 
@@ -54,7 +55,7 @@ std::string repeated(std::string_view unit, std::size_t size)
 
 TEST(GzipEncode, EmptyInputIsACompleteMemberOfNothing)
 {
-    const std::optional<std::string> stream = GzipEncode("");
+    const std::optional<std::string> stream = gzipEncode("");
     ASSERT_TRUE(stream);
     ASSERT_GE(stream->size(), 18u); // 10-byte header, the empty final block, 8-byte trailer
     EXPECT_EQ(stream->substr(0, 3), "\x1f\x8b\x08");
@@ -83,7 +84,7 @@ TEST(GzipEncode, RoundTripsAcrossWindowBoundaries)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<std::string> stream = GzipEncode(c.input);
+        const std::optional<std::string> stream = gzipEncode(c.input);
         ASSERT_TRUE(stream);
         EXPECT_EQ(stream->substr(0, 3), "\x1f\x8b\x08");
         EXPECT_EQ(littleEndian32(*stream, stream->size() - 4), static_cast<uint32_t>(c.input.size()));
@@ -96,7 +97,7 @@ TEST(GzipEncode, RoundTripsAcrossWindowBoundaries)
 TEST(GzipEncode, RepetitiveInputIsActuallyCompressed)
 {
     const std::string page = repeated("<tr><td>cell</td></tr>\n", 1024 * 1024);
-    const std::optional<std::string> stream = GzipEncode(page);
+    const std::optional<std::string> stream = gzipEncode(page);
     ASSERT_TRUE(stream);
     EXPECT_LT(stream->size(), page.size() / 20);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace inkwell {
+
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 
@@ -182,3 +184,5 @@ INSTANTIATE_TEST_SUITE_P(Table, ContentType,
         TypeCase { "/a.css.", "Content-Type:text/css" }, TypeCase { "/a.html?x=1", std::nullopt }));
 
 } // namespace
+
+} // namespace inkwell

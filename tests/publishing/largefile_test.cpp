@@ -1,6 +1,6 @@
 // The page server with files of any size and answers that go wrong half-way: memory stays bounded,
 // a cut answer is never passed off as a whole one, and the worker goes on to the next client.
-#include "publishing/filedescriptor.h"
+#include "platform/filedescriptor.h"
 #include "publishing/pageserver.h"
 #include "serverfixture.h"
 
@@ -26,6 +26,7 @@ using testing_support::exchange;
 using testing_support::LoopbackClient;
 using testing_support::TempFolder;
 using testing_support::writeFile;
+using inkwell::PageServer;
 
 // Failure injection for the one test that needs the worker to run out of memory: armed from the
 // test's thread, the next large allocation made on another thread throws std::bad_alloc.
@@ -322,7 +323,7 @@ protected:
     void SetUp() override
     {
         writeFile(run() / "small.txt", "small");
-        ASSERT_TRUE(m_server.Start());
+        ASSERT_TRUE(m_server.start());
     }
     std::filesystem::path run() const { return m_temp.path() / "run"; }
     int port() const { return *m_server.port(); }

@@ -44,7 +44,7 @@ protected:
         std::filesystem::copy_file(std::filesystem::path(INKWELL_TEST_DATA) / "archive/site/pics/red.png",
             run() / "tmp/pics/red.png");
         std::filesystem::create_directories(out());
-        ASSERT_TRUE(m_server.Start());
+        ASSERT_TRUE(m_server.start());
     }
 
     // The context as the main window fills it, with the dialog answering chosenName and every
@@ -101,7 +101,7 @@ TEST_F(MhtExport, WritesTheArchiveAndSaysSoOnlyThen)
     for (const auto& [chosen, written] : names) {
         SCOPED_TRACE(chosen);
         m_shown.clear();
-        EXPECT_EQ(RunMhtExport(nullptr, context(outName(chosen))), MhtExportOutcome::Exported);
+        EXPECT_EQ(runMhtExport(nullptr, context(outName(chosen))), MhtExportOutcome::Exported);
         ASSERT_EQ(m_shown.size(), 1u);
         EXPECT_EQ(m_shown[0].message.title, QStringLiteral("信息："));
         EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功"));
@@ -119,7 +119,7 @@ TEST_F(MhtExport, WritesTheArchiveAndSaysSoOnlyThen)
 
 TEST_F(MhtExport, CancelledDialogWritesNothingAndSaysNothing)
 {
-    EXPECT_EQ(RunMhtExport(nullptr, context(QString())), MhtExportOutcome::Cancelled);
+    EXPECT_EQ(runMhtExport(nullptr, context(QString())), MhtExportOutcome::Cancelled);
     EXPECT_EQ(m_saves, 1) << "the page is saved before the dialog";
     EXPECT_EQ(m_dialogs, 1);
     EXPECT_TRUE(m_shown.empty());
@@ -169,7 +169,7 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         m_saveSucceeds = true;
         MhtExportContext ctx = context(outName("existing"));
         c.change(ctx);
-        EXPECT_EQ(RunMhtExport(nullptr, ctx), c.outcome);
+        EXPECT_EQ(runMhtExport(nullptr, ctx), c.outcome);
         EXPECT_EQ(m_dialogs, c.dialogShown ? 1 : 0);
         ASSERT_EQ(m_shown.size(), 1u);
         EXPECT_EQ(m_shown[0].message.title, QStringLiteral("提示"));
@@ -202,7 +202,7 @@ TEST_F(MhtExport, NamesOutsidePlainAsciiArriveWhole)
     MhtExportContext c = context(outName("中文"));
     c.documentFolder = project;
     c.documentName = name;
-    EXPECT_EQ(RunMhtExport(nullptr, c), MhtExportOutcome::Exported);
+    EXPECT_EQ(runMhtExport(nullptr, c), MhtExportOutcome::Exported);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功")) << m_shown[0].message.text.toStdString();
     const std::vector<Part> parts = SplitArchive(out() / "中文.mht", m_root.path());
@@ -263,7 +263,7 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
         const std::string page = "<p>page</p>" + c.reference;
         WriteFile(run() / "tmp/1765340000000.html", page);
         m_shown.clear();
-        const MhtExportOutcome outcome = RunMhtExport(nullptr, context(outName(c.name)));
+        const MhtExportOutcome outcome = runMhtExport(nullptr, context(outName(c.name)));
         ASSERT_EQ(m_shown.size(), 1u);
         EXPECT_EQ(m_shown[0].message.title, QStringLiteral("信息："));
         EXPECT_FALSE(m_shown[0].message.failure);
@@ -299,7 +299,7 @@ TEST_F(MhtExport, ListsAtMostTenLocalFiles)
     }
     lines.append(QStringLiteral("……"));
     WriteFile(run() / "tmp/1765340000000.html", page);
-    EXPECT_EQ(RunMhtExport(nullptr, context(outName("many"))), MhtExportOutcome::ExportedWithoutLocalFiles);
+    EXPECT_EQ(runMhtExport(nullptr, context(outName("many"))), MhtExportOutcome::ExportedWithoutLocalFiles);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.text, lines.join(QLatin1Char('\n')));
     EXPECT_EQ(SplitArchive(out() / "many.mht", m_root.path()).size(), 1u);
@@ -323,7 +323,7 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
             + photo + "\"><link rel=stylesheet href=\"file://" + (elsewhere / "secret.css").string() + "\">");
     WriteFile(out() / "existing.mht", "an earlier archive");
 
-    EXPECT_EQ(RunMhtExport(nullptr, context(outName("existing"))), MhtExportOutcome::ResourcesNotFetched);
+    EXPECT_EQ(runMhtExport(nullptr, context(outName("existing"))), MhtExportOutcome::ResourcesNotFetched);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.title, QStringLiteral("提示"));
     EXPECT_TRUE(m_shown[0].message.failure);
@@ -374,7 +374,7 @@ TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
         auto context = this->context(outName("page"));
         context.messages = nullptr;
         QWidget window;
-        AnswerModal([&] { (void)RunMhtExport(&window, context); },
+        AnswerModal([&] { (void)runMhtExport(&window, context); },
             [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 ASSERT_NE(box, nullptr);

@@ -19,6 +19,8 @@ using testing_support::exchange;
 using testing_support::LoopbackClient;
 using testing_support::readFile;
 using testing_support::TempFolder;
+using inkwell::gzipEncode;
+using inkwell::PageServer;
 using testing_support::writeFile;
 
 namespace {
@@ -35,7 +37,7 @@ std::string compressed(std::string_view typeLine, std::string_view body)
     std::string header = "HTTP/1.1 200 OK\r\n";
     if (!typeLine.empty())
         header += std::string(typeLine) + "\r\n";
-    return header + "Server: Wisp beta\r\nContent-Encoding: gzip\r\n\r\n" + GzipEncode(body).value();
+    return header + "Server: Wisp beta\r\nContent-Encoding: gzip\r\n\r\n" + gzipEncode(body).value();
 }
 
 // <temp>/run is the run folder; <temp>/outside.txt is what traversal attempts aim at.
@@ -81,7 +83,7 @@ protected:
         s_temp = std::make_unique<TempFolder>();
         fillRunFolder(s_temp->path());
         s_server = std::make_unique<PageServer>(s_temp->path() / "run");
-        ASSERT_TRUE(s_server->Start());
+        ASSERT_TRUE(s_server->start());
         ASSERT_TRUE(s_server->port());
     }
     static void TearDownTestSuite()
@@ -369,27 +371,21 @@ public:
     explicit PortBlocker(int from)
     {
         for (int port = from; port <= 65535; ++port) {
-            m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            m_fd = inkwell::FileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
             // Like the server, not put off by closed connections of earlier tests lingering on a port.
             const int on = 1;
-            ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            ::setsockopt(m_fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
             sockaddr_in address {};
             address.sin_family = AF_INET;
             address.sin_port = htons(static_cast<uint16_t>(port));
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
-                && ::listen(m_fd, 1) == 0) {
+            if (::bind(m_fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+                && ::listen(m_fd.get(), 1) == 0) {
                 m_port = port;
                 return;
             }
-            ::close(m_fd);
-            m_fd = -1;
+            m_fd.reset();
         }
-    }
-    ~PortBlocker()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
     }
     PortBlocker(const PortBlocker&) = delete;
     PortBlocker& operator=(const PortBlocker&) = delete;
@@ -398,7 +394,7 @@ public:
     int port() const { return m_port; }
 
 private:
-    int m_fd = -1;
+    inkwell::FileDescriptor m_fd;
     int m_port = -1;
 };
 
@@ -412,12 +408,12 @@ TEST(PageServerPorts, SkipsTakenPortsAndFailsWhenNoneIsLeft)
     const int taken = blocker.port();
     ASSERT_GE(taken, PageServer::kFirstPort);
     PageServer first(temp.path() / "run");
-    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.start());
     EXPECT_GT(*first.port(), taken);
 
     // A second server in the same process cannot share the first one's port.
     PageServer second(temp.path() / "run");
-    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.start());
     EXPECT_GT(*second.port(), *first.port());
     EXPECT_EQ(exchange(*second.port(), "GET /page HTTP/1.1\r\n\r\n"),
         "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
@@ -426,7 +422,7 @@ TEST(PageServerPorts, SkipsTakenPortsAndFailsWhenNoneIsLeft)
     // If the last port cannot be blocked here, something else holds it already.
     PortBlocker lastBlocker(PageServer::kLastPort);
     PageServer cornered(temp.path() / "run", PageServer::kLastPort);
-    EXPECT_FALSE(cornered.Start());
+    EXPECT_FALSE(cornered.start());
     EXPECT_EQ(cornered.port(), std::nullopt);
     EXPECT_EQ(cornered.boundAddress(), std::nullopt);
 }
@@ -437,31 +433,31 @@ TEST(PageServerLifecycle, StopEndsTheChainEvenWithAClientConnected)
     fillRunFolder(temp.path());
     PageServer server(temp.path() / "run");
     EXPECT_EQ(server.port(), std::nullopt);
-    ASSERT_TRUE(server.Start());
-    EXPECT_FALSE(server.Start()) << "already running";
+    ASSERT_TRUE(server.start());
+    EXPECT_FALSE(server.start()) << "already running";
     const int port = *server.port();
 
     LoopbackClient silent(port);
     ASSERT_TRUE(silent.isConnected());
     std::this_thread::sleep_for(100ms);
     const auto start = std::chrono::steady_clock::now();
-    server.Stop();
+    server.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_EQ(server.port(), std::nullopt);
-    EXPECT_FALSE(LoopbackClient(port).isConnected()) << "nobody listens after Stop";
+    EXPECT_FALSE(LoopbackClient(port).isConnected()) << "nobody listens after stop";
 
-    ASSERT_TRUE(server.Start()) << "a stopped server starts again";
+    ASSERT_TRUE(server.start()) << "a stopped server starts again";
     EXPECT_EQ(exchange(*server.port(), "GET /page HTTP/1.1\r\n\r\n"),
         "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
-    server.Stop();
-    server.Stop();
+    server.stop();
+    server.stop();
 }
 
 TEST(PageServerLifecycle, DoesNotStartWithoutItsRunFolder)
 {
     TempFolder temp;
     PageServer server(temp.path() / "absent");
-    EXPECT_FALSE(server.Start());
+    EXPECT_FALSE(server.start());
     EXPECT_EQ(server.port(), std::nullopt);
 }
 

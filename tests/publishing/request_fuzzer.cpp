@@ -66,17 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view request(reinterpret_cast<const char*>(data), size);
 
-    const std::optional<RequestInfo> info = parseRequest(request);
+    const std::optional<inkwell::RequestInfo> info = inkwell::parseRequest(request);
     std::optional<std::filesystem::path> entry;
     if (info) {
-        entry = resolveRequestPath(g_run, info->path);
+        entry = inkwell::resolveRequestPath(g_run, info->path);
         if (entry) {
             const std::string& text = entry->native();
             if (text != g_run.native() && !text.starts_with(g_run.native() + "/"))
                 fail("path mapped outside the run folder", request);
             if (info->path.find('\0') != std::string::npos)
                 fail("decoded path with a zero byte was mapped", request);
-            for (std::string_view segment : splitFields(info->path, '/')) {
+            for (std::string_view segment : inkwell::splitFields(info->path, '/')) {
                 if (segment == "..")
                     fail("decoded path with a .. segment was mapped", request);
             }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+namespace inkwell {
+
 using testing_support::TempFolder;
 using testing_support::writeFile;
 
@@ -137,3 +139,5 @@ TEST_F(ResolveRequestPath, RefusesZeroBytesAndDotDotSegmentsItIsGiven)
 }
 
 } // namespace
+
+} // namespace inkwell

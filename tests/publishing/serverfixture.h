@@ -1,6 +1,7 @@
 // Test helpers for the page server: a throw-away folder tree and a raw loopback client.
 #pragma once
 
+#include "platform/filedescriptor.h"
 #include "tests/support/tempfolder.h"
 
 #include <arpa/inet.h>
@@ -29,8 +30,7 @@ inline void writeFile(const std::filesystem::path& path, std::string_view conten
 
 inline std::string readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return inkwell::testing::ReadFile(path);
 }
 
 // A connected TCP socket to 127.0.0.1, closed at the end.
@@ -39,29 +39,25 @@ class LoopbackClient
 public:
     explicit LoopbackClient(int port)
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_fd = inkwell::FileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
         sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         m_connected
-            = m_fd >= 0 && ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~LoopbackClient()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+            = m_fd.isValid()
+            && ::connect(m_fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     }
     LoopbackClient(const LoopbackClient&) = delete;
     LoopbackClient& operator=(const LoopbackClient&) = delete;
 
     bool isConnected() const { return m_connected; }
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
 
     bool send(std::string_view bytes)
     {
         while (!bytes.empty()) {
-            const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            const ssize_t sent = ::send(m_fd.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
             if (sent <= 0)
                 return false;
             bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -80,10 +76,10 @@ public:
                 deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0)
                 return std::nullopt;
-            pollfd entry { m_fd, POLLIN, 0 };
+            pollfd entry { m_fd.get(), POLLIN, 0 };
             if (::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
                 continue;
-            const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
+            const ssize_t got = ::recv(m_fd.get(), buffer, sizeof buffer, 0);
             if (got < 0)
                 return std::nullopt;
             if (got == 0)
@@ -93,7 +89,7 @@ public:
     }
 
 private:
-    int m_fd = -1;
+    inkwell::FileDescriptor m_fd;
     bool m_connected = false;
 };
 

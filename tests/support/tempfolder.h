@@ -1,9 +1,10 @@
 // A fresh folder for one test, removed with everything in it when the test ends.
 #pragma once
 
+#include "platform/readfile.h"
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,12 +42,10 @@ private:
     std::filesystem::path m_path;
 };
 
+// The file's bytes; empty when it cannot be read, so that a wait can poll for a file still to come.
 inline std::string ReadFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return std::move(s).str();
+    return inkwell::readFile(path).valueOr({});
 }
 
 // Creates the missing parent folders; throws when the file cannot be written.

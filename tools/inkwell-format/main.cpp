@@ -1,5 +1,7 @@
-// inkwell-format: formats HTML files (or standard input) the way the editor's code view shows them.
+// Formats HTML files (or standard input) on the command line the way the editor's code view shows them.
 #include "editing/htmlformatter.h"
+#include "platform/filedescriptor.h"
+#include "platform/readfile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -112,22 +114,6 @@ std::optional<UsageError> parseArguments(int argc, char** argv, Options& options
     return std::nullopt;
 }
 
-// The whole stream; nothing when reading fails (errno then says why).
-std::optional<std::string> readAll(std::FILE* in)
-{
-    std::string text;
-    char buffer[65536];
-    while (true) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
-        text.append(buffer, got);
-        if (got < sizeof buffer)
-            break;
-    }
-    if (std::ferror(in))
-        return std::nullopt;
-    return text;
-}
-
 // The text of one input: a regular file is mapped rather than copied (large pages then cost no copy and
 // no fresh memory), anything else is read into memory.
 class InputText
@@ -148,44 +134,35 @@ public:
             ::munmap(m_mapped, m_mappedSize);
     }
 
-    // Nothing when the input cannot be read; errno then says why.
-    [[nodiscard]] static std::optional<InputText> read(const std::string& file)
+    // The error carries the system's reason as its code.
+    [[nodiscard]] static inkwell::Result<InputText> read(const std::string& file)
     {
         InputText input;
         if (file == "-") {
-            std::optional<std::string> text = readAll(stdin);
+            inkwell::Result<std::string> text = inkwell::readAll(STDIN_FILENO, file);
             if (!text)
-                return std::nullopt;
+                return text.error();
             input.m_text = std::move(*text);
             return input;
         }
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return std::nullopt;
+        const inkwell::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd.isValid())
+            return inkwell::Error { errno, "cannot open " + file };
         struct stat status
         {
         };
-        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-            void* mapped
-                = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        if (::fstat(fd.get(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+            void* mapped = ::mmap(
+                nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd.get(), 0);
             if (mapped != MAP_FAILED) {
-                ::close(fd);
                 input.m_mapped = mapped;
                 input.m_mappedSize = static_cast<std::size_t>(status.st_size);
                 return input;
             }
         }
-        std::FILE* in = ::fdopen(fd, "rb");
-        if (!in) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        std::optional<std::string> text = readAll(in);
-        const int error = errno;
-        std::fclose(in);
-        errno = error;
+        inkwell::Result<std::string> text = inkwell::readAll(fd.get(), file);
         if (!text)
-            return std::nullopt;
+            return text.error();
         input.m_text = std::move(*text);
         return input;
     }
@@ -201,11 +178,11 @@ private:
     std::size_t m_mappedSize = 0;
 };
 
-HtmlStyle styleOf(const Options& options)
+inkwell::HtmlStyle styleOf(const Options& options)
 {
     if (!options.spaces && options.width == 80)
-        return StyleForIndentKind(0, 0);
-    HtmlStyle style;
+        return inkwell::styleForIndentKind(inkwell::IndentKind::Tab);
+    inkwell::HtmlStyle style;
     style.indentSize = options.spaces.value_or(1);
     style.indentCharacter = options.spaces ? " " : "\t";
     style.maxChar = options.width;
@@ -261,11 +238,11 @@ int main(int argc, char** argv)
     std::vector<InputText> texts;
     bool failed = false;
     for (const std::string& file : options.files) {
-        errno = 0;
-        std::optional<InputText> text = InputText::read(file);
+        inkwell::Result<InputText> text = InputText::read(file);
         if (!text) {
             const std::string name = file == "-" ? std::string("standard input") : "'" + file + "'";
-            std::cerr << "inkwell-format: cannot read " << name << ": " << std::strerror(errno) << "\n";
+            std::cerr << "inkwell-format: cannot read " << name << ": " << std::strerror(text.error().code)
+                      << "\n";
             failed = true;
         } else {
             texts.push_back(std::move(*text));
@@ -275,13 +252,13 @@ int main(int argc, char** argv)
         return 1;
 
     OutputWriter out;
-    const HtmlStyle style = styleOf(options);
-    const HtmlPieceSink sink = [&out](std::string_view piece) { out.write(piece); };
+    const inkwell::HtmlStyle style = styleOf(options);
+    const inkwell::HtmlPieceSink sink = [&out](std::string_view piece) { out.write(piece); };
     for (std::size_t i = 0; i < texts.size() && out.ok(); ++i) {
         if (i > 0)
             out.write("\n");
         try {
-            formatHtmlInto(texts[i].view(), style, sink);
+            inkwell::formatHtmlInto(texts[i].view(), style, sink);
         } catch (const std::exception& error) {
             // Only when memory runs out after part of the text was written; that part stands.
             std::cerr << "inkwell-format: cannot format '" << options.files[i] << "': " << error.what()

@@ -1,8 +1,8 @@
 // inkwell-mht [--allow-local-files] URL OUTPUT: fetches the page at URL with the pictures, style
 // sheets, scripts and frames it refers to and writes them as one web archive (MHTML) to OUTPUT.
 // An existing OUTPUT is replaced only once the new archive is complete.
-#include "platform/archivebuilder.h"
-#include "platform/localfilepolicy.h"
+#include "platform/archive/archivebuilder.h"
+#include "platform/archive/localfilepolicy.h"
 
 #include <cstdio>
 #include <cstring>
@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     if (const std::optional<std::string> page = inkwell::localPathOfFileUrl(url))
         options.trustedFolders.push_back(std::filesystem::path(*page).parent_path());
 
-    const inkwell::ArchiveResult result = inkwell::BuildMhtArchive(url, output, options);
+    const inkwell::ArchiveResult result = inkwell::buildMhtArchive(url, output, options);
     for (const inkwell::MissingResource& missing : result.notFetched)
         std::fprintf(stderr, "inkwell-mht: left out %s: %s\n", missing.url.c_str(), missing.reason.c_str());
     for (const std::string& path : result.localFilesLeftOut)

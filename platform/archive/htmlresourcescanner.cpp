@@ -1,4 +1,7 @@
-#include "platform/htmlresourcescanner.h"
+#include "platform/archive/htmlresourcescanner.h"
+
+#include "platform/ascii.h"
+#include "platform/textencoding.h"
 
 #include <gumbo.h>
 #include <memory>
@@ -15,62 +18,21 @@ struct GumboOutputDeleter
 };
 using GumboOutputPtr = std::unique_ptr<GumboOutput, GumboOutputDeleter>;
 
-bool IsHtmlBlank(char c)
+bool hasToken(std::string_view list, std::string_view token)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsHtmlBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsHtmlBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c | 0x20);
-    }
-    return out;
-}
-
-bool HasToken(std::string_view list, std::string_view token)
-{
-    const std::string lower = Lower(list);
+    const std::string lower = asciiLower(list);
     std::string_view rest = lower;
     while (!rest.empty()) {
-        while (!rest.empty() && IsHtmlBlank(rest.front()))
+        while (!rest.empty() && isAsciiBlank(rest.front()))
             rest.remove_prefix(1);
         std::size_t end = 0;
-        while (end < rest.size() && !IsHtmlBlank(rest[end]))
+        while (end < rest.size() && !isAsciiBlank(rest[end]))
             ++end;
         if (rest.substr(0, end) == token)
             return true;
         rest.remove_prefix(end);
     }
     return false;
-}
-
-// The label after "charset=" in a Content-Type value such as "text/html; charset=gb2312".
-std::string CharsetFromContentType(std::string_view value)
-{
-    const std::string lower = Lower(value);
-    const auto at = lower.find("charset=");
-    if (at == std::string::npos)
-        return {};
-    std::string_view rest = std::string_view(value).substr(at + 8);
-    if (!rest.empty() && (rest.front() == '"' || rest.front() == '\''))
-        rest.remove_prefix(1);
-    std::size_t end = 0;
-    while (end < rest.size() && !IsHtmlBlank(rest[end]) && rest[end] != ';' && rest[end] != '"'
-        && rest[end] != '\'')
-        ++end;
-    return std::string(rest.substr(0, end));
 }
 
 class Scanner
@@ -145,7 +107,7 @@ private:
         const GumboAttribute* attr = attribute(element, name);
         if (attr == nullptr)
             return;
-        const std::string_view value = Trim(attr->value);
+        const std::string_view value = trimBlanks(attr->value);
         if (value.empty())
             return;
         ResourceRef ref { 0, 0, std::string(value), kind };
@@ -155,7 +117,7 @@ private:
         } else {
             // A value without character references is its raw bytes; otherwise the whole raw value
             // is the span, which holds exactly this one URL.
-            const std::string_view trimmed = Trim(raw->second);
+            const std::string_view trimmed = trimBlanks(raw->second);
             ref.offset = raw->first + static_cast<std::size_t>(trimmed.data() - raw->second.data());
             ref.length = trimmed.size();
             // Raw bytes keep a URL written in the page's own encoding as it is; gumbo's decoded
@@ -177,10 +139,10 @@ private:
         const std::string_view text = inPlace ? raw->second : std::string_view(attr->value);
         std::size_t i = 0;
         while (i < text.size()) {
-            while (i < text.size() && (IsHtmlBlank(text[i]) || text[i] == ','))
+            while (i < text.size() && (isAsciiBlank(text[i]) || text[i] == ','))
                 ++i;
             const std::size_t start = i;
-            while (i < text.size() && !IsHtmlBlank(text[i]))
+            while (i < text.size() && !isAsciiBlank(text[i]))
                 ++i;
             std::size_t end = i;
             while (end > start && text[end - 1] == ',')
@@ -211,7 +173,7 @@ private:
             addCss(raw->second, raw->first);
             return;
         }
-        for (ResourceRef ref : ScanCssResources(attr->value)) {
+        for (ResourceRef ref : scanCssResources(attr->value)) {
             ref.offset = 0;
             ref.length = 0;
             ref.rewritable = false;
@@ -221,7 +183,7 @@ private:
 
     void addCss(std::string_view css, std::size_t offset)
     {
-        for (ResourceRef ref : ScanCssResources(css)) {
+        for (ResourceRef ref : scanCssResources(css)) {
             ref.offset += offset;
             m_scan.refs.push_back(std::move(ref));
         }
@@ -245,13 +207,13 @@ private:
         if (!m_scan.charset.empty())
             return;
         if (const GumboAttribute* charset = attribute(element, "charset")) {
-            m_scan.charset = std::string(Trim(charset->value));
+            m_scan.charset = std::string(trimBlanks(charset->value));
             return;
         }
         const GumboAttribute* equiv = attribute(element, "http-equiv");
         const GumboAttribute* content = attribute(element, "content");
-        if (equiv != nullptr && content != nullptr && Lower(Trim(equiv->value)) == "content-type")
-            m_scan.charset = CharsetFromContentType(content->value);
+        if (equiv != nullptr && content != nullptr && asciiLower(trimBlanks(equiv->value)) == "content-type")
+            m_scan.charset = std::string(charsetParameter(content->value).value_or(std::string_view()));
     }
 
     void element(const GumboElement& element)
@@ -267,14 +229,14 @@ private:
             break;
         case GUMBO_TAG_INPUT:
             if (const GumboAttribute* type = attribute(element, "type");
-                type && Lower(Trim(type->value)) == "image")
+                type && asciiLower(trimBlanks(type->value)) == "image")
                 urlAttribute(element, "src", Kind::Picture);
             break;
         case GUMBO_TAG_LINK:
             if (const GumboAttribute* rel = attribute(element, "rel")) {
-                if (HasToken(rel->value, "stylesheet"))
+                if (hasToken(rel->value, "stylesheet"))
                     urlAttribute(element, "href", Kind::StyleSheet);
-                else if (HasToken(rel->value, "icon") || HasToken(rel->value, "apple-touch-icon"))
+                else if (hasToken(rel->value, "icon") || hasToken(rel->value, "apple-touch-icon"))
                     urlAttribute(element, "href", Kind::Resource);
             }
             break;
@@ -305,7 +267,7 @@ private:
             break;
         case GUMBO_TAG_BASE:
             if (const GumboAttribute* href = attribute(element, "href"); href && m_scan.baseHref.empty())
-                m_scan.baseHref = std::string(Trim(href->value));
+                m_scan.baseHref = std::string(trimBlanks(href->value));
             break;
         case GUMBO_TAG_META:
             meta(element);
@@ -321,7 +283,7 @@ private:
 
 } // namespace
 
-HtmlScan ScanHtmlResources(std::string_view html)
+HtmlScan scanHtmlResources(std::string_view html)
 {
     return Scanner(html).run();
 }

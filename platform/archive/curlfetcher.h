@@ -1,7 +1,7 @@
 // Fetches http://, https:// and file:// URLs with libcurl, asking servers for gzip answers.
 #pragma once
 
-#include "platform/resourcefetcher.h"
+#include "platform/archive/resourcefetcher.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/mimewriter.h"
+#include "platform/archive/mimewriter.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@ namespace {
 constexpr char HexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t MaxLine = 76;
 
-void AppendHex(std::string& out, unsigned char c)
+void appendHex(std::string& out, unsigned char c)
 {
     out += '=';
     out += HexDigits[c >> 4];
@@ -34,8 +34,8 @@ std::string MimeWriter::messageHeader(std::string_view rootType, std::string_vie
     std::string out;
     out += "MIME-Version: 1.0\r\n";
     if (!date.empty())
-        out += "Date: " + HeaderSafe(date) + "\r\n";
-    out += "Content-Type: multipart/related;\r\n\ttype=\"" + HeaderSafe(rootType) + "\";\r\n\tboundary=\""
+        out += "Date: " + headerSafe(date) + "\r\n";
+    out += "Content-Type: multipart/related;\r\n\ttype=\"" + headerSafe(rootType) + "\";\r\n\tboundary=\""
         + m_boundary + "\"\r\n";
     out += "\r\nThis is a multi-part message in MIME format.\r\n";
     return out;
@@ -44,21 +44,21 @@ std::string MimeWriter::messageHeader(std::string_view rootType, std::string_vie
 void MimeWriter::appendPart(const MimePart& part, std::string& out) const
 {
     appendPartHeader(part, out);
-    out += part.encoding == TransferEncoding::QuotedPrintable ? EncodeQuotedPrintable(part.body)
-                                                              : EncodeBase64(part.body);
+    out += part.encoding == TransferEncoding::QuotedPrintable ? encodeQuotedPrintable(part.body)
+                                                              : encodeBase64(part.body);
 }
 
 void MimeWriter::appendPartHeader(const MimePart& part, std::string& out) const
 {
     // The line break before a delimiter belongs to the delimiter, not to the body before it.
     out += "\r\n--" + m_boundary + "\r\n";
-    out += "Content-Type: " + HeaderSafe(part.contentType) + "\r\n";
+    out += "Content-Type: " + headerSafe(part.contentType) + "\r\n";
     out += part.encoding == TransferEncoding::QuotedPrintable
         ? "Content-Transfer-Encoding: quoted-printable\r\n"
         : "Content-Transfer-Encoding: base64\r\n";
-    out += "Content-Location: " + HeaderSafe(part.location) + "\r\n";
+    out += "Content-Location: " + headerSafe(part.location) + "\r\n";
     if (!part.contentId.empty())
-        out += "Content-ID: <" + HeaderSafe(part.contentId) + ">\r\n";
+        out += "Content-ID: <" + headerSafe(part.contentId) + ">\r\n";
     out += "\r\n";
 }
 
@@ -67,7 +67,7 @@ std::string MimeWriter::closing() const
     return "\r\n--" + m_boundary + "--\r\n";
 }
 
-std::string EncodeQuotedPrintable(std::string_view bytes)
+std::string encodeQuotedPrintable(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8 + 16);
@@ -98,15 +98,15 @@ std::string EncodeQuotedPrintable(std::string_view bytes)
         if (literal)
             out += static_cast<char>(c);
         else
-            AppendHex(out, c);
+            appendHex(out, c);
         column += width;
     }
     return out;
 }
 
-std::string EncodeBase64(std::string_view bytes)
+std::string encodeBase64(std::string_view bytes)
 {
-    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     out.reserve((bytes.size() + 2) / 3 * 4 + bytes.size() / 57 * 2 + 2);
     std::size_t column = 0;
@@ -122,25 +122,25 @@ std::string EncodeBase64(std::string_view bytes)
     for (; i + 3 <= bytes.size(); i += 3) {
         const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16)
             | (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
-        put(Alphabet[(v >> 18) & 63]);
-        put(Alphabet[(v >> 12) & 63]);
-        put(Alphabet[(v >> 6) & 63]);
-        put(Alphabet[v & 63]);
+        put(kAlphabet[(v >> 18) & 63]);
+        put(kAlphabet[(v >> 12) & 63]);
+        put(kAlphabet[(v >> 6) & 63]);
+        put(kAlphabet[v & 63]);
     }
     const std::size_t rest = bytes.size() - i;
     if (rest > 0) {
         unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
         if (rest == 2)
             v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        put(Alphabet[(v >> 18) & 63]);
-        put(Alphabet[(v >> 12) & 63]);
-        put(rest == 2 ? Alphabet[(v >> 6) & 63] : '=');
+        put(kAlphabet[(v >> 18) & 63]);
+        put(kAlphabet[(v >> 12) & 63]);
+        put(rest == 2 ? kAlphabet[(v >> 6) & 63] : '=');
         put('=');
     }
     return out;
 }
 
-std::string HeaderSafe(std::string_view value)
+std::string headerSafe(std::string_view value)
 {
     std::string out;
     out.reserve(value.size());

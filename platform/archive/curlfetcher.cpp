@@ -1,4 +1,4 @@
-#include "platform/curlfetcher.h"
+#include "platform/archive/curlfetcher.h"
 
 #include <curl/curl.h>
 #include <mutex>
@@ -14,7 +14,7 @@ struct Sink
     bool tooLarge = false;
 };
 
-std::size_t Append(char* data, std::size_t size, std::size_t count, void* user)
+std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user)
 {
     auto* sink = static_cast<Sink*>(user);
     const std::size_t bytes = size * count;
@@ -27,7 +27,7 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* user)
 }
 
 // True for http:// and https:// URLs whose host is a loopback name.
-bool IsLoopbackUrl(const std::string& url)
+bool isLoopbackUrl(const std::string& url)
 {
     CURLU* handle = curl_url();
     if (handle == nullptr)
@@ -44,7 +44,7 @@ bool IsLoopbackUrl(const std::string& url)
     return loopback;
 }
 
-void InitialiseCurlOnce()
+void initialiseCurlOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -60,7 +60,7 @@ CurlFetcher::CurlFetcher()
 CurlFetcher::CurlFetcher(Limits limits)
     : m_limits(limits)
 {
-    InitialiseCurlOnce();
+    initialiseCurlOnce();
     m_curl = curl_easy_init();
 }
 
@@ -92,12 +92,12 @@ FetchResult CurlFetcher::fetch(const std::string& url)
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_limits.transferTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBytes));
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Inkwell");
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &appendToBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
 
     // The page server answers on the loopback address only: a proxy taken from the environment
     // would ask it from another machine, or hand the page to a third party.
-    if (IsLoopbackUrl(url))
+    if (isLoopbackUrl(url))
         curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
 
     const CURLcode code = curl_easy_perform(curl);

@@ -36,9 +36,9 @@ struct ResourceRef
 // References in a style sheet (or in the content of a style element or attribute), in text order.
 // Comments and strings outside url() and @import are skipped. Never fails: text that is not valid
 // CSS yields whatever references can be recognised in it.
-[[nodiscard]] std::vector<ResourceRef> ScanCssResources(std::string_view css);
+[[nodiscard]] std::vector<ResourceRef> scanCssResources(std::string_view css);
 
 // The label of a leading `@charset "...";` rule, or an empty text when there is none.
-[[nodiscard]] std::string CssCharset(std::string_view css);
+[[nodiscard]] std::string cssCharset(std::string_view css);
 
 } // namespace inkwell

@@ -1,21 +1,18 @@
-#include "platform/cssresourcescanner.h"
+#include "platform/archive/cssresourcescanner.h"
+
+#include "platform/ascii.h"
 
 #include <cstdint>
 
 namespace inkwell {
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-bool IsHex(char c)
+bool isHex(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-int HexValue(char c)
+int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -23,14 +20,14 @@ int HexValue(char c)
 }
 
 // Characters that continue an identifier; bytes of multi-byte characters count as such too.
-bool IsNameChar(char c)
+bool isNameChar(char c)
 {
     const auto u = static_cast<unsigned char>(c);
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
         || u >= 0x80;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp)
+void appendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         cp = 0xFFFD;
@@ -54,7 +51,7 @@ void AppendUtf8(std::string& out, std::uint32_t cp)
 // Undoes CSS escapes: a backslash and up to six hex digits (and one blank after them) is that
 // code point, a backslash before a line break is nothing, a backslash before anything else is
 // that character.
-std::string Unescape(std::string_view text)
+std::string unescape(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
@@ -64,19 +61,19 @@ std::string Unescape(std::string_view text)
             continue;
         }
         ++i;
-        if (IsHex(text[i])) {
+        if (isHex(text[i])) {
             std::uint32_t cp = 0;
             std::size_t n = 0;
-            while (i < text.size() && n < 6 && IsHex(text[i])) {
-                cp = cp * 16 + HexValue(text[i]);
+            while (i < text.size() && n < 6 && isHex(text[i])) {
+                cp = cp * 16 + hexValue(text[i]);
                 ++i;
                 ++n;
             }
             if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
-            else if (i >= text.size() || !IsBlank(text[i]))
+            else if (i >= text.size() || !isAsciiBlank(text[i]))
                 --i;
-            AppendUtf8(out, cp);
+            appendUtf8(out, cp);
         } else if (text[i] == '\n' || text[i] == '\f') {
         } else if (text[i] == '\r') {
             if (i + 1 < text.size() && text[i + 1] == '\n')
@@ -86,17 +83,6 @@ std::string Unescape(std::string_view text)
         }
     }
     return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view word)
-{
-    if (text.size() - at < word.size())
-        return false;
-    for (std::size_t k = 0; k < word.size(); ++k) {
-        if ((text[at + k] | 0x20) != word[k])
-            return false;
-    }
-    return true;
 }
 
 class Scanner
@@ -117,10 +103,10 @@ public:
                 skipString();
             } else if (c == '\\') {
                 m_pos += 2;
-            } else if (c == '@' && StartsWithNoCase(m_css, m_pos + 1, "import") && !IsNameChar(peek(7))) {
+            } else if (c == '@' && startsWithNoCase(m_css, m_pos + 1, "import") && !isNameChar(peek(7))) {
                 m_pos += 7;
                 importRule();
-            } else if (IsNameChar(c)) {
+            } else if (isNameChar(c)) {
                 identifier();
             } else {
                 ++m_pos;
@@ -138,15 +124,15 @@ private:
         ++m_pos;
         if (m_pos >= m_css.size())
             return;
-        if (!IsHex(m_css[m_pos])) {
+        if (!isHex(m_css[m_pos])) {
             ++m_pos;
             return;
         }
-        for (int n = 0; n < 6 && m_pos < m_css.size() && IsHex(m_css[m_pos]); ++n)
+        for (int n = 0; n < 6 && m_pos < m_css.size() && isHex(m_css[m_pos]); ++n)
             ++m_pos;
         if (m_pos + 1 < m_css.size() && m_css[m_pos] == '\r' && m_css[m_pos + 1] == '\n')
             m_pos += 2;
-        else if (m_pos < m_css.size() && IsBlank(m_css[m_pos]))
+        else if (m_pos < m_css.size() && isAsciiBlank(m_css[m_pos]))
             ++m_pos;
     }
 
@@ -159,7 +145,7 @@ private:
     void skipBlanksAndComments()
     {
         while (m_pos < m_css.size()) {
-            if (IsBlank(m_css[m_pos]))
+            if (isAsciiBlank(m_css[m_pos]))
                 ++m_pos;
             else if (m_css[m_pos] == '/' && peek(1) == '*')
                 skipComment();
@@ -204,7 +190,7 @@ private:
             return;
         }
         const std::size_t start = m_pos;
-        while (m_pos < m_css.size() && m_css[m_pos] != ')' && !IsBlank(m_css[m_pos])) {
+        while (m_pos < m_css.size() && m_css[m_pos] != ')' && !isAsciiBlank(m_css[m_pos])) {
             if (m_css[m_pos] == '\\')
                 skipEscape();
             else
@@ -221,7 +207,7 @@ private:
         if (m_css[m_pos] == '"' || m_css[m_pos] == '\'') {
             const auto [start, length] = skipString();
             add(start, length, ResourceRef::Kind::StyleSheet);
-        } else if (StartsWithNoCase(m_css, m_pos, "url(")) {
+        } else if (startsWithNoCase(m_css, m_pos, "url(")) {
             m_pos += 4;
             urlFunction(ResourceRef::Kind::StyleSheet);
         }
@@ -230,13 +216,13 @@ private:
     void identifier()
     {
         const std::size_t start = m_pos;
-        while (m_pos < m_css.size() && (IsNameChar(m_css[m_pos]) || m_css[m_pos] == '\\')) {
+        while (m_pos < m_css.size() && (isNameChar(m_css[m_pos]) || m_css[m_pos] == '\\')) {
             if (m_css[m_pos] == '\\')
                 skipEscape();
             else
                 ++m_pos;
         }
-        if (m_pos - start == 3 && StartsWithNoCase(m_css, start, "url") && peek(0) == '(') {
+        if (m_pos - start == 3 && startsWithNoCase(m_css, start, "url") && peek(0) == '(') {
             ++m_pos;
             urlFunction(ResourceRef::Kind::Picture);
         }
@@ -244,7 +230,7 @@ private:
 
     void add(std::size_t offset, std::size_t length, ResourceRef::Kind kind)
     {
-        std::string url = Unescape(m_css.substr(offset, length));
+        std::string url = unescape(m_css.substr(offset, length));
         // An empty reference names the style sheet itself; there is nothing more to fetch.
         if (url.empty())
             return;
@@ -258,12 +244,12 @@ private:
 
 } // namespace
 
-std::vector<ResourceRef> ScanCssResources(std::string_view css)
+std::vector<ResourceRef> scanCssResources(std::string_view css)
 {
     return Scanner(css).run();
 }
 
-std::string CssCharset(std::string_view css)
+std::string cssCharset(std::string_view css)
 {
     constexpr std::string_view prefix = "@charset \"";
     if (css.substr(0, 3) == "\xEF\xBB\xBF")

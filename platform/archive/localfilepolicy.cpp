@@ -1,4 +1,4 @@
-#include "platform/localfilepolicy.h"
+#include "platform/archive/localfilepolicy.h"
 
 #include <cerrno>
 #include <climits>

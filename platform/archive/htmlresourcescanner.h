@@ -3,7 +3,7 @@
 // archive builder can fetch them and rewrite single references.
 #pragma once
 
-#include "platform/cssresourcescanner.h"
+#include "platform/archive/cssresourcescanner.h"
 
 #include <string>
 #include <string_view>
@@ -20,6 +20,6 @@ struct HtmlScan
 
 // Parses the page as a browser would (bytes of an ASCII-compatible encoding) and lists its
 // references. Never fails: any byte sequence yields a (possibly empty) scan.
-[[nodiscard]] HtmlScan ScanHtmlResources(std::string_view html);
+[[nodiscard]] HtmlScan scanHtmlResources(std::string_view html);
 
 } // namespace inkwell

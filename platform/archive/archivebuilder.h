@@ -2,8 +2,8 @@
 // refers to, fetched over HTTP or from disk, written beside the target and renamed over it.
 #pragma once
 
-#include "platform/localfilepolicy.h"
-#include "platform/resourcefetcher.h"
+#include "platform/archive/localfilepolicy.h"
+#include "platform/archive/resourcefetcher.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -90,7 +90,7 @@ private:
 };
 
 // The archive of url fetched with libcurl, written to target.
-ArchiveResult BuildMhtArchive(
+ArchiveResult buildMhtArchive(
     const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options = {});
 
 } // namespace inkwell

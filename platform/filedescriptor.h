@@ -1,4 +1,4 @@
-// FileDescriptor: owns one open file or socket descriptor and closes it once.
+// Owns one open file or socket descriptor and closes it once.
 #pragma once
 
 #include <unistd.h>
@@ -32,6 +32,8 @@ public:
 
     [[nodiscard]] int get() const { return m_fd; }
     [[nodiscard]] bool isValid() const { return m_fd >= 0; }
+    // Hands the descriptor over, for a caller that must see the result of closing it.
+    [[nodiscard]] int release() { return std::exchange(m_fd, -1); }
     void reset()
     {
         if (m_fd >= 0)

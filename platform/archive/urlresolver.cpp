@@ -1,4 +1,4 @@
-#include "platform/urlresolver.h"
+#include "platform/archive/urlresolver.h"
 
 #include <curl/curl.h>
 #include <memory>
@@ -17,34 +17,34 @@ struct CurlStringDeleter
     void operator()(char* text) const { curl_free(text); }
 };
 
-bool IsAsciiAlpha(char c)
+bool isAsciiAlpha(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // The scheme a reference names, lower case, or empty for a relative reference.
-std::string SchemeOf(std::string_view reference)
+std::string schemeOf(std::string_view reference)
 {
-    if (reference.empty() || !IsAsciiAlpha(reference.front()))
+    if (reference.empty() || !isAsciiAlpha(reference.front()))
         return {};
     std::string scheme;
     for (char c : reference) {
         if (c == ':')
             return scheme;
-        if (!IsAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+        if (!isAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
             return {};
         scheme += static_cast<char>(c | 0x20);
     }
     return {};
 }
 
-bool Fetchable(const std::string& scheme)
+bool isFetchable(const std::string& scheme)
 {
     return scheme == "http" || scheme == "https" || scheme == "file";
 }
 
 // The URL parser takes C strings: a reference with a zero byte in it is not a URL.
-bool HasZero(std::string_view text)
+bool hasZero(std::string_view text)
 {
     return text.find('\0') != std::string_view::npos;
 }
@@ -54,10 +54,10 @@ bool HasZero(std::string_view text)
 // browser computes, text for text; the URL parser would write them in lower case. Escapes already in
 // the text stay as they are written, as they do in a browser. Control characters are left for the
 // parser, which refuses them, and so is the host, which is no place for escapes.
-std::string EscapeAfterHost(std::string_view url)
+std::string escapeAfterHost(std::string_view url)
 {
     std::size_t start = 0;
-    if (const std::string scheme = SchemeOf(url); !scheme.empty())
+    if (const std::string scheme = schemeOf(url); !scheme.empty())
         start = scheme.size() + 1;
     if (url.substr(start, 2) == "//") {
         start = url.find_first_of("/?#", start + 2);
@@ -79,7 +79,7 @@ std::string EscapeAfterHost(std::string_view url)
     return out;
 }
 
-std::optional<std::string> Finish(CURLU* url)
+std::optional<std::string> finish(CURLU* url)
 {
     if (curl_url_set(url, CURLUPART_FRAGMENT, nullptr, 0) != CURLUE_OK)
         return std::nullopt;
@@ -87,7 +87,7 @@ std::optional<std::string> Finish(CURLU* url)
     if (curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK)
         return std::nullopt;
     const std::unique_ptr<char, CurlStringDeleter> schemeOwner(scheme);
-    if (!Fetchable(scheme))
+    if (!isFetchable(scheme))
         return std::nullopt;
     char* text = nullptr;
     if (curl_url_get(url, CURLUPART_URL, &text, 0) != CURLUE_OK)
@@ -98,40 +98,40 @@ std::optional<std::string> Finish(CURLU* url)
 
 } // namespace
 
-std::optional<std::string> NormaliseUrl(std::string_view url)
+std::optional<std::string> normaliseUrl(std::string_view url)
 {
-    if (HasZero(url) || !Fetchable(SchemeOf(url)))
+    if (hasZero(url) || !isFetchable(schemeOf(url)))
         return std::nullopt;
     UrlPtr handle(curl_url());
     if (!handle
-        || curl_url_set(handle.get(), CURLUPART_URL, EscapeAfterHost(url).c_str(), CURLU_URLENCODE)
+        || curl_url_set(handle.get(), CURLUPART_URL, escapeAfterHost(url).c_str(), CURLU_URLENCODE)
             != CURLUE_OK)
         return std::nullopt;
-    return Finish(handle.get());
+    return finish(handle.get());
 }
 
-std::optional<std::string> ResolveUrl(std::string_view base, std::string_view reference)
+std::optional<std::string> resolveUrl(std::string_view base, std::string_view reference)
 {
-    if (HasZero(base) || HasZero(reference))
+    if (hasZero(base) || hasZero(reference))
         return std::nullopt;
-    const std::string scheme = SchemeOf(reference);
-    if (!scheme.empty() && !Fetchable(scheme))
+    const std::string scheme = schemeOf(reference);
+    if (!scheme.empty() && !isFetchable(scheme))
         return std::nullopt;
     if (reference.empty() || reference.front() == '#')
         return std::nullopt;
     UrlPtr handle(curl_url());
     if (!handle
-        || curl_url_set(handle.get(), CURLUPART_URL, EscapeAfterHost(base).c_str(), CURLU_URLENCODE)
+        || curl_url_set(handle.get(), CURLUPART_URL, escapeAfterHost(base).c_str(), CURLU_URLENCODE)
             != CURLUE_OK)
         return std::nullopt;
     // Setting a relative URL on a handle that holds the base resolves it against the base.
-    if (curl_url_set(handle.get(), CURLUPART_URL, EscapeAfterHost(reference).c_str(), CURLU_URLENCODE)
+    if (curl_url_set(handle.get(), CURLUPART_URL, escapeAfterHost(reference).c_str(), CURLU_URLENCODE)
         != CURLUE_OK)
         return std::nullopt;
-    return Finish(handle.get());
+    return finish(handle.get());
 }
 
-bool IsFileUrl(std::string_view url)
+bool isFileUrl(std::string_view url)
 {
     return url.substr(0, 7) == "file://";
 }

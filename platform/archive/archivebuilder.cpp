@@ -1,11 +1,14 @@
-#include "platform/archivebuilder.h"
+#include "platform/archive/archivebuilder.h"
 
-#include "platform/cssresourcescanner.h"
-#include "platform/curlfetcher.h"
-#include "platform/htmlresourcescanner.h"
-#include "platform/mimewriter.h"
+#include "platform/archive/cssresourcescanner.h"
+#include "platform/archive/curlfetcher.h"
+#include "platform/archive/htmlresourcescanner.h"
+#include "platform/archive/mimewriter.h"
+#include "platform/archive/urlresolver.h"
+#include "platform/ascii.h"
+#include "platform/atomicfile.h"
+#include "platform/filedescriptor.h"
 #include "platform/textencoding.h"
-#include "platform/urlresolver.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,25 +32,8 @@ enum class Scan
     Css
 };
 
-std::string Lower(std::string_view text)
-{
-    std::string out(text);
-    std::transform(
-        out.begin(), out.end(), out.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c | 0x20 : c; });
-    return out;
-}
-
-std::string_view TrimBlanks(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // The extension of the last path segment of a URL, lower case, without query or fragment.
-std::string ExtensionOf(std::string_view url)
+std::string extensionOf(std::string_view url)
 {
     const auto query = url.find_first_of("?#");
     if (query != std::string_view::npos)
@@ -55,12 +41,12 @@ std::string ExtensionOf(std::string_view url)
     const auto slash = url.rfind('/');
     const std::string_view name = slash == std::string_view::npos ? url : url.substr(slash + 1);
     const auto dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : Lower(name.substr(dot + 1));
+    return dot == std::string_view::npos ? std::string() : asciiLower(name.substr(dot + 1));
 }
 
 // Media types for the extensions a small web site uses. They take precedence over what the server
 // says, because the page server announces some of them by the bare extension (text/js, image/ico).
-std::string MediaTypeForExtension(const std::string& extension)
+std::string mediaTypeForExtension(const std::string& extension)
 {
     static const std::unordered_map<std::string, std::string> table {
         { "html", "text/html" },
@@ -97,37 +83,6 @@ std::string MediaTypeForExtension(const std::string& extension)
     return found == table.end() ? std::string() : found->second;
 }
 
-std::string CharsetParameter(std::string_view contentType)
-{
-    const std::string lower = Lower(contentType);
-    const auto at = lower.find("charset=");
-    if (at == std::string::npos)
-        return {};
-    std::string_view value = contentType.substr(at + 8);
-    if (!value.empty() && value.front() == '"')
-        value.remove_prefix(1);
-    const auto end = value.find_first_of("\"; \t");
-    return std::string(value.substr(0, end));
-}
-
-// A text's encoding as a reader would find it: byte-order mark, what the server or the text
-// declares, valid UTF-8, and otherwise the Chinese superset encoding documents are written in.
-std::string SniffCharset(
-    std::string_view body, const std::string& declaredByServer, const std::string& declaredInText)
-{
-    if (body.substr(0, 3) == "\xEF\xBB\xBF")
-        return "utf-8";
-    if (body.substr(0, 2) == "\xFF\xFE")
-        return "utf-16le";
-    if (body.substr(0, 2) == "\xFE\xFF")
-        return "utf-16be";
-    if (!declaredByServer.empty())
-        return declaredByServer;
-    if (!declaredInText.empty())
-        return declaredInText;
-    return IsValidUtf8(body) ? "utf-8" : "gb18030";
-}
-
 // A page or style sheet as its references are read: decoded to UTF-8 from the encoding a browser
 // reads it in, so that a name written in GB18030 is the same name as the file it stands for.
 struct DocumentText
@@ -138,27 +93,18 @@ struct DocumentText
     bool sameBytes = false; // utf8 is the body after its mark byte for byte: offsets carry over
 };
 
-// Byte-order mark, the charset the server sent, what the text declares, valid UTF-8, else GB18030
-// (what documents are saved in). Labels that name no encoding are passed over, as browsers do.
-DocumentText DecodeForScan(
-    std::string_view body, std::string_view serverCharset, std::optional<TextEncoding> declared)
+// Decoded as the sniffer finds: byte-order mark, the charset the server sent, what the text declares,
+// valid UTF-8, else GB18030 (what documents are saved in).
+DocumentText decodeForScan(std::string_view body, const EncodingGuess& guess)
 {
     DocumentText text;
-    if (const auto bom = EncodingFromByteOrderMark(body)) {
-        text.encoding = bom->encoding;
-        text.bomLength = bom->bomLength;
-    } else if (const auto fromServer = EncodingFromLabel(serverCharset)) {
-        text.encoding = *fromServer;
-    } else if (declared) {
-        text.encoding = *declared;
-    } else {
-        text.encoding = IsValidUtf8(body) ? TextEncoding::Utf8 : TextEncoding::Gb18030;
-    }
+    text.encoding = guess.encoding;
+    text.bomLength = guess.bomLength;
     body.remove_prefix(text.bomLength);
-    if (text.encoding == TextEncoding::Utf8 && IsValidUtf8(body)) {
+    if (text.encoding == TextEncoding::Utf8 && isValidUtf8(body)) {
         text.utf8 = std::string(body);
     } else {
-        text.utf8 = DecodeText(body, text.encoding).utf8;
+        text.utf8 = decodeText(body, text.encoding).utf8;
     }
     text.sameBytes = text.utf8 == body;
     return text;
@@ -168,7 +114,7 @@ DocumentText DecodeForScan(
 // between references is encoded back and compared with the body as it goes; from the first place
 // where the two differ (bytes that were not text, a character with two encodings) no reference is
 // rewritable any more, since its bytes could not be found for sure.
-void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, const DocumentText& text)
+void mapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, const DocumentText& text)
 {
     if (text.sameBytes) {
         for (ResourceRef& ref : refs)
@@ -182,7 +128,7 @@ void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, con
     bool inStep = true;
     const auto advance = [&](std::size_t decodedEnd) {
         const std::string bytes
-            = EncodeText(decoded.substr(decodedAt, decodedEnd - decodedAt), text.encoding).bytes;
+            = encodeText(decoded.substr(decodedAt, decodedEnd - decodedAt), text.encoding).bytes;
         if (body.substr(bodyAt, bytes.size()) != bytes)
             return false;
         decodedAt = decodedEnd;
@@ -209,7 +155,7 @@ void MapToBodyOffsets(std::vector<ResourceRef>& refs, std::string_view body, con
     }
 }
 
-bool IsTextType(const std::string& mediaType)
+bool isTextType(const std::string& mediaType)
 {
     return mediaType.starts_with("text/") || mediaType == "application/xhtml+xml"
         || mediaType == "image/svg+xml" || mediaType == "application/json"
@@ -217,7 +163,7 @@ bool IsTextType(const std::string& mediaType)
 }
 
 // A label may only hold token characters; anything else found in a page is not written.
-bool IsCharsetToken(std::string_view label)
+bool isCharsetToken(std::string_view label)
 {
     if (label.empty() || label.size() > 40)
         return false;
@@ -227,97 +173,45 @@ bool IsCharsetToken(std::string_view label)
     });
 }
 
-std::string RfcDate(std::chrono::system_clock::time_point when)
+// The charset a text part is labelled with: the label that decided its encoding, as the server or the
+// text wrote it, where that label names the encoding found; otherwise the encoding's own name.
+std::string charsetLabel(const EncodingGuess& guess, std::string_view serverLabel, std::string_view declaredLabel)
 {
-    static constexpr const char* Days[] = { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
-    static constexpr const char* Months[]
+    std::string_view label;
+    if (guess.source == EncodingSource::Transport)
+        label = trimBlanks(serverLabel);
+    else if (guess.source == EncodingSource::Declaration)
+        label = trimBlanks(declaredLabel);
+    if (encodingFromLabel(label) != guess.encoding)
+        label = encodingName(guess.encoding);
+    return isCharsetToken(label) ? asciiLower(label) : std::string();
+}
+
+std::string rfcDate(std::chrono::system_clock::time_point when)
+{
+    static constexpr const char* kDays[] = { "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat" };
+    static constexpr const char* kMonths[]
         = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm utc {};
     gmtime_r(&seconds, &utc);
     char text[64];
     // Written by hand: the names must not follow the user's locale.
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", Days[utc.tm_wday % 7],
-        utc.tm_mday, Months[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", kDays[utc.tm_wday % 7],
+        utc.tm_mday, kMonths[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
     return text;
 }
 
-std::string SystemError(int error)
+Error systemError(int error)
 {
-    return std::strerror(error);
+    return { error, std::strerror(error) };
 }
 
-// A file created beside the target under a unique name, renamed over the target by commit() and
-// removed by the destructor when it was not committed.
-class SiblingFile
+// The archive's messages name the archive themselves; from a failed write they take the system's reason.
+std::string reasonOf(const Error& error)
 {
-public:
-    explicit SiblingFile(std::filesystem::path target)
-        : m_target(std::move(target))
-    {
-    }
-    SiblingFile(const SiblingFile&) = delete;
-    SiblingFile& operator=(const SiblingFile&) = delete;
-    ~SiblingFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_path.empty())
-            ::unlink(m_path.c_str());
-    }
-
-    [[nodiscard]] std::string open()
-    {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::filesystem::path candidate = m_target;
-            candidate += ".part-" + std::to_string(::getpid()) + "-" + std::to_string(random());
-            // 0666 lets the umask decide, as for any file the user creates.
-            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                m_fd = fd;
-                m_path = std::move(candidate);
-                return {};
-            }
-            if (errno != EEXIST)
-                return SystemError(errno);
-        }
-        return "no unused temporary name";
-    }
-
-    [[nodiscard]] std::string write(std::string_view bytes)
-    {
-        while (!bytes.empty()) {
-            const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                return SystemError(errno);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-        return {};
-    }
-
-    [[nodiscard]] std::string commit()
-    {
-        if (::fsync(m_fd) != 0)
-            return SystemError(errno);
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0)
-            return SystemError(errno);
-        if (::rename(m_path.c_str(), m_target.c_str()) != 0)
-            return SystemError(errno);
-        m_path.clear();
-        return {};
-    }
-
-private:
-    std::filesystem::path m_target;
-    std::filesystem::path m_path;
-    int m_fd = -1;
-};
+    return error.code != 0 ? std::string(std::strerror(error.code)) : error.message;
+}
 
 // The fetched bodies of one build, kept on disk in an unnamed file beside the target until the
 // archive is written, so that the builder holds only one resource at a time in memory. Beside the
@@ -325,51 +219,43 @@ private:
 class Spool
 {
 public:
-    Spool() = default;
-    Spool(const Spool&) = delete;
-    Spool& operator=(const Spool&) = delete;
-    ~Spool()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    [[nodiscard]] std::string open(const std::filesystem::path& folder)
+    [[nodiscard]] Result<void> open(const std::filesystem::path& folder)
     {
         const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
-        m_fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (m_fd >= 0)
+        m_fd = FileDescriptor(::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        if (m_fd.isValid())
             return {};
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return SystemError(errno);
+            return systemError(errno);
         // A file system without unnamed files: a named one, removed at once.
         std::random_device random;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::filesystem::path candidate
                 = where / (".inkwell-spool-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-            const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd >= 0) {
+            FileDescriptor fd(::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+            if (fd.isValid()) {
                 ::unlink(candidate.c_str());
-                m_fd = fd;
+                m_fd = std::move(fd);
                 return {};
             }
             if (errno != EEXIST)
-                return SystemError(errno);
+                return systemError(errno);
         }
-        return "no unused temporary name";
+        return Error { 0, "no unused temporary name" };
     }
 
     // Bytes held so far; the offset at which the next append lands.
     [[nodiscard]] std::uint64_t size() const { return m_size; }
 
-    [[nodiscard]] std::string append(std::string_view bytes)
+    [[nodiscard]] Result<void> append(std::string_view bytes)
     {
         while (!bytes.empty()) {
-            const ssize_t written = ::pwrite(m_fd, bytes.data(), bytes.size(), static_cast<off_t>(m_size));
+            const ssize_t written
+                = ::pwrite(m_fd.get(), bytes.data(), bytes.size(), static_cast<off_t>(m_size));
             if (written < 0) {
                 if (errno == EINTR)
                     continue;
-                return SystemError(errno);
+                return systemError(errno);
             }
             bytes.remove_prefix(static_cast<std::size_t>(written));
             m_size += static_cast<std::uint64_t>(written);
@@ -378,20 +264,21 @@ public:
     }
 
     // Appends size bytes from offset to out.
-    [[nodiscard]] std::string readInto(std::uint64_t offset, std::size_t size, std::string& out) const
+    [[nodiscard]] Result<void> readInto(std::uint64_t offset, std::size_t size, std::string& out) const
     {
         const std::size_t start = out.size();
         out.resize(start + size);
         std::size_t done = 0;
         while (done < size) {
-            const ssize_t got
-                = ::pread(m_fd, out.data() + start + done, size - done, static_cast<off_t>(offset + done));
+            const ssize_t got = ::pread(
+                m_fd.get(), out.data() + start + done, size - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0) {
                 out.resize(start);
-                return got < 0 ? SystemError(errno)
-                               : std::string("the temporary file is shorter than written");
+                if (got < 0)
+                    return systemError(errno);
+                return Error { 0, "the temporary file is shorter than written" };
             }
             done += static_cast<std::size_t>(got);
         }
@@ -399,12 +286,12 @@ public:
     }
 
 private:
-    int m_fd = -1;
+    FileDescriptor m_fd;
     std::uint64_t m_size = 0;
 };
 
 // A size for a sentence: whole mebibytes where it is one.
-std::string SizeText(std::uint64_t bytes)
+std::string sizeText(std::uint64_t bytes)
 {
     constexpr std::uint64_t mebibyte = std::uint64_t { 1 } << 20;
     if (bytes >= mebibyte && bytes % mebibyte == 0)
@@ -426,27 +313,27 @@ public:
     ArchiveResult run(const std::string& url, const std::filesystem::path& target)
     {
         ArchiveResult result;
-        const auto pageUrl = NormaliseUrl(url);
+        const auto pageUrl = normaliseUrl(url);
         if (!pageUrl) {
             result.status = ArchiveResult::Status::BadUrl;
             result.error = "\"" + url + "\" is not an http://, https:// or file:// URL";
             return result;
         }
-        const auto notWritten = [&](const std::string& error) {
+        const auto notWritten = [&](const Error& error) {
             result.status = ArchiveResult::Status::NotWritten;
-            result.error = "the archive " + target.string() + " could not be written: " + error;
+            result.error = "the archive " + target.string() + " could not be written: " + reasonOf(error);
             result.partCount = 0;
             result.notFetched.clear();
             result.localFilesLeftOut.clear();
             return result;
         };
-        if (std::string error = m_spool.open(target.parent_path()); !error.empty())
-            return notWritten(error);
+        if (Result<void> opened = m_spool.open(target.parent_path()); !opened)
+            return notWritten(opened.error());
         add(*pageUrl, ResourceRef::Kind::Frame, 0);
         for (std::size_t i = 0; i < m_resources.size(); ++i) {
             fetch(i);
-            if (!m_spoolError.empty())
-                return notWritten(m_spoolError);
+            if (m_spoolError)
+                return notWritten(*m_spoolError);
             if (i == 0 && m_resources[0].state != State::Fetched) {
                 result.status = ArchiveResult::Status::PageNotFetched;
                 result.error = "the page " + *pageUrl + " could not be fetched: " + m_resources[0].error;
@@ -472,8 +359,10 @@ public:
                 + " of the resources the page refers to could not be fetched; nothing was written";
             return result;
         }
-        if (const std::string error = write(target, result.partCount); !error.empty())
-            return notWritten(error);
+        if (const Result<std::size_t> written = write(target); written)
+            result.partCount = *written;
+        else
+            return notWritten(written.error());
         return result;
     }
 
@@ -538,7 +427,7 @@ private:
     {
         bool mustBePicture = false;
         // The page itself is what the user asked for; what it names from the disk is checked.
-        if (index != 0 && IsFileUrl(m_resources[index].url)) {
+        if (index != 0 && isFileUrl(m_resources[index].url)) {
             LocalFilePolicy::Decision decision
                 = m_policy.decide(m_resources[index].url, m_resources[index].picturePlace);
             m_resources[index].localPath = std::move(decision.path);
@@ -558,7 +447,7 @@ private:
         }
         FetchResult fetched = m_fetcher.fetch(m_resources[index].url);
         const std::string tooLarge
-            = "it is larger than the archive's limit of " + SizeText(m_limits.maxResourceBytes);
+            = "it is larger than the archive's limit of " + sizeText(m_limits.maxResourceBytes);
         if (!fetched.ok()) {
             fail(index, fetched.tooLarge ? tooLarge : fetched.error);
             return;
@@ -574,8 +463,8 @@ private:
         Resource& resource = m_resources[index];
         const std::string_view serverType = fetched.contentType;
         const auto semicolon = serverType.find(';');
-        const std::string fromServer = Lower(TrimBlanks(serverType.substr(0, semicolon)));
-        resource.mediaType = MediaTypeForExtension(ExtensionOf(resource.url));
+        const std::string fromServer = asciiLower(trimBlanks(serverType.substr(0, semicolon), " \t"));
+        resource.mediaType = mediaTypeForExtension(extensionOf(resource.url));
         if (resource.mediaType.empty())
             resource.mediaType = fromServer.find('/') != std::string::npos ? fromServer : std::string();
         // A page or a style sheet named without a known extension is still what its reference says.
@@ -598,56 +487,66 @@ private:
             scan = Scan::None; // a picture or script is archived as it is, whatever it holds
         if (scan != Scan::None && fetched.body.size() > m_limits.maxDocumentBytes) {
             fail(index,
-                "it is larger than the " + SizeText(m_limits.maxDocumentBytes)
+                "it is larger than the " + sizeText(m_limits.maxDocumentBytes)
                     + " the archive reads of a page or style sheet");
             return;
         }
-        const std::string serverCharset = CharsetParameter(fetched.contentType);
-        std::string declared;
-        if (scan == Scan::Html)
-            declared = scanHtml(index, fetched.body, serverCharset);
-        else if (scan == Scan::Css)
-            declared = scanCss(index, fetched.body, serverCharset);
-        Resource& scanned = m_resources[index]; // scanning may have moved the list
-        if (IsTextType(scanned.mediaType)) {
-            std::string charset = SniffCharset(fetched.body, serverCharset, declared);
-            scanned.charset = IsCharsetToken(charset) ? Lower(charset) : std::string();
+        // One guess both reads the references and labels the part, so that a reader of the archive
+        // reads the text as its references were read, and as the editor would read the same page.
+        const bool text = isTextType(resource.mediaType);
+        const std::string_view serverLabel = charsetParameter(fetched.contentType).value_or(std::string_view());
+        std::string declaredLabel; // as the text writes it
+        std::optional<TextEncoding> declared;
+        if (scan == Scan::Html) {
+            declared = declaredEncoding(fetched.body);
+        } else if (scan == Scan::Css) {
+            declaredLabel = cssCharset(fetched.body);
+            declared = encodingFromLabel(declaredLabel);
+            // A UTF-16 label in text that could be read as ASCII is a mistake; browsers read it as UTF-8.
+            if (declared == TextEncoding::Utf16Le || declared == TextEncoding::Utf16Be)
+                declared = TextEncoding::Utf8;
         }
+        std::optional<EncodingGuess> guess;
+        if (scan != Scan::None || text)
+            guess = sniffEncoding(fetched.body, encodingFromLabel(serverLabel), declared);
+        if (scan == Scan::Html)
+            declaredLabel = scanHtml(index, fetched.body, *guess);
+        else if (scan == Scan::Css)
+            scanCss(index, fetched.body, *guess);
+        Resource& scanned = m_resources[index]; // scanning may have moved the list
+        if (text)
+            scanned.charset = charsetLabel(*guess, serverLabel, declaredLabel);
         scanned.spoolOffset = m_spool.size();
         scanned.size = fetched.body.size();
-        if (std::string error = m_spool.append(fetched.body); !error.empty()) {
-            m_spoolError = std::move(error);
+        if (Result<void> kept = m_spool.append(fetched.body); !kept) {
+            m_spoolError = kept.error();
             return;
         }
         scanned.state = State::Fetched;
     }
 
     // The references are read from the decoded page; the page itself stays as it was served.
-    std::string scanHtml(std::size_t index, std::string_view body, std::string_view serverCharset)
+    // Gives the charset label the page's first meta element that has one writes.
+    std::string scanHtml(std::size_t index, std::string_view body, const EncodingGuess& guess)
     {
-        const DocumentText text = DecodeForScan(body, serverCharset, DeclaredEncoding(body));
-        HtmlScan scan = ScanHtmlResources(text.utf8);
-        MapToBodyOffsets(scan.refs, body, text);
+        const DocumentText text = decodeForScan(body, guess);
+        HtmlScan scan = scanHtmlResources(text.utf8);
+        mapToBodyOffsets(scan.refs, body, text);
         std::string base = m_resources[index].url;
         if (!scan.baseHref.empty()) {
-            if (auto resolved = ResolveUrl(base, scan.baseHref))
+            if (auto resolved = resolveUrl(base, scan.baseHref))
                 base = std::move(*resolved);
         }
         follow(index, base, scan.refs);
         return scan.charset;
     }
 
-    std::string scanCss(std::size_t index, std::string_view body, std::string_view serverCharset)
+    void scanCss(std::size_t index, std::string_view body, const EncodingGuess& guess)
     {
-        std::optional<TextEncoding> declared = EncodingFromLabel(CssCharset(body));
-        // A UTF-16 label in text that could be read as ASCII is a mistake; browsers read it as UTF-8.
-        if (declared == TextEncoding::Utf16Le || declared == TextEncoding::Utf16Be)
-            declared = TextEncoding::Utf8;
-        const DocumentText text = DecodeForScan(body, serverCharset, declared);
-        std::vector<ResourceRef> refs = ScanCssResources(text.utf8);
-        MapToBodyOffsets(refs, body, text);
+        const DocumentText text = decodeForScan(body, guess);
+        std::vector<ResourceRef> refs = scanCssResources(text.utf8);
+        mapToBodyOffsets(refs, body, text);
         follow(index, m_resources[index].url, refs);
-        return CssCharset(body);
     }
 
     // base is taken by value: adding resources moves the list it may come from.
@@ -656,7 +555,7 @@ private:
         const int nesting = m_resources[index].nesting;
         std::vector<Link> links;
         for (const ResourceRef& ref : refs) {
-            const auto url = ResolveUrl(base, ref.url);
+            const auto url = resolveUrl(base, ref.url);
             if (!url || *url == m_resources[index].url)
                 continue;
             // A document at the nesting limit is archived, but what only it names is not; nor is
@@ -701,7 +600,7 @@ private:
         std::random_device random;
         const std::string unique = std::to_string(random()) + "." + std::to_string(random());
         for (std::size_t i = 1; i < m_resources.size(); ++i) {
-            if (m_resources[i].state == State::Fetched && IsFileUrl(m_resources[i].url))
+            if (m_resources[i].state == State::Fetched && isFileUrl(m_resources[i].url))
                 m_resources[i].contentId = "part" + std::to_string(i) + "." + unique + "@inkwell.archive";
         }
     }
@@ -730,20 +629,20 @@ private:
 
     // A text part, encoded in pieces that end after a line feed: quoted-printable starts every
     // line afresh, so the pieces encode exactly as the whole would, with a bounded copy.
-    std::string writeQuotedPrintable(SiblingFile& file, std::string_view body) const
+    static Result<void> writeQuotedPrintable(AtomicFile& file, std::string_view body)
     {
-        constexpr std::size_t piece = 1 << 20;
+        constexpr std::size_t kPiece = 1 << 20;
         std::size_t start = 0;
         while (start < body.size()) {
             std::size_t end = body.size();
-            if (body.size() - start > piece) {
-                const auto lineFeed = body.find('\n', start + piece - 1);
+            if (body.size() - start > kPiece) {
+                const auto lineFeed = body.find('\n', start + kPiece - 1);
                 if (lineFeed != std::string_view::npos)
                     end = lineFeed + 1;
             }
-            if (std::string error = file.write(EncodeQuotedPrintable(body.substr(start, end - start)));
-                !error.empty())
-                return error;
+            if (Result<void> written = file.write(encodeQuotedPrintable(body.substr(start, end - start)));
+                !written)
+                return written;
             start = end;
         }
         return {};
@@ -751,36 +650,37 @@ private:
 
     // A binary part streamed from the spool: whole 57-byte groups make whole 76-character lines,
     // so each chunk's lines only need the line break between them.
-    std::string writeBase64(SiblingFile& file, const Resource& resource) const
+    Result<void> writeBase64(AtomicFile& file, const Resource& resource) const
     {
-        constexpr std::size_t chunk = 57 * 16384;
+        constexpr std::size_t kChunk = 57 * 16384;
         std::string bytes;
-        for (std::size_t done = 0; done < resource.size; done += chunk) {
+        for (std::size_t done = 0; done < resource.size; done += kChunk) {
             bytes.clear();
-            const std::size_t size = std::min(chunk, resource.size - done);
-            if (std::string error = m_spool.readInto(resource.spoolOffset + done, size, bytes);
-                !error.empty())
-                return error;
+            const std::size_t size = std::min(kChunk, resource.size - done);
+            if (Result<void> read = m_spool.readInto(resource.spoolOffset + done, size, bytes); !read)
+                return read;
             std::string encoded = done == 0 ? std::string() : std::string("\r\n");
-            encoded += EncodeBase64(bytes);
-            if (std::string error = file.write(encoded); !error.empty())
-                return error;
+            encoded += encodeBase64(bytes);
+            if (Result<void> written = file.write(encoded); !written)
+                return written;
         }
         return {};
     }
 
-    std::string write(const std::filesystem::path& target, std::size_t& partCount) const
+    // Writes the archive over target; gives the number of parts it holds.
+    Result<std::size_t> write(const std::filesystem::path& target) const
     {
-        SiblingFile file(target);
-        if (std::string error = file.open(); !error.empty())
-            return error;
+        Result<AtomicFile> created = AtomicFile::create(target);
+        if (!created)
+            return created.error();
+        AtomicFile& file = *created;
         std::random_device random;
         const MimeWriter writer(
             MimeWriter::makeBoundary((static_cast<unsigned long long>(random()) << 32) ^ random()));
-        if (std::string error = file.write(
-                writer.messageHeader(m_resources[0].mediaType, RfcDate(std::chrono::system_clock::now())));
-            !error.empty())
-            return error;
+        if (Result<void> written = file.write(
+                writer.messageHeader(m_resources[0].mediaType, rfcDate(std::chrono::system_clock::now())));
+            !written)
+            return written.error();
         std::size_t parts = 0;
         for (const Resource& resource : m_resources) {
             if (resource.state != State::Fetched)
@@ -791,31 +691,30 @@ private:
                 part.contentType += "; charset=\"" + resource.charset + "\"";
             part.location = resource.url;
             part.contentId = resource.contentId;
-            part.encoding = IsTextType(resource.mediaType) ? TransferEncoding::QuotedPrintable
+            part.encoding = isTextType(resource.mediaType) ? TransferEncoding::QuotedPrintable
                                                            : TransferEncoding::Base64;
             std::string header;
             writer.appendPartHeader(part, header);
-            if (std::string error = file.write(header); !error.empty())
-                return error;
+            if (Result<void> written = file.write(header); !written)
+                return written.error();
             if (part.encoding == TransferEncoding::QuotedPrintable) {
                 std::string body;
-                if (std::string error = m_spool.readInto(resource.spoolOffset, resource.size, body);
-                    !error.empty())
-                    return error;
-                if (std::string error = writeQuotedPrintable(file, archivedBody(resource, std::move(body)));
-                    !error.empty())
-                    return error;
-            } else if (std::string error = writeBase64(file, resource); !error.empty()) {
-                return error;
+                if (Result<void> read = m_spool.readInto(resource.spoolOffset, resource.size, body); !read)
+                    return read.error();
+                if (Result<void> written
+                    = writeQuotedPrintable(file, archivedBody(resource, std::move(body)));
+                    !written)
+                    return written.error();
+            } else if (Result<void> written = writeBase64(file, resource); !written) {
+                return written.error();
             }
             ++parts;
         }
-        if (std::string error = file.write(writer.closing()); !error.empty())
-            return error;
-        if (std::string error = file.commit(); !error.empty())
-            return error;
-        partCount = parts;
-        return {};
+        if (Result<void> written = file.write(writer.closing()); !written)
+            return written.error();
+        if (Result<void> committed = file.commit(); !committed)
+            return committed.error();
+        return parts;
     }
 
     ResourceFetcher& m_fetcher;
@@ -823,7 +722,7 @@ private:
     ArchiveOptions m_options;
     LocalFilePolicy m_policy;
     Spool m_spool;
-    std::string m_spoolError; // set when a body could not be kept; ends the build
+    std::optional<Error> m_spoolError; // set when a body could not be kept; ends the build
     std::vector<Resource> m_resources; // the page first, then in the order they were found
     std::unordered_map<std::string, std::size_t> m_index; // URL -> position in m_resources
     MissingResource m_beyondLimits; // the first resource past the limits, if any
@@ -849,7 +748,7 @@ ArchiveResult ArchiveBuilder::build(
     return Build(m_fetcher, m_limits, options).run(url, target);
 }
 
-ArchiveResult BuildMhtArchive(
+ArchiveResult buildMhtArchive(
     const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options)
 {
     const ArchiveBuilder::Limits limits;

@@ -53,13 +53,13 @@ private:
 // Quoted-printable text (RFC 2045): line breaks of the text (LF or CR LF) become CR LF, other
 // bytes outside printable ASCII, "=" and blanks before a line break are written as =XX, and long
 // lines are cut with soft breaks so that no line exceeds 76 characters.
-[[nodiscard]] std::string EncodeQuotedPrintable(std::string_view bytes);
+[[nodiscard]] std::string encodeQuotedPrintable(std::string_view bytes);
 
 // Base64 in lines of 76 characters separated by CR LF, without a line break after the last.
-[[nodiscard]] std::string EncodeBase64(std::string_view bytes);
+[[nodiscard]] std::string encodeBase64(std::string_view bytes);
 
 // A header value made safe to write on one line: control bytes and bytes outside ASCII are
 // percent-encoded, so that no value can break its line and start a header of its own.
-[[nodiscard]] std::string HeaderSafe(std::string_view value);
+[[nodiscard]] std::string headerSafe(std::string_view value);
 
 } // namespace inkwell

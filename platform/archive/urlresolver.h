@@ -11,12 +11,12 @@ namespace inkwell {
 // The absolute form of reference relative to base, without its fragment, with bytes a URL may
 // not hold percent-encoded. Empty when the result is not an http://, https:// or file:// URL
 // (data:, javascript:, mailto:, a bare fragment) or cannot be parsed.
-[[nodiscard]] std::optional<std::string> ResolveUrl(std::string_view base, std::string_view reference);
+[[nodiscard]] std::optional<std::string> resolveUrl(std::string_view base, std::string_view reference);
 
 // The same check and normal form for a URL given on its own (no base).
-[[nodiscard]] std::optional<std::string> NormaliseUrl(std::string_view url);
+[[nodiscard]] std::optional<std::string> normaliseUrl(std::string_view url);
 
-// True for file:// URLs (after NormaliseUrl or ResolveUrl, so the scheme is lower case).
-[[nodiscard]] bool IsFileUrl(std::string_view url);
+// True for file:// URLs (after normaliseUrl or resolveUrl, so the scheme is lower case).
+[[nodiscard]] bool isFileUrl(std::string_view url);
 
 } // namespace inkwell

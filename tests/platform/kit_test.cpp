@@ -1,0 +1,181 @@
+// The shared kit: whole-file reads, the streaming form of the atomic writer, the one charset parser and
+// the one sniffer, each at the cases where the copies it replaced used to part.
+#include "platform/ascii.h"
+#include "platform/atomicfile.h"
+#include "platform/readfile.h"
+#include "platform/textencoding.h"
+#include "tests/support/tempfolder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inkwell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::vector<std::string> namesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ReadFile, GivesEveryByteOrSaysWhyNot)
+{
+    TempFolder dir;
+    const std::string bytes("a\0b\r\n\xFF", 6);
+    WriteFile(dir.path() / "page.html", bytes);
+    const Result<std::string> read = readFile(dir.path() / "page.html");
+    ASSERT_TRUE(read.ok()) << read.error().message;
+    EXPECT_EQ(*read, bytes);
+
+    struct Case
+    {
+        fs::path path;
+        int code;
+        std::string_view start;
+    };
+    for (const Case& c : { Case { dir.path() / "missing.html", ENOENT, "cannot open " },
+             Case { dir.path(), EISDIR, "cannot read " } }) {
+        const Result<std::string> failed = readFile(c.path);
+        ASSERT_FALSE(failed.ok()) << c.path;
+        EXPECT_EQ(failed.error().code, c.code) << c.path;
+        EXPECT_TRUE(failed.error().message.starts_with(std::string(c.start) + c.path.string() + ": "))
+            << failed.error().message;
+    }
+}
+
+TEST(AtomicFile, TheTargetChangesOnlyAtCommit)
+{
+    TempFolder dir;
+    const fs::path target = dir.path() / "archive.mht";
+    WriteFile(target, "an earlier archive");
+    {
+        Result<AtomicFile> file = AtomicFile::create(target);
+        ASSERT_TRUE(file.ok()) << file.error().message;
+        ASSERT_TRUE(file->write("first piece, ").ok());
+        ASSERT_TRUE(file->write("second piece").ok());
+        EXPECT_EQ(testing::ReadFile(target), "an earlier archive");
+        EXPECT_EQ(namesIn(dir.path()).size(), 2u) << "the new bytes wait beside the target";
+        ASSERT_TRUE(file->commit().ok());
+        EXPECT_FALSE(file->write("late").ok()) << "a committed file takes no more bytes";
+    }
+    EXPECT_EQ(testing::ReadFile(target), "first piece, second piece");
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { "archive.mht" });
+
+    {
+        Result<AtomicFile> file = AtomicFile::create(target);
+        ASSERT_TRUE(file.ok()) << file.error().message;
+        ASSERT_TRUE(file->write("abandoned").ok());
+        Result<AtomicFile> moved = std::move(*file);
+        ASSERT_TRUE(moved.ok());
+    }
+    EXPECT_EQ(testing::ReadFile(target), "first piece, second piece") << "no commit, no change";
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { "archive.mht" }) << "and nothing left beside";
+}
+
+// The copies this parser replaces read `charset=` three ways: with or without blanks around "=", single
+// quotes kept or dropped, a quote left open taken or refused. The rows mark who used to differ.
+struct CharsetCase
+{
+    std::string_view contentType;
+    std::optional<std::string_view> label;
+};
+
+class CharsetParameter : public ::testing::TestWithParam<CharsetCase>
+{
+};
+
+TEST_P(CharsetParameter, ReadsTheLabelAsBrowsersDo)
+{
+    EXPECT_EQ(charsetParameter(GetParam().contentType), GetParam().label) << GetParam().contentType;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CharsetParameter,
+    ::testing::Values(CharsetCase { "text/html; charset=gb2312", "gb2312" },
+        CharsetCase { "text/html;charset=GBK", "GBK" }, // the case as written; the name matched without it
+        CharsetCase { "text/html; CharSet=utf-8", "utf-8" },
+        CharsetCase { "text/html; charset=\"utf-8\"", "utf-8" },
+        CharsetCase { "text/html; charset=utf-8; q=1", "utf-8" },
+        CharsetCase { "text/html; charset=big5 ", "big5" },
+        // The archive kept the single quote in the label, which then named nothing.
+        CharsetCase { "text/html; charset='big5'", "big5" },
+        // The archive and the HTML scanner found no label where blanks stand around "=".
+        CharsetCase { "text/html; charset = gbk", "gbk" },
+        // They took the label of a quote left open, which a browser refuses.
+        CharsetCase { "text/html; charset=\"utf-8", std::nullopt },
+        CharsetCase { "text/html; charsetx; charset=big5", "big5" }, CharsetCase { "text/html", std::nullopt },
+        CharsetCase { "text/html; charset=", std::nullopt }, CharsetCase { "", std::nullopt }));
+
+struct SniffCase
+{
+    const char* name;
+    std::string_view bytes;
+    std::optional<TextEncoding> transport;
+    std::optional<TextEncoding> declared;
+    TextEncoding encoding;
+    EncodingSource source;
+};
+
+class Sniffer : public ::testing::TestWithParam<SniffCase>
+{
+};
+
+// The editor's sniffing is this one with no transport; the archive's adds the server's charset.
+TEST_P(Sniffer, TriesEachSourceInTurn)
+{
+    const SniffCase& c = GetParam();
+    const EncodingGuess guess = sniffEncoding(c.bytes, c.transport, c.declared);
+    EXPECT_EQ(guess.encoding, c.encoding);
+    EXPECT_EQ(guess.source, c.source);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Sniffer,
+    ::testing::Values(SniffCase { "bom_beats_transport", "\xEF\xBB\xBFx", TextEncoding::Gb18030,
+                          TextEncoding::Big5, TextEncoding::Utf8, EncodingSource::ByteOrderMark },
+        SniffCase { "transport_beats_declaration", "<p>\xD6\xD0</p>", TextEncoding::Gb18030, TextEncoding::Utf8,
+            TextEncoding::Gb18030, EncodingSource::Transport },
+        SniffCase { "declaration_without_transport", "<p>abc</p>", std::nullopt, TextEncoding::Big5,
+            TextEncoding::Big5, EncodingSource::Declaration },
+        SniffCase { "valid_utf8", "<p>\xE4\xB8\xAD</p>", std::nullopt, std::nullopt, TextEncoding::Utf8,
+            EncodingSource::ValidUtf8 },
+        SniffCase { "fallback", "<p>\xD6\xD0</p>", std::nullopt, std::nullopt, TextEncoding::Gb18030,
+            EncodingSource::Fallback }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A page whose first declaration names no encoding: the editor reads it in the first one that does,
+// and so must the archive, which used to label the page with the first label whatever it named.
+TEST(Sniffer, AnUnknownLabelIsPassedOverAsTheEditorDoes)
+{
+    constexpr std::string_view page = "<meta charset=\"bogus\"><meta charset=\"big5\"><p>\xA4\xA4</p>";
+    EXPECT_EQ(sniffEncoding(page).encoding, TextEncoding::Big5);
+    EXPECT_EQ(sniffEncoding(page, encodingFromLabel("bogus"), declaredEncoding(page)).encoding,
+        TextEncoding::Big5);
+}
+
+// The CSS scanner compared by setting bit 0x20, which also made "url" and a backspace read as "url(".
+TEST(Ascii, ComparesOnlyLettersWithoutCase)
+{
+    EXPECT_TRUE(startsWithNoCase("a{b:URL(x)}", 4, "url("));
+    EXPECT_FALSE(startsWithNoCase("a{b:url\x08x)}", 4, "url("));
+    EXPECT_FALSE(startsWithNoCase("url", 4, "u")) << "a position past the end holds nothing";
+    EXPECT_TRUE(equalsNoCase("Content-Type", "content-type"));
+    EXPECT_FALSE(equalsNoCase("a\x01", "a!"));
+    EXPECT_EQ(trimBlanks(" \t\f x y\r\n"), "x y");
+    EXPECT_EQ(trimBlanks("\f x \f", " \t\r\n"), "\f x \f");
+    EXPECT_EQ(trimBlanks(" \t "), "");
+}
+
+} // namespace
+} // namespace inkwell
