@@ -2,9 +2,9 @@
 #include "app/fontlist.h"
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
-#include "app/workingfolders.h"
-#include "platform/browserengine.h"
+#include "core/ensurefolder.h"
 #include "editing/designview.h"
+#include "platform/browserengine.h"
 #include "platform/inifile.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
@@ -19,7 +19,7 @@
 namespace inkwell {
 namespace {
 
-constexpr std::string_view instanceLockName = "ssssssffffffffffddddddddd";
+constexpr std::string_view kInstanceLockName = "ssssssffffffffffddddddddd";
 
 xcb_atom_t atomNamed(xcb_connection_t* connection, std::string_view name)
 {
@@ -79,15 +79,15 @@ private:
 StartUpOutcome MainWindow::runCreationSequence()
 {
     // Refuse to run from a folder below the temporary folder, where archive tools unpack files.
-    if (IsBelowTemporaryFolder(m_runFolder.string(), QDir::tempPath().toStdString())) {
+    if (isBelowTemporaryFolder(m_runFolder.path().string(), QDir::tempPath().toStdString())) {
         m_messages.inform(kHintTitle, "请解压以后再运行！", MessageOwner::Screen);
         return StartUpOutcome::end(0);
     }
 
     // One copy per user at a time; a second copy ends silently. A lock that cannot be taken at all
     // says so: ending silently then would look like a program that never starts.
-    auto lock
-        = InstanceLock::acquire(InstanceLock::userLockFile(instanceLockName), std::chrono::milliseconds(100));
+    auto lock = InstanceLock::acquire(
+        InstanceLock::userLockFile(kInstanceLockName), std::chrono::milliseconds(100));
     switch (lock.state) {
     case LockState::Taken:
         m_instanceLock = std::move(lock.lock);
@@ -100,10 +100,9 @@ StartUpOutcome MainWindow::runCreationSequence()
         return StartUpOutcome::end(1);
     }
 
-    (void)EnsureFolder(m_runFolder / "system");
-    (void)EnsureFolder(m_runFolder / "tmp");
-    m_document
-        = DocumentState { m_runFolder / "tmp", TimeStampName(), static_cast<int>(DocumentKind::HtmlPage) };
+    (void)ensureFolder(m_runFolder.systemFolder());
+    (void)ensureFolder(m_runFolder.tmpFolder());
+    m_document = DocumentLocation { m_runFolder.tmpFolder(), timeStampName(), DocumentKind::Html };
 
     if (!m_pageServer->start())
         qWarning("The page server found no free port; archives cannot be exported in this run.");
@@ -147,13 +146,13 @@ void MainWindow::fillFontLists()
 void MainWindow::openWizardAtStartIfAsked()
 {
     // Modal, and before the main window is first shown: the wizard is shown alone.
-    if (ShowWizardAtStart(m_runFolder))
+    if (showWizardAtStart(m_runFolder))
         (void)openWizard();
 }
 
 void MainWindow::applyTitleFromSettings()
 {
-    const IniFile titles(m_runFolder / "system" / "title.ini");
+    const IniFile titles(m_runFolder.titleSettingFile());
     // An empty value is a caption of its own; only a missing one gives the program's name.
     setWindowTitle(QString::fromStdString(titles.read("标题", "名称", "Inkwell")));
     if (windowTitle().isEmpty())

@@ -33,7 +33,7 @@ OpenFileChooser QtOpenFileChooser(QWidget* parent)
     return [parent] { return QFileDialog::getOpenFileName(parent); };
 }
 
-SaveOutcome SaveDocument(DocumentContext& context)
+SaveOutcome saveDocument(DocumentContext& context)
 {
     const auto page = context.getHtml();
     if (!page) {
@@ -42,7 +42,7 @@ SaveOutcome SaveDocument(DocumentContext& context)
         return SaveOutcome::Failed;
     }
     const std::string html = page->toStdString();
-    const auto result = WriteDocumentFile(context.document->filePath(), html, context.status->encoding());
+    const auto result = writeDocumentFile(context.document().filePath(), html, context.status->encoding());
     if (!result.ok()) {
         tell(context, DocumentMessages::saveFailed, result.error().message);
         return SaveOutcome::Failed;
@@ -51,14 +51,14 @@ SaveOutcome SaveDocument(DocumentContext& context)
     return SaveOutcome::Saved;
 }
 
-void OpenDocument(DocumentContext& context)
+void openDocument(DocumentContext& context)
 {
     if (!context.chooseFile)
         context.chooseFile = QtOpenFileChooser(context.parent);
     const QString file = context.chooseFile();
     if (file.isEmpty())
         return;
-    auto read = ReadDocumentFile(std::filesystem::path(file.toStdString()));
+    auto read = readDocumentFile(std::filesystem::path(file.toStdString()));
     if (!read.ok()) {
         tell(context, DocumentMessages::openFailed, read.error().message);
         return;
@@ -68,21 +68,21 @@ void OpenDocument(DocumentContext& context)
     context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
 }
 
-void NewDocument(DocumentContext& context)
+void newDocument(DocumentContext& context)
 {
     const auto page = context.getHtml();
     if (!page || page->toStdString() != blankPage()) {
         const auto answer = ask(context,
             { kInfoTitle, DocumentMessages::saveQuestion, { MessageButton::Ok, MessageButton::Cancel },
                 MessageIcon::Question });
-        if (answer == MessageButton::Ok && SaveDocument(context) == SaveOutcome::Failed)
+        if (answer == MessageButton::Ok && saveDocument(context) == SaveOutcome::Failed)
             return;
     }
     if (context.openWizard)
         context.openWizard();
 }
 
-CloseDecision ConfirmClose(DocumentContext& context)
+CloseDecision confirmClose(DocumentContext& context)
 {
     const auto page = context.getHtml();
     const bool unsaved
@@ -94,7 +94,7 @@ CloseDecision ConfirmClose(DocumentContext& context)
             { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question });
     switch (answer) {
     case MessageButton::Save:
-        return SaveDocument(context) == SaveOutcome::Saved ? CloseDecision::Close : CloseDecision::StayOpen;
+        return saveDocument(context) == SaveOutcome::Saved ? CloseDecision::Close : CloseDecision::StayOpen;
     case MessageButton::Discard:
         return CloseDecision::Close;
     default:
@@ -102,7 +102,7 @@ CloseDecision ConfirmClose(DocumentContext& context)
     }
 }
 
-void NoteNewPage(DocumentContext& context)
+void noteNewPage(DocumentContext& context)
 {
     const auto page = context.getHtml().value_or(
         QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size())));

@@ -3,8 +3,8 @@
 // DocumentContext, so that the page's holder, the dialogs and the wizard can be stood in for.
 #pragma once
 
-#include "app/document.h"
 #include "app/documentfilestatus.h"
+#include "core/documentlocation.h"
 #include "platform/messageservice.h"
 
 #include <QString>
@@ -26,7 +26,8 @@ struct DocumentContext
     // The page the design view holds, or nothing when it could not be read from the engine.
     std::function<std::optional<QString>()> getHtml;
     std::function<void(const QString&)> loadHtml; // replaces the page in the design view
-    DocumentState* document = nullptr; // the current document's folder, name and kind; never null in use
+    // The current document's folder, name and kind, asked of its owner each time it is needed.
+    std::function<DocumentLocation()> document;
     DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
     OpenFileChooser chooseFile; // empty: QtOpenFileChooser(parent)
     MessageService* messages = nullptr; // null: QtMessageService over parent
@@ -57,24 +58,24 @@ inline constexpr const char* pageUnreadable
 
 // Writes the design view's page to the current document file. A failed write, or a page that cannot be
 // read from the engine (nothing is written then), is shown in a "提示" box.
-SaveOutcome SaveDocument(DocumentContext& context);
+SaveOutcome saveDocument(DocumentContext& context);
 
 // Asks for a file and loads its text into the design view. The document's folder, name and kind stay as
 // they are, so a later Save writes to the current document file. A file that cannot be read is shown in a
 // "提示" box and leaves the page as it was.
-void OpenDocument(DocumentContext& context);
+void openDocument(DocumentContext& context);
 
 // Offers to save a page that is not the blank page, then opens the wizard. If the offered save fails the
 // wizard is not opened, so that the page the user wanted kept cannot be replaced right away.
-void NewDocument(DocumentContext& context);
+void newDocument(DocumentContext& context);
 
 // Asked when the main window is about to close: an unchanged page closes at once; otherwise "是否保存？"
 // with Save, Discard and Cancel. A failed save keeps the window open. A page that cannot be read counts
 // as changed when an edit was reported.
-[[nodiscard]] CloseDecision ConfirmClose(DocumentContext& context);
+[[nodiscard]] CloseDecision confirmClose(DocumentContext& context);
 
 // To be called whenever the blank page has been put into the view (at start and by the wizard): the
 // page counts as unchanged and new pages are written in GB18030 unless they declare otherwise.
-void NoteNewPage(DocumentContext& context);
+void noteNewPage(DocumentContext& context);
 
 } // namespace inkwell

@@ -7,7 +7,7 @@
 
 namespace inkwell {
 
-DecodedText DecodeDocumentBytes(std::string_view bytes)
+DecodedText decodeDocumentBytes(std::string_view bytes)
 {
     const auto bom = encodingFromByteOrderMark(bytes);
     const bool wide = bom && bom->encoding != TextEncoding::Utf8;
@@ -21,16 +21,16 @@ DecodedText DecodeDocumentBytes(std::string_view bytes)
     return text;
 }
 
-Result<DocumentText> ReadDocumentFile(const std::filesystem::path& path)
+Result<DocumentText> readDocumentFile(const std::filesystem::path& path)
 {
     Result<std::string> bytes = readFile(path);
     if (!bytes)
         return bytes.error();
-    DecodedText text = DecodeDocumentBytes(*bytes);
+    DecodedText text = decodeDocumentBytes(*bytes);
     return DocumentText { std::move(text.utf8), text.encoding };
 }
 
-Result<void> WriteDocumentFile(
+Result<void> writeDocumentFile(
     const std::filesystem::path& path, std::string_view html, TextEncoding openedIn)
 {
     return writeFileAtomically(path, encodeDocument(html, openedIn).bytes);

@@ -19,14 +19,14 @@ struct DocumentText
 
 // The text of a document file's bytes: it ends at the first zero byte (the first zero character of a
 // UTF-16 file, whose text is full of zero bytes), and is decoded as sniffing finds.
-[[nodiscard]] DecodedText DecodeDocumentBytes(std::string_view bytes);
+[[nodiscard]] DecodedText decodeDocumentBytes(std::string_view bytes);
 
 // Reads and decodes a whole document file.
-[[nodiscard]] Result<DocumentText> ReadDocumentFile(const std::filesystem::path& path);
+[[nodiscard]] Result<DocumentText> readDocumentFile(const std::filesystem::path& path);
 
 // Writes the page to path in the encoding it declares, else in openedIn, replacing any old file
 // atomically; on failure the old file is left as it was.
-[[nodiscard]] Result<void> WriteDocumentFile(
+[[nodiscard]] Result<void> writeDocumentFile(
     const std::filesystem::path& path, std::string_view html, TextEncoding openedIn);
 
 } // namespace inkwell

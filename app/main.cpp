@@ -2,7 +2,7 @@
 // engine's sandbox off for root, Qt's own texts in Chinese, the main window's creation sequence, then
 // the message loop.
 #include "app/mainwindow.h"
-#include "app/workingfolders.h"
+#include "core/runfolder.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -114,9 +114,10 @@ int main(int argc, char* argv[])
         break;
     }
 
-    const auto runFolder = inkwell::RunFolderOfExecutable().value_or(std::filesystem::current_path());
+    const auto runFolder
+        = inkwell::RunFolder::ofExecutable().value_or(inkwell::RunFolder(std::filesystem::current_path()));
     std::error_code ec;
-    std::filesystem::current_path(runFolder, ec);
+    std::filesystem::current_path(runFolder.path(), ec);
 
     // The browser engine refuses to start as root with its sandbox on.
     if (::geteuid() == 0)
@@ -132,7 +133,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/inkwell.svg")));
     quitOnTerminationSignals(app);
 
-    inkwell::MainWindow window(runFolder);
+    inkwell::MainWindow window(runFolder.path());
     if (const auto startUp = window.runCreationSequence(); !startUp)
         return startUp.exitCode();
     if (const auto* screen = QGuiApplication::primaryScreen())

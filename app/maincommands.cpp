@@ -48,7 +48,7 @@ DocumentContext MainWindow::documentContext()
         m_designView->loadHtml(html);
         clearCodeView();
     };
-    context.document = &m_document;
+    context.document = [this] { return m_document; };
     context.status = &m_documentStatus;
     context.chooseFile = [this] { return runFileDialog(m_openDialog); };
     context.openWizard = [this] { openWizard(); };
@@ -64,25 +64,28 @@ void MainWindow::loadBlankPage()
     m_designView->editModeOn();
     clearCodeView();
     auto context = documentContext();
-    NoteNewPage(context);
+    inkwell::noteNewPage(context);
 }
 
 bool MainWindow::openWizard()
 {
-    WizardContext context { m_runFolder, m_document, [this] { loadBlankPage(); } };
-    const bool created = OpenWizard(isVisible() ? this : nullptr, context);
+    const auto outcome
+        = inkwell::openWizard(isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document });
     // Setting the project folder in the wizard moves the document even when no project is created.
+    m_document = outcome.document;
+    if (outcome.projectCreated)
+        loadBlankPage();
     m_designView->setDocumentFolder(folderText(m_document.folder));
-    if (created)
+    if (outcome.projectCreated)
         dropRecoveryCopyIfClean();
-    return created;
+    return outcome.projectCreated;
 }
 
 void MainWindow::newDocument()
 {
     flushChanges();
     auto context = documentContext();
-    NewDocument(context);
+    inkwell::newDocument(context);
     dropRecoveryCopyIfClean();
 }
 
@@ -90,7 +93,7 @@ void MainWindow::openDocument()
 {
     flushChanges();
     auto context = documentContext();
-    OpenDocument(context);
+    inkwell::openDocument(context);
     dropRecoveryCopyIfClean();
 }
 
@@ -98,7 +101,7 @@ void MainWindow::saveDocument()
 {
     flushChanges();
     auto context = documentContext();
-    (void)SaveDocument(context);
+    (void)inkwell::saveDocument(context);
     dropRecoveryCopyIfClean();
 }
 
@@ -108,14 +111,12 @@ void MainWindow::exportArchive()
     context.saveDocument = [this] {
         flushChanges();
         auto documents = documentContext();
-        const bool saved = SaveDocument(documents) == SaveOutcome::Saved;
+        const bool saved = inkwell::saveDocument(documents) == SaveOutcome::Saved;
         dropRecoveryCopyIfClean();
         return saved;
     };
-    context.documentFolder = m_document.folder;
-    context.documentName = m_document.name;
-    context.documentKind = m_document.kind;
-    context.runFolder = m_runFolder;
+    context.document = m_document;
+    context.runFolder = m_runFolder.path();
     context.serverPort = m_pageServer->port();
     context.chooseFileName = [this](QWidget*) { return runFileDialog(m_exportDialog); };
     context.messages = &m_messages;
@@ -127,16 +128,16 @@ void MainWindow::previewInBrowser()
     // The same save as the export's first step, with its failure message.
     flushChanges();
     auto documents = documentContext();
-    const bool saved = SaveDocument(documents) == SaveOutcome::Saved;
+    const bool saved = inkwell::saveDocument(documents) == SaveOutcome::Saved;
     dropRecoveryCopyIfClean();
     if (!saved)
         return;
     const auto port = m_pageServer->port();
-    if (!port || !PageUrlReachesDocument(m_document.folder, m_document.name, m_runFolder)) {
+    if (!port || !pageUrlReachesDocument(m_document, m_runFolder)) {
         m_messages.inform(kHintTitle, "此页面不在运行目录下，无法预览。");
         return;
     }
-    const std::string url = PageUrl(m_document.folder, m_document.name, m_document.kind, m_runFolder, *port);
+    const std::string url = pageUrl(m_document, m_runFolder, *port);
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
@@ -204,7 +205,7 @@ void MainWindow::captureWithWindowShown()
 CaptureOutputContext MainWindow::captureContext()
 {
     // A picture from a scaled screen is pasted as markup with the selection's logical size.
-    return CaptureOutputContext { folderText(m_document.folder), [] { return TimeStampName(); },
+    return CaptureOutputContext { folderText(m_document.folder), [] { return timeStampName(); },
         [this](const QString& path) { m_designView->insertImage(path); },
         [this](const QString& html) { (void)m_designView->pasteHtml(html); }, &m_messages };
 }

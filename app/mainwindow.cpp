@@ -82,9 +82,9 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     , m_runFolder(std::move(runFolder))
     , m_designView(std::make_unique<DesignView>())
     , m_codeView(std::make_unique<CodeView>())
-    , m_pageServer(std::make_unique<PageServer>(m_runFolder))
+    , m_pageServer(std::make_unique<PageServer>(m_runFolder.path()))
 {
-    m_recovery = std::make_unique<RecoveryCopy>(m_runFolder / "system");
+    m_recovery = std::make_unique<RecoveryCopy>(m_runFolder);
     m_recoveryWriter = std::make_unique<QThreadPool>();
     m_recoveryWriter->setMaxThreadCount(1);
     m_recoveryTimer = new QTimer(this);
@@ -221,7 +221,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (!m_stopped) {
         flushChanges();
         auto context = documentContext();
-        if (ConfirmClose(context) == CloseDecision::StayOpen) {
+        if (confirmClose(context) == CloseDecision::StayOpen) {
             event->ignore();
             return;
         }

@@ -4,11 +4,12 @@
 #pragma once
 
 #include "app/commandguard.h"
-#include "app/document.h"
 #include "app/documentcommands.h"
 #include "app/documentfilestatus.h"
 #include "app/recoverycopy.h"
 #include "app/startupoutcome.h"
+#include "core/documentlocation.h"
+#include "core/runfolder.h"
 #include "platform/instancelock.h"
 #include "platform/qtmessageservice.h"
 
@@ -49,8 +50,9 @@ public:
     // be taken at all (non-zero, after saying why).
     [[nodiscard]] StartUpOutcome runCreationSequence();
 
-    [[nodiscard]] const std::filesystem::path& runFolder() const { return m_runFolder; }
-    [[nodiscard]] const DocumentState& document() const { return m_document; }
+    [[nodiscard]] const RunFolder& runFolder() const { return m_runFolder; }
+    // The current document's location; the window is its one owner.
+    [[nodiscard]] const DocumentLocation& document() const { return m_document; }
 
     [[nodiscard]] DesignView& designView() const { return *m_designView; }
     [[nodiscard]] CodeView& codeView() const { return *m_codeView; }
@@ -117,8 +119,8 @@ private:
     [[nodiscard]] DocumentContext documentContext();
     [[nodiscard]] CaptureOutputContext captureContext();
 
-    std::filesystem::path m_runFolder;
-    DocumentState m_document;
+    RunFolder m_runFolder;
+    DocumentLocation m_document;
     std::optional<InstanceLock> m_instanceLock;
     DocumentFileStatus m_documentStatus;
     QtMessageService m_messages { this }; // every box of the window and of the commands it runs

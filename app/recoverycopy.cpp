@@ -15,19 +15,21 @@ constexpr std::string_view kNameKey = "名称";
 constexpr std::string_view kKindKey = "类型";
 constexpr std::string_view kEncodingKey = "编码";
 
-std::optional<int> parseKind(std::string_view text)
+// Any number is taken: a kind this program does not name keeps its number and gives no extension.
+std::optional<DocumentKind> parseKind(std::string_view text)
 {
-    int kind = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), kind);
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
-    return kind;
+    return static_cast<DocumentKind>(number);
 }
 
 } // namespace
 
-RecoveryCopy::RecoveryCopy(std::filesystem::path systemFolder)
-    : m_folder(std::move(systemFolder))
+RecoveryCopy::RecoveryCopy(const RunFolder& runFolder)
+    : m_pagePath(runFolder.recoveryPageFile())
+    , m_recordPath(runFolder.recoveryRecordFile())
 {
 }
 
@@ -38,19 +40,20 @@ std::uint64_t RecoveryCopy::generation() const
 }
 
 Result<void> RecoveryCopy::write(
-    const DocumentState& document, TextEncoding encoding, std::string_view html)
+    const DocumentLocation& document, TextEncoding encoding, std::string_view html)
 {
     return write(document, encoding, html, generation());
 }
 
 Result<void> RecoveryCopy::write(
-    const DocumentState& document, TextEncoding encoding, std::string_view html, std::uint64_t generation)
+    const DocumentLocation& document, TextEncoding encoding, std::string_view html, std::uint64_t generation)
 {
     std::lock_guard lock(m_mutex);
     if (generation != m_generation)
         return {}; // the page was saved or discarded meanwhile; this copy is no longer wanted
-    if (auto result = writeFileAtomically(pagePath(), html); !result.ok())
-        return result;
+    // The record goes first and the page after it, so that a page on disk always has its record:
+    // a run killed between the two leaves a record alone (nothing of the page was copied yet) or a
+    // new record beside the previous page, never a page that the next start must call damaged.
     // The whole record in one replacement, so that a reader never sees half of an old and half of a
     // new one. A line break cannot be held in a settings value; such a folder has no copy.
     const std::string folder = document.folder.string();
@@ -61,9 +64,11 @@ Result<void> RecoveryCopy::write(
     record.append("[").append(kSection).append("]\n");
     record.append(kFolderKey).append("=").append(folder).append("\n");
     record.append(kNameKey).append("=").append(document.name).append("\n");
-    record.append(kKindKey).append("=").append(std::to_string(document.kind)).append("\n");
+    record.append(kKindKey).append("=").append(std::to_string(static_cast<int>(document.kind))).append("\n");
     record.append(kEncodingKey).append("=").append(encodingName(encoding)).append("\n");
-    return writeFileAtomically(recordPath(), record);
+    if (auto result = writeFileAtomically(recordPath(), record); !result.ok())
+        return result;
+    return writeFileAtomically(pagePath(), html);
 }
 
 bool RecoveryCopy::exists() const
@@ -110,7 +115,7 @@ RecoveryReadResult RecoveryCopy::read() const
         return result;
     }
     result.status = RecoveryReadResult::Status::Found;
-    result.page = { DocumentState { folder, name, *kind }, *encoding, std::move(html) };
+    result.page = { DocumentLocation { folder, name, *kind }, *encoding, std::move(html) };
     return result;
 }
 

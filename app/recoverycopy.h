@@ -3,7 +3,8 @@
 // document it belongs to.
 #pragma once
 
-#include "app/document.h"
+#include "core/documentlocation.h"
+#include "core/runfolder.h"
 #include "platform/result.h"
 #include "platform/textencoding.h"
 
@@ -18,7 +19,7 @@ namespace inkwell {
 // A page read back from a recovery copy, with the document it belongs to.
 struct RecoveredPage
 {
-    DocumentState document;
+    DocumentLocation document;
     TextEncoding encoding = TextEncoding::Gb18030;
     std::string html; // UTF-8
 };
@@ -41,21 +42,21 @@ struct [[nodiscard]] RecoveryReadResult
 class RecoveryCopy
 {
 public:
-    // The copy's two files live in systemFolder ("system" below the run folder).
-    explicit RecoveryCopy(std::filesystem::path systemFolder);
+    // The copy's two files live in the run folder's "system" folder.
+    explicit RecoveryCopy(const RunFolder& runFolder);
     RecoveryCopy(const RecoveryCopy&) = delete;
     RecoveryCopy& operator=(const RecoveryCopy&) = delete;
 
-    [[nodiscard]] std::filesystem::path pagePath() const { return m_folder / "recover.html"; }
-    [[nodiscard]] std::filesystem::path recordPath() const { return m_folder / "recover.ini"; }
+    [[nodiscard]] const std::filesystem::path& pagePath() const { return m_pagePath; }
+    [[nodiscard]] const std::filesystem::path& recordPath() const { return m_recordPath; }
 
     // Taken when a write is decided on; the write is dropped if the copy was removed since.
     [[nodiscard]] std::uint64_t generation() const;
 
-    // Replaces the copy atomically: first the page, then its record.
-    [[nodiscard]] Result<void> write(const DocumentState& document, TextEncoding encoding, std::string_view html,
+    // Replaces the copy atomically: first its record, then the page.
+    [[nodiscard]] Result<void> write(const DocumentLocation& document, TextEncoding encoding, std::string_view html,
         std::uint64_t generation);
-    [[nodiscard]] Result<void> write(const DocumentState& document, TextEncoding encoding, std::string_view html);
+    [[nodiscard]] Result<void> write(const DocumentLocation& document, TextEncoding encoding, std::string_view html);
 
     [[nodiscard]] bool exists() const;
     [[nodiscard]] RecoveryReadResult read() const;
@@ -63,7 +64,8 @@ public:
     void remove();
 
 private:
-    std::filesystem::path m_folder;
+    std::filesystem::path m_pagePath;
+    std::filesystem::path m_recordPath;
     mutable std::mutex m_mutex;
     std::uint64_t m_generation = 0;
 };

@@ -4,7 +4,7 @@
 
 namespace inkwell {
 
-std::string TimeStampName()
+std::string timeStampName()
 {
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();

@@ -24,7 +24,9 @@ std::vector<std::uint8_t> bitmapToBmpBytes(const PixelBuffer& picture)
 
     bool usable = picture.width > 0 && picture.height > 0 && picture.stride >= picture.width;
     if (usable) {
-        const auto needed = static_cast<std::uint64_t>(picture.stride) * (picture.height - 1) + picture.width;
+        const auto needed
+            = static_cast<std::uint64_t>(picture.stride) * static_cast<std::uint64_t>(picture.height - 1)
+            + static_cast<std::uint64_t>(picture.width);
         usable = picture.pixels.size() >= needed;
     }
     const std::uint32_t width = usable ? static_cast<std::uint32_t>(picture.width) : 0;

@@ -21,11 +21,11 @@ std::array<std::string, 6> infoBoxLines(CaptureRect selection, CapturePoint logi
     const int w = s.width();
     const int h = s.height();
     auto pair = [](int a, int b) {
-        std::string s(1, '(');
-        s += std::to_string(a);
-        s += ',';
-        s += std::to_string(b);
-        return s;
+        std::string text(1, '(');
+        text += std::to_string(a);
+        text += ',';
+        text += std::to_string(b);
+        return text;
     };
     return {
         "顶点位置",

@@ -51,7 +51,7 @@ std::size_t findTagNamed(std::string_view text, std::size_t from, std::string_vi
         const void* hit = std::memchr(text.data() + from, '<', text.size() - from);
         if (!hit)
             break;
-        const std::size_t at = static_cast<const char*>(hit) - text.data();
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
         if (isTagNamedAt(text, at, lowerName))
             return at;
         from = at + 1;
@@ -678,7 +678,7 @@ private:
             const void* hit = std::memchr(data + searchFrom, ' ', to - searchFrom);
             if (!hit)
                 break;
-            const std::size_t space = static_cast<const char*>(hit) - data;
+            const auto space = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
             out.append(data + copied, space - copied);
             out += '\n';
             appendIndentation(out);
@@ -1053,7 +1053,7 @@ private:
             const void* hit = std::memchr(m_input.data() + from, '<', m_input.size() - from);
             if (!hit)
                 break;
-            const std::size_t at = static_cast<const char*>(hit) - m_input.data();
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - m_input.data());
             if (startsWithNoCase(m_input, at, "</script>")) {
                 end = at;
                 break;
@@ -1095,7 +1095,7 @@ private:
             const void* hit = std::memchr(m_input.data() + i, '<', n - i);
             if (!hit)
                 return n;
-            const std::size_t at = static_cast<const char*>(hit) - m_input.data();
+            const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - m_input.data());
             if (m_input.substr(at, 4) == "<!--") {
                 const std::size_t close = m_input.find("-->", at + 4);
                 if (close == std::string_view::npos)
@@ -1124,7 +1124,7 @@ private:
         } else {
             id = m_freeInstances.back();
             m_freeInstances.pop_back();
-            m_instances[id] = instance;
+            m_instances[static_cast<std::size_t>(id)] = instance;
         }
         m_byName[name].push_back(id);
         m_chain.push_back(id);
@@ -1143,11 +1143,11 @@ private:
         // Nothing refers to a deleted instance any more (only the chain and the per-name lists are
         // followed), so its slot is reused.
         m_freeInstances.push_back(target);
-        Instance& instance = m_instances[target];
+        Instance& instance = m_instances[static_cast<std::size_t>(target)];
         if (!instance.onChain)
             return;
         while (m_chain.back() != target) {
-            m_instances[m_chain.back()].onChain = false;
+            m_instances[static_cast<std::size_t>(m_chain.back())].onChain = false;
             m_chain.pop_back();
         }
         m_chain.pop_back();

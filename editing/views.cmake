@@ -15,8 +15,6 @@ if(INKWELL_GUI)
     target_link_libraries(inkwell_editing
         PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor Qt6::Widgets)
     # The view switches re-indent the page with the HTML formatter.
-    if(TARGET inkwell_formatter)
-        target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
-        target_link_libraries(inkwell_editing PRIVATE inkwell_formatter)
-    endif()
+    target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
+    target_link_libraries(inkwell_editing PRIVATE inkwell_formatter)
 endif()

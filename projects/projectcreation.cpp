@@ -1,6 +1,6 @@
 #include "projects/projectcreation.h"
 
-#include "app/workingfolders.h"
+#include "core/ensurefolder.h"
 #include "projects/projecthistory.h"
 
 #include <cstdint>
@@ -58,21 +58,21 @@ std::size_t fileNameLimit(const std::filesystem::path& folder)
 
 } // namespace
 
-std::optional<std::string> ProjectNameRefusal(std::string_view name)
+std::optional<std::string> projectNameRefusal(std::string_view name)
 {
     if (isBlank(name))
-        return std::string(projectmessages::NoName);
+        return std::string(kNoProjectName);
     if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos || name == "."
         || name == "..")
-        return std::string(projectmessages::UnusableName);
+        return std::string(kUnusableProjectName);
     return std::nullopt;
 }
 
-ProjectCheck checkProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
+ProjectCheck checkProject(const RunFolder& runFolder, const ProjectRequest& request)
 {
-    if (!request.type || (*request.type != 0 && *request.type != 1))
-        return { std::nullopt, std::string(projectmessages::NoTypeChosen) };
-    if (auto refusal = ProjectNameRefusal(request.name))
+    if (!request.kind || (*request.kind != DocumentKind::Html && *request.kind != DocumentKind::StyleSheet))
+        return { std::nullopt, std::string(kNoProjectTypeChosen) };
+    if (auto refusal = projectNameRefusal(request.name))
         return { std::nullopt, std::move(*refusal) };
 
     std::string folderText = request.folder;
@@ -82,13 +82,13 @@ ProjectCheck checkProject(const std::filesystem::path& runFolder, const ProjectR
     std::filesystem::path folder(folderText);
     // The program's current folder is the run folder, so a relative folder box means a folder there.
     if (folder.is_relative())
-        folder = runFolder / folder;
+        folder = runFolder.path() / folder;
 
-    const auto extension = ExtensionOfKind(*request.type);
+    const auto extension = extensionOfKind(*request.kind);
     if (request.name.size() + extension.size() > fileNameLimit(folder.parent_path()))
-        return { std::nullopt, std::string(projectmessages::NameTooLong) };
+        return { std::nullopt, std::string(kProjectNameTooLong) };
 
-    ProjectPlan plan { DocumentState { folder, request.name, *request.type } };
+    ProjectPlan plan { DocumentLocation { folder, request.name, *request.kind } };
     // A link counts as what it points to: a Save writes through it. A folder of that name would
     // only make the Save fail, and nothing would be replaced.
     std::error_code error;
@@ -97,21 +97,21 @@ ProjectCheck checkProject(const std::filesystem::path& runFolder, const ProjectR
     return { std::move(plan), {} };
 }
 
-ProjectCreation createPlannedProject(const std::filesystem::path& runFolder, const ProjectPlan& plan)
+ProjectCreation createPlannedProject(const RunFolder& runFolder, const ProjectPlan& plan)
 {
     const auto& folder = plan.document.folder;
     std::error_code error;
-    // EnsureFolder also accepts a file of that name, which could not hold the document file.
-    if (!EnsureFolder(folder) || !std::filesystem::is_directory(folder, error)) {
-        std::string message(projectmessages::FolderNotCreated);
-        message.append(folder.string()).append(projectmessages::FolderNotCreatedTail);
+    // ensureFolder also accepts a file of that name, which could not hold the document file.
+    if (!ensureFolder(folder) || !std::filesystem::is_directory(folder, error)) {
+        std::string message(kProjectFolderNotCreated);
+        message.append(folder.string()).append(kProjectFolderNotCreatedTail);
         return { std::nullopt, std::move(message) };
     }
     (void)ProjectHistory(runFolder).append(plan.document.filePath().string());
     return { plan.document, {} };
 }
 
-ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request)
+ProjectCreation createProject(const RunFolder& runFolder, const ProjectRequest& request)
 {
     auto check = checkProject(runFolder, request);
     if (!check.accepted())

@@ -3,7 +3,8 @@
 // all of that happens or, on a refusal, none of it.
 #pragma once
 
-#include "app/document.h"
+#include "core/documentlocation.h"
+#include "core/runfolder.h"
 
 #include <filesystem>
 #include <optional>
@@ -14,8 +15,7 @@ namespace inkwell {
 
 struct ProjectRequest
 {
-    std::optional<int>
-        type; // position of the chosen type, 0 HTML page, 1 style sheet; none when nothing is chosen
+    std::optional<DocumentKind> kind; // the chosen type; none when nothing is chosen
     std::string name; // the project name as typed; it names the folder and the document file
     std::string folder; // the parent folder; a relative one lies below the run folder
 };
@@ -23,7 +23,7 @@ struct ProjectRequest
 // A request that passed every check: the project it names, worked out before anything is touched.
 struct ProjectPlan
 {
-    DocumentState document; // the current document once the project is created
+    DocumentLocation document; // the current document once the project is created
     bool documentFileExists = false; // its file is there already, and the first Save would replace it
 };
 
@@ -37,40 +37,39 @@ struct [[nodiscard]] ProjectCheck
 
 struct [[nodiscard]] ProjectCreation
 {
-    std::optional<DocumentState> document; // the new current document when the project was created
+    std::optional<DocumentLocation> document; // the new current document when the project was created
     std::string refusal; // otherwise the reason, to be shown in a "提示" box
 
     [[nodiscard]] bool created() const { return document.has_value(); }
 };
 
-namespace projectmessages {
-inline constexpr std::string_view NoTypeChosen = "您没有选中任何一种工程";
-inline constexpr std::string_view NoName = "您没有输入工程名称，请重新输入";
-inline constexpr std::string_view UnusableName = "工程名称不能含有“/”或空字符，也不能是“.”或“..”，请重新输入";
-inline constexpr std::string_view NameTooLong = "工程名称太长，请重新输入";
-// Followed by the folder's path and FolderNotCreatedTail.
-inline constexpr std::string_view FolderNotCreated = "无法创建工程目录“";
-inline constexpr std::string_view FolderNotCreatedTail = "”，请确认上级目录存在并且可以写入";
+inline constexpr std::string_view kNoProjectTypeChosen = "您没有选中任何一种工程";
+inline constexpr std::string_view kNoProjectName = "您没有输入工程名称，请重新输入";
+inline constexpr std::string_view kUnusableProjectName
+    = "工程名称不能含有“/”或空字符，也不能是“.”或“..”，请重新输入";
+inline constexpr std::string_view kProjectNameTooLong = "工程名称太长，请重新输入";
+// Followed by the folder's path and kProjectFolderNotCreatedTail.
+inline constexpr std::string_view kProjectFolderNotCreated = "无法创建工程目录“";
+inline constexpr std::string_view kProjectFolderNotCreatedTail = "”，请确认上级目录存在并且可以写入";
 // Asked, with "是" and "否", before a project is created over an existing document file.
-inline constexpr std::string_view ProjectExists = "该工程已存在，继续将在保存时覆盖原有文件，是否继续？";
-} // namespace projectmessages
+inline constexpr std::string_view kProjectExists = "该工程已存在，继续将在保存时覆盖原有文件，是否继续？";
 
 // The message refusing name, or none when the name can be a folder name: a name empty after
 // trimming white space is refused as missing; "/" or a NUL, and "." or "..", would put the document
 // somewhere other than a new folder of that name.
-[[nodiscard]] std::optional<std::string> ProjectNameRefusal(std::string_view name);
+[[nodiscard]] std::optional<std::string> projectNameRefusal(std::string_view name);
 
 // Checks request and works out the project's document, touching no file: the type and the name are
 // checked, and a name too long for the document file's name in its folder is refused, since no Save
 // could ever write the file. Whether that file exists already is for the caller to ask about.
-ProjectCheck checkProject(const std::filesystem::path& runFolder, const ProjectRequest& request);
+ProjectCheck checkProject(const RunFolder& runFolder, const ProjectRequest& request);
 
 // Creates the planned project's folder (one level, inside an existing parent) and appends its
 // document file's path and CR LF to the history under runFolder. A history that cannot be written
 // does not stop the project: it only lists projects, nothing reads it back.
-ProjectCreation createPlannedProject(const std::filesystem::path& runFolder, const ProjectPlan& plan);
+ProjectCreation createPlannedProject(const RunFolder& runFolder, const ProjectPlan& plan);
 
 // checkProject, then createPlannedProject, asking nothing in between.
-ProjectCreation CreateProject(const std::filesystem::path& runFolder, const ProjectRequest& request);
+ProjectCreation createProject(const RunFolder& runFolder, const ProjectRequest& request);
 
 } // namespace inkwell

@@ -4,12 +4,12 @@
 
 namespace inkwell {
 
-std::string ProjectFolderSetting(const std::filesystem::path& runFolder)
+std::string projectFolderSetting(const RunFolder& runFolder)
 {
-    const IniFile settings(runFolder / "prj.ini");
+    const IniFile settings(runFolder.projectFolderSettingFile());
     auto folder = settings.read("工程目录", "路径", "");
     if (folder.empty()) {
-        folder = (runFolder / "project").string();
+        folder = runFolder.projectsFolder().string();
         // Without a writable run folder the default still serves this opening of the wizard.
         (void)settings.write("工程目录", "路径", folder);
     }

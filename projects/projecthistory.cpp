@@ -4,7 +4,7 @@
 
 namespace inkwell {
 
-std::vector<std::string> ProjectHistory::Split(std::string_view text)
+std::vector<std::string> ProjectHistory::split(std::string_view text)
 {
     text = text.substr(0, text.find('\0'));
     std::vector<std::string> entries;
@@ -32,7 +32,7 @@ std::string ProjectHistory::currentText() const
 
 std::vector<std::string> ProjectHistory::entries() const
 {
-    return Split(currentText());
+    return split(currentText());
 }
 
 Result<void> ProjectHistory::append(std::string_view entry) const

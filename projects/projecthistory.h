@@ -3,6 +3,7 @@
 // in creation order and are never removed or merged.
 #pragma once
 
+#include "core/runfolder.h"
 #include "platform/atomicfile.h"
 
 #include <filesystem>
@@ -15,8 +16,8 @@ namespace inkwell {
 class ProjectHistory
 {
 public:
-    explicit ProjectHistory(const std::filesystem::path& runFolder)
-        : m_path(runFolder / "system" / "工程记录.txt")
+    explicit ProjectHistory(const RunFolder& runFolder)
+        : m_path(runFolder.projectHistoryFile())
     {
     }
 
@@ -32,7 +33,7 @@ public:
     // Splits a history text at every CR LF, the text ending at its first zero byte. An empty
     // stretch between two separators is an empty entry; the stretch after the last separator is
     // an entry only when it is not empty, so a final CR LF adds none and an empty text has none.
-    [[nodiscard]] static std::vector<std::string> Split(std::string_view text);
+    [[nodiscard]] static std::vector<std::string> split(std::string_view text);
 
 private:
     [[nodiscard]] std::string currentText() const;

@@ -6,10 +6,10 @@
 
 namespace inkwell {
 
-QPixmap ProjectTypeIcon(int kind)
+QPixmap projectTypeIcon(DocumentKind kind)
 {
-    constexpr int side = 48;
-    QPixmap pixmap(side, side);
+    constexpr int kSide = 48;
+    QPixmap pixmap(kSide, kSide);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -40,10 +40,10 @@ QPixmap ProjectTypeIcon(int kind)
 
     QString label;
     QColor band;
-    if (kind == 0) {
+    if (kind == DocumentKind::Html) {
         label = QStringLiteral("HTML");
         band = QColor(0xE3, 0x6C, 0x1E);
-    } else if (kind == 1) {
+    } else if (kind == DocumentKind::StyleSheet) {
         label = QStringLiteral("CSS");
         band = QColor(0x26, 0x6D, 0xC9);
     }

@@ -2,11 +2,13 @@
 // wizard needs no icon theme: a page with a folded corner and a coloured band naming the type.
 #pragma once
 
+#include "core/documentlocation.h"
+
 #include <QPixmap>
 
 namespace inkwell {
 
-// For kind 0 (HTML page) and 1 (style sheet); any other kind gives a page without a band.
-[[nodiscard]] QPixmap ProjectTypeIcon(int kind);
+// Any kind other than an HTML page or a style sheet gives a page without a band.
+[[nodiscard]] QPixmap projectTypeIcon(DocumentKind kind);
 
 } // namespace inkwell

@@ -5,24 +5,24 @@
 namespace inkwell {
 namespace {
 
-constexpr std::string_view Yes = "真";
-constexpr std::string_view No = "假";
+constexpr std::string_view kYes = "真";
+constexpr std::string_view kNo = "假";
 
-IniFile guideSettings(const std::filesystem::path& runFolder)
+IniFile guideSettings(const RunFolder& runFolder)
 {
-    return IniFile(runFolder / "system" / "guid.ini");
+    return IniFile(runFolder.wizardSettingFile());
 }
 
 } // namespace
 
-bool ShowWizardAtStart(const std::filesystem::path& runFolder)
+bool showWizardAtStart(const RunFolder& runFolder)
 {
-    return guideSettings(runFolder).read("向导", "是否显示", Yes) == Yes;
+    return guideSettings(runFolder).read("向导", "是否显示", kYes) == kYes;
 }
 
-bool SetShowWizardAtStart(const std::filesystem::path& runFolder, bool show)
+bool setShowWizardAtStart(const RunFolder& runFolder, bool show)
 {
-    return guideSettings(runFolder).write("向导", "是否显示", show ? Yes : No);
+    return guideSettings(runFolder).write("向导", "是否显示", show ? kYes : kNo);
 }
 
 } // namespace inkwell

@@ -2,15 +2,15 @@
 // "system/guid.ini" beside the program, holding "真" or "假".
 #pragma once
 
-#include <filesystem>
+#include "core/runfolder.h"
 
 namespace inkwell {
 
 // True only when the value is exactly "真"; a missing file, section or key counts as "真", and any
 // other value (an empty one included) keeps the wizard closed.
-[[nodiscard]] bool ShowWizardAtStart(const std::filesystem::path& runFolder);
+[[nodiscard]] bool showWizardAtStart(const RunFolder& runFolder);
 
 // Writes "真" or "假". False when the file cannot be written (for instance without "system").
-[[nodiscard]] bool SetShowWizardAtStart(const std::filesystem::path& runFolder, bool show);
+[[nodiscard]] bool setShowWizardAtStart(const RunFolder& runFolder, bool show);
 
 } // namespace inkwell

@@ -4,7 +4,7 @@
 
 namespace inkwell {
 
-QString ChooseFolderWithDialog(QWidget* parent, const QString& prompt, const QString& startFolder)
+QString chooseFolderWithDialog(QWidget* parent, const QString& prompt, const QString& startFolder)
 {
     return QFileDialog::getExistingDirectory(parent, prompt, startFolder, QFileDialog::ShowDirsOnly);
 }

@@ -1,12 +1,12 @@
 // What the new-project wizard needs from the program around it: the run folder, the current
-// document it changes, the design view reset, and the dialogs it shows, which tests may replace.
+// document it starts from, and the dialogs it shows, which tests may replace.
 #pragma once
 
-#include "app/document.h"
+#include "core/documentlocation.h"
+#include "core/runfolder.h"
 #include "platform/messageservice.h"
 
 #include <QString>
-#include <filesystem>
 #include <functional>
 
 class QWidget;
@@ -18,17 +18,15 @@ using FolderChooser
     = std::function<QString(QWidget* parent, const QString& prompt, const QString& startFolder)>;
 
 // The platform's folder dialog, folders only.
-[[nodiscard]] QString ChooseFolderWithDialog(
+[[nodiscard]] QString chooseFolderWithDialog(
     QWidget* parent, const QString& prompt, const QString& startFolder);
 
 struct WizardContext
 {
-    std::filesystem::path runFolder;
-    DocumentState& document; // changed by "新建", and its folder by "设置"
-    std::function<void()>
-        loadBlankPage; // after a project is created: the design view gets BlankPage, editing on
+    RunFolder runFolder;
+    DocumentLocation document; // the current document when the wizard opens
     MessageService* messages = nullptr; // null: QMessageBox boxes over the wizard window
-    FolderChooser chooseFolder = ChooseFolderWithDialog;
+    FolderChooser chooseFolder = chooseFolderWithDialog;
 };
 
 } // namespace inkwell

@@ -1,6 +1,6 @@
 #include "projects/wizardwindow.h"
 
-#include "app/workingfolders.h"
+#include "core/ensurefolder.h"
 #include "projects/projectcreation.h"
 #include "projects/projectfoldersetting.h"
 #include "projects/projecthistory.h"
@@ -22,7 +22,7 @@
 namespace inkwell {
 namespace {
 
-const QString FolderPrompt = QStringLiteral("请选择要设置的工程文件目录");
+const QString kFolderPrompt = QStringLiteral("请选择要设置的工程文件目录");
 
 // A Song face at 12 pixels, the size the form's texts were measured in. Where no Song face is
 // installed a CJK serif face stands in.
@@ -42,11 +42,12 @@ WizardWindow::WizardWindow(WizardContext context, QWidget* parent)
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_context(std::move(context))
+    , m_document(m_context.document)
 {
     setObjectName(QStringLiteral("WizardWindow"));
     setWindowTitle(QStringLiteral("程序新建向导"));
     setFont(formFont());
-    setFixedSize(ClientSize);
+    setFixedSize(kClientSize);
     setModal(true);
     createControls();
     fillForm();
@@ -85,9 +86,10 @@ void WizardWindow::createControls()
     m_types->setSelectionMode(QAbstractItemView::SingleSelection);
     m_types->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_types->setDragEnabled(false);
-    // An item's row is the document kind it gives.
-    m_types->addItem(new QListWidgetItem(QIcon(ProjectTypeIcon(0)), QStringLiteral("HTML")));
-    m_types->addItem(new QListWidgetItem(QIcon(ProjectTypeIcon(1)), QStringLiteral("CSS")));
+    // An item's row is the number of the document kind it gives.
+    m_types->addItem(new QListWidgetItem(QIcon(projectTypeIcon(DocumentKind::Html)), QStringLiteral("HTML")));
+    m_types->addItem(
+        new QListWidgetItem(QIcon(projectTypeIcon(DocumentKind::StyleSheet)), QStringLiteral("CSS")));
     m_types->clearSelection();
     placeOnPage(m_types, { 216, 33, 426, 304 });
 
@@ -125,10 +127,10 @@ void WizardWindow::createControls()
     m_showAtStart->setChecked(true);
     placeOnPage(m_showAtStart, { 9, 393, 192, 16 });
 
-    connect(choose, &QPushButton::clicked, this, &WizardWindow::ChooseProjectFolder);
-    connect(create, &QPushButton::clicked, this, &WizardWindow::CreateProject);
+    connect(choose, &QPushButton::clicked, this, &WizardWindow::chooseProjectFolder);
+    connect(create, &QPushButton::clicked, this, &WizardWindow::createProject);
     // clicked comes after the box has taken its new state, and only from the user.
-    connect(m_showAtStart, &QCheckBox::clicked, this, &WizardWindow::ToggleWizardAtStart);
+    connect(m_showAtStart, &QCheckBox::clicked, this, &WizardWindow::toggleWizardAtStart);
 }
 
 void WizardWindow::placeOnPage(QWidget* control, const QRect& geometry)
@@ -155,8 +157,8 @@ bool WizardWindow::eventFilter(QObject* watched, QEvent* event)
 
 void WizardWindow::fillForm()
 {
-    (void)EnsureFolder(m_context.runFolder / "project");
-    m_folder->setText(QString::fromStdString(ProjectFolderSetting(m_context.runFolder)));
+    (void)ensureFolder(m_context.runFolder.projectsFolder());
+    m_folder->setText(QString::fromStdString(projectFolderSetting(m_context.runFolder)));
     for (const auto& entry : ProjectHistory(m_context.runFolder).entries())
         m_history->addTopLevelItem(new QTreeWidgetItem(QStringList { QString::fromStdString(entry) }));
 }
@@ -171,23 +173,23 @@ void WizardWindow::centreOnScreen()
     move(frame.topLeft());
 }
 
-void WizardWindow::ChooseProjectFolder()
+void WizardWindow::chooseProjectFolder()
 {
     const QString chosen
-        = m_context.chooseFolder ? m_context.chooseFolder(this, FolderPrompt, m_folder->text()) : QString();
+        = m_context.chooseFolder ? m_context.chooseFolder(this, kFolderPrompt, m_folder->text()) : QString();
     if (chosen.isEmpty())
-        m_folder->setText(QString::fromStdString(ProjectFolderSetting(m_context.runFolder)));
+        m_folder->setText(QString::fromStdString(projectFolderSetting(m_context.runFolder)));
     else
         m_folder->setText(chosen);
     // Until "新建" is pressed, a Save writes the current page under its current name into this folder.
-    m_context.document.folder = m_folder->text().toStdString();
+    m_document.folder = m_folder->text().toStdString();
 }
 
-void WizardWindow::CreateProject()
+void WizardWindow::createProject()
 {
     ProjectRequest request;
     if (const auto selected = m_types->selectedItems(); !selected.isEmpty())
-        request.type = m_types->row(selected.first());
+        request.kind = static_cast<DocumentKind>(m_types->row(selected.first()));
     request.name = m_name->text().toStdString();
     request.folder = m_folder->text().toStdString();
 
@@ -199,7 +201,7 @@ void WizardWindow::CreateProject()
     // Asked before anything is touched, so "否" leaves the files, the history and the form as they
     // were.
     if (check.plan->documentFileExists) {
-        if (messages().ask(kHintTitle, std::string(projectmessages::ProjectExists), Answer::No) != Answer::Yes)
+        if (messages().ask(kHintTitle, std::string(kProjectExists), Answer::No) != Answer::Yes)
             return;
     }
 
@@ -208,9 +210,7 @@ void WizardWindow::CreateProject()
         tell(result.refusal);
         return;
     }
-    m_context.document = std::move(*result.document);
-    if (m_context.loadBlankPage)
-        m_context.loadBlankPage();
+    m_document = std::move(*result.document);
     m_projectCreated = true;
     accept();
 }
@@ -225,18 +225,18 @@ void WizardWindow::tell(const std::string& text)
     (void)messages().show({ kHintTitle, text, { MessageButton::Ok }, MessageIcon::None });
 }
 
-void WizardWindow::ToggleWizardAtStart()
+void WizardWindow::toggleWizardAtStart()
 {
     // Without a "system" folder the setting cannot be kept; the box still shows the choice.
-    (void)SetShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked());
+    (void)setShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked());
 }
 
-bool OpenWizard(QWidget* parent, const WizardContext& context)
+WizardOutcome openWizard(QWidget* parent, const WizardContext& context)
 {
     WizardWindow wizard(context, parent);
     wizard.centreOnScreen();
     wizard.exec();
-    return wizard.projectCreated();
+    return { wizard.document(), wizard.projectCreated() };
 }
 
 } // namespace inkwell

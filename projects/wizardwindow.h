@@ -27,11 +27,11 @@ class WizardWindow : public QDialog
 
 public:
     // The window's outer size as designed, frame included.
-    static constexpr QSize OuterSize { 656, 441 };
+    static constexpr QSize kOuterSize { 656, 441 };
     // The area the controls were laid out for: the outer size less a 3-pixel fixed border on every
     // side and a 19-pixel caption. The tab control overhangs it by one pixel on each side, which
     // hides the control's own border against the window edge.
-    static constexpr QSize ClientSize { 650, 416 };
+    static constexpr QSize kClientSize { 650, 416 };
 
     // Builds the form and fills it as each opening does: the "project" folder is made, the folder
     // box gets the default project folder and the history list the recorded projects.
@@ -40,15 +40,18 @@ public:
 
     // "设置": asks for a folder; cancelling puts the default folder back. Either way the folder
     // box's text becomes the current document's folder.
-    void ChooseProjectFolder();
+    void chooseProjectFolder();
     // "新建": creates the project and closes the window, or says why not and stays open. Over an
     // existing document file it asks first; "否" stays open with nothing changed.
-    void CreateProject();
+    void createProject();
     // The start-up check box was clicked: its new state is written to "system/guid.ini".
-    void ToggleWizardAtStart();
+    void toggleWizardAtStart();
 
     // True once "新建" has created a project.
     [[nodiscard]] bool projectCreated() const { return m_projectCreated; }
+    // The current document as the wizard leaves it: the one it opened with, moved to the folder "设置"
+    // chose, or the new project's document.
+    [[nodiscard]] const DocumentLocation& document() const { return m_document; }
 
     // Places the window in the middle of the available area of its screen.
     void centreOnScreen();
@@ -69,6 +72,7 @@ private:
 
     WizardContext m_context;
     QtMessageService m_boxes { this }; // the boxes when the context brings none
+    DocumentLocation m_document;
     bool m_projectCreated = false;
 
     QTabWidget* m_tabs = nullptr; // 高级选择夹1
@@ -83,9 +87,14 @@ private:
     std::vector<std::pair<QWidget*, QRect>> m_placements;
 };
 
-// Opens the wizard modally over parent (which may be hidden or null) and returns when it closes:
-// true when a project was created, which has then changed context.document and called
-// context.loadBlankPage.
-bool OpenWizard(QWidget* parent, const WizardContext& context);
+// What the wizard leaves behind when it closes.
+struct [[nodiscard]] WizardOutcome
+{
+    DocumentLocation document; // the current document from now on; the caller stores it
+    bool projectCreated = false; // the document is a new project's, and wants the blank page
+};
+
+// Opens the wizard modally over parent (which may be hidden or null) and returns when it closes.
+WizardOutcome openWizard(QWidget* parent, const WizardContext& context);
 
 } // namespace inkwell

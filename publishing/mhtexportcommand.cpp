@@ -95,14 +95,13 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     if (target == QStringLiteral(".mht"))
         return MhtExportOutcome::Cancelled;
 
-    const std::string url = PageUrl(context.documentFolder, context.documentName, context.documentKind,
-        context.runFolder, *context.serverPort);
+    const std::string url = pageUrl(context.document, RunFolder(context.runFolder), *context.serverPort);
     ArchiveResult result;
     {
         const BusyPointer busy;
         ArchiveOptions options;
         options.localFiles = LocalFiles::Confined;
-        options.trustedFolders = { context.runFolder, context.documentFolder };
+        options.trustedFolders = { context.runFolder, context.document.folder };
         // An archive the user is told was saved holds everything the page refers to, so a resource
         // that cannot be fetched fails the export and leaves an earlier archive as it was.
         options.missing = MissingResources::RefuseArchive;

@@ -4,6 +4,7 @@
 // the main window passes its real state and tests pass their own.
 #pragma once
 
+#include "core/documentlocation.h"
 #include "platform/messageservice.h"
 
 #include <QString>
@@ -20,13 +21,11 @@ struct MhtExportContext
 {
     // Writes the design view's page to the document file; false when it could not be written.
     std::function<bool()> saveDocument;
-    // DocumentFolder; with runFolder, the folders whose files the archive may carry whatever they
+    // With runFolder, the folders whose files the archive may carry whatever they
     // are (elsewhere on disk only pictures named where a picture belongs go in).
-    std::filesystem::path documentFolder;
-    std::string documentName; // DocumentName
-    int documentKind = 0; // DocumentKind
+    DocumentLocation document;
     std::filesystem::path runFolder;
-    std::optional<int> serverPort; // ServerPort; empty when the page server is not running
+    std::optional<int> serverPort; // empty when the page server is not running
     // Asks for the archive's file name; an empty name means the user cancelled.
     std::function<QString(QWidget*)> chooseFileName
         = [](QWidget* parent) { return askForArchiveName(parent); };

@@ -2,58 +2,43 @@
 
 #include "publishing/percentencoding.h"
 
-#include <string_view>
+namespace inkwell {
 
-namespace {
-
-std::string_view extensionOfKind(int documentKind)
-{
-    switch (documentKind) {
-    case 0:
-        return ".html";
-    case 1:
-        return ".css";
-    default:
-        return {};
-    }
-}
-
-} // namespace
-
-std::string PageUrl(const std::filesystem::path& documentFolder, const std::string& documentName,
-    int documentKind, const std::filesystem::path& runFolder, int port)
+std::string pageUrl(const DocumentLocation& document, const RunFolder& runFolder, int port)
 {
     std::string url = "http://127.0.0.1:" + std::to_string(port);
     // A plain text search, case included: any folder whose path contains the run folder's
     // project folder counts as a project there.
-    std::string projectFolder = runFolder.native();
+    std::string projectFolder = runFolder.path().native();
     while (projectFolder.ends_with('/'))
         projectFolder.pop_back();
-    projectFolder += "/project";
+    projectFolder.append("/").append(RunFolder::kProjectsFolderName);
     // The name is one segment whatever bytes it holds (Chinese, blanks, "(", "%", "#"); the server
     // decodes it back to the UTF-8 name on disk.
-    const std::string name = inkwell::percentEncodeSegment(documentName);
-    if (documentFolder.native().find(projectFolder) != std::string::npos)
-        url += "/project/" + name + "/";
+    const std::string name = percentEncodeSegment(document.name);
+    url += '/';
+    if (document.folder.native().find(projectFolder) != std::string::npos)
+        url.append(RunFolder::kProjectsFolderName).append("/").append(name).append("/");
     else
-        url += "/tmp/";
+        url.append(RunFolder::kTmpFolderName).append("/");
     url += name;
-    url += extensionOfKind(documentKind);
+    url += extensionOfKind(document.kind);
     return url;
 }
 
-bool PageUrlReachesDocument(const std::filesystem::path& documentFolder, const std::string& documentName,
-    const std::filesystem::path& runFolder)
+bool pageUrlReachesDocument(const DocumentLocation& document, const RunFolder& runFolder)
 {
-    if (documentName.empty() || documentName == "." || documentName == ".."
-        || documentName.find('/') != std::string::npos)
+    const std::string& name = document.name;
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return false;
     std::error_code ec;
-    const auto folder = std::filesystem::weakly_canonical(documentFolder, ec);
+    const auto folder = std::filesystem::weakly_canonical(document.folder, ec);
     if (ec)
         return false;
-    const auto run = std::filesystem::weakly_canonical(runFolder, ec);
+    const RunFolder run(std::filesystem::weakly_canonical(runFolder.path(), ec));
     if (ec)
         return false;
-    return folder == run / "tmp" || folder == run / "project" / documentName;
+    return folder == run.tmpFolder() || folder == run.projectsFolder() / name;
 }
+
+} // namespace inkwell

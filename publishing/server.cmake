@@ -12,4 +12,4 @@ add_library(inkwell_publishing STATIC
     requesthost.cpp
     requestpath.cpp)
 target_include_directories(inkwell_publishing PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_publishing PUBLIC inkwell_kit Threads::Threads PRIVATE ZLIB::ZLIB)
+target_link_libraries(inkwell_publishing PUBLIC inkwell_kit inkwell_core Threads::Threads PRIVATE ZLIB::ZLIB)

@@ -65,7 +65,7 @@ std::string unescape(std::string_view text)
             std::uint32_t cp = 0;
             std::size_t n = 0;
             while (i < text.size() && n < 6 && isHex(text[i])) {
-                cp = cp * 16 + hexValue(text[i]);
+                cp = cp * 16 + static_cast<std::uint32_t>(hexValue(text[i]));
                 ++i;
                 ++n;
             }

@@ -120,8 +120,8 @@ std::string encodeBase64(std::string_view bytes)
     };
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
-        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16)
-            | (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
+        const auto v = static_cast<unsigned>((static_cast<unsigned char>(bytes[i]) << 16)
+            | (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]));
         put(kAlphabet[(v >> 18) & 63]);
         put(kAlphabet[(v >> 12) & 63]);
         put(kAlphabet[(v >> 6) & 63]);
@@ -129,9 +129,9 @@ std::string encodeBase64(std::string_view bytes)
     }
     const std::size_t rest = bytes.size() - i;
     if (rest > 0) {
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        auto v = static_cast<unsigned>(static_cast<unsigned char>(bytes[i]) << 16);
         if (rest == 2)
-            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+            v |= static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1]) << 8);
         put(kAlphabet[(v >> 18) & 63]);
         put(kAlphabet[(v >> 12) & 63]);
         put(rest == 2 ? kAlphabet[(v >> 6) & 63] : '=');

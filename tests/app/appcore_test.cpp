@@ -1,23 +1,17 @@
 #include "app/blankpage.h"
 #include "app/commandguard.h"
-#include "app/document.h"
 #include "app/fontlist.h"
 #include "app/mainwindowlayout.h"
 #include "app/timestampname.h"
-#include "app/workingfolders.h"
-#include "tests/support/tempfolder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
 namespace inkwell {
 namespace {
-
-using testing::TempFolder;
 
 // What a nested event loop starts while a command runs: a second command is refused, deferred work runs
 // after the command, in order, each piece on its own, and work deferred by deferred work comes last.
@@ -54,61 +48,15 @@ TEST(CommandGuard, NothingRunsInsideARunningCommand)
 
 TEST(TimeStampName, ThirteenDigitsGrowingWithTheClock)
 {
-    const auto first = TimeStampName();
+    const auto first = timeStampName();
     ASSERT_EQ(first.size(), 13u);
     EXPECT_EQ(first.find_first_not_of("0123456789"), std::string::npos);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    const auto later = std::stoll(TimeStampName());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // the clock moves on by about a second
+    const auto later = std::stoll(timeStampName());
     const auto grown = later - std::stoll(first);
     EXPECT_GE(grown, 1000);
     EXPECT_LT(grown, 3000);
 }
-
-TEST(EnsureFolder, CreatesOneLevelAndAcceptsAnyExistingEntry)
-{
-    TempFolder dir;
-    const auto folder = dir.path() / "system";
-    EXPECT_TRUE(EnsureFolder(folder));
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_TRUE(EnsureFolder(folder)); // already there
-
-    testing::WriteFile(dir.path() / "file", "x");
-    EXPECT_TRUE(EnsureFolder(dir.path() / "file")); // a file of that name counts
-
-    EXPECT_FALSE(EnsureFolder(dir.path() / "a" / "b")); // parents are not created
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "a"));
-
-    ::chmod(dir.path().c_str(), 0500);
-    if (::geteuid() != 0) { // root may create folders anywhere
-        EXPECT_FALSE(EnsureFolder(dir.path() / "denied"));
-    }
-    ::chmod(dir.path().c_str(), 0700);
-}
-
-struct TempCase
-{
-    const char* run;
-    const char* temp;
-    bool refused;
-};
-
-class TemporaryFolderRule : public ::testing::TestWithParam<TempCase>
-{
-};
-
-TEST_P(TemporaryFolderRule, RefusesOnlyFoldersBelowIt)
-{
-    EXPECT_EQ(IsBelowTemporaryFolder(GetParam().run, GetParam().temp), GetParam().refused)
-        << GetParam().run << " in " << GetParam().temp;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, TemporaryFolderRule,
-    ::testing::Values(TempCase { "/tmp/unpacked", "/tmp", true }, TempCase { "/tmp/unpacked", "/tmp/", true },
-        TempCase { "/tmp/a/b/c", "/tmp", true }, TempCase { "/tmp", "/tmp", false },
-        TempCase { "/tmp", "/tmp/", false }, TempCase { "/tmpfoo/x", "/tmp", false },
-        TempCase { "/home/me/tmp/site", "/tmp", false }, TempCase { "/var/tmp/x", "/tmp", false },
-        TempCase { "/home/me/t/x", "/home/me/t", true }, TempCase { "/opt/inkwell", "/tmp", false },
-        TempCase { "/TMP/x", "/tmp", false }, TempCase { "/opt/x", "", false }));
 
 TEST(FontList, ReversesAndDropsConsecutiveDuplicates)
 {
@@ -144,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Layout,
         LayoutCase { "narrow_and_low", 300, 40, { 541, 0, 0, 50 }, { 0, 51, 300, 0 } },
         LayoutCase { "exactly_541x51", 541, 51, { 541, 0, 0, 50 }, { 0, 51, 541, 0 } },
         LayoutCase { "nothing", 0, 0, { 541, 0, 0, 50 }, { 0, 51, 0, 0 } }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Layout, BrowserFillsThePageAndNeverGoesNegative)
 {
@@ -167,14 +115,6 @@ TEST(BlankPage, TenCrLfLinesDeclaringGb2312)
         ++lines;
     EXPECT_EQ(lines, 10u);
     EXPECT_EQ(page.substr(page.size() - 7), "</html>");
-}
-
-TEST(Document, FileNameByKind)
-{
-    EXPECT_EQ(DocumentState({ "/r/tmp", "1700000000000", 0 }).filePath(), "/r/tmp/1700000000000.html");
-    EXPECT_EQ(DocumentState({ "/r/project/a", "a", 1 }).filePath(), "/r/project/a/a.css");
-    EXPECT_EQ(DocumentState({ "/r/project/a", "a", 7 }).filePath(), "/r/project/a/a");
-    EXPECT_EQ(DocumentState({ "/r/project/a", "a", -1 }).filePath(), "/r/project/a/a");
 }
 
 } // namespace

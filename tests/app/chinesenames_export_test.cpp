@@ -9,7 +9,6 @@
 #include "publishing/percentencoding.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
-#include "tests/support/windowenvironment.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -313,12 +312,3 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
 
 } // namespace
 } // namespace inkwell
-
-int main(int argc, char** argv)
-{
-    const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
-    const inkwell::testing::WindowEnvironment environment(binaryDir);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

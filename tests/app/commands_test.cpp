@@ -88,7 +88,7 @@ protected:
                 return false;
             },
             3000));
-        QTest::qWait(100);
+        QTest::qWait(100); // proves an absence: no late click moves the selection any more
         ASSERT_TRUE(selected());
         ASSERT_EQ(evaluate(kRecordCommands), QStringLiteral("true"));
     }
@@ -148,31 +148,36 @@ public:
     // capture window showed goes to `minimised`.
     void captureWith(const char* button, bool* minimised)
     {
-        bool ran = false;
-        QTimer poll;
-        poll.setInterval(50);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
+        const auto shownCapture = [] {
             QWidget* capture = nullptr;
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (widget->inherits("inkwell::CaptureWindow") && widget->isVisible())
                     capture = widget;
+            return capture;
+        };
+        bool ran = false;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* capture = shownCapture();
             if (ran || !capture || !capture->windowHandle() || !capture->windowHandle()->isExposed())
                 return;
             poll.stop();
             ran = true;
             *minimised = m_window->isMinimized();
-            QTest::qWait(150);
+            // Whatever the window system still has for the new window is handled before the mouse comes.
+            QGuiApplication::sync();
             QTest::mousePress(capture, Qt::LeftButton, {}, QPoint(100, 100));
             QTest::mouseMove(capture, QPoint(140, 120));
             QTest::mouseMove(capture, QPoint(180, 140));
             QTest::mouseRelease(capture, Qt::LeftButton, {}, QPoint(180, 140));
-            QTest::qWait(100);
+            QTest::qWait(100); // a pause between the drag and the double click, as a hand makes
             QTest::mouseDClick(capture, Qt::LeftButton, {}, QPoint(140, 120));
-            // Whatever a failed commit leaves open is closed, so the click below returns.
-            QTest::qWait(300);
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (widget->inherits("inkwell::CaptureWindow") && widget->isVisible())
-                    widget->close();
+            // The commit closes the window; whatever a failed one leaves open is closed, so the click
+            // below returns.
+            (void)Eventually([&] { return shownCapture() == nullptr; }, 3000);
+            if (QWidget* left = shownCapture())
+                left->close();
         });
         poll.start();
         click(button);
@@ -536,7 +541,7 @@ TEST_P(CommandThroughItsControl, DoesWhatItsRowSays)
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandMap, CommandThroughItsControl, ::testing::ValuesIn(commandCases()),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // The table above has one row for each toolbar button and font box and no other.
 TEST(CommandTable, HasOneRowPerToolbarButtonAndFontBox)
@@ -657,8 +662,3 @@ TEST_F(PictureDialog, ShowsTheDesignedTypesFiltersByThemAndStartsFromTheFirst)
 
 } // namespace
 } // namespace inkwell
-
-int main(int argc, char** argv)
-{
-    return inkwell::testing::runWindowTests(argc, argv);
-}

@@ -40,7 +40,7 @@ protected:
     {
         document.folder = dir.path();
         document.name = "1700000000000";
-        document.kind = 0;
+        document.kind = DocumentKind::Html;
         context.getHtml = [this]() -> std::optional<QString> {
             if (!readable)
                 return std::nullopt;
@@ -50,7 +50,7 @@ protected:
             page = html;
             ++loads;
         };
-        context.document = &document;
+        context.document = [this] { return document; };
         context.status = &status;
         context.chooseFile = [this] { return chosenFile; };
         context.messages = &messages;
@@ -60,7 +60,7 @@ protected:
     [[nodiscard]] fs::path file() const { return document.filePath(); }
 
     TempFolder dir;
-    DocumentState document;
+    DocumentLocation document;
     DocumentFileStatus status;
     DocumentContext context;
     QString page = QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size()));
@@ -87,7 +87,7 @@ protected:
 
 struct KindCase
 {
-    int kind;
+    DocumentKind kind;
     const char* fileName;
 };
 
@@ -101,13 +101,14 @@ TEST_P(SaveKinds, WriteThePageToTheDocumentFile)
     document.name = "a";
     document.kind = GetParam().kind;
     page = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>页</body></html>");
-    EXPECT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
     EXPECT_EQ(ReadFile(dir.path() / GetParam().fileName), page.toStdString());
     EXPECT_TRUE(shown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SaveKinds,
-    ::testing::Values(KindCase { 0, "a.html" }, KindCase { 1, "a.css" }, KindCase { 7, "a" }));
+    ::testing::Values(KindCase { DocumentKind::Html, "a.html" },
+        KindCase { DocumentKind::StyleSheet, "a.css" }, KindCase { static_cast<DocumentKind>(7), "a" }));
 
 TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
 {
@@ -116,7 +117,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
     status.markEdited();
     page = QStringLiteral("<html><body>x</body></html>");
     answers = { MessageButton::Ok };
-    EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed);
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Failed);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
     EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)))
@@ -133,7 +134,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
     answers = { MessageButton::Ok };
     {
         testing::FileSizeLimit limit(8192);
-        EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed);
+        EXPECT_EQ(saveDocument(context), SaveOutcome::Failed);
     }
     EXPECT_EQ(shown.size(), 2u);
     EXPECT_EQ(ReadFile(file()), "old page");
@@ -150,23 +151,23 @@ TEST_P(OpenThenSave, KeepsEveryCharacterAndTheEncoding)
 {
     const fs::path opened = documents / (std::string(GetParam()) + ".html");
     chosenFile = QString::fromStdString(opened.string());
-    const DocumentState before = document;
-    OpenDocument(context);
+    const DocumentLocation before = document;
+    openDocument(context);
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / (std::string(GetParam()) + ".txt")));
     EXPECT_EQ(document.folder, before.folder);
     EXPECT_EQ(document.name, before.name);
     EXPECT_EQ(document.kind, before.kind);
 
-    EXPECT_EQ(SaveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
     EXPECT_TRUE(ReadFile(file()) == ReadFile(opened)) << GetParam();
     EXPECT_TRUE(shown.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, OpenThenSave,
     ::testing::Values("utf8-meta", "gbk-gb2312", "undeclared-gbk", "undeclared-utf8", "gb2312-emoji"),
-    [](const auto& info) {
-        std::string name = info.param;
+    [](const auto& test) {
+        std::string name = test.param;
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
@@ -175,12 +176,12 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
 {
     const QString before = page;
     chosenFile.clear(); // cancelled
-    OpenDocument(context);
+    openDocument(context);
     EXPECT_EQ(loads, 0);
 
     chosenFile = QString::fromStdString((dir.path() / "missing.html").string());
     answers = { MessageButton::Ok };
-    OpenDocument(context);
+    openDocument(context);
     EXPECT_EQ(loads, 0);
     EXPECT_EQ(page, before) << "the page is not wiped by a file that cannot be read";
     ASSERT_EQ(shown.size(), 1u);
@@ -190,7 +191,7 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
     const auto withZero = dir.path() / "zero.html";
     testing::WriteFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
     chosenFile = QString::fromStdString(withZero.string());
-    OpenDocument(context);
+    openDocument(context);
     EXPECT_EQ(page, QStringLiteral("<p>before</p>"));
     EXPECT_EQ(ReadFile(withZero).size(), 27u) << "the opened file is left alone";
 }
@@ -218,7 +219,7 @@ TEST_P(NewCommand, OffersToSaveAnyPageButTheBlankOneThenOpensTheWizard)
     if (c.folderMissing)
         document.folder = dir.path() / "removed";
     answers = { c.answer, MessageButton::Ok };
-    NewDocument(context);
+    newDocument(context);
     ASSERT_EQ(!shown.empty(), c.asked);
     if (c.asked) {
         EXPECT_EQ(shown[0].title, QStringLiteral("信息："));
@@ -235,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Table, NewCommand,
         NewCase { "ok_saves", false, MessageButton::Ok, false, true, true, 1 },
         NewCase { "cancel_still_opens_wizard", false, MessageButton::Cancel, false, true, false, 1 },
         NewCase { "failed_save_keeps_the_page", false, MessageButton::Ok, true, true, false, 0 }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct CloseCase
 {
@@ -255,7 +256,7 @@ class Closing : public Commands, public ::testing::WithParamInterface<CloseCase>
 TEST_P(Closing, AsksOnlyOverUnsavedChanges)
 {
     const auto& c = GetParam();
-    NoteNewPage(context);
+    noteNewPage(context);
     if (c.edited) {
         page = QStringLiteral("<html><body>typed</body></html>");
         status.markEdited();
@@ -263,7 +264,7 @@ TEST_P(Closing, AsksOnlyOverUnsavedChanges)
     if (c.folderMissing)
         document.folder = dir.path() / "removed";
     answers = { c.answer, MessageButton::Ok };
-    EXPECT_EQ(ConfirmClose(context), c.decision);
+    EXPECT_EQ(confirmClose(context), c.decision);
     ASSERT_EQ(!shown.empty(), c.asked);
     if (c.asked) {
         EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
@@ -285,13 +286,13 @@ INSTANTIATE_TEST_SUITE_P(Table, Closing,
         CloseCase { "cancel", true, MessageButton::Cancel, false, true, CloseDecision::StayOpen, false },
         CloseCase { "failed_save_stays_open", true, MessageButton::Save, true, true, CloseDecision::StayOpen,
             false }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A page the engine could not give back is never written, neither by Save nor by the saves that New and
 // closing offer: the box says why, the file keeps its bytes, the page stays unsaved and the window open.
 TEST_F(Commands, UnreadablePageIsNeverWritten)
 {
-    NoteNewPage(context);
+    noteNewPage(context);
     page = QStringLiteral("<html><body>typed</body></html>");
     status.markEdited();
     testing::WriteFile(file(), "old page");
@@ -305,10 +306,10 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
         std::size_t boxes;
     };
     const Step steps[] = {
-        { "save", [this] { EXPECT_EQ(SaveDocument(context), SaveOutcome::Failed); }, { MessageButton::Ok },
+        { "save", [this] { EXPECT_EQ(saveDocument(context), SaveOutcome::Failed); }, { MessageButton::Ok },
             1 },
-        { "new", [this] { NewDocument(context); }, { MessageButton::Ok, MessageButton::Ok }, 2 },
-        { "close", [this] { EXPECT_EQ(ConfirmClose(context), CloseDecision::StayOpen); },
+        { "new", [this] { newDocument(context); }, { MessageButton::Ok, MessageButton::Ok }, 2 },
+        { "close", [this] { EXPECT_EQ(confirmClose(context), CloseDecision::StayOpen); },
             { MessageButton::Save, MessageButton::Ok }, 2 },
     };
     for (const auto& step : steps) {
@@ -328,17 +329,17 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
     // Without a reported edit an unreadable page closes: there is nothing of the user's to lose.
     status.markLoaded("<html><body>typed</body></html>");
     shown.clear();
-    EXPECT_EQ(ConfirmClose(context), CloseDecision::Close);
+    EXPECT_EQ(confirmClose(context), CloseDecision::Close);
     EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(Commands, SavedPageClosesWithoutAQuestion)
 {
-    NoteNewPage(context);
+    noteNewPage(context);
     page = QStringLiteral("<html><body>typed</body></html>");
     status.markEdited();
-    ASSERT_EQ(SaveDocument(context), SaveOutcome::Saved);
-    EXPECT_EQ(ConfirmClose(context), CloseDecision::Close);
+    ASSERT_EQ(saveDocument(context), SaveOutcome::Saved);
+    EXPECT_EQ(confirmClose(context), CloseDecision::Close);
     EXPECT_TRUE(shown.empty());
 }
 
@@ -347,15 +348,6 @@ TEST_F(Commands, SavedPageClosesWithoutAQuestion)
 class QtBoxes : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "documentcommands_test";
-        static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     // Runs answer on the message box once it is up, while ask() waits in the box's own event loop.
     static MessageButton answerWith(
         const MessageRequest& request, std::function<void(QMessageBox*)> answer, QStringList* captions)

@@ -32,14 +32,14 @@ class Fixtures : public ::testing::TestWithParam<FixtureCase>
 TEST_P(Fixtures, OpenAndSaveGiveBackTheSameBytes)
 {
     const std::string name = GetParam().name;
-    const auto read = ReadDocumentFile(documents / (name + ".html"));
+    const auto read = readDocumentFile(documents / (name + ".html"));
     ASSERT_TRUE(read.ok()) << read.error().message;
     EXPECT_EQ(read->html, ReadFile(documents / "text" / (name + ".txt")));
     EXPECT_EQ(read->encoding, GetParam().encoding);
 
     TempFolder dir;
     const auto saved = dir.path() / "page.html";
-    ASSERT_TRUE(WriteDocumentFile(saved, read->html, read->encoding).ok());
+    ASSERT_TRUE(writeDocumentFile(saved, read->html, read->encoding).ok());
     EXPECT_TRUE(ReadFile(saved) == ReadFile(documents / (name + ".html"))) << name;
 }
 
@@ -49,8 +49,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, Fixtures,
         FixtureCase { "undeclared-gbk", TextEncoding::Gb18030 },
         FixtureCase { "undeclared-utf8", TextEncoding::Utf8 },
         FixtureCase { "gb2312-emoji", TextEncoding::Gb18030 }),
-    [](const auto& info) {
-        std::string name = info.param.name;
+    [](const auto& test) {
+        std::string name = test.param.name;
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
@@ -60,7 +60,7 @@ TEST(DocumentFile, Gb2312PageTypedWithEmojiIsSavedInFourByteGb18030)
     TempFolder dir;
     const auto path = dir.path() / "page.html";
     const std::string page = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />中😀";
-    ASSERT_TRUE(WriteDocumentFile(path, page, TextEncoding::Utf8).ok());
+    ASSERT_TRUE(writeDocumentFile(path, page, TextEncoding::Utf8).ok());
     EXPECT_EQ(ReadFile(path),
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\xD6\xD0\x94\x39\xFC\x36");
 }
@@ -79,7 +79,7 @@ class TextOfBytes : public ::testing::TestWithParam<TextCase>
 
 TEST_P(TextOfBytes, EndsAtTheFirstZero)
 {
-    const auto decoded = DecodeDocumentBytes(GetParam().bytes);
+    const auto decoded = decodeDocumentBytes(GetParam().bytes);
     EXPECT_EQ(decoded.utf8, GetParam().text);
     EXPECT_EQ(decoded.encoding, GetParam().encoding);
 }
@@ -95,19 +95,19 @@ INSTANTIATE_TEST_SUITE_P(Table, TextOfBytes,
         // In UTF-16 the zero that ends the text is a whole zero character, not the first zero byte.
         TextCase { "utf16_zero_character", "\xFF\xFE<\0-N\0\0x\0"sv, "<中", TextEncoding::Utf16Le },
         TextCase { "utf8_mark_dropped", "\xEF\xBB\xBFok\0no"sv, "ok", TextEncoding::Utf8 }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DocumentFile, ReadFailuresAreReportedAndEmptyFilesAreNot)
 {
     TempFolder dir;
-    const auto missing = ReadDocumentFile(dir.path() / "missing.html");
+    const auto missing = readDocumentFile(dir.path() / "missing.html");
     EXPECT_FALSE(missing.ok());
     EXPECT_NE(missing.error().message.find("missing.html"), std::string::npos) << missing.error().message;
 
-    EXPECT_FALSE(ReadDocumentFile(dir.path()).ok()); // a folder
+    EXPECT_FALSE(readDocumentFile(dir.path()).ok()); // a folder
 
     testing::WriteFile(dir.path() / "empty.html", "");
-    const auto empty = ReadDocumentFile(dir.path() / "empty.html");
+    const auto empty = readDocumentFile(dir.path() / "empty.html");
     ASSERT_TRUE(empty.ok()) << empty.error().message;
     EXPECT_EQ(empty->html, "");
 }
@@ -122,14 +122,14 @@ TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
     Result<void> result;
     {
         testing::FileSizeLimit limit(4096); // the write fails after its first 4096 bytes
-        result = WriteDocumentFile(path, page, TextEncoding::Utf8);
+        result = writeDocumentFile(path, page, TextEncoding::Utf8);
     }
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(ReadFile(path), "old page");
     EXPECT_EQ(
         std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator {}), 1); // nothing beside
 
-    EXPECT_FALSE(WriteDocumentFile(dir.path() / "gone" / "page.html", page, TextEncoding::Utf8).ok());
+    EXPECT_FALSE(writeDocumentFile(dir.path() / "gone" / "page.html", page, TextEncoding::Utf8).ok());
     EXPECT_FALSE(fs::exists(dir.path() / "gone"));
 }
 
@@ -233,7 +233,7 @@ TEST_P(SaveKeeps, PermissionsAndLinks)
     Result<void> result;
     {
         ScopedUmask mask(c.umask);
-        result = WriteDocumentFile(saved, "<p>new</p>", TextEncoding::Utf8);
+        result = writeDocumentFile(saved, "<p>new</p>", TextEncoding::Utf8);
     }
     ASSERT_TRUE(result.ok()) << result.error().message;
     EXPECT_EQ(ReadFile(real), "<p>new</p>");
@@ -266,14 +266,14 @@ INSTANTIATE_TEST_SUITE_P(Table, SaveKeeps,
         KeepCase { "absolute_link", 022, 0600, SavedThrough::AbsoluteLink, 0600 },
         KeepCase { "two_links", 022, 0604, SavedThrough::TwoLinks, 0604 },
         KeepCase { "link_to_a_missing_file", 027, std::nullopt, SavedThrough::RelativeLink, 0640 }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(DocumentFile, LinkLoopIsReportedAndLeavesNothing)
 {
     TempFolder dir;
     fs::create_symlink("b.html", dir.path() / "a.html");
     fs::create_symlink("a.html", dir.path() / "b.html");
-    const auto result = WriteDocumentFile(dir.path() / "a.html", "<p>new</p>", TextEncoding::Utf8);
+    const auto result = writeDocumentFile(dir.path() / "a.html", "<p>new</p>", TextEncoding::Utf8);
     EXPECT_FALSE(result.ok());
     EXPECT_NE(result.error().message.find("a.html"), std::string::npos) << result.error().message;
     EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string> { "a.html", "b.html" }));
@@ -300,8 +300,8 @@ TEST_P(SaveNamed, AnyNameThatFitsItsFolderCanBeSavedAndSavedAgain)
 {
     TempFolder dir;
     const auto path = dir.path() / GetParam().name;
-    ASSERT_TRUE(WriteDocumentFile(path, "<p>first</p>", TextEncoding::Utf8).ok());
-    const auto again = WriteDocumentFile(path, "<p>second</p>", TextEncoding::Utf8);
+    ASSERT_TRUE(writeDocumentFile(path, "<p>first</p>", TextEncoding::Utf8).ok());
+    const auto again = writeDocumentFile(path, "<p>second</p>", TextEncoding::Utf8);
     ASSERT_TRUE(again.ok()) << again.error().message;
     EXPECT_EQ(ReadFile(path), "<p>second</p>");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { GetParam().name });
@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SaveNamed,
         NameCase { "short_page", "a.html" },
         NameCase { "longest_name", std::string(250, 'n') + ".html" }, // 255 bytes, the usual limit
         NameCase { "longest_chinese_name", repeated("页", 85) }), // 255 bytes in UTF-8
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(DocumentFileStatus, AsksOnlyAfterEditsThatChangedThePage)
 {

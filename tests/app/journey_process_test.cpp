@@ -93,6 +93,31 @@ protected:
             && xdo("windowfocus --sync " + dialog + " sleep 0.3 key ctrl+a ctrl+v sleep 0.3 key Return");
     }
 
+    // The top-level window under the pointer once it is moved to x, y of the screen.
+    static std::string windowAt(int x, int y)
+    {
+        const std::string shell = CommandOutput(
+            "xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " getmouselocation --shell");
+        std::smatch id;
+        return std::regex_search(shell, id, std::regex("WINDOW=(\\d+)")) ? id[1].str() : std::string();
+    }
+
+    // Whether the first lines of the window's page show text: a blank page shows at most the caret
+    // there, a line of text some hundred dark pixels.
+    static bool showsTextInPage(const std::string& window)
+    {
+        const std::string png = CommandOutput("import -window " + window + " png:- 2>/dev/null");
+        const QImage shot
+            = QImage::fromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()));
+        const QRect firstLines = QRect(5, 80, 495, 60) & shot.rect();
+        int dark = 0;
+        for (int y = firstLines.top(); y <= firstLines.bottom(); ++y) {
+            for (int x = firstLines.left(); x <= firstLines.right(); ++x)
+                dark += qGray(shot.pixel(x, y)) < 96;
+        }
+        return dark >= 100;
+    }
+
     TempFolder m_root;
     TempFolder m_temp;
     TempFolder m_locks;
@@ -144,12 +169,13 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
             10s)));
 
     // "全截图": drag over the window's toolbar (a picture with something in it), double-click inside.
-    ASSERT_TRUE(clickIn(main, 633, 38));
-    std::this_thread::sleep_for(1500ms); // the screen is frozen and covered
     const std::string geometry = CommandOutput("xdotool getwindowgeometry " + main);
     std::smatch at;
     ASSERT_TRUE(std::regex_search(geometry, at, std::regex("Position: (\\d+),(\\d+)"))) << geometry;
     const int left = std::stoi(at[1]), top = std::stoi(at[2]);
+    ASSERT_TRUE(clickIn(main, 633, 38));
+    ASSERT_TRUE(step("the capture window covers the main window",
+        WaitUntil([&] { return windowAt(left + 4, top + 4) != main; }, 10s)));
     ASSERT_TRUE(xdo("mousemove " + std::to_string(left + 4) + " " + std::to_string(top + 4)
         + " mousedown 1 sleep 0.2 mousemove " + std::to_string(left + 150) + " " + std::to_string(top + 30)
         + " sleep 0.2 mousemove " + std::to_string(left + 300) + " " + std::to_string(top + 50)
@@ -217,7 +243,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     ASSERT_TRUE(step("the main window after the wizard", !second.empty()));
     ASSERT_TRUE(clickIn(second, 55, 25)); // Open
     ASSERT_TRUE(chooseInFileDialog("打开", document));
-    std::this_thread::sleep_for(1s); // the opened page is loaded
+    ASSERT_TRUE(step("the opened page is shown", WaitUntil([&] { return showsTextInPage(second); }, 10s)));
     // Without a window manager nothing gives the window back its focus after the dialog: the first
     // click only does that, so it goes into the page, as a user's would.
     ASSERT_TRUE(clickIn(second, 400, 300));

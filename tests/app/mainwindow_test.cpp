@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
@@ -194,7 +195,12 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
         "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
         "s.addRange(r);",
         QWebEngineScript::ApplicationWorld);
-    QTest::qWait(200);
+    ASSERT_TRUE(Eventually(
+        [&] {
+            return testing::evaluateIn(browser, QStringLiteral("getSelection().toString()")).toString()
+                == QStringLiteral("two");
+        },
+        5000));
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
     ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }, 10000));
 }
@@ -277,9 +283,9 @@ TEST_P(EveryChange, CountsBeforeClosing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
-    ::testing::Values(
-        ChangeCase { "typing", [](EditedPage& t, MainWindow&, QWebEngineView*) { t.typeInPage(" three"); },
-            "one two three", true },
+    ::testing::Values(ChangeCase { "typing",
+                          [](EditedPage& page, MainWindow&, QWebEngineView*) { page.typeInPage(" three"); },
+                          "one two three", true },
         ChangeCase { "toolbar_command",
             [](EditedPage&, MainWindow& w, QWebEngineView* b) {
                 select(b, kSelectTwo);
@@ -305,8 +311,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
             },
             "one", true },
         ChangeCase { "engine_undo_after_save",
-            [](EditedPage& t, MainWindow& w, QWebEngineView* b) {
-                t.typeInPage(" three");
+            [](EditedPage& page, MainWindow& w, QWebEngineView* b) {
+                page.typeInPage(" three");
                 ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
                 b->page()->triggerAction(QWebEnginePage::Undo);
@@ -324,7 +330,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
                 QApplication::sendEvent(target, &enter);
                 QDragMoveEvent move(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(target, &move);
-                QTest::qWait(300);
+                QTest::qWait(300); // the engine takes the drag on its own time and shows no sign of it
                 QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
                 QApplication::sendEvent(target, &drop);
             },
@@ -343,13 +349,13 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
         ChangeCase {
             "nothing_after_open", [](EditedPage&, MainWindow&, QWebEngineView*) {}, "one two", false },
         ChangeCase { "nothing_after_save",
-            [](EditedPage& t, MainWindow& w, QWebEngineView*) {
-                t.typeInPage(" three");
+            [](EditedPage& page, MainWindow& w, QWebEngineView*) {
+                page.typeInPage(" three");
                 ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
             },
             "one two three", false }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // The "设计" button puts the code editor's text into the page only when the user wrote it.
 TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
@@ -650,6 +656,55 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
     EXPECT_EQ(editor->text(), text);
 }
 
+// The wizard hands back the project it made; the window takes it as its document and shows the blank
+// page against the project's folder, untouched, so that the next Save writes the project's file.
+TEST_F(MainWindowTest, ProjectFromTheWizardBecomesTheDocumentWithTheBlankPage)
+{
+    m_window->designView().loadHtml(QStringLiteral("<html><body><p>earlier page</p></body></html>"));
+    QStringList boxes;
+    QTimer hand;
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->isModal())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                boxes << box->text();
+                box->button(QMessageBox::Cancel)->click(); // not saved, the wizard still comes
+            } else if (widget->objectName() == QStringLiteral("WizardWindow")) {
+                auto* types = widget->findChild<QListWidget*>(QStringLiteral("超级列表框_工程类型"));
+                auto* name = widget->findChild<QLineEdit*>(QStringLiteral("编辑框_工程名称"));
+                auto* create = widget->findChild<QPushButton*>(QStringLiteral("按钮_新建"));
+                if (!types || !name || !create) {
+                    widget->close();
+                    continue;
+                }
+                types->setCurrentRow(1); // a style sheet
+                name->setText(QStringLiteral("样式"));
+                QMetaObject::invokeMethod(create, &QPushButton::click, Qt::QueuedConnection);
+            }
+        }
+    });
+    hand.start(30);
+    QTest::mouseClick(control<QToolButton>("超级按钮_新建"), Qt::LeftButton);
+    hand.stop();
+
+    EXPECT_EQ(boxes, QStringList { QStringLiteral("是否保存？") });
+    const auto project = m_run.path() / "project" / "样式";
+    EXPECT_EQ(m_window->document().folder, project);
+    EXPECT_EQ(m_window->document().name, "样式");
+    EXPECT_EQ(m_window->document().kind, DocumentKind::StyleSheet);
+    EXPECT_EQ(m_window->designView().documentFolder(), QString::fromStdString(project.string()));
+    const QString page = m_window->designView().getHtml();
+    EXPECT_TRUE(page.contains(QStringLiteral("<title>无标题文档</title>"))) << page.toStdString();
+    EXPECT_FALSE(page.contains(QStringLiteral("earlier page"))) << page.toStdString();
+    EXPECT_FALSE(m_window->documentStatus().isEdited());
+
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    const auto saved = testing::ReadFile(project / "样式.css");
+    EXPECT_NE(saved.find("charset=gb2312"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("earlier page"), std::string::npos) << saved;
+}
+
 TEST(ToolbarTable, EveryRowNamesAButtonOfTheWindow)
 {
     TempFolder run(testing::kBinaryDir / "test-runs");
@@ -661,10 +716,5 @@ TEST(ToolbarTable, EveryRowNamesAButtonOfTheWindow)
 
 } // namespace
 } // namespace inkwell
-
-int main(int argc, char** argv)
-{
-    return inkwell::testing::runWindowTests(argc, argv);
-}
 
 #include "mainwindow_test.moc"

@@ -1,12 +1,13 @@
 if(INKWELL_GUI)
-    inkwell_add_test(startup_process_test SOURCES startup_process_test.cpp LIBS inkwell_settings GUI)
+    inkwell_add_test(startup_process_test PROCESS SOURCES startup_process_test.cpp LIBS inkwell_settings)
     add_dependencies(startup_process_test inkwell)
     set_tests_properties(startup_process_test PROPERTIES TIMEOUT 300)
-    inkwell_add_test(mainwindow_test SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test GUI)
-    inkwell_add_test(commands_test SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test GUI)
+    inkwell_add_test(mainwindow_test WINDOWS SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
     # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.
-    inkwell_add_test(journey_process_test SOURCES journey_process_test.cpp ../support/closewindow.cpp LIBS inkwell_settings Qt6::Gui X11 GUI)
+    inkwell_add_test(journey_process_test PROCESS SOURCES journey_process_test.cpp ../support/closewindow.cpp
+        LIBS inkwell_settings Qt6::Gui X11)
     add_dependencies(journey_process_test inkwell)
     set_tests_properties(journey_process_test PROPERTIES TIMEOUT 300)
 endif()

@@ -13,14 +13,22 @@ using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
 
+// The run folder in dir with its "system" folder, as start-up leaves it.
+RunFolder startedRunFolder(const TempFolder& dir)
+{
+    RunFolder run(dir.path());
+    std::filesystem::create_directory(run.systemFolder());
+    return run;
+}
+
 TEST(RecoveryCopy, WrittenPageComesBackWithItsDocument)
 {
-    TempFolder system;
-    RecoveryCopy copy(system.path());
+    TempFolder dir;
+    RecoveryCopy copy(startedRunFolder(dir));
     EXPECT_EQ(copy.read().status, RecoveryReadResult::Status::None);
     EXPECT_FALSE(copy.exists());
 
-    const DocumentState document { "/home/用户/我的 网页 (1)", "我的 网页 (1)", 1 };
+    const DocumentLocation document { "/home/用户/我的 网页 (1)", "我的 网页 (1)", DocumentKind::StyleSheet };
     // The page declares gb2312 but the copy holds UTF-8: it must come back as UTF-8, not re-sniffed.
     const std::string html = "<html><head><meta charset=\"gb2312\"></head><body>未保存的页面 😀</body></html>";
     ASSERT_TRUE(copy.write(document, TextEncoding::Utf8, html).ok());
@@ -72,9 +80,10 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TempFolder system;
-        RecoveryCopy copy(system.path());
-        ASSERT_TRUE(copy.write({ "/tmp", "page", 0 }, TextEncoding::Gb18030, "<p>x</p>").ok());
+        TempFolder dir;
+        RecoveryCopy copy(startedRunFolder(dir));
+        ASSERT_TRUE(
+            copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Gb18030, "<p>x</p>").ok());
         c.damage(copy);
         const auto found = copy.read();
         EXPECT_EQ(found.status, RecoveryReadResult::Status::Damaged);
@@ -86,25 +95,46 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
 
 TEST(RecoveryCopy, WriteDecidedBeforeARemovalIsDropped)
 {
-    TempFolder system;
-    RecoveryCopy copy(system.path());
+    TempFolder dir;
+    RecoveryCopy copy(startedRunFolder(dir));
     const auto generation = copy.generation();
     copy.remove(); // the page was saved while its copy was being prepared
-    EXPECT_TRUE(copy.write({ "/tmp", "page", 0 }, TextEncoding::Utf8, "<p>stale</p>", generation).ok());
+    EXPECT_TRUE(
+        copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>stale</p>", generation)
+            .ok());
     EXPECT_FALSE(copy.exists());
 
-    ASSERT_TRUE(
-        copy.write({ "/tmp", "page", 0 }, TextEncoding::Utf8, "<p>fresh</p>", copy.generation()).ok());
+    ASSERT_TRUE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>fresh</p>",
+                        copy.generation())
+                    .ok());
     EXPECT_EQ(copy.read().page.html, "<p>fresh</p>");
 }
 
 TEST(RecoveryCopy, UnwritableFolderIsReported)
 {
-    TempFolder system;
-    RecoveryCopy copy(system.path() / "missing");
-    const auto result = copy.write({ "/tmp", "page", 0 }, TextEncoding::Utf8, "<p>x</p>");
+    TempFolder dir;
+    RecoveryCopy copy(RunFolder(dir.path())); // no "system" folder
+    const auto result = copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>");
     EXPECT_FALSE(result.ok());
     EXPECT_FALSE(copy.exists());
+}
+
+// A page on disk always has its record beside it: a copy that cannot be recorded leaves nothing, and a
+// record that cannot be replaced keeps the page from being replaced with one that does not match it.
+TEST(RecoveryCopy, PageIsNeverWrittenWithoutItsRecord)
+{
+    TempFolder dir;
+    RecoveryCopy copy(startedRunFolder(dir));
+    const auto unrecordable
+        = copy.write({ "/tmp/two\nlines", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>lost?</p>");
+    EXPECT_FALSE(unrecordable.ok());
+    EXPECT_FALSE(copy.exists());
+
+    ASSERT_TRUE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>first</p>").ok());
+    std::filesystem::remove(copy.recordPath());
+    std::filesystem::create_directory(copy.recordPath()); // the record can no longer be replaced
+    EXPECT_FALSE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>second</p>").ok());
+    EXPECT_EQ(ReadFile(copy.pagePath()), "<p>first</p>");
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "platform/inifile.h"
 #include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
-#include "tests/support/windowenvironment.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -199,7 +198,7 @@ inline void select(QWebEngineView* browser, const char* script)
     for (int attempt = 0; attempt < 10; ++attempt) {
         (void)evaluateIn(browser, QString::fromUtf8(script) + QStringLiteral(";true"));
         const QString set = evaluateIn(browser, state).toString();
-        QTest::qWait(150);
+        QTest::qWait(150); // proves an absence: nothing moves the selection after it was set
         if (evaluateIn(browser, state).toString() == set)
             break;
     }
@@ -236,15 +235,6 @@ inline bool pickItem(QComboBox* box, const QString& text)
         return false;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target.center());
     return Eventually([&] { return !list->isVisible(); }, 2000) && box->currentIndex() == index;
-}
-
-// The entry point of a GUI test program that starts main windows.
-inline int runWindowTests(int argc, char** argv)
-{
-    const WindowEnvironment environment(kBinaryDir);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
 
 } // namespace inkwell::testing

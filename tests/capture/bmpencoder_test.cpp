@@ -17,7 +17,8 @@ namespace {
 
 std::uint32_t u32At(const std::vector<std::uint8_t>& b, std::size_t at)
 {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+    return std::uint32_t(b[at]) | (std::uint32_t(b[at + 1]) << 8) | (std::uint32_t(b[at + 2]) << 16)
+        | (std::uint32_t(b[at + 3]) << 24);
 }
 std::uint16_t u16At(const std::vector<std::uint8_t>& b, std::size_t at)
 {
@@ -27,11 +28,12 @@ std::uint16_t u16At(const std::vector<std::uint8_t>& b, std::size_t at)
 // A picture whose every pixel differs from its neighbours, so a row or channel mix-up shows.
 std::vector<std::uint32_t> patternPixels(int w, int h)
 {
-    std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
+    std::vector<std::uint32_t> px(static_cast<std::size_t>(w * h));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            px[static_cast<std::size_t>(y) * w + x] = 0xFF000000u | ((x * 37 + y) & 0xFF) << 16
-                | ((y * 53 + 7) & 0xFF) << 8 | ((x * y + 3) & 0xFF);
+            px[static_cast<std::size_t>(y * w + x)] = 0xFF000000u
+                | static_cast<std::uint32_t>(
+                    ((x * 37 + y) & 0xFF) << 16 | ((y * 53 + 7) & 0xFF) << 8 | ((x * y + 3) & 0xFF));
     return px;
 }
 
@@ -42,7 +44,7 @@ TEST(bitmapToBmpBytes, HeadersAndSizesForSeveralShapes)
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         const auto px = patternPixels(w, h);
         const auto b = bitmapToBmpBytes({ w, h, w, px });
-        ASSERT_EQ(b.size(), 54u + 4u * w * h);
+        ASSERT_EQ(b.size(), 54u + 4u * static_cast<unsigned>(w * h));
         EXPECT_EQ(b[0], 'B');
         EXPECT_EQ(b[1], 'M');
         EXPECT_EQ(u32At(b, 2), b.size()); // bfSize is the file length
@@ -55,9 +57,9 @@ TEST(bitmapToBmpBytes, HeadersAndSizesForSeveralShapes)
         EXPECT_EQ(u16At(b, 26), 1);
         EXPECT_EQ(u16At(b, 28), 32);
         EXPECT_EQ(u32At(b, 30), 0u); // BI_RGB
-        EXPECT_EQ(u32At(b, 34), 4u * w * h);
+        EXPECT_EQ(u32At(b, 34), 4u * static_cast<unsigned>(w * h));
         // The first stored row is the picture's bottom row, pixels as B, G, R, 0.
-        const std::uint32_t bottomLeft = px[static_cast<std::size_t>(h - 1) * w];
+        const std::uint32_t bottomLeft = px[static_cast<std::size_t>((h - 1) * w)];
         EXPECT_EQ(b[54], bottomLeft & 0xFF);
         EXPECT_EQ(b[55], (bottomLeft >> 8) & 0xFF);
         EXPECT_EQ(b[56], (bottomLeft >> 16) & 0xFF);
@@ -109,7 +111,9 @@ TEST(bitmapToBmpBytes, ImageMagickDecodesTheSamePixels)
     ASSERT_EQ(rgb.size(), static_cast<std::size_t>(3 * w * h));
     for (int i = 0; i < w * h; ++i) {
         const std::uint32_t p = px[static_cast<std::size_t>(i)];
-        const std::uint32_t got = std::uint32_t(rgb[3 * i]) << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
+        const auto at = static_cast<std::size_t>(3 * i);
+        const std::uint32_t got
+            = std::uint32_t(rgb[at]) << 16 | std::uint32_t(rgb[at + 1]) << 8 | rgb[at + 2];
         ASSERT_EQ(got, p & 0xFFFFFF) << "pixel " << i % w << "," << i / w;
     }
 }

@@ -62,7 +62,9 @@ inline bool xdo(const QStringList& args)
     QProcess p;
     p.start(QStringLiteral("xdotool"), args);
     const bool ok = p.waitForFinished(5000) && p.exitCode() == 0;
-    QTest::qWait(120); // let the X events arrive and the window repaint
+    // xdotool's events are on the server once it has ended; a round trip to the server brings them
+    // here and handles them.
+    QGuiApplication::sync();
     return ok;
 }
 
@@ -116,7 +118,8 @@ inline bool runScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOu
             return;
         poll.stop();
         ran = true;
-        QTest::qWait(150);
+        // Whatever the window system still has for the new window is handled before the script starts.
+        QGuiApplication::sync();
         script(w);
         for (int i = 0; i < 3 && findCaptureWindow(); ++i) {
             findCaptureWindow()->close();

@@ -30,7 +30,7 @@ void rootShot(const QString& name)
 {
     const QString dir = QStringLiteral(INKWELL_BINARY_DIR "/capture-shots");
     QDir().mkpath(dir);
-    QTest::qWait(50);
+    QTest::qWait(50); // time to repaint: the shot is for a person to look at, nothing checks it
     QProcess::execute(QStringLiteral("import"), { "-window", "root", dir + "/hidpi-" + name + ".png" });
 }
 

@@ -332,7 +332,7 @@ std::vector<Scenario> scenarios()
 }
 
 INSTANTIATE_TEST_SUITE_P(Transitions, CaptureSessionSequence, ::testing::ValuesIn(scenarios()),
-    [](const ::testing::TestParamInfo<Scenario>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<Scenario>& test) { return test.param.name; });
 
 // Every handle and the interior: hover shows its shape, a press grabs it, a drag by
 // (+10, +7) moves exactly the edges the handle holds.

@@ -40,7 +40,7 @@ QString shotsDir()
 
 void shot(const QString& name)
 {
-    QTest::qWait(50);
+    QTest::qWait(50); // time to repaint: the shot is for a person to look at, nothing checks it
     QGuiApplication::primaryScreen()->grabWindow(0).save(shotsDir() + "/" + name + ".png");
 }
 

@@ -1,6 +1,7 @@
 // The code view over the real code-editor component.
 #include "editing/codeview.h"
 #include "platform/codeeditor.h"
+#include "tests/support/eventually.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -126,7 +127,7 @@ TEST_F(CodeViewTest, TypedLinesEndInCrLfAndNoScrollBarShows)
     for (int i = 0; i < 200; ++i)
         longText += QString(300, QLatin1Char('x')) + QLatin1Char('\n');
     view.setText(longText);
-    QTest::qWait(50);
+    QTest::qWait(50); // proves an absence: no scroll bar comes up once the text is laid out
     EXPECT_FALSE(widget.verticalScrollBar()->isVisible());
     EXPECT_FALSE(widget.horizontalScrollBar()->isVisible());
 
@@ -143,17 +144,21 @@ TEST_F(CodeViewTest, SelectionShowsWhiteOnDarkBlue)
     attachAndShow();
     view.setText(QStringLiteral("MMMMMMMMMMMMMMMMMMMM\nMMMMMMMMMMMMMMMMMMMM"));
     send(Message::SelectAll);
-    QTest::qWait(50);
-    const QImage shot = widget.grab().toImage();
     int darkBlue = 0, white = 0;
-    const QRect text(0, 0, std::min(shot.width(), 120), std::min(shot.height(), 30));
-    for (int y = text.top(); y <= text.bottom(); ++y) {
-        for (int x = text.left(); x <= text.right(); ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            darkBlue += c == QColor(0x00, 0x00, 0x80);
-            white += c == QColor(0xFF, 0xFF, 0xFF);
+    const auto paintedSelection = [&] {
+        const QImage shot = widget.grab().toImage();
+        darkBlue = white = 0;
+        const QRect text(0, 0, std::min(shot.width(), 120), std::min(shot.height(), 30));
+        for (int y = text.top(); y <= text.bottom(); ++y) {
+            for (int x = text.left(); x <= text.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                darkBlue += c == QColor(0x00, 0x00, 0x80);
+                white += c == QColor(0xFF, 0xFF, 0xFF);
+            }
         }
-    }
+        return darkBlue > 200 && white > 50;
+    };
+    (void)inkwell::testing::Eventually(paintedSelection, 2000);
     EXPECT_GT(darkBlue, 200) << "selection background 0x800000 (0x00BBGGRR) should be navy";
     EXPECT_GT(white, 50) << "selected text should be white";
 }

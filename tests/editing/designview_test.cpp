@@ -353,7 +353,7 @@ TEST_F(DesignViewTest, ChangingTheDocumentFolderShowsThePageAgainstIt)
     design.loadHtml(
         QStringLiteral("<html><head></head><body><p>kept <img src=\"dot.png\"></p></body></html>"));
     const QString before = design.getHtml();
-    QTest::qWait(200);
+    QTest::qWait(200); // proves an absence: the picture does not load from the first folder
     EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);
     design.setDocumentFolder(other.path());
     EXPECT_EQ(design.getHtml(), before);
@@ -374,7 +374,7 @@ TEST_F(DesignViewTest, AFolderForTheNextLoadLeavesTheShownPageAlone)
     eval(QStringLiteral("window.shownBefore = 1"));
     design.setDocumentFolder(other.path(), DesignView::FolderChange::NextLoad);
     EXPECT_EQ(design.documentFolder(), other.path());
-    QTest::qWait(200);
+    QTest::qWait(200); // proves an absence: the page is not shown again
     EXPECT_EQ(eval(QStringLiteral("window.shownBefore")).toInt(), 1); // not shown again
     EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);
 

@@ -14,7 +14,7 @@ inkwell_add_test(htmlformatter_tool_test
     LIBS inkwell_formatter)
 target_compile_definitions(htmlformatter_tool_test PRIVATE INKWELL_FORMAT_TOOL="$<TARGET_FILE:inkwell-format>")
 add_dependencies(htmlformatter_tool_test inkwell-format)
-inkwell_add_fuzzer(fuzz_formatter
-    SOURCES fuzz_formatter.cpp
+inkwell_add_fuzzer(htmlformatter_fuzzer
+    SOURCES htmlformatter_fuzzer.cpp
     LIBS inkwell_formatter
     CORPUS ${PROJECT_SOURCE_DIR}/tests/data/formatter/fuzz-corpus)

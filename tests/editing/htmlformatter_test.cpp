@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, StyleHtmlTable,
         Case { "unformatted_run_without_delimiter_ends_at_the_end", "<p><!-- a>b  c", kTabs,
             "<p>\n\t<!-- a>b  c" },
         Case { "defaults_for_zero_and_empty_parameters", "<p>x</p>", { 0, "", 0 }, "<p>\n  x\n</p>" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Content a re-indented page must keep whole: comment and CDATA end markers, kept text, cut-off tags.
 INSTANTIATE_TEST_SUITE_P(KeptWhole, StyleHtmlTable,
@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(KeptWhole, StyleHtmlTable,
         Case { "text_after_a_script_ending_inside_a_literal_counts_from_its_own_line",
             "<script>a = `x\n</script>one two three four five six", { 2, " ", 20 },
             "<script>\n  a = `x\n</script>\none two three four five\nsix" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Text that follows content kept as it stands is broken exactly as it would be after any other element,
 // whatever that content holds: line breaks or none, a long last line, a script passed through.

@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReindentTable,
         Case { "unmatched_closers_stay_at_base", "}\n}\n a;", 1, "}\n\t}\n\ta;" },
         Case { "form_feed_is_not_indentation", "a;\n\f  b;", 0, "a;\n\f  b;" },
         Case { "white_space_only", " \n\t\r\n ", 3, "" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(ReindentScript, IndentationStopsAtTheCap)
 {

@@ -2,14 +2,14 @@
 inkwell_add_test(editingcore_test
     SOURCES editingcore_test.cpp
     LIBS inkwell_editingcore)
-inkwell_add_test(codeview_test GUI
-    SOURCES codeview_test.cpp ../platform/guitestmain.cpp
-    LIBS inkwell_editing Qt6::Test)
-inkwell_add_test(designview_test GUI
-    SOURCES designview_test.cpp ../platform/guitestmain.cpp
-    LIBS inkwell_editing Qt6::Test)
-if(TARGET inkwell_formatter)
+if(INKWELL_GUI)
+    inkwell_add_test(codeview_test GUI
+        SOURCES codeview_test.cpp
+        LIBS inkwell_editing Qt6::Test)
+    inkwell_add_test(designview_test GUI
+        SOURCES designview_test.cpp
+        LIBS inkwell_editing Qt6::Test)
     inkwell_add_test(designviewswitch_test GUI
-        SOURCES designviewswitch_test.cpp ../platform/guitestmain.cpp
+        SOURCES designviewswitch_test.cpp
         LIBS inkwell_editing Qt6::Test)
 endif()

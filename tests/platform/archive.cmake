@@ -9,9 +9,7 @@ inkwell_add_test(archivescan_test
 inkwell_add_test(archivebuilder_test
     SOURCES archivebuilder_test.cpp archivebuilder_memory_test.cpp curlfetcher_test.cpp inkwellmht_test.cpp
     LIBS inkwell_archive inkwell_publishing)
-if(TARGET archivebuilder_test)
-    add_dependencies(archivebuilder_test inkwell-mht)
-endif()
+add_dependencies(archivebuilder_test inkwell-mht)
 
 inkwell_add_fuzzer(archivescan_fuzzer
     SOURCES archivescan_fuzzer.cpp

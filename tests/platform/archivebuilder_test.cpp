@@ -156,9 +156,9 @@ TEST_F(ServedSite, ChromiumShowsEveryPictureOfTheArchiveFromDisk)
         { "page background", 200, 60, 0xFFFFFF },
     };
     for (const Probe& p : probes) {
-        const std::size_t at = (static_cast<std::size_t>(p.y) * width + p.x) * 3;
-        const unsigned colour = (static_cast<unsigned char>(rgb[at]) << 16)
-            | (static_cast<unsigned char>(rgb[at + 1]) << 8) | static_cast<unsigned char>(rgb[at + 2]);
+        const auto at = static_cast<std::size_t>((p.y * width + p.x) * 3);
+        const auto colour = static_cast<unsigned>((static_cast<unsigned char>(rgb[at]) << 16)
+            | (static_cast<unsigned char>(rgb[at + 1]) << 8) | static_cast<unsigned char>(rgb[at + 2]));
         char text[16];
         std::snprintf(text, sizeof text, "%06X", colour);
         char wanted[16];

@@ -1,3 +1,5 @@
-inkwell_add_test(browser_test GUI
-    SOURCES browser_test.cpp guitestmain.cpp
-    LIBS inkwell_browser Qt6::Test)
+if(INKWELL_GUI)
+    inkwell_add_test(browser_test GUI
+        SOURCES browser_test.cpp
+        LIBS inkwell_browser Qt6::Test)
+endif()

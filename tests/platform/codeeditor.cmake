@@ -1,3 +1,5 @@
-inkwell_add_test(codeeditor_test GUI
-    SOURCES codeeditor_test.cpp guitestmain.cpp
-    LIBS inkwell_codeeditor)
+if(INKWELL_GUI)
+    inkwell_add_test(codeeditor_test GUI
+        SOURCES codeeditor_test.cpp
+        LIBS inkwell_codeeditor)
+endif()

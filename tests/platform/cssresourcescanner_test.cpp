@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Table, CssScan,
         Case { "absoluteAndFileUrls", "a{b:url(file:///tmp/a.png)} c{d:url(http://h/b.png)}",
             { { "file:///tmp/a.png", Kind::Picture, "file:///tmp/a.png" },
                 { "http://h/b.png", Kind::Picture, "http://h/b.png" } } }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(CssCharset, ReadsOnlyALeadingRule)
 {

@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HtmlScanTable,
         // Bytes that are not UTF-8 (a GB18030 name) are taken from the page as they are.
         Case { "pageEncodingBytesKept", "<img src=\"\xCD\xBC.png\">",
             { { "\xCD\xBC.png", Kind::Picture, "\xCD\xBC.png" } } }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(HtmlScan, ReadsBaseAndCharset)
 {

@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Table, IniRead,
         ReadCase { "comment_ignored", "[s]\n;k=1\nk=2\n", "s", "k", "2" },
         ReadCase { "stops_at_zero_byte", std::string("[s]\nj=1\n\0k=2\n", 14), "s", "k", "DEF" },
         ReadCase { "no_final_newline", "[s]\nk=v", "s", "k", "v" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(IniReadLimits, ValueIsCutToBufferWithoutSplittingACharacter)
 {
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Table, IniWrite,
         // Nothing behind a zero byte is read, so the key must not be written there.
         WriteCase { "stops_at_zero_byte", std::string("[a]\nx=1\n\0[b]\n", 14), "b", "y", "2",
             "[a]\nx=1\n[b]\ny=2\n" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(IniWriteFailure, MissingFolderFailsAndCreatesNothing)
 {

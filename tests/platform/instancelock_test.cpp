@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Table, UnusableLockFile,
                 ASSERT_EQ(::chown(file.c_str(), kOtherUser, kOtherUser), 0);
             },
             "owned by user id 65534", true }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 // A lock file another user made, which this user may not open: a failure with the reason, never the
 // silent exit of a second copy, even while its owner holds the lock.

@@ -152,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Sniffer,
             EncodingSource::ValidUtf8 },
         SniffCase { "fallback", "<p>\xD6\xD0</p>", std::nullopt, std::nullopt, TextEncoding::Gb18030,
             EncodingSource::Fallback }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A page whose first declaration names no encoding: the editor reads it in the first one that does,
 // and so must the archive, which used to label the page with the first label whatever it named.

@@ -28,15 +28,6 @@ struct Seen
 class QtMessageBoxes : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "messageservice_test";
-        static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
-
     // Runs `show` and, once its box is up, records it and runs `answer` on it.
     static Seen whileShown(const std::function<void()>& show, const std::function<void(QMessageBox*)>& answer)
     {
@@ -122,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Table, QtQuestions,
         AskCase { "return_takes_no", Answer::No, Qt::Key_Return, Answer::No },
         AskCase { "escape_over_yes", Answer::Yes, Qt::Key_Escape, Answer::No },
         AskCase { "escape_over_no", Answer::No, Qt::Key_Escape, Answer::No }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& testCase) { return std::string(testCase.param.label); });
 
 // A box asked for without icon and without a default keeps both unset, and the button clicked comes back.
 TEST_F(QtMessageBoxes, ShowKeepsWhatTheRequestLeavesToTheToolkit)

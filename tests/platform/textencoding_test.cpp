@@ -12,7 +12,8 @@ std::string hex(std::string_view bytes)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string out;
-    for (const unsigned char c : bytes) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         out += digits[c >> 4];
         out += digits[c & 15];
         out += ' ';
@@ -91,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Declarations,
             "<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\r\n",
             TextEncoding::Gb18030 },
         DeclarationCase { "none", "<html><body>charset=utf-8</body></html>", std::nullopt }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct SniffCase
 {
@@ -125,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Sniffing,
         SniffCase { "gbk_bytes", "<p>\xD6\xD0\xCE\xC4</p>", TextEncoding::Gb18030, EncodingSource::Fallback },
         SniffCase { "overlong_utf8", "\xC0\xAF", TextEncoding::Gb18030, EncodingSource::Fallback },
         SniffCase { "utf8_surrogate", "\xED\xA0\x80", TextEncoding::Gb18030, EncodingSource::Fallback }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct DecodeCase
 {
@@ -166,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Decoding,
             1 },
         DecodeCase { "windows1252", "caf\xE9 \x80", TextEncoding::Windows1252, "café €", 0 },
         DecodeCase { "big5", "\xA4\xA4\xA4\xE5", TextEncoding::Big5, "中文", 0 }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct EncodeCase
 {
@@ -200,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Encoding,
         EncodeCase { "big5_reference", "中😀", TextEncoding::Big5, "\xA4\xA4&#128512;", 1 },
         EncodeCase { "utf16le", "<中", TextEncoding::Utf16Le, "<\0-N"sv, 0 },
         EncodeCase { "utf16be", "😀", TextEncoding::Utf16Be, "\xD8\x3D\xDE\x00"sv, 0 }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct SaveCase
 {
@@ -234,7 +235,7 @@ INSTANTIATE_TEST_SUITE_P(Table, SavedEncoding,
         SaveCase {
             "utf16_gets_its_mark", "<p>", TextEncoding::Utf16Le, TextEncoding::Utf16Le, "\xFF\xFE<\0"sv },
         SaveCase { "utf8_gets_no_mark", "<p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Every character outside the private use area comes back from a save in these encodings and a new open.
 // (A few private-use code points have no GB18030 bytes of their own; they are written as references.)

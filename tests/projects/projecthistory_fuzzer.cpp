@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     auto text = input.substr(0, input.find('\0'));
-    const auto entries = inkwell::ProjectHistory::Split(input);
+    const auto entries = inkwell::ProjectHistory::split(input);
 
     std::string joined;
     for (const auto& entry : entries) {

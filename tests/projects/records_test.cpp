@@ -17,10 +17,10 @@ using testing::WriteFile;
 namespace fs = std::filesystem;
 
 // A run folder with its "system" folder, as start-up leaves it.
-class RunFolder : public ::testing::Test
+class InRunFolder : public ::testing::Test
 {
 protected:
-    RunFolder() { fs::create_directory(run() / "system"); }
+    InRunFolder() { fs::create_directory(run() / "system"); }
 
     [[nodiscard]] const fs::path& run() const { return m_dir.path(); }
     [[nodiscard]] fs::path historyFile() const { return run() / "system" / "工程记录.txt"; }
@@ -42,7 +42,7 @@ class HistorySplit : public ::testing::TestWithParam<SplitCase>
 
 TEST_P(HistorySplit, SplitsAtEveryCrLf)
 {
-    EXPECT_EQ(ProjectHistory::Split(GetParam().text), GetParam().entries);
+    EXPECT_EQ(ProjectHistory::split(GetParam().text), GetParam().entries);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HistorySplit,
@@ -55,11 +55,11 @@ INSTANTIATE_TEST_SUITE_P(Table, HistorySplit,
         SplitCase { "text_ends_at_zero_byte", std::string("a\r\nb\0c\r\nd", 10), { "a", "b" } },
         SplitCase { "zero_byte_first", std::string("\0a\r\n", 4), {} },
         SplitCase { "utf8_paths", "/home/我/project/页/页.html\r\n", { "/home/我/project/页/页.html" } }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
-TEST_F(RunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
+TEST_F(InRunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
 {
-    const ProjectHistory history(run());
+    const ProjectHistory history { RunFolder(run()) };
     EXPECT_TRUE(history.entries().empty()); // no file yet
 
     ASSERT_TRUE(history.append("/p/a/a.html").ok());
@@ -77,24 +77,24 @@ TEST_F(RunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
 TEST(ProjectHistoryFile, AppendWithoutSystemFolderFailsAndCreatesNothing)
 {
     TempFolder run;
-    const auto result = ProjectHistory(run.path()).append("/p/a/a.html");
+    const auto result = ProjectHistory(RunFolder(run.path())).append("/p/a/a.html");
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(fs::is_empty(run.path()));
 }
 
-TEST_F(RunFolder, FolderSettingWritesTheDefaultOnceAndKeepsAStoredFolder)
+TEST_F(InRunFolder, FolderSettingWritesTheDefaultOnceAndKeepsAStoredFolder)
 {
     const auto defaultFolder = (run() / "project").string();
-    EXPECT_EQ(ProjectFolderSetting(run()), defaultFolder);
+    EXPECT_EQ(projectFolderSetting(RunFolder(run())), defaultFolder);
     EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", "missing"), defaultFolder);
 
     ASSERT_TRUE(IniFile(run() / "prj.ini").write("工程目录", "路径", "/srv/我的工程"));
-    EXPECT_EQ(ProjectFolderSetting(run()), "/srv/我的工程");
+    EXPECT_EQ(projectFolderSetting(RunFolder(run())), "/srv/我的工程");
     EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), "/srv/我的工程");
 
     // An empty value counts as missing and is replaced by the default.
     ASSERT_TRUE(IniFile(run() / "prj.ini").write("工程目录", "路径", ""));
-    EXPECT_EQ(ProjectFolderSetting(run()), defaultFolder);
+    EXPECT_EQ(projectFolderSetting(RunFolder(run())), defaultFolder);
     EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), defaultFolder);
 }
 
@@ -102,7 +102,7 @@ TEST(ProjectFolderSettingFile, UnwritableRunFolderStillGivesTheDefault)
 {
     TempFolder dir;
     const auto run = dir.path() / "gone";
-    EXPECT_EQ(ProjectFolderSetting(run), (run / "project").string());
+    EXPECT_EQ(projectFolderSetting(RunFolder(run)), (run / "project").string());
     EXPECT_FALSE(fs::exists(run));
 }
 
@@ -123,7 +123,7 @@ TEST_P(WizardAtStart, ShowsOnlyForExactlyTrue)
     fs::create_directory(run.path() / "system");
     if (GetParam().fileText)
         WriteFile(run.path() / "system" / "guid.ini", *GetParam().fileText);
-    EXPECT_EQ(ShowWizardAtStart(run.path()), GetParam().show);
+    EXPECT_EQ(showWizardAtStart(RunFolder(run.path())), GetParam().show);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, WizardAtStart,
@@ -135,41 +135,41 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardAtStart,
         StartCase { "other_text", "[向导]\r\n是否显示=true\r\n", false },
         StartCase { "longer_text", "[向导]\r\n是否显示=真的\r\n", false },
         StartCase { "other_section", "[标题]\r\n是否显示=假\r\n", true }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
-TEST_F(RunFolder, WizardAtStartWritesTrueAndFalse)
+TEST_F(InRunFolder, WizardAtStartWritesTrueAndFalse)
 {
-    ASSERT_TRUE(SetShowWizardAtStart(run(), false));
+    ASSERT_TRUE(setShowWizardAtStart(RunFolder(run()), false));
     EXPECT_EQ(IniFile(run() / "system" / "guid.ini").read("向导", "是否显示", ""), "假");
-    EXPECT_FALSE(ShowWizardAtStart(run()));
-    ASSERT_TRUE(SetShowWizardAtStart(run(), true));
+    EXPECT_FALSE(showWizardAtStart(RunFolder(run())));
+    ASSERT_TRUE(setShowWizardAtStart(RunFolder(run()), true));
     EXPECT_EQ(IniFile(run() / "system" / "guid.ini").read("向导", "是否显示", ""), "真");
-    EXPECT_TRUE(ShowWizardAtStart(run()));
+    EXPECT_TRUE(showWizardAtStart(RunFolder(run())));
 
     fs::remove_all(run() / "system");
-    EXPECT_FALSE(SetShowWizardAtStart(run(), false));
+    EXPECT_FALSE(setShowWizardAtStart(RunFolder(run()), false));
 }
 
-TEST_F(RunFolder, HtmlProjectCreatesItsFolderAndRecordsItsFile)
+TEST_F(InRunFolder, HtmlProjectCreatesItsFolderAndRecordsItsFile)
 {
     const auto parent = run() / "project";
     fs::create_directory(parent);
 
-    const auto result = CreateProject(run(), { 0, "a", parent.string() });
+    const auto result = createProject(RunFolder(run()), { DocumentKind::Html, "a", parent.string() });
     ASSERT_TRUE(result.created()) << result.refusal;
     EXPECT_TRUE(fs::is_directory(parent / "a"));
     EXPECT_EQ(result.document->folder, parent / "a");
     EXPECT_EQ(result.document->name, "a");
-    EXPECT_EQ(result.document->kind, 0);
+    EXPECT_EQ(result.document->kind, DocumentKind::Html);
     EXPECT_EQ(result.document->filePath(), parent / "a" / "a.html");
     EXPECT_EQ(ReadFile(historyFile()), (parent / "a" / "a.html").string() + "\r\n");
     // No document file is written before the first Save.
     EXPECT_FALSE(fs::exists(parent / "a" / "a.html"));
 
     // The same project again: the folder is reused and the history gets a second, identical line.
-    const auto again = CreateProject(run(), { 0, "a", parent.string() });
+    const auto again = createProject(RunFolder(run()), { DocumentKind::Html, "a", parent.string() });
     ASSERT_TRUE(again.created()) << again.refusal;
-    EXPECT_EQ(ProjectHistory(run()).entries(),
+    EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(),
         (std::vector<std::string> {
             (parent / "a" / "a.html").string(), (parent / "a" / "a.html").string() }));
 }
@@ -177,7 +177,7 @@ TEST_F(RunFolder, HtmlProjectCreatesItsFolderAndRecordsItsFile)
 struct AcceptCase
 {
     const char* label;
-    int type;
+    DocumentKind kind;
     std::string name;
     std::string folder; // "@" stands for the run folder
     std::string expectedFile; // relative to the run folder
@@ -197,25 +197,28 @@ TEST_P(AcceptedProject, GivesTheDocumentFileThatIsRecorded)
     if (folder.starts_with('@'))
         folder = run.string() + folder.substr(1);
 
-    const auto result = CreateProject(run, { GetParam().type, GetParam().name, folder });
+    const auto result = createProject(RunFolder(run), { GetParam().kind, GetParam().name, folder });
     ASSERT_TRUE(result.created()) << result.refusal;
     const auto expected = run / GetParam().expectedFile;
     EXPECT_EQ(result.document->filePath(), expected);
     EXPECT_EQ(result.document->name, GetParam().name);
-    EXPECT_EQ(result.document->kind, GetParam().type);
+    EXPECT_EQ(result.document->kind, GetParam().kind);
     EXPECT_TRUE(fs::is_directory(expected.parent_path()));
-    EXPECT_EQ(ProjectHistory(run).entries(), std::vector<std::string> { expected.string() });
+    EXPECT_EQ(ProjectHistory(RunFolder(run)).entries(), std::vector<std::string> { expected.string() });
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, AcceptedProject,
-    ::testing::Values(AcceptCase { "style_sheet", 1, "样式", "@/project", "project/样式/样式.css" },
-        AcceptCase { "name_kept_as_typed", 0, " a b ", "@/project", "project/ a b / a b .html" },
-        AcceptCase { "dots_inside_name", 0, "..a", "@/project", "project/..a/..a.html" },
-        AcceptCase { "trailing_slash_in_folder", 0, "a", "@/project/", "project/a/a.html" },
-        AcceptCase { "relative_folder_below_run_folder", 1, "c", "project", "project/c/c.css" },
-        AcceptCase { "longest_name", 0, std::string(250, 'n'), "@/project",
+    ::testing::Values(
+        AcceptCase { "style_sheet", DocumentKind::StyleSheet, "样式", "@/project", "project/样式/样式.css" },
+        AcceptCase {
+            "name_kept_as_typed", DocumentKind::Html, " a b ", "@/project", "project/ a b / a b .html" },
+        AcceptCase { "dots_inside_name", DocumentKind::Html, "..a", "@/project", "project/..a/..a.html" },
+        AcceptCase { "trailing_slash_in_folder", DocumentKind::Html, "a", "@/project/", "project/a/a.html" },
+        AcceptCase {
+            "relative_folder_below_run_folder", DocumentKind::StyleSheet, "c", "project", "project/c/c.css" },
+        AcceptCase { "longest_name", DocumentKind::Html, std::string(250, 'n'), "@/project",
             "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 std::string repeated(std::string_view part, int times)
 {
@@ -228,7 +231,7 @@ std::string repeated(std::string_view part, int times)
 struct RefusalCase
 {
     const char* label;
-    std::optional<int> type;
+    std::optional<DocumentKind> kind;
     std::string name;
     std::string folder; // relative to the run folder
     std::string message; // the start of the message
@@ -250,8 +253,8 @@ TEST_P(RefusedProject, RecordsNothingAndCreatesNothing)
     for (const auto& e : fs::recursive_directory_iterator(run))
         entriesBefore.push_back(e.path());
 
-    const auto result
-        = CreateProject(run, { GetParam().type, GetParam().name, (run / GetParam().folder).string() });
+    const auto result = createProject(
+        RunFolder(run), { GetParam().kind, GetParam().name, (run / GetParam().folder).string() });
     EXPECT_FALSE(result.created());
     EXPECT_TRUE(result.refusal.starts_with(GetParam().message)) << result.refusal;
     EXPECT_EQ(ReadFile(run / "system" / "工程记录.txt"), "/old/o.html\r\n");
@@ -263,30 +266,33 @@ TEST_P(RefusedProject, RecordsNothingAndCreatesNothing)
     EXPECT_EQ(entriesAfter, entriesBefore);
 }
 
-const std::string NoType(projectmessages::NoTypeChosen);
-const std::string NoName(projectmessages::NoName);
-const std::string Unusable(projectmessages::UnusableName);
-const std::string NoFolder(projectmessages::FolderNotCreated);
-const std::string TooLong(projectmessages::NameTooLong);
+const std::string NoType(kNoProjectTypeChosen);
+const std::string NoName(kNoProjectName);
+const std::string Unusable(kUnusableProjectName);
+const std::string NoFolder(kProjectFolderNotCreated);
+const std::string TooLong(kProjectNameTooLong);
 
 INSTANTIATE_TEST_SUITE_P(Table, RefusedProject,
     ::testing::Values(RefusalCase { "no_type", std::nullopt, "a", "project", NoType },
         RefusalCase { "no_type_and_no_name", std::nullopt, "", "project", NoType },
-        RefusalCase { "type_outside_the_list", 2, "a", "project", NoType },
-        RefusalCase { "empty_name", 0, "", "project", NoName },
-        RefusalCase { "spaces_only", 0, " \t ", "project", NoName },
-        RefusalCase { "ideographic_space_only", 1, "\u3000\u3000", "project", NoName },
-        RefusalCase { "slash", 0, "a/b", "project", Unusable },
-        RefusalCase { "climbing_out", 0, "../../x", "project", Unusable },
-        RefusalCase { "nul", 0, std::string("a\0b", 3), "project", Unusable },
-        RefusalCase { "dot", 0, ".", "project", Unusable },
-        RefusalCase { "dot_dot", 1, "..", "project", Unusable },
-        RefusalCase { "missing_parent", 0, "a", "project/missing", NoFolder },
-        RefusalCase { "file_in_the_way", 0, "taken", "project", NoFolder },
-        RefusalCase { "name_too_long_for_a_folder", 0, std::string(300, 'n'), "project", TooLong },
-        RefusalCase { "name_too_long_for_the_file", 0, std::string(251, 'n'), "project", TooLong },
-        RefusalCase { "name_too_long_in_characters", 1, repeated("页", 84), "project", TooLong }),
-    [](const auto& info) { return std::string(info.param.label); });
+        RefusalCase { "type_outside_the_list", static_cast<DocumentKind>(2), "a", "project", NoType },
+        RefusalCase { "empty_name", DocumentKind::Html, "", "project", NoName },
+        RefusalCase { "spaces_only", DocumentKind::Html, " \t ", "project", NoName },
+        RefusalCase { "ideographic_space_only", DocumentKind::StyleSheet, "\u3000\u3000", "project", NoName },
+        RefusalCase { "slash", DocumentKind::Html, "a/b", "project", Unusable },
+        RefusalCase { "climbing_out", DocumentKind::Html, "../../x", "project", Unusable },
+        RefusalCase { "nul", DocumentKind::Html, std::string("a\0b", 3), "project", Unusable },
+        RefusalCase { "dot", DocumentKind::Html, ".", "project", Unusable },
+        RefusalCase { "dot_dot", DocumentKind::StyleSheet, "..", "project", Unusable },
+        RefusalCase { "missing_parent", DocumentKind::Html, "a", "project/missing", NoFolder },
+        RefusalCase { "file_in_the_way", DocumentKind::Html, "taken", "project", NoFolder },
+        RefusalCase {
+            "name_too_long_for_a_folder", DocumentKind::Html, std::string(300, 'n'), "project", TooLong },
+        RefusalCase {
+            "name_too_long_for_the_file", DocumentKind::Html, std::string(251, 'n'), "project", TooLong },
+        RefusalCase { "name_too_long_in_characters", DocumentKind::StyleSheet, repeated("页", 84), "project",
+            TooLong }),
+    [](const auto& test) { return std::string(test.param.label); });
 
 struct ExistingFileCase
 {
@@ -312,7 +318,8 @@ TEST_P(ProjectCheckFinds, AnExistingDocumentFileAndTouchesNothing)
     for (const auto& e : fs::recursive_directory_iterator(run))
         before.push_back(e.path());
 
-    const auto check = checkProject(run, { 0, "demo", (run / "project").string() });
+    const auto check
+        = checkProject(RunFolder(run), { DocumentKind::Html, "demo", (run / "project").string() });
     ASSERT_TRUE(check.accepted()) << check.refusal;
     EXPECT_EQ(check.plan->document.filePath(), run / "project" / "demo" / "demo.html");
     EXPECT_EQ(check.plan->documentFileExists, GetParam().exists);
@@ -346,16 +353,16 @@ INSTANTIATE_TEST_SUITE_P(Table, ProjectCheckFinds,
             false },
         ExistingFileCase { "folder_in_place_of_the_file",
             [](const fs::path& folder) { fs::create_directories(folder / "demo.html"); }, false }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
 {
     TempFolder run;
     const auto folder = run.path() / "nowhere";
-    const auto result = CreateProject(run.path(), { 0, "a", folder.string() });
+    const auto result = createProject(RunFolder(run.path()), { DocumentKind::Html, "a", folder.string() });
     EXPECT_EQ(result.refusal,
-        std::string(projectmessages::FolderNotCreated) + (folder / "a").string()
-            + std::string(projectmessages::FolderNotCreatedTail));
+        std::string(kProjectFolderNotCreated) + (folder / "a").string()
+            + std::string(kProjectFolderNotCreatedTail));
 }
 
 } // namespace

@@ -1,1 +1,3 @@
-inkwell_add_test(wizard_test GUI SOURCES wizard_test.cpp LIBS inkwell_wizard inkwell_documents Qt6::Test)
+if(INKWELL_GUI)
+    inkwell_add_test(wizard_test GUI SOURCES wizard_test.cpp LIBS inkwell_wizard inkwell_documents Qt6::Test)
+endif()

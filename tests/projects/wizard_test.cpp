@@ -50,24 +50,6 @@ using testing::TempFolder;
 using testing::WriteFile;
 namespace fs = std::filesystem;
 
-class QtApplication : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "wizard_test";
-        static char* argv[] = { name, nullptr };
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplication);
-
 struct Message
 {
     QString title;
@@ -94,7 +76,7 @@ protected:
 
     [[nodiscard]] WizardContext context()
     {
-        WizardContext c { run(), document, [this] { ++blankPageLoads; } };
+        WizardContext c { RunFolder(run()), document };
         c.messages = &m_messages;
         c.chooseFolder = [this](QWidget*, const QString& prompt, const QString&) {
             prompts.push_back(prompt);
@@ -148,8 +130,7 @@ protected:
         QTest::mouseClick(control<QPushButton>(wizard, name), Qt::LeftButton);
     }
 
-    DocumentState document { "/run/tmp", "1700000000000", 0 };
-    int blankPageLoads = 0;
+    DocumentLocation document { "/run/tmp", "1700000000000", DocumentKind::Html };
     std::vector<Message> messages;
     std::vector<QString> prompts;
     QString nextChosenFolder;
@@ -178,7 +159,7 @@ TEST_F(Wizard, FormShowsEveryControlWhereAndAsDesigned)
 {
     auto wizard = shownWizard();
     EXPECT_EQ(wizard->windowTitle(), QStringLiteral("程序新建向导"));
-    EXPECT_EQ(wizard->size(), WizardWindow::ClientSize);
+    EXPECT_EQ(wizard->size(), WizardWindow::kClientSize);
     EXPECT_EQ(wizard->minimumSize(), wizard->maximumSize());
     EXPECT_FALSE(wizard->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(wizard->windowFlags() & Qt::WindowCloseButtonHint);
@@ -311,10 +292,9 @@ TEST_P(WizardRefusal, SaysWhyAndChangesNothing)
     EXPECT_TRUE(wizard->isVisible());
     EXPECT_FALSE(wizard->projectCreated());
     EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QString::fromUtf8(c.name));
-    EXPECT_EQ(blankPageLoads, 0);
-    EXPECT_EQ(document.folder, before.folder);
-    EXPECT_EQ(document.name, before.name);
-    EXPECT_EQ(document.kind, before.kind);
+    EXPECT_EQ(wizard->document().folder, before.folder);
+    EXPECT_EQ(wizard->document().name, before.name);
+    EXPECT_EQ(wizard->document().kind, before.kind);
     EXPECT_EQ(ReadFile(historyFile()), "/old/o.html\r\n");
 }
 
@@ -322,10 +302,10 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardRefusal,
     ::testing::Values(RefusalCase { "no_type", -1, "a", nullptr, "您没有选中任何一种工程" },
         RefusalCase { "no_name", 0, "", nullptr, "您没有输入工程名称，请重新输入" },
         RefusalCase { "blank_name", 1, "　 ", nullptr, "您没有输入工程名称，请重新输入" },
-        RefusalCase { "slash_in_name", 0, "a/b", nullptr, std::string(projectmessages::UnusableName) },
-        RefusalCase { "dot_dot", 0, "..", nullptr, std::string(projectmessages::UnusableName) },
-        RefusalCase { "missing_parent", 1, "a", "nowhere", std::string(projectmessages::FolderNotCreated) }),
-    [](const auto& info) { return std::string(info.param.label); });
+        RefusalCase { "slash_in_name", 0, "a/b", nullptr, std::string(kUnusableProjectName) },
+        RefusalCase { "dot_dot", 0, "..", nullptr, std::string(kUnusableProjectName) },
+        RefusalCase { "missing_parent", 1, "a", "nowhere", std::string(kProjectFolderNotCreated) }),
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
 {
@@ -338,10 +318,9 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     EXPECT_TRUE(wizard->projectCreated());
     EXPECT_EQ(wizard->result(), QDialog::Accepted);
     EXPECT_FALSE(wizard->isVisible());
-    EXPECT_EQ(blankPageLoads, 1);
-    EXPECT_EQ(document.folder, run() / "project" / "样式");
-    EXPECT_EQ(document.name, "样式");
-    EXPECT_EQ(document.kind, 1);
+    EXPECT_EQ(wizard->document().folder, run() / "project" / "样式");
+    EXPECT_EQ(wizard->document().name, "样式");
+    EXPECT_EQ(wizard->document().kind, DocumentKind::StyleSheet);
     EXPECT_TRUE(fs::is_directory(run() / "project" / "样式"));
     EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "样式" / "样式.css").string() + "\r\n");
 
@@ -349,7 +328,8 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     auto next = shownWizard();
     auto* history = control<QTreeWidget>(next.get(), "超级列表框_历史记录");
     ASSERT_EQ(history->topLevelItemCount(), 1);
-    EXPECT_EQ(history->topLevelItem(0)->text(0), QString::fromStdString(document.filePath().string()));
+    EXPECT_EQ(
+        history->topLevelItem(0)->text(0), QString::fromStdString(wizard->document().filePath().string()));
 }
 
 struct SaveCase
@@ -381,16 +361,16 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
     DocumentFileStatus status;
     DocumentContext documents;
     documents.getHtml = [&] { return page; };
-    documents.document = &document;
+    documents.document = [&] { return wizard->document(); };
     documents.status = &status;
     AnsweredMessages noBoxes([](const MessageRequest& request) {
         ADD_FAILURE() << request.text;
         return MessageButton::Ok;
     });
     documents.messages = &noBoxes;
-    ASSERT_EQ(SaveDocument(documents), SaveOutcome::Saved);
+    ASSERT_EQ(saveDocument(documents), SaveOutcome::Saved);
     EXPECT_EQ(ReadFile(file), page.toStdString());
-    EXPECT_EQ(ProjectHistory(run()).entries(), std::vector<std::string> { file.string() });
+    EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(), std::vector<std::string> { file.string() });
 }
 
 std::string repeated(std::string_view part, int times)
@@ -410,7 +390,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardThenSave,
             "project/" + std::string(250, 'n') + "/" + std::string(250, 'n') + ".html" },
         SaveCase { "longest_chinese_name", 1, repeated("页", 83),
             "project/" + repeated("页", 83) + "/" + repeated("页", 83) + ".css" }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 // What a question box showed, and the answer given to it.
 struct SeenBox
@@ -540,17 +520,15 @@ TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
     if (c.created) {
         EXPECT_TRUE(wizard->projectCreated());
         EXPECT_FALSE(wizard->isVisible());
-        EXPECT_EQ(blankPageLoads, 1);
-        EXPECT_EQ(document.filePath(), file);
+        EXPECT_EQ(wizard->document().filePath(), file);
         EXPECT_EQ(ReadFile(historyFile()), history + file.string() + "\r\n");
         EXPECT_TRUE(fs::is_directory(folder));
     } else {
         EXPECT_FALSE(wizard->projectCreated());
         EXPECT_TRUE(wizard->isVisible());
-        EXPECT_EQ(blankPageLoads, 0);
-        EXPECT_EQ(document.folder, before.folder);
-        EXPECT_EQ(document.name, before.name);
-        EXPECT_EQ(document.kind, before.kind);
+        EXPECT_EQ(wizard->document().folder, before.folder);
+        EXPECT_EQ(wizard->document().name, before.name);
+        EXPECT_EQ(wizard->document().kind, before.kind);
         EXPECT_EQ(ReadFile(historyFile()), history);
         // The form as it was, ready for another name.
         EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QStringLiteral("demo"));
@@ -567,7 +545,7 @@ INSTANTIATE_TEST_SUITE_P(Table, WizardOverExisting,
         ExistingCase { "file_exists_yes", true, true, Reply::ClickYes, true },
         ExistingCase { "folder_without_file", true, false, Reply::ClickNo, true },
         ExistingCase { "new_name", false, false, Reply::ClickNo, true }),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
 {
@@ -580,9 +558,9 @@ TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0], QStringLiteral("请选择要设置的工程文件目录"));
     EXPECT_EQ(folderBox->text(), QStringLiteral("/srv/网站"));
-    EXPECT_EQ(document.folder, fs::path("/srv/网站"));
-    EXPECT_EQ(document.name, before.name);
-    EXPECT_EQ(document.kind, before.kind);
+    EXPECT_EQ(wizard->document().folder, fs::path("/srv/网站"));
+    EXPECT_EQ(wizard->document().name, before.name);
+    EXPECT_EQ(wizard->document().kind, before.kind);
     // The chosen folder is not remembered as the default.
     EXPECT_EQ(IniFile(run() / "prj.ini").read("工程目录", "路径", ""), (run() / "project").string());
 
@@ -591,8 +569,8 @@ TEST_F(Wizard, FolderBrowserSetsTheFolderAndCancelRestoresTheDefault)
     clickButton(wizard.get(), "按钮_设置目录");
     EXPECT_EQ(prompts.size(), 2u);
     EXPECT_EQ(folderBox->text(), defaultFolder());
-    EXPECT_EQ(document.folder, run() / "project");
-    EXPECT_EQ(document.name, before.name);
+    EXPECT_EQ(wizard->document().folder, run() / "project");
+    EXPECT_EQ(wizard->document().name, before.name);
     EXPECT_TRUE(wizard->isVisible());
 }
 
@@ -611,7 +589,7 @@ TEST_F(Wizard, StartUpCheckBoxWritesItsStateAndIsCheckedAgainOnTheNextOpening)
         click(box);
         EXPECT_FALSE(box->isChecked());
         EXPECT_EQ(stored(), "假");
-        EXPECT_FALSE(ShowWizardAtStart(run()));
+        EXPECT_FALSE(showWizardAtStart(RunFolder(run())));
     }
     auto wizard = shownWizard();
     auto* box = control<QCheckBox>(wizard.get(), "选择框_启动不显示");
@@ -623,7 +601,7 @@ TEST_F(Wizard, StartUpCheckBoxWritesItsStateAndIsCheckedAgainOnTheNextOpening)
     click(box);
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(stored(), "真");
-    EXPECT_TRUE(ShowWizardAtStart(run()));
+    EXPECT_TRUE(showWizardAtStart(RunFolder(run())));
 }
 
 // Runs action on the modal window once it is up; gives up after five seconds by closing every
@@ -656,20 +634,20 @@ TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
         EXPECT_TRUE(modal->isModal());
         modal->close(); // the close box
     });
-    EXPECT_FALSE(OpenWizard(nullptr, context()));
+    const auto closed = openWizard(nullptr, context());
+    EXPECT_FALSE(closed.projectCreated);
     EXPECT_TRUE(seen);
-    EXPECT_EQ(document.folder, before.folder);
-    EXPECT_EQ(document.name, before.name);
-    EXPECT_EQ(blankPageLoads, 0);
+    EXPECT_EQ(closed.document.folder, before.folder);
+    EXPECT_EQ(closed.document.name, before.name);
 
     whenModalShows([&](QWidget* modal) {
         clickType(modal, 0);
         typeName(modal, QStringLiteral("a"));
         clickButton(modal, "按钮_新建");
     });
-    EXPECT_TRUE(OpenWizard(nullptr, context()));
-    EXPECT_EQ(document.filePath(), run() / "project" / "a" / "a.html");
-    EXPECT_EQ(blankPageLoads, 1);
+    const auto created = openWizard(nullptr, context());
+    EXPECT_TRUE(created.projectCreated);
+    EXPECT_EQ(created.document.filePath(), run() / "project" / "a" / "a.html");
     EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
 }
 
@@ -685,7 +663,7 @@ TEST_F(Wizard, RefusalBoxShowsTheTextUnderItsTitleWithOneOkButton)
     typeName(&wizard, QStringLiteral("a"));
 
     QString title, text;
-    int buttons = 0;
+    qsizetype buttons = 0;
     QWidget* parent = nullptr;
     QMessageBox::Icon icon = QMessageBox::Information;
     whenModalShows([&](QWidget* modal) {

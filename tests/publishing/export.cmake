@@ -1,4 +1,6 @@
 # The MHT export command against a real page server, with the dialog and message boxes observed.
-inkwell_add_test(mhtexport_test GUI
-    SOURCES mhtexport_test.cpp
-    LIBS inkwell_export inkwell_publishing Qt6::Widgets)
+if(INKWELL_GUI)
+    inkwell_add_test(mhtexport_test GUI
+        SOURCES mhtexport_test.cpp
+        LIBS inkwell_export inkwell_publishing Qt6::Widgets)
+endif()

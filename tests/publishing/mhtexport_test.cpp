@@ -56,9 +56,7 @@ protected:
             ++m_saves;
             return m_saveSucceeds;
         };
-        c.documentFolder = run() / "tmp";
-        c.documentName = "1765340000000";
-        c.documentKind = 0;
+        c.document = { run() / "tmp", "1765340000000", DocumentKind::Html };
         c.runFolder = run();
         c.serverPort = m_server.port();
         c.chooseFileName = [this, chosenName](QWidget*) {
@@ -144,8 +142,8 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
     const std::vector<Case> cases {
         { "projectOutsideProjectFolder",
             [this](MhtExportContext& c) {
-                c.documentFolder = m_root.path() / "elsewhere/proj";
-                c.documentName = "proj";
+                c.document.folder = m_root.path() / "elsewhere/proj";
+                c.document.name = "proj";
             },
             MhtExportOutcome::PageNotFetched, true, QStringLiteral("/tmp/proj.html") },
         { "serverNotRunning", [](MhtExportContext& c) { c.serverPort.reset(); },
@@ -200,8 +198,8 @@ TEST_F(MhtExport, NamesOutsidePlainAsciiArriveWhole)
     WriteFile(project / (name + ".html"),
         "<link rel=stylesheet href=\"%E6%A0%B7%E5%BC%8F.css\"><img src=\"%E7%85%A7%E7%89%87%20(1).png\">");
     MhtExportContext c = context(outName("中文"));
-    c.documentFolder = project;
-    c.documentName = name;
+    c.document.folder = project;
+    c.document.name = name;
     EXPECT_EQ(runMhtExport(nullptr, c), MhtExportOutcome::Exported);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功")) << m_shown[0].message.text.toStdString();
@@ -407,10 +405,3 @@ TEST(MhtExportDefaults, TheFileDialogSavesWithoutAFilter)
 
 } // namespace
 } // namespace inkwell
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -326,7 +326,7 @@ TEST_F(PageServerTest, ClientThatStopsReadingIsDropped)
     const int small = 4096;
     ::setsockopt(stalled.fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     ASSERT_TRUE(stalled.send("GET /big.html HTTP/1.1\r\n\r\n"));
-    std::this_thread::sleep_for(200ms);
+    std::this_thread::sleep_for(200ms); // let the worker start sending into the full buffer first
 
     const auto start = std::chrono::steady_clock::now();
     const std::optional<std::string> answer = exchange(port(), "GET /page HTTP/1.1\r\n\r\n");
@@ -439,7 +439,7 @@ TEST(PageServerLifecycle, StopEndsTheChainEvenWithAClientConnected)
 
     LoopbackClient silent(port);
     ASSERT_TRUE(silent.isConnected());
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(100ms); // let the worker take the silent connection first
     const auto start = std::chrono::steady_clock::now();
     server.stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);

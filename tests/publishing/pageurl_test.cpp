@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+namespace inkwell {
 namespace {
 
 TEST(PageUrl, BuildsTheUrlFromNameKindAndPort)
@@ -13,59 +14,59 @@ TEST(PageUrl, BuildsTheUrlFromNameKindAndPort)
         const char* name;
         std::filesystem::path folder;
         std::string document;
-        int kind;
+        DocumentKind kind;
         int port;
         std::string url;
     } cases[] = {
-        { "start-up page in tmp", "/opt/inkwell/tmp", "1765342800123", 0, 8889,
+        { "start-up page in tmp", "/opt/inkwell/tmp", "1765342800123", DocumentKind::Html, 8889,
             "http://127.0.0.1:8889/tmp/1765342800123.html" },
-        { "style sheet project", "/opt/inkwell/project/site", "site", 1, 8889,
+        { "style sheet project", "/opt/inkwell/project/site", "site", DocumentKind::StyleSheet, 8889,
             "http://127.0.0.1:8889/project/site/site.css" },
-        { "other kind has no extension", "/opt/inkwell/project/notes", "notes", 2, 8889,
-            "http://127.0.0.1:8889/project/notes/notes" },
-        { "negative kind has no extension", "/opt/inkwell/tmp", "x", -1, 8889,
+        { "other kind has no extension", "/opt/inkwell/project/notes", "notes", static_cast<DocumentKind>(2),
+            8889, "http://127.0.0.1:8889/project/notes/notes" },
+        { "negative kind has no extension", "/opt/inkwell/tmp", "x", static_cast<DocumentKind>(-1), 8889,
             "http://127.0.0.1:8889/tmp/x" },
-        { "moved port", "/opt/inkwell/tmp", "1765342800123", 0, 8893,
+        { "moved port", "/opt/inkwell/tmp", "1765342800123", DocumentKind::Html, 8893,
             "http://127.0.0.1:8893/tmp/1765342800123.html" },
         // The URL names the document by its name only; these do not name the saved file.
-        { "project outside the run folder", "/home/me/sites/shop", "shop", 0, 8889,
+        { "project outside the run folder", "/home/me/sites/shop", "shop", DocumentKind::Html, 8889,
             "http://127.0.0.1:8889/tmp/shop.html" },
-        { "project one level deeper", "/opt/inkwell/project/clients/shop", "shop", 0, 8889,
+        { "project one level deeper", "/opt/inkwell/project/clients/shop", "shop", DocumentKind::Html, 8889,
             "http://127.0.0.1:8889/project/shop/shop.html" },
-        { "run folder found anywhere in the path", "/mnt/copy/opt/inkwell/project/shop", "shop", 0, 8889,
-            "http://127.0.0.1:8889/project/shop/shop.html" },
-        { "a name merely starting with project", "/opt/inkwell/projects/shop", "shop", 0, 8889,
-            "http://127.0.0.1:8889/project/shop/shop.html" },
-        { "case counts", "/opt/inkwell/Project/shop", "shop", 0, 8889,
+        { "run folder found anywhere in the path", "/mnt/copy/opt/inkwell/project/shop", "shop",
+            DocumentKind::Html, 8889, "http://127.0.0.1:8889/project/shop/shop.html" },
+        { "a name merely starting with project", "/opt/inkwell/projects/shop", "shop", DocumentKind::Html,
+            8889, "http://127.0.0.1:8889/project/shop/shop.html" },
+        { "case counts", "/opt/inkwell/Project/shop", "shop", DocumentKind::Html, 8889,
             "http://127.0.0.1:8889/tmp/shop.html" },
-        { "another run folder's project", "/opt/other/project/shop", "shop", 0, 8889,
+        { "another run folder's project", "/opt/other/project/shop", "shop", DocumentKind::Html, 8889,
             "http://127.0.0.1:8889/tmp/shop.html" },
         // Both segments carry the name percent-encoded as UTF-8.
         { "Chinese name with blanks and brackets",
             "/opt/inkwell/project/\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)",
-            "\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)", 0, 8889,
+            "\xe6\x88\x91\xe7\x9a\x84 \xe7\xbd\x91\xe9\xa1\xb5 (1)", DocumentKind::Html, 8889,
             "http://127.0.0.1:8889/project/%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5%20%281%29/"
             "%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5%20%281%29.html" },
-        { "characters that mean something in a URL", "/opt/inkwell/tmp", "50% off #1?&+=;", 1, 8889,
+        { "characters that mean something in a URL", "/opt/inkwell/tmp", "50% off #1?&+=;",
+            DocumentKind::StyleSheet, 8889,
             "http://127.0.0.1:8889/tmp/50%25%20off%20%231%3F%26%2B%3D%3B.css" },
-        { "unreserved characters stay", "/opt/inkwell/project/a-b_c.d~e", "a-b_c.d~e", 0, 8889,
-            "http://127.0.0.1:8889/project/a-b_c.d~e/a-b_c.d~e.html" },
+        { "unreserved characters stay", "/opt/inkwell/project/a-b_c.d~e", "a-b_c.d~e", DocumentKind::Html,
+            8889, "http://127.0.0.1:8889/project/a-b_c.d~e/a-b_c.d~e.html" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PageUrl(c.folder, c.document, c.kind, run, c.port), c.url) << c.name;
+        EXPECT_EQ(pageUrl({ c.folder, c.document, c.kind }, RunFolder(run), c.port), c.url) << c.name;
 }
 
 TEST(PageUrl, TrailingSlashOfTheRunFolderDoesNotHideTheProjectFolder)
 {
-    EXPECT_EQ(PageUrl("/opt/inkwell/project/site", "site", 0, "/opt/inkwell/", 8889),
+    EXPECT_EQ(pageUrl({ "/opt/inkwell/project/site", "site", DocumentKind::Html }, RunFolder("/opt/inkwell/"),
+                  8889),
         "http://127.0.0.1:8889/project/site/site.html");
 }
 
-} // namespace
-
 TEST(PageUrl, ReachesTheDocumentOnlyWhereTheServerLooks)
 {
-    const inkwell::testing::TempFolder run;
+    const testing::TempFolder run;
     std::filesystem::create_directories(run.path() / "project" / "我的 网页");
     std::filesystem::create_directories(run.path() / "elsewhere" / "project" / "demo");
     std::filesystem::create_directory_symlink(run.path() / "tmp", run.path() / "tmp-link");
@@ -89,6 +90,10 @@ TEST(PageUrl, ReachesTheDocumentOnlyWhereTheServerLooks)
         { run.path() / "tmp" / "..", "tmp", false },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(PageUrlReachesDocument(c.folder, c.name, run.path()), c.reaches)
+        EXPECT_EQ(pageUrlReachesDocument({ c.folder, c.name, DocumentKind::Html }, RunFolder(run.path())),
+            c.reaches)
             << c.folder << " " << c.name;
 }
+
+} // namespace
+} // namespace inkwell

@@ -1,5 +1,5 @@
 // What a process that builds the real main window sets up before its QApplication: a temporary folder
-// and a lock folder of its own, and the engine's sandbox off when it runs as root.
+// and a lock folder of its own, and what the web engine needs.
 #pragma once
 
 #include "tests/support/tempfolder.h"
@@ -10,6 +10,15 @@
 #include <unistd.h>
 
 namespace inkwell::testing {
+
+// What the web engine needs before the QApplication of any process that may start it.
+inline void prepareForEngine()
+{
+    // The engine refuses to start as root with its sandbox on.
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
 
 class WindowEnvironment
 {
@@ -23,10 +32,7 @@ public:
     {
         qputenv("TMPDIR", QByteArray::fromStdString(m_temp.path().string()));
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_locks.path().string()));
-        // The engine refuses to start as root with its sandbox on.
-        if (::geteuid() == 0)
-            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        prepareForEngine();
     }
 
 private:

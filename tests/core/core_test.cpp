@@ -1,0 +1,122 @@
+// The document location's file name, the run folder's fixed layout and the working-folder rules.
+#include "core/documentlocation.h"
+#include "core/ensurefolder.h"
+#include "core/runfolder.h"
+#include "tests/support/tempfolder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace inkwell {
+namespace {
+
+using testing::TempFolder;
+
+struct FileNameCase
+{
+    const char* label;
+    DocumentLocation document;
+    std::filesystem::path file;
+};
+
+class DocumentFileName : public ::testing::TestWithParam<FileNameCase>
+{
+};
+
+TEST_P(DocumentFileName, JoinsFolderNameAndTheExtensionOfTheKind)
+{
+    EXPECT_EQ(GetParam().document.filePath(), GetParam().file);
+}
+
+// A kind outside the named ones comes only from a recovery record written by hand; it keeps its number
+// and has no extension.
+INSTANTIATE_TEST_SUITE_P(Table, DocumentFileName,
+    ::testing::Values(FileNameCase { "html_page", { "/r/tmp", "1700000000000", DocumentKind::Html },
+                          "/r/tmp/1700000000000.html" },
+        FileNameCase {
+            "style_sheet", { "/r/project/a", "a", DocumentKind::StyleSheet }, "/r/project/a/a.css" },
+        FileNameCase {
+            "unnamed_kind", { "/r/project/a", "a", static_cast<DocumentKind>(7) }, "/r/project/a/a" },
+        FileNameCase {
+            "negative_kind", { "/r/project/a", "a", static_cast<DocumentKind>(-1) }, "/r/project/a/a" },
+        FileNameCase { "chinese_name_with_blanks",
+            { "/r/project/我的 网页 (1)", "我的 网页 (1)", DocumentKind::Html },
+            "/r/project/我的 网页 (1)/我的 网页 (1).html" }),
+    [](const auto& test) { return std::string(test.param.label); });
+
+// The names users, their settings and earlier runs rely on, byte for byte.
+TEST(RunFolderLayout, NamesEveryFileAndFolderBelowTheRunFolder)
+{
+    const RunFolder run("/opt/inkwell");
+    const struct
+    {
+        std::filesystem::path path;
+        const char* expected;
+    } cases[] = {
+        { run.path(), "/opt/inkwell" },
+        { run.systemFolder(), "/opt/inkwell/system" },
+        { run.tmpFolder(), "/opt/inkwell/tmp" },
+        { run.projectsFolder(), "/opt/inkwell/project" },
+        { run.projectFolderSettingFile(), "/opt/inkwell/prj.ini" },
+        { run.titleSettingFile(), "/opt/inkwell/system/title.ini" },
+        { run.wizardSettingFile(), "/opt/inkwell/system/guid.ini" },
+        { run.projectHistoryFile(), "/opt/inkwell/system/工程记录.txt" },
+        { run.recoveryPageFile(), "/opt/inkwell/system/recover.html" },
+        { run.recoveryRecordFile(), "/opt/inkwell/system/recover.ini" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.path.native(), c.expected);
+    // The page server's URLs name the two folders it delivers pages from.
+    EXPECT_EQ(run.tmpFolder().filename(), RunFolder::kTmpFolderName);
+    EXPECT_EQ(run.projectsFolder().filename(), RunFolder::kProjectsFolderName);
+}
+
+TEST(EnsureFolder, CreatesOneLevelAndAcceptsAnyExistingEntry)
+{
+    TempFolder dir;
+    const auto folder = dir.path() / "system";
+    EXPECT_TRUE(ensureFolder(folder));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(ensureFolder(folder)); // already there
+
+    testing::WriteFile(dir.path() / "file", "x");
+    EXPECT_TRUE(ensureFolder(dir.path() / "file")); // a file of that name counts
+
+    EXPECT_FALSE(ensureFolder(dir.path() / "a" / "b")); // parents are not created
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "a"));
+
+    ::chmod(dir.path().c_str(), 0500);
+    if (::geteuid() != 0) { // root may create folders anywhere
+        EXPECT_FALSE(ensureFolder(dir.path() / "denied"));
+    }
+    ::chmod(dir.path().c_str(), 0700);
+}
+
+struct TempCase
+{
+    const char* run;
+    const char* temp;
+    bool refused;
+};
+
+class TemporaryFolderRule : public ::testing::TestWithParam<TempCase>
+{
+};
+
+TEST_P(TemporaryFolderRule, RefusesOnlyFoldersBelowIt)
+{
+    EXPECT_EQ(isBelowTemporaryFolder(GetParam().run, GetParam().temp), GetParam().refused)
+        << GetParam().run << " in " << GetParam().temp;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TemporaryFolderRule,
+    ::testing::Values(TempCase { "/tmp/unpacked", "/tmp", true }, TempCase { "/tmp/unpacked", "/tmp/", true },
+        TempCase { "/tmp/a/b/c", "/tmp", true }, TempCase { "/tmp", "/tmp", false },
+        TempCase { "/tmp", "/tmp/", false }, TempCase { "/tmpfoo/x", "/tmp", false },
+        TempCase { "/home/me/tmp/site", "/tmp", false }, TempCase { "/var/tmp/x", "/tmp", false },
+        TempCase { "/home/me/t/x", "/home/me/t", true }, TempCase { "/opt/inkwell", "/tmp", false },
+        TempCase { "/TMP/x", "/tmp", false }, TempCase { "/opt/x", "", false }));
+
+} // namespace
+} // namespace inkwell
