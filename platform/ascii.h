@@ -53,4 +53,16 @@ inline constexpr std::string_view kAsciiBlanks = " \t\n\f\r";
     return true;
 }
 
+// The value of a hexadecimal digit of either case, or -1 for any other character.
+[[nodiscard]] constexpr int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace inkwell

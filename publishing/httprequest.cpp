@@ -1,6 +1,6 @@
 #include "publishing/httprequest.h"
 
-#include "publishing/percentencoding.h"
+#include "platform/percentencoding.h"
 
 namespace inkwell {
 

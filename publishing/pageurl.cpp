@@ -1,6 +1,6 @@
 #include "publishing/pageurl.h"
 
-#include "publishing/percentencoding.h"
+#include "platform/percentencoding.h"
 
 namespace inkwell {
 

@@ -7,7 +7,6 @@ add_library(inkwell_publishing STATIC
     httprequest.cpp
     pageserver.cpp
     pageurl.cpp
-    percentencoding.cpp
     requesthandler.cpp
     requesthost.cpp
     requestpath.cpp)

@@ -9,14 +9,7 @@ namespace {
 
 bool isHex(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    return (c | 0x20) - 'a' + 10;
+    return hexDigitValue(c) >= 0;
 }
 
 // Characters that continue an identifier; bytes of multi-byte characters count as such too.
@@ -65,7 +58,7 @@ std::string unescape(std::string_view text)
             std::uint32_t cp = 0;
             std::size_t n = 0;
             while (i < text.size() && n < 6 && isHex(text[i])) {
-                cp = cp * 16 + static_cast<std::uint32_t>(hexValue(text[i]));
+                cp = cp * 16 + static_cast<std::uint32_t>(hexDigitValue(text[i]));
                 ++i;
                 ++n;
             }

@@ -1,5 +1,8 @@
 #include "platform/archive/localfilepolicy.h"
 
+#include "platform/percentencoding.h"
+#include "platform/result.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -21,41 +24,22 @@ struct CurlStringDeleter
     void operator()(char* text) const { curl_free(text); }
 };
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
-        return (c | 0x20) - 'a' + 10;
-    return -1;
-}
-
 // The path with every %XX turned into its byte, as the file reader undoes it; a zero byte ends
 // the path there for the system, so such a path names nothing we could check.
-std::optional<std::string> percentDecode(std::string_view text)
+std::optional<std::string> decodedFilePath(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0
-            && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += text[i];
-        }
-    }
+    std::string out = percentDecode(text);
     if (out.find('\0') != std::string::npos)
         return std::nullopt;
     return out;
 }
 
-std::optional<std::string> canonicalPath(const std::string& path, int& error)
+Result<std::string> canonicalPath(const std::string& path)
 {
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
     if (!resolved) {
-        error = errno;
-        return std::nullopt;
+        const int error = errno;
+        return Error { error, std::strerror(error) };
     }
     return std::string(resolved.get());
 }
@@ -114,10 +98,9 @@ LocalFilePolicy::LocalFilePolicy(LocalFiles mode, const std::vector<std::filesys
     : m_mode(mode)
 {
     for (const std::filesystem::path& folder : trustedFolders) {
-        int error = 0;
         if (folder.empty())
             continue;
-        if (auto canonical = canonicalPath(folder.string(), error)) {
+        if (auto canonical = canonicalPath(folder.string())) {
             if (canonical->back() != '/')
                 *canonical += '/';
             m_trusted.push_back(std::move(*canonical));
@@ -142,11 +125,10 @@ LocalFilePolicy::Decision LocalFilePolicy::decide(std::string_view fileUrl, bool
         return decision;
     }
     // Symbolic links and ".." segments resolved, as the system will when the file is read.
-    int error = 0;
-    const std::optional<std::string> canonical = canonicalPath(*path, error);
+    const Result<std::string> canonical = canonicalPath(*path);
     if (!canonical) {
         decision.verdict = Verdict::Unreadable;
-        decision.reason = std::strerror(error);
+        decision.reason = canonical.error().message;
         return decision;
     }
     for (const std::string& folder : m_trusted) {
@@ -177,7 +159,7 @@ std::optional<std::string> localPathOfFileUrl(std::string_view fileUrl)
     if (curl_url_get(url.get(), CURLUPART_PATH, &path, 0) != CURLUE_OK)
         return std::nullopt;
     const std::unique_ptr<char, CurlStringDeleter> pathOwner(path);
-    return percentDecode(path);
+    return decodedFilePath(path);
 }
 
 bool isPictureBytes(std::string_view bytes)

@@ -6,7 +6,7 @@
 #include "editing/designview.h"
 #include "platform/inifile.h"
 #include "publishing/pageserver.h"
-#include "publishing/percentencoding.h"
+#include "platform/percentencoding.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
 

@@ -1,21 +1,10 @@
-#include "publishing/percentencoding.h"
+#include "platform/percentencoding.h"
 
-#include <optional>
+#include "platform/ascii.h"
 
 namespace inkwell {
 
 namespace {
-
-std::optional<int> hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return std::nullopt;
-}
 
 bool isUnreserved(unsigned char c)
 {
@@ -31,10 +20,10 @@ std::string percentDecode(std::string_view text)
     bytes.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const std::optional<int> high = hexValue(text[i + 1]);
-            const std::optional<int> low = hexValue(text[i + 2]);
-            if (high && low) {
-                bytes += static_cast<char>(*high * 16 + *low);
+            const int high = hexDigitValue(text[i + 1]);
+            const int low = hexDigitValue(text[i + 2]);
+            if (high >= 0 && low >= 0) {
+                bytes += static_cast<char>(high * 16 + low);
                 i += 2;
                 continue;
             }
