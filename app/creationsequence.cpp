@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <cstdlib>
 #include <xcb/xcb.h>
 
@@ -81,7 +80,7 @@ StartUpOutcome MainWindow::runCreationSequence()
 {
     // Refuse to run from a folder below the temporary folder, where archive tools unpack files.
     if (isBelowTemporaryFolder(m_runFolder.path().string(), QDir::tempPath().toStdString())) {
-        QMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("请解压以后再运行！"));
+        m_messages.inform(kHintTitle, "请解压以后再运行！", MessageOwner::Screen);
         return StartUpOutcome::end(0);
     }
 
@@ -96,9 +95,8 @@ StartUpOutcome MainWindow::runCreationSequence()
     case LockState::HeldByAnotherCopy:
         return StartUpOutcome::end(0);
     case LockState::Failed:
-        QMessageBox::information(nullptr, QStringLiteral("提示"),
-            QStringLiteral("无法确认是否已有本程序在运行，程序将退出。\n")
-                + QString::fromStdString(lock.error));
+        m_messages.inform(kHintTitle, "无法确认是否已有本程序在运行，程序将退出。\n" + lock.error,
+            MessageOwner::Screen);
         return StartUpOutcome::end(1);
     }
 

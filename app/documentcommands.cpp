@@ -2,101 +2,31 @@
 
 #include "app/blankpage.h"
 #include "app/documentfile.h"
+#include "platform/qtmessageservice.h"
 
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace inkwell {
 namespace {
 
-QMessageBox::StandardButton standardButton(MessageButton button)
-{
-    switch (button) {
-    case MessageButton::Ok:
-        return QMessageBox::Ok;
-    case MessageButton::Cancel:
-        return QMessageBox::Cancel;
-    case MessageButton::Save:
-        return QMessageBox::Save;
-    case MessageButton::Discard:
-        return QMessageBox::Discard;
-    }
-    return QMessageBox::Ok;
-}
-
-// The captions the rest of the program's Chinese texts call for, whatever translations Qt has loaded.
-QString caption(MessageButton button)
-{
-    switch (button) {
-    case MessageButton::Ok:
-        return QStringLiteral("确定");
-    case MessageButton::Cancel:
-        return QStringLiteral("取消");
-    case MessageButton::Save:
-        return QStringLiteral("保存");
-    case MessageButton::Discard:
-        return QStringLiteral("不保存");
-    }
-    return {};
-}
-
-QMessageBox::Icon qtIcon(MessageIcon icon)
-{
-    switch (icon) {
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Warning:
-        return QMessageBox::Warning;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
-    }
-    return QMessageBox::NoIcon;
-}
-
+// The commands' boxes have Chinese captions and the first button as the default.
 MessageButton ask(DocumentContext& context, MessageRequest request)
 {
-    if (!context.showMessage)
-        context.showMessage = QtMessageBoxFunction(context.parent);
-    return context.showMessage(request);
+    request.captions = ButtonCaptions::Chinese;
+    request.defaultButton = request.buttons.front();
+    if (context.messages)
+        return context.messages->show(request);
+    QtMessageService boxes(context.parent);
+    return boxes.show(request);
 }
 
 void tell(DocumentContext& context, const char* text, const std::string& reason)
 {
     ask(context,
-        { QString::fromUtf8(DocumentMessages::hintTitle),
-            QString::fromUtf8(text) + QLatin1Char('\n') + QString::fromStdString(reason),
-            { MessageButton::Ok }, MessageIcon::Warning });
+        { kHintTitle, std::string(text) + '\n' + reason, { MessageButton::Ok }, MessageIcon::Warning });
 }
 
 } // namespace
-
-MessageBoxFunction QtMessageBoxFunction(QWidget* parent)
-{
-    return [parent](const MessageRequest& request) {
-        QMessageBox box(qtIcon(request.icon), request.title, request.text, QMessageBox::NoButton, parent);
-        QMessageBox::StandardButtons buttons;
-        for (const auto button : request.buttons)
-            buttons |= standardButton(button);
-        box.setStandardButtons(buttons);
-        for (const auto button : request.buttons)
-            box.button(standardButton(button))->setText(caption(button));
-        if (!request.buttons.empty())
-            box.setDefaultButton(standardButton(request.buttons.front()));
-        box.exec();
-        const auto clicked = box.standardButton(box.clickedButton());
-        for (const auto button : request.buttons) {
-            if (standardButton(button) == clicked)
-                return button;
-        }
-        // Closed without a button (Escape, the title bar's close).
-        for (const auto button : request.buttons) {
-            if (button == MessageButton::Cancel)
-                return button;
-        }
-        return request.buttons.size() == 1 ? request.buttons.front() : MessageButton::Cancel;
-    };
-}
 
 OpenFileChooser QtOpenFileChooser(QWidget* parent)
 {
@@ -143,9 +73,8 @@ void newDocument(DocumentContext& context)
     const auto page = context.getHtml();
     if (!page || page->toStdString() != blankPage()) {
         const auto answer = ask(context,
-            { QString::fromUtf8(DocumentMessages::infoTitle),
-                QString::fromUtf8(DocumentMessages::saveQuestion),
-                { MessageButton::Ok, MessageButton::Cancel }, MessageIcon::Question });
+            { kInfoTitle, DocumentMessages::saveQuestion, { MessageButton::Ok, MessageButton::Cancel },
+                MessageIcon::Question });
         if (answer == MessageButton::Ok && saveDocument(context) == SaveOutcome::Failed)
             return;
     }
@@ -161,7 +90,7 @@ CloseDecision confirmClose(DocumentContext& context)
     if (!unsaved)
         return CloseDecision::Close;
     const auto answer = ask(context,
-        { QString::fromUtf8(DocumentMessages::hintTitle), QString::fromUtf8(DocumentMessages::saveQuestion),
+        { kHintTitle, DocumentMessages::saveQuestion,
             { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question });
     switch (answer) {
     case MessageButton::Save:

@@ -5,49 +5,18 @@
 
 #include "app/documentfilestatus.h"
 #include "core/documentlocation.h"
+#include "platform/messageservice.h"
 
 #include <QString>
 #include <functional>
 #include <optional>
-#include <vector>
 
 class QWidget;
 
 namespace inkwell {
 
-enum class MessageButton
-{
-    Ok,
-    Cancel,
-    Save,
-    Discard,
-};
-
-enum class MessageIcon
-{
-    Information,
-    Warning,
-    Question,
-};
-
-// One modal message box: its title, text, buttons (in this order) and icon.
-struct MessageRequest
-{
-    QString title;
-    QString text;
-    std::vector<MessageButton> buttons;
-    MessageIcon icon = MessageIcon::Information;
-};
-
-// Shows a message box and gives the button chosen; closing the box without a button counts as Cancel
-// when the box has one, else as the only button.
-using MessageBoxFunction = std::function<MessageButton(const MessageRequest&)>;
-
 // Asks for a file to open; an empty text means the user cancelled.
 using OpenFileChooser = std::function<QString()>;
-
-// Modal QMessageBox boxes over parent.
-[[nodiscard]] MessageBoxFunction QtMessageBoxFunction(QWidget* parent);
 
 // The plain open-file dialog over parent: no filter, no title, no initial folder.
 [[nodiscard]] OpenFileChooser QtOpenFileChooser(QWidget* parent);
@@ -61,7 +30,7 @@ struct DocumentContext
     std::function<DocumentLocation()> document;
     DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
     OpenFileChooser chooseFile; // empty: QtOpenFileChooser(parent)
-    MessageBoxFunction showMessage; // empty: QtMessageBoxFunction(parent)
+    MessageService* messages = nullptr; // null: QtMessageService over parent
     std::function<void()> openWizard; // opens the new-project wizard modally and returns when it closes
     QWidget* parent = nullptr; // owner of the default dialogs
 };
@@ -80,8 +49,6 @@ enum class CloseDecision
 
 // Titles and texts of the boxes these commands show.
 namespace DocumentMessages {
-inline constexpr const char* hintTitle = "提示";
-inline constexpr const char* infoTitle = "信息：";
 inline constexpr const char* saveQuestion = "是否保存？";
 inline constexpr const char* saveFailed = "保存失败！原来的文件没有改动。";
 inline constexpr const char* openFailed = "打开失败！当前页面没有改动。";

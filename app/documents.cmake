@@ -5,5 +5,5 @@ target_link_libraries(inkwell_documentfile PUBLIC inkwell_appcore inkwell_encodi
 
 if(INKWELL_GUI)
     add_library(inkwell_documents STATIC documentcommands.cpp)
-    target_link_libraries(inkwell_documents PUBLIC inkwell_documentfile inkwell_appcore Qt6::Widgets)
+    target_link_libraries(inkwell_documents PUBLIC inkwell_documentfile inkwell_appcore inkwell_messageboxes Qt6::Widgets)
 endif()

@@ -17,7 +17,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QThreadPool>
@@ -53,6 +52,7 @@ DocumentContext MainWindow::documentContext()
     context.status = &m_documentStatus;
     context.chooseFile = [this] { return runFileDialog(m_openDialog); };
     context.openWizard = [this] { openWizard(); };
+    context.messages = &m_messages;
     context.parent = this;
     return context;
 }
@@ -119,6 +119,7 @@ void MainWindow::exportArchive()
     context.runFolder = m_runFolder.path();
     context.serverPort = m_pageServer->port();
     context.chooseFileName = [this](QWidget*) { return runFileDialog(m_exportDialog); };
+    context.messages = &m_messages;
     (void)runMhtExport(this, context);
 }
 
@@ -133,8 +134,7 @@ void MainWindow::previewInBrowser()
         return;
     const auto port = m_pageServer->port();
     if (!port || !pageUrlReachesDocument(m_document, m_runFolder)) {
-        QMessageBox::information(
-            this, QStringLiteral("提示"), QStringLiteral("此页面不在运行目录下，无法预览。"));
+        m_messages.inform(kHintTitle, "此页面不在运行目录下，无法预览。");
         return;
     }
     const std::string url = pageUrl(m_document, m_runFolder, *port);
@@ -207,7 +207,7 @@ CaptureOutputContext MainWindow::captureContext()
     // A picture from a scaled screen is pasted as markup with the selection's logical size.
     return CaptureOutputContext { folderText(m_document.folder), [] { return timeStampName(); },
         [this](const QString& path) { m_designView->insertImage(path); },
-        [this](const QString& html) { (void)m_designView->pasteHtml(html); } };
+        [this](const QString& html) { (void)m_designView->pasteHtml(html); }, &m_messages };
 }
 
 void MainWindow::noteEdited()
@@ -305,21 +305,13 @@ bool MainWindow::offerRecoveredPage()
     const auto found = m_recovery->read();
     if (found.status == RecoveryReadResult::Status::None)
         return false;
-    QWidget* parent = isVisible() ? this : nullptr;
+    const auto owner = isVisible() ? MessageOwner::Window : MessageOwner::Screen;
     if (found.status == RecoveryReadResult::Status::Damaged) {
         m_recovery->remove();
-        QMessageBox::information(parent, QStringLiteral("提示"),
-            QStringLiteral("上次未保存的页面已损坏，无法恢复，已删除。\n")
-                + QString::fromStdString(found.reason));
+        m_messages.inform(kHintTitle, "上次未保存的页面已损坏，无法恢复，已删除。\n" + found.reason, owner);
         return false;
     }
-    QMessageBox box(QMessageBox::Question, QStringLiteral("提示"),
-        QStringLiteral("发现上次未保存的页面，是否恢复？"), QMessageBox::Yes | QMessageBox::No, parent);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("否"));
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes) {
+    if (m_messages.ask(kHintTitle, "发现上次未保存的页面，是否恢复？", Answer::Yes, owner) != Answer::Yes) {
         m_recovery->remove();
         return false;
     }
@@ -344,9 +336,8 @@ void MainWindow::reloadAfterRendererEnded()
     m_designView->loadHtml(m_designView->lastPage());
     m_designView->editModeOn();
     noteEdited();
-    QMessageBox::information(this, QStringLiteral("提示"),
-        QStringLiteral(
-            "显示页面的进程意外结束，已重新载入编辑器保存的最近一份页面；最后几秒的改动可能没有保留。"));
+    m_messages.inform(kHintTitle,
+        "显示页面的进程意外结束，已重新载入编辑器保存的最近一份页面；最后几秒的改动可能没有保留。");
 }
 
 } // namespace inkwell

@@ -11,6 +11,7 @@
 #include "core/documentlocation.h"
 #include "core/runfolder.h"
 #include "platform/instancelock.h"
+#include "platform/qtmessageservice.h"
 
 #include <QWidget>
 #include <chrono>
@@ -122,6 +123,7 @@ private:
     DocumentLocation m_document;
     std::optional<InstanceLock> m_instanceLock;
     DocumentFileStatus m_documentStatus;
+    QtMessageService m_messages { this }; // every box of the window and of the commands it runs
     bool m_stopped = false;
     std::unique_ptr<RecoveryCopy> m_recovery;
     QTimer* m_recoveryTimer = nullptr;

@@ -2,10 +2,10 @@
 
 #include "capture/captureoutput.h"
 #include "capture/runcapture.h"
+#include "platform/qtmessageservice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
@@ -76,12 +76,14 @@ void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
 {
     if (entry == CaptureEntry::MinimiseFirst)
         (void)minimiseAndWaitHidden(mainWindow, kHideWaitMs);
-    const std::optional<qreal> ratio = runCapture();
+    QtMessageService boxes(mainWindow);
+    MessageService& messages = ctx.messages ? *ctx.messages : boxes;
+    const std::optional<qreal> ratio = runCapture(messages);
     if (!ratio)
         return; // a cancelled run leaves a minimised editor minimised
     if (!runCaptureOutputSteps(ctx, *ratio)) {
-        QMessageBox::information(mainWindow, QStringLiteral("提示"),
-            QStringLiteral("截图未能保存到文档文件夹：") + ctx.documentFolder);
+        messages.inform(kHintTitle,
+            (QStringLiteral("截图未能保存到文档文件夹：") + ctx.documentFolder).toStdString());
     }
     if (entry == CaptureEntry::MinimiseFirst && mainWindow)
         mainWindow->showNormal();

@@ -2,6 +2,8 @@
 // BMP file into the document folder and inserted into the page.
 #pragma once
 
+#include "platform/messageservice.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -26,6 +28,8 @@ struct CaptureOutputContext
     // height of the selection's logical size through it, so that it shows as large as it
     // was selected; without it such a picture goes through insertImage, unsized.
     std::function<void(const QString& html)> pasteHtml {};
+    // The command's boxes; null: QMessageBox boxes over the main window.
+    MessageService* messages = nullptr;
 };
 
 // The whole command. With MinimiseFirst the main window is minimised and the screen frozen

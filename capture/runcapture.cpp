@@ -5,7 +5,6 @@
 
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 
@@ -89,12 +88,12 @@ bool runCaptureOver(const QImage& frozen)
     return window.captured();
 }
 
-std::optional<qreal> runCapture()
+std::optional<qreal> runCapture(MessageService& messages)
 {
     const std::optional<QImage> frozen = freezeScreen();
     if (!frozen) {
-        QMessageBox::information(nullptr, QStringLiteral("提示"),
-            QStringLiteral("无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。"));
+        messages.inform(kHintTitle, "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。",
+            MessageOwner::Screen);
         return std::nullopt;
     }
     if (!runCaptureOver(*frozen))

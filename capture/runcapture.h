@@ -2,6 +2,8 @@
 // leaves the committed picture on the clipboard.
 #pragma once
 
+#include "platform/messageservice.h"
+
 #include <QImage>
 #include <QRect>
 #include <optional>
@@ -28,8 +30,8 @@ namespace inkwell {
 
 // Grabs the screen and runs capture mode over it. When a picture was committed, the device
 // pixel ratio of the screen it came from (the clipboard holds its device pixels); nothing
-// when the run was cancelled. Where no screen picture can be had, a "提示" box says so and
-// the result is nothing.
-[[nodiscard]] std::optional<qreal> runCapture();
+// when the run was cancelled. Where no screen picture can be had, a "提示" box of `messages`,
+// on its own, says so and the result is nothing.
+[[nodiscard]] std::optional<qreal> runCapture(MessageService& messages);
 
 } // namespace inkwell

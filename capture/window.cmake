@@ -15,5 +15,5 @@ if(INKWELL_GUI)
         # The screenshot portal adapter, used only here.
         ${PROJECT_SOURCE_DIR}/platform/screenshotportal.cpp)
     target_include_directories(inkwell_capture_gui PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture Qt6::Widgets Qt6::Gui PRIVATE inkwell_editingcore inkwell_kit Qt6::DBus)
+    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture inkwell_messageservice Qt6::Widgets Qt6::Gui PRIVATE inkwell_messageboxes inkwell_editingcore inkwell_kit Qt6::DBus)
 endif()

@@ -22,7 +22,6 @@
 namespace inkwell {
 namespace {
 
-const QString kMessageTitle = QStringLiteral("提示");
 const QString kFolderPrompt = QStringLiteral("请选择要设置的工程文件目录");
 
 // A Song face at 12 pixels, the size the form's texts were measured in. Where no Song face is
@@ -196,29 +195,34 @@ void WizardWindow::createProject()
 
     auto check = checkProject(m_context.runFolder, request);
     if (!check.accepted()) {
-        if (m_context.showMessage)
-            m_context.showMessage(this, kMessageTitle, QString::fromStdString(check.refusal));
+        tell(check.refusal);
         return;
     }
     // Asked before anything is touched, so "否" leaves the files, the history and the form as they
-    // were. Without a way to ask, the old file is kept.
+    // were.
     if (check.plan->documentFileExists) {
-        const auto answer = m_context.askQuestion
-            ? m_context.askQuestion(this, kMessageTitle, QString::fromUtf8(kProjectExists))
-            : QuestionAnswer::No;
-        if (answer != QuestionAnswer::Yes)
+        if (messages().ask(kHintTitle, std::string(kProjectExists), Answer::No) != Answer::Yes)
             return;
     }
 
     auto result = createPlannedProject(m_context.runFolder, *check.plan);
     if (!result.created()) {
-        if (m_context.showMessage)
-            m_context.showMessage(this, kMessageTitle, QString::fromStdString(result.refusal));
+        tell(result.refusal);
         return;
     }
     m_document = std::move(*result.document);
     m_projectCreated = true;
     accept();
+}
+
+MessageService& WizardWindow::messages()
+{
+    return m_context.messages ? *m_context.messages : m_boxes;
+}
+
+void WizardWindow::tell(const std::string& text)
+{
+    (void)messages().show({ kHintTitle, text, { MessageButton::Ok }, MessageIcon::None });
 }
 
 void WizardWindow::toggleWizardAtStart()

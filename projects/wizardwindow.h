@@ -3,6 +3,7 @@
 // logic; the window itself only shows the records and passes the typed values on.
 #pragma once
 
+#include "platform/qtmessageservice.h"
 #include "projects/wizardcontext.h"
 
 #include <QDialog>
@@ -64,7 +65,13 @@ private:
     void applyPagePlacement();
     void fillForm();
 
+    // The context's boxes, or the wizard's own.
+    MessageService& messages();
+    // A refusal: no icon, the toolkit's OK.
+    void tell(const std::string& text);
+
     WizardContext m_context;
+    QtMessageService m_boxes { this }; // the boxes when the context brings none
     DocumentLocation m_document;
     bool m_projectCreated = false;
 

@@ -1,18 +1,16 @@
 #include "publishing/mhtexportcommand.h"
 
 #include "platform/archive/archivebuilder.h"
+#include "platform/qtmessageservice.h"
 #include "publishing/pageurl.h"
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QStringList>
 #include <QUrl>
 
 namespace inkwell {
 namespace {
-
-const QString SystemTitle = QStringLiteral("提示");
 
 // The busy pointer for as long as the archive is being built, restored on every way out.
 class BusyPointer
@@ -53,10 +51,22 @@ QString readableUrl(const std::string& url)
     return QUrl::fromPercentEncoding(QByteArray::fromStdString(url));
 }
 
+void report(QWidget* parent, const MhtExportContext& context, const char* title, const QString& text,
+    MessageIcon icon)
+{
+    const MessageRequest request { title, text.toStdString(), { MessageButton::Ok }, icon };
+    if (context.messages) {
+        (void)context.messages->show(request);
+        return;
+    }
+    QtMessageService boxes(parent);
+    (void)boxes.show(request);
+}
+
 MhtExportOutcome fail(
     QWidget* parent, const MhtExportContext& context, MhtExportOutcome outcome, const QString& text)
 {
-    context.report(parent, MhtExportMessage { SystemTitle, text, true });
+    report(parent, context, kHintTitle, text, MessageIcon::Warning);
     return outcome;
 }
 
@@ -65,13 +75,6 @@ MhtExportOutcome fail(
 QString MhtExportContext::askForArchiveName(QWidget* parent)
 {
     return QFileDialog::getSaveFileName(parent);
-}
-
-void MhtExportContext::showMessage(QWidget* parent, const MhtExportMessage& message)
-{
-    QMessageBox box(message.failure ? QMessageBox::Warning : QMessageBox::Information, message.title,
-        message.text, QMessageBox::Ok, parent);
-    box.exec();
 }
 
 QString mhtTargetPath(const QString& chosenName)
@@ -107,14 +110,12 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     switch (result.status) {
     case ArchiveResult::Status::Written:
         if (!result.localFilesLeftOut.empty()) {
-            context.report(parent,
-                MhtExportMessage { QStringLiteral("信息："),
-                    QStringLiteral("已保存，以下本机文件未放入文档：\n") + listLines(localFileLines(result)),
-                    false });
+            report(parent, context, kInfoTitle,
+                QStringLiteral("已保存，以下本机文件未放入文档：\n") + listLines(localFileLines(result)),
+                MessageIcon::Information);
             return MhtExportOutcome::ExportedWithoutLocalFiles;
         }
-        context.report(
-            parent, MhtExportMessage { QStringLiteral("信息："), QStringLiteral("保存成功"), false });
+        report(parent, context, kInfoTitle, QStringLiteral("保存成功"), MessageIcon::Information);
         return MhtExportOutcome::Exported;
     case ArchiveResult::Status::Incomplete: {
         QStringList missing;

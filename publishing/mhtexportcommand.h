@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/documentlocation.h"
+#include "platform/messageservice.h"
 
 #include <QString>
 #include <filesystem>
@@ -15,13 +16,6 @@
 class QWidget;
 
 namespace inkwell {
-
-struct MhtExportMessage
-{
-    QString title;
-    QString text;
-    bool failure = false;
-};
 
 struct MhtExportContext
 {
@@ -35,14 +29,12 @@ struct MhtExportContext
     // Asks for the archive's file name; an empty name means the user cancelled.
     std::function<QString(QWidget*)> chooseFileName
         = [](QWidget* parent) { return askForArchiveName(parent); };
-    // Shows a message to the user; modal.
-    std::function<void(QWidget*, const MhtExportMessage&)> report
-        = [](QWidget* parent, const MhtExportMessage& message) { showMessage(parent, message); };
+    // The outcome's box: a warning for a failure, else information, with one OK button. Null: a
+    // QMessageBox over the parent runMhtExport is given.
+    MessageService* messages = nullptr;
 
     // A save dialog without a file-type filter.
     static QString askForArchiveName(QWidget* parent);
-    // A modal message box with the message's title and an OK button.
-    static void showMessage(QWidget* parent, const MhtExportMessage& message);
 };
 
 enum class MhtExportOutcome

@@ -1,6 +1,8 @@
 #include "app/blankpage.h"
 #include "app/documentcommands.h"
+#include "platform/qtmessageservice.h"
 #include "tests/app/filesizelimit.h"
+#include "tests/support/answeredmessages.h"
 #include "tests/support/tempfolder.h"
 
 #include <QApplication>
@@ -14,11 +16,20 @@
 namespace inkwell {
 namespace {
 
+using testing::AnsweredMessages;
 using testing::ReadFile;
 using testing::TempFolder;
 namespace fs = std::filesystem;
 
 const fs::path documents = fs::path(INKWELL_TEST_DATA) / "documents";
+
+// A box as the commands asked for it.
+struct Shown
+{
+    QString title;
+    QString text;
+    std::vector<MessageButton> buttons;
+};
 
 // The design view, the dialogs and the wizard as the commands see them: a page that gives back what was
 // loaded into it, message boxes that are recorded and answered from a list, and a wizard that is counted.
@@ -42,15 +53,7 @@ protected:
         context.document = [this] { return document; };
         context.status = &status;
         context.chooseFile = [this] { return chosenFile; };
-        context.showMessage = [this](const MessageRequest& request) {
-            shown.push_back(request);
-            EXPECT_FALSE(answers.empty()) << "unexpected box: " << request.text.toStdString();
-            if (answers.empty())
-                return MessageButton::Cancel;
-            const auto answer = answers.front();
-            answers.pop_front();
-            return answer;
-        };
+        context.messages = &messages;
         context.openWizard = [this] { ++wizards; };
     }
 
@@ -65,8 +68,21 @@ protected:
     QString chosenFile;
     int loads = 0;
     int wizards = 0;
-    std::vector<MessageRequest> shown;
+    std::vector<Shown> shown;
     std::deque<MessageButton> answers;
+    // Every box of the commands has the Chinese captions and its first button as the default.
+    AnsweredMessages messages { [this](const MessageRequest& request) {
+        shown.push_back({ QString::fromStdString(request.title), QString::fromStdString(request.text),
+            request.buttons });
+        EXPECT_EQ(request.captions, ButtonCaptions::Chinese) << request.text;
+        EXPECT_EQ(request.defaultButton, request.buttons.front()) << request.text;
+        EXPECT_FALSE(answers.empty()) << "unexpected box: " << request.text;
+        if (answers.empty())
+            return MessageButton::Cancel;
+        const auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    } };
 };
 
 struct KindCase
@@ -351,14 +367,15 @@ protected:
             answer(box);
         });
         timer->start();
-        return QtMessageBoxFunction(nullptr)(request);
+        return QtMessageService(nullptr).show(request);
     }
 };
 
 TEST_F(QtBoxes, ShowTheRequestAndGiveTheButtonChosen)
 {
-    const MessageRequest question { QStringLiteral("提示"), QStringLiteral("是否保存？"),
-        { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question };
+    const MessageRequest question { "提示", "是否保存？",
+        { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question,
+        ButtonCaptions::Chinese, MessageButton::Save };
     QStringList captions;
     const auto clicked = answerWith(
         question,
@@ -379,8 +396,8 @@ TEST_F(QtBoxes, ShowTheRequestAndGiveTheButtonChosen)
                   question, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, &captions),
         MessageButton::Cancel);
 
-    const MessageRequest note { QStringLiteral("提示"), QStringLiteral("保存失败！"), { MessageButton::Ok },
-        MessageIcon::Warning };
+    const MessageRequest note { "提示", "保存失败！", { MessageButton::Ok }, MessageIcon::Warning,
+        ButtonCaptions::Chinese, MessageButton::Ok };
     captions.clear();
     EXPECT_EQ(answerWith(
                   note, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, &captions),

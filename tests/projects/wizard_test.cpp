@@ -1,9 +1,11 @@
 #include "app/documentcommands.h"
 #include "platform/inifile.h"
+#include "platform/qtmessageservice.h"
 #include "projects/projectcreation.h"
 #include "projects/projecthistory.h"
 #include "projects/wizardatstart.h"
 #include "projects/wizardwindow.h"
+#include "tests/support/answeredmessages.h"
 #include "tests/support/tempfolder.h"
 
 #include <QApplication>
@@ -42,6 +44,7 @@ void PrintTo(const QString& s, std::ostream* os)
 namespace inkwell {
 namespace {
 
+using testing::AnsweredMessages;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -74,9 +77,7 @@ protected:
     [[nodiscard]] WizardContext context()
     {
         WizardContext c { RunFolder(run()), document };
-        c.showMessage = [this](QWidget*, const QString& title, const QString& text) {
-            messages.push_back({ title, text });
-        };
+        c.messages = &m_messages;
         c.chooseFolder = [this](QWidget*, const QString& prompt, const QString&) {
             prompts.push_back(prompt);
             return nextChosenFolder;
@@ -136,6 +137,14 @@ protected:
 
 private:
     TempFolder m_dir;
+    // The wizard's notes are recorded; its questions come up as real boxes, for the tests that answer them.
+    QtMessageService m_boxes;
+    AnsweredMessages m_messages { [this](const MessageRequest& request) {
+        if (request.icon == MessageIcon::Question)
+            return m_boxes.show(request);
+        messages.push_back({ QString::fromStdString(request.title), QString::fromStdString(request.text) });
+        return MessageButton::Ok;
+    } };
 };
 
 struct Placement
@@ -354,10 +363,11 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
     documents.getHtml = [&] { return page; };
     documents.document = [&] { return wizard->document(); };
     documents.status = &status;
-    documents.showMessage = [](const MessageRequest& request) {
-        ADD_FAILURE() << request.text.toStdString();
+    AnsweredMessages noBoxes([](const MessageRequest& request) {
+        ADD_FAILURE() << request.text;
         return MessageButton::Ok;
-    };
+    });
+    documents.messages = &noBoxes;
     ASSERT_EQ(saveDocument(documents), SaveOutcome::Saved);
     EXPECT_EQ(ReadFile(file), page.toStdString());
     EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(), std::vector<std::string> { file.string() });
@@ -641,22 +651,38 @@ TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
     EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
 }
 
-TEST(WizardMessageBox, ShowsTheTextUnderItsTitleWithOneOkButton)
+// Without boxes of its own context the wizard shows a refusal over itself: the text under its title, no
+// icon and one OK button.
+TEST_F(Wizard, RefusalBoxShowsTheTextUnderItsTitleWithOneOkButton)
 {
+    auto c = context();
+    c.messages = nullptr;
+    WizardWindow wizard(c);
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+    typeName(&wizard, QStringLiteral("a"));
+
     QString title, text;
     qsizetype buttons = 0;
+    QWidget* parent = nullptr;
+    QMessageBox::Icon icon = QMessageBox::Information;
     whenModalShows([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
         title = box->windowTitle();
         text = box->text();
         buttons = box->buttons().size();
+        icon = box->icon();
+        parent = box->parentWidget();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
-    ShowMessageBox(nullptr, QStringLiteral("提示"), QStringLiteral("您没有选中任何一种工程"));
+    clickButton(&wizard, "按钮_新建");
     EXPECT_EQ(title, QStringLiteral("提示"));
     EXPECT_EQ(text, QStringLiteral("您没有选中任何一种工程"));
     EXPECT_EQ(buttons, 1);
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(parent, &wizard);
+    EXPECT_TRUE(messages.empty());
 }
 
 } // namespace

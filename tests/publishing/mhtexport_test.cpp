@@ -3,6 +3,7 @@
 #include "../platform/archivetestsupport.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
+#include "tests/support/answeredmessages.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -18,9 +19,17 @@ namespace {
 
 using namespace archive_test;
 
+// A box of the export as the user reads it: a failure has the warning icon.
+struct Message
+{
+    QString title;
+    QString text;
+    bool failure = false;
+};
+
 struct Shown
 {
-    MhtExportMessage message;
+    Message message;
     bool pointerWasBusy = false;
 };
 
@@ -54,9 +63,7 @@ protected:
             ++m_dialogs;
             return chosenName;
         };
-        c.report = [this](QWidget*, const MhtExportMessage& message) {
-            m_shown.push_back(Shown { message, QApplication::overrideCursor() != nullptr });
-        };
+        c.messages = &m_messages;
         return c;
     }
 
@@ -70,6 +77,15 @@ protected:
     int m_dialogs = 0;
     bool m_saveSucceeds = true;
     std::vector<Shown> m_shown;
+    // Every box of the export is a note with one OK button.
+    testing::AnsweredMessages m_messages { [this](const MessageRequest& request) {
+        EXPECT_EQ(request.buttons, std::vector { MessageButton::Ok });
+        EXPECT_NE(request.icon, MessageIcon::Question);
+        m_shown.push_back(Shown { Message { QString::fromStdString(request.title),
+                                      QString::fromStdString(request.text), request.icon == MessageIcon::Warning },
+            QApplication::overrideCursor() != nullptr });
+        return MessageButton::Ok;
+    } };
 };
 
 TEST_F(MhtExport, WritesTheArchiveAndSaysSoOnlyThen)
@@ -339,22 +355,36 @@ template <typename Open, typename Answer> void AnswerModal(Open open, Answer ans
     EXPECT_TRUE(answered);
 }
 
-TEST(MhtExportDefaults, MessagesAreModalBoxesWithTheirTitleAndOk)
+// Without a message service of the context the outcome is a modal box over the window the export was
+// given, with its title, its icon and OK.
+TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
 {
-    for (const MhtExportMessage& message :
-        { MhtExportMessage { QStringLiteral("信息："), QStringLiteral("保存成功"), false },
-            MhtExportMessage { QStringLiteral("提示"), QStringLiteral("导出失败：x"), true } }) {
-        AnswerModal([&] { MhtExportContext::showMessage(nullptr, message); },
+    struct Case
+    {
+        bool saves;
+        Message expected;
+    };
+    for (const Case& c : { Case { true, { QStringLiteral("信息："), QStringLiteral("保存成功"), false } },
+             Case { false,
+                 { QStringLiteral("提示"), QStringLiteral("导出失败：页面没有保存到文档文件，无法导出。"),
+                     true } } }) {
+        m_saveSucceeds = c.saves;
+        auto context = this->context(outName("page"));
+        context.messages = nullptr;
+        QWidget window;
+        AnswerModal([&] { (void)runMhtExport(&window, context); },
             [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 ASSERT_NE(box, nullptr);
-                EXPECT_EQ(box->windowTitle(), message.title);
-                EXPECT_EQ(box->text(), message.text);
+                EXPECT_EQ(box->windowTitle(), c.expected.title);
+                EXPECT_EQ(box->text(), c.expected.text);
                 EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-                EXPECT_EQ(box->icon(), message.failure ? QMessageBox::Warning : QMessageBox::Information);
+                EXPECT_EQ(box->icon(), c.expected.failure ? QMessageBox::Warning : QMessageBox::Information);
+                EXPECT_EQ(box->parentWidget(), &window);
                 box->button(QMessageBox::Ok)->click();
             });
     }
+    EXPECT_TRUE(m_shown.empty());
 }
 
 TEST(MhtExportDefaults, TheFileDialogSavesWithoutAFilter)
