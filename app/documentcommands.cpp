@@ -28,7 +28,7 @@ void tell(DocumentContext& context, const char* text, const std::string& reason)
 
 } // namespace
 
-OpenFileChooser QtOpenFileChooser(QWidget* parent)
+OpenFileChooser qtOpenFileChooser(QWidget* parent)
 {
     return [parent] { return QFileDialog::getOpenFileName(parent); };
 }
@@ -54,7 +54,7 @@ SaveOutcome saveDocument(DocumentContext& context)
 void openDocument(DocumentContext& context)
 {
     if (!context.chooseFile)
-        context.chooseFile = QtOpenFileChooser(context.parent);
+        context.chooseFile = qtOpenFileChooser(context.parent);
     const QString file = context.chooseFile();
     if (file.isEmpty())
         return;

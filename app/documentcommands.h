@@ -19,7 +19,7 @@ namespace inkwell {
 using OpenFileChooser = std::function<QString()>;
 
 // The plain open-file dialog over parent: no filter, no title, no initial folder.
-[[nodiscard]] OpenFileChooser QtOpenFileChooser(QWidget* parent);
+[[nodiscard]] OpenFileChooser qtOpenFileChooser(QWidget* parent);
 
 struct DocumentContext
 {
@@ -29,7 +29,7 @@ struct DocumentContext
     // The current document's folder, name and kind, asked of its owner each time it is needed.
     std::function<DocumentLocation()> document;
     DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
-    OpenFileChooser chooseFile; // empty: QtOpenFileChooser(parent)
+    OpenFileChooser chooseFile; // empty: qtOpenFileChooser(parent)
     MessageService* messages = nullptr; // null: QtMessageService over parent
     std::function<void()> openWizard; // opens the new-project wizard modally and returns when it closes
     QWidget* parent = nullptr; // owner of the default dialogs
