@@ -36,7 +36,9 @@ protected:
 
 namespace {
 
-// A JavaScript string literal holding `text` exactly.
+// A JavaScript string literal holding `text` exactly. A tab may stand in a literal as it is, and is
+// left so: the code view's text is indented with tabs, and six characters for each would make the
+// script for a page of megabytes a good deal longer to pass and to parse.
 QString jsString(const QString& text)
 {
     QString out;
@@ -64,7 +66,7 @@ QString jsString(const QString& text)
             out += u"\\u2029";
             break;
         default:
-            if (u < 0x20)
+            if (u < 0x20 && u != u'\t')
                 out += QStringLiteral("\\u%1").arg(unsigned(u), 4, 16, QChar(u'0'));
             else
                 out += c;
