@@ -133,15 +133,7 @@ TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
     EXPECT_FALSE(fs::exists(dir.path() / "gone"));
 }
 
-// The names in a folder, sorted: what a save leaves beside its file.
-std::vector<std::string> namesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing::namesIn;
 
 mode_t modeOf(const fs::path& path)
 {

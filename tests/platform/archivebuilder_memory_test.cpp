@@ -430,7 +430,7 @@ TEST_F(MemoryArchive, AnArchiveThatMustBeCompleteIsNotWrittenWithoutAResource)
         (std::vector<MissingResource> { { "http://h/gone.png", "the server answered with status 404" },
             { "http://h/gone.js", "the server answered with status 404" } }));
     EXPECT_EQ(ReadFile(target), "an earlier archive");
-    EXPECT_EQ(Entries(m_folder.path()), std::vector<std::string> { "kept.mht" }) << "nothing left behind";
+    EXPECT_EQ(namesIn(m_folder.path()), std::vector<std::string> { "kept.mht" }) << "nothing left behind";
 
     options.missing = MissingResources::LeaveOut;
     const ArchiveResult written = ArchiveBuilder(m_site).build("http://h/p.html", target, options);

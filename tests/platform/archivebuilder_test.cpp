@@ -213,7 +213,7 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
             = std::filesystem::exists(target.parent_path()) && !std::filesystem::is_directory(target);
         if (existing)
             WriteFile(target, "an earlier archive");
-        const auto before = std::filesystem::exists(target.parent_path()) ? Entries(target.parent_path())
+        const auto before = std::filesystem::exists(target.parent_path()) ? namesIn(target.parent_path())
                                                                           : std::vector<std::string> {};
         const ArchiveResult result = buildMhtArchive(c.url, target);
         EXPECT_FALSE(result.ok());
@@ -224,7 +224,7 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
             EXPECT_EQ(ReadFile(target), "an earlier archive");
         }
         if (std::filesystem::exists(target.parent_path())) {
-            EXPECT_EQ(Entries(target.parent_path()), before) << "a temporary file was left behind";
+            EXPECT_EQ(namesIn(target.parent_path()), before) << "a temporary file was left behind";
         }
     }
     EXPECT_EQ(ReadFile(out / "folder.mht" / "inside"), "kept");
@@ -234,9 +234,9 @@ TEST_F(ServedSite, ASecondExportReplacesTheFirst)
 {
     const std::filesystem::path target = work() / "twice.mht";
     WriteFile(target, "an earlier archive");
-    const std::vector<std::string> before = Entries(work());
+    const std::vector<std::string> before = namesIn(work());
     ASSERT_TRUE(buildMhtArchive(url("/tmp/frame.html"), target).ok());
-    EXPECT_EQ(Entries(work()), before) << "a temporary file was left behind";
+    EXPECT_EQ(namesIn(work()), before) << "a temporary file was left behind";
     const std::vector<Part> parts = SplitArchive(target, work());
     ASSERT_EQ(parts.size(), 3u);
     EXPECT_EQ(parts[0].location, url("/tmp/frame.html"));

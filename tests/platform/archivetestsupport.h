@@ -119,14 +119,6 @@ inline std::vector<Part> SplitArchive(const std::filesystem::path& archive, cons
     return parts;
 }
 
-// Every entry of a folder, for checking that a failed write left nothing behind.
-inline std::vector<std::string> Entries(const std::filesystem::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using inkwell::testing::namesIn;
 
 } // namespace archive_test

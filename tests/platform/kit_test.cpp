@@ -19,17 +19,10 @@ namespace inkwell {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::namesIn;
 using testing::TempFolder;
 using testing::WriteFile;
 
-std::vector<std::string> namesIn(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(ReadFile, GivesEveryByteOrSaysWhyNot)
 {

@@ -121,7 +121,7 @@ TEST_F(MhtExport, CancelledDialogWritesNothingAndSaysNothing)
     EXPECT_EQ(m_saves, 1) << "the page is saved before the dialog";
     EXPECT_EQ(m_dialogs, 1);
     EXPECT_TRUE(m_shown.empty());
-    EXPECT_TRUE(Entries(out()).empty());
+    EXPECT_TRUE(namesIn(out()).empty());
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / ".mht"));
 }
 
@@ -178,7 +178,7 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         EXPECT_NE(m_shown[0].message.text, QStringLiteral("保存成功"));
         EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(Entries(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
+        EXPECT_EQ(namesIn(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     }
 }
 
@@ -334,7 +334,7 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
             + QStringLiteral("另有以下本机文件不会放入文档：\n")
             + QString::fromStdString((elsewhere / "secret.css").string()));
     EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");
-    EXPECT_EQ(Entries(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
+    EXPECT_EQ(namesIn(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
