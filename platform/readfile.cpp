@@ -1,6 +1,7 @@
 #include "platform/readfile.h"
 
 #include "platform/filedescriptor.h"
+#include "platform/regularfile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -40,15 +41,10 @@ Result<std::string> readAll(int fd, const std::string& what)
 
 Result<std::string> readFile(const std::filesystem::path& path)
 {
-    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.isValid())
-        return describe("cannot open", path.string(), errno);
-    struct stat info
-    {
-    };
-    if (::fstat(fd.get(), &info) == 0 && S_ISDIR(info.st_mode))
-        return describe("cannot read", path.string(), EISDIR);
-    return readAll(fd.get(), path.string());
+    auto file = openRegularFile(path);
+    if (!file)
+        return file.error();
+    return readAll(file->fd.get(), path.string());
 }
 
 } // namespace inkwell

@@ -8,7 +8,8 @@
 
 namespace inkwell {
 
-// The bytes of the file at path. A folder is an error (EISDIR), not an empty file.
+// The bytes of the regular file at path. A folder is an error (EISDIR), not an empty file; a named
+// pipe, socket or device is refused (kNotARegularFile) without waiting on it.
 [[nodiscard]] Result<std::string> readFile(const std::filesystem::path& path);
 
 // Everything left to read from fd up to its end; fd stays open. The message names what, e.g. a path.

@@ -8,6 +8,7 @@
 #include "platform/ascii.h"
 #include "platform/atomicfile.h"
 #include "platform/filedescriptor.h"
+#include "platform/regularfile.h"
 #include "platform/textencoding.h"
 
 #include <algorithm>
@@ -210,7 +211,7 @@ Error systemError(int error)
 // The archive's messages name the archive themselves; from a failed write they take the system's reason.
 std::string reasonOf(const Error& error)
 {
-    return error.code != 0 ? std::string(std::strerror(error.code)) : error.message;
+    return error.code != 0 ? systemReason(error.code) : error.message;
 }
 
 // The fetched bodies of one build, kept on disk in an unnamed file beside the target until the

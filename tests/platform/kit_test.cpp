@@ -3,16 +3,21 @@
 #include "platform/ascii.h"
 #include "platform/atomicfile.h"
 #include "platform/readfile.h"
+#include "platform/regularfile.h"
 #include "platform/textencoding.h"
 #include "tests/support/tempfolder.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <vector>
 
 namespace inkwell {
@@ -39,14 +44,49 @@ TEST(ReadFile, GivesEveryByteOrSaysWhyNot)
         int code;
         std::string_view start;
     };
+    // Neither a named pipe nor a socket may hold up a read: both are refused at once.
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo.html").c_str(), 0600), 0);
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (dir.path() / "socket.html").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     for (const Case& c : { Case { dir.path() / "missing.html", ENOENT, "cannot open " },
-             Case { dir.path(), EISDIR, "cannot read " } }) {
+             Case { dir.path(), EISDIR, "cannot open " }, Case { dir.path() / "fifo.html", kNotARegularFile, "cannot open " },
+             Case { dir.path() / "socket.html", ENXIO, "cannot open " }, Case { "/dev/null", kNotARegularFile, "cannot open " } }) {
         const Result<std::string> failed = readFile(c.path);
         ASSERT_FALSE(failed.ok()) << c.path;
         EXPECT_EQ(failed.error().code, c.code) << c.path;
         EXPECT_TRUE(failed.error().message.starts_with(std::string(c.start) + c.path.string() + ": "))
             << failed.error().message;
     }
+    ::close(socketFd);
+}
+
+TEST(OpenRegularFile, TellsWhereTheOpenedFileLies)
+{
+    TempFolder dir;
+    WriteFile(dir.path() / "real.png", "picture");
+    fs::create_directory(dir.path() / "inner");
+    fs::create_symlink(dir.path() / "real.png", dir.path() / "inner" / "link.png");
+    const fs::path real = fs::canonical(dir.path() / "real.png");
+
+    Result<OpenedFile> opened = openRegularFile(dir.path() / "inner" / "link.png");
+    ASSERT_TRUE(opened.ok()) << opened.error().message;
+    EXPECT_EQ(opened->realPath, real);
+    EXPECT_EQ(opened->size, 7u);
+    Result<std::string> bytes = readAll(opened->fd.get(), "link");
+    ASSERT_TRUE(bytes.ok());
+    EXPECT_EQ(*bytes, "picture");
+
+    const FileDescriptor folder(::open((dir.path() / "inner").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ASSERT_TRUE(folder.isValid());
+    EXPECT_TRUE(openRegularFileAt(folder.get(), "link.png", FinalLink::Follow).ok());
+    const Result<OpenedFile> refused = openRegularFileAt(folder.get(), "link.png", FinalLink::Refuse);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, ELOOP);
 }
 
 TEST(AtomicFile, TheTargetChangesOnlyAtCommit)

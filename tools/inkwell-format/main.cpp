@@ -2,6 +2,7 @@
 #include "editing/htmlformatter.h"
 #include "platform/filedescriptor.h"
 #include "platform/readfile.h"
+#include "platform/regularfile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -241,7 +242,7 @@ int main(int argc, char** argv)
         inkwell::Result<InputText> text = InputText::read(file);
         if (!text) {
             const std::string name = file == "-" ? std::string("standard input") : "'" + file + "'";
-            std::cerr << "inkwell-format: cannot read " << name << ": " << std::strerror(text.error().code)
+            std::cerr << "inkwell-format: cannot read " << name << ": " << inkwell::systemReason(text.error().code)
                       << "\n";
             failed = true;
         } else {
