@@ -7,6 +7,7 @@ add_library(inkwell_archive STATIC
     archive/curlfetcher.cpp
     archive/htmlresourcescanner.cpp
     archive/localfilepolicy.cpp
+    archive/localfilereader.cpp
     archive/mimewriter.cpp
     archive/urlresolver.cpp)
 target_include_directories(inkwell_archive PUBLIC ${PROJECT_SOURCE_DIR})

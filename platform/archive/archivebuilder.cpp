@@ -3,6 +3,7 @@
 #include "platform/archive/cssresourcescanner.h"
 #include "platform/archive/curlfetcher.h"
 #include "platform/archive/htmlresourcescanner.h"
+#include "platform/archive/localfilereader.h"
 #include "platform/archive/mimewriter.h"
 #include "platform/archive/urlresolver.h"
 #include "platform/ascii.h"
@@ -427,6 +428,7 @@ private:
     void fetch(std::size_t index)
     {
         bool mustBePicture = false;
+        std::optional<OpenedFile> checkedFile;
         // The page itself is what the user asked for; what it names from the disk is checked.
         if (index != 0 && isFileUrl(m_resources[index].url)) {
             LocalFilePolicy::Decision decision
@@ -445,8 +447,11 @@ private:
             case LocalFilePolicy::Verdict::Include:
                 break;
             }
+            checkedFile = std::move(decision.file);
         }
-        FetchResult fetched = m_fetcher.fetch(m_resources[index].url);
+        // A checked local file is read from the descriptor it was checked on, and only from there.
+        FetchResult fetched = checkedFile ? readOpenedFile(*checkedFile, m_limits.maxResourceBytes)
+                                          : m_fetcher.fetch(m_resources[index].url);
         const std::string tooLarge
             = "it is larger than the archive's limit of " + sizeText(m_limits.maxResourceBytes);
         if (!fetched.ok()) {

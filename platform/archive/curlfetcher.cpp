@@ -1,5 +1,8 @@
 #include "platform/archive/curlfetcher.h"
 
+#include "platform/archive/localfilereader.h"
+#include "platform/archive/urlresolver.h"
+
 #include <curl/curl.h>
 #include <mutex>
 #include <string>
@@ -77,11 +80,15 @@ FetchResult CurlFetcher::fetch(const std::string& url)
         result.error = "the network library could not be initialised";
         return result;
     }
+    // Files are read here rather than by the library: its file reader opens a named pipe and
+    // waits for a writer forever, and this way only regular files are read.
+    if (isFileUrl(url))
+        return readFileUrl(url, m_limits.maxBytes);
     CURL* curl = m_curl;
     curl_easy_reset(curl);
     Sink sink { &result.body, m_limits.maxBytes };
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https,file");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);

@@ -1,8 +1,10 @@
 #include "platform/archive/localfilepolicy.h"
 
+#include "platform/archive/localfilereader.h"
 #include "platform/percentencoding.h"
 #include "platform/result.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -124,20 +126,20 @@ LocalFilePolicy::Decision LocalFilePolicy::decide(std::string_view fileUrl, bool
         decision.reason = "it does not name a file on this computer";
         return decision;
     }
-    // Symbolic links and ".." segments resolved, as the system will when the file is read.
-    const Result<std::string> canonical = canonicalPath(*path);
-    if (!canonical) {
+    // Opened first, then judged by where the kernel says the opened file lies: symbolic links and
+    // ".." segments resolved as they were when it was opened, not as they are at some other moment.
+    Result<OpenedFile> opened = openRegularFile(*path);
+    if (!opened) {
         decision.verdict = Verdict::Unreadable;
-        decision.reason = canonical.error().message;
+        decision.reason = localFileReason(opened.error());
         return decision;
     }
-    for (const std::string& folder : m_trusted) {
-        if (canonical->starts_with(folder)) {
-            decision.verdict = Verdict::Include;
-            return decision;
-        }
-    }
-    decision.verdict = picturePlace ? Verdict::IncludeIfPicture : Verdict::LeaveOut;
+    const std::string real = opened->realPath.string();
+    const bool trusted = std::any_of(
+        m_trusted.begin(), m_trusted.end(), [&](const std::string& folder) { return real.starts_with(folder); });
+    decision.verdict = trusted ? Verdict::Include : picturePlace ? Verdict::IncludeIfPicture : Verdict::LeaveOut;
+    if (decision.verdict != Verdict::LeaveOut)
+        decision.file = std::move(opened).value();
     return decision;
 }
 

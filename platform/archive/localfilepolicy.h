@@ -2,6 +2,8 @@
 // only bring along files of the user's own site or real pictures, never whatever it names.
 #pragma once
 
+#include "platform/regularfile.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,10 +23,10 @@ class LocalFilePolicy
 public:
     enum class Verdict
     {
-        Include, // fetch it
-        IncludeIfPicture, // fetch it, keep it only when its bytes are a picture
+        Include, // take it in
+        IncludeIfPicture, // take it in only when its bytes are a picture
         LeaveOut, // never read it
-        Unreadable, // the file cannot be found or resolved; reason() says why
+        Unreadable, // the file cannot be opened, or is not a regular file; reason says why
     };
 
     struct Decision
@@ -32,6 +34,10 @@ public:
         Verdict verdict = Verdict::LeaveOut;
         std::string path; // the local path the URL names, percent-decoded, as the page gives it
         std::string reason; // for Unreadable: why, for a person to read
+        // For Include and IncludeIfPicture when files are confined: the file the decision was made
+        // on. Its bytes are read from here and never by the name again, which by then may lead
+        // elsewhere (a folder swapped for a symbolic link).
+        std::optional<OpenedFile> file;
     };
 
     // trustedFolders need not be canonical; they are resolved once here. A folder that does not
@@ -39,7 +45,8 @@ public:
     LocalFilePolicy(LocalFiles mode, const std::vector<std::filesystem::path>& trustedFolders);
 
     // The decision for a file:// URL (normalised, as the URL resolver gives it) referred to in a
-    // picture place (picturePlace) or elsewhere.
+    // picture place (picturePlace) or elsewhere. When files are confined the file is opened first
+    // (without waiting on a named pipe) and the decision is made on where the opened file lies.
     [[nodiscard]] Decision decide(std::string_view fileUrl, bool picturePlace) const;
 
 private:
