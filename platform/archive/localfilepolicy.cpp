@@ -135,9 +135,11 @@ LocalFilePolicy::Decision LocalFilePolicy::decide(std::string_view fileUrl, bool
         return decision;
     }
     const std::string real = opened->realPath.string();
-    const bool trusted = std::any_of(
-        m_trusted.begin(), m_trusted.end(), [&](const std::string& folder) { return real.starts_with(folder); });
-    decision.verdict = trusted ? Verdict::Include : picturePlace ? Verdict::IncludeIfPicture : Verdict::LeaveOut;
+    const bool trusted = std::any_of(m_trusted.begin(), m_trusted.end(),
+        [&](const std::string& folder) { return real.starts_with(folder); });
+    decision.verdict = trusted ? Verdict::Include
+        : picturePlace         ? Verdict::IncludeIfPicture
+                               : Verdict::LeaveOut;
     if (decision.verdict != Verdict::LeaveOut)
         decision.file = std::move(opened).value();
     return decision;

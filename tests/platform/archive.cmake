@@ -7,7 +7,8 @@ inkwell_add_test(archivescan_test
     LIBS inkwell_archive)
 
 inkwell_add_test(archivebuilder_test
-    SOURCES archivebuilder_test.cpp archivebuilder_memory_test.cpp curlfetcher_test.cpp inkwellmht_test.cpp
+    SOURCES archivebuilder_test.cpp archivebuilder_memory_test.cpp archivelocalfiles_test.cpp curlfetcher_test.cpp
+        inkwellmht_test.cpp
     LIBS inkwell_archive inkwell_publishing)
 add_dependencies(archivebuilder_test inkwell-mht)
 

@@ -1,8 +1,10 @@
 // The command-line front end: exit status and messages as a script sees them.
 #include "archivetestsupport.h"
 
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -128,6 +130,47 @@ TEST(InkwellMht, AFileOverTheSizeLimitIsNamedNotRead)
         << said;
     EXPECT_EQ(SplitArchive(out, folder.path()).size(), 2u);
     EXPECT_LT(std::filesystem::file_size(out), 4096u);
+}
+
+// Named pipes are no files: one named in a page is left out at once and named like every other
+// resource that could not be had, whether local files are confined or not, and a page that is a
+// named pipe is refused; nothing ever waits for a writer. The waits are bounded by the shell.
+TEST(InkwellMht, NamedPipesAreRefusedAtOnce)
+{
+    TempFolder folder;
+    const std::filesystem::path site = folder.path() / "site";
+    const std::filesystem::path other = folder.path() / "other";
+    std::filesystem::create_directories(other);
+    ASSERT_EQ(::mkfifo((site.parent_path() / "page-pipe.html").c_str(), 0600), 0);
+    WriteFile(site / "a.png", "PNG");
+    ASSERT_EQ(::mkfifo((site / "pipe.png").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((site / "pipe.js").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((other / "far.png").c_str(), 0600), 0);
+    WriteFile(site / "p.html",
+        "<img src=pipe.png><script src=pipe.js></script><img src=\"file://" + (other / "far.png").string()
+            + "\"><img src=a.png>");
+    const std::filesystem::path out = folder.path() / "out.mht";
+    const std::filesystem::path log = folder.path() / "log";
+    const auto run = [&](const std::string& arguments) {
+        return RunShell("timeout 20 " + Quote(Tool) + " " + arguments + " >" + Quote(log.string()) + " 2>&1");
+    };
+    const std::string page = Quote("file://" + (site / "p.html").string()) + " " + Quote(out.string());
+    for (const std::string& option : { std::string(), std::string("--allow-local-files ") }) {
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(run(option + page), 0) << option << ReadFile(log);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << option;
+        const std::string said = ReadFile(log);
+        for (const std::filesystem::path& pipe : { site / "pipe.png", site / "pipe.js", other / "far.png" })
+            EXPECT_NE(said.find("left out file://" + pipe.string() + ": not a file\n"), std::string::npos)
+                << option << said;
+        const std::vector<Part> parts = SplitArchive(out, folder.path());
+        ASSERT_EQ(parts.size(), 2u) << option;
+        EXPECT_EQ(parts[1].bytes, "PNG");
+    }
+
+    EXPECT_EQ(
+        run(Quote("file://" + (folder.path() / "page-pipe.html").string()) + " " + Quote(out.string())), 1);
+    EXPECT_NE(ReadFile(log).find("not a file"), std::string::npos) << ReadFile(log);
 }
 
 } // namespace

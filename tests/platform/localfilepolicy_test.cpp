@@ -5,6 +5,7 @@
 #include "platform/archive/urlresolver.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace inkwell {
 namespace {
@@ -63,6 +64,7 @@ protected:
         std::filesystem::create_symlink("../elsewhere/secret.css", doc() / "link.css");
         std::filesystem::create_directory_symlink(elsewhere(), doc() / "dirlink");
         std::filesystem::create_symlink(doc() / "style.css", elsewhere() / "back.css");
+        ::mkfifo((doc() / "pipe.css").c_str(), 0600);
     }
 
     std::filesystem::path root() const { return m_root.path(); }
@@ -105,6 +107,8 @@ TEST_F(LocalFileDecision, TrustsOnlyWhatLiesBelowTheFoldersWithLinksResolved)
         { "siblingWithTheSamePrefix", "file://" + d + "2/x.css", false, Verdict::LeaveOut, "" },
         { "missing", "file://" + d + "/missing.css", false, Verdict::Unreadable, d + "/missing.css" },
         { "encodedZero", "file://" + d + "/style.css%00.png", true, Verdict::Unreadable, "" },
+        { "namedPipe", "file://" + d + "/pipe.css", true, Verdict::Unreadable, d + "/pipe.css" },
+        { "folder", "file://" + d + "/", true, Verdict::Unreadable, "" },
     };
     for (const Case& c : cases) {
         const LocalFilePolicy::Decision decision = confined.decide(Url(c.url), c.picturePlace);
@@ -114,7 +118,12 @@ TEST_F(LocalFileDecision, TrustsOnlyWhatLiesBelowTheFoldersWithLinksResolved)
         }
         EXPECT_EQ(decision.reason.empty(), c.verdict != Verdict::Unreadable)
             << c.name << ": " << decision.reason;
+        // What may go in is handed over opened, to be read from there and not by its name again.
+        EXPECT_EQ(decision.file.has_value(),
+            c.verdict == Verdict::Include || c.verdict == Verdict::IncludeIfPicture)
+            << c.name;
     }
+    EXPECT_EQ(confined.decide(Url("file://" + d + "/pipe.css"), true).reason, "not a file");
 
     const LocalFilePolicy all(LocalFiles::All, {});
     EXPECT_EQ(all.decide(Url("file://" + e + "/secret.css"), false).verdict, Verdict::Include);
