@@ -18,8 +18,9 @@ struct HtmlScan
     std::string charset; // the label of the first meta charset or http-equiv Content-Type, or empty
 };
 
-// Parses the page as a browser would (bytes of an ASCII-compatible encoding) and lists its
-// references. Never fails: any byte sequence yields a (possibly empty) scan.
+// Reads the page as a browser would (bytes of an ASCII-compatible encoding) and lists its
+// references, in time that grows with the page's size alone, however deep its elements nest.
+// Never fails: any byte sequence yields a (possibly empty) scan.
 [[nodiscard]] HtmlScan scanHtmlResources(std::string_view html);
 
 } // namespace inkwell
