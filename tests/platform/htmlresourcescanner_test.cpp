@@ -1,5 +1,6 @@
 #include "platform/archive/htmlresourcescanner.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 namespace inkwell {
@@ -90,7 +91,49 @@ INSTANTIATE_TEST_SUITE_P(Table, HtmlScanTable,
             {} },
         // Bytes that are not UTF-8 (a GB18030 name) are taken from the page as they are.
         Case { "pageEncodingBytesKept", "<img src=\"\xCD\xBC.png\">",
-            { { "\xCD\xBC.png", Kind::Picture, "\xCD\xBC.png" } } }),
+            { { "\xCD\xBC.png", Kind::Picture, "\xCD\xBC.png" } } },
+        // Named references are the longest name that fits; one without ";" stays as written before
+        // "=" or a letter; numbers in 0x80-0x9F are windows-1252 characters.
+        Case { "referenceForms",
+            "<img src=\"a?x=1&copy=2&b=&notin;x&notit;\"><img src='&#x41;&#66;&#128;&#0;'><img src=\"&amp\">",
+            { { "a?x=1&copy=2&b=\xE2\x88\x89x&notit;", Kind::Picture, "a?x=1&copy=2&b=&notin;x&notit;" },
+                { "AB\xE2\x82\xAC\xEF\xBF\xBD", Kind::Picture, "&#x41;&#66;&#128;&#0;" },
+                { "&", Kind::Picture, "&amp" } } },
+        // The first of two attributes of one name counts; names are read without their case, and a
+        // quoted ">" does not end the tag.
+        Case { "attributeForms", "<IMG SRC=a.png src=b.png alt=\"x>y\"><img alt='>' src=c.png>",
+            { { "a.png", Kind::Picture, "a.png" }, { "c.png", Kind::Picture, "c.png" } } },
+        // Text that holds no markup: comments however they end ("<!-->" is a whole one), scripts, raw
+        // text elements up to their own end tag only, declarations, and everything after plaintext.
+        Case { "noMarkupInside",
+            "<!--> <img src=a.png> --><!-- x --!><img src=b.png><!-- <img src=c.png> -->"
+            "<script>document.write('<img src=d.png>')</script ><style>p{}</style><img src=e.png>"
+            "<title><img src=f.png></title><xmp></style><img src=g.png></xmp><iframe src=h.html><img "
+            "src=i.png></iframe><noframes><img src=j.png></noframes><?php echo '<img src=k.png>' ?>"
+            "<!DOCTYPE html><![CDATA[<img src=l.png>]]><plaintext></plaintext><img src=m.png>",
+            { { "a.png", Kind::Picture, "a.png" }, { "b.png", Kind::Picture, "b.png" },
+                { "e.png", Kind::Picture, "e.png" }, { "h.html", Kind::Frame, "h.html" } } },
+        // A script whose text opens "<!--" and then "<script" ends only at the second "</script>".
+        Case { "escapedScript",
+            "<script><!-- document.write('<script></script>'); <img src=a.png> --></script><img src=b.png>"
+            "<script><!--></script><img src=c.png><script><!-- --></script><img src=d.png>",
+            { { "b.png", Kind::Picture, "b.png" }, { "c.png", Kind::Picture, "c.png" },
+                { "d.png", Kind::Picture, "d.png" } } },
+        // Inside SVG a style element holds markup, and its text is still a style sheet; CDATA is text
+        // there; HTML elements and the HTML places of SVG bring HTML back.
+        Case { "foreignContent",
+            "<svg><style>@import 'a.css';</style><title><img src=b.png></title><![CDATA[<img "
+            "src=c.png>]]><script src=d.js></script><foreignObject><style><img src=e.png></style>"
+            "</foreignObject></svg><math><mi><textarea><img src=f.png></textarea></mi></math>"
+            "<svg><p><textarea><img src=g.png></textarea>",
+            { { "a.css", Kind::StyleSheet, "a.css" }, { "b.png", Kind::Picture, "b.png" },
+                { "d.js", Kind::Resource, "d.js" } } },
+        // A picture named as "image" is an img; a select list makes no raw text of a style element.
+        Case { "browserCorrections",
+            "<image src=a.png><select><style><img src=b.png></style></select><style><img src=c.png></style>",
+            { { "a.png", Kind::Picture, "a.png" }, { "b.png", Kind::Picture, "b.png" } } },
+        // A tag cut off by the end of the page is no tag.
+        Case { "cutOff", "<img src=a.png><img src=b.png", { { "a.png", Kind::Picture, "a.png" } } }),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(HtmlScan, ReadsBaseAndCharset)
@@ -110,13 +153,27 @@ TEST(HtmlScan, ReadsBaseAndCharset)
 
 TEST(HtmlScan, SurvivesDeepNestingAndBrokenMarkup)
 {
+    // Deep enough that a scan taking time with the square of the depth would not end in the test's
+    // time; the tags around the picture are of every kind that a tree builder searches for.
+    constexpr int kDepth = 300000;
     std::string deep;
-    for (int i = 0; i < 10000; ++i)
-        deep += "<div>";
+    for (int i = 0; i < kDepth; ++i)
+        deep += i % 3 == 0 ? "<div>" : i % 3 == 1 ? "<p><b>" : "<svg><foreignObject><table><tr><td><select>";
     deep += "<img src=deep.png>";
+    for (int i = 0; i < kDepth; ++i)
+        deep += "</div>";
+    std::string manyAttributes = "<img";
+    for (int i = 0; i < 200000; ++i)
+        manyAttributes += " a" + std::to_string(i) + "=x";
+    manyAttributes += " src=many.png>";
+    const auto start = std::chrono::steady_clock::now();
     const HtmlScan scan = scanHtmlResources(deep);
+    const HtmlScan many = scanHtmlResources(manyAttributes);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     ASSERT_EQ(scan.refs.size(), 1u);
     EXPECT_EQ(scan.refs[0].url, "deep.png");
+    ASSERT_EQ(many.refs.size(), 1u);
+    EXPECT_EQ(many.refs[0].url, "many.png");
 
     EXPECT_TRUE(scanHtmlResources(std::string("<img src=\"a\0b.png\"><p", 22)).refs.size() <= 1);
     EXPECT_TRUE(scanHtmlResources("").refs.empty());
