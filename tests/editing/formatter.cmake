@@ -1,4 +1,4 @@
-# The HTML formatter: rule table and golden folders, properties over real and generated pages,
+# The HTML formatter: golden folders and the entry points, properties over real and generated pages,
 # the script re-indenter, the command-line tool, and a libFuzzer target.
 inkwell_add_test(htmlformatter_test
     SOURCES htmlformatter_test.cpp
