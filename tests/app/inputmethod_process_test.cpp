@@ -7,7 +7,9 @@
 #include "tests/support/tempfolder.h"
 #include "tests/support/xwindows.h"
 
+#include <QPoint>
 #include <gtest/gtest.h>
+#include <optional>
 #include <regex>
 
 namespace inkwell {
@@ -77,12 +79,7 @@ protected:
                 std::string("exec fcitx5 --disable=all --enable=") + kAddons + " >'" + daemonLog().string()
                     + "' 2>&1" },
             m_root.path(), m_environment);
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                return remote("").find_first_of("012") == 0
-                    && testing::ReadFile(daemonLog()).find("Loaded addon pinyin") != std::string::npos;
-            },
-            30s))
+        ASSERT_TRUE(WaitUntil([&] { return remote("").find_first_of("012") == 0; }, 30s))
             << "the input-method daemon did not come up:\n"
             << testing::ReadFile(daemonLog());
     }
@@ -115,8 +112,8 @@ protected:
     {
         auto environment = m_environment;
         environment["QT_IM_MODULE"] = "fcitx";
-        m_program
-            = std::make_unique<ChildProcess>(m_run / "inkwell", std::vector<std::string> {}, m_run, environment);
+        m_program = std::make_unique<ChildProcess>(
+            m_run / "inkwell", std::vector<std::string> {}, m_run, environment);
     }
 
     // Records a failed step with a screenshot of the whole screen; false when the step failed.
@@ -125,7 +122,8 @@ protected:
         if (ok)
             return true;
         const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const fs::path shot = binaryDir / ("inputmethod-" + test + "-" + std::to_string(++m_failures) + ".png");
+        const fs::path shot
+            = binaryDir / ("inputmethod-" + test + "-" + std::to_string(++m_failures) + ".png");
         std::system(("import -window root '" + shot.string() + "' >/dev/null 2>&1").c_str());
         ADD_FAILURE() << "step failed: " << name << "; screenshot: " << shot.string();
         return false;
@@ -144,22 +142,46 @@ protected:
             + " sleep 0.2 click 1 sleep 0.4");
     }
 
-    static bool candidatesShown()
+    static std::string candidateWindow()
     {
-        return !CommandOutput("xdotool search --onlyvisible --class '^fcitx$' 2>/dev/null").empty();
+        const auto ids = CommandOutput("xdotool search --onlyvisible --class '^fcitx$' 2>/dev/null");
+        return ids.substr(0, ids.find('\n'));
     }
 
-    // Types pinyin into the focused field as keys and takes the first candidate with Space. The field
-    // must be one the daemon serves, with pinyin active, and the candidate window must come up at the
-    // keys and go with Space.
-    bool typePinyin(const std::string& where, const std::string& pinyin)
+    // The top-left corner of a window on the screen, in pixels.
+    static std::optional<QPoint> positionOf(const std::string& window)
     {
-        return step(where + ": pinyin is active in the focused field",
-                   WaitUntil([&] { return remote("") == "2\n" && remote("-n") == "pinyin\n"; }, 10s))
-            && xdo("type --delay 60 '" + pinyin + "'")
-            && step(where + ": the candidate window shows", WaitUntil(candidatesShown, 10s))
-            && xdo("key space")
-            && step(where + ": Space takes the candidate", WaitUntil([] { return !candidatesShown(); }, 10s));
+        const auto geometry = CommandOutput("xdotool getwindowgeometry " + window + " 2>/dev/null");
+        std::smatch at;
+        if (!std::regex_search(geometry, at, std::regex("Position: (-?\\d+),(-?\\d+)")))
+            return std::nullopt;
+        return QPoint(std::stoi(at[1]), std::stoi(at[2]));
+    }
+
+    // Types pinyin into the focused field of window as keys and takes the first candidate with Space.
+    // The field must be one the daemon serves, with pinyin active; the candidate window must come up
+    // just below the caret, whose bottom-left corner is at caret in window's coordinates (pixels), and go
+    // with Space.
+    bool typePinyin(
+        const std::string& where, const std::string& window, QPoint caret, const std::string& pinyin)
+    {
+        if (!step(where + ": pinyin is active in the focused field",
+                WaitUntil([&] { return remote("") == "2\n" && remote("-n") == "pinyin\n"; }, 10s))
+            || !xdo("type --delay 60 '" + pinyin + "'")
+            || !step(where + ": the candidate window shows",
+                WaitUntil([] { return !candidateWindow().empty(); }, 10s)))
+            return false;
+        const auto origin = positionOf(window);
+        const auto candidates = positionOf(candidateWindow());
+        const QPoint offset = origin && candidates ? *candidates - (*origin + caret) : QPoint(9999, 9999);
+        // A few pixels apart for the caret's own height and the window's border.
+        if (!step(where + ": the candidate window sits at the caret (off by " + std::to_string(offset.x())
+                    + ", " + std::to_string(offset.y()) + ")",
+                std::abs(offset.x()) <= 12 && std::abs(offset.y()) <= 12))
+            return false;
+        return xdo("key space")
+            && step(where + ": Space takes the candidate",
+                WaitUntil([] { return candidateWindow().empty(); }, 10s));
     }
 
     // The page document written below the run folder (the recovery copy in system/ is not one).
@@ -193,7 +215,7 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
     ASSERT_TRUE(xdo("windowfocus --sync " + wizard));
     ASSERT_TRUE(clickIn(wizard, 243, 58)); // the HTML kind
     ASSERT_TRUE(clickIn(wizard, 415, 356)); // the name box
-    ASSERT_TRUE(typePinyin("the wizard's name box", "nihao"));
+    ASSERT_TRUE(typePinyin("the wizard's name box", wizard, QPoint(262, 367), "nihao"));
     ASSERT_TRUE(clickIn(wizard, 607, 356)); // "新建"
     const fs::path project = m_run / "project" / "你好";
     ASSERT_TRUE(step("the project folder has the Chinese name",
@@ -203,7 +225,7 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
 
     ASSERT_TRUE(xdo("windowfocus --sync " + main));
     ASSERT_TRUE(clickIn(main, 400, 250));
-    ASSERT_TRUE(typePinyin("the design view", "shijie"));
+    ASSERT_TRUE(typePinyin("the design view", main, QPoint(10, 107), "shijie"));
     ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
     const auto question = window("提示", 15s);
     ASSERT_TRUE(step("closing asks whether to save", !question.empty()));
@@ -225,11 +247,11 @@ TEST_F(InputMethod, TypesIntoTheCodeViewAndItsFindBar)
     ASSERT_TRUE(step("the main window after the wizard", !main.empty()));
     ASSERT_TRUE(xdo("windowfocus --sync " + main));
 
-    // "代码", then the end of the body's empty line, one level deeper than <body>.
+    // "代码", then the end of the line of <body>.
     ASSERT_TRUE(clickIn(main, 464, 39));
-    ASSERT_TRUE(clickIn(main, 400, 207));
+    ASSERT_TRUE(clickIn(main, 400, 193));
     ASSERT_TRUE(xdo("key End"));
-    ASSERT_TRUE(typePinyin("the code view", "nihao"));
+    ASSERT_TRUE(typePinyin("the code view", main, QPoint(91, 200), "nihao"));
     ASSERT_TRUE(clickIn(main, 464, 17)); // "设计"
     ASSERT_TRUE(clickIn(main, 94, 25)); // Save
     fs::path document;
@@ -246,15 +268,13 @@ TEST_F(InputMethod, TypesIntoTheCodeViewAndItsFindBar)
     ASSERT_TRUE(clickIn(main, 464, 39));
     ASSERT_TRUE(clickIn(main, 400, 400));
     ASSERT_TRUE(xdo("key ctrl+Home sleep 0.2 key ctrl+f sleep 0.3"));
-    ASSERT_TRUE(typePinyin("the find bar", "nihao"));
+    ASSERT_TRUE(typePinyin("the find bar", main, QPoint(40, 563), "nihao"));
     ASSERT_TRUE(xdo("key Return sleep 0.3 key Escape sleep 0.3 key 7"));
     ASSERT_TRUE(clickIn(main, 464, 17)); // "设计"
     ASSERT_TRUE(clickIn(main, 94, 25)); // Save
     EXPECT_TRUE(step("the find bar found the word",
         WaitUntil(
-            [&] {
-                return std::regex_search(fromGb18030(document), std::regex("<body>\\s*7\\s*</body>"));
-            },
+            [&] { return std::regex_search(fromGb18030(document), std::regex("<body>\\s*7\\s*</body>")); },
             10s)))
         << fromGb18030(document);
 }
