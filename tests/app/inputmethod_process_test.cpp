@@ -235,6 +235,31 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
     EXPECT_NE(fromGb18030(document).find("世界"), std::string::npos) << fromGb18030(document);
 }
 
+// Pinyin still being composed is on the page as the user sees it: closing then asks, and "取消" keeps the
+// window open.
+TEST_F(InputMethod, ClosingAsksWhilePinyinIsComposed)
+{
+    startProgram();
+    const auto wizard = window("程序新建向导");
+    ASSERT_TRUE(step("the wizard opens at first start", !wizard.empty()));
+    ASSERT_TRUE(xdo("windowfocus --sync " + wizard + " key Escape"));
+    const auto main = window("Inkwell");
+    ASSERT_TRUE(step("the main window after the wizard", !main.empty()));
+    ASSERT_TRUE(xdo("windowfocus --sync " + main));
+    ASSERT_TRUE(clickIn(main, 400, 250));
+    ASSERT_TRUE(step("pinyin is active in the page",
+        WaitUntil([&] { return remote("") == "2\n" && remote("-n") == "pinyin\n"; }, 10s)));
+    ASSERT_TRUE(xdo("type --delay 60 nihao"));
+    ASSERT_TRUE(
+        step("the candidate window shows", WaitUntil([] { return !candidateWindow().empty(); }, 10s)));
+    ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
+    const auto question = window("提示", 15s);
+    ASSERT_TRUE(step("closing asks whether to save", !question.empty()));
+    ASSERT_TRUE(xdo("windowfocus --sync " + question + " key Escape")); // "取消"
+    EXPECT_TRUE(step("the window stays", WaitUntil([&] { return window("提示", 0ms).empty(); }, 10s)));
+    EXPECT_FALSE(m_program->waitFor(2s).has_value()) << "the program ended after \"取消\"";
+}
+
 // The code view takes pinyin, and "设计" carries it into the page; its find bar takes pinyin too and
 // finds the word.
 TEST_F(InputMethod, TypesIntoTheCodeViewAndItsFindBar)
