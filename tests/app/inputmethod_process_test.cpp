@@ -35,6 +35,12 @@ constexpr std::string_view kConfig = "[Behavior]\nActiveByDefault=True\nShareInp
 // Only what typing pinyin into a Qt program needs: no cloud lookups, no tray, no other frontends.
 constexpr const char* kAddons = "xcb,dbus,dbusfrontend,classicui,keyboard,pinyin,punctuation";
 
+// A session bus that lets its clients talk to each other and starts no service itself.
+constexpr std::string_view kBusConfig
+    = "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+      "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+      "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>";
+
 // The GB18030 bytes of a saved page as UTF-8.
 std::string fromGb18030(const fs::path& file)
 {
@@ -66,10 +72,14 @@ protected:
     // Where it cannot come up that is a failure of the test, with the daemon's own words.
     void SetUp() override
     {
-        // Neither daemon may hold the test's output open: CTest reads it to its end.
+        // The bus starts nothing on demand: an input-method daemon that is not there must not be
+        // brought up behind the test's back by a call that asks for it. Neither daemon may hold the
+        // test's output open: CTest reads it to its end.
+        WriteFile(m_root.path() / "bus.conf", kBusConfig);
         m_bus = std::make_unique<ChildProcess>("/bin/sh",
             std::vector<std::string> { "-c",
-                "exec dbus-daemon --session --nofork --address=" + m_environment["DBUS_SESSION_BUS_ADDRESS"]
+                "exec dbus-daemon --config-file='" + (m_root.path() / "bus.conf").string()
+                    + "' --nofork --address=" + m_environment["DBUS_SESSION_BUS_ADDRESS"]
                     + " >/dev/null 2>&1" },
             m_root.path(), m_environment);
         ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_root.path() / "bus"); }, 10s))
@@ -79,9 +89,10 @@ protected:
                 std::string("exec fcitx5 --disable=all --enable=") + kAddons + " >'" + daemonLog().string()
                     + "' 2>&1" },
             m_root.path(), m_environment);
-        ASSERT_TRUE(WaitUntil([&] { return remote("").find_first_of("012") == 0; }, 30s))
-            << "the input-method daemon did not come up:\n"
-            << testing::ReadFile(daemonLog());
+        const bool answers
+            = WaitUntil([&] { return !m_daemon->isRunning() || remote("").find_first_of("012") == 0; }, 30s);
+        ASSERT_TRUE(answers && m_daemon->isRunning()) << "the input-method daemon did not come up:\n"
+                                                      << testing::ReadFile(daemonLog());
     }
 
     void TearDown() override
