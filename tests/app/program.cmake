@@ -10,4 +10,9 @@ if(INKWELL_GUI)
         LIBS inkwell_settings Qt6::Gui X11)
     add_dependencies(journey_process_test inkwell)
     set_tests_properties(journey_process_test PROPERTIES TIMEOUT 300)
+    # Chinese typed through a real input method (pinyin on a private session bus) into the real program.
+    inkwell_add_test(inputmethod_process_test PROCESS SOURCES inputmethod_process_test.cpp
+        ../support/closewindow.cpp LIBS inkwell_settings Qt6::Core X11)
+    add_dependencies(inputmethod_process_test inkwell)
+    set_tests_properties(inputmethod_process_test PROPERTIES TIMEOUT 300)
 endif()
