@@ -135,15 +135,16 @@ void MainWindow::previewInBrowser()
         return;
     const auto port = m_pageServer->port();
     if (!port) {
-        m_messages.inform(kHintTitle, texts::previewRefused(texts::PreviewRefusal::NoPort, m_document.filePath()));
+        m_messages.inform(
+            kHintTitle, texts::previewRefused(texts::PreviewRefusal::NoPort, m_document.filePath()));
         return;
     }
     // The browser takes any URL the server answers, so a page anywhere in the run folder is shown,
     // a project one level deeper in "project" included.
     const auto url = previewUrl(m_document, m_runFolder, *port);
     if (!url) {
-        m_messages.inform(
-            kHintTitle, texts::previewRefused(texts::PreviewRefusal::OutsideRunFolder, m_document.filePath()));
+        m_messages.inform(kHintTitle,
+            texts::previewRefused(texts::PreviewRefusal::OutsideRunFolder, m_document.filePath()));
         return;
     }
     QDesktopServices::openUrl(QUrl(QString::fromStdString(*url)));

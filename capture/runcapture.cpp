@@ -93,8 +93,7 @@ std::optional<qreal> runCapture(MessageService& messages)
 {
     const std::optional<QImage> frozen = freezeScreen();
     if (!frozen) {
-        messages.inform(kHintTitle, texts::kScreenNotReadable,
-            MessageOwner::Screen);
+        messages.inform(kHintTitle, texts::kScreenNotReadable, MessageOwner::Screen);
         return std::nullopt;
     }
     if (!runCaptureOver(*frozen))

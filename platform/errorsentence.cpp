@@ -9,8 +9,8 @@ namespace inkwell {
 namespace {
 
 // The errors every file operation can meet, in the order the sentences are looked up.
-constexpr std::array kCommonCodes
-    = { EACCES, EPERM, ENOSPC, EDQUOT, EFBIG, EROFS, ENOENT, ENOTDIR, ENAMETOOLONG, ELOOP, EMLINK, EISDIR, kNotARegularFile };
+constexpr std::array kCommonCodes = { EACCES, EPERM, ENOSPC, EDQUOT, EFBIG, EROFS, ENOENT, ENOTDIR,
+    ENAMETOOLONG, ELOOP, EMLINK, EISDIR, kNotARegularFile };
 
 std::string_view actionPhrase(FileAction action)
 {

@@ -20,9 +20,9 @@ enum class FileAction
 };
 
 // The sentence for error: the common system errors (no permission, no space left, a file too large
-// for the system, read-only file system, no such file or folder, name too long, too many links, a folder, not a file) each have
-// their own; any other says in Chinese what failed and gives the system's words in full-width
-// brackets. Always a whole sentence ending in "。".
+// for the system, read-only file system, no such file or folder, name too long, too many links, a folder, not
+// a file) each have their own; any other says in Chinese what failed and gives the system's words in
+// full-width brackets. Always a whole sentence ending in "。".
 [[nodiscard]] std::string errorSentence(const Error& error, FileAction action);
 
 // The sentence of the common errors only: empty for a code that has none of its own.

@@ -86,8 +86,8 @@ public:
     [[nodiscard]] Answer ask(
         std::string title, std::string text, Answer preselected, MessageOwner owner = MessageOwner::Window)
     {
-        const auto answer = show({ std::move(title), std::move(text), { MessageButton::Yes, MessageButton::No },
-            MessageIcon::Question, ButtonCaptions::Chinese,
+        const auto answer = show({ std::move(title), std::move(text),
+            { MessageButton::Yes, MessageButton::No }, MessageIcon::Question, ButtonCaptions::Chinese,
             preselected == Answer::Yes ? MessageButton::Yes : MessageButton::No, MessageButton::No, owner });
         return answer == MessageButton::Yes ? Answer::Yes : Answer::No;
     }

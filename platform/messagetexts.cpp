@@ -65,8 +65,8 @@ std::string limitSentence(std::string_view reason)
     constexpr std::string_view kNested = "it is nested deeper than the archive's limit of ";
     constexpr std::string_view kParts = "the archive holds at most ";
     if (reason.starts_with(kNested))
-        return "页面里框架或样式表嵌套的层数太多（超过 " + std::string(leadingNumber(reason.substr(kNested.size())))
-            + " 层），没有放入。" + more;
+        return "页面里框架或样式表嵌套的层数太多（超过 "
+            + std::string(leadingNumber(reason.substr(kNested.size()))) + " 层），没有放入。" + more;
     return "页面引用的文件太多，一份文档最多放入 " + std::string(leadingNumber(reason.substr(kParts.size())))
         + " 个。" + more;
 }
@@ -110,12 +110,14 @@ std::string recoveryDamaged(std::string_view reason)
 
 std::string saveFailed(const Error& error, const std::filesystem::path& file)
 {
-    return std::string(kSaveFailed) + '\n' + errorSentence(error, FileAction::Write) + "\n文件：" + file.string();
+    return std::string(kSaveFailed) + '\n' + errorSentence(error, FileAction::Write) + "\n文件："
+        + file.string();
 }
 
 std::string openFailed(const Error& error, const std::filesystem::path& file)
 {
-    return std::string(kOpenFailed) + '\n' + errorSentence(error, FileAction::Read) + "\n文件：" + file.string();
+    return std::string(kOpenFailed) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
+        + file.string();
 }
 
 std::string previewRefused(PreviewRefusal refusal, const std::filesystem::path& documentFile)
@@ -132,7 +134,8 @@ std::string previewRefused(PreviewRefusal refusal, const std::filesystem::path& 
 
 std::string captureNotSaved(std::string_view documentFolder)
 {
-    return "截图未能保存到文档文件夹：" + std::string(documentFolder) + "。请确认这个文件夹存在并且可以写入。";
+    return "截图未能保存到文档文件夹：" + std::string(documentFolder)
+        + "。请确认这个文件夹存在并且可以写入。";
 }
 
 std::string listLines(const std::vector<std::string>& lines)
@@ -152,11 +155,12 @@ std::string listLines(const std::vector<std::string>& lines)
 std::string exportedWithoutLocalFiles(const std::vector<std::string>& localFiles)
 {
     return joinedLines(localFiles, "已保存，以下本机文件未放入文档：")
-        + "\n这些文件不在页面或本程序的文件夹中，也不是放在图片位置上的图片。需要时请把它们复制到页面所在的文件夹。";
+        + "\n这些文件不在页面或本程序的文件夹中，也不是放在图片位置上的图片。需要时请把它们复制到页面所在的文"
+          "件夹。";
 }
 
-std::string exportResourcesMissing(
-    const std::string& pageUrl, const std::vector<MissingPart>& missing, const std::vector<std::string>& localFiles)
+std::string exportResourcesMissing(const std::string& pageUrl, const std::vector<MissingPart>& missing,
+    const std::vector<std::string>& localFiles)
 {
     // Resources beside the page are named as the page names them, not by the URL they were fetched
     // from.
@@ -180,7 +184,8 @@ std::string exportResourcesMissing(
 std::string exportPageNotFetched(const std::filesystem::path& documentFile, std::string_view archiveError)
 {
     const std::string_view words = systemWordsOf(archiveError, " could not be fetched: ");
-    std::string reason = words == archiveError && archiveError.find("is not an http://") != std::string_view::npos
+    std::string reason
+        = words == archiveError && archiveError.find("is not an http://") != std::string_view::npos
         ? std::string("页面的地址无效。")
         : fetchReasonSentence(words);
     return "导出失败：无法读取刚保存的页面 " + documentFile.string() + "，没有写入文件。\n" + reason;

@@ -53,7 +53,8 @@ enum class PreviewRefusal
 // Capture.
 inline constexpr const char* kScreenNotReadable
     = "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。";
-inline constexpr const char* kClipboardHasNoPicture = "剪贴板里没有截到的图片，截图没有插入页面。请重新截图。";
+inline constexpr const char* kClipboardHasNoPicture
+    = "剪贴板里没有截到的图片，截图没有插入页面。请重新截图。";
 [[nodiscard]] std::string captureNotSaved(std::string_view documentFolder);
 
 // The MHT export.
@@ -76,12 +77,14 @@ struct MissingPart
 [[nodiscard]] std::string exportedWithoutLocalFiles(const std::vector<std::string>& localFiles);
 // Nothing written because resources could not be fetched. pageUrl is the URL the page was fetched
 // from: resources beside it are named as the page names them.
-[[nodiscard]] std::string exportResourcesMissing(const std::string& pageUrl, const std::vector<MissingPart>& missing,
-    const std::vector<std::string>& localFiles);
+[[nodiscard]] std::string exportResourcesMissing(const std::string& pageUrl,
+    const std::vector<MissingPart>& missing, const std::vector<std::string>& localFiles);
 // The page itself could not be fetched; `archiveError` is the archive's account.
-[[nodiscard]] std::string exportPageNotFetched(const std::filesystem::path& documentFile, std::string_view archiveError);
+[[nodiscard]] std::string exportPageNotFetched(
+    const std::filesystem::path& documentFile, std::string_view archiveError);
 // The archive could not be written; `archiveError` is the archive's account.
-[[nodiscard]] std::string exportNotWritten(const std::filesystem::path& target, std::string_view archiveError);
+[[nodiscard]] std::string exportNotWritten(
+    const std::filesystem::path& target, std::string_view archiveError);
 
 // The sentence for one of the archive's fetch results ("the server answered with status 404", the
 // network library's words, "it is larger than ...", a system error's words).

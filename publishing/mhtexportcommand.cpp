@@ -29,7 +29,8 @@ public:
 void report(QWidget* parent, const MhtExportContext& context, const char* title, const QString& text,
     MessageIcon icon)
 {
-    const MessageRequest request { title, text.toStdString(), { MessageButton::Ok }, icon, ButtonCaptions::Chinese };
+    const MessageRequest request { title, text.toStdString(), { MessageButton::Ok }, icon,
+        ButtonCaptions::Chinese };
     if (context.messages) {
         (void)context.messages->show(request);
         return;
@@ -60,11 +61,10 @@ QString mhtTargetPath(const QString& chosenName)
 MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
 {
     if (context.saveDocument && !context.saveDocument())
-        return fail(parent, context, MhtExportOutcome::NotSaved,
-            QString::fromUtf8(texts::kExportNotSaved));
+        return fail(parent, context, MhtExportOutcome::NotSaved, QString::fromUtf8(texts::kExportNotSaved));
     if (!context.serverPort)
-        return fail(parent, context, MhtExportOutcome::ServerNotRunning,
-            QString::fromUtf8(texts::kExportNoPort));
+        return fail(
+            parent, context, MhtExportOutcome::ServerNotRunning, QString::fromUtf8(texts::kExportNoPort));
 
     const QString target = mhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
     if (target == QStringLiteral(".mht"))
@@ -86,8 +86,8 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     switch (result.status) {
     case ArchiveResult::Status::Written:
         if (!result.localFilesLeftOut.empty()) {
-            report(parent, context, kInfoTitle, text(texts::exportedWithoutLocalFiles(result.localFilesLeftOut)),
-                MessageIcon::Information);
+            report(parent, context, kInfoTitle,
+                text(texts::exportedWithoutLocalFiles(result.localFilesLeftOut)), MessageIcon::Information);
             return MhtExportOutcome::ExportedWithoutLocalFiles;
         }
         report(parent, context, kInfoTitle, QString::fromUtf8(texts::kExported), MessageIcon::Information);

@@ -437,7 +437,8 @@ TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
     ModalAnswerer answers;
     ::kill(static_cast<pid_t>(renderer), SIGKILL);
     ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
-    EXPECT_TRUE(answers.boxes.constFirst().startsWith(QStringLiteral("提示: 页面显示部分意外退出，已恢复到最近一次的内容")));
+    EXPECT_TRUE(answers.boxes.constFirst().startsWith(
+        QStringLiteral("提示: 页面显示部分意外退出，已恢复到最近一次的内容")));
     engine->setScriptWait(WebEngineBrowser::kScriptWait);
     ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
     EXPECT_NE(m_browser->page()->renderProcessPid(), renderer);

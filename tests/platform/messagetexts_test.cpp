@@ -49,11 +49,14 @@ TEST_P(CommonErrors, HaveTheirOwnChineseSentence)
 {
     const auto& c = GetParam();
     for (const auto action : { FileAction::Read, FileAction::Write, FileAction::Use }) {
-        const std::string sentence = errorSentence(Error { c.code, "cannot write /x: " + systemReason(c.code) }, action);
+        const std::string sentence
+            = errorSentence(Error { c.code, "cannot write /x: " + systemReason(c.code) }, action);
         EXPECT_EQ(sentence, c.sentence);
         EXPECT_EQ(messageFault(sentence), "");
     }
-    EXPECT_EQ(commonErrorCodeOfText("the archive /a b.mht could not be written: " + systemReason(c.code)) != 0, true)
+    EXPECT_EQ(
+        commonErrorCodeOfText("the archive /a b.mht could not be written: " + systemReason(c.code)) != 0,
+        true)
         << "found by the system's words alone";
     EXPECT_EQ(*commonErrorSentence(commonErrorCodeOfText("x: " + systemReason(c.code))), c.sentence);
 }
@@ -61,7 +64,8 @@ TEST_P(CommonErrors, HaveTheirOwnChineseSentence)
 INSTANTIATE_TEST_SUITE_P(Table, CommonErrors,
     ::testing::Values(CommonCase { "no_permission", EACCES,
                           "没有权限使用这个文件或它所在的文件夹，请检查权限，或换一个文件夹后重试。" },
-        CommonCase { "not_permitted", EPERM, "没有权限使用这个文件或它所在的文件夹，请检查权限，或换一个文件夹后重试。" },
+        CommonCase { "not_permitted", EPERM,
+            "没有权限使用这个文件或它所在的文件夹，请检查权限，或换一个文件夹后重试。" },
         CommonCase { "no_space", ENOSPC, "磁盘空间不足，请清理后重试。" },
         CommonCase { "quota", EDQUOT, "磁盘空间不足，请清理后重试。" },
         CommonCase { "file_too_large", EFBIG, "文件超出了系统允许的大小，请删减内容，或换一个位置后重试。" },
@@ -79,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CommonErrors,
 TEST(ErrorSentence, OtherErrorsSayWhatFailedWithTheSystemsWordsInBrackets)
 {
     const std::string io = systemReason(EIO);
-    EXPECT_EQ(errorSentence(Error { EIO, "cannot write /x: " + io }, FileAction::Write), "写入文件时出错（" + io + "）。");
+    EXPECT_EQ(errorSentence(Error { EIO, "cannot write /x: " + io }, FileAction::Write),
+        "写入文件时出错（" + io + "）。");
     EXPECT_EQ(errorSentence(Error { EIO, "" }, FileAction::Read), "读取文件时出错（" + io + "）。");
     EXPECT_EQ(errorSentence(Error { 0, "no unused temporary name" }, FileAction::Use),
         "使用文件时出错（no unused temporary name）。");
@@ -113,7 +118,8 @@ TEST(ErrorSentence, RealFailuresOfTheKitReadAsTheirSentences)
         EXPECT_EQ(error.code, code) << error.message;
         const std::string text = texts::saveFailed(error, folder / "a b.html");
         EXPECT_EQ(text,
-            std::string(texts::kSaveFailed) + "\n" + *commonErrorSentence(code) + "\n文件：" + (folder / "a b.html").string());
+            std::string(texts::kSaveFailed) + "\n" + *commonErrorSentence(code) + "\n文件："
+                + (folder / "a b.html").string());
         EXPECT_EQ(messageFault(text, { (folder / "a b.html").string() }), "");
     }
     if (::geteuid() != 0) {
@@ -150,23 +156,27 @@ const std::string kTooLarge = "文件太大，无法放入文档。";
 
 INSTANTIATE_TEST_SUITE_P(Table, FetchReasons,
     ::testing::Values(FetchCase { "status_404", "the server answered with status 404", kNotFound },
-        FetchCase { "status_403", "the server answered with status 403", "对方不允许取得这个文件（状态 403）。" },
+        FetchCase {
+            "status_403", "the server answered with status 403", "对方不允许取得这个文件（状态 403）。" },
         FetchCase { "status_500", "the server answered with status 500",
             "对方没有提供这个文件（状态 500），请稍后重试。" },
         FetchCase { "missing_local_file", "Couldn't read a file:// file", kNotFound },
-        FetchCase { "refused", "Couldn't connect to server", "对方拒绝连接，请确认网址正确、网站可以访问后重试。" },
+        FetchCase {
+            "refused", "Couldn't connect to server", "对方拒绝连接，请确认网址正确、网站可以访问后重试。" },
         FetchCase { "timed_out", "Timeout was reached", "等了很久也没有应答，请检查网络后重试。" },
         FetchCase { "unknown_host", "Couldn't resolve host name", "找不到这个网站，请检查网址是否写对。" },
         FetchCase { "fetcher_limit", "it is larger than the limit of 1073741824 bytes", kTooLarge },
         FetchCase { "archive_limit", "it is larger than the archive's limit of 100 MiB", kTooLarge },
-        FetchCase { "document_limit", "it is larger than the 16 MiB the archive reads of a page or style sheet",
-            kTooLarge },
+        FetchCase { "document_limit",
+            "it is larger than the 16 MiB the archive reads of a page or style sheet", kTooLarge },
         FetchCase { "not_a_picture", "it is not a picture", "这不是图片文件，没有放入。" },
-        FetchCase { "nested", "it is nested deeper than the archive's limit of 16 levels, and so are 3 more references",
+        FetchCase { "nested",
+            "it is nested deeper than the archive's limit of 16 levels, and so are 3 more references",
             "页面里框架或样式表嵌套的层数太多（超过 16 层），没有放入。另有 3 处引用也是如此。" },
         FetchCase { "too_many_parts", "the archive holds at most 10000 parts",
             "页面引用的文件太多，一份文档最多放入 10000 个。" },
-        FetchCase { "elsewhere", "it does not name a file on this computer", "它指向的不是这台电脑上的文件。" },
+        FetchCase {
+            "elsewhere", "it does not name a file on this computer", "它指向的不是这台电脑上的文件。" },
         FetchCase { "local_no_permission", "cannot open /srv/a.png: " + systemReason(EACCES),
             *commonErrorSentence(EACCES) },
         FetchCase { "anything_else", "SSL connect error", "无法取得这个文件（SSL connect error）。" }),
@@ -227,7 +237,8 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
 {
     TempFolder dir;
     const fs::path site = dir.path() / "站点";
-    inkwell::testing::WriteFile(site / "首页 1.html", "<img src=\"图片/猫.png\"><img src=\"file:///nowhere/dog.png\">");
+    inkwell::testing::WriteFile(
+        site / "首页 1.html", "<img src=\"图片/猫.png\"><img src=\"file:///nowhere/dog.png\">");
     const std::string page = "file://" + (site / "首页 1.html").string();
     ArchiveOptions options;
     options.missing = MissingResources::RefuseArchive;
@@ -239,17 +250,19 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
         missing.push_back({ part.url, part.reason });
     const std::string text = texts::exportResourcesMissing(page, missing, {});
     EXPECT_EQ(text,
-        "导出失败：以下资源无法取得，没有写入文件：\n图片/猫.png：" + *commonErrorSentence(ENOENT) + "\n/nowhere/dog.png："
-            + *commonErrorSentence(ENOENT));
+        "导出失败：以下资源无法取得，没有写入文件：\n图片/猫.png：" + *commonErrorSentence(ENOENT)
+            + "\n/nowhere/dog.png：" + *commonErrorSentence(ENOENT));
     EXPECT_EQ(messageFault(text), "");
 
     const ArchiveResult unwritten = buildMhtArchive(page, dir.path() / "无此文件夹" / "a.mht", {});
     ASSERT_EQ(unwritten.status, ArchiveResult::Status::NotWritten);
     const fs::path target = dir.path() / "无此文件夹" / "a.mht";
     EXPECT_EQ(texts::exportNotWritten(target, unwritten.error),
-        "导出失败：无法写入文件 " + target.string() + "，原有文件保持不变。\n" + *commonErrorSentence(ENOENT));
+        "导出失败：无法写入文件 " + target.string() + "，原有文件保持不变。\n"
+            + *commonErrorSentence(ENOENT));
 
-    const ArchiveResult notFetched = buildMhtArchive("file://" + (site / "无.html").string(), dir.path() / "b.mht", {});
+    const ArchiveResult notFetched
+        = buildMhtArchive("file://" + (site / "无.html").string(), dir.path() / "b.mht", {});
     ASSERT_EQ(notFetched.status, ArchiveResult::Status::PageNotFetched);
     const fs::path document = site / "无.html";
     EXPECT_EQ(texts::exportPageNotFetched(document, notFetched.error),
@@ -266,14 +279,18 @@ TEST(ExportTexts, UrlsAndPathsAreShownAsTheUserWroteThem)
     const std::vector<texts::MissingPart> missing { { "http://127.0.0.1:8889/tmp/%E5%9B%BE/%E7%8C%AB.png",
                                                         "the server answered with status 404" },
         { "http://example.com/%E7%8B%97.png", "Couldn't resolve host name" } };
-    EXPECT_EQ(texts::exportResourcesMissing("http://127.0.0.1:8889/tmp/%E9%A1%B5.html", missing, { "/home/u/猫.png" }),
+    EXPECT_EQ(texts::exportResourcesMissing(
+                  "http://127.0.0.1:8889/tmp/%E9%A1%B5.html", missing, { "/home/u/猫.png" }),
         "导出失败：以下资源无法取得，没有写入文件：\n图/猫.png：" + kNotFound
-            + "\nhttp://example.com/狗.png：找不到这个网站，请检查网址是否写对。\n另有以下本机文件不会放入文档：\n/home/u/猫.png");
+            + "\nhttp://example.com/"
+              "狗.png：找不到这个网站，请检查网址是否写对。\n另有以下本机文件不会放入文档：\n/home/u/猫.png");
 
     std::vector<std::string> many;
     for (int i = 0; i < 12; ++i)
         many.push_back("/a/" + std::to_string(i) + ".png");
-    EXPECT_EQ(texts::listLines(many), "/a/0.png\n/a/1.png\n/a/2.png\n/a/3.png\n/a/4.png\n/a/5.png\n/a/6.png\n/a/7.png\n/a/8.png\n/a/9.png\n……");
+    EXPECT_EQ(texts::listLines(many),
+        "/a/0.png\n/a/1.png\n/a/2.png\n/a/3.png\n/a/4.png\n/a/5.png\n/a/6.png\n/a/7.png\n/a/8.png\n/a/"
+        "9.png\n……");
 }
 
 // Every text the program can show, as the program composes it, with the names and system words
@@ -308,31 +325,39 @@ std::vector<ShownCase> everyShownText()
         { "open_missing", texts::openFailed(Error { ENOENT, "" }, file), { file.string() } },
         { "open_not_a_file", texts::openFailed(Error { kNotARegularFile, "" }, file), { file.string() } },
         { "preview_no_port", texts::previewRefused(texts::PreviewRefusal::NoPort, file) },
-        { "preview_outside", texts::previewRefused(texts::PreviewRefusal::OutsideRunFolder, file), { file.string() } },
+        { "preview_outside", texts::previewRefused(texts::PreviewRefusal::OutsideRunFolder, file),
+            { file.string() } },
         { "screen_not_readable", texts::kScreenNotReadable },
         { "clipboard_no_picture", texts::kClipboardHasNoPicture },
-        { "capture_not_saved", texts::captureNotSaved(file.parent_path().string()), { file.parent_path().string() } },
+        { "capture_not_saved", texts::captureNotSaved(file.parent_path().string()),
+            { file.parent_path().string() } },
         { "exported", texts::kExported },
         { "export_not_saved", texts::kExportNotSaved },
         { "export_no_port", texts::kExportNoPort },
-        { "exported_without_local_files", texts::exportedWithoutLocalFiles({ "/home/u/a b.png" }), { "/home/u/a b.png" } },
+        { "exported_without_local_files", texts::exportedWithoutLocalFiles({ "/home/u/a b.png" }),
+            { "/home/u/a b.png" } },
         { "export_missing",
             texts::exportResourcesMissing("http://127.0.0.1:8889/tmp/a.html",
                 { { "http://127.0.0.1:8889/tmp/b.png", "Timeout was reached" } }, {}) },
         { "export_page_not_fetched",
-            texts::exportPageNotFetched(file, "the page http://127.0.0.1:8889/tmp/a.html could not be fetched: the server answered with status 404"),
+            texts::exportPageNotFetched(file,
+                "the page http://127.0.0.1:8889/tmp/a.html could not be fetched: the server answered with "
+                "status 404"),
             { file.string() } },
-        { "export_bad_url", texts::exportPageNotFetched(file, "\"x\" is not an http://, https:// or file:// URL"),
+        { "export_bad_url",
+            texts::exportPageNotFetched(file, "\"x\" is not an http://, https:// or file:// URL"),
             { file.string() } },
         { "export_not_written",
-            texts::exportNotWritten(file, "the archive " + file.string() + " could not be written: " + systemReason(EROFS)),
+            texts::exportNotWritten(
+                file, "the archive " + file.string() + " could not be written: " + systemReason(EROFS)),
             { file.string() } },
         { "project_type", std::string(kNoProjectTypeChosen) },
         { "project_name", std::string(kNoProjectName) },
         { "project_name_invalid", std::string(kUnusableProjectName) },
         { "project_name_too_long", std::string(kProjectNameTooLong) },
         { "project_folder",
-            std::string(kProjectFolderNotCreated) + file.parent_path().string() + std::string(kProjectFolderNotCreatedTail),
+            std::string(kProjectFolderNotCreated) + file.parent_path().string()
+                + std::string(kProjectFolderNotCreatedTail),
             { file.parent_path().string() } },
         { "project_exists", std::string(kProjectExists) },
         { "hint_title", kHintTitle },

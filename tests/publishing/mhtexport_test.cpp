@@ -81,16 +81,17 @@ protected:
     testing::AnsweredMessages m_messages { [this](const MessageRequest& request) {
         EXPECT_EQ(request.buttons, std::vector { MessageButton::Ok });
         EXPECT_NE(request.icon, MessageIcon::Question);
-        m_shown.push_back(Shown { Message { QString::fromStdString(request.title),
-                                      QString::fromStdString(request.text), request.icon == MessageIcon::Warning },
-            QApplication::overrideCursor() != nullptr });
+        m_shown.push_back(
+            Shown { Message { QString::fromStdString(request.title), QString::fromStdString(request.text),
+                        request.icon == MessageIcon::Warning },
+                QApplication::overrideCursor() != nullptr });
         return MessageButton::Ok;
     } };
 };
 
 // Said after the list of local files kept out of a written archive.
-const QString kWhyLeftOut = QStringLiteral(
-    "\n这些文件不在页面或本程序的文件夹中，也不是放在图片位置上的图片。需要时请把它们复制到页面所在的文件夹。");
+const QString kWhyLeftOut = QStringLiteral("\n这些文件不在页面或本程序的文件夹中，也不是放在图片位置上的图片"
+                                           "。需要时请把它们复制到页面所在的文件夹。");
 
 TEST_F(MhtExport, WritesTheArchiveAndSaysSoOnlyThen)
 {
@@ -278,7 +279,8 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
         } else {
             EXPECT_EQ(outcome, MhtExportOutcome::ExportedWithoutLocalFiles);
             EXPECT_EQ(m_shown[0].message.text,
-                QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut) + kWhyLeftOut);
+                QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut)
+                    + kWhyLeftOut);
         }
         const std::vector<Part> parts = SplitArchive(out() / (std::string(c.name) + ".mht"), m_root.path());
         ASSERT_EQ(parts.size(), c.held.empty() ? 1u : 2u);

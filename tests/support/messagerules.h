@@ -25,7 +25,8 @@ inline bool isDigit(char c)
 // extension ("a.png"). A word with a full stop at its end is no name.
 inline bool isName(std::string_view token)
 {
-    if (token.find("://") != std::string_view::npos || token.starts_with('/') || token.find('/') != std::string_view::npos)
+    if (token.find("://") != std::string_view::npos || token.starts_with('/')
+        || token.find('/') != std::string_view::npos)
         return true;
     const auto dot = token.rfind('.');
     return dot != std::string_view::npos && dot > 0 && dot + 1 < token.size();
@@ -87,7 +88,8 @@ inline std::string messageFault(std::string_view shown, const std::vector<std::s
         // A system's own words, which have no sentence of ours, in brackets after a Chinese one.
         const auto open = before.rfind("（");
         const bool systemWords = open != std::string_view::npos && open > 0
-            && before.substr(open).find("）") == std::string_view::npos && after.find("）") != std::string_view::npos;
+            && before.substr(open).find("）") == std::string_view::npos
+            && after.find("）") != std::string_view::npos;
         if (!extension && !quoted && !systemWords && !isName(token) && !isNumber(token))
             return "\"" + std::string(token) + "\" is neither a name nor a number in: " + std::string(shown);
         i = end;
