@@ -6,6 +6,7 @@
 #include "editing/designview.h"
 #include "platform/browserengine.h"
 #include "platform/inifile.h"
+#include "platform/messagetexts.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
 
@@ -80,7 +81,7 @@ StartUpOutcome MainWindow::runCreationSequence()
 {
     // Refuse to run from a folder below the temporary folder, where archive tools unpack files.
     if (isBelowTemporaryFolder(m_runFolder.path().string(), QDir::tempPath().toStdString())) {
-        m_messages.inform(kHintTitle, "请解压以后再运行！", MessageOwner::Screen);
+        m_messages.inform(kHintTitle, texts::kUnpackFirst, MessageOwner::Screen);
         return StartUpOutcome::end(0);
     }
 
@@ -95,7 +96,8 @@ StartUpOutcome MainWindow::runCreationSequence()
     case LockState::HeldByAnotherCopy:
         return StartUpOutcome::end(0);
     case LockState::Failed:
-        m_messages.inform(kHintTitle, "无法确认是否已有本程序在运行，程序将退出。\n" + lock.error,
+        m_messages.inform(kHintTitle,
+            texts::lockFailed(InstanceLock::userLockFile(kInstanceLockName), Error { lock.code, lock.error }),
             MessageOwner::Screen);
         return StartUpOutcome::end(1);
     }

@@ -20,10 +20,9 @@ MessageButton ask(DocumentContext& context, MessageRequest request)
     return boxes.show(request);
 }
 
-void tell(DocumentContext& context, const char* text, const std::string& reason)
+void tell(DocumentContext& context, std::string text)
 {
-    ask(context,
-        { kHintTitle, std::string(text) + '\n' + reason, { MessageButton::Ok }, MessageIcon::Warning });
+    ask(context, { kHintTitle, std::move(text), { MessageButton::Ok }, MessageIcon::Warning });
 }
 
 } // namespace
@@ -38,13 +37,14 @@ SaveOutcome saveDocument(DocumentContext& context)
     const auto page = context.getHtml();
     if (!page) {
         // Writing "nothing" would replace the user's file by an empty one.
-        tell(context, DocumentMessages::saveFailed, DocumentMessages::pageUnreadable);
+        tell(context, std::string(DocumentMessages::saveFailed) + '\n' + DocumentMessages::pageUnreadable);
         return SaveOutcome::Failed;
     }
     const std::string html = page->toStdString();
-    const auto result = writeDocumentFile(context.document().filePath(), html, context.status->encoding());
+    const auto file = context.document().filePath();
+    const auto result = writeDocumentFile(file, html, context.status->encoding());
     if (!result.ok()) {
-        tell(context, DocumentMessages::saveFailed, result.error().message);
+        tell(context, texts::saveFailed(result.error(), file));
         return SaveOutcome::Failed;
     }
     context.status->markSaved(html);
@@ -58,9 +58,10 @@ void openDocument(DocumentContext& context)
     const QString file = context.chooseFile();
     if (file.isEmpty())
         return;
-    auto read = readDocumentFile(std::filesystem::path(file.toStdString()));
+    const std::filesystem::path path(file.toStdString());
+    auto read = readDocumentFile(path);
     if (!read.ok()) {
-        tell(context, DocumentMessages::openFailed, read.error().message);
+        tell(context, texts::openFailed(read.error(), path));
         return;
     }
     const QString html = QString::fromStdString(read->html);

@@ -6,6 +6,7 @@
 #include "app/documentfilestatus.h"
 #include "core/documentlocation.h"
 #include "platform/messageservice.h"
+#include "platform/messagetexts.h"
 
 #include <QString>
 #include <functional>
@@ -49,11 +50,10 @@ enum class CloseDecision
 
 // Titles and texts of the boxes these commands show.
 namespace DocumentMessages {
-inline constexpr const char* saveQuestion = "是否保存？";
-inline constexpr const char* saveFailed = "保存失败！原来的文件没有改动。";
-inline constexpr const char* openFailed = "打开失败！当前页面没有改动。";
-inline constexpr const char* pageUnreadable
-    = "无法从编辑器读出页面（编辑器没有应答或已经结束），没有写入任何文件。";
+inline constexpr const char* saveQuestion = texts::kSaveQuestion;
+inline constexpr const char* saveFailed = texts::kSaveFailed;
+inline constexpr const char* openFailed = texts::kOpenFailed;
+inline constexpr const char* pageUnreadable = texts::kPageUnreadable;
 } // namespace DocumentMessages
 
 // Writes the design view's page to the current document file. A failed write, or a page that cannot be

@@ -8,6 +8,7 @@
 #include "editing/designview.h"
 #include "editing/designviewswitch.h"
 #include "editing/formattingcommands.h"
+#include "platform/messagetexts.h"
 #include "projects/wizardwindow.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
@@ -133,12 +134,20 @@ void MainWindow::previewInBrowser()
     if (!saved)
         return;
     const auto port = m_pageServer->port();
-    if (!port || !pageUrlReachesDocument(m_document, m_runFolder)) {
-        m_messages.inform(kHintTitle, "此页面不在运行目录下，无法预览。");
+    if (!port) {
+        m_messages.inform(
+            kHintTitle, texts::previewRefused(texts::PreviewRefusal::NoPort, m_document.filePath()));
         return;
     }
-    const std::string url = pageUrl(m_document, m_runFolder, *port);
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    // The browser takes any URL the server answers, so a page anywhere in the run folder is shown,
+    // a project one level deeper in "project" included.
+    const auto url = previewUrl(m_document, m_runFolder, *port);
+    if (!url) {
+        m_messages.inform(kHintTitle,
+            texts::previewRefused(texts::PreviewRefusal::OutsideRunFolder, m_document.filePath()));
+        return;
+    }
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(*url)));
 }
 
 void MainWindow::showDesignPage()
@@ -308,10 +317,10 @@ bool MainWindow::offerRecoveredPage()
     const auto owner = isVisible() ? MessageOwner::Window : MessageOwner::Screen;
     if (found.status == RecoveryReadResult::Status::Damaged) {
         m_recovery->remove();
-        m_messages.inform(kHintTitle, "上次未保存的页面已损坏，无法恢复，已删除。\n" + found.reason, owner);
+        m_messages.inform(kHintTitle, texts::recoveryDamaged(found.reason), owner);
         return false;
     }
-    if (m_messages.ask(kHintTitle, "发现上次未保存的页面，是否恢复？", Answer::Yes, owner) != Answer::Yes) {
+    if (m_messages.ask(kHintTitle, texts::kRecoveryQuestion, Answer::Yes, owner) != Answer::Yes) {
         m_recovery->remove();
         return false;
     }
@@ -336,8 +345,7 @@ void MainWindow::reloadAfterRendererEnded()
     m_designView->loadHtml(m_designView->lastPage());
     m_designView->editModeOn();
     noteEdited();
-    m_messages.inform(kHintTitle,
-        "显示页面的进程意外结束，已重新载入编辑器保存的最近一份页面；最后几秒的改动可能没有保留。");
+    m_messages.inform(kHintTitle, texts::kRendererEnded);
 }
 
 } // namespace inkwell

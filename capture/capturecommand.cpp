@@ -2,6 +2,7 @@
 
 #include "capture/captureoutput.h"
 #include "capture/runcapture.h"
+#include "platform/messagetexts.h"
 #include "platform/qtmessageservice.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,33 @@ void pump(int ms)
         QThread::msleep(5);
     }
 }
+
+// The capture's boxes come up over the editor, brought back first: a box over a minimised editor is
+// easily missed, and the user is answering about the editor's page anyway.
+class WindowFirstMessages final : public MessageService
+{
+public:
+    WindowFirstMessages(MessageService& boxes, QWidget* window)
+        : m_boxes(boxes)
+        , m_window(window)
+    {
+    }
+
+    MessageButton show(const MessageRequest& request) override
+    {
+        if (m_window && m_window->isMinimized()) {
+            m_window->showNormal();
+            m_window->raise();
+            m_window->activateWindow();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        return m_boxes.show(request);
+    }
+
+private:
+    MessageService& m_boxes;
+    QWidget* m_window;
+};
 
 } // namespace
 
@@ -77,14 +105,14 @@ void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
     if (entry == CaptureEntry::MinimiseFirst)
         (void)minimiseAndWaitHidden(mainWindow, kHideWaitMs);
     QtMessageService boxes(mainWindow);
-    MessageService& messages = ctx.messages ? *ctx.messages : boxes;
+    WindowFirstMessages messages(ctx.messages ? *ctx.messages : boxes, mainWindow);
     const std::optional<qreal> ratio = runCapture(messages);
     if (!ratio)
         return; // a cancelled run leaves a minimised editor minimised
-    if (!runCaptureOutputSteps(ctx, *ratio)) {
-        messages.inform(kHintTitle,
-            (QStringLiteral("截图未能保存到文档文件夹：") + ctx.documentFolder).toStdString());
-    }
+    if (!readClipboardPicture())
+        messages.inform(kHintTitle, texts::kClipboardHasNoPicture);
+    else if (!runCaptureOutputSteps(ctx, *ratio))
+        messages.inform(kHintTitle, texts::captureNotSaved(ctx.documentFolder.toStdString()));
     if (entry == CaptureEntry::MinimiseFirst && mainWindow)
         mainWindow->showNormal();
 }

@@ -1,6 +1,7 @@
 #include "capture/runcapture.h"
 
 #include "capture/capturewindow.h"
+#include "platform/messagetexts.h"
 #include "platform/screenshotportal.h"
 
 #include <QEventLoop>
@@ -92,8 +93,7 @@ std::optional<qreal> runCapture(MessageService& messages)
 {
     const std::optional<QImage> frozen = freezeScreen();
     if (!frozen) {
-        messages.inform(kHintTitle, "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。",
-            MessageOwner::Screen);
+        messages.inform(kHintTitle, texts::kScreenNotReadable, MessageOwner::Screen);
         return std::nullopt;
     }
     if (!runCaptureOver(*frozen))

@@ -26,6 +26,13 @@ CodeFindBar::CodeFindBar(CodeView& view, QWidget* editor)
     m_field = new QLineEdit(this);
     m_field->setObjectName(QStringLiteral("查找框"));
     layout->addWidget(m_field, 1);
+    // Beside the field the user is typing in, where the eyes are; a placeholder would never show,
+    // since the field holds the search text whenever nothing is found.
+    m_noMatchLabel = new QLabel(QStringLiteral("未找到"), this);
+    m_noMatchLabel->setObjectName(QStringLiteral("标签_未找到"));
+    m_noMatchLabel->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
+    m_noMatchLabel->hide();
+    layout->addWidget(m_noMatchLabel);
     auto* previous = new QPushButton(QStringLiteral("上一个"), this);
     previous->setObjectName(QStringLiteral("按钮_上一个"));
     auto* next = new QPushButton(QStringLiteral("下一个"), this);
@@ -104,7 +111,7 @@ void CodeFindBar::showNoMatch(bool noMatch)
         return;
     m_noMatch = noMatch;
     m_field->setStyleSheet(noMatch ? QStringLiteral("QLineEdit { background: #ffc8c8; }") : QString());
-    m_field->setPlaceholderText(noMatch ? QStringLiteral("未找到") : QString());
+    m_noMatchLabel->setVisible(noMatch);
 }
 
 bool CodeFindBar::eventFilter(QObject* watched, QEvent* event)

@@ -1,11 +1,13 @@
 // The one-line find bar laid over the bottom edge of the code editor: "查找", a text field, "上一个" and
-// "下一个". It never resizes the editor and never changes its text; it only moves the selection.
+// "下一个", with "未找到" beside the field after a search that found nothing. It never resizes the
+// editor and never changes its text; it only moves the selection.
 #pragma once
 
 #include "editing/textsearch.h"
 
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 
 namespace inkwell {
@@ -38,6 +40,7 @@ private:
     CodeView& m_view;
     QWidget* m_editor = nullptr;
     QLineEdit* m_field = nullptr;
+    QLabel* m_noMatchLabel = nullptr; // "未找到", shown while the last search found nothing
     bool m_noMatch = false; // after a search that found nothing, until the field changes
 };
 

@@ -1,5 +1,7 @@
 #include "platform/instancelock.h"
 
+#include "platform/regularfile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +15,14 @@
 namespace inkwell {
 namespace {
 
-InstanceLockResult failure(const std::filesystem::path& file, const std::string& reason)
+InstanceLockResult failure(const std::filesystem::path& file, int code, const std::string& reason)
 {
-    return { LockState::Failed, std::nullopt, "lock file " + file.string() + ": " + reason };
+    return { LockState::Failed, std::nullopt, "lock file " + file.string() + ": " + reason, code };
+}
+
+InstanceLockResult failure(const std::filesystem::path& file, int code)
+{
+    return failure(file, code, systemReason(code));
 }
 
 } // namespace
@@ -25,7 +32,7 @@ InstanceLockResult InstanceLock::acquire(const std::filesystem::path& file, std:
     // No O_NOFOLLOW would let a link planted in a shared temporary folder aim the lock at any file.
     FileDescriptor owned(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!owned.isValid())
-        return failure(file, std::strerror(errno));
+        return failure(file, errno);
     const int fd = owned.get();
     InstanceLock owner(std::move(owned));
 
@@ -33,19 +40,19 @@ InstanceLockResult InstanceLock::acquire(const std::filesystem::path& file, std:
     {
     };
     if (::fstat(fd, &info) != 0)
-        return failure(file, std::strerror(errno));
+        return failure(file, errno);
     if (!S_ISREG(info.st_mode))
-        return failure(file, "not a regular file");
+        return failure(file, kNotARegularFile);
     // Someone else's file at our name could be held by them for ever, silently keeping us out.
     if (info.st_uid != ::geteuid())
-        return failure(file, "owned by user id " + std::to_string(info.st_uid));
+        return failure(file, kLockOwnedByAnotherUser, "owned by user id " + std::to_string(info.st_uid));
 
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return { LockState::Taken, std::move(owner), {} };
         if (errno != EWOULDBLOCK && errno != EINTR)
-            return failure(file, std::strerror(errno));
+            return failure(file, errno);
         if (std::chrono::steady_clock::now() >= deadline)
             return { LockState::HeldByAnotherCopy, std::nullopt, {} };
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -50,11 +50,16 @@ enum class LockState
     Failed, // the file could not be used at all; error says why
 };
 
+// The code of a failure on a lock file that belongs to another user; no errno says this.
+inline constexpr int kLockOwnedByAnotherUser = -3;
+
 struct [[nodiscard]] InstanceLockResult
 {
     LockState state = LockState::Failed;
     std::optional<InstanceLock> lock; // set when taken; held until destroyed
     std::string error; // when failed: what went wrong, with the system's reason
+    // When failed: the errno, kNotARegularFile or kLockOwnedByAnotherUser, for the user's sentence.
+    int code = 0;
 };
 
 } // namespace inkwell

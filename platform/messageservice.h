@@ -57,7 +57,9 @@ struct MessageRequest
     std::string text;
     std::vector<MessageButton> buttons { MessageButton::Ok };
     MessageIcon icon = MessageIcon::Information;
-    ButtonCaptions captions = ButtonCaptions::Toolkit;
+    // Chinese unless asked otherwise: the toolkit's captions are English wherever its translations are
+    // not installed, and "OK" under a Chinese text is a box only half in the user's language.
+    ButtonCaptions captions = ButtonCaptions::Chinese;
     std::optional<MessageButton> defaultButton = std::nullopt; // none: the toolkit picks
     std::optional<MessageButton> escapeButton = std::nullopt; // none: the toolkit picks
     MessageOwner owner = MessageOwner::Window;
@@ -72,11 +74,11 @@ public:
     // counts as its escape button, else as Cancel when it has one, else as its only button.
     virtual MessageButton show(const MessageRequest& request) = 0;
 
-    // A note with an information icon and one OK button, which is the default.
+    // A note with an information icon and one "确定" button, which is the default.
     void inform(std::string title, std::string text, MessageOwner owner = MessageOwner::Window)
     {
         (void)show({ std::move(title), std::move(text), { MessageButton::Ok }, MessageIcon::Information,
-            ButtonCaptions::Toolkit, MessageButton::Ok, std::nullopt, owner });
+            ButtonCaptions::Chinese, MessageButton::Ok, std::nullopt, owner });
     }
 
     // A question answered by "是" or "否"; Escape and closing the box answer "否". `preselected` is what
@@ -84,8 +86,8 @@ public:
     [[nodiscard]] Answer ask(
         std::string title, std::string text, Answer preselected, MessageOwner owner = MessageOwner::Window)
     {
-        const auto answer = show({ std::move(title), std::move(text), { MessageButton::Yes, MessageButton::No },
-            MessageIcon::Question, ButtonCaptions::Chinese,
+        const auto answer = show({ std::move(title), std::move(text),
+            { MessageButton::Yes, MessageButton::No }, MessageIcon::Question, ButtonCaptions::Chinese,
             preselected == Answer::Yes ? MessageButton::Yes : MessageButton::No, MessageButton::No, owner });
         return answer == MessageButton::Yes ? Answer::Yes : Answer::No;
     }

@@ -41,4 +41,29 @@ bool pageUrlReachesDocument(const DocumentLocation& document, const RunFolder& r
     return folder == run.tmpFolder() || folder == run.projectsFolder() / name;
 }
 
+std::optional<std::string> previewUrl(const DocumentLocation& document, const RunFolder& runFolder, int port)
+{
+    const std::string& name = document.name;
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return std::nullopt;
+    std::error_code ec;
+    const auto file = std::filesystem::weakly_canonical(document.filePath(), ec);
+    if (ec)
+        return std::nullopt;
+    const auto run = std::filesystem::weakly_canonical(runFolder.path(), ec);
+    if (ec)
+        return std::nullopt;
+    const auto relative = file.lexically_relative(run);
+    if (relative.empty() || *relative.begin() == "..")
+        return std::nullopt;
+    std::string url = "http://127.0.0.1:" + std::to_string(port);
+    for (const auto& segment : relative) {
+        if (segment == "." || segment == "..")
+            return std::nullopt;
+        url += '/';
+        url += percentEncodeSegment(segment.native());
+    }
+    return url;
+}
+
 } // namespace inkwell

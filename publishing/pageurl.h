@@ -4,6 +4,7 @@
 #include "core/documentlocation.h"
 #include "core/runfolder.h"
 
+#include <optional>
 #include <string>
 
 namespace inkwell {
@@ -17,5 +18,11 @@ namespace inkwell {
 // Whether pageUrl names the document's own file: the document lies in the run folder's "tmp" folder or
 // in its "project/<name>" folder (links resolved). Elsewhere the server has no way to reach the file.
 [[nodiscard]] bool pageUrlReachesDocument(const DocumentLocation& document, const RunFolder& runFolder);
+
+// The URL under which the page server delivers the document file wherever it lies in the run folder
+// (links resolved), each segment percent-encoded; empty when the file lies outside it, where the
+// server reaches nothing. For showing the page in a browser, which needs no fixed form of URL.
+[[nodiscard]] std::optional<std::string> previewUrl(
+    const DocumentLocation& document, const RunFolder& runFolder, int port);
 
 } // namespace inkwell

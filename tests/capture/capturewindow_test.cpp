@@ -9,6 +9,8 @@
 #include "capture/overlaypainter.h"
 #include "capture/panelbackground.h"
 #include "capturedriver.h"
+#include "platform/messagetexts.h"
+#include "tests/support/answeredmessages.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -254,6 +256,25 @@ TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinim
     EXPECT_FALSE(editor.isMinimized());
     ASSERT_EQ(rec.inserts.size(), 1);
     expectBmpOfRegion(rec.inserts[0], QRect(QPoint(200, 500), QPoint(240, 530)));
+
+    // A picture that cannot be written is told over the editor, brought back before the box shows.
+    std::optional<bool> minimisedAtBox;
+    std::string told;
+    AnsweredMessages boxes([&](const MessageRequest& request) {
+        minimisedAtBox = editor.isMinimized();
+        told = request.text;
+        return MessageButton::Ok;
+    });
+    CaptureOutputContext failing = rec.context(m_base + "/missing-folder");
+    failing.messages = &boxes;
+    run(&editor, CaptureEntry::MinimiseFirst, failing, [&](CaptureWindow*) {
+        dragFromTo({ 200, 500 }, { 240, 530 });
+        releaseButton();
+        doubleClickAt({ 220, 515 });
+    });
+    EXPECT_EQ(minimisedAtBox, std::optional<bool>(false));
+    EXPECT_EQ(told, texts::captureNotSaved((m_base + "/missing-folder").toStdString()));
+    EXPECT_EQ(rec.inserts.size(), 1) << "nothing more inserted";
 }
 
 // The output steps on their own: nothing is written or inserted without a picture or when

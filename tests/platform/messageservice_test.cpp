@@ -63,7 +63,7 @@ protected:
 
 TEST_F(QtMessageBoxes, InformIsAnInformationBoxWithOneDefaultOkOverItsOwner)
 {
-    const QString okCaption = QMessageBox(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok).button(QMessageBox::Ok)->text();
+    const QString okCaption = QStringLiteral("确定");
     for (const auto owner : { MessageOwner::Window, MessageOwner::Screen }) {
         SCOPED_TRACE(owner == MessageOwner::Window ? "window" : "screen");
         const Seen seen = whileShown([&] { m_messages.inform(kHintTitle, "页面\n第二行", owner); },
@@ -71,7 +71,7 @@ TEST_F(QtMessageBoxes, InformIsAnInformationBoxWithOneDefaultOkOverItsOwner)
         EXPECT_EQ(seen.title, QStringLiteral("提示"));
         EXPECT_EQ(seen.text, QStringLiteral("页面\n第二行"));
         EXPECT_EQ(seen.icon, QMessageBox::Information);
-        EXPECT_EQ(seen.captions, QStringList { okCaption }) << "the toolkit's own caption";
+        EXPECT_EQ(seen.captions, QStringList { okCaption }) << "whatever translations the toolkit has";
         EXPECT_EQ(seen.defaultCaption, okCaption);
         EXPECT_EQ(seen.parent, owner == MessageOwner::Window ? &m_window : nullptr);
     }
@@ -103,7 +103,8 @@ TEST_P(QtQuestions, AskAnswersYesOrNo)
     EXPECT_EQ(seen.captions.size(), 2);
     EXPECT_TRUE(seen.captions.contains(QStringLiteral("是")) && seen.captions.contains(QStringLiteral("否")))
         << seen.captions.join('|').toStdString();
-    EXPECT_EQ(seen.defaultCaption, c.preselected == Answer::Yes ? QStringLiteral("是") : QStringLiteral("否"));
+    EXPECT_EQ(
+        seen.defaultCaption, c.preselected == Answer::Yes ? QStringLiteral("是") : QStringLiteral("否"));
     EXPECT_EQ(seen.escapeCaption, QStringLiteral("否"));
     EXPECT_EQ(seen.parent, &m_window);
 }
@@ -120,12 +121,39 @@ TEST_F(QtMessageBoxes, ShowKeepsWhatTheRequestLeavesToTheToolkit)
 {
     MessageButton clicked = MessageButton::Cancel;
     const Seen seen = whileShown(
-        [&] { clicked = m_messages.show({ kInfoTitle, "完成", { MessageButton::Ok }, MessageIcon::None }); },
+        [&] {
+            clicked = m_messages.show({ kInfoTitle, "完成", { MessageButton::Ok }, MessageIcon::None });
+        },
         [](QMessageBox* box) { QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton); });
     EXPECT_EQ(clicked, MessageButton::Ok);
     EXPECT_EQ(seen.title, QStringLiteral("信息："));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_TRUE(seen.defaultCaption.isEmpty());
+}
+
+// Every box reads Chinese unless its request asks for the toolkit's captions: the test program loads
+// no Qt translations, as an install without them does.
+TEST_F(QtMessageBoxes, ButtonsReadChineseWithoutTheToolkitsTranslations)
+{
+    const QStringList expected { QStringLiteral("确定"), QStringLiteral("取消"), QStringLiteral("保存"),
+        QStringLiteral("不保存"), QStringLiteral("是"), QStringLiteral("否") };
+    MessageRequest request { kHintTitle, "页面",
+        { MessageButton::Ok, MessageButton::Cancel, MessageButton::Save, MessageButton::Discard,
+            MessageButton::Yes, MessageButton::No } };
+    Seen seen = whileShown(
+        [&] { (void)m_messages.show(request); }, [](QMessageBox* box) { press(box, Qt::Key_Escape); });
+    for (const QString& caption : expected)
+        EXPECT_TRUE(seen.captions.contains(caption))
+            << caption.toStdString() << " in " << seen.captions.join('|').toStdString();
+    EXPECT_EQ(seen.captions.size(), expected.size());
+
+    request.buttons = { MessageButton::Ok };
+    request.captions = ButtonCaptions::Toolkit;
+    const QString toolkitOk
+        = QMessageBox(QMessageBox::NoIcon, {}, {}, QMessageBox::Ok).button(QMessageBox::Ok)->text();
+    seen = whileShown(
+        [&] { (void)m_messages.show(request); }, [](QMessageBox* box) { press(box, Qt::Key_Return); });
+    EXPECT_EQ(seen.captions, QStringList { toolkitOk }) << "asked for on purpose";
 }
 
 } // namespace

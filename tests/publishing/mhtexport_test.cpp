@@ -81,12 +81,17 @@ protected:
     testing::AnsweredMessages m_messages { [this](const MessageRequest& request) {
         EXPECT_EQ(request.buttons, std::vector { MessageButton::Ok });
         EXPECT_NE(request.icon, MessageIcon::Question);
-        m_shown.push_back(Shown { Message { QString::fromStdString(request.title),
-                                      QString::fromStdString(request.text), request.icon == MessageIcon::Warning },
-            QApplication::overrideCursor() != nullptr });
+        m_shown.push_back(
+            Shown { Message { QString::fromStdString(request.title), QString::fromStdString(request.text),
+                        request.icon == MessageIcon::Warning },
+                QApplication::overrideCursor() != nullptr });
         return MessageButton::Ok;
     } };
 };
+
+// Said after the list of local files kept out of a written archive.
+const QString kWhyLeftOut = QStringLiteral("\n这些文件不在页面或本程序的文件夹中，也不是放在图片位置上的图片"
+                                           "。需要时请把它们复制到页面所在的文件夹。");
 
 TEST_F(MhtExport, WritesTheArchiveAndSaysSoOnlyThen)
 {
@@ -145,9 +150,11 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
                 c.document.folder = m_root.path() / "elsewhere/proj";
                 c.document.name = "proj";
             },
-            MhtExportOutcome::PageNotFetched, true, QStringLiteral("/tmp/proj.html") },
+            MhtExportOutcome::PageNotFetched, true,
+            QString::fromStdString((m_root.path() / "elsewhere/proj/proj.html").string())
+                + QStringLiteral("，没有写入文件。\n找不到这个文件，请检查名称和位置是否写对。") },
         { "serverNotRunning", [](MhtExportContext& c) { c.serverPort.reset(); },
-            MhtExportOutcome::ServerNotRunning, false, QStringLiteral("页面服务没有运行") },
+            MhtExportOutcome::ServerNotRunning, false, QStringLiteral("没有可用的网络端口") },
         { "saveFailed", [this](MhtExportContext&) { m_saveSucceeds = false; }, MhtExportOutcome::NotSaved,
             false, QStringLiteral("没有保存") },
         { "unwritableTarget",
@@ -157,7 +164,8 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
                     return outName("no/such/folder/page");
                 };
             },
-            MhtExportOutcome::NotWritten, true, QStringLiteral("无法写入文件") },
+            MhtExportOutcome::NotWritten, true,
+            QStringLiteral("原有文件保持不变。\n文件或文件夹不存在，请检查路径后重试。") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -271,7 +279,8 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
         } else {
             EXPECT_EQ(outcome, MhtExportOutcome::ExportedWithoutLocalFiles);
             EXPECT_EQ(m_shown[0].message.text,
-                QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut));
+                QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut)
+                    + kWhyLeftOut);
         }
         const std::vector<Part> parts = SplitArchive(out() / (std::string(c.name) + ".mht"), m_root.path());
         ASSERT_EQ(parts.size(), c.held.empty() ? 1u : 2u);
@@ -295,7 +304,7 @@ TEST_F(MhtExport, ListsAtMostTenLocalFiles)
         if (i < 10)
             lines.append(QString::fromStdString(sheet.string()));
     }
-    lines.append(QStringLiteral("……"));
+    lines.append(QStringLiteral("……") + kWhyLeftOut);
     WriteFile(run() / "tmp/1765340000000.html", page);
     EXPECT_EQ(runMhtExport(nullptr, context(outName("many"))), MhtExportOutcome::ExportedWithoutLocalFiles);
     ASSERT_EQ(m_shown.size(), 1u);
@@ -325,12 +334,13 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.title, QStringLiteral("提示"));
     EXPECT_TRUE(m_shown[0].message.failure);
-    const QString server = QStringLiteral("http://127.0.0.1:%1/tmp/").arg(*m_server.port());
+    // Resources beside the page are named as the page names them, local files by their paths.
     EXPECT_EQ(m_shown[0].message.text,
-        QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n") + server
-            + QStringLiteral("pics/gone.png：the server answered with status 404\n") + server
-            + QStringLiteral("film.mp4：it is larger than the archive's limit of 100 MiB\n")
-            + QString::fromStdString(photo) + QStringLiteral("：No such file or directory\n")
+        QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n")
+            + QStringLiteral("pics/gone.png：找不到这个文件，请检查名称和位置是否写对。\n")
+            + QStringLiteral("film.mp4：文件太大，无法放入文档。\n")
+            + QString::fromStdString((run() / "tmp/照片 (1).png").string())
+            + QStringLiteral("：文件或文件夹不存在，请检查路径后重试。\n")
             + QStringLiteral("另有以下本机文件不会放入文档：\n")
             + QString::fromStdString((elsewhere / "secret.css").string()));
     EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");

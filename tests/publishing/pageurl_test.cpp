@@ -95,5 +95,39 @@ TEST(PageUrl, ReachesTheDocumentOnlyWhereTheServerLooks)
             << c.folder << " " << c.name;
 }
 
+// The browser's preview takes any URL the server answers: every file in the run folder, however deep,
+// with each segment encoded; nothing outside it.
+TEST(PageUrl, PreviewReachesEveryDocumentInTheRunFolder)
+{
+    const testing::TempFolder root;
+    const auto run = root.path() / "run";
+    std::filesystem::create_directories(run / "project" / "工作" / "我的 网页");
+    std::filesystem::create_directories(run / "tmp");
+    std::filesystem::create_directories(root.path() / "elsewhere");
+    std::filesystem::create_directory_symlink(run / "tmp", root.path() / "tmp-link");
+    std::filesystem::create_directory_symlink(root.path() / "elsewhere", run / "out-link");
+    struct Case
+    {
+        std::filesystem::path folder;
+        std::string name;
+        std::optional<std::string> url;
+    };
+    const Case cases[] = {
+        { run / "tmp", "1700000000000", "http://127.0.0.1:8889/tmp/1700000000000.html" },
+        { run / "project" / "工作" / "我的 网页", "我的 网页",
+            "http://127.0.0.1:8889/project/%E5%B7%A5%E4%BD%9C/%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5/"
+            "%E6%88%91%E7%9A%84%20%E7%BD%91%E9%A1%B5.html" },
+        { root.path() / "tmp-link", "page", "http://127.0.0.1:8889/tmp/page.html" },
+        { run / "tmp" / ".." / "project", "a#b", "http://127.0.0.1:8889/project/a%23b.html" },
+        { root.path() / "elsewhere", "page", std::nullopt },
+        { run / "out-link", "page", std::nullopt },
+        { run / "tmp", "", std::nullopt },
+        { run / "tmp", "..", std::nullopt },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(previewUrl({ c.folder, c.name, DocumentKind::Html }, RunFolder(run), 8889), c.url)
+            << c.folder << " " << c.name;
+}
+
 } // namespace
 } // namespace inkwell

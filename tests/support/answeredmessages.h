@@ -1,9 +1,12 @@
-// A message service that hands every box to a function of the test instead of showing it.
+// A message service that hands every box to a function of the test instead of showing it, and holds
+// every box's title and text to the rule of the program's texts on the way.
 #pragma once
 
 #include "platform/messageservice.h"
+#include "tests/support/messagerules.h"
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <utility>
 
 namespace inkwell::testing {
@@ -18,7 +21,13 @@ public:
     {
     }
 
-    MessageButton show(const MessageRequest& request) override { return m_answer(request); }
+    MessageButton show(const MessageRequest& request) override
+    {
+        EXPECT_EQ(messageFault(request.title), "");
+        EXPECT_EQ(messageFault(request.text), "");
+        EXPECT_EQ(request.captions, ButtonCaptions::Chinese) << request.text;
+        return m_answer(request);
+    }
 
 private:
     Answer m_answer;
