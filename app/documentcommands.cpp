@@ -34,20 +34,24 @@ OpenFileChooser qtOpenFileChooser(QWidget* parent)
 
 SaveOutcome saveDocument(DocumentContext& context)
 {
-    const auto page = context.getHtml();
+    std::optional<PageText> page;
+    if (context.getPageText) {
+        page = context.getPageText();
+    } else if (auto root = context.getHtml()) {
+        page = PageText { *root, *root };
+    }
     if (!page) {
         // Writing "nothing" would replace the user's file by an empty one.
         tell(context, std::string(DocumentMessages::saveFailed) + '\n' + DocumentMessages::pageUnreadable);
         return SaveOutcome::Failed;
     }
-    const std::string html = page->toStdString();
     const auto file = context.document().filePath();
-    const auto result = writeDocumentFile(file, html, context.status->encoding());
+    const auto result = writeDocumentFile(file, page->file.toStdString(), context.status->encoding());
     if (!result.ok()) {
         tell(context, texts::saveFailed(result.error(), file));
         return SaveOutcome::Failed;
     }
-    context.status->markSaved(html);
+    context.status->markSaved(page->root.toStdString());
     return SaveOutcome::Saved;
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/documentfilestatus.h"
 #include "core/documentlocation.h"
+#include "editing/pagetext.h"
 #include "platform/messageservice.h"
 #include "platform/messagetexts.h"
 
@@ -26,6 +27,9 @@ struct DocumentContext
 {
     // The page the design view holds, or nothing when it could not be read from the engine.
     std::function<std::optional<QString>()> getHtml;
+    // The page as its document file holds it, with the root markup that getHtml would give; nothing when
+    // it could not be read. Empty: the file holds what getHtml gives.
+    std::function<std::optional<PageText>()> getPageText;
     std::function<void(const QString&)> loadHtml; // replaces the page in the design view
     // The current document's folder, name and kind, asked of its owner each time it is needed.
     std::function<DocumentLocation()> document;

@@ -45,6 +45,7 @@ DocumentContext MainWindow::documentContext()
 {
     DocumentContext context;
     context.getHtml = [this] { return m_designView->readHtml(); };
+    context.getPageText = [this] { return m_designView->readPageText(); };
     context.loadHtml = [this](const QString& html) {
         m_designView->loadHtml(html);
         clearCodeView();

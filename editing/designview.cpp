@@ -137,6 +137,38 @@ std::optional<QString> DesignView::readHtml()
     return markup;
 }
 
+std::optional<PageText> DesignView::readPageText()
+{
+    if (!m_engine)
+        return std::nullopt;
+    // The serializer writes neither a document type line nor the newline that opens a pre's text (the
+    // parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
+    // blank line fewer at every save). Those elements are mended in a copy, never in the page itself,
+    // which would count as an edit; the copy is made only when such an element is there.
+    static const QString script = QStringLiteral(R"js((function(){
+var d=document,r=d.documentElement;if(!r)return['',''];
+var root=r.outerHTML,before='',after='',past=false;
+function line(n){if(n.nodeType===10)return new XMLSerializer().serializeToString(n);
+if(n.nodeType===8)return /^\?xml[\s?]/.test(n.data)?'<'+n.data+'>':'<!--'+n.data+'-->';return null;}
+for(var n=d.firstChild;n;n=n.nextSibling){if(n===r){past=true;continue;}var t=line(n);
+if(t!==null){if(past)after+='\n'+t;else before+=t+'\n';}}
+function opensWithNewline(e){var f=e.firstChild;return !!f&&f.nodeType===3&&f.data.charAt(0)==='\n';}
+var file=root,kept=r.querySelectorAll('pre,textarea,listing');
+if(Array.prototype.some.call(kept,opensWithNewline)){var c=r.cloneNode(true);
+Array.prototype.forEach.call(c.querySelectorAll('pre,textarea,listing'),function(e){
+if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});file=c.outerHTML;}
+return[before+file+after,root];})())js");
+    const auto value = m_engine->evaluate(script);
+    if (!value)
+        return std::nullopt;
+    const QVariantList parts = value->toList();
+    if (parts.size() != 2)
+        return std::nullopt;
+    PageText page { parts[0].toString(), parts[1].toString() };
+    m_lastPage = page.root;
+    return page;
+}
+
 void DesignView::readHtmlLater(std::function<void(std::optional<QString>)> done)
 {
     if (!m_engine) {

@@ -2,6 +2,7 @@
 // holder of the page: loads, reads, saves and every toolbar command go through it.
 #pragma once
 
+#include "editing/pagetext.h"
 #include "platform/browserengine.h"
 
 #include <QString>
@@ -66,6 +67,11 @@ public:
     // The markup of the root element, or nothing when the engine could not give it (its script timed
     // out, its renderer has ended). An empty page is markup.
     [[nodiscard]] std::optional<QString> readHtml();
+    // What a document file of the page holds: the nodes before the root element (the document type line,
+    // an XML declaration, comments) and after it, each on its own line, and the root, whose pre, textarea
+    // and listing elements get back the newline after their start tag that parsing the page took away.
+    // Nothing when the engine could not give it.
+    [[nodiscard]] std::optional<PageText> readPageText();
     // readHtml without waiting: `done` is called later on this thread.
     void readHtmlLater(std::function<void(std::optional<QString>)> done);
     // The newest page this view has held: the last markup read from it, or the last page loaded into it

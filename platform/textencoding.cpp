@@ -432,7 +432,10 @@ std::optional<EncodingGuess> encodingFromByteOrderMark(std::string_view bytes)
     return std::nullopt;
 }
 
-std::optional<TextEncoding> declaredEncoding(std::string_view markup)
+namespace {
+
+// The encoding the first meta element that names a known one declares.
+std::optional<TextEncoding> encodingOfFirstMeta(std::string_view markup)
 {
     std::size_t pos = 0;
     const std::size_t size = markup.size();
@@ -475,6 +478,129 @@ std::optional<TextEncoding> declaredEncoding(std::string_view markup)
         ++pos;
     }
     return std::nullopt;
+}
+
+// The encoding an XML declaration at the very start of the text names, as in
+// `<?xml version="1.0" encoding="ISO-8859-1"?>`; browsers honour it in a page as well.
+std::optional<TextEncoding> encodingOfXmlDeclaration(std::string_view markup)
+{
+    if (!markup.starts_with("<?xml") || markup.size() < 6 || !isAsciiBlank(markup[5]))
+        return std::nullopt;
+    const std::size_t end = markup.find("?>");
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view declaration = markup.substr(5, end - 5);
+    std::size_t pos = declaration.find("encoding");
+    if (pos == std::string_view::npos)
+        return std::nullopt;
+    pos += 8;
+    while (pos < declaration.size() && isAsciiBlank(declaration[pos]))
+        ++pos;
+    if (pos >= declaration.size() || declaration[pos] != '=')
+        return std::nullopt;
+    ++pos;
+    while (pos < declaration.size() && isAsciiBlank(declaration[pos]))
+        ++pos;
+    if (pos >= declaration.size() || (declaration[pos] != '"' && declaration[pos] != '\''))
+        return std::nullopt;
+    const std::size_t close = declaration.find(declaration[pos], pos + 1);
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    const auto encoding = encodingFromLabel(declaration.substr(pos + 1, close - pos - 1));
+    if (!encoding)
+        return std::nullopt;
+    return isUtf16(*encoding) ? TextEncoding::Utf8 : *encoding;
+}
+
+// Bytes that read as Chinese in GB18030: every sequence well-formed, and three in four of the two- and
+// four-byte characters from the GB2312 rows (symbols and the common characters). Latin-1 text that
+// happens to be well-formed GB18030 ("J\xE9r\xF4me") pairs its letters with ASCII bytes, which lie
+// outside those rows.
+bool isPlainlyGb18030(std::string_view bytes)
+{
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t characters = 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead == 0x80 || lead == 0xFF || i + 1 >= bytes.size())
+            return false;
+        const unsigned char second = byteAt(i + 1);
+        if (second >= 0x30 && second <= 0x39) {
+            if (i + 3 >= bytes.size() || byteAt(i + 2) < 0x81 || byteAt(i + 2) == 0xFF || byteAt(i + 3) < 0x30
+                || byteAt(i + 3) > 0x39)
+                return false;
+            ++characters;
+            i += 4;
+            continue;
+        }
+        if (second < 0x40 || second == 0x7F || second == 0xFF)
+            return false;
+        ++characters;
+        if (lead >= 0xA1 && lead <= 0xF7 && second >= 0xA1)
+            ++common;
+        i += 2;
+    }
+    return characters > 0 && common * 4 >= characters * 3;
+}
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Where a declaration goes: just after the head element's start tag, else after the html element's;
+// npos when the markup has neither.
+std::size_t declarationPlace(std::string_view markup)
+{
+    const std::string lower = asciiLower(markup);
+    for (const std::string_view name : { std::string_view("<head"), std::string_view("<html") }) {
+        for (std::size_t pos = lower.find(name); pos != std::string::npos; pos = lower.find(name, pos + 1)) {
+            const std::size_t after = pos + name.size();
+            if (after >= markup.size()
+                || !(isAsciiBlank(markup[after]) || markup[after] == '>' || markup[after] == '/'))
+                continue;
+            AttributeReader reader(markup, after);
+            while (reader.next()) { }
+            return reader.position() < markup.size() ? reader.position() + 1 : std::string_view::npos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The text with every character outside ASCII written as a decimal character reference.
+std::string withReferencesForNonAscii(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Sequence(utf8, pos, codePoint);
+        if (length == 0) {
+            out += ncr(0xFFFD);
+            ++pos;
+        } else if (codePoint < 0x80) {
+            out += utf8[pos];
+            pos += length;
+        } else {
+            out += ncr(codePoint);
+            pos += length;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<TextEncoding> declaredEncoding(std::string_view markup)
+{
+    if (auto meta = encodingOfFirstMeta(markup))
+        return meta;
+    return encodingOfXmlDeclaration(markup);
 }
 
 bool isValidUtf8(std::string_view bytes)
@@ -538,7 +664,10 @@ EncodingGuess sniffEncoding(
         return { *declared, EncodingSource::Declaration, 0 };
     if (isValidUtf8(bytes))
         return { TextEncoding::Utf8, EncodingSource::ValidUtf8, 0 };
-    return { TextEncoding::Gb18030, EncodingSource::Fallback, 0 };
+    // Browsers read an undeclared page that is not UTF-8 as windows-1252; only text that plainly is
+    // Chinese is read as GB18030, the encoding this editor's own pages have always been written in.
+    return { isPlainlyGb18030(bytes) ? TextEncoding::Gb18030 : TextEncoding::Windows1252, EncodingSource::Fallback,
+        0 };
 }
 
 DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
@@ -631,7 +760,24 @@ EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
 
 EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
 {
-    const TextEncoding target = declaredEncoding(utf8).value_or(openedIn);
+    const auto declared = declaredEncoding(utf8);
+    const TextEncoding target = declared.value_or(openedIn);
+    // A reader told nothing guesses the encoding, and guesses differ by browser and language. Characters
+    // beyond ASCII therefore go out with a declaration of the encoding they are written in, or, where
+    // the markup has no head to hold one, as character references.
+    std::string declaredText;
+    if (!declared && !isUtf16(target) && !isAscii(utf8)) {
+        const std::size_t place = declarationPlace(utf8);
+        if (place != std::string_view::npos) {
+            declaredText.reserve(utf8.size() + 40);
+            declaredText.append(utf8.substr(0, place));
+            declaredText.append("<meta charset=\"").append(encodingName(target)).append("\">");
+            declaredText.append(utf8.substr(place));
+        } else {
+            declaredText = withReferencesForNonAscii(utf8);
+        }
+        utf8 = declaredText;
+    }
     EncodedText result = encodeText(utf8, target);
     if (target == TextEncoding::Utf16Le)
         result.bytes.insert(0, "\xFF\xFE");

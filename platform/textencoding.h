@@ -36,7 +36,7 @@ enum class EncodingSource
     Transport, // the charset of the Content-Type the text came with
     Declaration, // a meta charset or http-equiv Content-Type inside the page
     ValidUtf8,
-    Fallback, // none of the above: GB18030
+    Fallback, // none of the above: GB18030 for text that plainly is Chinese, else windows-1252
 };
 
 struct EncodingGuess
@@ -71,8 +71,9 @@ struct EncodedText
 [[nodiscard]] std::optional<EncodingGuess> encodingFromByteOrderMark(std::string_view bytes);
 
 // The encoding the page declares in its first meta element that names a known one (charset attribute, or
-// http-equiv Content-Type with a charset in its content). Comments are skipped. A page that declares
-// UTF-16 is read as UTF-8, as browsers do for an ASCII-compatible byte stream.
+// http-equiv Content-Type with a charset in its content), else in an XML declaration that opens it.
+// Comments are skipped. A page that declares UTF-16 is read as UTF-8, as browsers do for an
+// ASCII-compatible byte stream.
 [[nodiscard]] std::optional<TextEncoding> declaredEncoding(std::string_view markup);
 
 // The label of the charset parameter in a Content-Type value such as `text/html; charset="gb2312"`, as
@@ -83,11 +84,12 @@ struct EncodedText
 // True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 [[nodiscard]] bool isValidUtf8(std::string_view bytes);
 
-// Byte-order mark, then declaration, then valid UTF-8, else GB18030.
+// Byte-order mark, then declaration, then valid UTF-8, then GB18030 for plainly Chinese text, else
+// windows-1252.
 [[nodiscard]] EncodingGuess sniffEncoding(std::string_view bytes);
 
 // The same for a text that came with a Content-Type and whose declaration is read by its own rules (a
-// style sheet's @charset): byte-order mark, then transport, then declared, then valid UTF-8, else GB18030.
+// style sheet's @charset): byte-order mark, then transport, then declared, then valid UTF-8, else as above.
 // Either may be nothing, when it is missing or names no known encoding.
 [[nodiscard]] EncodingGuess sniffEncoding(
     std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared);
@@ -103,7 +105,9 @@ struct EncodedText
 [[nodiscard]] EncodedText encodeText(std::string_view utf8, TextEncoding encoding);
 
 // The bytes of a page to be saved: in the encoding the markup declares, else in openedIn. A UTF-16 file
-// gets its byte-order mark back, since nothing else could tell a reader its encoding.
+// gets its byte-order mark back, since nothing else could tell a reader its encoding; an undeclared page
+// with characters beyond ASCII gets a meta charset after its head (or html) start tag naming the encoding
+// written, or, with neither tag, those characters as references.
 [[nodiscard]] EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn);
 
 } // namespace inkwell

@@ -3,6 +3,8 @@ if(INKWELL_GUI)
     add_dependencies(startup_process_test inkwell)
     set_tests_properties(startup_process_test PROPERTIES TIMEOUT 300)
     inkwell_add_test(mainwindow_test WINDOWS SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    inkwell_add_test(savedshape_test WINDOWS SOURCES savedshape_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    set_tests_properties(savedshape_test PROPERTIES TIMEOUT 600)
     inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
     # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.

@@ -106,7 +106,7 @@ class Sniffing : public ::testing::TestWithParam<SniffCase>
 {
 };
 
-TEST_P(Sniffing, TriesMarkThenDeclarationThenUtf8ThenGb18030)
+TEST_P(Sniffing, TriesMarkThenDeclarationThenUtf8ThenChineseElseWindows1252)
 {
     const auto guess = sniffEncoding(GetParam().bytes);
     EXPECT_EQ(guess.encoding, GetParam().encoding);
@@ -125,7 +125,19 @@ INSTANTIATE_TEST_SUITE_P(Table, Sniffing,
         SniffCase { "empty_is_utf8", "", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
         SniffCase { "gbk_bytes", "<p>\xD6\xD0\xCE\xC4</p>", TextEncoding::Gb18030, EncodingSource::Fallback },
         SniffCase { "overlong_utf8", "\xC0\xAF", TextEncoding::Gb18030, EncodingSource::Fallback },
-        SniffCase { "utf8_surrogate", "\xED\xA0\x80", TextEncoding::Gb18030, EncodingSource::Fallback }),
+        // Not UTF-8, not plainly Chinese: read as windows-1252, the way browsers read an undeclared page.
+        SniffCase { "utf8_surrogate", "\xED\xA0\x80", TextEncoding::Windows1252, EncodingSource::Fallback },
+        SniffCase { "latin1_before_blank", "<p>Pokorn\xFD 2</p>", TextEncoding::Windows1252, EncodingSource::Fallback },
+        SniffCase { "latin1_that_is_valid_gb18030", "<p>J\xE9r\xF4me</p>", TextEncoding::Windows1252,
+            EncodingSource::Fallback },
+        SniffCase { "gbk_with_an_extension_character", "<p>\xD6\xD0\xCE\xC4\xB5\xC4\xCE\xC4\xD5\xC2\xCA\xC7\xCB\xFB\x81\x40</p>",
+            TextEncoding::Gb18030, EncodingSource::Fallback },
+        SniffCase { "xml_declaration", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<html>J\xE9",
+            TextEncoding::Windows1252, EncodingSource::Declaration },
+        SniffCase { "meta_beats_xml_declaration", "<?xml version='1.0' encoding='utf-8'?><meta charset=gbk>",
+            TextEncoding::Gb18030, EncodingSource::Declaration },
+        SniffCase { "xml_declaration_not_at_start", "<p><?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
+            TextEncoding::Utf8, EncodingSource::ValidUtf8 }),
     [](const auto& test) { return std::string(test.param.name); });
 
 struct DecodeCase
@@ -228,10 +240,20 @@ INSTANTIATE_TEST_SUITE_P(Table, SavedEncoding,
                           TextEncoding::Gb18030, "<meta charset=gb2312>\xD6\xD0" },
         SaveCase { "utf8_declared", "<meta charset=utf-8>中", TextEncoding::Gb18030, TextEncoding::Utf8,
             "<meta charset=utf-8>\xE4\xB8\xAD" },
-        SaveCase {
-            "undeclared_keeps_utf8", "<p>中</p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>\xE4\xB8\xAD" },
-        SaveCase { "undeclared_keeps_gb18030", "<p>中</p>", TextEncoding::Gb18030, TextEncoding::Gb18030,
-            "<p>\xD6\xD0" },
+        // An undeclared page keeps the encoding it was opened in and, holding more than ASCII, says so.
+        SaveCase { "undeclared_keeps_utf8", "<html><head><title>中</title></head>", TextEncoding::Utf8,
+            TextEncoding::Utf8, "<html><head><meta charset=\"utf-8\"><title>\xE4\xB8\xAD" },
+        SaveCase { "undeclared_keeps_gb18030", "<HTML lang=\"zh\"><Head class=\"a>b\">中", TextEncoding::Gb18030,
+            TextEncoding::Gb18030, "<HTML lang=\"zh\"><Head class=\"a>b\"><meta charset=\"gb18030\">\xD6\xD0" },
+        SaveCase { "undeclared_latin1", "<html><header></header><body>\u00A9", TextEncoding::Windows1252,
+            TextEncoding::Windows1252, "<html><meta charset=\"windows-1252\"><header></header><body>\xA9" },
+        SaveCase { "undeclared_ascii_untouched", "<html><head></head>&amp;", TextEncoding::Utf8, TextEncoding::Utf8,
+            "<html><head></head>&amp;" },
+        SaveCase { "undeclared_without_head_uses_references", "<p>中\u00A9</p>", TextEncoding::Utf8,
+            TextEncoding::Utf8, "<p>&#20013;&#169;</p>" },
+        SaveCase { "xml_declaration", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head></head>\u00E9",
+            TextEncoding::Utf8, TextEncoding::Windows1252,
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head></head>\xE9" },
         SaveCase {
             "utf16_gets_its_mark", "<p>", TextEncoding::Utf16Le, TextEncoding::Utf16Le, "\xFF\xFE<\0"sv },
         SaveCase { "utf8_gets_no_mark", "<p>", TextEncoding::Utf8, TextEncoding::Utf8, "<p>" }),
