@@ -97,6 +97,11 @@ std::string lockFailed(const std::filesystem::path& lockFile, const Error& error
     return std::string(kLockFailed) + "\n锁文件 " + lockFile.string() + " 无法使用：" + reason;
 }
 
+std::string recoveryQuestion(const std::filesystem::path& documentFile)
+{
+    return std::string(kRecoveryQuestion) + "\n恢复后保存时将写入文件：" + documentFile.string();
+}
+
 std::string recoveryDamaged(std::string_view reason)
 {
     // The recovery copy's accounts, in the user's words; any other is a copy that cannot be used.
@@ -117,6 +122,12 @@ std::string saveFailed(const Error& error, const std::filesystem::path& file)
 std::string openFailed(const Error& error, const std::filesystem::path& file)
 {
     return std::string(kOpenFailed) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
+        + file.string();
+}
+
+std::string pictureNotInserted(const Error& error, const std::filesystem::path& file)
+{
+    return std::string(kPictureNotInserted) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
         + file.string();
 }
 

@@ -2,7 +2,10 @@
 #include "app/documentcommands.h"
 #include "platform/qtmessageservice.h"
 #include "tests/app/filesizelimit.h"
+#include "platform/messagetexts.h"
+#include "platform/regularfile.h"
 #include "tests/support/answeredmessages.h"
+#include "tests/support/namedpipe.h"
 #include "tests/support/tempfolder.h"
 
 #include <QApplication>
@@ -194,6 +197,22 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
     EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::openFailed)));
+
+    // A named pipe is said to be no file at once: nothing waits for a writer that never comes.
+    const auto pipe = dir.path() / "pipe.html";
+    ASSERT_TRUE(testing::MakeNamedPipe(pipe));
+    chosenFile = QString::fromStdString(pipe.string());
+    answers = { MessageButton::Ok };
+    const auto started = std::chrono::steady_clock::now();
+    {
+        const testing::PipeWaitGuard guard(pipe, std::chrono::seconds(5));
+        openDocument(context);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(loads, 0);
+    EXPECT_EQ(page, before);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text.toStdString(), texts::openFailed(Error { kNotARegularFile, "" }, pipe));
 
     const auto withZero = dir.path() / "zero.html";
     testing::WriteFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
