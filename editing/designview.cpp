@@ -143,8 +143,9 @@ std::optional<PageText> DesignView::readPageText()
         return std::nullopt;
     // The serializer writes neither a document type line nor the newline that opens a pre's text (the
     // parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
-    // blank line fewer at every save). Those elements are mended in a copy, never in the page itself,
-    // which would count as an edit; the copy is made only when such an element is there.
+    // blank line fewer at every save). The newline is put back in a copy of the root, never in the page
+    // itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
+    // copy is made only when such an element is there, since copying a large page takes time.
     static const QString script = QStringLiteral(R"js((function(){
 var d=document,r=d.documentElement;if(!r)return['',''];
 var root=r.outerHTML,before='',after='',past=false;
