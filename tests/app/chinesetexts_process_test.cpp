@@ -3,6 +3,7 @@
 // without touching anything.
 #include "platform/inifile.h"
 #include "tests/support/process.h"
+#include "tests/support/programcopy.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/xwindows.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
+using testing::ProgramCopy;
 using testing::CommandOutput;
 using testing::TempFolder;
 using testing::WaitUntil;
@@ -23,26 +25,17 @@ const fs::path binaryDir = INKWELL_BINARY_DIR;
 class StartedProgram : public ::testing::Test
 {
 protected:
-    StartedProgram()
-        : m_runs(binaryDir / "test-runs")
-        , m_temp(binaryDir / "test-tmp")
-        , m_locks(binaryDir / "test-locks")
-    {
-        m_run = m_runs.path() / "run";
-        fs::create_directories(m_run);
-        fs::copy_file(binaryDir / "inkwell", m_run / "inkwell");
-    }
-
     std::map<std::string, std::string> environment() const
     {
-        return { { "TMPDIR", m_temp.path().string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() },
-            { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" }, { "LANGUAGE", "en" } };
+        auto variables = m_program.environment();
+        variables.insert({ { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" }, { "LANGUAGE", "en" } });
+        return variables;
     }
 
     std::unique_ptr<ChildProcess> start()
     {
         return std::make_unique<ChildProcess>(
-            m_run / "inkwell", std::vector<std::string> {}, m_run, environment());
+            m_program.run / "inkwell", std::vector<std::string> {}, m_program.run, environment());
     }
 
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
@@ -59,10 +52,7 @@ protected:
         return icon.find("_NET_WM_ICON(CARDINAL) =") != std::string::npos;
     }
 
-    TempFolder m_runs;
-    TempFolder m_temp;
-    TempFolder m_locks;
-    fs::path m_run;
+    ProgramCopy m_program { binaryDir };
 };
 
 // Under an English locale (C.UTF-8; the plain C locale changes the legacy window names xdotool reads): Qt's
@@ -71,19 +61,19 @@ protected:
 TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
 {
     // The button captions are read over the accessibility bus, on a private session bus of this test.
-    const auto bus = m_runs.path() / "bus";
+    const auto bus = m_program.root.path() / "bus";
     const std::string address = "unix:path=" + bus.string();
     // Both buses write nowhere: a daemon they start must not hold the test's own output open after it.
     const auto quiet = [](const std::string& command) {
         return std::vector<std::string> { "-c", "exec " + command + " >/dev/null 2>&1" };
     };
     ChildProcess sessionBus(
-        "/bin/sh", quiet("dbus-daemon --session --nofork --address=" + address), m_runs.path());
+        "/bin/sh", quiet("dbus-daemon --session --nofork --address=" + address), m_program.root.path());
     ASSERT_TRUE(WaitUntil([&] { return fs::exists(bus); }, 10s));
     ChildProcess accessibilityBus("/bin/sh", quiet("/usr/libexec/at-spi-bus-launcher --launch-immediately"),
-        m_runs.path(),
-        { { "DBUS_SESSION_BUS_ADDRESS", address }, { "HOME", m_runs.path().string() },
-            { "XDG_RUNTIME_DIR", m_locks.path().string() } });
+        m_program.root.path(),
+        { { "DBUS_SESSION_BUS_ADDRESS", address }, { "HOME", m_program.root.path().string() },
+            { "XDG_RUNTIME_DIR", m_program.locks.path().string() } });
     // Ended gently, also when a step fails, the launcher takes its own bus down with it.
     struct EndGently
     {
@@ -98,7 +88,7 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
     withBus["DBUS_SESSION_BUS_ADDRESS"] = address;
     withBus["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1";
     auto program
-        = std::make_unique<ChildProcess>(m_run / "inkwell", std::vector<std::string> {}, m_run, withBus);
+        = std::make_unique<ChildProcess>(m_program.run / "inkwell", std::vector<std::string> {}, m_program.run, withBus);
     const auto wizard = window("程序新建向导");
     ASSERT_FALSE(wizard.empty()) << "the wizard at first start, with its own title";
     EXPECT_TRUE(hasIcon(wizard));
@@ -113,7 +103,7 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
     ASSERT_FALSE(dialog.empty()) << "the save dialog under Qt's Chinese title";
     EXPECT_TRUE(window("Save As", 100ms).empty());
 
-    const fs::path archive = m_runs.path() / "page";
+    const fs::path archive = m_program.root.path() / "page";
     // xclip stays as the clipboard's owner until another program takes it: it must not hold this
     // test's output open, which CTest reads to the end.
     ASSERT_EQ(
@@ -144,8 +134,8 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
 TEST_F(StartedProgram, VersionAndHelpPrintWithoutTouchingTheRunFolder)
 {
     auto running = start();
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_run / "system"); }, 30s));
-    const auto second = m_runs.path() / "second";
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_program.run / "system"); }, 30s));
+    const auto second = m_program.root.path() / "second";
     fs::create_directories(second);
     fs::copy_file(binaryDir / "inkwell", second / "inkwell");
 
@@ -166,7 +156,7 @@ TEST_F(StartedProgram, VersionAndHelpPrintWithoutTouchingTheRunFolder)
         SCOPED_TRACE(c.program.string() + " " + c.argument);
         const auto printed
             = CommandOutput("cd '" + second.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY TMPDIR='"
-                + m_temp.path().string() + "' XDG_RUNTIME_DIR='" + m_locks.path().string() + "' '"
+                + m_program.temp.path().string() + "' XDG_RUNTIME_DIR='" + m_program.locks.path().string() + "' '"
                 + c.program.string() + "' " + c.argument + "; echo \"exit $?\"");
         EXPECT_EQ(printed.substr(0, c.expectedStart.size()), c.expectedStart) << printed;
         EXPECT_TRUE(printed.ends_with("\nexit 0\n")) << printed;

@@ -4,6 +4,7 @@
 // view and its find bar. A step that fails leaves a screenshot whose path the failure names.
 #include "tests/support/closewindow.h"
 #include "tests/support/process.h"
+#include "tests/support/programcopy.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/xwindows.h"
 
@@ -17,6 +18,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
+using testing::fromGb18030;
+using testing::ProgramCopy;
 using testing::CommandOutput;
 using testing::TempFolder;
 using testing::WaitUntil;
@@ -41,31 +44,19 @@ constexpr std::string_view kBusConfig
       "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>";
 
-// The GB18030 bytes of a saved page as UTF-8.
-std::string fromGb18030(const fs::path& file)
-{
-    return CommandOutput("iconv -f gb18030 -t utf-8 '" + file.string() + "' 2>/dev/null");
-}
-
 class InputMethod : public ::testing::Test
 {
 protected:
     InputMethod()
-        : m_root(binaryDir / "test-runs")
-        , m_temp(binaryDir / "test-tmp")
-        , m_locks(binaryDir / "test-locks")
     {
-        m_run = m_root.path() / "run";
-        fs::create_directories(m_run);
-        fs::copy_file(binaryDir / "inkwell", m_run / "inkwell");
-        const fs::path home = m_root.path() / "home";
+        const fs::path home = m_copy.root.path() / "home";
         WriteFile(home / ".config" / "fcitx5" / "profile", kProfile);
         WriteFile(home / ".config" / "fcitx5" / "config", kConfig);
         m_environment = { { "HOME", home.string() }, { "XDG_CONFIG_HOME", (home / ".config").string() },
             { "XDG_DATA_HOME", (home / ".local" / "share").string() },
-            { "XDG_CACHE_HOME", (home / ".cache").string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() },
-            { "TMPDIR", m_temp.path().string() }, { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" },
-            { "DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (m_root.path() / "bus").string() } };
+            { "XDG_CACHE_HOME", (home / ".cache").string() }, { "XDG_RUNTIME_DIR", m_copy.locks.path().string() },
+            { "TMPDIR", m_copy.temp.path().string() }, { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" },
+            { "DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (m_copy.root.path() / "bus").string() } };
     }
 
     // Starts the session bus and the input-method daemon on it, and waits until the daemon answers.
@@ -75,20 +66,20 @@ protected:
         // The bus starts nothing on demand: an input-method daemon that is not there must not be
         // brought up behind the test's back by a call that asks for it. Neither daemon may hold the
         // test's output open: CTest reads it to its end.
-        WriteFile(m_root.path() / "bus.conf", kBusConfig);
+        WriteFile(m_copy.root.path() / "bus.conf", kBusConfig);
         m_bus = std::make_unique<ChildProcess>("/bin/sh",
             std::vector<std::string> { "-c",
-                "exec dbus-daemon --config-file='" + (m_root.path() / "bus.conf").string()
+                "exec dbus-daemon --config-file='" + (m_copy.root.path() / "bus.conf").string()
                     + "' --nofork --address=" + m_environment["DBUS_SESSION_BUS_ADDRESS"]
                     + " >/dev/null 2>&1" },
-            m_root.path(), m_environment);
-        ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_root.path() / "bus"); }, 10s))
+            m_copy.root.path(), m_environment);
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_copy.root.path() / "bus"); }, 10s))
             << "the private session bus did not start";
         m_daemon = std::make_unique<ChildProcess>("/bin/sh",
             std::vector<std::string> { "-c",
                 std::string("exec fcitx5 --disable=all --enable=") + kAddons + " >'" + daemonLog().string()
                     + "' 2>&1" },
-            m_root.path(), m_environment);
+            m_copy.root.path(), m_environment);
         const bool answers
             = WaitUntil([&] { return !m_daemon->isRunning() || remote("").find_first_of("012") == 0; }, 30s);
         ASSERT_TRUE(answers && m_daemon->isRunning()) << "the input-method daemon did not come up:\n"
@@ -110,7 +101,7 @@ protected:
         }
     }
 
-    fs::path daemonLog() const { return m_root.path() / "fcitx5.log"; }
+    fs::path daemonLog() const { return m_copy.root.path() / "fcitx5.log"; }
 
     // What the daemon's remote control prints for the option ("" for the state, "-n" for the method).
     std::string remote(const std::string& option)
@@ -124,7 +115,7 @@ protected:
         auto environment = m_environment;
         environment["QT_IM_MODULE"] = "fcitx";
         m_program = std::make_unique<ChildProcess>(
-            m_run / "inkwell", std::vector<std::string> {}, m_run, environment);
+            m_copy.run / "inkwell", std::vector<std::string> {}, m_copy.run, environment);
     }
 
     // Records a failed step with a screenshot of the whole screen; false when the step failed.
@@ -202,17 +193,14 @@ protected:
     // The page document written below the run folder (the recovery copy in system/ is not one).
     fs::path savedPage() const
     {
-        for (const auto& entry : fs::recursive_directory_iterator(m_run)) {
+        for (const auto& entry : fs::recursive_directory_iterator(m_copy.run)) {
             if (entry.path().extension() == ".html" && entry.path().parent_path().filename() != "system")
                 return entry.path();
         }
         return {};
     }
 
-    TempFolder m_root;
-    TempFolder m_temp;
-    TempFolder m_locks;
-    fs::path m_run;
+    ProgramCopy m_copy { binaryDir };
     std::map<std::string, std::string> m_environment;
     std::unique_ptr<ChildProcess> m_bus;
     std::unique_ptr<ChildProcess> m_daemon;
@@ -232,7 +220,7 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
     ASSERT_TRUE(clickIn(wizard, 415, 356)); // the name box
     ASSERT_TRUE(typePinyin("the wizard's name box", wizard, QPoint(262, 367), "nihao"));
     ASSERT_TRUE(clickIn(wizard, 607, 356)); // "新建"
-    const fs::path project = m_run / "project" / "你好";
+    const fs::path project = m_copy.run / "project" / "你好";
     ASSERT_TRUE(step("the project folder has the Chinese name",
         WaitUntil([&] { return fs::is_directory(project); }, 10s)));
     const auto main = window("Inkwell");

@@ -4,6 +4,7 @@
 // A step that fails leaves a screenshot whose path the failure names.
 #include "tests/support/closewindow.h"
 #include "tests/support/process.h"
+#include "tests/support/programcopy.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/xwindows.h"
 
@@ -16,6 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
+using testing::fromGb18030;
+using testing::ProgramCopy;
 using testing::CommandOutput;
 using testing::ReadFile;
 using testing::TempFolder;
@@ -24,30 +27,13 @@ namespace fs = std::filesystem;
 
 const fs::path binaryDir = INKWELL_BINARY_DIR;
 
-// The GB18030 bytes of a saved page as UTF-8.
-std::string fromGb18030(const fs::path& file)
-{
-    return CommandOutput("iconv -f gb18030 -t utf-8 '" + file.string() + "'");
-}
-
 class Journey : public ::testing::Test
 {
 protected:
-    Journey()
-        : m_root(binaryDir / "test-runs")
-        , m_temp(binaryDir / "test-tmp")
-        , m_locks(binaryDir / "test-locks")
-    {
-        m_run = m_root.path() / "run";
-        fs::create_directories(m_run);
-        fs::copy_file(binaryDir / "inkwell", m_run / "inkwell");
-    }
-
     std::unique_ptr<ChildProcess> start()
     {
-        return std::make_unique<ChildProcess>(m_run / "inkwell", std::vector<std::string> {}, m_run,
-            std::map<std::string, std::string> {
-                { "TMPDIR", m_temp.path().string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() } });
+        return std::make_unique<ChildProcess>(
+            m_program.run / "inkwell", std::vector<std::string> {}, m_program.run, m_program.environment());
     }
 
     // Records a failed step with a screenshot of the whole screen; false when the step failed.
@@ -118,17 +104,14 @@ protected:
         return dark >= 100;
     }
 
-    TempFolder m_root;
-    TempFolder m_temp;
-    TempFolder m_locks;
-    fs::path m_run;
+    ProgramCopy m_program { binaryDir };
     int m_failures = 0;
 };
 
 TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
 {
     const std::string name = "我的 网页";
-    const fs::path project = m_run / "project" / name;
+    const fs::path project = m_program.run / "project" / name;
     const fs::path document = project / (name + ".html");
     auto program = start();
 
@@ -195,7 +178,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
 
     // Export: the archive's save dialog, then "保存成功". The export saves the page first.
     ASSERT_TRUE(clickIn(main, 513, 29));
-    const fs::path archive = m_root.path() / "page";
+    const fs::path archive = m_program.root.path() / "page";
     ASSERT_TRUE(chooseInFileDialog("另存为", archive));
     const auto done = window("信息：", 20s);
     ASSERT_TRUE(step("the export says it saved", !done.empty()));
@@ -205,8 +188,8 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
         fromGb18030(document).find("<img src=\"" + picture.filename().string() + "\""), std::string::npos);
 
     // A browser shows the captured picture from the archive: its first row is found in the screenshot.
-    const fs::path shot = m_root.path() / "archive.png";
-    const fs::path profile = m_root.path() / "profile";
+    const fs::path shot = m_program.root.path() / "archive.png";
+    const fs::path profile = m_program.root.path() / "profile";
     CommandOutput(
         "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
         "--disable-background-networking --disable-component-update --disable-sync --user-data-dir='"
@@ -231,7 +214,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     // Closing asks nothing: everything was saved by the export.
     ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
     EXPECT_TRUE(step("closing ends the program without a question", program->waitFor(20s) == 0));
-    EXPECT_FALSE(fs::exists(m_run / "system" / "recover.html"));
+    EXPECT_FALSE(fs::exists(m_program.run / "system" / "recover.html"));
 
     // Start again: the wizard again (its box was left ticked), closed; Open the saved page; Save it to the
     // run's own document and find the text, the bold and the picture.
@@ -252,7 +235,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     ASSERT_TRUE(step("the opened page is saved again",
         WaitUntil(
             [&] {
-                for (const auto& entry : fs::recursive_directory_iterator(m_run)) {
+                for (const auto& entry : fs::recursive_directory_iterator(m_program.run)) {
                     if (entry.path().extension() == ".html" && entry.path() != document)
                         reopened = entry.path();
                 }
