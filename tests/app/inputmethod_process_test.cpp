@@ -110,6 +110,21 @@ protected:
             + "' fcitx5-remote " + option + " 2>/dev/null");
     }
 
+    // Starts the program, closes the wizard it opens first and focuses the main window; the window's
+    // id, or empty after a failed step.
+    std::string startPastTheWizard()
+    {
+        startProgram();
+        const auto wizard = window("程序新建向导");
+        if (!step("the wizard opens at first start", !wizard.empty())
+            || !xdo("windowfocus --sync " + wizard + " key Escape"))
+            return {};
+        const auto main = window("Inkwell");
+        if (!step("the main window after the wizard", !main.empty()) || !xdo("windowfocus --sync " + main))
+            return {};
+        return main;
+    }
+
     void startProgram()
     {
         auto environment = m_environment;
@@ -242,13 +257,8 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
 // window open.
 TEST_F(InputMethod, ClosingAsksWhilePinyinIsComposed)
 {
-    startProgram();
-    const auto wizard = window("程序新建向导");
-    ASSERT_TRUE(step("the wizard opens at first start", !wizard.empty()));
-    ASSERT_TRUE(xdo("windowfocus --sync " + wizard + " key Escape"));
-    const auto main = window("Inkwell");
-    ASSERT_TRUE(step("the main window after the wizard", !main.empty()));
-    ASSERT_TRUE(xdo("windowfocus --sync " + main));
+    const auto main = startPastTheWizard();
+    ASSERT_FALSE(main.empty());
     ASSERT_TRUE(clickIn(main, 400, 250));
     ASSERT_TRUE(composePinyin("the design view", main, QPoint(10, 107), "nihao"));
     ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
@@ -263,13 +273,8 @@ TEST_F(InputMethod, ClosingAsksWhilePinyinIsComposed)
 // finds the word.
 TEST_F(InputMethod, TypesIntoTheCodeViewAndItsFindBar)
 {
-    startProgram();
-    const auto wizard = window("程序新建向导");
-    ASSERT_TRUE(step("the wizard opens at first start", !wizard.empty()));
-    ASSERT_TRUE(xdo("windowfocus --sync " + wizard + " key Escape"));
-    const auto main = window("Inkwell");
-    ASSERT_TRUE(step("the main window after the wizard", !main.empty()));
-    ASSERT_TRUE(xdo("windowfocus --sync " + main));
+    const auto main = startPastTheWizard();
+    ASSERT_FALSE(main.empty());
 
     // "代码", then the end of the line of <body>.
     ASSERT_TRUE(clickIn(main, 464, 39));
