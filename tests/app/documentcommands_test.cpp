@@ -26,6 +26,9 @@ namespace fs = std::filesystem;
 
 const fs::path documents = fs::path(INKWELL_TEST_DATA) / "documents";
 
+// The page after the user typed into it.
+const QString kTyped = QStringLiteral("<html><body>typed</body></html>");
+
 // A box as the commands asked for it.
 struct Shown
 {
@@ -64,6 +67,21 @@ protected:
     }
 
     [[nodiscard]] fs::path file() const { return document.filePath(); }
+
+    // The page as a user leaves it after typing, not yet saved.
+    void typeIntoPage()
+    {
+        page = kTyped;
+        status.markEdited();
+    }
+
+    // The question asked before unsaved changes are let go (closing, Open).
+    void expectSaveQuestion(const Shown& box) const
+    {
+        EXPECT_EQ(box.title, QStringLiteral("提示"));
+        EXPECT_EQ(box.text, QStringLiteral("是否保存？"));
+        EXPECT_EQ(box.buttons, (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
+    }
 
     TempFolder dir;
     DocumentLocation document;
@@ -287,21 +305,15 @@ TEST_P(Closing, AsksOnlyOverUnsavedChanges)
 {
     const auto& c = GetParam();
     noteNewPage(context);
-    if (c.edited) {
-        page = QStringLiteral("<html><body>typed</body></html>");
-        status.markEdited();
-    }
+    if (c.edited)
+        typeIntoPage();
     if (c.folderMissing)
         document.folder = dir.path() / "removed";
     answers = { c.answer, MessageButton::Ok };
     EXPECT_EQ(confirmClose(context), c.decision);
     ASSERT_EQ(!shown.empty(), c.asked);
-    if (c.asked) {
-        EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
-        EXPECT_EQ(shown[0].text, QStringLiteral("是否保存？"));
-        EXPECT_EQ(shown[0].buttons,
-            (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
-    }
+    if (c.asked)
+        expectSaveQuestion(shown[0]);
     EXPECT_EQ(fs::exists(file()), c.saved);
     if (c.saved) {
         EXPECT_EQ(ReadFile(file()), page.toStdString());
@@ -341,11 +353,8 @@ TEST_P(OpenOverEdits, AsksTheCloseQuestionFirst)
 {
     const auto& c = GetParam();
     noteNewPage(context);
-    const QString typed = QStringLiteral("<html><body>typed</body></html>");
-    if (c.edited) {
-        page = typed;
-        status.markEdited();
-    }
+    if (c.edited)
+        typeIntoPage();
     const QString before = page;
     if (c.folderMissing)
         document.folder = dir.path() / "removed";
@@ -355,17 +364,13 @@ TEST_P(OpenOverEdits, AsksTheCloseQuestionFirst)
     openDocument(context);
 
     ASSERT_EQ(!shown.empty(), c.asked);
-    if (c.asked) {
-        EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
-        EXPECT_EQ(shown[0].text, QStringLiteral("是否保存？"));
-        EXPECT_EQ(shown[0].buttons,
-            (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
-    }
+    if (c.asked)
+        expectSaveQuestion(shown[0]);
     EXPECT_EQ(shown.size(), c.folderMissing ? 2u : (c.asked ? 1u : 0u)) << "a failed save is shown";
     EXPECT_EQ(fileDialogs, c.dialog ? 1 : 0);
     EXPECT_EQ(fs::exists(file()), c.saved);
     if (c.saved) {
-        EXPECT_EQ(ReadFile(file()), typed.toStdString()) << "the typed page is saved before the Open";
+        EXPECT_EQ(ReadFile(file()), kTyped.toStdString()) << "the typed page is saved before the Open";
     }
     if (c.opened) {
         EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / "utf8-meta.txt"));
@@ -395,8 +400,7 @@ INSTANTIATE_TEST_SUITE_P(Table, OpenOverEdits,
 TEST_F(Commands, UnreadablePageIsNeverWritten)
 {
     noteNewPage(context);
-    page = QStringLiteral("<html><body>typed</body></html>");
-    status.markEdited();
+    typeIntoPage();
     testing::WriteFile(file(), "old page");
     readable = false;
 
@@ -441,8 +445,7 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
 TEST_F(Commands, SavedPageClosesWithoutAQuestion)
 {
     noteNewPage(context);
-    page = QStringLiteral("<html><body>typed</body></html>");
-    status.markEdited();
+    typeIntoPage();
     ASSERT_EQ(saveDocument(context), SaveOutcome::Saved);
     EXPECT_EQ(confirmClose(context), CloseDecision::Close);
     EXPECT_TRUE(shown.empty());
