@@ -319,23 +319,10 @@ TEST_F(RecoveryProcess, TerminationSignalKeepsTheEditWithoutAQuestion)
     }
 }
 
-TEST_F(RecoveryProcess, DamagedCopyIsRemovedWithAHint)
-{
-    testing::WriteFile(m_folder / "system" / "recover.html", "<p>\xC4\xE3</p>");
-    testing::WriteFile(m_folder / "system" / "recover.ini", "[恢复]\n名称=x\n");
-    auto program = start(m_folder);
-    std::string ids;
-    ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
-    EXPECT_FALSE(copyExists());
-    const std::string id = ids.substr(0, ids.find('\n'));
-    std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
-    EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s)) << "start-up goes on";
-}
-
-// A recovery copy whose record would send the page outside the program's folders, or whose files are
-// named pipes, is a damaged copy: the hint, the copy removed, the start going on, and nothing written
-// where the record pointed.
-TEST_F(RecoveryProcess, CopiesThatPointElsewhereOrAreNoFilesAreDamaged)
+// A recovery copy whose record is incomplete, would send the page outside the program's folders, or
+// whose files are named pipes, is a damaged copy: the hint, the copy removed, the start going on, and
+// nothing written where the record pointed.
+TEST_F(RecoveryProcess, DamagedCopiesAreRemovedWithAHint)
 {
     const auto victim = m_runs.path() / "victim";
     std::filesystem::create_directories(victim);
@@ -348,6 +335,11 @@ TEST_F(RecoveryProcess, CopiesThatPointElsewhereOrAreNoFilesAreDamaged)
         std::function<void()> plant;
     };
     const Plant plants[] = {
+        { "record_without_folder",
+            [&] {
+                testing::WriteFile(page, "<p>\xC4\xE3</p>");
+                testing::WriteFile(record, "[恢复]\n名称=x\n");
+            } },
         { "record_points_elsewhere",
             [&] {
                 testing::WriteFile(page, "<p>owned</p>");
