@@ -30,7 +30,7 @@ FetchResult readOpenedFile(const OpenedFile& file, std::uint64_t maxBytes)
         result.error = tooLargeReason(maxBytes);
         return result;
     }
-    // The size is what the file held when it was opened; one byte more is asked for, so that a
+    // The size is what the file held when it was opened; it is read to its end all the same, so that a
     // file that grew since is still caught at the limit.
     constexpr std::size_t kChunk = 1 << 16;
     std::string& body = result.body;
