@@ -1,17 +1,17 @@
 #include "publishing/requesthandler.h"
 
+#include "platform/regularfile.h"
 #include "publishing/contenttype.h"
 #include "publishing/httprequest.h"
 #include "publishing/requestpath.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <cerrno>
 
 namespace inkwell {
 
-Answer answerRequest(const std::filesystem::path& root, std::string_view request)
+Answer answerRequest(const std::filesystem::path& root, std::string_view head)
 {
-    const std::optional<RequestInfo> info = parseRequest(request);
+    const std::optional<RequestInfo> info = parseRequest(head);
     if (!info || !isServed(info->host))
         return Answer::notFound();
     const std::optional<std::filesystem::path> entry = resolveRequestPath(root, info->path);
@@ -20,12 +20,21 @@ Answer answerRequest(const std::filesystem::path& root, std::string_view request
 
     const std::optional<std::string_view> typeLine = contentTypeLine(pathExtension(info->path));
     const Answer::Encoding encoding = info->acceptsGzip ? Answer::Encoding::Gzip : Answer::Encoding::Plain;
-    // Opened without blocking so that a named pipe below the root cannot stall the server.
-    FileDescriptor file(::open(entry->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    struct stat status;
-    if (!file.isValid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return Answer::found(typeLine, encoding, FileDescriptor {}, 0);
-    return Answer::found(typeLine, encoding, std::move(file), static_cast<std::uint64_t>(status.st_size));
+    // The check above was on names; a folder on the way may be swapped for a link to elsewhere
+    // before the open. So the decision is taken again on the file that was really opened, and only
+    // that descriptor is read: no second lookup by name follows.
+    Result<OpenedFile> opened = openRegularFile(*entry);
+    if (!opened) {
+        // A folder, or a file this user may not read, has no content to send; a named pipe, a
+        // socket or a device is no file to serve, and an entry gone meanwhile is not found.
+        const int code = opened.error().code;
+        if (code == EISDIR || code == EACCES || code == EPERM)
+            return Answer::found(typeLine, encoding, FileDescriptor {}, 0);
+        return Answer::notFound();
+    }
+    if (!isInsideRoot(opened->realPath, root))
+        return Answer::notFound();
+    return Answer::found(typeLine, encoding, std::move(opened->fd), opened->size);
 }
 
 } // namespace inkwell
