@@ -10,10 +10,12 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <system_error>
@@ -139,8 +141,33 @@ private:
         if (result < 0 && errno == EINTR)
             return true;
         if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return waitFor(m_fd, POLLOUT, m_stopFd, clientDeadline()) == Wait::Ready;
+            return waitForRoom();
         return false;
+    }
+
+    // The kernel reports room only once a good part of a full send buffer has drained, which takes
+    // a client that reads slowly but steadily longer than the client timeout. So a client is given
+    // up on only when it has taken no byte at all for that long: the bytes it has not yet
+    // acknowledged must have shrunk.
+    bool waitForRoom() const
+    {
+        int unacknowledged = unacknowledgedBytes();
+        while (true) {
+            const Wait wait = waitFor(m_fd, POLLOUT, m_stopFd, clientDeadline());
+            if (wait != Wait::TimedOut)
+                return wait == Wait::Ready;
+            const int now = unacknowledgedBytes();
+            if (now < 0 || unacknowledged < 0 || now >= unacknowledged)
+                return false;
+            unacknowledged = now;
+        }
+    }
+
+    // Bytes sent but not yet acknowledged by the client; negative when the socket cannot say.
+    int unacknowledgedBytes() const
+    {
+        int bytes = 0;
+        return ::ioctl(m_fd, SIOCOUTQ, &bytes) == 0 ? bytes : -1;
     }
 
     int m_fd;
