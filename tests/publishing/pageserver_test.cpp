@@ -162,7 +162,7 @@ TEST_F(PageServerTest, AnswersByteForByte)
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
         { "POST is answered as GET", "POST /tmp/ HTTP/1.1\r\nContent-Length: 3\r\n\r\na=b",
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>tmp</p>" },
-        { "two requests in one read: the first only", "GET / HTTP/1.1\r\n\r\nGET /tmp/ HTTP/1.1\r\n\r\n",
+        { "two requests at once: the first only", "GET / HTTP/1.1\r\n\r\nGET /tmp/ HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
         { "empty file", "GET /empty.html HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n" },
