@@ -1,6 +1,7 @@
 // The start-up steps run by the main window before it is first shown, in their fixed order.
 #include "app/fontlist.h"
 #include "app/mainwindow.h"
+#include "app/ownfolders.h"
 #include "app/timestampname.h"
 #include "core/ensurefolder.h"
 #include "editing/designview.h"
@@ -104,6 +105,9 @@ StartUpOutcome MainWindow::runCreationSequence()
 
     (void)ensureFolder(m_runFolder.systemFolder());
     (void)ensureFolder(m_runFolder.tmpFolder());
+    // A run killed in the middle of a save left its half-written file beside the target; with the lock
+    // held no other copy of this user is writing one now.
+    (void)removeLeftoverTemporaryFiles(m_runFolder);
     m_document = DocumentLocation { m_runFolder.tmpFolder(), timeStampName(), DocumentKind::Html };
 
     if (!m_pageServer->start())

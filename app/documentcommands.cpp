@@ -25,6 +25,35 @@ void tell(DocumentContext& context, std::string text)
     ask(context, { kHintTitle, std::move(text), { MessageButton::Ok }, MessageIcon::Warning });
 }
 
+enum class Settled
+{
+    GoOn, // nothing unsaved, saved, or the user chose to drop the edits
+    Stop, // cancelled, or the save failed: the page must stay as it is
+};
+
+// Before the page is thrown away (closing, opening another file): an unchanged page goes on at once;
+// otherwise "是否保存？" with Save, Discard and Cancel. A page that cannot be read counts as changed when
+// an edit was reported, so that a hung renderer cannot make typed text vanish unasked.
+Settled settleUnsavedChanges(DocumentContext& context)
+{
+    const auto page = context.getHtml();
+    const bool unsaved
+        = page ? context.status->hasUnsavedChanges(page->toStdString()) : context.status->isEdited();
+    if (!unsaved)
+        return Settled::GoOn;
+    const auto answer = ask(context,
+        { kHintTitle, DocumentMessages::saveQuestion,
+            { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question });
+    switch (answer) {
+    case MessageButton::Save:
+        return saveDocument(context) == SaveOutcome::Saved ? Settled::GoOn : Settled::Stop;
+    case MessageButton::Discard:
+        return Settled::GoOn;
+    default:
+        return Settled::Stop;
+    }
+}
+
 } // namespace
 
 OpenFileChooser qtOpenFileChooser(QWidget* parent)
@@ -57,6 +86,9 @@ SaveOutcome saveDocument(DocumentContext& context)
 
 void openDocument(DocumentContext& context)
 {
+    // The opened file replaces the page, so edits not yet saved are settled first, as on closing.
+    if (settleUnsavedChanges(context) == Settled::Stop)
+        return;
     if (!context.chooseFile)
         context.chooseFile = qtOpenFileChooser(context.parent);
     const QString file = context.chooseFile();
@@ -89,22 +121,7 @@ void newDocument(DocumentContext& context)
 
 CloseDecision confirmClose(DocumentContext& context)
 {
-    const auto page = context.getHtml();
-    const bool unsaved
-        = page ? context.status->hasUnsavedChanges(page->toStdString()) : context.status->isEdited();
-    if (!unsaved)
-        return CloseDecision::Close;
-    const auto answer = ask(context,
-        { kHintTitle, DocumentMessages::saveQuestion,
-            { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question });
-    switch (answer) {
-    case MessageButton::Save:
-        return saveDocument(context) == SaveOutcome::Saved ? CloseDecision::Close : CloseDecision::StayOpen;
-    case MessageButton::Discard:
-        return CloseDecision::Close;
-    default:
-        return CloseDecision::StayOpen;
-    }
+    return settleUnsavedChanges(context) == Settled::GoOn ? CloseDecision::Close : CloseDecision::StayOpen;
 }
 
 void noteNewPage(DocumentContext& context)

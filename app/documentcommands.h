@@ -64,9 +64,10 @@ inline constexpr const char* pageUnreadable = texts::kPageUnreadable;
 // read from the engine (nothing is written then), is shown in a "提示" box.
 SaveOutcome saveDocument(DocumentContext& context);
 
-// Asks for a file and loads its text into the design view. The document's folder, name and kind stay as
-// they are, so a later Save writes to the current document file. A file that cannot be read is shown in a
-// "提示" box and leaves the page as it was.
+// Over unsaved changes, first asks the question confirmClose asks; Cancel, or a failed save, ends the
+// Open before any file is asked for. Then asks for a file and loads its text into the design view. The
+// document's folder, name and kind stay as they are, so a later Save writes to the current document
+// file. A file that cannot be read is shown in a "提示" box and leaves the page as it was.
 void openDocument(DocumentContext& context);
 
 // Offers to save a page that is not the blank page, then opens the wizard. If the offered save fails the

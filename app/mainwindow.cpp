@@ -96,7 +96,7 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
     resize(824, 578);
     createControls();
-    m_formatting = std::make_unique<FormattingCommands>(*m_designView, this);
+    m_formatting = std::make_unique<FormattingCommands>(*m_designView, this, &m_messages);
     bindFileKeys(*this);
 }
 

@@ -1,10 +1,11 @@
 #include "app/recoverycopy.h"
 
+#include "app/ownfolders.h"
 #include "platform/atomicfile.h"
 #include "platform/inifile.h"
 #include "platform/readfile.h"
 
-#include <charconv>
+#include <optional>
 
 namespace inkwell {
 namespace {
@@ -15,20 +16,39 @@ constexpr std::string_view kNameKey = "名称";
 constexpr std::string_view kKindKey = "类型";
 constexpr std::string_view kEncodingKey = "编码";
 
-// Any number is taken: a kind this program does not name keeps its number and gives no extension.
+// Only the kinds a project can have, as this program writes them.
 std::optional<DocumentKind> parseKind(std::string_view text)
 {
-    int number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (error != std::errc() || end != text.data() + text.size())
+    if (text == "0")
+        return DocumentKind::Html;
+    if (text == "1")
+        return DocumentKind::StyleSheet;
+    return std::nullopt;
+}
+
+// Only the names this program writes for an encoding: a label it would read but never writes is not
+// from one of its records.
+std::optional<TextEncoding> parseEncoding(std::string_view text)
+{
+    const auto encoding = encodingFromLabel(text);
+    if (!encoding || encodingName(*encoding) != text)
         return std::nullopt;
-    return static_cast<DocumentKind>(number);
+    return encoding;
+}
+
+// A document name is the last part of one path: the file goes into the recorded folder and nowhere
+// else.
+bool isSingleFileName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
+        && name.find('\0') == std::string_view::npos;
 }
 
 } // namespace
 
 RecoveryCopy::RecoveryCopy(const RunFolder& runFolder)
-    : m_pagePath(runFolder.recoveryPageFile())
+    : m_runFolder(runFolder)
+    , m_pagePath(runFolder.recoveryPageFile())
     , m_recordPath(runFolder.recoveryRecordFile())
 {
 }
@@ -66,9 +86,10 @@ Result<void> RecoveryCopy::write(
     record.append(kNameKey).append("=").append(document.name).append("\n");
     record.append(kKindKey).append("=").append(std::to_string(static_cast<int>(document.kind))).append("\n");
     record.append(kEncodingKey).append("=").append(encodingName(encoding)).append("\n");
-    if (auto result = writeFileAtomically(recordPath(), record); !result.ok())
+    // Both hold unsaved work: other users of a shared run folder must not read them.
+    if (auto result = writeFileAtomically(recordPath(), record, FileAccess::OwnerOnly); !result.ok())
         return result;
-    return writeFileAtomically(pagePath(), html);
+    return writeFileAtomically(pagePath(), html, FileAccess::OwnerOnly);
 }
 
 bool RecoveryCopy::exists() const
@@ -105,13 +126,24 @@ RecoveryReadResult RecoveryCopy::read() const
         return result;
     }
 
+    // The record says where a Save of the recovered page writes. Only what this program would have
+    // written is taken: a folder of its own, one file name and a kind and encoding it knows. Anything
+    // else, whoever wrote it, would send the page somewhere the user never chose.
+    if (Result<std::string> bytes = readFile(recordPath()); !bytes) {
+        result.reason = "cannot read " + recordPath().string();
+        return result;
+    }
     const IniFile record(recordPath());
     const std::string folder = record.read(kSection, kFolderKey, "");
     const std::string name = record.read(kSection, kNameKey, "");
     const auto kind = parseKind(record.read(kSection, kKindKey, ""));
-    const auto encoding = encodingFromLabel(record.read(kSection, kEncodingKey, ""));
-    if (folder.empty() || name.empty() || !kind || !encoding) {
+    const auto encoding = parseEncoding(record.read(kSection, kEncodingKey, ""));
+    if (folder.empty() || !isSingleFileName(name) || !kind || !encoding) {
         result.reason = "the record of the copy is damaged";
+        return result;
+    }
+    if (!isOwnDocumentFolder(m_runFolder, folder)) {
+        result.reason = "the record of the copy names a folder the program does not use";
         return result;
     }
     result.status = RecoveryReadResult::Status::Found;

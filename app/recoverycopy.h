@@ -53,17 +53,21 @@ public:
     // Taken when a write is decided on; the write is dropped if the copy was removed since.
     [[nodiscard]] std::uint64_t generation() const;
 
-    // Replaces the copy atomically: first its record, then the page.
+    // Replaces the copy atomically: first its record, then the page, both readable by the owner alone.
     [[nodiscard]] Result<void> write(const DocumentLocation& document, TextEncoding encoding, std::string_view html,
         std::uint64_t generation);
     [[nodiscard]] Result<void> write(const DocumentLocation& document, TextEncoding encoding, std::string_view html);
 
     [[nodiscard]] bool exists() const;
+    // Found only when both files are regular files, the page is UTF-8 and the record names a document
+    // this program could have: in the run folder's "tmp" or a project folder (see isOwnDocumentFolder),
+    // a single file name, kind 0 or 1 and an encoding by the name this program writes. Else Damaged.
     [[nodiscard]] RecoveryReadResult read() const;
     // Removes both files; writes decided on before are dropped.
     void remove();
 
 private:
+    RunFolder m_runFolder;
     std::filesystem::path m_pagePath;
     std::filesystem::path m_recordPath;
     mutable std::mutex m_mutex;

@@ -3,9 +3,13 @@
 #include "editing/designview.h"
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
+#include "platform/messageservice.h"
+#include "platform/messagetexts.h"
+#include "platform/regularfile.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <cerrno>
 
 namespace inkwell {
 namespace {
@@ -59,9 +63,10 @@ QColorDialog* addColourPicker(QWidget* parent, const QString& name)
 
 } // namespace
 
-FormattingCommands::FormattingCommands(DesignView& view, QWidget* parent)
+FormattingCommands::FormattingCommands(DesignView& view, QWidget* parent, MessageService* messages)
     : m_view(view)
     , m_parent(parent)
+    , m_messages(messages)
     , m_pictureDialog(addPictureDialog(parent))
     , m_textPicker(addColourPicker(parent, QStringLiteral("颜色选择器_字体颜色")))
     , m_backgroundPicker(addColourPicker(parent, QStringLiteral("颜色选择器_背景颜色")))
@@ -214,6 +219,12 @@ void FormattingCommands::insertPicture()
     if (path.isEmpty())
         return;
     const auto copy = copyPictureIntoFolder(path.toStdString(), m_view.documentFolder().toStdString());
+    if (!copy && (copy.error().code == kNotARegularFile || copy.error().code == EISDIR)) {
+        // Nothing a page could show: a reference to it would only leave a broken picture behind.
+        if (m_messages)
+            m_messages->inform(kHintTitle, texts::pictureNotInserted(copy.error(), path.toStdString()));
+        return;
+    }
     m_view.insertImage(copy ? QString::fromStdString(copy->string()) : path);
 }
 

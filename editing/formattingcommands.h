@@ -14,6 +14,7 @@ class QWidget;
 namespace inkwell {
 
 class DesignView;
+class MessageService;
 
 class FormattingCommands
 {
@@ -25,7 +26,8 @@ public:
 
     // The picture dialog ("通用对话框_插入图片") and the two colour pickers ("颜色选择器_字体颜色",
     // "颜色选择器_背景颜色") are hidden children of parent until a command opens them.
-    FormattingCommands(DesignView& view, QWidget* parent);
+    // messages shows the boxes of the picture command; without one a refusal is silent.
+    FormattingCommands(DesignView& view, QWidget* parent, MessageService* messages = nullptr);
     FormattingCommands(const FormattingCommands&) = delete;
     FormattingCommands& operator=(const FormattingCommands&) = delete;
 
@@ -65,7 +67,9 @@ public:
     void fontSize(const QString& item);
 
     // Lets the user choose a picture, copies it into the document folder and inserts the copy; where
-    // the copy cannot be made, the original by its file:// URL. Cancel does nothing.
+    // the copy cannot be made, the original by its file:// URL. A choice that is no file at all (a
+    // folder, a named pipe, a device) is refused with a message and inserts nothing. Cancel does
+    // nothing.
     void insertPicture();
 
 private:
@@ -74,6 +78,7 @@ private:
 
     DesignView& m_view;
     QWidget* m_parent;
+    MessageService* m_messages;
     QFileDialog* m_pictureDialog = nullptr;
     QColorDialog* m_textPicker = nullptr;
     QColorDialog* m_backgroundPicker = nullptr;

@@ -2,6 +2,9 @@
 
 #include "platform/atomicfile.h"
 #include "platform/readfile.h"
+#include "platform/regularfile.h"
+
+#include <cerrno>
 
 #include <system_error>
 
@@ -65,22 +68,29 @@ std::string pictureSource(const fs::path& picture, const fs::path& documentFolde
     return fileUrl(file);
 }
 
-std::optional<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
+Result<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
 {
+    if (picture.empty())
+        return Error { ENOENT, "no picture was chosen" };
+    // Opened first, and everything after decided on what was opened: the name could be swapped for
+    // something else between a check and a read.
+    Result<OpenedFile> opened = openRegularFile(picture);
+    if (!opened)
+        return opened.error();
     std::error_code error;
-    if (picture.empty() || !fs::is_regular_file(picture, error) || !fs::is_directory(folder, error))
-        return std::nullopt;
+    if (!fs::is_directory(folder, error))
+        return Error { ENOTDIR, "cannot copy into " + folder.string() + ": " + systemReason(ENOTDIR) };
     const fs::path target = folder / picture.filename();
-    if (fs::exists(target, error) && fs::equivalent(picture, target, error))
+    // The picture already is that file: copying it onto itself would cut it.
+    if (const auto real = fs::canonical(target, error); !error && real == opened->realPath)
         return target;
 
-    const Result<std::string> bytes = readFile(picture);
+    Result<std::string> bytes = readAll(opened->fd.get(), picture.string());
     if (!bytes)
-        return std::nullopt;
-
+        return bytes.error();
     // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
-    if (!writeFileAtomically(target, *bytes).ok())
-        return std::nullopt;
+    if (Result<void> written = writeFileAtomically(target, *bytes); !written)
+        return written.error();
     return target;
 }
 

@@ -2,6 +2,8 @@
 // refers to it, so that it shows in the editor, from disk, through the page server and in archives.
 #pragma once
 
+#include "platform/result.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,9 +25,10 @@ namespace inkwell {
 
 // Copies the picture into the folder under its own name and returns the copy's path. A file of that
 // name is replaced, but only by a complete copy; a picture that already is that file is left untouched
-// (a copy onto itself would truncate the file being read). Nothing when the picture cannot be read or
-// the copy cannot be written.
-[[nodiscard]] std::optional<std::filesystem::path> copyPictureIntoFolder(
+// (a copy onto itself would truncate the file being read). An error when the picture cannot be read
+// (a named pipe, a device or a folder is refused at once, without waiting on it: kNotARegularFile,
+// EISDIR) or the copy cannot be written.
+[[nodiscard]] Result<std::filesystem::path> copyPictureIntoFolder(
     const std::filesystem::path& picture, const std::filesystem::path& folder);
 
 } // namespace inkwell

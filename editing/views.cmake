@@ -13,7 +13,7 @@ if(INKWELL_GUI)
         formattingcommands.h formattingcommands.cpp)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing
-        PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor Qt6::Widgets)
+        PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor inkwell_messageservice Qt6::Widgets)
     # The view switches re-indent the page with the HTML formatter.
     target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
     target_link_libraries(inkwell_editing PRIVATE inkwell_formatter)

@@ -47,15 +47,26 @@ Result<std::filesystem::path> followLinks(const std::filesystem::path& path)
     }
 }
 
-// A random name of length bytes; hidden from plain listings when it is long enough to carry a dot.
+constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+// What opens every temporary name of three bytes or more: hidden, and with a mark that names users
+// give their own files (".profile", ".htaccess") do not carry, so a leftover is told apart from them.
+constexpr std::string_view kTempMark = ".~";
+
+// A random name of length bytes: the mark and letters when there is room for both, else a dot and a
+// letter, else one letter.
 std::string randomName(std::size_t length)
 {
-    static constexpr std::string_view kLetters
-        = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937_64 random { std::random_device {}() };
     std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
     std::string name(length, '.');
-    for (std::size_t i = length > 1 ? 1 : 0; i < length; ++i)
+    std::size_t start = 0;
+    if (length > kTempMark.size()) {
+        name.replace(0, kTempMark.size(), kTempMark);
+        start = kTempMark.size();
+    } else if (length > 1) {
+        start = 1;
+    }
+    for (std::size_t i = start; i < length; ++i)
         name[i] = kLetters[pick(random)];
     return name;
 }
@@ -66,9 +77,10 @@ struct TempFile
     std::filesystem::path path;
 };
 
-// Creates a new, empty temporary file beside target with mode 0666, which the umask narrows as for any
-// new file. O_EXCL makes it ours alone: nothing else of that name existed, not even a link.
-Result<TempFile> createTempBeside(const std::filesystem::path& target, const std::filesystem::path& path)
+// Creates a new, empty temporary file beside target with the given mode, which the umask narrows as
+// for any new file. O_EXCL makes it ours alone: nothing else of that name existed, not even a link.
+Result<TempFile> createTempBeside(
+    const std::filesystem::path& target, const std::filesystem::path& path, mode_t mode)
 {
     const std::string targetName = target.filename().string();
     const auto folder = target.parent_path();
@@ -77,7 +89,7 @@ Result<TempFile> createTempBeside(const std::filesystem::path& target, const std
         if (name == targetName)
             continue;
         auto temp = folder / name;
-        FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (fd.isValid())
             return TempFile { std::move(fd), std::move(temp) };
         if (errno != EEXIST)
@@ -88,7 +100,7 @@ Result<TempFile> createTempBeside(const std::filesystem::path& target, const std
 
 } // namespace
 
-Result<AtomicFile> AtomicFile::create(const std::filesystem::path& path)
+Result<AtomicFile> AtomicFile::create(const std::filesystem::path& path, FileAccess access)
 {
     Result<std::filesystem::path> target = followLinks(path);
     if (!target)
@@ -97,10 +109,16 @@ Result<AtomicFile> AtomicFile::create(const std::filesystem::path& path)
     if (name.empty() || name == "." || name == "..")
         return describe("cannot write", path, EISDIR);
 
-    Result<TempFile> temp = createTempBeside(*target, path);
+    Result<TempFile> temp = createTempBeside(*target, path, access == FileAccess::OwnerOnly ? 0600 : 0666);
     if (!temp)
         return temp.error();
     AtomicFile file(path, std::move(*target), std::move(temp->path), std::move(temp->fd));
+    if (access == FileAccess::OwnerOnly) {
+        // Created so and never widened: the umask can only take bits away.
+        if (::fchmod(file.m_fd.get(), 0600) != 0)
+            return file.fail("cannot set the permissions of", errno);
+        return file;
+    }
 
     // The file being replaced keeps its permissions. The owner goes first, since a change of owner
     // clears the set-user and set-group bits; it fails, harmlessly, for anyone but the owner or root.
@@ -193,14 +211,44 @@ Result<void> AtomicFile::commit()
     return {};
 }
 
-Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes)
+Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, FileAccess access)
 {
-    Result<AtomicFile> file = AtomicFile::create(path);
+    Result<AtomicFile> file = AtomicFile::create(path, access);
     if (!file)
         return file.error();
     if (Result<void> written = file->write(bytes); !written)
         return written;
     return file->commit();
+}
+
+bool isAtomicTemporaryName(std::string_view name)
+{
+    if (!name.starts_with(kTempMark) || name.size() <= kTempMark.size() || name.size() > kTempNameLength)
+        return false;
+    return name.substr(kTempMark.size()).find_first_not_of(kLetters) == std::string_view::npos;
+}
+
+std::size_t removeLeftoverTemporaryFiles(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator entries(folder, error);
+    if (error)
+        return 0;
+    std::size_t removed = 0;
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const auto& entry = *entries;
+        if (!isAtomicTemporaryName(entry.path().filename().string()))
+            continue;
+        // Only a file this user's writer made: never a link, a folder or another user's file.
+        struct stat info
+        {
+        };
+        if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        if (::unlink(entry.path().c_str()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace inkwell

@@ -6,6 +6,7 @@
 #include "platform/result.h"
 
 #include <filesystem>
+#include <cstddef>
 #include <string_view>
 
 namespace inkwell {
@@ -13,15 +14,27 @@ namespace inkwell {
 // A file being written beside its target, in as many pieces as the caller likes; commit() puts it in
 // the target's place, and an AtomicFile destroyed without a commit leaves nothing behind.
 //
-// A symbolic link is followed and its target replaced, the link kept; an existing file keeps its
-// permission bits (and its owner and group where the process may set them), a new one gets 0666 less
-// the umask. The temporary file's name is never longer than the target's, so any name that fits its
-// folder can be written. Until commit() succeeds the target is untouched. Every error message names
-// the path as the caller gave it.
+// Who may read a file the atomic writer puts in place.
+enum class FileAccess
+{
+    // An existing file keeps its permission bits (and its owner and group where the process may set
+    // them); a new one gets 0666 less the umask.
+    AsBefore,
+    // The owner alone (0600), whatever the file had before: for copies of unsaved work, which other
+    // users of a shared folder must not read.
+    OwnerOnly,
+};
+
+// A symbolic link is followed and its target replaced, the link kept. The temporary file's name is
+// never longer than the target's, so any name that fits its folder can be written; it is hidden, and
+// names of three bytes or more have a shape of their own (isAtomicTemporaryName) so that one left by
+// a killed run can be found again. Until commit() succeeds the target is untouched. Every error
+// message names the path as the caller gave it.
 class AtomicFile
 {
 public:
-    [[nodiscard]] static Result<AtomicFile> create(const std::filesystem::path& path);
+    [[nodiscard]] static Result<AtomicFile> create(
+        const std::filesystem::path& path, FileAccess access = FileAccess::AsBefore);
 
     AtomicFile(AtomicFile&& other) noexcept;
     AtomicFile& operator=(AtomicFile&& other) noexcept;
@@ -46,6 +59,16 @@ private:
 };
 
 // Writes bytes to path atomically, as AtomicFile does in one piece.
-[[nodiscard]] Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+[[nodiscard]] Result<void> writeFileAtomically(
+    const std::filesystem::path& path, std::string_view bytes, FileAccess access = FileAccess::AsBefore);
+
+// True for a name the atomic writer gives its temporary files: ".~" and one to ten ASCII letters or
+// digits. Shorter temporary names have no such shape and are never taken for leftovers.
+[[nodiscard]] bool isAtomicTemporaryName(std::string_view name);
+
+// Removes, from folder itself (not from folders inside it), the regular files of this user whose
+// names the atomic writer makes: what a run killed in the middle of a write left behind. The number
+// removed; a folder that cannot be read has none.
+std::size_t removeLeftoverTemporaryFiles(const std::filesystem::path& folder);
 
 } // namespace inkwell

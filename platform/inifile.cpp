@@ -4,6 +4,7 @@
 #include "platform/atomicfile.h"
 #include "platform/readfile.h"
 
+#include <cerrno>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -109,7 +110,12 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 
 bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) const
 {
-    const auto old = readFile(m_path).valueOr({});
+    // Only a missing file starts empty. One that cannot be read (no permission, a named pipe, a device)
+    // is left alone: writing over it would lose every other line, or put a file where something else was.
+    auto read = readFile(m_path);
+    if (!read && read.error().code != ENOENT)
+        return false;
+    const std::string old = std::move(read).valueOr({});
     // Reads end at the first zero byte; what lies behind it is not part of the settings, and a key
     // written there could never be read back.
     const std::string_view whole(old);

@@ -27,8 +27,9 @@ public:
     [[nodiscard]] std::string read(
         std::string_view section, std::string_view key, std::string_view defaultValue) const;
 
-    // Sets key in section to value. Returns false when the file cannot be written; the old file is
-    // then unchanged, because the new text is written beside it and renamed over it.
+    // Sets key in section to value. Returns false when the file cannot be written, or is there but
+    // cannot be read (it is then left as it is, whatever it is); the old file is unchanged on failure,
+    // because the new text is written beside it and renamed over it.
     [[nodiscard]] bool write(std::string_view section, std::string_view key, std::string_view value) const;
 
 private:

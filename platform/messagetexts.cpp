@@ -4,6 +4,7 @@
 #include "platform/percentencoding.h"
 
 #include <array>
+#include <cerrno>
 #include <cctype>
 #include <utility>
 
@@ -30,7 +31,6 @@ struct LibraryWords
     std::string_view sentence;
 };
 constexpr std::array kLibraryWords = {
-    LibraryWords { "Couldn't read a file:// file", kNotFound },
     LibraryWords { "Couldn't resolve host name", "找不到这个网站，请检查网址是否写对。" },
     LibraryWords { "Couldn't connect to server", "对方拒绝连接，请确认网址正确、网站可以访问后重试。" },
     LibraryWords { "Timeout was reached", "等了很久也没有应答，请检查网络后重试。" },
@@ -97,6 +97,11 @@ std::string lockFailed(const std::filesystem::path& lockFile, const Error& error
     return std::string(kLockFailed) + "\n锁文件 " + lockFile.string() + " 无法使用：" + reason;
 }
 
+std::string recoveryQuestion(const std::filesystem::path& documentFile)
+{
+    return std::string(kRecoveryQuestion) + "\n恢复后保存时将写入文件：" + documentFile.string();
+}
+
 std::string recoveryDamaged(std::string_view reason)
 {
     // The recovery copy's accounts, in the user's words; any other is a copy that cannot be used.
@@ -117,6 +122,12 @@ std::string saveFailed(const Error& error, const std::filesystem::path& file)
 std::string openFailed(const Error& error, const std::filesystem::path& file)
 {
     return std::string(kOpenFailed) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
+        + file.string();
+}
+
+std::string pictureNotInserted(const Error& error, const std::filesystem::path& file)
+{
+    return std::string(kPictureNotInserted) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
         + file.string();
 }
 
@@ -217,8 +228,12 @@ std::string fetchReasonSentence(std::string_view reason)
         return "它指向的不是这台电脑上的文件。";
     if (reason.find("not a picture") != std::string_view::npos)
         return "这不是图片文件，没有放入。";
-    if (const int code = commonErrorCodeOfText(reason); code != 0)
+    if (const int code = commonErrorCodeOfText(reason); code != 0) {
+        // A local file that is not there is a fetch that found nothing, as a missing page on a server is.
+        if (code == ENOENT || code == ENOTDIR)
+            return std::string(kNotFound);
         return *commonErrorSentence(code);
+    }
     return "无法取得这个文件（" + std::string(reason) + "）。";
 }
 

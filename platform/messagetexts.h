@@ -24,6 +24,8 @@ inline constexpr const char* kLockFailed = "无法确认是否已有本程序在
 
 // Recovery of the page a run left unsaved.
 inline constexpr const char* kRecoveryQuestion = "发现上次未保存的页面，是否恢复？";
+// The question with the file a Save of the recovered page will write, decoded.
+[[nodiscard]] std::string recoveryQuestion(const std::filesystem::path& documentFile);
 inline constexpr const char* kRecoveryDamaged = "上次未保存的页面已损坏，无法恢复，已删除。";
 // The damaged-copy message; `reason` is the recovery copy's own (English) account of the damage.
 [[nodiscard]] std::string recoveryDamaged(std::string_view reason);
@@ -49,6 +51,10 @@ enum class PreviewRefusal
     OutsideRunFolder, // the document file lies where nothing is served
 };
 [[nodiscard]] std::string previewRefused(PreviewRefusal refusal, const std::filesystem::path& documentFile);
+
+// The picture command: the chosen file could not be read as a picture file.
+inline constexpr const char* kPictureNotInserted = "插入图片失败！页面没有改动。";
+[[nodiscard]] std::string pictureNotInserted(const Error& error, const std::filesystem::path& file);
 
 // Capture.
 inline constexpr const char* kScreenNotReadable

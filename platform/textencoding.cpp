@@ -572,8 +572,8 @@ std::size_t declarationPlace(std::string_view markup)
     return std::string_view::npos;
 }
 
-// The text with every character outside ASCII written as a decimal character reference.
-std::string withReferencesForNonAscii(std::string_view utf8)
+// The text with every character outside ASCII written as a decimal character reference; counts them.
+std::string withReferencesForNonAscii(std::string_view utf8, std::size_t& references)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -582,12 +582,14 @@ std::string withReferencesForNonAscii(std::string_view utf8)
         const std::size_t length = utf8Sequence(utf8, pos, codePoint);
         if (length == 0) {
             out += ncr(0xFFFD);
+            ++references;
             ++pos;
         } else if (codePoint < 0x80) {
             out += utf8[pos];
             pos += length;
         } else {
             out += ncr(codePoint);
+            ++references;
             pos += length;
         }
     }
@@ -766,19 +768,22 @@ EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
     // beyond ASCII therefore go out with a declaration of the encoding they are written in, or, where
     // the markup has no head to hold one, as character references.
     std::string declaredText;
+    std::string declaration;
+    std::size_t references = 0;
     if (!declared && !isUtf16(target) && !isAscii(utf8)) {
         const std::size_t place = declarationPlace(utf8);
         if (place != std::string_view::npos) {
-            declaredText.reserve(utf8.size() + 40);
-            declaredText.append(utf8.substr(0, place));
-            declaredText.append("<meta charset=\"").append(encodingName(target)).append("\">");
-            declaredText.append(utf8.substr(place));
+            declaration = "<meta charset=\"" + std::string(encodingName(target)) + "\">";
+            declaredText.reserve(utf8.size() + declaration.size());
+            declaredText.append(utf8.substr(0, place)).append(declaration).append(utf8.substr(place));
         } else {
-            declaredText = withReferencesForNonAscii(utf8);
+            declaredText = withReferencesForNonAscii(utf8, references);
         }
         utf8 = declaredText;
     }
     EncodedText result = encodeText(utf8, target);
+    result.characterReferences += references;
+    result.declarationAdded = std::move(declaration);
     if (target == TextEncoding::Utf16Le)
         result.bytes.insert(0, "\xFF\xFE");
     else if (target == TextEncoding::Utf16Be)

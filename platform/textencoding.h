@@ -58,7 +58,8 @@ struct EncodedText
 {
     std::string bytes;
     TextEncoding encoding = TextEncoding::Gb18030;
-    std::size_t characterReferences = 0; // characters the encoding cannot hold, written as "&#N;"
+    std::size_t characterReferences = 0; // characters written as "&#N;" (the encoding cannot hold them)
+    std::string declarationAdded; // the meta element put into an undeclared page, if one was
 };
 
 // The encoding an encoding label names ("gb2312", " UTF-8 ", "latin1"), case and surrounding blanks ignored.

@@ -2,6 +2,8 @@
 
 #include "platform/readfile.h"
 
+#include <cerrno>
+
 namespace inkwell {
 
 std::vector<std::string> ProjectHistory::split(std::string_view text)
@@ -21,9 +23,12 @@ std::vector<std::string> ProjectHistory::split(std::string_view text)
     return entries;
 }
 
-std::string ProjectHistory::currentText() const
+Result<std::string> ProjectHistory::currentText() const
 {
-    auto text = readFile(m_path).valueOr({});
+    Result<std::string> read = readFile(m_path);
+    if (!read)
+        return read.error().code == ENOENT ? Result<std::string>(std::string()) : read;
+    std::string text = std::move(read).value();
     // A text read from a file ends at its first zero byte.
     if (const auto zero = text.find('\0'); zero != std::string::npos)
         text.resize(zero);
@@ -32,14 +37,18 @@ std::string ProjectHistory::currentText() const
 
 std::vector<std::string> ProjectHistory::entries() const
 {
-    return split(currentText());
+    return split(currentText().valueOr({}));
 }
 
 Result<void> ProjectHistory::append(std::string_view entry) const
 {
-    auto text = currentText();
-    text.append(entry).append("\r\n");
-    return writeFileAtomically(m_path, text);
+    // A history that is there but cannot be read (no permission, a named pipe) is left as it is:
+    // replacing it would lose every earlier entry.
+    Result<std::string> text = currentText();
+    if (!text)
+        return text.error();
+    text->append(entry).append("\r\n");
+    return writeFileAtomically(m_path, *text);
 }
 
 } // namespace inkwell

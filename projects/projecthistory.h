@@ -27,7 +27,8 @@ public:
     [[nodiscard]] std::vector<std::string> entries() const;
 
     // Writes the current text followed by entry and CR LF back as the whole file. The file is
-    // replaced atomically, so a failed append leaves the old history as it was.
+    // replaced atomically, so a failed append leaves the old history as it was; a history that is
+    // there but cannot be read (no permission, not a regular file) is not replaced at all.
     [[nodiscard]] Result<void> append(std::string_view entry) const;
 
     // Splits a history text at every CR LF, the text ending at its first zero byte. An empty
@@ -36,7 +37,8 @@ public:
     [[nodiscard]] static std::vector<std::string> split(std::string_view text);
 
 private:
-    [[nodiscard]] std::string currentText() const;
+    // The text up to its first zero byte; empty for a missing file, an error for an unreadable one.
+    [[nodiscard]] Result<std::string> currentText() const;
 
     std::filesystem::path m_path;
 };

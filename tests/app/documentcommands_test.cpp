@@ -2,7 +2,10 @@
 #include "app/documentcommands.h"
 #include "platform/qtmessageservice.h"
 #include "tests/app/filesizelimit.h"
+#include "platform/messagetexts.h"
+#include "platform/regularfile.h"
 #include "tests/support/answeredmessages.h"
+#include "tests/support/namedpipe.h"
 #include "tests/support/tempfolder.h"
 
 #include <QApplication>
@@ -52,7 +55,10 @@ protected:
         };
         context.document = [this] { return document; };
         context.status = &status;
-        context.chooseFile = [this] { return chosenFile; };
+        context.chooseFile = [this] {
+            ++fileDialogs;
+            return chosenFile;
+        };
         context.messages = &messages;
         context.openWizard = [this] { ++wizards; };
     }
@@ -67,6 +73,7 @@ protected:
     bool readable = true; // false: the engine cannot give the page back (hung or ended renderer)
     QString chosenFile;
     int loads = 0;
+    int fileDialogs = 0;
     int wizards = 0;
     std::vector<Shown> shown;
     std::deque<MessageButton> answers;
@@ -195,6 +202,22 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
     EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
     EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::openFailed)));
 
+    // A named pipe is said to be no file at once: nothing waits for a writer that never comes.
+    const auto pipe = dir.path() / "pipe.html";
+    ASSERT_TRUE(testing::MakeNamedPipe(pipe));
+    chosenFile = QString::fromStdString(pipe.string());
+    answers = { MessageButton::Ok };
+    const auto started = std::chrono::steady_clock::now();
+    {
+        const testing::PipeWaitGuard guard(pipe, std::chrono::seconds(5));
+        openDocument(context);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(loads, 0);
+    EXPECT_EQ(page, before);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text.toStdString(), texts::openFailed(Error { kNotARegularFile, "" }, pipe));
+
     const auto withZero = dir.path() / "zero.html";
     testing::WriteFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
     chosenFile = QString::fromStdString(withZero.string());
@@ -295,6 +318,78 @@ INSTANTIATE_TEST_SUITE_P(Table, Closing,
             false }),
     [](const auto& test) { return std::string(test.param.name); });
 
+struct OpenCase
+{
+    const char* name;
+    bool edited;
+    MessageButton answer;
+    bool folderMissing; // the save offered first fails
+    bool chooses; // false: the file dialog is cancelled
+    bool asked;
+    bool saved;
+    bool dialog;
+    bool opened;
+};
+
+class OpenOverEdits : public Commands, public ::testing::WithParamInterface<OpenCase>
+{
+};
+
+// Open replaces the page, so unsaved edits get the close question first, and only an answer that lets
+// them go (saved or dropped) brings up the file dialog.
+TEST_P(OpenOverEdits, AsksTheCloseQuestionFirst)
+{
+    const auto& c = GetParam();
+    noteNewPage(context);
+    const QString typed = QStringLiteral("<html><body>typed</body></html>");
+    if (c.edited) {
+        page = typed;
+        status.markEdited();
+    }
+    const QString before = page;
+    if (c.folderMissing)
+        document.folder = dir.path() / "removed";
+    if (c.chooses)
+        chosenFile = QString::fromStdString((documents / "utf8-meta.html").string());
+    answers = { c.answer, MessageButton::Ok };
+    openDocument(context);
+
+    ASSERT_EQ(!shown.empty(), c.asked);
+    if (c.asked) {
+        EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
+        EXPECT_EQ(shown[0].text, QStringLiteral("是否保存？"));
+        EXPECT_EQ(shown[0].buttons,
+            (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
+    }
+    EXPECT_EQ(shown.size(), c.folderMissing ? 2u : (c.asked ? 1u : 0u)) << "a failed save is shown";
+    EXPECT_EQ(fileDialogs, c.dialog ? 1 : 0);
+    EXPECT_EQ(fs::exists(file()), c.saved);
+    if (c.saved) {
+        EXPECT_EQ(ReadFile(file()), typed.toStdString()) << "the typed page is saved before the Open";
+    }
+    if (c.opened) {
+        EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / "utf8-meta.txt"));
+        EXPECT_FALSE(status.isEdited());
+        EXPECT_FALSE(status.hasUnsavedChanges(page.toStdString()));
+    } else {
+        EXPECT_EQ(loads, 0);
+        EXPECT_EQ(page, before);
+        EXPECT_EQ(status.hasUnsavedChanges(page.toStdString()), c.edited) << "the page still needs saving";
+        EXPECT_EQ(status.isEdited(), c.edited);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, OpenOverEdits,
+    ::testing::Values(
+        OpenCase { "no_changes", false, MessageButton::Save, false, true, false, false, true, true },
+        OpenCase { "save", true, MessageButton::Save, false, true, true, true, true, true },
+        OpenCase { "failed_save_stops", true, MessageButton::Save, true, true, true, false, false, false },
+        OpenCase { "discard", true, MessageButton::Discard, false, true, true, false, true, true },
+        OpenCase { "discard_then_dialog_cancelled", true, MessageButton::Discard, false, false, true, false,
+            true, false },
+        OpenCase { "cancel", true, MessageButton::Cancel, false, true, true, false, false, false }),
+    [](const auto& test) { return std::string(test.param.name); });
+
 // A page the engine could not give back is never written, neither by Save nor by the saves that New and
 // closing offer: the box says why, the file keeps its bytes, the page stays unsaved and the window open.
 TEST_F(Commands, UnreadablePageIsNeverWritten)
@@ -318,6 +413,7 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
         { "new", [this] { newDocument(context); }, { MessageButton::Ok, MessageButton::Ok }, 2 },
         { "close", [this] { EXPECT_EQ(confirmClose(context), CloseDecision::StayOpen); },
             { MessageButton::Save, MessageButton::Ok }, 2 },
+        { "open", [this] { openDocument(context); }, { MessageButton::Save, MessageButton::Ok }, 2 },
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
@@ -332,6 +428,8 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
         EXPECT_TRUE(status.isEdited());
     }
     EXPECT_EQ(wizards, 0) << "New stops when the page it offered to save could not be written";
+    EXPECT_EQ(fileDialogs, 0) << "Open stops when the page it offered to save could not be written";
+    EXPECT_EQ(loads, 0);
 
     // Without a reported edit an unreadable page closes: there is nothing of the user's to lose.
     status.markLoaded("<html><body>typed</body></html>");

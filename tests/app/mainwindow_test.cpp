@@ -514,6 +514,60 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     EXPECT_EQ(saved.find("again"), std::string::npos) << "discarded";
 }
 
+// Open over typed text asks the close question before its dialog. Until an answer lets the edits go,
+// the page, its unsaved state and its recovery copy stay: after "取消", and after "不保存" when the
+// dialog is then cancelled.
+TEST_F(EditedPage, OpenAsksBeforeReplacingUnsavedEdits)
+{
+    auto& copy = m_window->recoveryCopy();
+    typeInPage(" unsaved");
+    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two unsaved"); }, 10000));
+    ASSERT_TRUE(Eventually([&] { return copy.exists(); }, 5000));
+    const auto other = m_run.path() / "other.html";
+    testing::WriteFile(
+        other, "<html><head><meta charset=\"utf-8\"></head><body><p>其他页面</p></body></html>");
+    const QString question = QStringLiteral("提示: 是否保存？");
+
+    struct Step
+    {
+        const char* answer;
+        bool chooses;
+        int fileDialogs;
+    };
+    for (const Step step : { Step { "取消", true, 0 }, Step { "不保存", false, 1 } }) {
+        SCOPED_TRACE(step.answer);
+        ModalAnswerer answers(QString::fromUtf8(step.answer));
+        if (step.chooses)
+            answers.setFile(QString::fromStdString(other.string()));
+        QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
+        EXPECT_EQ(answers.boxes, QStringList { question });
+        EXPECT_EQ(answers.fileDialogs, step.fileDialogs);
+        EXPECT_TRUE(visibleText(*m_window).contains("one two unsaved"))
+            << visibleText(*m_window).toStdString();
+        EXPECT_TRUE(copy.exists());
+        EXPECT_NE(copy.read().page.html.find("two unsaved"), std::string::npos);
+        m_window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    }
+    // Still unsaved: closing asks too.
+    {
+        ModalAnswerer answers(QStringLiteral("取消"));
+        EXPECT_FALSE(m_window->close());
+        EXPECT_EQ(answers.boxes, QStringList { question });
+    }
+
+    ModalAnswerer answers(QStringLiteral("不保存"));
+    answers.setFile(QString::fromStdString(other.string()));
+    QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
+    EXPECT_EQ(answers.boxes, QStringList { question });
+    EXPECT_EQ(answers.fileDialogs, 1);
+    ASSERT_TRUE(
+        Eventually([&] { return visibleText(*m_window).contains(QStringLiteral("其他页面")); }, 10000))
+        << visibleText(*m_window).toStdString();
+    EXPECT_FALSE(copy.exists()) << "the opened page has nothing to recover";
+    EXPECT_FALSE(std::filesystem::exists(m_window->document().filePath())) << "nothing was saved";
+}
+
 // Ctrl+S, Ctrl+O and Ctrl+N run their commands from the page and from the code view as the buttons do;
 // the engine's own Ctrl+B still makes bold.
 TEST_F(EditedPage, FileKeysWorkWhereverTheFocusIs)

@@ -1,6 +1,7 @@
 // The real program started as users start it: copied into a fresh run folder outside the
 // temporary folder, with its own temporary folder and lock folder.
 #include "platform/inifile.h"
+#include "tests/support/namedpipe.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
 
@@ -12,6 +13,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::CommandOutput;
+using testing::MakeNamedPipe;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WaitUntil;
@@ -123,6 +125,36 @@ TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
         program->kill(SIGTERM);
         EXPECT_EQ(program->waitFor(20s), 0);
     }
+}
+
+// Every settings file and record the start reads made a named pipe: the start goes on as with missing
+// files (the wizard, then the main window under the program's own name), the pipes are left as they
+// were, and a termination signal still ends the program. A save killed half-way left its temporary
+// file in the settings folder; the start removes it.
+TEST_F(StartupProcess, NamedPipesForSettingsAndRecordsHoldNothingUp)
+{
+    const auto run = newRunFolder(m_runs.path());
+    std::filesystem::create_directories(run / "system");
+    const std::vector<std::filesystem::path> pipes { run / "prj.ini", run / "system" / "title.ini",
+        run / "system" / "guid.ini", run / "system" / "工程记录.txt" };
+    for (const auto& pipe : pipes)
+        ASSERT_TRUE(MakeNamedPipe(pipe)) << pipe;
+    const auto leftover = run / "system" / ".~Kx8Lm2";
+    testing::WriteFile(leftover, "[标题]\n名称=half");
+
+    auto program = start(run);
+    std::string wizard;
+    ASSERT_TRUE(WaitUntil([&] { return !(wizard = windowsNamed("程序新建向导")).empty(); }, 30s))
+        << "a missing wizard setting shows the wizard";
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    const std::string id = wizard.substr(0, wizard.find('\n'));
+    std::system(("xdotool windowfocus --sync " + id + " key Escape >/dev/null 2>&1").c_str());
+    EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s))
+        << "the main window shows once the wizard is closed";
+    for (const auto& pipe : pipes)
+        EXPECT_EQ(std::filesystem::symlink_status(pipe).type(), std::filesystem::file_type::fifo) << pipe;
+    program->kill(SIGTERM);
+    EXPECT_EQ(program->waitFor(20s), 0);
 }
 
 TEST_F(StartupProcess, OneCopyAtATimeUntilTheFirstDies)
@@ -298,6 +330,62 @@ TEST_F(RecoveryProcess, DamagedCopyIsRemovedWithAHint)
     const std::string id = ids.substr(0, ids.find('\n'));
     std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
     EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s)) << "start-up goes on";
+}
+
+// A recovery copy whose record would send the page outside the program's folders, or whose files are
+// named pipes, is a damaged copy: the hint, the copy removed, the start going on, and nothing written
+// where the record pointed.
+TEST_F(RecoveryProcess, CopiesThatPointElsewhereOrAreNoFilesAreDamaged)
+{
+    const auto victim = m_runs.path() / "victim";
+    std::filesystem::create_directories(victim);
+    const auto page = m_folder / "system" / "recover.html";
+    const auto record = m_folder / "system" / "recover.ini";
+    const std::string soundRecord = "[恢复]\n文件夹=" + (m_folder / "tmp").string() + "\n名称=page\n类型=0\n编码=utf-8\n";
+    struct Plant
+    {
+        const char* name;
+        std::function<void()> plant;
+    };
+    const Plant plants[] = {
+        { "record_points_elsewhere",
+            [&] {
+                testing::WriteFile(page, "<p>owned</p>");
+                testing::WriteFile(record,
+                    "[恢复]\n文件夹=" + (m_folder / "tmp").string()
+                        + "\n名称=../../victim/owned.conf\n类型=99\n编码=utf-8\n");
+            } },
+        { "page_is_a_named_pipe",
+            [&] {
+                ASSERT_TRUE(MakeNamedPipe(page));
+                testing::WriteFile(record, soundRecord);
+            } },
+        { "record_is_a_named_pipe",
+            [&] {
+                testing::WriteFile(page, "<p>kept?</p>");
+                ASSERT_TRUE(MakeNamedPipe(record));
+            } },
+    };
+    for (const Plant& p : plants) {
+        SCOPED_TRACE(p.name);
+        p.plant();
+        auto program = start(m_folder);
+        std::string ids;
+        ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+        EXPECT_FALSE(copyExists());
+        const std::string id = ids.substr(0, ids.find('\n'));
+        std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
+        std::string shown;
+        ASSERT_TRUE(WaitUntil([&] { return !(shown = windowsNamed("Inkwell")).empty(); }, 30s))
+            << "start-up goes on";
+        // Save writes the blank page where a new run's page goes, not where the record pointed.
+        const std::string window = shown.substr(0, shown.find('\n'));
+        std::system(("xdotool mousemove --window " + window + " 94 25 click 1 >/dev/null 2>&1").c_str());
+        program->kill(SIGTERM);
+        EXPECT_EQ(program->waitFor(20s), 0);
+        EXPECT_TRUE(std::filesystem::is_empty(victim));
+        EXPECT_FALSE(std::filesystem::exists(m_runs.path() / "owned.conf"));
+    }
 }
 
 TEST_F(StartupProcess, DirectlyInTheTemporaryFolderRuns)

@@ -4,6 +4,9 @@
 #include "editing/formattingcommands.h"
 #include "editing/fragments.h"
 #include "platform/browserengine.h"
+#include "platform/messagetexts.h"
+#include "platform/regularfile.h"
+#include "tests/support/answeredmessages.h"
 #include "tests/support/eventually.h"
 
 #include <QFile>
@@ -13,8 +16,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace inkwell {
 namespace {
@@ -68,8 +74,51 @@ protected:
     QPushButton* button = nullptr;
     QTemporaryDir documentFolder;
     DesignView design;
-    FormattingCommands commands { design, &window };
+    std::vector<MessageRequest> boxes; // every box the commands showed
+    testing::AnsweredMessages messages { [this](const MessageRequest& box) {
+        boxes.push_back(box);
+        return MessageButton::Ok;
+    } };
+    FormattingCommands commands { design, &window, &messages };
 };
+
+// The picture command with a chosen file that is none (a named pipe, a folder): a box says so at
+// once and the page stays as it was; a real picture beside it still goes in, without a box.
+TEST_F(DesignViewTest, PictureCommandRefusesWhatIsNoFile)
+{
+    QTemporaryDir elsewhere;
+    const std::string pipe = (elsewhere.path() + QStringLiteral("/图 pipe.png")).toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const QString picture = elsewhere.path() + QStringLiteral("/red.png");
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    struct Case
+    {
+        QString chosen;
+        int code;
+    };
+    for (const Case& c : { Case { QString::fromStdString(pipe), kNotARegularFile }, Case { elsewhere.path(), EISDIR } }) {
+        SCOPED_TRACE(c.chosen.toStdString());
+        boxes.clear();
+        const std::string before = html();
+        commands.setPictureChooser([&](QWidget*) { return c.chosen; });
+        const auto started = std::chrono::steady_clock::now();
+        click([&] { commands.insertPicture(); });
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes.front().title, kHintTitle);
+        EXPECT_EQ(boxes.front().text, texts::pictureNotInserted(Error { c.code, "" }, c.chosen.toStdString()));
+        QTest::qWait(200); // proves an absence: nothing arrives in the page late
+        EXPECT_EQ(html(), before);
+    }
+    boxes.clear();
+    commands.setPictureChooser([&](QWidget*) { return picture; });
+    click([&] { commands.insertPicture(); });
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(testing::Eventually([&] { return html().find("<img src=\"red.png\">") != std::string::npos; }, 3000))
+        << html();
+}
 
 TEST_F(DesignViewTest, EachFormattingButtonFormatsTheSelectedWord)
 {

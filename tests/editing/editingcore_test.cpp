@@ -3,8 +3,13 @@
 #include "editing/pictureinsertion.h"
 #include "editing/textsearch.h"
 #include "platform/readfile.h"
+#include "platform/regularfile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <future>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -138,6 +143,32 @@ TEST_F(CopyPicture, ReplacesADifferentFileOfTheSameNameOnlyWithACompleteCopy)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string> { "gone.png", "x.png" }));
+}
+
+// A chosen picture that is no file (a named pipe, a device, a folder) is refused at once with the
+// reason the message gives, and nothing is written beside the document.
+TEST_F(CopyPicture, SomethingOtherThanAFileIsRefusedWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo((root / "elsewhere/pipe.png").c_str(), 0600), 0);
+    struct Case
+    {
+        fs::path chosen;
+        int code;
+    };
+    auto done = std::async(std::launch::async, [&] {
+        for (const Case& c : { Case { root / "elsewhere/pipe.png", inkwell::kNotARegularFile },
+                 Case { "/dev/zero", inkwell::kNotARegularFile }, Case { root / "elsewhere", EISDIR } }) {
+            const auto copy = copyPictureIntoFolder(c.chosen, root / "doc");
+            ASSERT_FALSE(copy.ok()) << c.chosen;
+            EXPECT_EQ(copy.error().code, c.code) << c.chosen;
+        }
+    });
+    if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "the picture command waited on something that is no file";
+        ::_exit(1);
+    }
+    done.get();
+    EXPECT_TRUE(fs::is_empty(root / "doc"));
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "platform/inifile.h"
 #include "tests/support/tempfolder.h"
 
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using inkwell::IniFile;
 using inkwell::testing::ReadFile;
@@ -115,6 +119,43 @@ TEST(IniWriteFailure, MissingFolderFailsAndCreatesNothing)
     EXPECT_FALSE(IniFile(path).write("s", "k", "v"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "absent"));
     EXPECT_EQ(IniFile(path).read("s", "k", "DEF"), "DEF");
+}
+
+// A settings file that is there but is no file to read (a named pipe, a device, a folder) or cannot be
+// read gives every key its default at once, and a write leaves it as it is: neither waits, and neither
+// replaces what was there.
+TEST(IniNotAFile, ReadsGiveDefaultsAndWritesLeaveItAlone)
+{
+    TempFolder dir;
+    const auto fifo = dir.path() / "title.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.path() / "folder.ini");
+    WriteFile(dir.path() / "locked.ini", "[s]\nk=secret\nother=kept\n");
+    std::filesystem::permissions(dir.path() / "locked.ini", std::filesystem::perms::none);
+    std::vector<std::filesystem::path> paths { fifo, dir.path() / "folder.ini", "/dev/null" };
+    if (::geteuid() != 0) // the superuser reads a file without permissions
+        paths.push_back(dir.path() / "locked.ini");
+    // A hang here would be a blocked open: run on a thread and wait a bounded time.
+    auto done = std::async(std::launch::async, [&] {
+        for (const auto& path : paths) {
+            SCOPED_TRACE(path);
+            EXPECT_EQ(IniFile(path).read("s", "k", "DEF"), "DEF");
+            EXPECT_FALSE(IniFile(path).write("s", "k", "v"));
+        }
+    });
+    if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "a settings file that is no file held the program up";
+        ::_exit(1);
+    }
+    done.get();
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.ini"));
+    std::filesystem::permissions(dir.path() / "locked.ini", std::filesystem::perms::owner_read);
+    EXPECT_EQ(ReadFile(dir.path() / "locked.ini"), "[s]\nk=secret\nother=kept\n");
 }
 
 } // namespace

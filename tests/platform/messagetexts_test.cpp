@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FetchReasons,
             "status_403", "the server answered with status 403", "对方不允许取得这个文件（状态 403）。" },
         FetchCase { "status_500", "the server answered with status 500",
             "对方没有提供这个文件（状态 500），请稍后重试。" },
-        FetchCase { "missing_local_file", "Couldn't read a file:// file", kNotFound },
+        FetchCase { "missing_local_file", "No such file or directory", kNotFound },
         FetchCase {
             "refused", "Couldn't connect to server", "对方拒绝连接，请确认网址正确、网站可以访问后重试。" },
         FetchCase { "timed_out", "Timeout was reached", "等了很久也没有应答，请检查网络后重试。" },
@@ -250,8 +250,7 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
         missing.push_back({ part.url, part.reason });
     const std::string text = texts::exportResourcesMissing(page, missing, {});
     EXPECT_EQ(text,
-        "导出失败：以下资源无法取得，没有写入文件：\n图片/猫.png：" + *commonErrorSentence(ENOENT)
-            + "\n/nowhere/dog.png：" + *commonErrorSentence(ENOENT));
+        "导出失败：以下资源无法取得，没有写入文件：\n图片/猫.png：" + kNotFound + "\n/nowhere/dog.png：" + kNotFound);
     EXPECT_EQ(messageFault(text), "");
 
     const ArchiveResult unwritten = buildMhtArchive(page, dir.path() / "无此文件夹" / "a.mht", {});
@@ -314,6 +313,7 @@ std::vector<ShownCase> everyShownText()
         { "lock_other_user", texts::lockFailed(lock, Error { kLockOwnedByAnotherUser, "" }) },
         { "lock_other_error", texts::lockFailed(lock, Error { EIO, "" }), { io } },
         { "recovery_question", texts::kRecoveryQuestion },
+        { "recovery_question_with_file", texts::recoveryQuestion(file), { file.string() } },
         { "recovery_incomplete", texts::recoveryDamaged("the copy is incomplete") },
         { "recovery_unreadable", texts::recoveryDamaged("cannot read /x/system/recovery.html") },
         { "recovery_other", texts::recoveryDamaged("the record of the copy is damaged") },
@@ -324,6 +324,8 @@ std::vector<ShownCase> everyShownText()
         { "save_other", texts::saveFailed(Error { EIO, "" }, file), { io, file.string() } },
         { "open_missing", texts::openFailed(Error { ENOENT, "" }, file), { file.string() } },
         { "open_not_a_file", texts::openFailed(Error { kNotARegularFile, "" }, file), { file.string() } },
+        { "picture_not_a_file", texts::pictureNotInserted(Error { kNotARegularFile, "" }, file),
+            { file.string() } },
         { "preview_no_port", texts::previewRefused(texts::PreviewRefusal::NoPort, file) },
         { "preview_outside", texts::previewRefused(texts::PreviewRefusal::OutsideRunFolder, file),
             { file.string() } },

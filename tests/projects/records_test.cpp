@@ -5,8 +5,14 @@
 #include "projects/wizardatstart.h"
 #include "tests/support/tempfolder.h"
 
+#include "platform/regularfile.h"
+
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkwell {
 namespace {
@@ -80,6 +86,34 @@ TEST(ProjectHistoryFile, AppendWithoutSystemFolderFailsAndCreatesNothing)
     const auto result = ProjectHistory(RunFolder(run.path())).append("/p/a/a.html");
     EXPECT_FALSE(result.ok());
     EXPECT_TRUE(fs::is_empty(run.path()));
+}
+
+// The project records as named pipes: each is read as missing at once, nothing waits on it, and the
+// history is not replaced by a file that has lost its earlier entries.
+TEST_F(InRunFolder, RecordsThatAreNamedPipesHoldNothingUp)
+{
+    const RunFolder folder(run());
+    for (const fs::path& record : { historyFile(), run() / "prj.ini", run() / "system" / "guid.ini" })
+        ASSERT_EQ(::mkfifo(record.c_str(), 0600), 0) << record;
+    auto done = std::async(std::launch::async, [&] {
+        const ProjectHistory history(folder);
+        EXPECT_TRUE(history.entries().empty());
+        const auto appended = history.append("/p/a/a.html");
+        ASSERT_FALSE(appended.ok());
+        EXPECT_EQ(appended.error().code, kNotARegularFile);
+        EXPECT_EQ(projectFolderSetting(folder), (run() / "project").string());
+        EXPECT_TRUE(showWizardAtStart(folder)); // as when the file is missing
+    });
+    if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "a record that is a named pipe held the program up";
+        ::_exit(1);
+    }
+    done.get();
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::lstat(historyFile().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "left as it was";
 }
 
 TEST_F(InRunFolder, FolderSettingWritesTheDefaultOnceAndKeepsAStoredFolder)

@@ -340,7 +340,7 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
             + QStringLiteral("pics/gone.png：找不到这个文件，请检查名称和位置是否写对。\n")
             + QStringLiteral("film.mp4：文件太大，无法放入文档。\n")
             + QString::fromStdString((run() / "tmp/照片 (1).png").string())
-            + QStringLiteral("：文件或文件夹不存在，请检查路径后重试。\n")
+            + QStringLiteral("：找不到这个文件，请检查名称和位置是否写对。\n")
             + QStringLiteral("另有以下本机文件不会放入文档：\n")
             + QString::fromStdString((elsewhere / "secret.css").string()));
     EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");
