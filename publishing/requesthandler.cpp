@@ -6,8 +6,24 @@
 #include "publishing/requestpath.h"
 
 #include <cerrno>
+#include <fcntl.h>
 
 namespace inkwell {
+namespace {
+
+// Whether what the name leads to now lies inside the root, taken on a descriptor that only marks
+// the place (it reads nothing, so it opens a folder or a file this user may not read alike). A
+// folder is looked for only as a folder, the kind the failed open met.
+bool placeIsInside(const std::filesystem::path& entry, const std::filesystem::path& root, bool folder)
+{
+    const FileDescriptor place(::open(entry.c_str(), O_PATH | O_CLOEXEC | (folder ? O_DIRECTORY : 0)));
+    if (!place.isValid())
+        return false;
+    const Result<std::filesystem::path> real = realPathOf(place.get());
+    return real && isInsideRoot(*real, root);
+}
+
+} // namespace
 
 Answer answerRequest(const std::filesystem::path& root, std::string_view head)
 {
@@ -25,10 +41,13 @@ Answer answerRequest(const std::filesystem::path& root, std::string_view head)
     // that descriptor is read: no second lookup by name follows.
     Result<OpenedFile> opened = openRegularFile(*entry);
     if (!opened) {
-        // A folder, or a file this user may not read, has no content to send; a named pipe, a
-        // socket or a device is no file to serve, and an entry gone meanwhile is not found.
+        // A folder, or a file this user may not read, has no content to send, but its empty answer
+        // still tells that it exists: so it is given only where the entry lies inside the root. A
+        // named pipe, a socket or a device is no file to serve, and an entry gone meanwhile is not
+        // found.
         const int code = opened.error().code;
-        if (code == EISDIR || code == EACCES || code == EPERM)
+        const bool noContent = code == EISDIR || code == EACCES || code == EPERM;
+        if (noContent && placeIsInside(*entry, root, code == EISDIR))
             return Answer::found(typeLine, encoding, FileDescriptor {}, 0);
         return Answer::notFound();
     }

@@ -674,7 +674,8 @@ bool exchangeEntries(const std::filesystem::path& a, const std::filesystem::path
 }
 
 // A folder that passes the check by name is swapped, again and again, with a link to a folder
-// outside; whatever the server opens in between, nothing from outside reaches a client.
+// outside; whatever the server opens in between, nothing from outside reaches a client: neither
+// the bytes of a file there nor the empty answer that tells a folder there exists.
 TEST(PageServerRaces, FolderSwappedWithALinkNeverServesWhatLiesOutside)
 {
     TempFolder temp;
@@ -682,6 +683,9 @@ TEST(PageServerRaces, FolderSwappedWithALinkNeverServesWhatLiesOutside)
     const std::string secret = "SECRET-OUTSIDE-THE-RUN-FOLDER";
     writeFile(run / "swap" / "page.html", "inside");
     writeFile(temp.path() / "outside" / "page.html", secret);
+    // A file inside, a folder of the same name outside.
+    writeFile(run / "swap" / "entry.txt", "inside entry");
+    std::filesystem::create_directories(temp.path() / "outside" / "entry.txt");
     std::filesystem::create_directory_symlink(temp.path() / "outside", run / "link");
     PageServer server(run);
     ASSERT_TRUE(server.start());
@@ -698,13 +702,17 @@ TEST(PageServerRaces, FolderSwappedWithALinkNeverServesWhatLiesOutside)
     int outside = 0;
     int notFound = 0;
     int other = 0;
+    const std::string insideEntry = "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\n";
     const auto end = std::chrono::steady_clock::now() + 4s;
-    while (std::chrono::steady_clock::now() < end) {
-        const std::string answer
-            = exchange(*server.port(), "GET /swap/page.html HTTP/1.1\r\n\r\n").value_or("");
-        if (answer.find(secret) != std::string::npos)
+    for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
+        const bool askForEntry = round % 2 == 1;
+        const std::string answer = exchange(*server.port(),
+            askForEntry ? "GET /swap/entry.txt HTTP/1.1\r\n\r\n" : "GET /swap/page.html HTTP/1.1\r\n\r\n")
+                                       .value_or("");
+        if (answer.find(secret) != std::string::npos || (askForEntry && answer == insideEntry))
             ++outside;
-        else if (answer == "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\ninside")
+        else if (answer == "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\ninside"
+            || answer == insideEntry + "inside entry")
             ++inside;
         else if (answer == kNotFound)
             ++notFound;
