@@ -4,6 +4,24 @@
 
 namespace inkwell {
 
+std::optional<std::size_t> requestHeadLength(std::string_view bytes, std::size_t from)
+{
+    // An empty line is a line feed followed by a line feed, or by CR and a line feed; the last two
+    // bytes searched before may have begun one.
+    std::size_t at = from < 2 ? 0 : from - 2;
+    while (true) {
+        at = bytes.find('\n', at);
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view rest = bytes.substr(at + 1);
+        if (rest.starts_with('\n'))
+            return at + 2;
+        if (rest.starts_with("\r\n"))
+            return at + 3;
+        ++at;
+    }
+}
+
 std::vector<std::string_view> splitFields(std::string_view text, char separator)
 {
     std::vector<std::string_view> fields;
@@ -36,7 +54,8 @@ std::optional<RequestInfo> parseRequest(std::string_view bytes)
     if (!info.path.empty() && info.path.back() == '/')
         info.path += "index.html";
     info.acceptsGzip = text.find("gzip") != std::string_view::npos;
-    info.host = requestHost(text);
+    // A zero byte must not hide a Host line behind it.
+    info.host = requestHost(bytes);
     return info;
 }
 

@@ -1,7 +1,8 @@
 // PageServer: the small HTTP/1.1 file server that lets the archive builder fetch the page being
 // edited and everything it refers to. Serves the files below the run folder on 127.0.0.1, to
-// requests that name a loopback host or none, one request per connection, strictly one connection
-// after another on one worker thread. Files are streamed, so their size does not matter.
+// requests that name a loopback host or none, one request per connection, on one worker thread
+// that gathers the request heads of waiting connections together and answers them strictly one
+// after another. Files are streamed, so their size does not matter.
 #pragma once
 
 #include <chrono>
@@ -17,8 +18,8 @@ class PageServer
 public:
     static constexpr int kFirstPort = 8889;
     static constexpr int kLastPort = 65535;
-    // How long a client may keep the worker waiting for its request, or for room to send the
-    // answer into, before it is dropped and the next client is served.
+    // How long a client has, from being accepted, to send its whole request head; and how long
+    // it may take no bytes of its answer. Past either it is dropped without further ado.
     static constexpr std::chrono::milliseconds kClientTimeout { 3000 };
 
     // `firstPort` is where the port search begins; only tests move it.

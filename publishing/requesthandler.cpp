@@ -1,17 +1,33 @@
 #include "publishing/requesthandler.h"
 
+#include "platform/regularfile.h"
 #include "publishing/contenttype.h"
 #include "publishing/httprequest.h"
 #include "publishing/requestpath.h"
 
+#include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 
 namespace inkwell {
+namespace {
 
-Answer answerRequest(const std::filesystem::path& root, std::string_view request)
+// Whether what the name leads to now lies inside the root, taken on a descriptor that only marks
+// the place (it reads nothing, so it opens a folder or a file this user may not read alike). A
+// folder is looked for only as a folder, the kind the failed open met.
+bool placeIsInside(const std::filesystem::path& entry, const std::filesystem::path& root, bool folder)
 {
-    const std::optional<RequestInfo> info = parseRequest(request);
+    const FileDescriptor place(::open(entry.c_str(), O_PATH | O_CLOEXEC | (folder ? O_DIRECTORY : 0)));
+    if (!place.isValid())
+        return false;
+    const Result<std::filesystem::path> real = realPathOf(place.get());
+    return real && isInsideRoot(*real, root);
+}
+
+} // namespace
+
+Answer answerRequest(const std::filesystem::path& root, std::string_view head)
+{
+    const std::optional<RequestInfo> info = parseRequest(head);
     if (!info || !isServed(info->host))
         return Answer::notFound();
     const std::optional<std::filesystem::path> entry = resolveRequestPath(root, info->path);
@@ -20,12 +36,24 @@ Answer answerRequest(const std::filesystem::path& root, std::string_view request
 
     const std::optional<std::string_view> typeLine = contentTypeLine(pathExtension(info->path));
     const Answer::Encoding encoding = info->acceptsGzip ? Answer::Encoding::Gzip : Answer::Encoding::Plain;
-    // Opened without blocking so that a named pipe below the root cannot stall the server.
-    FileDescriptor file(::open(entry->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    struct stat status;
-    if (!file.isValid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return Answer::found(typeLine, encoding, FileDescriptor {}, 0);
-    return Answer::found(typeLine, encoding, std::move(file), static_cast<std::uint64_t>(status.st_size));
+    // The check above was on names; a folder on the way may be swapped for a link to elsewhere
+    // before the open. So the decision is taken again on the file that was really opened, and only
+    // that descriptor is read: no second lookup by name follows.
+    Result<OpenedFile> opened = openRegularFile(*entry);
+    if (!opened) {
+        // A folder, or a file this user may not read, has no content to send, but its empty answer
+        // still tells that it exists: so it is given only where the entry lies inside the root. A
+        // named pipe, a socket or a device is no file to serve, and an entry gone meanwhile is not
+        // found.
+        const int code = opened.error().code;
+        const bool noContent = code == EISDIR || code == EACCES || code == EPERM;
+        if (noContent && placeIsInside(*entry, root, code == EISDIR))
+            return Answer::found(typeLine, encoding, FileDescriptor {}, 0);
+        return Answer::notFound();
+    }
+    if (!isInsideRoot(opened->realPath, root))
+        return Answer::notFound();
+    return Answer::found(typeLine, encoding, std::move(opened->fd), opened->size);
 }
 
 } // namespace inkwell

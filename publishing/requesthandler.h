@@ -10,11 +10,12 @@
 
 namespace inkwell {
 
-// `root` must be canonical (see resolveRequestPath). `request` is the single read from the client.
-// Not found for a request that names another host, has no path to look up, or whose decoded path
-// leaves the root or names nothing. A found regular file is opened for its body, gzip-encoded when
-// the request mentions "gzip"; a found entry that is not a readable regular file (a folder, a
-// socket) gets a 200 answer with an empty body.
-[[nodiscard]] Answer answerRequest(const std::filesystem::path& root, std::string_view request);
+// `root` must be canonical (see resolveRequestPath). `head` is the request head, up to and including
+// its empty line. Not found for a request that names another host, has no path to look up, whose
+// decoded path leaves the root or names nothing, or that names a named pipe, a socket or a device.
+// A found regular file is opened for its body (and the opened file must lie inside the root),
+// gzip-encoded when the head mentions "gzip"; a found folder or a file that cannot be read gets a
+// 200 answer with an empty body.
+[[nodiscard]] Answer answerRequest(const std::filesystem::path& root, std::string_view head);
 
 } // namespace inkwell

@@ -28,7 +28,7 @@ enum class RequestHost
 [[nodiscard]] bool isLoopbackHost(std::string_view value);
 
 // Looks at the header lines between the request line and the first empty line (or the end of the
-// text, when the read was cut short). A header name is matched without regard to case; lines end
+// text, for a head cut short). A header name is matched without regard to case; lines end
 // in CR LF or in a bare LF.
 [[nodiscard]] RequestHost requestHost(std::string_view requestText);
 

@@ -7,18 +7,16 @@
 
 namespace inkwell {
 
-namespace {
-
-bool isInside(const std::string& candidate, const std::string& root)
+bool isInsideRoot(const std::filesystem::path& candidatePath, const std::filesystem::path& rootPath)
 {
+    const std::string& candidate = candidatePath.native();
+    const std::string& root = rootPath.native();
     if (candidate == root)
         return true;
     if (root == "/")
         return candidate.starts_with('/');
     return candidate.size() > root.size() && candidate.starts_with(root) && candidate[root.size()] == '/';
 }
-
-} // namespace
 
 std::optional<std::filesystem::path> resolveRequestPath(
     const std::filesystem::path& root, std::string_view requestPath)
@@ -41,7 +39,7 @@ std::optional<std::filesystem::path> resolveRequestPath(
     // with the root catches every such way out, and a dangling link counts as nothing there.
     std::error_code error;
     std::filesystem::path resolved = std::filesystem::canonical(full, error);
-    if (error || !isInside(resolved.native(), rootText))
+    if (error || !isInsideRoot(resolved, root))
         return std::nullopt;
     return resolved;
 }

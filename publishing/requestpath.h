@@ -8,11 +8,15 @@
 
 namespace inkwell {
 
+// Whether the absolute, link-free `candidate` is `root` or lies below it; `root` as below.
+[[nodiscard]] bool isInsideRoot(const std::filesystem::path& candidate, const std::filesystem::path& root);
+
 // `root` must be canonical (absolute, no symlinks, no trailing "/" except for "/" itself).
 // `requestPath` is the decoded path of RequestInfo, bytes as on disk; it is appended to the root.
 // Empty when the path does not start with "/", has a ".." segment or a zero byte, names nothing,
 // or leads (through a symlink) out of the root. Otherwise the canonical path of the entry, which
-// may be a folder or any other kind of entry.
+// may be a folder or any other kind of entry. This is a check of names only: what lies at that
+// path may change before it is opened, so whatever is opened must be checked again.
 [[nodiscard]] std::optional<std::filesystem::path> resolveRequestPath(
     const std::filesystem::path& root, std::string_view requestPath);
 

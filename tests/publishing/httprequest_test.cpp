@@ -121,11 +121,47 @@ TEST(RequestHost, ReadsTheHostLinesOfTheHeaderOnly)
         { "other headers naming host", "GET / HTTP/1.1\r\nX-Forwarded-Host: a.example\r\nHosts: b\r\n\r\n",
             RequestHost::Absent },
         { "read cut inside the header", "GET / HTTP/1.1\r\nHost: a.exam", RequestHost::Foreign },
-        { "header after a zero byte is not read", "GET / HTTP/1.1\r\n\0Host: a.example\r\n\r\n"sv,
+        { "zero byte before the name makes another header", "GET / HTTP/1.1\r\n\0Host: a.example\r\n\r\n"sv,
             RequestHost::Absent },
+        { "zero byte in the request line hides no Host", "GET / HTTP/1.1\0\r\nHost: a.example\r\n\r\n"sv,
+            RequestHost::Foreign },
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseRequest(c.request).value().host, c.host) << c.name;
+}
+
+// Where the head ends, for the whole text at once and for the same text arriving in two pieces at
+// every possible cut: a search that goes on from where it stopped finds the same end.
+TEST(RequestHeadLength, EndsAfterTheFirstEmptyLine)
+{
+    const struct
+    {
+        const char* name;
+        std::string_view bytes;
+        std::optional<std::size_t> length;
+    } cases[] = {
+        { "CR LF lines", "GET / HTTP/1.1\r\nHost: a\r\n\r\n", 27 },
+        { "bare line feeds", "GET / HTTP/1.1\nHost: a\n\n", 24 },
+        { "request line only", "GET / HTTP/1.0\r\n\r\n", 18 },
+        { "body after the head", "POST / HTTP/1.1\r\n\r\nHost: a\r\n\r\n", 19 },
+        { "second request after the head", "GET /a HTTP/1.1\n\nGET /b HTTP/1.1\n\n", 17 },
+        { "LF then CR LF", "GET / HTTP/1.1\n\r\n", 17 },
+        { "empty request line", "\r\n\r\n", 4 },
+        { "header lines but no empty line", "GET / HTTP/1.1\r\nHost: a\r\n", std::nullopt },
+        { "CR of the empty line only", "GET / HTTP/1.1\r\nHost: a\r\n\r", std::nullopt },
+        { "CR CR is no empty line", "GET / HTTP/1.1\r\r\n", std::nullopt },
+        { "blank line with a blank in it", "GET / HTTP/1.1\r\n \r\n", std::nullopt },
+        { "zero bytes do not end it", "GET / HTTP/1.1\0\r\nHost: a\0\r\n\r\n"sv, 29 },
+        { "nothing yet", "", std::nullopt },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(requestHeadLength(c.bytes), c.length) << c.name;
+        for (std::size_t cut = 0; cut <= c.bytes.size(); ++cut) {
+            const std::optional<std::size_t> first = requestHeadLength(c.bytes.substr(0, cut));
+            const std::optional<std::size_t> whole = first ? first : requestHeadLength(c.bytes, cut);
+            EXPECT_EQ(whole, c.length) << c.name << ", cut after " << cut << " bytes";
+        }
+    }
 }
 
 TEST(RequestHost, LoopbackNames)

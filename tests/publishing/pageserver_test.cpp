@@ -1,12 +1,17 @@
 #include "publishing/gzipencoder.h"
+#include "publishing/httprequest.h"
 #include "publishing/pageserver.h"
 #include "serverfixture.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
 #include <ifaddrs.h>
 #include <memory>
+#include <netinet/tcp.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -15,12 +20,12 @@
 
 using namespace std::string_literals;
 using namespace std::chrono_literals;
+using inkwell::gzipEncode;
+using inkwell::PageServer;
 using testing_support::exchange;
 using testing_support::LoopbackClient;
 using testing_support::readFile;
 using testing_support::TempFolder;
-using inkwell::gzipEncode;
-using inkwell::PageServer;
 using testing_support::writeFile;
 
 namespace {
@@ -38,6 +43,31 @@ std::string compressed(std::string_view typeLine, std::string_view body)
     if (!typeLine.empty())
         header += std::string(typeLine) + "\r\n";
     return header + "Server: Wisp beta\r\nContent-Encoding: gzip\r\n\r\n" + gzipEncode(body).value();
+}
+
+// Sends the request in pieces with a pause after each, as a slow network or a crafted client would,
+// and returns the whole answer.
+std::optional<std::string> exchangeInPieces(int port, const std::vector<std::string>& pieces)
+{
+    LoopbackClient client(port);
+    if (!client.isConnected())
+        return std::nullopt;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            std::this_thread::sleep_for(300ms);
+        if (!client.send(pieces[i]))
+            return std::nullopt;
+    }
+    return client.readToEnd();
+}
+
+// Sends the request and then ends the sending side, as a client does that has nothing more to say.
+std::optional<std::string> exchangeThenEnd(int port, std::string_view request)
+{
+    LoopbackClient client(port);
+    if (!client.isConnected() || !client.send(request) || ::shutdown(client.fd(), SHUT_WR) != 0)
+        return std::nullopt;
+    return client.readToEnd();
 }
 
 // <temp>/run is the run folder; <temp>/outside.txt is what traversal attempts aim at.
@@ -132,17 +162,16 @@ TEST_F(PageServerTest, AnswersByteForByte)
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
         { "POST is answered as GET", "POST /tmp/ HTTP/1.1\r\nContent-Length: 3\r\n\r\na=b",
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>tmp</p>" },
-        { "two requests in one read: the first only", "GET / HTTP/1.1\r\n\r\nGET /tmp/ HTTP/1.1\r\n\r\n",
+        { "two requests at once: the first only", "GET / HTTP/1.1\r\n\r\nGET /tmp/ HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>" },
-        { "read cut inside the path", "GET /page", "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path" },
         { "empty file", "GET /empty.html HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n" },
         { "empty file with gzip", "GET /empty.html HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n",
             compressed("Content-Type:text/html", "") },
         { "folder without slash", "GET /tmp HTTP/1.1\r\n\r\n",
             "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\n" },
-        { "named pipe is no file to read", "GET /pipe.txt HTTP/1.1\r\n\r\n",
-            "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\n" },
+        { "named pipe is no file to serve", "GET /pipe.txt HTTP/1.1\r\n\r\n", kNotFound },
+        { "named pipe with gzip", "GET /pipe.txt HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n", kNotFound },
         { "folder with gzip", "GET /tmp HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n", compressed("", "") },
         // The path is cut at the query and percent-decoded to the UTF-8 bytes of the name.
         { "blank decoded", "GET /a%20b.txt HTTP/1.1\r\n\r\n",
@@ -177,7 +206,7 @@ TEST_F(PageServerTest, AnswersByteForByte)
         { "folder symlink out of the run folder", "GET /dir-out/outside.txt HTTP/1.1\r\n\r\n", kNotFound },
         { "path without leading slash", "GET index.html HTTP/1.1\r\n\r\n", kNotFound },
         { "absolute URL as path", "GET http://127.0.0.1/index.html HTTP/1.1\r\n\r\n", kNotFound },
-        { "only a method", "GET", kNotFound },
+        { "only a method", "GET\r\n\r\n", kNotFound },
         { "empty path", "GET  /index.html HTTP/1.1\r\n\r\n", kNotFound },
     };
     for (const auto& c : cases) {
@@ -259,6 +288,78 @@ TEST_F(PageServerTest, ServesOnlyRequestsForLoopbackNames)
     }
 }
 
+// The Host is looked for in the whole head, however long it is and however it is cut into pieces
+// on the way; a head past its bound is not looked at at all.
+TEST_F(PageServerTest, DecidesTheHostOnTheWholeHead)
+{
+    const std::string served
+        = "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n<p>root</p>";
+    const std::string portText = std::to_string(port());
+    const std::string longQuery = "/index.html?" + std::string(20500, 'A');
+    // A head of exactly `length` bytes that ends in `hostLine` and the empty line.
+    const auto headOfLength = [](std::size_t length, const std::string& hostLine) {
+        const std::string start = "GET /index.html HTTP/1.1\r\nX-Pad: ";
+        const std::string end = "\r\n" + hostLine + "\r\n\r\n";
+        return start + std::string(length - start.size() - end.size(), 'p') + end;
+    };
+    const std::size_t bound = inkwell::kMaxRequestHead;
+    const struct
+    {
+        std::string name;
+        std::vector<std::string> pieces;
+        bool isServed;
+    } cases[] = {
+        { "long query, foreign Host",
+            { "GET " + longQuery + " HTTP/1.1\r\nHost: evil.example:" + portText + "\r\n\r\n" }, false },
+        { "long query, loopback Host",
+            { "GET " + longQuery + " HTTP/1.1\r\nHost: 127.0.0.1:" + portText + "\r\n\r\n" }, true },
+        { "long query, no Host (HTTP/1.0)", { "GET " + longQuery + " HTTP/1.0\r\n\r\n" }, true },
+        { "foreign Host in a second piece", { "GET /index.html HTTP/1.1\r\n", "Host: evil.example\r\n\r\n" },
+            false },
+        { "loopback Host in a second piece", { "GET /index.html HTTP/1.1\r\n", "Host: localhost\r\n\r\n" },
+            true },
+        { "foreign Host, then the empty line alone",
+            { "GET /index.html HTTP/1.1\r\nHost: evil.example\r\n", "\r\n" }, false },
+        { "empty line cut between CR and LF",
+            { "GET /index.html HTTP/1.1\r\nHost: evil.example\r\n\r", "\n" }, false },
+        { "second Host line in a later piece",
+            { "GET /index.html HTTP/1.1\r\nHost: 127.0.0.1\r\n", "Host: evil.example\r\n\r\n" }, false },
+        { "zero byte in the request line hides no Host",
+            { "GET /index.html HTTP/1.1\0\r\nHost: evil.example\r\n\r\n"s }, false },
+        { "head of exactly the bound, loopback Host", { headOfLength(bound, "Host: 127.0.0.1") }, true },
+        { "head of exactly the bound, foreign Host", { headOfLength(bound, "Host: evil.example") }, false },
+        { "head one byte over the bound, loopback Host", { headOfLength(bound + 1, "Host: 127.0.0.1") },
+            false },
+        { "head far over the bound", { headOfLength(bound + 8000, "Host: 127.0.0.1") }, false },
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> answer = exchangeInPieces(port(), c.pieces);
+        ASSERT_TRUE(answer) << c.name << ": no answer within the time limit";
+        EXPECT_EQ(*answer, c.isServed ? served : kNotFound) << c.name;
+    }
+}
+
+// A client that ends its side before the empty line has not asked for anything whole.
+TEST_F(PageServerTest, HeadThatEndsBeforeItsEmptyLineIsNotFound)
+{
+    const struct
+    {
+        const char* name;
+        std::string request;
+        std::optional<std::string> answer;
+    } cases[] = {
+        { "cut inside the path", "GET /page", kNotFound },
+        { "only a method", "GET", kNotFound },
+        { "cut after the Host line", "GET /page HTTP/1.1\r\nHost: 127.0.0.1\r\n", kNotFound },
+        { "cut after the CR of the empty line", "GET /page HTTP/1.1\r\n\r", kNotFound },
+        { "whole head, then the end", "GET /page HTTP/1.1\r\n\r\n",
+            "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path" },
+        { "nothing at all is not answered", "", "" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(exchangeThenEnd(port(), c.request), c.answer) << c.name;
+}
+
 TEST_F(PageServerTest, ReadsFilesAfreshForEveryRequest)
 {
     const std::string header = "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n";
@@ -303,19 +404,20 @@ TEST_F(PageServerTest, CurlCompressedRoundTrip)
     }
 }
 
-// A client that connects and says nothing holds the single worker only for the bounded wait.
-TEST_F(PageServerTest, SilentClientIsDroppedAndTheNextServed)
+// A client that connects and says nothing holds up nobody, and is dropped after the bounded wait.
+TEST_F(PageServerTest, SilentClientIsDroppedAndOthersServedMeanwhile)
 {
     LoopbackClient silent(port());
     ASSERT_TRUE(silent.isConnected());
+    const auto connected = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(100ms); // let the worker take the silent connection first
 
-    const auto start = std::chrono::steady_clock::now();
-    const std::optional<std::string> answer = exchange(port(), "GET /page HTTP/1.1\r\n\r\n");
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(answer, "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
-    EXPECT_LT(waited, PageServer::kClientTimeout + 2s);
-    EXPECT_EQ(silent.readToEnd(1s), std::string()) << "dropped without an answer";
+    EXPECT_EQ(exchange(port(), "GET /page HTTP/1.1\r\n\r\n"),
+        "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
+    EXPECT_LT(std::chrono::steady_clock::now() - connected, 1s) << "the silent client held the worker";
+    EXPECT_EQ(silent.readToEnd(PageServer::kClientTimeout + 2s), std::string())
+        << "dropped without an answer";
+    EXPECT_GE(std::chrono::steady_clock::now() - connected, PageServer::kClientTimeout - 100ms);
 }
 
 // A client that asks for a large file and never reads it cannot stall the server either.
@@ -333,6 +435,35 @@ TEST_F(PageServerTest, ClientThatStopsReadingIsDropped)
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(answer, "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
     EXPECT_LT(waited, PageServer::kClientTimeout + 2s);
+}
+
+// Whether the connection still stands. A client sees a reset only once it has read everything
+// before it, so a slow reader asks the kernel instead.
+bool isEstablished(int fd)
+{
+    tcp_info info {};
+    socklen_t length = sizeof info;
+    return ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 && info.tcpi_state == TCP_ESTABLISHED;
+}
+
+// A client that reads slowly but steadily keeps its answer coming past the client timeout, though
+// the socket it drains so slowly seldom shows much room.
+TEST_F(PageServerTest, ClientThatKeepsReadingSlowlyIsNotDropped)
+{
+    LoopbackClient slow(port());
+    ASSERT_TRUE(slow.isConnected());
+    ASSERT_TRUE(slow.send("GET /big.html HTTP/1.1\r\n\r\n"));
+    std::size_t received = 0;
+    const auto end = std::chrono::steady_clock::now() + PageServer::kClientTimeout + 3s;
+    while (std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(isEstablished(slow.fd())) << "dropped after " << received << " bytes";
+        char piece[16 * 1024];
+        const ssize_t got = ::recv(slow.fd(), piece, sizeof piece, MSG_DONTWAIT);
+        if (got > 0)
+            received += static_cast<std::size_t>(got);
+    }
+    EXPECT_LT(received, readFile(run() / "big.html").size()) << "the answer never waited for the client";
 }
 
 std::string procNetTcpAddress(const char* hexAddress, int port)
@@ -459,6 +590,185 @@ TEST(PageServerLifecycle, DoesNotStartWithoutItsRunFolder)
     PageServer server(temp.path() / "absent");
     EXPECT_FALSE(server.start());
     EXPECT_EQ(server.port(), std::nullopt);
+}
+
+} // namespace
+
+namespace {
+
+// Clients that say nothing and connect again as soon as they are dropped, and one that trickles its
+// head a byte at a time: none of them keeps an ordinary request waiting, and each is dropped once
+// its time is up.
+TEST_F(PageServerTest, SilentAndTricklingClientsDoNotHoldUpOthers)
+{
+    std::atomic<bool> done = false;
+    std::atomic<int> reconnects = 0;
+    std::thread silentOnes([&] {
+        std::vector<std::unique_ptr<LoopbackClient>> clients;
+        for (int i = 0; i < 20; ++i)
+            clients.push_back(std::make_unique<LoopbackClient>(port()));
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        while (!done && std::chrono::steady_clock::now() < end) {
+            std::vector<pollfd> fds;
+            for (const auto& client : clients)
+                fds.push_back(pollfd { client->fd(), POLLIN, 0 });
+            if (::poll(fds.data(), fds.size(), 50) <= 0)
+                continue;
+            for (std::size_t i = 0; i < clients.size(); ++i) {
+                char byte;
+                if (fds[i].revents != 0 && ::recv(clients[i]->fd(), &byte, 1, MSG_DONTWAIT) <= 0) {
+                    clients[i] = std::make_unique<LoopbackClient>(port());
+                    ++reconnects;
+                }
+            }
+        }
+    });
+
+    // How long after connecting the trickling client was dropped, and what it was sent.
+    std::future<std::pair<std::chrono::milliseconds, std::string>> trickled
+        = std::async(std::launch::async, [&] {
+              LoopbackClient client(port());
+              const auto connected = std::chrono::steady_clock::now();
+              const std::string head
+                  = "GET /style.css HTTP/1.1\r\nX-Slow: " + std::string(500, 's') + "\r\n\r\n";
+              std::string received;
+              for (std::size_t i = 0; i < head.size() && !done; ++i) {
+                  if (!client.send(head.substr(i, 1)))
+                      break;
+                  pollfd entry { client.fd(), POLLIN, 0 };
+                  if (::poll(&entry, 1, 100) > 0) {
+                      char buffer[4096];
+                      const ssize_t got = ::recv(client.fd(), buffer, sizeof buffer, 0);
+                      if (got <= 0)
+                          break;
+                      received.append(buffer, static_cast<std::size_t>(got));
+                  }
+              }
+              return std::pair(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - connected),
+                  received);
+          });
+
+    std::this_thread::sleep_for(500ms); // let them all take their places
+    for (int round = 0; round < 3; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(exchange(port(), "GET /style.css HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"),
+            "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 4s) << "round " << round;
+        std::this_thread::sleep_for(1500ms); // the next round meets the silent clients at another point
+    }
+
+    const auto [tricklerHeld, tricklerGot] = trickled.get();
+    done = true;
+    silentOnes.join();
+    EXPECT_GT(reconnects.load(), 0) << "the silent clients were never dropped";
+    EXPECT_EQ(tricklerGot, "") << "the trickling client got an answer";
+    EXPECT_GE(tricklerHeld, PageServer::kClientTimeout - 100ms);
+    EXPECT_LT(tricklerHeld, PageServer::kClientTimeout + 1500ms) << "the trickling client was not dropped";
+}
+
+// renameat2 with RENAME_EXCHANGE swaps two entries in one step.
+bool exchangeEntries(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+// A folder that passes the check by name is swapped, again and again, with a link to a folder
+// outside; whatever the server opens in between, nothing from outside reaches a client: neither
+// the bytes of a file there nor the empty answer that tells a folder there exists.
+TEST(PageServerRaces, FolderSwappedWithALinkNeverServesWhatLiesOutside)
+{
+    TempFolder temp;
+    const std::filesystem::path run = temp.path() / "run";
+    const std::string secret = "SECRET-OUTSIDE-THE-RUN-FOLDER";
+    writeFile(run / "swap" / "page.html", "inside");
+    writeFile(temp.path() / "outside" / "page.html", secret);
+    // A file inside, a folder of the same name outside.
+    writeFile(run / "swap" / "entry.txt", "inside entry");
+    std::filesystem::create_directories(temp.path() / "outside" / "entry.txt");
+    std::filesystem::create_directory_symlink(temp.path() / "outside", run / "link");
+    PageServer server(run);
+    ASSERT_TRUE(server.start());
+
+    std::atomic<bool> done = false;
+    std::atomic<long> swaps = 0;
+    std::thread swapper([&] {
+        while (!done) {
+            if (exchangeEntries(run / "swap", run / "link"))
+                ++swaps;
+        }
+    });
+    int inside = 0;
+    int outside = 0;
+    int notFound = 0;
+    int other = 0;
+    const std::string insideEntry = "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\n";
+    const auto end = std::chrono::steady_clock::now() + 4s;
+    for (int round = 0; std::chrono::steady_clock::now() < end; ++round) {
+        const bool askForEntry = round % 2 == 1;
+        const std::string answer = exchange(*server.port(),
+            askForEntry ? "GET /swap/entry.txt HTTP/1.1\r\n\r\n" : "GET /swap/page.html HTTP/1.1\r\n\r\n")
+                                       .value_or("");
+        if (answer.find(secret) != std::string::npos || (askForEntry && answer == insideEntry))
+            ++outside;
+        else if (answer == "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\ninside"
+            || answer == insideEntry + "inside entry")
+            ++inside;
+        else if (answer == kNotFound)
+            ++notFound;
+        else
+            ++other;
+    }
+    done = true;
+    swapper.join();
+    EXPECT_EQ(outside, 0) << "of " << inside + outside + notFound + other << " answers";
+    EXPECT_GT(inside, 0);
+    EXPECT_GT(notFound, 0) << "the swap never caught the check";
+    EXPECT_EQ(other, 0);
+    EXPECT_GT(swaps.load(), 0);
+}
+
+// Reads the first bytes of a large file's answer, takes what else has already arrived, and leaves:
+// the server's next sends then meet a connection closed on the other side.
+bool readALittleAndLeave(int port)
+{
+    LoopbackClient client(port);
+    if (!client.isConnected() || !client.send("GET /large.bin HTTP/1.1\r\n\r\n"))
+        return false;
+    pollfd entry { client.fd(), POLLIN, 0 };
+    char buffer[65536];
+    if (::poll(&entry, 1, 5000) <= 0 || ::recv(client.fd(), buffer, 1000, 0) <= 0)
+        return false;
+    while (::recv(client.fd(), buffer, sizeof buffer, MSG_DONTWAIT) > 0) { }
+    return true;
+}
+
+// sendfile() raises SIGPIPE in the sending thread when the client has gone, and SIGPIPE's default
+// action ends the process. The host process here keeps that default, as a plain program does.
+TEST(PageServerSignals, ClientsLeavingInTheMiddleOfAFileLeaveTheHostRunning)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::signal(SIGPIPE, SIG_DFL);
+            bool allDone = true;
+            {
+                TempFolder temp;
+                writeFile(temp.path() / "large.bin", std::string(32 * 1024 * 1024, 'L'));
+                writeFile(temp.path() / "small.txt", "small");
+                PageServer server(temp.path());
+                allDone = server.start();
+                for (int attempt = 0; allDone && attempt < 5; ++attempt) {
+                    allDone = readALittleAndLeave(*server.port());
+                    // Answered only once the worker has finished with the client that left.
+                    allDone = allDone
+                        && exchange(*server.port(), "GET /small.txt HTTP/1.1\r\n\r\n")
+                            == "HTTP/1.1 200 OK\r\nContent-Type:text/txt\r\nServer: Wisp beta\r\n\r\nsmall";
+                }
+            }
+            std::exit(allDone ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
-// Fuzzes the request parser, the Host check, the path mapping and the whole answer over a small run
-// folder with ways out of it (a file beside it, symlinks to it). Whatever the request, the answer is
-// a 200 or exactly the not-found answer, and a 200 only ever comes from an entry inside the run
-// folder, for a request that names no other host.
+// Fuzzes the search for the end of a request head, the request parser, the Host check, the path mapping and
+// the whole answer over a small run folder with ways out of it (a file beside it, symlinks to it). Whatever
+// the request, the answer is a 200 or exactly the not-found answer, and a 200 only ever comes from an entry
+// inside the run folder, for a request that names no other host.
 #include "publishing/httprequest.h"
 #include "publishing/requestpath.h"
 #include "stringsink.h"
@@ -65,6 +65,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view request(reinterpret_cast<const char*>(data), size);
+
+    // The head ends with its first empty line, and a search resumed after a cut finds the same end.
+    const std::optional<std::size_t> headLength = inkwell::requestHeadLength(request);
+    if (headLength) {
+        const std::string_view head = request.substr(0, *headLength);
+        if (*headLength > size || !(head.ends_with("\n\n") || head.ends_with("\n\r\n")))
+            fail("head does not end with an empty line", request);
+        if (inkwell::requestHeadLength(head.substr(0, head.size() - 1)))
+            fail("head ends before its first empty line", request);
+    }
+    const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1);
+    if (!inkwell::requestHeadLength(request.substr(0, cut))
+        && inkwell::requestHeadLength(request, cut) != headLength)
+        fail("resumed search found another end", request);
 
     const std::optional<inkwell::RequestInfo> info = inkwell::parseRequest(request);
     std::optional<std::filesystem::path> entry;

@@ -138,6 +138,30 @@ TEST_F(ResolveRequestPath, RefusesZeroBytesAndDotDotSegmentsItIsGiven)
     EXPECT_NE(resolveRequestPath(m_run, "/tmp/./page.html"), std::nullopt);
 }
 
+// The check applied to where an opened file really lies: whole segments only, so a folder whose
+// name merely begins like the root's is outside it.
+TEST(IsInsideRoot, ComparesWholeSegments)
+{
+    const struct
+    {
+        const char* candidate;
+        const char* root;
+        bool inside;
+    } cases[] = {
+        { "/home/u/run", "/home/u/run", true },
+        { "/home/u/run/a.html", "/home/u/run", true },
+        { "/home/u/run/tmp/a.html", "/home/u/run", true },
+        { "/home/u/run2/a.html", "/home/u/run", false },
+        { "/home/u/ru", "/home/u/run", false },
+        { "/home/u", "/home/u/run", false },
+        { "/etc/passwd", "/home/u/run", false },
+        { "/etc/passwd", "/", true },
+        { "/", "/", true },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isInsideRoot(c.candidate, c.root), c.inside) << c.candidate << " in " << c.root;
+}
+
 } // namespace
 
 } // namespace inkwell
