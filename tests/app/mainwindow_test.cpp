@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <Qsci/qsciscintilla.h>
+#include <algorithm>
 #include <csignal>
 #include <vector>
 
@@ -570,7 +571,18 @@ TEST_P(OpenOverTypedText, AsksBeforeTheFileDialog)
         ModalAnswerer answers(QString::fromUtf8(c.answer));
         if (c.chooses)
             answers.setFile(QString::fromStdString(other.string()));
-        answers.setBoxScript([&](QMessageBox*) { copyWhileAsking.push_back(copyHoldsTypedText()); });
+        QStringList firstBoxButtons; // captions, the default one first
+        answers.setBoxScript([&](QMessageBox* box) {
+            copyWhileAsking.push_back(copyHoldsTypedText());
+            if (!firstBoxButtons.isEmpty())
+                return;
+            firstBoxButtons << (box->defaultButton() ? box->defaultButton()->text() : QString());
+            for (auto* button : box->buttons())
+                firstBoxButtons << button->text();
+            std::sort(firstBoxButtons.begin() + 1, firstBoxButtons.end());
+        });
+        std::optional<qsizetype> boxesBeforeDialog;
+        answers.setFileDialogScript([&](QFileDialog*) { boxesBeforeDialog = answers.boxes.size(); });
         if (c.by == OpenBy::Button) {
             QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
         } else {
@@ -590,8 +602,15 @@ TEST_P(OpenOverTypedText, AsksBeforeTheFileDialog)
         if (c.asks) {
             ASSERT_FALSE(copyWhileAsking.empty());
             EXPECT_TRUE(copyWhileAsking.front()) << "the recovery copy is there while the question waits";
+            QStringList choices { QStringLiteral("保存"), QStringLiteral("不保存"), QStringLiteral("取消") };
+            std::sort(choices.begin(), choices.end());
+            EXPECT_EQ(firstBoxButtons, QStringList { QStringLiteral("保存") } + choices)
+                << firstBoxButtons.join(u',').toStdString();
         }
         EXPECT_EQ(answers.fileDialogs, c.dialog ? 1 : 0);
+        if (boxesBeforeDialog) {
+            EXPECT_EQ(*boxesBeforeDialog, boxes.size()) << "the file dialog comes after the answer";
+        }
     }
 
     if (c.saved) {
