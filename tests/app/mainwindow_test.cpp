@@ -22,6 +22,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
 #include <csignal>
+#include <optional>
 #include <vector>
 
 namespace inkwell {
