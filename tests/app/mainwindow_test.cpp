@@ -20,7 +20,10 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <Qsci/qsciscintilla.h>
+#include <algorithm>
 #include <csignal>
+#include <optional>
+#include <vector>
 
 namespace inkwell {
 namespace {
@@ -514,59 +517,138 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     EXPECT_EQ(saved.find("again"), std::string::npos) << "discarded";
 }
 
-// Open over typed text asks the close question before its dialog. Until an answer lets the edits go,
-// the page, its unsaved state and its recovery copy stay: after "取消", and after "不保存" when the
-// dialog is then cancelled.
-TEST_F(EditedPage, OpenAsksBeforeReplacingUnsavedEdits)
+enum class OpenBy
 {
+    Button,
+    Keys,
+};
+
+struct OpenCase
+{
+    const char* name;
+    bool types; // " unsaved" is typed into the page first
+    OpenBy by;
+    const char* answer; // the caption pressed in every box
+    bool saveFails; // a folder stands where the document file would be written
+    bool chooses; // false: the file dialog is cancelled
+    bool asks;
+    bool dialog;
+    bool opened;
+    bool saved;
+};
+
+void PrintTo(const OpenCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class OpenOverTypedText : public EditedPage, public ::testing::WithParamInterface<OpenCase>
+{
+};
+
+// Open replaces the page, so over typed text it first asks the close question, and the file dialog
+// comes only once the answer lets the edits go (saved or dropped). Until then the page, its unsaved
+// state and its recovery copy stay; after any answer that ends the Open, they stay for good.
+TEST_P(OpenOverTypedText, AsksBeforeTheFileDialog)
+{
+    const auto& c = GetParam();
     auto& copy = m_window->recoveryCopy();
-    typeInPage(" unsaved");
-    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two unsaved"); }, 10000));
-    ASSERT_TRUE(Eventually([&] { return copy.exists(); }, 5000));
+    const auto file = m_window->document().filePath();
+    const auto copyHoldsTypedText
+        = [&] { return copy.exists() && copy.read().page.html.find("two unsaved") != std::string::npos; };
+    if (c.types) {
+        typeInPage(" unsaved");
+        ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two unsaved"); }, 10000));
+        ASSERT_TRUE(Eventually(copyHoldsTypedText, 10000));
+    }
+    if (c.saveFails)
+        std::filesystem::create_directories(file);
     const auto other = m_run.path() / "other.html";
     testing::WriteFile(
         other, "<html><head><meta charset=\"utf-8\"></head><body><p>其他页面</p></body></html>");
-    const QString question = QStringLiteral("提示: 是否保存？");
 
-    struct Step
+    std::vector<bool> copyWhileAsking;
     {
-        const char* answer;
-        bool chooses;
-        int fileDialogs;
-    };
-    for (const Step step : { Step { "取消", true, 0 }, Step { "不保存", false, 1 } }) {
-        SCOPED_TRACE(step.answer);
-        ModalAnswerer answers(QString::fromUtf8(step.answer));
-        if (step.chooses)
+        ModalAnswerer answers(QString::fromUtf8(c.answer));
+        if (c.chooses)
             answers.setFile(QString::fromStdString(other.string()));
-        QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
-        EXPECT_EQ(answers.boxes, QStringList { question });
-        EXPECT_EQ(answers.fileDialogs, step.fileDialogs);
+        QStringList firstBoxButtons; // captions, the default one first
+        answers.setBoxScript([&](QMessageBox* box) {
+            copyWhileAsking.push_back(copyHoldsTypedText());
+            if (!firstBoxButtons.isEmpty())
+                return;
+            firstBoxButtons << (box->defaultButton() ? box->defaultButton()->text() : QString());
+            for (auto* button : box->buttons())
+                firstBoxButtons << button->text();
+            std::sort(firstBoxButtons.begin() + 1, firstBoxButtons.end());
+        });
+        std::optional<qsizetype> boxesBeforeDialog;
+        answers.setFileDialogScript([&](QFileDialog*) { boxesBeforeDialog = answers.boxes.size(); });
+        if (c.by == OpenBy::Button) {
+            QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
+        } else {
+            QWidget* page = m_browser->focusProxy() ? m_browser->focusProxy() : m_browser;
+            ASSERT_TRUE(page->hasFocus());
+            QTest::keyClick(page, Qt::Key_O, Qt::ControlModifier);
+        }
+
+        QStringList boxes;
+        if (c.asks)
+            boxes << QStringLiteral("提示: 是否保存？");
+        if (c.saveFails)
+            boxes << QStringLiteral("提示: 保存失败！原来的文件没有改动。");
+        ASSERT_EQ(answers.boxes.size(), boxes.size()) << answers.boxes.join(u'|').toStdString();
+        for (qsizetype i = 0; i < boxes.size(); ++i)
+            EXPECT_TRUE(answers.boxes[i].startsWith(boxes[i])) << answers.boxes[i].toStdString();
+        if (c.asks) {
+            ASSERT_FALSE(copyWhileAsking.empty());
+            EXPECT_TRUE(copyWhileAsking.front()) << "the recovery copy is there while the question waits";
+            QStringList choices { QStringLiteral("保存"), QStringLiteral("不保存"), QStringLiteral("取消") };
+            std::sort(choices.begin(), choices.end());
+            EXPECT_EQ(firstBoxButtons, QStringList { QStringLiteral("保存") } + choices)
+                << firstBoxButtons.join(u',').toStdString();
+        }
+        EXPECT_EQ(answers.fileDialogs, c.dialog ? 1 : 0);
+        if (boxesBeforeDialog) {
+            EXPECT_EQ(*boxesBeforeDialog, boxes.size()) << "the file dialog comes after the answer";
+        }
+    }
+
+    if (c.saved) {
+        EXPECT_NE(testing::ReadFile(file).find("one two unsaved"), std::string::npos)
+            << "the typed page is saved before the other one is opened";
+    } else {
+        EXPECT_FALSE(std::filesystem::is_regular_file(file)) << "nothing was saved";
+    }
+    bool closed = false;
+    if (c.opened) {
+        ASSERT_TRUE(
+            Eventually([&] { return visibleText(*m_window).contains(QStringLiteral("其他页面")); }, 10000))
+            << visibleText(*m_window).toStdString();
+        EXPECT_FALSE(copy.exists()) << "the opened page has nothing to recover";
+        EXPECT_EQ(closeAsking(QStringLiteral("取消"), &closed), QString()) << "the opened page is unchanged";
+        EXPECT_TRUE(closed);
+    } else {
         EXPECT_TRUE(visibleText(*m_window).contains("one two unsaved"))
             << visibleText(*m_window).toStdString();
-        EXPECT_TRUE(copy.exists());
-        EXPECT_NE(copy.read().page.html.find("two unsaved"), std::string::npos);
-        m_window->activateWindow();
+        EXPECT_TRUE(copyHoldsTypedText()) << "the recovery copy stays while the edits are unsaved";
+        m_window->activateWindow(); // no window manager gives it back after a dialog
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        EXPECT_EQ(closeAsking(QStringLiteral("取消"), &closed), QStringLiteral("提示: 是否保存？"))
+            << "the page still needs saving";
+        EXPECT_FALSE(closed);
     }
-    // Still unsaved: closing asks too.
-    {
-        ModalAnswerer answers(QStringLiteral("取消"));
-        EXPECT_FALSE(m_window->close());
-        EXPECT_EQ(answers.boxes, QStringList { question });
-    }
-
-    ModalAnswerer answers(QStringLiteral("不保存"));
-    answers.setFile(QString::fromStdString(other.string()));
-    QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
-    EXPECT_EQ(answers.boxes, QStringList { question });
-    EXPECT_EQ(answers.fileDialogs, 1);
-    ASSERT_TRUE(
-        Eventually([&] { return visibleText(*m_window).contains(QStringLiteral("其他页面")); }, 10000))
-        << visibleText(*m_window).toStdString();
-    EXPECT_FALSE(copy.exists()) << "the opened page has nothing to recover";
-    EXPECT_FALSE(std::filesystem::exists(m_window->document().filePath())) << "nothing was saved";
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, OpenOverTypedText,
+    ::testing::Values(OpenCase { "save", true, OpenBy::Button, "保存", false, true, true, true, true, true },
+        OpenCase { "failed_save_stops", true, OpenBy::Keys, "保存", true, true, true, false, false, false },
+        OpenCase { "discard", true, OpenBy::Keys, "不保存", false, true, true, true, true, false },
+        OpenCase { "discard_then_dialog_cancelled", true, OpenBy::Button, "不保存", false, false, true, true,
+            false, false },
+        OpenCase { "cancel", true, OpenBy::Keys, "取消", false, true, true, false, false, false },
+        OpenCase { "no_changes", false, OpenBy::Button, "保存", false, true, false, true, true, false }),
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Ctrl+S, Ctrl+O and Ctrl+N run their commands from the page and from the code view as the buttons do;
 // the engine's own Ctrl+B still makes bold.

@@ -87,6 +87,9 @@ public:
     void setColour(QColor colour) { m_colour = colour; }
     // Runs once with each file dialog before it is answered, for a test that looks at it or works it.
     void setFileDialogScript(std::function<void(QFileDialog*)> script) { m_fileScript = std::move(script); }
+    // Runs once with each message box before it is answered, for a test that looks at the state the
+    // program is in while it waits for the answer.
+    void setBoxScript(std::function<void(QMessageBox*)> script) { m_boxScript = std::move(script); }
 
     QStringList boxes; // "title: text" of each message box
     int fileDialogs = 0;
@@ -113,6 +116,8 @@ private:
                 continue;
             if (auto* box = qobject_cast<QMessageBox*>(widget)) {
                 boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+                if (m_boxScript)
+                    m_boxScript(box);
                 for (auto* button : box->buttons()) {
                     if (button->text() == m_button) {
                         button->click();
@@ -131,10 +136,17 @@ private:
                     dialog->reject();
                     return;
                 }
-                // selectFile leaves a focused name field as it is, so the name is typed in.
-                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                // selectFile leaves a focused name field as it is, so the name is typed in. Files
+                // selected in the dialog's views count before a typed name, and a name field without
+                // focus leaves the file chosen the last time selected there: that selection goes first.
+                if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                    for (const char* viewName : { "listView", "treeView" }) {
+                        auto* view = dialog->findChild<QAbstractItemView*>(QString::fromUtf8(viewName));
+                        if (view && view->selectionModel())
+                            view->selectionModel()->clear();
+                    }
                     name->setText(m_file);
-                else
+                } else
                     dialog->selectFile(m_file);
                 QMetaObject::invokeMethod(dialog, "accept");
                 return;
@@ -162,6 +174,7 @@ private:
     QString m_file;
     QColor m_colour;
     std::function<void(QFileDialog*)> m_fileScript;
+    std::function<void(QMessageBox*)> m_boxScript;
     bool m_busy = false;
 };
 
