@@ -4,6 +4,7 @@
 #include "app/recoverycopy.h"
 #include "platform/atomicfile.h"
 #include "platform/inifile.h"
+#include "platform/readfile.h"
 #include "tests/support/tempfolder.h"
 
 #include <chrono>
@@ -132,6 +133,16 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
         { "name_with_folder", recordKey("名称", "sub/page") },
         { "name_dot_dot", recordKey("名称", "..") },
         { "name_dot", recordKey("名称", ".") },
+        { "name_with_nul",
+            [](const RecoveryCopy& c, const fs::path&) {
+                // Written byte by byte: a NUL would end the name where the system opens it.
+                std::string record = readFile(c.recordPath()).value();
+                const std::string line = "名称=page\n";
+                const auto at = record.find(line);
+                ASSERT_NE(at, std::string::npos) << record;
+                record.replace(at, line.size(), std::string("名称=page\0.conf\n", 18));
+                ASSERT_TRUE(writeFileAtomically(c.recordPath(), record).ok());
+            } },
         { "folder_empty", recordKey("文件夹", "") },
         { "folder_relative", recordKey("文件夹", "tmp") },
         { "folder_elsewhere", recordFolder([](const fs::path& run) { return run.parent_path(); }) },
