@@ -321,7 +321,8 @@ bool MainWindow::offerRecoveredPage()
         m_messages.inform(kHintTitle, texts::recoveryDamaged(found.reason), owner);
         return false;
     }
-    if (m_messages.ask(kHintTitle, texts::recoveryQuestion(found.page.document.filePath()), Answer::Yes, owner)
+    if (m_messages.ask(
+            kHintTitle, texts::recoveryQuestion(found.page.document.filePath()), Answer::Yes, owner)
         != Answer::Yes) {
         m_recovery->remove();
         return false;

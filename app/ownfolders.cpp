@@ -73,7 +73,8 @@ std::size_t removeLeftoverTemporaryFiles(const RunFolder& runFolder)
     for (const auto& parent : projectParentFolders(runFolder)) {
         std::error_code error;
         fs::directory_iterator entries(parent, error);
-        for (std::size_t searched = 0; !error && entries != fs::directory_iterator() && searched < kMaxProjectFoldersSearched;
+        for (std::size_t searched = 0;
+             !error && entries != fs::directory_iterator() && searched < kMaxProjectFoldersSearched;
              entries.increment(error), ++searched) {
             // Project folders only, not links to folders elsewhere.
             std::error_code kindError;

@@ -5,7 +5,6 @@
 #include "platform/regularfile.h"
 
 #include <cerrno>
-
 #include <system_error>
 
 namespace fs = std::filesystem;

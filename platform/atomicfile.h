@@ -5,8 +5,8 @@
 #include "platform/filedescriptor.h"
 #include "platform/result.h"
 
-#include <filesystem>
 #include <cstddef>
+#include <filesystem>
 #include <string_view>
 
 namespace inkwell {

@@ -1,11 +1,14 @@
 #include "platform/screenshotportal.h"
 
+#include "platform/readfile.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QEventLoop>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTimer>
 #include <QUrl>
@@ -103,7 +106,13 @@ std::optional<QImage> askPortal(QDBusConnection& bus, int timeoutMs)
     const QUrl uri(waiter.results.value(QStringLiteral("uri")).toString());
     if (!uri.isLocalFile())
         return std::nullopt;
-    QImage picture(uri.toLocalFile());
+    // The portal names a file; read it only as a regular file, so that a named pipe or a device there
+    // cannot hold the window's thread in open or read.
+    const Result<std::string> bytes = readFile(QFile::encodeName(uri.toLocalFile()).toStdString());
+    if (!bytes)
+        return std::nullopt;
+    const QImage picture
+        = QImage::fromData(QByteArrayView(bytes->data(), static_cast<qsizetype>(bytes->size())));
     if (picture.isNull())
         return std::nullopt;
     return picture;

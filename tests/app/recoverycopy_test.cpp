@@ -4,6 +4,7 @@
 #include "app/recoverycopy.h"
 #include "platform/atomicfile.h"
 #include "platform/inifile.h"
+#include "platform/readfile.h"
 #include "tests/support/tempfolder.h"
 
 #include <chrono>
@@ -84,7 +85,8 @@ std::function<void(const RecoveryCopy&, const fs::path&)> recordKey(const char* 
     };
 }
 
-std::function<void(const RecoveryCopy&, const fs::path&)> recordFolder(std::function<fs::path(const fs::path&)> of)
+std::function<void(const RecoveryCopy&, const fs::path&)> recordFolder(
+    std::function<fs::path(const fs::path&)> of)
 {
     return [of](const RecoveryCopy& c, const fs::path& run) {
         ASSERT_TRUE(IniFile(c.recordPath()).write("恢复", "文件夹", of(run).string()));
@@ -110,9 +112,13 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
         { "page_missing", [](const RecoveryCopy& c, const fs::path&) { fs::remove(c.pagePath()); } },
         { "record_missing", [](const RecoveryCopy& c, const fs::path&) { fs::remove(c.recordPath()); } },
         { "page_not_utf8",
-            [](const RecoveryCopy& c, const fs::path&) { WriteFile(c.pagePath(), "<p>\xC4\xE3\xBA\xC3</p>"); } },
+            [](const RecoveryCopy& c, const fs::path&) {
+                WriteFile(c.pagePath(), "<p>\xC4\xE3\xBA\xC3</p>");
+            } },
         { "record_garbage",
-            [](const RecoveryCopy& c, const fs::path&) { WriteFile(c.recordPath(), "\x01\x02 not a record"); } },
+            [](const RecoveryCopy& c, const fs::path&) {
+                WriteFile(c.recordPath(), "\x01\x02 not a record");
+            } },
         { "page_named_pipe", [](const RecoveryCopy& c, const fs::path&) { makeFifo(c.pagePath()); } },
         { "record_named_pipe", [](const RecoveryCopy& c, const fs::path&) { makeFifo(c.recordPath()); } },
         { "kind_not_a_number", recordKey("类型", "html") },
@@ -127,6 +133,16 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
         { "name_with_folder", recordKey("名称", "sub/page") },
         { "name_dot_dot", recordKey("名称", "..") },
         { "name_dot", recordKey("名称", ".") },
+        { "name_with_nul",
+            [](const RecoveryCopy& c, const fs::path&) {
+                // Written byte by byte: a NUL would end the name where the system opens it.
+                std::string record = readFile(c.recordPath()).value();
+                const std::string line = "名称=page\n";
+                const auto at = record.find(line);
+                ASSERT_NE(at, std::string::npos) << record;
+                record.replace(at, line.size(), std::string("名称=page\0.conf\n", 18));
+                ASSERT_TRUE(writeFileAtomically(c.recordPath(), record).ok());
+            } },
         { "folder_empty", recordKey("文件夹", "") },
         { "folder_relative", recordKey("文件夹", "tmp") },
         { "folder_elsewhere", recordFolder([](const fs::path& run) { return run.parent_path(); }) },
@@ -141,7 +157,8 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
                 fs::create_directories(run / "project");
                 fs::create_directories(run.parent_path() / "victim");
                 fs::create_directory_symlink(run.parent_path() / "victim", run / "project" / "link");
-                ASSERT_TRUE(IniFile(c.recordPath()).write("恢复", "文件夹", (run / "project" / "link").string()));
+                ASSERT_TRUE(
+                    IniFile(c.recordPath()).write("恢复", "文件夹", (run / "project" / "link").string()));
             } },
     };
     for (const auto& c : cases) {
@@ -171,7 +188,8 @@ TEST(RecoveryCopy, RecordsOfTheProgramsOwnFoldersAreTaken)
     const fs::path run = outer.path() / "run";
     fs::create_directories(run / "system");
     fs::create_directories(outer.path() / "projects elsewhere");
-    ASSERT_TRUE(IniFile(run / "prj.ini").write("工程目录", "路径", (outer.path() / "projects elsewhere").string()));
+    ASSERT_TRUE(
+        IniFile(run / "prj.ini").write("工程目录", "路径", (outer.path() / "projects elsewhere").string()));
     fs::create_directories(run / "project" / "real");
     fs::create_directory_symlink(run / "project" / "real", run / "project" / "alias");
     RecoveryCopy copy { RunFolder(run) };
@@ -182,12 +200,14 @@ TEST(RecoveryCopy, RecordsOfTheProgramsOwnFoldersAreTaken)
             ASSERT_TRUE(copy.write({ folder, "页 1", kind }, TextEncoding::Utf16Le, "<p>x</p>").ok());
             const auto found = copy.read();
             ASSERT_EQ(found.status, RecoveryReadResult::Status::Found) << found.reason;
-            EXPECT_EQ(found.page.document.filePath(), folder / (std::string("页 1") + std::string(extensionOfKind(kind))));
+            EXPECT_EQ(found.page.document.filePath(),
+                folder / (std::string("页 1") + std::string(extensionOfKind(kind))));
         }
     }
     // A relative "prj.ini" folder lies below the run folder, as the wizard takes it.
     ASSERT_TRUE(IniFile(run / "prj.ini").write("工程目录", "路径", "sites"));
-    ASSERT_TRUE(copy.write({ run / "sites" / "x", "x", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>").ok());
+    ASSERT_TRUE(
+        copy.write({ run / "sites" / "x", "x", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>").ok());
     EXPECT_EQ(copy.read().status, RecoveryReadResult::Status::Found);
 }
 
@@ -201,7 +221,8 @@ TEST(RecoveryCopy, FilesAreTheOwnersAlone)
     WriteFile(copy.recordPath(), "[恢复]\n");
     fs::permissions(copy.recordPath(), fs::perms(0644));
     const mode_t saved = ::umask(0);
-    const auto written = copy.write({ run.tmpFolder(), "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>");
+    const auto written
+        = copy.write({ run.tmpFolder(), "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>");
     ::umask(saved);
     ASSERT_TRUE(written.ok()) << written.error().message;
     for (const fs::path& file : { copy.pagePath(), copy.recordPath() }) {
@@ -223,11 +244,11 @@ TEST(LeftoverTemporaryFiles, OnlyTheWritersOwnNamesInItsOwnFoldersGo)
     const fs::path elsewhere = outer.path() / "sites";
     fs::create_directories(run / "system");
     ASSERT_TRUE(IniFile(run / "prj.ini").write("工程目录", "路径", elsewhere.string()));
-    const std::vector<fs::path> leftovers { run / ".~Ab3", run / "system" / ".~x9Zk2LmQ0", run / "tmp" / ".~q",
-        run / "project" / "首页" / ".~Page7", elsewhere / "站点" / ".~abcdefghij" };
-    const std::vector<fs::path> kept { run / "project" / "首页" / ".htaccess", run / "system" / ".~lock.a.ini#",
-        run / "system" / ".~toolongname", run / "tmp" / ".~", run / "project" / "首页" / "inner" / ".~deep",
-        run / "tmp" / "~abc", outer.path() / ".~Ab3" };
+    const std::vector<fs::path> leftovers { run / ".~Ab3", run / "system" / ".~x9Zk2LmQ0",
+        run / "tmp" / ".~q", run / "project" / "首页" / ".~Page7", elsewhere / "站点" / ".~abcdefghij" };
+    const std::vector<fs::path> kept { run / "project" / "首页" / ".htaccess",
+        run / "system" / ".~lock.a.ini#", run / "system" / ".~toolongname", run / "tmp" / ".~",
+        run / "project" / "首页" / "inner" / ".~deep", run / "tmp" / "~abc", outer.path() / ".~Ab3" };
     for (const auto& file : leftovers)
         WriteFile(file, "half");
     for (const auto& file : kept)
@@ -250,13 +271,13 @@ TEST(RecoveryCopy, WriteDecidedBeforeARemovalIsDropped)
     RecoveryCopy copy(startedRunFolder(dir));
     const auto generation = copy.generation();
     copy.remove(); // the page was saved while its copy was being prepared
-    EXPECT_TRUE(
-        copy.write({ dir.path() / "tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>stale</p>", generation)
-            .ok());
+    EXPECT_TRUE(copy.write({ dir.path() / "tmp", "page", DocumentKind::Html }, TextEncoding::Utf8,
+                        "<p>stale</p>", generation)
+                    .ok());
     EXPECT_FALSE(copy.exists());
 
-    ASSERT_TRUE(copy.write({ dir.path() / "tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>fresh</p>",
-                        copy.generation())
+    ASSERT_TRUE(copy.write({ dir.path() / "tmp", "page", DocumentKind::Html }, TextEncoding::Utf8,
+                        "<p>fresh</p>", copy.generation())
                     .ok());
     EXPECT_EQ(copy.read().page.html, "<p>fresh</p>");
 }

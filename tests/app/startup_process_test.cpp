@@ -328,7 +328,8 @@ TEST_F(RecoveryProcess, DamagedCopiesAreRemovedWithAHint)
     std::filesystem::create_directories(victim);
     const auto page = m_folder / "system" / "recover.html";
     const auto record = m_folder / "system" / "recover.ini";
-    const std::string soundRecord = "[恢复]\n文件夹=" + (m_folder / "tmp").string() + "\n名称=page\n类型=0\n编码=utf-8\n";
+    const std::string soundRecord
+        = "[恢复]\n文件夹=" + (m_folder / "tmp").string() + "\n名称=page\n类型=0\n编码=utf-8\n";
     struct Plant
     {
         const char* name;

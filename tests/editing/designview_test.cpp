@@ -98,7 +98,8 @@ TEST_F(DesignViewTest, PictureCommandRefusesWhatIsNoFile)
         QString chosen;
         int code;
     };
-    for (const Case& c : { Case { QString::fromStdString(pipe), kNotARegularFile }, Case { elsewhere.path(), EISDIR } }) {
+    for (const Case& c :
+        { Case { QString::fromStdString(pipe), kNotARegularFile }, Case { elsewhere.path(), EISDIR } }) {
         SCOPED_TRACE(c.chosen.toStdString());
         boxes.clear();
         const std::string before = html();
@@ -108,7 +109,8 @@ TEST_F(DesignViewTest, PictureCommandRefusesWhatIsNoFile)
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes.front().title, kHintTitle);
-        EXPECT_EQ(boxes.front().text, texts::pictureNotInserted(Error { c.code, "" }, c.chosen.toStdString()));
+        EXPECT_EQ(
+            boxes.front().text, texts::pictureNotInserted(Error { c.code, "" }, c.chosen.toStdString()));
         QTest::qWait(200); // proves an absence: nothing arrives in the page late
         EXPECT_EQ(html(), before);
     }
@@ -116,7 +118,8 @@ TEST_F(DesignViewTest, PictureCommandRefusesWhatIsNoFile)
     commands.setPictureChooser([&](QWidget*) { return picture; });
     click([&] { commands.insertPicture(); });
     EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(testing::Eventually([&] { return html().find("<img src=\"red.png\">") != std::string::npos; }, 3000))
+    EXPECT_TRUE(
+        testing::Eventually([&] { return html().find("<img src=\"red.png\">") != std::string::npos; }, 3000))
         << html();
 }
 

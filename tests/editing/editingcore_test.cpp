@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <future>
-#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 

@@ -153,7 +153,8 @@ TEST(AtomicFile, AKilledWriterLeavesANameThatIsFoundAgain)
         }
         EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { ".profile" });
     }
-    for (const std::string_view name : { ".profile", ".htaccess", ".~", ".~a.b", ".~lock.x#", ".~abcdefghijk", "~abc" })
+    for (const std::string_view name :
+        { ".profile", ".htaccess", ".~", ".~a.b", ".~lock.x#", ".~abcdefghijk", "~abc" })
         EXPECT_FALSE(isAtomicTemporaryName(name)) << name;
 }
 

@@ -1,11 +1,10 @@
 #include "platform/inifile.h"
+#include "platform/regularfile.h"
 #include "projects/projectcreation.h"
 #include "projects/projectfoldersetting.h"
 #include "projects/projecthistory.h"
 #include "projects/wizardatstart.h"
 #include "tests/support/tempfolder.h"
-
-#include "platform/regularfile.h"
 
 #include <algorithm>
 #include <chrono>
