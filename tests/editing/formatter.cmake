@@ -18,3 +18,6 @@ inkwell_add_fuzzer(htmlformatter_fuzzer
     SOURCES htmlformatter_fuzzer.cpp
     LIBS inkwell_formatter
     CORPUS ${PROJECT_SOURCE_DIR}/tests/data/formatter/fuzz-corpus)
+inkwell_add_test(editcarrier_test
+    SOURCES editcarrier_test.cpp
+    LIBS inkwell_codeedits inkwell_formatter)
