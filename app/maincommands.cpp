@@ -159,7 +159,7 @@ void MainWindow::showDesignPage()
     QString code = m_codeView->text();
     if (m_codeView->isUntouched(code) || code.trimmed().isEmpty())
         return;
-    switchToDesignView(code, *m_designView);
+    switchToDesignView(code, *m_codeView, *m_designView);
     m_codeView->markUntouched(std::move(code));
     noteEdited();
 }

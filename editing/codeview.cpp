@@ -99,6 +99,14 @@ void CodeView::setText(const QString& text)
     const QByteArray bytes = text.toUtf8();
     m_editor->sendText(Message::SetText, 0, bytes.constData());
     markUntouched(this->text());
+    m_page.reset();
+}
+
+void CodeView::setFormattedPage(std::string markup, std::string formatted)
+{
+    setText(QString::fromStdString(formatted));
+    if (m_editor)
+        m_page = FormattedPage { std::move(markup), std::move(formatted) };
 }
 
 std::pair<std::size_t, std::size_t> CodeView::selectionBytes() const

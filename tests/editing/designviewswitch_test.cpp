@@ -102,7 +102,7 @@ TEST_F(ViewSwitch, EveryPageKeepsItsTagsAndTextThroughTheCodeView)
         EXPECT_TRUE(source.contains(QStringLiteral("\n\t<head")))
             << name.toStdString() << ": one tab per level";
 
-        switchToDesignView(code.text(), design);
+        switchToDesignView(code.text(), code, design);
         const QJsonObject after = signature();
         for (const char* part : { "tags", "exact", "code", "text" }) {
             EXPECT_EQ(after.value(QLatin1String(part)), before.value(QLatin1String(part)))
@@ -119,7 +119,7 @@ TEST_F(ViewSwitch, CodeViewEditsReachTheDesignViewOnlyThroughTheSwitch)
     switchToCodeView(design, code);
     code.setText(QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
     EXPECT_TRUE(design.getHtml().contains(QStringLiteral("<p>design</p>")));
-    switchToDesignView(code.text(), design);
+    switchToDesignView(code.text(), code, design);
     EXPECT_EQ(design.getHtml(), QStringLiteral("<html><head></head><body><p>编辑过的</p></body></html>"));
 }
 
