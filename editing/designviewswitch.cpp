@@ -3,8 +3,10 @@
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/editcarrier.h"
+#include "editing/elementplace.h"
 #include "editing/htmlformatter.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -12,14 +14,22 @@ namespace inkwell {
 
 void switchToCodeView(DesignView& design, CodeView& code)
 {
+    const std::optional<ElementPlace> caret = design.caretElement();
     const QString html = design.getHtml();
     std::string markup = html.toStdString();
     std::string formatted = formatHtml(markup, IndentKind::Tab);
+    std::optional<std::size_t> tag;
     if (formatted.empty()) {
         code.setText(html);
-        return;
+        if (caret)
+            tag = startTagOf(markup, *caret);
+    } else {
+        if (caret)
+            tag = startTagOf(formatted, *caret);
+        code.setFormattedPage(std::move(markup), std::move(formatted));
     }
-    code.setFormattedPage(std::move(markup), std::move(formatted));
+    if (tag)
+        code.selectBytes(*tag, *tag);
 }
 
 void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design)
@@ -33,6 +43,13 @@ void switchToDesignView(const QString& codeText, CodeView& code, DesignView& des
         }
     }
     design.loadHtml(codeText);
+}
+
+void showCodeCaretInDesignView(const QString& codeText, const CodeView& code, DesignView& design)
+{
+    const std::string text = codeText.toStdString();
+    if (const auto place = elementAt(text, code.selectionBytes().first))
+        design.showElement(*place);
 }
 
 } // namespace inkwell

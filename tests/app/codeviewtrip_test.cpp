@@ -6,6 +6,7 @@
 
 #include <QTabWidget>
 #include <QToolButton>
+#include <QWebEngineView>
 #include <Qsci/qsciscintilla.h>
 
 namespace inkwell {
@@ -90,6 +91,58 @@ TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
     ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("drei"); }, 10000));
     expected.replace(QStringLiteral("one deux three"), QStringLiteral("one deux drei"));
     EXPECT_EQ(m_window->designView().getHtml(), expected);
+}
+
+// A page of many screens: after each switch the element that holds the caret is in view in the view
+// switched to, and holds the caret there.
+TEST_F(CodeViewTrip, TheViewSwitchedToShowsTheCaretsElement)
+{
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body>";
+    for (int i = 0; i < 300; ++i)
+        html += "<p id=\"p" + std::to_string(i) + "\">段落 paragraph " + std::to_string(i) + " <i>word</i> end</p>\n";
+    open(html + "</body></html>");
+    auto* browser = control<QWebEngineView>("互联网浏览器1");
+    testing::select(browser,
+        "var r=document.createRange();r.setStart(document.getElementById('p200').firstChild,2);r.collapse(true);"
+        "var s=getSelection();s.removeAllRanges();s.addRange(r);");
+
+    // "代码": the caret on the line of the paragraph's start tag, and that line on the screen.
+    auto* editor = showCode();
+    const auto caretLineShown = [&](const QString& expected) {
+        int line = 0;
+        int index = 0;
+        editor->getCursorPosition(&line, &index);
+        const int first = editor->firstVisibleLine();
+        const auto onScreen = static_cast<int>(editor->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN));
+        EXPECT_TRUE(editor->text(line).contains(expected)) << editor->text(line).toStdString();
+        EXPECT_GE(line, first);
+        EXPECT_LT(line, first + onScreen);
+    };
+    caretLineShown(QStringLiteral("<p id=\"p200\">"));
+
+    // "设计" with nothing changed: the design view scrolls to the paragraph at the code view's caret.
+    const auto paragraphShown = [&](const char* id) {
+        const QString script = QStringLiteral(
+            "(function(){var e=document.getElementById('%1');var b=e.getBoundingClientRect();"
+            "var s=getSelection();var n=s.rangeCount?s.getRangeAt(0).startContainer:null;"
+            "return (b.top>=0&&b.bottom<=innerHeight)+' '+(n!==null&&e.contains(n));})()")
+                                   .arg(QLatin1String(id));
+        EXPECT_TRUE(Eventually([&] { return evaluate(script) == QStringLiteral("true true"); }, 5000))
+            << id << ": " << evaluate(script).toStdString();
+    };
+    const int line40 = static_cast<int>(editor->text().left(editor->text().indexOf("p40\"")).count(QLatin1Char('\n')));
+    editor->setCursorPosition(line40 + 1, 3);
+    editor->ensureLineVisible(line40 + 1);
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    paragraphShown("p40");
+
+    // And after an edit in the code view, the edited paragraph.
+    editor = showCode();
+    caretLineShown(QStringLiteral("<p id=\"p40\">"));
+    retype(editor, QStringLiteral("250"), QStringLiteral("two-fifty"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("two-fifty"); }, 10000));
+    paragraphShown("p250");
 }
 
 } // namespace
