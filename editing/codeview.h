@@ -58,6 +58,9 @@ public:
     [[nodiscard]] std::pair<std::size_t, std::size_t> selectionBytes() const;
     // Selects the bytes [start, end) and scrolls them into view.
     void selectBytes(std::size_t start, std::size_t end);
+    // Puts the caret at the byte and scrolls its line to the middle of the view (as far as the text
+    // allows).
+    void placeCaretInMiddle(std::size_t byte);
 
     // The context menu for the editor's present state: undo, redo, cut, copy, paste, delete and select
     // all, each enabled only when it can act.

@@ -29,7 +29,7 @@ void switchToCodeView(DesignView& design, CodeView& code)
         code.setFormattedPage(std::move(markup), std::move(formatted));
     }
     if (tag)
-        code.selectBytes(*tag, *tag);
+        code.placeCaretInMiddle(*tag);
 }
 
 void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design)
