@@ -135,7 +135,8 @@ void CodeView::placeCaretInMiddle(std::size_t byte)
     // Lines are never wrapped here, so a line of the text is a line of the view.
     const std::intptr_t line = m_editor->send(Message::LineFromPosition, byte);
     const std::intptr_t onScreen = m_editor->send(Message::LinesOnScreen);
-    m_editor->send(Message::SetFirstVisibleLine, static_cast<std::uintptr_t>(std::max<std::intptr_t>(line - onScreen / 2, 0)));
+    m_editor->send(Message::SetFirstVisibleLine,
+        static_cast<std::uintptr_t>(std::max<std::intptr_t>(line - onScreen / 2, 0)));
     m_editor->send(Message::ScrollCaret);
 }
 

@@ -239,21 +239,21 @@ bool DesignView::showElement(const ElementPlace& place)
 {
     // Names of elements only: anything else in the name (it comes from text the user typed) is refused
     // rather than quoted into the script.
-    const bool plainName = !place.name.empty()
-        && std::all_of(place.name.begin(), place.name.end(), [](char c) {
-               return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':'
-                   || c == '.';
-           });
+    const bool plainName
+        = !place.name.empty() && std::all_of(place.name.begin(), place.name.end(), [](char c) {
+              return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':'
+                  || c == '.';
+          });
     if (!m_engine || !plainName)
         return false;
-    const auto value = m_engine->evaluate(
-        QStringLiteral("(function(name,k){var e=document.getElementsByTagName(name)[k];if(!e)return false;"
-                       "e.scrollIntoView({block:'center'});var r=document.createRange();"
-                       "if(e.firstChild){r.selectNodeContents(e);r.collapse(true);}else{r.setStartBefore(e);"
-                       "r.collapse(true);}var s=getSelection();s.removeAllRanges();s.addRange(r);return true;})"
-                       "('%1',%2)")
-            .arg(QString::fromStdString(place.name))
-            .arg(place.index));
+    const auto value = m_engine->evaluate(QStringLiteral(
+        "(function(name,k){var e=document.getElementsByTagName(name)[k];if(!e)return false;"
+        "e.scrollIntoView({block:'center'});var r=document.createRange();"
+        "if(e.firstChild){r.selectNodeContents(e);r.collapse(true);}else{r.setStartBefore(e);"
+        "r.collapse(true);}var s=getSelection();s.removeAllRanges();s.addRange(r);return true;})"
+        "('%1',%2)")
+                                              .arg(QString::fromStdString(place.name))
+                                              .arg(place.index));
     return value && value->toBool();
 }
 

@@ -49,7 +49,6 @@ std::string_view runFor(std::string_view markupRun, std::string_view formattedRu
     return " ";
 }
 
-
 // The edit carried into the markup at its place, white space around it taken from the markup where
 // that reads the same; with the stretch it changed in the formatted text.
 struct InPlace
@@ -58,7 +57,8 @@ struct InPlace
     ByteSpan changed; // in the formatted text
 };
 
-std::optional<InPlace> carryInPlace(std::string_view markup, std::string_view formatted, std::string_view edited)
+std::optional<InPlace> carryInPlace(
+    std::string_view markup, std::string_view formatted, std::string_view edited)
 {
     const std::size_t shorter = std::min(formatted.size(), edited.size());
     const std::size_t prefix = commonPrefixLength(formatted.data(), edited.data(), shorter);
@@ -88,7 +88,8 @@ std::optional<InPlace> carryInPlace(std::string_view markup, std::string_view fo
 
     // A region of nothing but white space is one run: it goes after the edit at the end of the text
     // (where nothing can follow it), before it elsewhere.
-    const std::size_t markupLead = leadingSpace(region) == region.size() && after == 0 ? 0 : leadingSpace(region);
+    const std::size_t markupLead
+        = leadingSpace(region) == region.size() && after == 0 ? 0 : leadingSpace(region);
     const std::string_view markupHead = region.substr(0, markupLead);
     const std::string_view markupTail
         = region.substr(region.size() - std::min(trailingSpace(region), region.size() - markupLead));
@@ -164,7 +165,8 @@ std::optional<CarriedEdits> carryEdits(
     if (readsAs(inPlace->edits.markup, edited))
         return std::move(inPlace->edits);
     // The markup as it stands up to the edit, and from there the edited text as the user sees it.
-    const std::optional<ByteSpan> place = matchingMarkup(markup, formatted, { changed.begin, formatted.size() });
+    const std::optional<ByteSpan> place
+        = matchingMarkup(markup, formatted, { changed.begin, formatted.size() });
     if (place) {
         CarriedEdits fromEdit;
         fromEdit.reach = CarriedReach::FromEdit;

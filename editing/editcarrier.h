@@ -33,11 +33,11 @@ struct CarriedEdits
 // end) replaced at its matching place, see matchingMarkup. White space at the edges of that stretch that
 // the user did not touch is taken from the markup where it is the same to the formatter: one blank for
 // another, or none for the line break the formatter puts after a tag or before one.
-// The result always formats as the edited text does: the formatter checks it. Where the edit changes how the formatter reads what
-// follows it (it opens a comment or a pre, renames a tag, turns script code into a literal) and the
-// markup's own white space there would no longer read the same, the edited text is taken from the edit
-// on, or, failing that, as a whole. Nothing when the formatted text does not match the markup (it was
-// not made from it).
+// The result always formats as the edited text does: the formatter checks it. Where the edit changes how the
+// formatter reads what follows it (it opens a comment or a pre, renames a tag, turns script code into a
+// literal) and the markup's own white space there would no longer read the same, the edited text is taken
+// from the edit on, or, failing that, as a whole. Nothing when the formatted text does not match the markup
+// (it was not made from it).
 [[nodiscard]] std::optional<CarriedEdits> carryEdits(
     std::string_view markup, std::string_view formatted, std::string_view edited);
 

@@ -20,8 +20,8 @@ char lower(char c)
 
 bool isVoidElement(std::string_view name)
 {
-    for (const std::string_view v : { "area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta",
-             "param", "source", "track", "wbr", "basefont", "isindex", "keygen" }) {
+    for (const std::string_view v : { "area", "base", "br", "col", "embed", "hr", "img", "input", "link",
+             "meta", "param", "source", "track", "wbr", "basefont", "isindex", "keygen" }) {
         if (name == v)
             return true;
     }

@@ -58,12 +58,14 @@ TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
 {
     const std::string chinese = "<p>中文<b>粗体</b>中文，<a href=\"x.html\">链接</a>。</p>";
     open("<html><head><meta charset=\"utf-8\"><style>p  {\n  color: red }</style></head><body>" + chinese
-        + "\n<!-- a  note\n   kept -->\n<p>one two three</p><script>\nif (a) {\n  b();\n}\n</script></body></html>");
+        + "\n<!-- a  note\n   kept -->\n<p>one two three</p><script>\nif (a) {\n  "
+          "b();\n}\n</script></body></html>");
     const QString before = m_window->designView().getHtml();
     ASSERT_TRUE(before.contains(QString::fromStdString(chinese)));
 
     auto* editor = showCode();
-    ASSERT_TRUE(editor->text().contains("\n\t\t\t\t粗体\n")) << editor->text().toStdString(); // the re-indentation shown
+    ASSERT_TRUE(editor->text().contains("\n\t\t\t\t粗体\n"))
+        << editor->text().toStdString(); // the re-indentation shown
     retype(editor, QStringLiteral("two"), QStringLiteral("deux"));
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
     EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
@@ -73,7 +75,8 @@ TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
     QString expected = before;
     expected.replace(QStringLiteral("one two three"), QStringLiteral("one deux three"));
     EXPECT_EQ(m_window->designView().getHtml(), expected);
-    EXPECT_EQ(evaluate(QStringLiteral("document.querySelector('p').innerText")), QStringLiteral("中文粗体中文，链接。"));
+    EXPECT_EQ(evaluate(QStringLiteral("document.querySelector('p').innerText")),
+        QStringLiteral("中文粗体中文，链接。"));
 
     // Saved as it is shown.
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
@@ -99,11 +102,13 @@ TEST_F(CodeViewTrip, TheViewSwitchedToShowsTheCaretsElement)
 {
     std::string html = "<html><head><meta charset=\"utf-8\"></head><body>";
     for (int i = 0; i < 300; ++i)
-        html += "<p id=\"p" + std::to_string(i) + "\">段落 paragraph " + std::to_string(i) + " <i>word</i> end</p>\n";
+        html += "<p id=\"p" + std::to_string(i) + "\">段落 paragraph " + std::to_string(i)
+            + " <i>word</i> end</p>\n";
     open(html + "</body></html>");
     auto* browser = control<QWebEngineView>("互联网浏览器1");
     testing::select(browser,
-        "var r=document.createRange();r.setStart(document.getElementById('p200').firstChild,2);r.collapse(true);"
+        "var "
+        "r=document.createRange();r.setStart(document.getElementById('p200').firstChild,2);r.collapse(true);"
         "var s=getSelection();s.removeAllRanges();s.addRange(r);");
 
     // "代码": the caret on the line of the paragraph's start tag, and that line on the screen.
@@ -130,7 +135,8 @@ TEST_F(CodeViewTrip, TheViewSwitchedToShowsTheCaretsElement)
         EXPECT_TRUE(Eventually([&] { return evaluate(script) == QStringLiteral("true true"); }, 5000))
             << id << ": " << evaluate(script).toStdString();
     };
-    const int line40 = static_cast<int>(editor->text().left(editor->text().indexOf("p40\"")).count(QLatin1Char('\n')));
+    const int line40
+        = static_cast<int>(editor->text().left(editor->text().indexOf("p40\"")).count(QLatin1Char('\n')));
     editor->setCursorPosition(line40 + 1, 3);
     editor->ensureLineVisible(line40 + 1);
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);

@@ -66,12 +66,12 @@ TEST(EditCarrier, KeepsTheMarkupOutsideTheEdit)
             "deux", "<body>" + chinese + "<p>one deux three</p></body>" },
         { "a word typed at the start of an element's text, where the formatter broke the line",
             "<p>中文<b>粗体</b></p>", "\t\t粗体", "\t\t新粗体", "<p>中文<b>新粗体</b></p>" },
-        { "a word typed before the break after a tag starts its own text",
-            "<div><p>foo</p></div>", "<p>\n", "<p>x\n", "<div><p>x foo</p></div>" },
+        { "a word typed before the break after a tag starts its own text", "<div><p>foo</p></div>", "<p>\n",
+            "<p>x\n", "<div><p>x foo</p></div>" },
         { "a word typed after the last word of a text", "<p>中文<b>粗体</b></p>", "粗体\n", "粗体新\n",
             "<p>中文<b>粗体新</b></p>" },
-        { "the markup's own blanks around a changed word stay", "<p>\n   one   two  \n three</p>", "two",
-            "2", "<p>\n   one   2  \n three</p>" },
+        { "the markup's own blanks around a changed word stay", "<p>\n   one   two  \n three</p>", "two", "2",
+            "<p>\n   one   2  \n three</p>" },
         { "a word in a long text broken by the formatter",
             "<p>" + std::string(60, 'a') + " " + std::string(30, 'b') + " cc dd</p>", "cc", "CC",
             "<p>" + std::string(60, 'a') + " " + std::string(30, 'b') + " CC dd</p>" },
@@ -80,7 +80,8 @@ TEST(EditCarrier, KeepsTheMarkupOutsideTheEdit)
         { "a character typed right before the end of a tag", "<p  >t</p>", "<p>", "<px>", "<px>t</p>" },
         { "the value of an attribute with blanks around its equals sign", "<a href = \"x\">t</a>", "\"x\"",
             "\"y\"", "<a href = \"y\">t</a>" },
-        { "inside pre", "<div><pre>\n  a  b\n</pre></div>", "a  b", "a c b", "<div><pre>\n  a c b\n</pre></div>" },
+        { "inside pre", "<div><pre>\n  a  b\n</pre></div>", "a  b", "a c b",
+            "<div><pre>\n  a c b\n</pre></div>" },
         { "inside a script", "<script>\nif (a) {\n    b();\n}\n</script>", "b();", "c();",
             "<script>\nif (a) {\n    c();\n}\n</script>" },
         { "inside a comment", "<p>t</p><!-- note\n    here --><p>u</p>", "here", "there",
@@ -103,7 +104,8 @@ TEST(EditCarrier, KeepsTheMarkupOutsideTheEdit)
 TEST(EditCarrier, NothingChangedGivesTheMarkupBack)
 {
     const std::string markup = "<p>a <b>b</b></p>";
-    const auto carried = carryEdits(markup, formatHtml(markup, IndentKind::Tab), formatHtml(markup, IndentKind::Tab));
+    const auto carried
+        = carryEdits(markup, formatHtml(markup, IndentKind::Tab), formatHtml(markup, IndentKind::Tab));
     ASSERT_TRUE(carried);
     EXPECT_EQ(carried->markup, markup);
 }
@@ -112,7 +114,8 @@ TEST(EditCarrier, RefusesTextNotFormattedFromTheMarkup)
 {
     // Another page entirely, and one that differs from the markup in a byte the edit does not touch.
     EXPECT_FALSE(carryEdits("<p>a</p>", "<p>\n\tb\n</p>", "<p>\n\tbc\n</p>"));
-    EXPECT_FALSE(carryEdits("<p>a</p><p>b</p>", "<p>\n\ta\n</p>\n<p>\n\tc\n</p>", "<p>\n\tX\n</p>\n<p>\n\tc\n</p>"));
+    EXPECT_FALSE(
+        carryEdits("<p>a</p><p>b</p>", "<p>\n\ta\n</p>\n<p>\n\tc\n</p>", "<p>\n\tX\n</p>\n<p>\n\tc\n</p>"));
     EXPECT_FALSE(carryEdits("<p>a</p>", "<p>\n\ta\n</p>\n<p>", "<p>\n\tX\n</p>\n<p>"));
 }
 
@@ -206,8 +209,10 @@ private:
         } else if (kind <= 4) {
             static const std::vector<std::string> marks { "<pre", "<textarea", "<script", "<style", "<!--",
                 "</pre", "-->" };
-            const std::string& mark = marks[static_cast<std::size_t>(pick(0, static_cast<int>(marks.size()) - 1))];
-            const std::size_t found = text.find(mark, static_cast<std::size_t>(pick(0, static_cast<int>(text.size()))));
+            const std::string& mark
+                = marks[static_cast<std::size_t>(pick(0, static_cast<int>(marks.size()) - 1))];
+            const std::size_t found
+                = text.find(mark, static_cast<std::size_t>(pick(0, static_cast<int>(text.size()))));
             at = found == std::string::npos ? static_cast<std::size_t>(pick(0, static_cast<int>(text.size())))
                                             : found + static_cast<std::size_t>(pick(0, 12));
         } else {
@@ -249,11 +254,15 @@ void checkEdit(const std::string& markup, const std::string& edited, const std::
     const auto carried = carryEdits(markup, formatted, edited);
     ASSERT_TRUE(carried) << label;
     ASSERT_EQ(formatHtml(carried->markup, IndentKind::Tab), formatHtml(edited, IndentKind::Tab))
-        << label << " reach " << static_cast<int>(carried->reach) << "\nmarkup:\n" << markup << "\nformatted:\n"
-        << formatted << "\nedited:\n" << edited << "\ncarried:\n" << carried->markup;
+        << label << " reach " << static_cast<int>(carried->reach) << "\nmarkup:\n"
+        << markup << "\nformatted:\n"
+        << formatted << "\nedited:\n"
+        << edited << "\ncarried:\n"
+        << carried->markup;
     ASSERT_LE(carried->begin, carried->end) << label;
     ASSERT_EQ(carried->markup.substr(0, carried->begin), markup.substr(0, carried->begin)) << label;
-    ASSERT_EQ(carried->markup.substr(carried->begin + carried->inserted), markup.substr(carried->end)) << label;
+    ASSERT_EQ(carried->markup.substr(carried->begin + carried->inserted), markup.substr(carried->end))
+        << label;
     ++reaches[static_cast<int>(carried->reach)];
     if (carried->reach != CarriedReach::Edit)
         return;
@@ -317,7 +326,8 @@ TEST(EditCarrierProperties, FuzzCorpusAndRealPages)
             if (entry.path().extension() == ".md")
                 continue;
             const std::string markup = readFile(entry.path()).valueOr({});
-            checkRandomEdits(markup, static_cast<unsigned>(markup.size()), 40, entry.path().filename().string());
+            checkRandomEdits(
+                markup, static_cast<unsigned>(markup.size()), 40, entry.path().filename().string());
             if (HasFatalFailure())
                 return;
             ++pages;

@@ -50,8 +50,9 @@ TEST(ElementPlace, TheInnermostElementOpenAtAnOffset)
 TEST(ElementPlace, StartTagsFoundAgainInTheFormattedText)
 {
     const std::string formatted = formatHtml(kPage, IndentKind::Tab);
-    for (const auto& [name, index, expected] : std::vector<std::tuple<std::string, std::size_t, std::string>> {
-             { "p", 0, "<p>\n" }, { "p", 1, "<p id=\"x>y\">" }, { "p", 3, "<P>" }, { "b", 0, "<b>" }, { "img", 0, "<img" } }) {
+    for (const auto& [name, index, expected] :
+        std::vector<std::tuple<std::string, std::size_t, std::string>> { { "p", 0, "<p>\n" },
+            { "p", 1, "<p id=\"x>y\">" }, { "p", 3, "<P>" }, { "b", 0, "<b>" }, { "img", 0, "<img" } }) {
         const auto at = startTagOf(formatted, { name, index });
         ASSERT_TRUE(at) << name << index;
         EXPECT_EQ(formatted.compare(*at, expected.size(), expected), 0) << name << index;
