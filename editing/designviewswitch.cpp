@@ -15,7 +15,10 @@ namespace inkwell {
 void switchToCodeView(DesignView& design, CodeView& code)
 {
     const std::optional<ElementPlace> caret = design.caretElement();
-    const QString html = design.getHtml();
+    // The page as its file holds it: the document type line goes through the code view and back, and so
+    // does the newline that opens a pre's text (markup of the root alone lacks both).
+    const std::optional<PageText> page = design.readPageText();
+    const QString html = page ? page->file : design.getHtml();
     std::string markup = html.toStdString();
     std::string formatted = formatHtml(markup, IndentKind::Tab);
     std::optional<std::size_t> tag;
