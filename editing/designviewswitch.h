@@ -10,9 +10,10 @@ class CodeView;
 class DesignView;
 
 // The design view's page as its file holds it (the document type line and the root element), re-indented
-// by one tab per level, replaces the code view's text, which keeps the markup it was made from. Should the formatter yield nothing for a page that has markup, the markup
-// goes across unformatted. The code view's caret goes to the start tag of the element that held the
-// design view's caret, scrolled into view.
+// by one tab per level, replaces the code view's text, which keeps the markup it was made from. Should the
+// formatter yield nothing for a page that has markup, the markup goes across unformatted. The code view's
+// caret goes to the start tag of the element that held the design view's caret, its line in the middle
+// of the view.
 void switchToCodeView(DesignView& design, CodeView& code);
 
 // The code view's text (read once by the caller: megabytes for a large page) is loaded into the design

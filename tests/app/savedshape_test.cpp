@@ -199,7 +199,8 @@ TextWord firstTextWord(QsciScintilla& editor)
             ++end;
         if (end - column < 4 || (end < content.size() && !content[end].isSpace()))
             continue;
-        const auto place = elementAt(text, static_cast<std::size_t>(editor.positionFromLineIndex(line, column)));
+        const auto place
+            = elementAt(text, static_cast<std::size_t>(editor.positionFromLineIndex(line, column)));
         if (!place)
             continue;
         static const QStringList hidden { "html", "head", "title", "script", "style", "textarea", "noscript",
@@ -232,7 +233,8 @@ TEST_F(SavedShape, RealPagesKeepAllButTheChangedWordThroughTheCodeView)
         ASSERT_TRUE(Eventually([&] { return editor->text().contains("<body"); }, 10000)) << original;
         const TextWord word = firstTextWord(*editor);
         ASSERT_GE(word.line, 0) << "no word of text found in " << original;
-        editor->setSelection(word.line, word.column, word.line, word.column + static_cast<int>(word.word.size()));
+        editor->setSelection(
+            word.line, word.column, word.line, word.column + static_cast<int>(word.word.size()));
         editor->setFocus();
         QTest::keyClicks(editor->viewport(), changed);
         ASSERT_TRUE(editor->text(word.line).contains(changed)) << original;
@@ -243,9 +245,11 @@ TEST_F(SavedShape, RealPagesKeepAllButTheChangedWordThroughTheCodeView)
 
         // The word, wherever it stands, and its replacement read alike; everything else must match.
         const auto withoutWord = [&](QString reading) {
-            return reading.replace(changed, QStringLiteral("\x01")).replace(word.word, QStringLiteral("\x01"));
+            return reading.replace(changed, QStringLiteral("\x01"))
+                .replace(word.word, QStringLiteral("\x01"));
         };
-        EXPECT_EQ(withoutWord(m_browser.read(m_window->document().filePath())), withoutWord(m_browser.read(original)))
+        EXPECT_EQ(withoutWord(m_browser.read(m_window->document().filePath())),
+            withoutWord(m_browser.read(original)))
             << entry.path().filename() << ": the word \"" << word.word.toStdString() << "\" changed";
     }
     EXPECT_GT(pages, 10) << "the real pages are missing from " << folder;
