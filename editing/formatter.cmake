@@ -33,4 +33,4 @@ add_library(inkwell_codeedits STATIC
     elementplace.cpp
     sourcemap.cpp)
 target_include_directories(inkwell_codeedits PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_codeedits PUBLIC inkwell_formatter PRIVATE inkwell_kit)
+target_link_libraries(inkwell_codeedits PUBLIC inkwell_formatter PRIVATE Threads::Threads)
