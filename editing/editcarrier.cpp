@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <future>
+#include <system_error>
 #include <utility>
 
 namespace inkwell {
@@ -146,6 +147,20 @@ std::optional<InPlace> carryInPlace(
     return InPlace { std::move(result), { begin, end } };
 }
 
+// Both texts formatted, side by side on a second thread when one can be had.
+std::pair<std::string, std::string> formatBoth(std::string_view first, std::string_view second)
+{
+    std::future<std::string> secondFormatting;
+    try {
+        secondFormatting
+            = std::async(std::launch::async, [second] { return formatHtml(second, IndentKind::Tab); });
+    } catch (const std::system_error&) {
+        return { formatHtml(first, IndentKind::Tab), formatHtml(second, IndentKind::Tab) };
+    }
+    std::string formattedFirst = formatHtml(first, IndentKind::Tab);
+    return { std::move(formattedFirst), secondFormatting.get() };
+}
+
 } // namespace
 
 std::optional<CarriedEdits> carryEdits(
@@ -161,10 +176,7 @@ std::optional<CarriedEdits> carryEdits(
     // how what follows it reads (it opens a comment or a pre, renames a tag, turns script code into a
     // literal) does not, when the markup's white space there differs from the formatted text's. The two
     // texts are formatted side by side: on a page of megabytes each takes tens of milliseconds.
-    std::future<std::string> editedFormatting
-        = std::async(std::launch::async, [edited] { return formatHtml(edited, IndentKind::Tab); });
-    const std::string inPlaceFormatted = formatHtml(inPlace->edits.markup, IndentKind::Tab);
-    const std::string editedFormatted = editedFormatting.get();
+    const auto [inPlaceFormatted, editedFormatted] = formatBoth(inPlace->edits.markup, edited);
     if (inPlaceFormatted == editedFormatted)
         return std::move(inPlace->edits);
     // The markup as it stands up to the edit, and from there the edited text as the user sees it.
