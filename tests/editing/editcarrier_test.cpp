@@ -243,7 +243,7 @@ private:
     std::mt19937 m_random;
 };
 
-// How often each reach came out, for the test's record.
+// How often each reach came out, for the test's record; counted per test.
 int reaches[3] = {};
 
 // The promise for one edit: the markup carried back reads to the formatter as the edited text does, and
@@ -303,6 +303,7 @@ void recordReaches()
     ::testing::Test::RecordProperty("carried from the edit on", reaches[1]);
     ::testing::Test::RecordProperty("carried whole", reaches[2]);
     std::printf("carried in place %d, from the edit on %d, whole %d\n", reaches[0], reaches[1], reaches[2]);
+    reaches[0] = reaches[1] = reaches[2] = 0;
 }
 
 TEST(EditCarrierProperties, GeneratedPages)
@@ -334,6 +335,7 @@ TEST(EditCarrierProperties, FuzzCorpusAndRealPages)
         }
     }
     EXPECT_GE(pages, 15);
+    recordReaches();
 }
 
 } // namespace
