@@ -1,11 +1,11 @@
 // Carrying code-view edits back into the markup: single cases that show what stays the markup's own, and
 // random edits over generated and real pages, each of which must read to the formatter as the edited
 // text does while the markup outside the edit stays byte for byte.
+#include "core/readfile.h"
 #include "editing/editcarrier.h"
 #include "editing/htmlformatter.h"
 #include "editing/sourcemap.h"
 #include "messymarkup.h"
-#include "platform/readfile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -322,7 +322,7 @@ TEST(EditCarrierProperties, FuzzCorpusAndRealPages)
 {
     const std::filesystem::path data(INKWELL_TEST_DATA);
     int pages = 0;
-    for (const auto& folder : { data / "formatter" / "fuzz-corpus", data / "pages" }) {
+    for (const auto& folder : { data / "formatter" / "fuzz", data / "pages" }) {
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             if (entry.path().extension() == ".md")
                 continue;

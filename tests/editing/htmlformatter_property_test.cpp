@@ -3,7 +3,7 @@
 // time grows linearly with the input.
 #include "editing/htmlformatter.h"
 #include "messymarkup.h"
-#include "platform/readfile.h"
+#include "core/readfile.h"
 
 #include <chrono>
 #include <filesystem>
