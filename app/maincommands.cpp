@@ -157,11 +157,14 @@ void MainWindow::showDesignPage()
     // The code editor's text replaces the page only when the user wrote it: a copy nobody touched is
     // the page already, and an editor that was never filled (or was emptied) would wipe the page.
     QString code = m_codeView->text();
-    if (m_codeView->isUntouched(code) || code.trimmed().isEmpty())
+    if (code.trimmed().isEmpty())
         return;
-    switchToDesignView(code, *m_designView);
-    m_codeView->markUntouched(std::move(code));
-    noteEdited();
+    if (!m_codeView->isUntouched(code)) {
+        switchToDesignView(code, *m_codeView, *m_designView);
+        m_codeView->markUntouched(code);
+        noteEdited();
+    }
+    showCodeCaretInDesignView(code, *m_codeView, *m_designView);
 }
 
 void MainWindow::showCodePage()

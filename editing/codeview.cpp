@@ -99,6 +99,14 @@ void CodeView::setText(const QString& text)
     const QByteArray bytes = text.toUtf8();
     m_editor->sendText(Message::SetText, 0, bytes.constData());
     markUntouched(this->text());
+    m_page.reset();
+}
+
+void CodeView::setFormattedPage(std::string markup, std::string formatted)
+{
+    setText(QString::fromStdString(formatted));
+    if (m_editor)
+        m_page = FormattedPage { std::move(markup), std::move(formatted) };
 }
 
 std::pair<std::size_t, std::size_t> CodeView::selectionBytes() const
@@ -116,6 +124,19 @@ void CodeView::selectBytes(std::size_t start, std::size_t end)
     if (!m_editor)
         return;
     m_editor->send(Message::SetSel, start, static_cast<std::intptr_t>(end));
+    m_editor->send(Message::ScrollCaret);
+}
+
+void CodeView::placeCaretInMiddle(std::size_t byte)
+{
+    if (!m_editor)
+        return;
+    m_editor->send(Message::SetSel, byte, static_cast<std::intptr_t>(byte));
+    // Lines are never wrapped here, so a line of the text is a line of the view.
+    const std::intptr_t line = m_editor->send(Message::LineFromPosition, byte);
+    const std::intptr_t onScreen = m_editor->send(Message::LinesOnScreen);
+    m_editor->send(Message::SetFirstVisibleLine,
+        static_cast<std::uintptr_t>(std::max<std::intptr_t>(line - onScreen / 2, 0)));
     m_editor->send(Message::ScrollCaret);
 }
 

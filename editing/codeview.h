@@ -7,6 +7,8 @@
 #include <QString>
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 
 class QMenu;
@@ -27,8 +29,24 @@ public:
     void attach(std::unique_ptr<CodeEditor> editor);
 
     // Replaces the whole text; the text ends at its first zero character. Line ends pass unchanged.
-    // The new text counts as untouched.
+    // The new text counts as untouched, and the view holds no formatted page (see below).
     void setText(const QString& text);
+
+    // The page's markup and the text it was formatted into, which the view shows: what the view's
+    // edits are carried back into.
+    struct FormattedPage
+    {
+        std::string markup;
+        std::string formatted;
+    };
+    // Shows the formatted text of the markup (UTF-8), as setText does, and keeps both.
+    void setFormattedPage(std::string markup, std::string formatted);
+    // The page now is `markup`, and the view's text, unchanged, stands for it as `formatted`.
+    void keepFormattedPage(std::string markup, std::string formatted)
+    {
+        m_page = FormattedPage { std::move(markup), std::move(formatted) };
+    }
+    [[nodiscard]] const std::optional<FormattedPage>& formattedPage() const { return m_page; }
     [[nodiscard]] QString text() const;
     // Whether text (the editor's text, read by the caller) is what was last set or marked untouched, so
     // that nothing changed it since: no keys, menu, paste or drop (an edit undone again counts as none).
@@ -40,6 +58,9 @@ public:
     [[nodiscard]] std::pair<std::size_t, std::size_t> selectionBytes() const;
     // Selects the bytes [start, end) and scrolls them into view.
     void selectBytes(std::size_t start, std::size_t end);
+    // Puts the caret at the byte and scrolls its line to the middle of the view (as far as the text
+    // allows).
+    void placeCaretInMiddle(std::size_t byte);
 
     // The context menu for the editor's present state: undo, redo, cut, copy, paste, delete and select
     // all, each enabled only when it can act.
@@ -49,6 +70,7 @@ private:
     std::unique_ptr<CodeEditor> m_editor;
     std::unique_ptr<QObject> m_menuFilter;
     QString m_untouchedText; // the text as last set or marked untouched
+    std::optional<FormattedPage> m_page;
 };
 
 } // namespace inkwell

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QUrl>
+#include <algorithm>
 
 namespace inkwell {
 
@@ -214,6 +215,46 @@ void DesignView::insertImage(const QString& path)
 {
     const std::string source = pictureSource(path.toStdString(), m_documentFolder.toStdString());
     pasteHtml(QString::fromStdString(fragments::imageFragment(source)));
+}
+
+std::optional<ElementPlace> DesignView::caretElement()
+{
+    if (!m_engine)
+        return std::nullopt;
+    const auto value = m_engine->evaluate(QStringLiteral(
+        "(function(){var s=getSelection();if(!s||!s.rangeCount)return '';"
+        "var n=s.getRangeAt(0).startContainer;if(n.nodeType!=1)n=n.parentNode;"
+        "if(!n||n.nodeType!=1)return '';var name=n.localName;"
+        "return name+' '+Array.prototype.indexOf.call(document.getElementsByTagName(name),n);})()"));
+    const QString found = value ? value->toString() : QString();
+    const qsizetype space = found.lastIndexOf(QLatin1Char(' '));
+    bool ok = false;
+    const qlonglong index = space > 0 ? found.mid(space + 1).toLongLong(&ok) : -1;
+    if (!ok || index < 0)
+        return std::nullopt;
+    return ElementPlace { found.left(space).toStdString(), static_cast<std::size_t>(index) };
+}
+
+bool DesignView::showElement(const ElementPlace& place)
+{
+    // Names of elements only: anything else in the name (it comes from text the user typed) is refused
+    // rather than quoted into the script.
+    const bool plainName
+        = !place.name.empty() && std::all_of(place.name.begin(), place.name.end(), [](char c) {
+              return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':'
+                  || c == '.';
+          });
+    if (!m_engine || !plainName)
+        return false;
+    const auto value = m_engine->evaluate(QStringLiteral(
+        "(function(name,k){var e=document.getElementsByTagName(name)[k];if(!e)return false;"
+        "e.scrollIntoView({block:'center'});var r=document.createRange();"
+        "if(e.firstChild){r.selectNodeContents(e);r.collapse(true);}else{r.setStartBefore(e);"
+        "r.collapse(true);}var s=getSelection();s.removeAllRanges();s.addRange(r);return true;})"
+        "('%1',%2)")
+                                              .arg(QString::fromStdString(place.name))
+                                              .arg(place.index));
+    return value && value->toBool();
 }
 
 } // namespace inkwell

@@ -2,6 +2,7 @@
 // holder of the page: loads, reads, saves and every toolbar command go through it.
 #pragma once
 
+#include "editing/elementplace.h"
 #include "editing/pagetext.h"
 #include "platform/browserengine.h"
 
@@ -87,6 +88,12 @@ public:
     // Called when the engine's renderer ended unexpectedly and the page shown is gone.
     void setRendererEndedListener(std::function<void()> listener);
     bool pasteHtml(const QString& fragment);
+
+    // The element that holds the caret (the start of the selection); nothing without one.
+    [[nodiscard]] std::optional<ElementPlace> caretElement();
+    // Scrolls the element into the middle of the view and puts the caret at the start of its content
+    // (before it, for an element that has none); false when the page has no such element.
+    bool showElement(const ElementPlace& place);
     // Pastes an image element for the picture: its relative name when it lies in the document
     // folder, its file:// URL otherwise, src="" for an empty path.
     void insertImage(const QString& path);

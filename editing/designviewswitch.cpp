@@ -2,21 +2,57 @@
 
 #include "editing/codeview.h"
 #include "editing/designview.h"
+#include "editing/editcarrier.h"
+#include "editing/elementplace.h"
 #include "editing/htmlformatter.h"
+
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace inkwell {
 
 void switchToCodeView(DesignView& design, CodeView& code)
 {
-    const QString html = design.getHtml();
-    const std::string markup = html.toStdString();
-    const std::string formatted = formatHtml(markup, IndentKind::Tab);
-    code.setText(formatted.empty() ? html : QString::fromStdString(formatted));
+    const std::optional<ElementPlace> caret = design.caretElement();
+    // The page as its file holds it: the document type line goes through the code view and back, and so
+    // does the newline that opens a pre's text (markup of the root alone lacks both).
+    const std::optional<PageText> page = design.readPageText();
+    const QString html = page ? page->file : design.getHtml();
+    std::string markup = html.toStdString();
+    std::string formatted = formatHtml(markup, IndentKind::Tab);
+    std::optional<std::size_t> tag;
+    if (formatted.empty()) {
+        code.setText(html);
+        if (caret)
+            tag = startTagOf(markup, *caret);
+    } else {
+        if (caret)
+            tag = startTagOf(formatted, *caret);
+        code.setFormattedPage(std::move(markup), std::move(formatted));
+    }
+    if (tag)
+        code.placeCaretInMiddle(*tag);
 }
 
-void switchToDesignView(const QString& codeText, DesignView& design)
+void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design)
 {
+    if (const auto& page = code.formattedPage()) {
+        std::string edited = codeText.toStdString();
+        if (auto carried = carryEdits(page->markup, page->formatted, edited)) {
+            design.loadHtml(QString::fromStdString(carried->markup));
+            code.keepFormattedPage(std::move(carried->markup), std::move(edited));
+            return;
+        }
+    }
     design.loadHtml(codeText);
+}
+
+void showCodeCaretInDesignView(const QString& codeText, const CodeView& code, DesignView& design)
+{
+    const std::string text = codeText.toStdString();
+    if (const auto place = elementAt(text, code.selectionBytes().first))
+        design.showElement(*place);
 }
 
 } // namespace inkwell

@@ -9,12 +9,21 @@ namespace inkwell {
 class CodeView;
 class DesignView;
 
-// The design view's markup, re-indented by one tab per level, replaces the code view's text. Should the
-// formatter yield nothing for a page that has markup, the markup goes across unformatted.
+// The design view's page as its file holds it (the document type line and the root element), re-indented
+// by one tab per level, replaces the code view's text, which keeps the markup it was made from. Should the
+// formatter yield nothing for a page that has markup, the markup goes across unformatted. The code view's
+// caret goes to the start tag of the element that held the design view's caret, its line in the middle
+// of the view.
 void switchToCodeView(DesignView& design, CodeView& code);
 
 // The code view's text (read once by the caller: megabytes for a large page) is loaded into the design
-// view, which stays editable.
-void switchToDesignView(const QString& codeText, DesignView& design);
+// view, which stays editable. When the code view holds the page it was formatted from, the page gets only
+// what the user changed in the text (see carryEdits), and the code view's text stands for that page from
+// then on; otherwise it gets the text as it is.
+void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design);
+
+// Scrolls the design view to the element at the code view's caret in codeText (the code view's text) and
+// puts the design view's caret inside it.
+void showCodeCaretInDesignView(const QString& codeText, const CodeView& code, DesignView& design);
 
 } // namespace inkwell

@@ -24,3 +24,13 @@ check_ipo_supported(RESULT inkwell_formatter_ipo LANGUAGES CXX)
 if(inkwell_formatter_ipo AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     set_property(TARGET inkwell_htmltokenizer inkwell_formatter PROPERTY INTERPROCEDURAL_OPTIMIZATION TRUE)
 endif()
+
+# Carrying code-view edits back into the markup the code view was formatted from (matching a formatted
+# text to its markup, applying the difference there), and naming the element at a place of either view.
+# Qt-free.
+add_library(inkwell_codeedits STATIC
+    editcarrier.cpp
+    elementplace.cpp
+    sourcemap.cpp)
+target_include_directories(inkwell_codeedits PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(inkwell_codeedits PUBLIC inkwell_formatter PRIVATE Threads::Threads)

@@ -2,12 +2,14 @@
 
 #include "editing/htmlscanner.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace inkwell {
 namespace {
 
-// The start of the next run of bytes that are not white space, at or after `at`.
+// The next byte that is not white space, at or after `at`.
 std::size_t skipSpace(std::string_view text, std::size_t at)
 {
     while (at < text.size() && isHtmlSpace(text[at]))
@@ -15,46 +17,72 @@ std::size_t skipSpace(std::string_view text, std::size_t at)
     return at;
 }
 
-// The end of the run of bytes that are not white space starting at `at`.
-std::size_t runEnd(std::string_view text, std::size_t at, std::size_t limit)
-{
-    while (at < limit && !isHtmlSpace(text[at]))
-        ++at;
-    return at;
-}
-
-// Walks both texts forward from their starts until `from` has passed `fromEnd` bytes of its own; returns
-// the offset in `to` just after the match of the last byte that is not white space, or nothing when a
-// byte does not match. Runs without white space are compared whole.
+// Walks both texts forward from their starts until `from` has passed `fromEnd` of its bytes; returns the
+// offset in `to` just after the match of the last byte that is not white space, or nothing when a byte
+// does not match. Stretches the two have in common (most words, many whole lines) are passed at once;
+// where they part, white space on either side is skipped.
 std::optional<std::size_t> walkForward(std::string_view from, std::size_t fromEnd, std::string_view to)
 {
     std::size_t i = 0;
     std::size_t j = 0;
     while (true) {
-        i = skipSpace(from, i);
+        const std::size_t same
+            = commonPrefixLength(from.data() + i, to.data() + j, std::min(fromEnd - i, to.size() - j));
+        i += same;
+        j += same;
         if (i >= fromEnd)
             return j;
-        const std::size_t iEnd = runEnd(from, i, fromEnd);
-        std::size_t length = iEnd - i;
-        // The run in `to` may be split by white space where `from` has none (the formatter removes some,
-        // around "=" in a tag); compare piece by piece.
-        while (length > 0) {
+        const bool fromSpace = isHtmlSpace(from[i]);
+        const bool toSpace = j < to.size() && isHtmlSpace(to[j]);
+        if (!fromSpace && !toSpace)
+            return std::nullopt;
+        if (fromSpace)
+            i = std::min(skipSpace(from, i), fromEnd);
+        if (toSpace && (i >= fromEnd || !isHtmlSpace(from[i])))
             j = skipSpace(to, j);
-            if (j >= to.size())
-                return std::nullopt;
-            const std::size_t piece = std::min(length, runEnd(to, j, to.size()) - j);
-            if (std::memcmp(from.data() + i, to.data() + j, piece) != 0)
-                return std::nullopt;
-            i += piece;
-            j += piece;
-            length -= piece;
-        }
+        if (i >= fromEnd)
+            return j;
     }
 }
 
-bool isSpaceAt(std::string_view text, std::size_t at)
+// The same walk backward from both ends, in `from` down to fromBegin and in `to` never below toFloor;
+// returns the offset in `to` of the match of the first byte at or after fromBegin that is not white
+// space (the end of `to` when there is none).
+std::optional<std::size_t> walkBackward(
+    std::string_view from, std::size_t fromBegin, std::string_view to, std::size_t toFloor)
 {
-    return isHtmlSpace(text[at]);
+    std::size_t i = from.size();
+    std::size_t j = to.size();
+    std::size_t matched = to.size();
+    while (true) {
+        const std::size_t same
+            = commonSuffixLength(from.data() + i, to.data() + j, std::min(i - fromBegin, j - toFloor));
+        // The match of the first byte that is not white space within what was passed.
+        for (std::size_t k = 0; k < same; ++k) {
+            if (!isHtmlSpace(from[i - same + k])) {
+                matched = j - same + k;
+                break;
+            }
+        }
+        i -= same;
+        j -= same;
+        if (i <= fromBegin)
+            return matched;
+        const bool fromSpace = isHtmlSpace(from[i - 1]);
+        const bool toSpace = j > toFloor && isHtmlSpace(to[j - 1]);
+        if (!fromSpace && !toSpace)
+            return std::nullopt;
+        if (fromSpace) {
+            while (i > fromBegin && isHtmlSpace(from[i - 1]))
+                --i;
+        }
+        if (toSpace && (i <= fromBegin || !isHtmlSpace(from[i - 1]))) {
+            while (j > toFloor && isHtmlSpace(to[j - 1]))
+                --j;
+        }
+        if (i <= fromBegin)
+            return matched;
+    }
 }
 
 } // namespace
@@ -67,26 +95,17 @@ std::optional<ByteSpan> matchingMarkup(std::string_view markup, std::string_view
     if (!begin)
         return std::nullopt;
     // Backward from both ends down to span.end, never into what the forward walk matched.
-    std::size_t i = formatted.size();
-    std::size_t j = markup.size();
-    std::size_t end = markup.size();
-    while (i > span.end) {
-        --i;
-        if (isSpaceAt(formatted, i))
-            continue;
-        while (j > *begin && isSpaceAt(markup, j - 1))
-            --j;
-        if (j <= *begin || markup[j - 1] != formatted[i])
-            return std::nullopt;
-        --j;
-        end = j;
-    }
-    return ByteSpan { *begin, end };
+    const std::optional<std::size_t> end = walkBackward(formatted, span.end, markup, *begin);
+    if (!end)
+        return std::nullopt;
+    return ByteSpan { *begin, *end };
 }
 
-std::optional<std::size_t> markupOffsetOf(std::string_view markup, std::string_view formatted, std::size_t offset)
+std::optional<std::size_t> markupOffsetOf(
+    std::string_view markup, std::string_view formatted, std::size_t offset)
 {
-    const std::optional<std::size_t> after = walkForward(formatted, std::min(offset, formatted.size()), markup);
+    const std::optional<std::size_t> after
+        = walkForward(formatted, std::min(offset, formatted.size()), markup);
     if (!after)
         return std::nullopt;
     return skipSpace(markup, *after);
@@ -99,6 +118,40 @@ std::optional<std::size_t> formattedOffsetOf(
     if (!after)
         return std::nullopt;
     return skipSpace(formatted, *after);
+}
+
+std::size_t commonPrefixLength(const char* a, const char* b, std::size_t n)
+{
+    std::size_t k = 0;
+    while (k + 8 <= n) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a + k, 8);
+        std::memcpy(&y, b + k, 8);
+        if (x != y)
+            break;
+        k += 8;
+    }
+    while (k < n && a[k] == b[k])
+        ++k;
+    return k;
+}
+
+std::size_t commonSuffixLength(const char* aEnd, const char* bEnd, std::size_t n)
+{
+    std::size_t k = 0;
+    while (k + 8 <= n) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, aEnd - k - 8, 8);
+        std::memcpy(&y, bEnd - k - 8, 8);
+        if (x != y)
+            break;
+        k += 8;
+    }
+    while (k < n && aEnd[-1 - static_cast<std::ptrdiff_t>(k)] == bEnd[-1 - static_cast<std::ptrdiff_t>(k)])
+        ++k;
+    return k;
 }
 
 } // namespace inkwell

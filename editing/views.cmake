@@ -14,7 +14,7 @@ if(INKWELL_GUI)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing
         PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor inkwell_core Qt6::Widgets)
-    # The view switches re-indent the page with the HTML formatter.
+    # The view switches re-indent the page with the HTML formatter and carry code-view edits back.
     target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
-    target_link_libraries(inkwell_editing PRIVATE inkwell_formatter)
+    target_link_libraries(inkwell_editing PRIVATE inkwell_formatter inkwell_codeedits)
 endif()

@@ -35,6 +35,7 @@
     X(GetCaretFore, SCI_GETCARETFORE, 2138)                                                                    \
     X(GetReadOnly, SCI_GETREADONLY, 2140)                                                                      \
     X(SetSel, SCI_SETSEL, 2160)                                                                                \
+    X(LineFromPosition, SCI_LINEFROMPOSITION, 2166)                                                            \
     X(ScrollCaret, SCI_SCROLLCARET, 2169)                                                                      \
     X(SetReadOnly, SCI_SETREADONLY, 2171)                                                                      \
     X(CanPaste, SCI_CANPASTE, 2173)                                                                            \
@@ -55,8 +56,10 @@
     X(GetVScrollBar, SCI_GETVSCROLLBAR, 2281)                                                                  \
     X(GetViewEol, SCI_GETVIEWEOL, 2355)                                                                        \
     X(SetViewEol, SCI_SETVIEWEOL, 2356)                                                                        \
+    X(LinesOnScreen, SCI_LINESONSCREEN, 2370)                                                                  \
     X(SetCursor, SCI_SETCURSOR, 2386)                                                                          \
     X(GetCursor, SCI_GETCURSOR, 2387)                                                                          \
+    X(SetFirstVisibleLine, SCI_SETFIRSTVISIBLELINE, 2613)                                                      \
     X(GetSelectionEmpty, SCI_GETSELECTIONEMPTY, 2650)
 
 // X(our name, the component's name, its value): parameter values of the messages above.

@@ -138,7 +138,8 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     ASSERT_TRUE(clickIn(main, 167, 39)); // bold
     // "代码", change the last word of the text line in the code view, "设计".
     ASSERT_TRUE(clickIn(main, 464, 39));
-    ASSERT_TRUE(clickIn(main, 400, 221)); // the line of the text, one tab deeper than <b>
+    // The line of the text, one tab deeper than <b>: the eleventh, below the document type line.
+    ASSERT_TRUE(clickIn(main, 400, 235));
     ASSERT_TRUE(xdo("key End ctrl+shift+Left sleep 0.2 type --delay 40 'earth'"));
     ASSERT_TRUE(clickIn(main, 464, 17));
     // Save.

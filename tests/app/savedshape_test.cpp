@@ -3,6 +3,7 @@
 // pre, textarea or listing, and their characters, whatever encoding they were written in.
 #include "app/mainwindow.h"
 #include "editing/designview.h"
+#include "editing/elementplace.h"
 #include "tests/app/windowdriver.h"
 
 #include <QJsonArray>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
+#include <Qsci/qsciscintilla.h>
 
 namespace inkwell {
 namespace {
@@ -171,6 +173,84 @@ TEST_F(SavedShape, RealPagesReadTheSameInABrowserAfterOpenAndSave)
         (void)openAndSave(original);
         EXPECT_EQ(m_browser.read(m_window->document().filePath()), m_browser.read(original))
             << entry.path().filename();
+    }
+    EXPECT_GT(pages, 10) << "the real pages are missing from " << folder;
+}
+
+// The first word of text in the code view that a reader sees: a line of the body's text (not of a script,
+// a style or the title) that starts with a word of four letters or more. Its line, column and the word.
+struct TextWord
+{
+    int line = -1;
+    int column = 0;
+    QString word;
+};
+
+TextWord firstTextWord(QsciScintilla& editor)
+{
+    const std::string text = editor.text().toStdString();
+    for (int line = 0; line < editor.lines(); ++line) {
+        const QString content = editor.text(line);
+        int column = 0;
+        while (column < content.size() && (content[column] == u'\t' || content[column] == u' '))
+            ++column;
+        int end = column;
+        while (end < content.size() && content[end].isLetter() && content[end].unicode() < 0x80)
+            ++end;
+        if (end - column < 4 || (end < content.size() && !content[end].isSpace()))
+            continue;
+        const auto place
+            = elementAt(text, static_cast<std::size_t>(editor.positionFromLineIndex(line, column)));
+        if (!place)
+            continue;
+        static const QStringList hidden { "html", "head", "title", "script", "style", "textarea", "noscript",
+            "option", "select" };
+        if (hidden.contains(QString::fromStdString(place->name)))
+            continue;
+        return { line, column, content.mid(column, end - column) };
+    }
+    return {};
+}
+
+// The same pages through the code view: "代码", one word of their text changed, "设计" and Save. They read
+// as the original does but for that word: nothing of the re-indentation reaches their text, their pre
+// contents or their document type line.
+TEST_F(SavedShape, RealPagesKeepAllButTheChangedWordThroughTheCodeView)
+{
+    const fs::path folder = fs::path(INKWELL_TEST_DATA) / "pages";
+    const QString changed = QStringLiteral("Zqchanged");
+    int pages = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".html")
+            continue;
+        ++pages;
+        const fs::path original = m_pages.path() / entry.path().filename();
+        fs::copy_file(entry.path(), original, fs::copy_options::overwrite_existing);
+        (void)openAndSave(original);
+
+        QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
+        auto* editor = control<QsciScintilla>("代码编辑框1");
+        ASSERT_TRUE(eventually([&] { return editor->text().contains("<body"); }, 10000)) << original;
+        const TextWord word = firstTextWord(*editor);
+        ASSERT_GE(word.line, 0) << "no word of text found in " << original;
+        editor->setSelection(
+            word.line, word.column, word.line, word.column + static_cast<int>(word.word.size()));
+        editor->setFocus();
+        QTest::keyClicks(editor->viewport(), changed);
+        ASSERT_TRUE(editor->text(word.line).contains(changed)) << original;
+        QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+        ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains(changed); }, 20000))
+            << original;
+        QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+
+        // The word, wherever it stands, and its replacement read alike; everything else must match.
+        const auto withoutWord = [&](QString reading) {
+            return reading.replace(changed, QStringLiteral("\x01"))
+                .replace(word.word, QStringLiteral("\x01"));
+        };
+        EXPECT_EQ(withoutWord(m_browser.read(m_window->document().filePath())),
+            withoutWord(m_browser.read(original)))
+            << entry.path().filename() << ": the word \"" << word.word.toStdString() << "\" changed";
     }
     EXPECT_GT(pages, 10) << "the real pages are missing from " << folder;
 }

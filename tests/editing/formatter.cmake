@@ -13,3 +13,13 @@ inkwell_add_fuzzer(htmlformatter_fuzzer
     SOURCES htmlformatter_fuzzer.cpp
     LIBS inkwell_formatter
     CORPUS ${PROJECT_SOURCE_DIR}/tests/data/formatter/fuzz)
+inkwell_add_test(editcarrier_test
+    SOURCES editcarrier_test.cpp
+    LIBS inkwell_codeedits inkwell_formatter)
+inkwell_add_fuzzer(editcarrier_fuzzer
+    SOURCES editcarrier_fuzzer.cpp
+    LIBS inkwell_codeedits inkwell_formatter
+    CORPUS ${PROJECT_SOURCE_DIR}/tests/data/editing/fuzz)
+inkwell_add_test(elementplace_test
+    SOURCES elementplace_test.cpp
+    LIBS inkwell_codeedits inkwell_formatter)

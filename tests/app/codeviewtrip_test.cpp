@@ -1,0 +1,155 @@
+// The trip through the code view in the assembled window: "代码", an edit in the code editor, "设计".
+// The page gets the edit and none of the re-indentation.
+#include "app/mainwindow.h"
+#include "editing/designview.h"
+#include "tests/app/windowdriver.h"
+
+#include <QTabWidget>
+#include <QToolButton>
+#include <QWebEngineView>
+#include <Qsci/qsciscintilla.h>
+
+namespace inkwell {
+namespace {
+
+using testing::eventually;
+using testing::MainWindowTest;
+using testing::ModalAnswerer;
+
+class CodeViewTrip : public MainWindowTest
+{
+protected:
+    void open(const std::string& html)
+    {
+        const auto file = m_run.path() / "trip.html";
+        testing::writeFile(file, html);
+        ModalAnswerer answers;
+        answers.setFile(QString::fromStdString(file.string()));
+        QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
+        m_window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    QsciScintilla* showCode()
+    {
+        QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
+        auto* editor = control<QsciScintilla>("代码编辑框1");
+        EXPECT_TRUE(eventually([&] { return editor->text().contains("<body>"); }, 10000));
+        return editor;
+    }
+
+    // Selects `word` in the code editor and types `replacement` over it, as a user does.
+    void retype(QsciScintilla* editor, const QString& word, const QString& replacement)
+    {
+        ASSERT_TRUE(editor->findFirst(word, false, true, true, false, true, 0, 0));
+        editor->setFocus();
+        QTest::keyClicks(editor->viewport(), replacement);
+        ASSERT_TRUE(editor->text().contains(replacement)) << editor->text().toStdString();
+    }
+
+    QString evaluate(const QString& script)
+    {
+        const auto value = m_window->designView().engine()->evaluate(script);
+        return value ? value->toString() : QString();
+    }
+};
+
+TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
+{
+    const std::string chinese = "<p>中文<b>粗体</b>中文，<a href=\"x.html\">链接</a>。</p>";
+    open("<html><head><meta charset=\"utf-8\"><style>p  {\n  color: red }</style></head><body>" + chinese
+        + "\n<!-- a  note\n   kept -->\n<p>one two three</p><script>\nif (a) {\n  "
+          "b();\n}\n</script></body></html>");
+    const QString before = m_window->designView().getHtml();
+    ASSERT_TRUE(before.contains(QString::fromStdString(chinese)));
+
+    auto* editor = showCode();
+    ASSERT_TRUE(editor->text().contains("\n\t\t\t\t粗体\n"))
+        << editor->text().toStdString(); // the re-indentation shown
+    retype(editor, QStringLiteral("two"), QStringLiteral("deux"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("deux"); }, 10000));
+
+    // Byte for byte the page it was, but for the word.
+    QString expected = before;
+    expected.replace(QStringLiteral("one two three"), QStringLiteral("one deux three"));
+    EXPECT_EQ(m_window->designView().getHtml(), expected);
+    EXPECT_EQ(evaluate(QStringLiteral("document.querySelector('p').innerText")),
+        QStringLiteral("中文粗体中文，链接。"));
+
+    // Saved as it is shown.
+    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+    const std::string saved = testing::fileBytes(m_window->document().filePath());
+    EXPECT_NE(saved.find(chinese), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<p>one deux three</p>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<!-- a  note\n   kept -->"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("p  {\n  color: red }"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("if (a) {\n  b();\n}"), std::string::npos) << saved;
+
+    // A second trip carries its edit into the page as the first left it.
+    editor = showCode();
+    retype(editor, QStringLiteral("three"), QStringLiteral("drei"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("drei"); }, 10000));
+    expected.replace(QStringLiteral("one deux three"), QStringLiteral("one deux drei"));
+    EXPECT_EQ(m_window->designView().getHtml(), expected);
+}
+
+// A page of many screens: after each switch the element that holds the caret is in view in the view
+// switched to, and holds the caret there.
+TEST_F(CodeViewTrip, TheViewSwitchedToShowsTheCaretsElement)
+{
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body>";
+    for (int i = 0; i < 300; ++i)
+        html += "<p id=\"p" + std::to_string(i) + "\">段落 paragraph " + std::to_string(i)
+            + " <i>word</i> end</p>\n";
+    open(html + "</body></html>");
+    auto* browser = control<QWebEngineView>("互联网浏览器1");
+    testing::select(browser,
+        "var "
+        "r=document.createRange();r.setStart(document.getElementById('p200').firstChild,2);r.collapse(true);"
+        "var s=getSelection();s.removeAllRanges();s.addRange(r);");
+
+    // "代码": the caret on the line of the paragraph's start tag, and that line on the screen.
+    auto* editor = showCode();
+    const auto caretLineShown = [&](const QString& expected) {
+        int line = 0;
+        int index = 0;
+        editor->getCursorPosition(&line, &index);
+        const int first = editor->firstVisibleLine();
+        const auto onScreen = static_cast<int>(editor->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN));
+        EXPECT_TRUE(editor->text(line).contains(expected)) << editor->text(line).toStdString();
+        EXPECT_GE(line, first);
+        EXPECT_LT(line, first + onScreen);
+    };
+    caretLineShown(QStringLiteral("<p id=\"p200\">"));
+
+    // "设计" with nothing changed: the design view scrolls to the paragraph at the code view's caret.
+    const auto paragraphShown = [&](const char* id) {
+        const QString script = QStringLiteral(
+            "(function(){var e=document.getElementById('%1');var b=e.getBoundingClientRect();"
+            "var s=getSelection();var n=s.rangeCount?s.getRangeAt(0).startContainer:null;"
+            "return (b.top>=0&&b.bottom<=innerHeight)+' '+(n!==null&&e.contains(n));})()")
+                                   .arg(QLatin1String(id));
+        EXPECT_TRUE(eventually([&] { return evaluate(script) == QStringLiteral("true true"); }, 5000))
+            << id << ": " << evaluate(script).toStdString();
+    };
+    const int line40
+        = static_cast<int>(editor->text().left(editor->text().indexOf("p40\"")).count(QLatin1Char('\n')));
+    editor->setCursorPosition(line40 + 1, 3);
+    editor->ensureLineVisible(line40 + 1);
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    paragraphShown("p40");
+
+    // And after an edit in the code view, the edited paragraph.
+    editor = showCode();
+    caretLineShown(QStringLiteral("<p id=\"p40\">"));
+    retype(editor, QStringLiteral("250"), QStringLiteral("two-fifty"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("two-fifty"); }, 10000));
+    paragraphShown("p250");
+}
+
+} // namespace
+} // namespace inkwell
