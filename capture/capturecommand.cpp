@@ -36,6 +36,8 @@ bool waitUntil(const std::function<bool()>& done, int ms)
     });
     QTimer deadline;
     deadline.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the bound is a promise to wait that long.
+    deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     poll.start();
     deadline.start(ms);
