@@ -6,7 +6,8 @@
 namespace inkwell {
 
 RecoveryScheduler::RecoveryScheduler(const RunFolder& runFolder, const DocumentFileStatus& status,
-    std::function<DocumentLocation()> document, PageReader readPageLater, IdleRunner runWhenIdle, Timing timing)
+    std::function<DocumentLocation()> document, PageReader readPageLater, IdleRunner runWhenIdle,
+    Timing timing)
     : m_copy(runFolder)
     , m_status(status)
     , m_document(std::move(document))

@@ -103,7 +103,8 @@ TEST_F(RecoverySchedulerTest, SecondCopyWaitsOutTheIntervalAndHoldsTheNewestPage
     edit("<p>second</p>");
     edit("<p>third</p>");
     ASSERT_TRUE(Eventually([&] { return copyHolds("<p>third</p>"); }, 5000));
-    EXPECT_GE(std::chrono::steady_clock::now() - firstDone, kShort.interval / 2) << "not after the settle alone";
+    EXPECT_GE(std::chrono::steady_clock::now() - firstDone, kShort.interval / 2)
+        << "not after the settle alone";
     EXPECT_EQ(m_reads, 2) << "changes during the wait share one copy";
 }
 
@@ -158,8 +159,8 @@ TEST_F(RecoverySchedulerTest, FinalCopyHoldsThePageOnlyWhenItIsUnsaved)
         int reads = 0;
         RecoveryScheduler scheduler(
             run, status, [&] { return document; },
-            [&](std::function<void(std::optional<QString>)>) { ++reads; }, [](std::function<void()> work) { work(); },
-            kShort);
+            [&](std::function<void(std::optional<QString>)>) { ++reads; },
+            [](std::function<void()> work) { work(); }, kShort);
         ASSERT_TRUE(scheduler.copy().write(document, TextEncoding::Gb18030, "<p>older</p>").ok());
         scheduler.writeFinalCopy([&] { return QString::fromUtf8(c.page); });
         const auto found = scheduler.copy().read();
