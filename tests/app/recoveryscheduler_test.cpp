@@ -14,7 +14,7 @@ namespace inkwell {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Eventually;
+using testing::eventually;
 using testing::TempFolder;
 
 constexpr RecoveryScheduler::Timing kShort { 300ms, 20ms };
@@ -73,7 +73,7 @@ protected:
 TEST_F(RecoverySchedulerTest, ChangeIsCopiedAndSaveRemovesTheCopy)
 {
     edit("<p>saved and typed</p>");
-    ASSERT_TRUE(Eventually([&] { return copyHolds("<p>saved and typed</p>"); }, 5000));
+    ASSERT_TRUE(eventually([&] { return copyHolds("<p>saved and typed</p>"); }, 5000));
     const auto found = m_scheduler.copy().read();
     EXPECT_EQ(found.page.document.folder, m_document.folder);
     EXPECT_EQ(found.page.document.name, m_document.name);
@@ -92,17 +92,17 @@ TEST_F(RecoverySchedulerTest, UndoneEditsLeaveNoCopy)
     m_page = QStringLiteral("<p>saved</p>"); // typed and taken back
     m_status.markEdited();
     m_scheduler.noteChanged();
-    ASSERT_TRUE(Eventually([&] { return m_reads == 1 && !m_scheduler.copy().exists(); }, 5000));
+    ASSERT_TRUE(eventually([&] { return m_reads == 1 && !m_scheduler.copy().exists(); }, 5000));
 }
 
 TEST_F(RecoverySchedulerTest, SecondCopyWaitsOutTheIntervalAndHoldsTheNewestPage)
 {
     edit("<p>first</p>");
-    ASSERT_TRUE(Eventually([&] { return copyHolds("<p>first</p>"); }, 5000));
+    ASSERT_TRUE(eventually([&] { return copyHolds("<p>first</p>"); }, 5000));
     const auto firstDone = std::chrono::steady_clock::now();
     edit("<p>second</p>");
     edit("<p>third</p>");
-    ASSERT_TRUE(Eventually([&] { return copyHolds("<p>third</p>"); }, 5000));
+    ASSERT_TRUE(eventually([&] { return copyHolds("<p>third</p>"); }, 5000));
     EXPECT_GE(std::chrono::steady_clock::now() - firstDone, kShort.interval / 2)
         << "not after the settle alone";
     EXPECT_EQ(m_reads, 2) << "changes during the wait share one copy";
@@ -112,24 +112,24 @@ TEST_F(RecoverySchedulerTest, ChangeWhileThePageIsReadIsCopiedToo)
 {
     m_readDelay = 100;
     edit("<p>first</p>");
-    ASSERT_TRUE(Eventually([&] { return m_reads == 1; }, 5000));
+    ASSERT_TRUE(eventually([&] { return m_reads == 1; }, 5000));
     edit("<p>during the read</p>"); // the answer under way gives this page already
-    ASSERT_TRUE(Eventually([&] { return m_reads == 2; }, 5000)) << "the change during the read is followed";
-    ASSERT_TRUE(Eventually([&] { return copyHolds("<p>during the read</p>"); }, 5000));
+    ASSERT_TRUE(eventually([&] { return m_reads == 2; }, 5000)) << "the change during the read is followed";
+    ASSERT_TRUE(eventually([&] { return copyHolds("<p>during the read</p>"); }, 5000));
 }
 
 TEST_F(RecoverySchedulerTest, CopyDueDuringACommandWaitsForIt)
 {
     m_commandRunning = true;
     edit("<p>typed</p>");
-    ASSERT_TRUE(Eventually([&] { return !m_deferred.empty(); }, 5000));
+    ASSERT_TRUE(eventually([&] { return !m_deferred.empty(); }, 5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(m_reads, 0);
     EXPECT_FALSE(m_scheduler.copy().exists());
     m_commandRunning = false;
     for (auto& work : std::exchange(m_deferred, {}))
         work();
-    ASSERT_TRUE(Eventually([&] { return copyHolds("<p>typed</p>"); }, 5000));
+    ASSERT_TRUE(eventually([&] { return copyHolds("<p>typed</p>"); }, 5000));
 }
 
 TEST_F(RecoverySchedulerTest, FinalCopyHoldsThePageOnlyWhenItIsUnsaved)
