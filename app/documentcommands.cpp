@@ -2,7 +2,6 @@
 
 #include "document/blankpage.h"
 #include "document/documentfile.h"
-#include "platform/qtmessageservice.h"
 
 #include <QFileDialog>
 
@@ -14,10 +13,7 @@ MessageButton ask(DocumentContext& context, MessageRequest request)
 {
     request.captions = ButtonCaptions::Chinese;
     request.defaultButton = request.buttons.front();
-    if (context.messages)
-        return context.messages->show(request);
-    QtMessageService boxes(context.parent);
-    return boxes.show(request);
+    return context.messages.show(request);
 }
 
 void tell(DocumentContext& context, std::string text)
@@ -42,7 +38,7 @@ Settled settleUnsavedChanges(DocumentContext& context)
     if (!unsaved)
         return Settled::GoOn;
     const auto answer = ask(context,
-        { kHintTitle, DocumentMessages::saveQuestion,
+        { kHintTitle, texts::kSaveQuestion,
             { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }, MessageIcon::Question });
     switch (answer) {
     case MessageButton::Save:
@@ -71,7 +67,7 @@ SaveOutcome saveDocument(DocumentContext& context)
     }
     if (!page) {
         // Writing "nothing" would replace the user's file by an empty one.
-        tell(context, std::string(DocumentMessages::saveFailed) + '\n' + DocumentMessages::pageUnreadable);
+        tell(context, std::string(texts::kSaveFailed) + '\n' + texts::kPageUnreadable);
         return SaveOutcome::Failed;
     }
     const auto file = context.document().filePath();
@@ -110,7 +106,7 @@ void newDocument(DocumentContext& context)
     const auto page = context.getHtml();
     if (!page || page->toStdString() != blankPage()) {
         const auto answer = ask(context,
-            { kInfoTitle, DocumentMessages::saveQuestion, { MessageButton::Ok, MessageButton::Cancel },
+            { kInfoTitle, texts::kSaveQuestion, { MessageButton::Ok, MessageButton::Cancel },
                 MessageIcon::Question });
         if (answer == MessageButton::Ok && saveDocument(context) == SaveOutcome::Failed)
             return;

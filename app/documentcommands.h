@@ -25,6 +25,11 @@ using OpenFileChooser = std::function<QString()>;
 
 struct DocumentContext
 {
+    explicit DocumentContext(MessageService& boxes)
+        : messages(boxes)
+    {
+    }
+
     // The page the design view holds, or nothing when it could not be read from the engine.
     std::function<std::optional<QString>()> getHtml;
     // The page as its document file holds it, with the root markup that getHtml would give; nothing when
@@ -35,7 +40,7 @@ struct DocumentContext
     std::function<DocumentLocation()> document;
     DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
     OpenFileChooser chooseFile; // empty: qtOpenFileChooser(parent)
-    MessageService* messages = nullptr; // null: QtMessageService over parent
+    MessageService& messages; // the commands' boxes
     std::function<void()> openWizard; // opens the new-project wizard modally and returns when it closes
     QWidget* parent = nullptr; // owner of the default dialogs
 };
@@ -51,14 +56,6 @@ enum class CloseDecision
     Close,
     StayOpen,
 };
-
-// Titles and texts of the boxes these commands show.
-namespace DocumentMessages {
-inline constexpr const char* saveQuestion = texts::kSaveQuestion;
-inline constexpr const char* saveFailed = texts::kSaveFailed;
-inline constexpr const char* openFailed = texts::kOpenFailed;
-inline constexpr const char* pageUnreadable = texts::kPageUnreadable;
-} // namespace DocumentMessages
 
 // Writes the design view's page to the current document file. A failed write, or a page that cannot be
 // read from the engine (nothing is written then), is shown in a "提示" box.

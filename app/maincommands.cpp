@@ -20,16 +20,9 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QThreadPool>
-#include <QTimer>
 
 namespace inkwell {
 namespace {
-
-QString folderText(const std::filesystem::path& folder)
-{
-    return QString::fromStdString(folder.string());
-}
 
 // Runs a hidden file dialog of the window; the chosen path, or empty when cancelled.
 QString runFileDialog(QFileDialog* dialog)
@@ -43,7 +36,7 @@ QString runFileDialog(QFileDialog* dialog)
 
 DocumentContext MainWindow::documentContext()
 {
-    DocumentContext context;
+    DocumentContext context(m_messages);
     context.getHtml = [this] { return m_designView->readHtml(); };
     context.getPageText = [this] { return m_designView->readPageText(); };
     context.loadHtml = [this](const QString& html) {
@@ -54,14 +47,13 @@ DocumentContext MainWindow::documentContext()
     context.status = &m_documentStatus;
     context.chooseFile = [this] { return runFileDialog(m_openDialog); };
     context.openWizard = [this] { openWizard(); };
-    context.messages = &m_messages;
     context.parent = this;
     return context;
 }
 
 void MainWindow::loadBlankPage()
 {
-    m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
+    m_designView->setDocumentFolder(m_document.folder, DesignView::FolderChange::NextLoad);
     m_designView->loadHtml(QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size())));
     m_designView->editModeOn();
     clearCodeView();
@@ -72,14 +64,14 @@ void MainWindow::loadBlankPage()
 bool MainWindow::openWizard()
 {
     const auto outcome
-        = inkwell::openWizard(isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document });
+        = inkwell::openWizard(isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document, m_messages });
     // Setting the project folder in the wizard moves the document even when no project is created.
     m_document = outcome.document;
     if (outcome.projectCreated)
         loadBlankPage();
-    m_designView->setDocumentFolder(folderText(m_document.folder));
+    m_designView->setDocumentFolder(m_document.folder);
     if (outcome.projectCreated)
-        dropRecoveryCopyIfClean();
+        m_recovery->noteSettled();
     return outcome.projectCreated;
 }
 
@@ -88,7 +80,7 @@ void MainWindow::newDocument()
     flushChanges();
     auto context = documentContext();
     inkwell::newDocument(context);
-    dropRecoveryCopyIfClean();
+    m_recovery->noteSettled();
 }
 
 void MainWindow::openDocument()
@@ -96,7 +88,7 @@ void MainWindow::openDocument()
     flushChanges();
     auto context = documentContext();
     inkwell::openDocument(context);
-    dropRecoveryCopyIfClean();
+    m_recovery->noteSettled();
 }
 
 void MainWindow::saveDocument()
@@ -104,24 +96,23 @@ void MainWindow::saveDocument()
     flushChanges();
     auto context = documentContext();
     (void)inkwell::saveDocument(context);
-    dropRecoveryCopyIfClean();
+    m_recovery->noteSettled();
 }
 
 void MainWindow::exportArchive()
 {
-    MhtExportContext context;
+    MhtExportContext context(m_messages);
     context.saveDocument = [this] {
         flushChanges();
         auto documents = documentContext();
         const bool saved = inkwell::saveDocument(documents) == SaveOutcome::Saved;
-        dropRecoveryCopyIfClean();
+        m_recovery->noteSettled();
         return saved;
     };
     context.document = m_document;
     context.runFolder = m_runFolder.path();
     context.serverPort = m_pageServer->port();
     context.chooseFileName = [this](QWidget*) { return runFileDialog(m_exportDialog); };
-    context.messages = &m_messages;
     (void)runMhtExport(this, context);
 }
 
@@ -131,7 +122,7 @@ void MainWindow::previewInBrowser()
     flushChanges();
     auto documents = documentContext();
     const bool saved = inkwell::saveDocument(documents) == SaveOutcome::Saved;
-    dropRecoveryCopyIfClean();
+    m_recovery->noteSettled();
     if (!saved)
         return;
     const auto port = m_pageServer->port();
@@ -217,16 +208,16 @@ void MainWindow::captureWithWindowShown()
 
 CaptureOutputContext MainWindow::captureContext()
 {
-    // A picture from a scaled screen is pasted as markup with the selection's logical size.
-    return CaptureOutputContext { folderText(m_document.folder), [] { return timeStampName(); },
-        [this](const QString& path) { m_designView->insertImage(path); },
-        [this](const QString& html) { (void)m_designView->pasteHtml(html); }, &m_messages };
+    return CaptureOutputContext { m_messages, m_document.folder, [] { return timeStampName(); },
+        [this](const std::filesystem::path& picture, std::optional<QSize> logicalSize) {
+            m_designView->insertImage(picture, logicalSize);
+        } };
 }
 
 void MainWindow::noteEdited()
 {
     m_documentStatus.markEdited();
-    scheduleRecoveryWrite();
+    m_recovery->noteChanged();
 }
 
 void MainWindow::flushChanges()
@@ -236,105 +227,39 @@ void MainWindow::flushChanges()
         noteEdited();
 }
 
-void MainWindow::scheduleRecoveryWrite()
-{
-    if (m_stopped || m_recoveryTimer->isActive())
-        return;
-    if (m_recoveryReading) {
-        m_changedWhileReading = true;
-        return;
-    }
-    using namespace std::chrono;
-    const auto sinceLast = duration_cast<milliseconds>(steady_clock::now() - m_lastRecoveryWrite);
-    m_recoveryTimer->start(std::max(kRecoverySettle, kRecoveryInterval - sinceLast));
-}
-
-void MainWindow::writeRecoveryCopy()
-{
-    // A copy deferred behind a command may find the one started before it still reading the page,
-    // which is read after both changes anyway.
-    if (m_stopped || m_recoveryReading || !m_documentStatus.isEdited())
-        return;
-    m_recoveryReading = true;
-    m_changedWhileReading = false;
-    // Copies start at least the interval apart, so a change waits at most that long for its copy.
-    m_lastRecoveryWrite = std::chrono::steady_clock::now();
-    const auto generation = m_recovery->generation();
-    // The page is read without waiting and written by the worker, so typing goes on meanwhile.
-    m_designView->readHtmlLater([this, generation](std::optional<QString> page) {
-        m_recoveryReading = false;
-        if (page && !m_stopped) {
-            std::string html = page->toStdString();
-            if (!m_documentStatus.hasUnsavedChanges(html)) {
-                m_recovery->remove(); // edits undone: the file holds the page already
-            } else {
-                m_recoveryWriter->start(
-                    [recovery = m_recovery.get(), document = m_document,
-                        encoding = m_documentStatus.encoding(), html = std::move(html), generation] {
-                        if (auto result = recovery->write(document, encoding, html, generation); !result.ok())
-                            qWarning("No recovery copy: %s", result.error().message.c_str());
-                    });
-            }
-        }
-        if (std::exchange(m_changedWhileReading, false))
-            scheduleRecoveryWrite();
-    });
-}
-
-void MainWindow::dropRecoveryCopyIfClean()
-{
-    if (m_documentStatus.isEdited())
-        return;
-    m_recoveryTimer->stop();
-    m_recovery->remove();
-}
-
 void MainWindow::endWithoutQuestion()
 {
     if (m_stopped)
         return;
     flushChanges();
-    m_recoveryTimer->stop();
-    m_recoveryWriter->waitForDone();
-    if (m_documentStatus.isEdited()) {
-        // A renderer that no longer answers still leaves the newest page the view read.
-        const QString page = m_designView->readHtml().value_or(m_designView->lastPage());
-        const std::string html = page.toStdString();
-        if (m_documentStatus.hasUnsavedChanges(html)) {
-            if (auto result = m_recovery->write(m_document, m_documentStatus.encoding(), html); !result.ok())
-                qWarning("No recovery copy: %s", result.error().message.c_str());
-        } else {
-            m_recovery->remove();
-        }
-    } else {
-        m_recovery->remove();
-    }
+    // A renderer that no longer answers still leaves the newest page the view read.
+    m_recovery->writeFinalCopy([this] { return m_designView->readHtml().value_or(m_designView->lastPage()); });
     stopWhatWasStarted();
     QCoreApplication::exit(0); // also ends the loop of an open dialog
 }
 
 bool MainWindow::offerRecoveredPage()
 {
-    const auto found = m_recovery->read();
+    const auto found = m_recovery->copy().read();
     if (found.status == RecoveryReadResult::Status::None)
         return false;
     const auto owner = isVisible() ? MessageOwner::Window : MessageOwner::Screen;
     if (found.status == RecoveryReadResult::Status::Damaged) {
-        m_recovery->remove();
+        m_recovery->copy().remove();
         m_messages.inform(kHintTitle, texts::recoveryDamaged(found.reason), owner);
         return false;
     }
     if (m_messages.ask(
             kHintTitle, texts::recoveryQuestion(found.page.document.filePath()), Answer::Yes, owner)
         != Answer::Yes) {
-        m_recovery->remove();
+        m_recovery->copy().remove();
         return false;
     }
     // The page comes back where it belongs, marked unsaved: the next Save writes it to its file. The
     // copy stays until then, should this run end early too.
     m_document = found.page.document;
     const QString html = QString::fromStdString(found.page.html);
-    m_designView->setDocumentFolder(folderText(m_document.folder), DesignView::FolderChange::NextLoad);
+    m_designView->setDocumentFolder(m_document.folder, DesignView::FolderChange::NextLoad);
     m_designView->loadHtml(html);
     m_designView->editModeOn();
     clearCodeView();

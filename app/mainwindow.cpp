@@ -17,8 +17,6 @@
 #include <QResizeEvent>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QThreadPool>
-#include <QTimer>
 #include <QToolButton>
 
 namespace inkwell {
@@ -84,26 +82,22 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     , m_codeView(std::make_unique<CodeView>())
     , m_pageServer(std::make_unique<PageServer>(m_runFolder.path()))
 {
-    m_recovery = std::make_unique<RecoveryCopy>(m_runFolder);
-    m_recoveryWriter = std::make_unique<QThreadPool>();
-    m_recoveryWriter->setMaxThreadCount(1);
-    m_recoveryTimer = new QTimer(this);
-    m_recoveryTimer->setSingleShot(true);
-    // A copy due while a command waits for the engine is written once that command has finished.
-    connect(m_recoveryTimer, &QTimer::timeout, this,
-        [this] { m_commands.runOrDefer([this] { writeRecoveryCopy(); }); });
+    m_recovery = std::make_unique<RecoveryScheduler>(
+        m_runFolder, m_documentStatus, [this] { return m_document; },
+        [this](std::function<void(std::optional<QString>)> done) { m_designView->readHtmlLater(std::move(done)); },
+        [this](std::function<void()> work) { m_commands.runOrDefer(std::move(work)); });
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
     resize(824, 578);
     createControls();
-    m_formatting = std::make_unique<FormattingCommands>(*m_designView, this, &m_messages);
+    m_formatting = std::make_unique<FormattingCommands>(
+        *m_designView, this, m_messages, [this] { return m_document.folder; });
     bindFileKeys(*this);
 }
 
 MainWindow::~MainWindow()
 {
     stopWhatWasStarted();
-    m_recoveryWriter->waitForDone();
 }
 
 void MainWindow::createControls()
@@ -226,9 +220,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
             return;
         }
         // Saved, discarded or untouched: nothing is left to recover.
-        m_recoveryTimer->stop();
-        m_recoveryWriter->waitForDone();
-        m_recovery->remove();
+        m_recovery->discard();
     }
     stopWhatWasStarted();
     event->accept();
@@ -239,6 +231,7 @@ void MainWindow::stopWhatWasStarted()
     if (m_stopped)
         return;
     m_stopped = true;
+    m_recovery->stop();
     m_pageServer->stop();
 }
 

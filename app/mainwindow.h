@@ -5,8 +5,8 @@
 
 #include "app/commandguard.h"
 #include "app/documentcommands.h"
+#include "app/recoveryscheduler.h"
 #include "document/documentfilestatus.h"
-#include "document/recoverycopy.h"
 #include "app/startupoutcome.h"
 #include "document/documentlocation.h"
 #include "core/runfolder.h"
@@ -14,7 +14,6 @@
 #include "platform/qtmessageservice.h"
 
 #include <QWidget>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -23,8 +22,6 @@
 class QComboBox;
 class QFileDialog;
 class QTabWidget;
-class QThreadPool;
-class QTimer;
 
 namespace inkwell {
 
@@ -88,11 +85,7 @@ public:
     void endWithoutQuestion();
     [[nodiscard]] bool hasEnded() const { return m_stopped; }
 
-    [[nodiscard]] RecoveryCopy& recoveryCopy() { return *m_recovery; }
-    // The longest wait between a change and its recovery copy, and the shortest between two copies.
-    static constexpr std::chrono::milliseconds kRecoveryInterval { 10000 };
-    // How long a first change waits for more before it is copied.
-    static constexpr std::chrono::milliseconds kRecoverySettle { 1000 };
+    [[nodiscard]] RecoveryCopy& recoveryCopy() { return m_recovery->copy(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -110,9 +103,6 @@ private:
     void installEditWatch();
     void flushChanges();
     void clearCodeView();
-    void scheduleRecoveryWrite();
-    void writeRecoveryCopy();
-    void dropRecoveryCopyIfClean();
     [[nodiscard]] bool offerRecoveredPage();
     void reloadAfterRendererEnded();
     bool openWizard();
@@ -125,13 +115,8 @@ private:
     DocumentFileStatus m_documentStatus;
     QtMessageService m_messages { this }; // every box of the window and of the commands it runs
     bool m_stopped = false;
-    std::unique_ptr<RecoveryCopy> m_recovery;
-    QTimer* m_recoveryTimer = nullptr;
-    std::unique_ptr<QThreadPool> m_recoveryWriter; // one thread: copies land in the order they were read
-    std::chrono::steady_clock::time_point m_lastRecoveryWrite {};
-    bool m_recoveryReading = false;
-    bool m_changedWhileReading = false;
     CommandGuard m_commands;
+    std::unique_ptr<RecoveryScheduler> m_recovery;
 
     // The process-wide objects, created empty with the window and set up by the creation sequence.
     std::unique_ptr<DesignView> m_designView;

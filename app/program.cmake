@@ -1,6 +1,6 @@
 if(INKWELL_GUI)
     add_library(inkwell_mainwindow STATIC
-        mainwindow.cpp creationsequence.cpp maincommands.cpp commandmap.cpp toolbaricons.cpp icons.qrc)
+        mainwindow.cpp creationsequence.cpp maincommands.cpp recoveryscheduler.cpp commandmap.cpp toolbaricons.cpp icons.qrc)
     target_include_directories(inkwell_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_mainwindow PUBLIC
         inkwell_app inkwell_instancelock inkwell_documents inkwell_editing inkwell_wizard inkwell_server

@@ -301,10 +301,11 @@ std::string sizeText(std::uint64_t bytes)
     return std::to_string(bytes) + " bytes";
 }
 
-class Build
+// The building of one archive, from the page at its URL to the file written at its target.
+class ArchiveBuild
 {
 public:
-    Build(ResourceFetcher& fetcher, ArchiveBuilder::Limits limits, const ArchiveOptions& options)
+    ArchiveBuild(ResourceFetcher& fetcher, ArchiveBuilder::Limits limits, const ArchiveOptions& options)
         : m_fetcher(fetcher)
         , m_limits(limits)
         , m_options(options)
@@ -751,7 +752,7 @@ ArchiveBuilder::ArchiveBuilder(ResourceFetcher& fetcher, Limits limits)
 ArchiveResult ArchiveBuilder::build(
     const std::string& url, const std::filesystem::path& target, const ArchiveOptions& options)
 {
-    return Build(m_fetcher, m_limits, options).run(url, target);
+    return ArchiveBuild(m_fetcher, m_limits, options).run(url, target);
 }
 
 ArchiveResult buildMhtArchive(

@@ -78,10 +78,10 @@ std::string unescape(std::string_view text)
     return out;
 }
 
-class Scanner
+class CssReferenceReader
 {
 public:
-    explicit Scanner(std::string_view css)
+    explicit CssReferenceReader(std::string_view css)
         : m_css(css)
     {
     }
@@ -239,7 +239,7 @@ private:
 
 std::vector<ResourceRef> scanCssResources(std::string_view css)
 {
-    return Scanner(css).run();
+    return CssReferenceReader(css).run();
 }
 
 std::string cssCharset(std::string_view css)

@@ -292,10 +292,10 @@ Content contentAfter(std::string_view name)
 
 // Reads the page once from start to end as a browser's tokenizer does, with no tree: the time taken
 // grows with the page's size only, however deep its elements nest.
-class Scanner
+class HtmlReferenceReader
 {
 public:
-    explicit Scanner(std::string_view html)
+    explicit HtmlReferenceReader(std::string_view html)
         : m_html(html)
     {
     }
@@ -859,7 +859,7 @@ private:
 
 HtmlScan scanHtmlResources(std::string_view html)
 {
-    return Scanner(html).run();
+    return HtmlReferenceReader(html).run();
 }
 
 } // namespace inkwell

@@ -3,13 +3,13 @@
 #include "capture/captureoutput.h"
 #include "capture/runcapture.h"
 #include "core/messagetexts.h"
-#include "platform/qtmessageservice.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <functional>
 
 namespace inkwell {
 namespace {
@@ -19,14 +19,30 @@ namespace {
 constexpr int kHideWaitMs = 1500;
 constexpr int kSettleMs = 120;
 
-void pump(int ms)
+// How often a wait looks at what it waits for.
+constexpr int kPollMs = 5;
+
+// Runs the event loop until done() holds or ms have passed; true when done() held in time.
+bool waitUntil(const std::function<bool()>& done, int ms)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(kPollMs);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the bound is a promise to wait that long.
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    poll.start();
+    deadline.start(ms);
+    loop.exec();
+    return done();
 }
 
 // The capture's boxes come up over the editor, brought back first: a box over a minimised editor is
@@ -63,56 +79,46 @@ bool minimiseAndWaitHidden(QWidget* window, int maxMs)
     if (!window)
         return true;
     window->showMinimized();
-    QElapsedTimer timer;
-    timer.start();
     // The window state says minimised at once; only the lost exposure shows that the
     // window manager has taken it off the screen.
     auto hidden = [window] {
         const QWindow* handle = window->windowHandle();
         return !window->isVisible() || !handle || !handle->isExposed();
     };
-    while (!hidden() && timer.elapsed() < maxMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    const bool seen = hidden();
+    const bool seen = waitUntil(hidden, maxMs);
     if (seen)
-        pump(kSettleMs);
+        (void)waitUntil([] { return false; }, kSettleMs); // the compositor's animation
     return seen;
 }
 
-std::optional<QString> runCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio)
+std::optional<std::filesystem::path> runCaptureOutputSteps(const CaptureOutputContext& output, qreal ratio)
 {
     const std::optional<QImage> picture = readClipboardPicture();
     if (!picture)
         return std::nullopt;
-    const std::string name = ctx.timeStampName ? ctx.timeStampName() : std::string();
-    std::optional<QString> path = writeCapturedPicture(*picture, ctx.documentFolder, name);
-    if (!path)
+    const std::string name = output.timeStampName ? output.timeStampName() : std::string();
+    std::optional<std::filesystem::path> path = writeCapturedPicture(*picture, output.documentFolder, name);
+    if (!path || !output.insertImage)
         return path;
-    if (!qFuzzyCompare(ratio, 1.0) && ctx.pasteHtml) {
-        const QSize logical = (QSizeF(picture->size()) / ratio).toSize();
-        ctx.pasteHtml(QString::fromStdString(
-            sizedImageFragment(*path, ctx.documentFolder, logical.width(), logical.height())));
-    } else if (ctx.insertImage) {
-        ctx.insertImage(*path);
-    }
+    std::optional<QSize> logical;
+    if (!qFuzzyCompare(ratio, 1.0))
+        logical = (QSizeF(picture->size()) / ratio).toSize();
+    output.insertImage(*path, logical);
     return path;
 }
 
-void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx)
+void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& output)
 {
     if (entry == CaptureEntry::MinimiseFirst)
         (void)minimiseAndWaitHidden(mainWindow, kHideWaitMs);
-    QtMessageService boxes(mainWindow);
-    WindowFirstMessages messages(ctx.messages ? *ctx.messages : boxes, mainWindow);
+    WindowFirstMessages messages(output.messages, mainWindow);
     const std::optional<qreal> ratio = runCapture(messages);
     if (!ratio)
         return; // a cancelled run leaves a minimised editor minimised
     if (!readClipboardPicture())
         messages.inform(kHintTitle, texts::kClipboardHasNoPicture);
-    else if (!runCaptureOutputSteps(ctx, *ratio))
-        messages.inform(kHintTitle, texts::captureNotSaved(ctx.documentFolder.toStdString()));
+    else if (!runCaptureOutputSteps(output, *ratio))
+        messages.inform(kHintTitle, texts::captureNotSaved(output.documentFolder.string()));
     if (entry == CaptureEntry::MinimiseFirst && mainWindow)
         mainWindow->showNormal();
 }

@@ -4,7 +4,8 @@
 
 #include "core/messageservice.h"
 
-#include <QString>
+#include <QSize>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,29 +22,27 @@ enum class CaptureEntry
 
 struct CaptureOutputContext
 {
-    QString documentFolder; // the current document's folder
-    std::function<std::string()> timeStampName; // a new name for every capture
-    std::function<void(const QString& picturePath)> insertImage; // the design view's insertImage
-    // The design view's pasteHtml. A picture from a scaled screen is pasted with width and
-    // height of the selection's logical size through it, so that it shows as large as it
-    // was selected; without it such a picture goes through insertImage, unsized.
-    std::function<void(const QString& html)> pasteHtml {};
-    // The command's boxes; null: QMessageBox boxes over the main window.
-    MessageService* messages = nullptr;
+    // The command's boxes.
+    MessageService& messages;
+    std::filesystem::path documentFolder; // the current document's folder
+    std::function<std::string()> timeStampName {}; // a new name for every capture
+    // The design view's insertImage. A picture from a scaled screen comes with the selection's
+    // logical size, so that it shows as large as it was selected; at ratio 1 it comes without one.
+    std::function<void(const std::filesystem::path& picture, std::optional<QSize> logicalSize)> insertImage {};
 };
 
 // The whole command. With MinimiseFirst the main window is minimised and the screen frozen
 // only once it is really hidden (or after a bounded wait); it is restored after the output
 // steps, and stays minimised when the run is cancelled. Failures of the output steps are
 // reported in a "提示" box.
-void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx);
+void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& output);
 
 // The output steps alone, for a picture already on the clipboard, taken from a screen of
 // `ratio` device pixels per logical pixel: the written file's path, after the picture was
 // inserted; nothing (and no insert) when the clipboard holds no picture or the file could
-// not be written. At ratio 1 the insert is insertImage with the path, as it always was.
-[[nodiscard]] std::optional<QString> runCaptureOutputSteps(
-    const CaptureOutputContext& ctx, qreal ratio = 1.0);
+// not be written.
+[[nodiscard]] std::optional<std::filesystem::path> runCaptureOutputSteps(
+    const CaptureOutputContext& output, qreal ratio = 1.0);
 
 // Minimises the window and waits until the desktop no longer shows it, at most `maxMs`.
 // True when it was seen hidden in time.

@@ -1,11 +1,8 @@
 #include "capture/captureoutput.h"
 
-#include "editing/fragments.h"
-#include "editing/pictureinsertion.h"
 #include "core/atomicfile.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
 
 namespace inkwell {
@@ -21,20 +18,6 @@ std::vector<std::uint8_t> imageToBmpBytes(const QImage& picture)
         std::span<const std::uint32_t>(first, count) });
 }
 
-std::string sizedImageFragment(
-    const QString& picturePath, const QString& documentFolder, int width, int height)
-{
-    // The source is referred to exactly as insertImage refers to it.
-    std::string element
-        = fragments::imageFragment(pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
-    const std::string size
-        = " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
-    // The element ends with its ">"; the size goes in just before it.
-    if (!element.empty() && element.back() == '>')
-        element.insert(element.size() - 1, size);
-    return element;
-}
-
 std::optional<QImage> readClipboardPicture()
 {
     const QImage image = QGuiApplication::clipboard()->image();
@@ -43,15 +26,15 @@ std::optional<QImage> readClipboardPicture()
     return image;
 }
 
-std::optional<QString> writeCapturedPicture(
-    const QImage& picture, const QString& folder, const std::string& name)
+std::optional<std::filesystem::path> writeCapturedPicture(
+    const QImage& picture, const std::filesystem::path& folder, const std::string& name)
 {
     if (picture.isNull() || name.empty())
         return std::nullopt;
-    const QString path = QDir(folder).filePath(QString::fromStdString(name) + QStringLiteral(".bmp"));
+    const std::filesystem::path path = folder / (name + ".bmp");
     const std::vector<std::uint8_t> bytes = imageToBmpBytes(picture);
     const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!writeFileAtomically(path.toStdString(), data).ok())
+    if (!writeFileAtomically(path, data).ok())
         return std::nullopt;
     return path;
 }

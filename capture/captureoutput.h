@@ -5,7 +5,7 @@
 #include "capture/bmpencoder.h"
 
 #include <QImage>
-#include <QString>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,17 +14,12 @@ namespace inkwell {
 // The BMP file of a picture (32 bits per pixel, rows bottom-up).
 [[nodiscard]] std::vector<std::uint8_t> imageToBmpBytes(const QImage& picture);
 
-// The image element for a captured picture shown at `width` x `height` logical pixels: the
-// design view's own element for the picture, with width and height attributes.
-[[nodiscard]] std::string sizedImageFragment(
-    const QString& picturePath, const QString& documentFolder, int width, int height);
-
 // The picture the clipboard holds now, or nothing.
 [[nodiscard]] std::optional<QImage> readClipboardPicture();
 
-// Writes the picture as `folder` + "/" + `name` + ".bmp", replacing any file of that name
+// Writes the picture as `folder` / `name` + ".bmp", replacing any file of that name
 // atomically. The full path on success; nothing when there is no picture or the write failed.
-[[nodiscard]] std::optional<QString> writeCapturedPicture(
-    const QImage& picture, const QString& folder, const std::string& name);
+[[nodiscard]] std::optional<std::filesystem::path> writeCapturedPicture(
+    const QImage& picture, const std::filesystem::path& folder, const std::string& name);
 
 } // namespace inkwell

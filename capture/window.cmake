@@ -13,5 +13,5 @@ if(INKWELL_GUI)
         capturecommand.cpp)
     target_include_directories(inkwell_capture_gui PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture inkwell_core Qt6::Widgets Qt6::Gui
-        PRIVATE inkwell_messageboxes inkwell_editingcore inkwell_screenshotportal)
+        PRIVATE inkwell_screenshotportal)
 endif()

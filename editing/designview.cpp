@@ -20,7 +20,7 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
         (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 
-void DesignView::setDocumentFolder(const QString& folder, FolderChange change)
+void DesignView::setDocumentFolder(const std::filesystem::path& folder, FolderChange change)
 {
     if (folder == m_documentFolder)
         return;
@@ -38,9 +38,10 @@ void DesignView::loadHtml(const QString& html)
 {
     if (!m_engine)
         return;
-    const QUrl base = m_documentFolder.isEmpty()
+    const QUrl base = m_documentFolder.empty()
         ? QUrl(QStringLiteral("about:blank"))
-        : QUrl::fromLocalFile(QDir(m_documentFolder).absolutePath() + QLatin1Char('/'));
+        : QUrl::fromLocalFile(
+            QDir(QString::fromStdString(m_documentFolder.string())).absolutePath() + QLatin1Char('/'));
     m_lastPage = html;
     m_pageLoaded = m_engine->loadPage(html, base);
 }
@@ -211,10 +212,13 @@ bool DesignView::pasteHtml(const QString& fragment)
     return m_engine && m_engine->pasteHtml(fragment);
 }
 
-void DesignView::insertImage(const QString& path)
+void DesignView::insertImage(const std::filesystem::path& picture, std::optional<QSize> logicalSize)
 {
-    const std::string source = pictureSource(path.toStdString(), m_documentFolder.toStdString());
-    pasteHtml(QString::fromStdString(fragments::imageFragment(source)));
+    const std::string source = pictureSource(picture, m_documentFolder);
+    const std::string element = logicalSize
+        ? fragments::imageFragment(source, logicalSize->width(), logicalSize->height())
+        : fragments::imageFragment(source);
+    pasteHtml(QString::fromStdString(element));
 }
 
 std::optional<ElementPlace> DesignView::caretElement()

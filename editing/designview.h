@@ -6,8 +6,10 @@
 #include "editing/pagetext.h"
 #include "platform/browserengine.h"
 
+#include <QSize>
 #include <QString>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,8 +38,8 @@ public:
         ShowPageAgain,
         NextLoad
     };
-    void setDocumentFolder(const QString& folder, FolderChange change = FolderChange::ShowPageAgain);
-    [[nodiscard]] QString documentFolder() const { return m_documentFolder; }
+    void setDocumentFolder(const std::filesystem::path& folder, FolderChange change = FolderChange::ShowPageAgain);
+    [[nodiscard]] const std::filesystem::path& documentFolder() const { return m_documentFolder; }
 
     void loadHtml(const QString& html);
     // Edit mode stays on for every page loaded later.
@@ -95,14 +97,16 @@ public:
     // (before it, for an element that has none); false when the page has no such element.
     bool showElement(const ElementPlace& place);
     // Pastes an image element for the picture: its relative name when it lies in the document
-    // folder, its file:// URL otherwise, src="" for an empty path.
-    void insertImage(const QString& path);
+    // folder, its file:// URL otherwise, src="" for an empty path. With a logical size the element
+    // has width and height attributes, so that a picture of more device pixels than logical ones
+    // shows as large as it was on the screen.
+    void insertImage(const std::filesystem::path& picture, std::optional<QSize> logicalSize = std::nullopt);
 
 private:
     void command(const char* name, const CommandValue& value = {});
 
     std::unique_ptr<BrowserEngine> m_engine;
-    QString m_documentFolder;
+    std::filesystem::path m_documentFolder;
     QString m_lastPage;
     // Callbacks from the engine may arrive while this view is being destroyed; they check this first.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -63,10 +63,12 @@ QColorDialog* addColourPicker(QWidget* parent, const QString& name)
 
 } // namespace
 
-FormattingCommands::FormattingCommands(DesignView& view, QWidget* parent, MessageService* messages)
+FormattingCommands::FormattingCommands(
+    DesignView& view, QWidget* parent, MessageService& messages, FolderSource documentFolder)
     : m_view(view)
     , m_parent(parent)
     , m_messages(messages)
+    , m_documentFolder(std::move(documentFolder))
     , m_pictureDialog(addPictureDialog(parent))
     , m_textPicker(addColourPicker(parent, QStringLiteral("颜色选择器_字体颜色")))
     , m_backgroundPicker(addColourPicker(parent, QStringLiteral("颜色选择器_背景颜色")))
@@ -218,14 +220,14 @@ void FormattingCommands::insertPicture()
         path = m_pictureDialog->selectedFiles().constFirst();
     if (path.isEmpty())
         return;
-    const auto copy = copyPictureIntoFolder(path.toStdString(), m_view.documentFolder().toStdString());
+    const std::filesystem::path chosen = path.toStdString();
+    const auto copy = copyPictureIntoFolder(chosen, m_documentFolder());
     if (!copy && (copy.error().code == kNotARegularFile || copy.error().code == EISDIR)) {
         // Nothing a page could show: a reference to it would only leave a broken picture behind.
-        if (m_messages)
-            m_messages->inform(kHintTitle, texts::pictureNotInserted(copy.error(), path.toStdString()));
+        m_messages.inform(kHintTitle, texts::pictureNotInserted(copy.error(), path.toStdString()));
         return;
     }
-    m_view.insertImage(copy ? QString::fromStdString(copy->string()) : path);
+    m_view.insertImage(copy ? *copy : chosen);
 }
 
 } // namespace inkwell

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -24,10 +25,13 @@ public:
     // The full path of the chosen file, or empty when the dialog was cancelled.
     using PictureChooser = std::function<QString(QWidget* parent)>;
 
+    // The document's folder, asked each time a picture is copied beside the document.
+    using FolderSource = std::function<std::filesystem::path()>;
+
     // The picture dialog ("通用对话框_插入图片") and the two colour pickers ("颜色选择器_字体颜色",
     // "颜色选择器_背景颜色") are hidden children of parent until a command opens them.
-    // messages shows the boxes of the picture command; without one a refusal is silent.
-    FormattingCommands(DesignView& view, QWidget* parent, MessageService* messages = nullptr);
+    // messages shows the boxes of the picture command.
+    FormattingCommands(DesignView& view, QWidget* parent, MessageService& messages, FolderSource documentFolder);
     FormattingCommands(const FormattingCommands&) = delete;
     FormattingCommands& operator=(const FormattingCommands&) = delete;
 
@@ -78,7 +82,8 @@ private:
 
     DesignView& m_view;
     QWidget* m_parent;
-    MessageService* m_messages;
+    MessageService& m_messages;
+    FolderSource m_documentFolder;
     QFileDialog* m_pictureDialog = nullptr;
     QColorDialog* m_textPicker = nullptr;
     QColorDialog* m_backgroundPicker = nullptr;

@@ -10,4 +10,12 @@ std::string imageFragment(std::string_view source)
     return out;
 }
 
+std::string imageFragment(std::string_view source, int width, int height)
+{
+    std::string out = "<IMG src=\"";
+    out += source;
+    out += "\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">";
+    return out;
+}
+
 } // namespace inkwell::fragments

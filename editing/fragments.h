@@ -40,5 +40,7 @@ inline constexpr std::string_view kTable
 // The image element for a picture reference that is already a valid attribute value
 // (see pictureSource); an empty reference gives src="".
 [[nodiscard]] std::string imageFragment(std::string_view source);
+// The same element shown at width x height logical pixels.
+[[nodiscard]] std::string imageFragment(std::string_view source, int width, int height);
 
 } // namespace inkwell::fragments

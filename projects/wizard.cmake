@@ -1,5 +1,5 @@
 if(INKWELL_GUI)
     add_library(inkwell_wizard STATIC wizardwindow.cpp wizardcontext.cpp projecttypeicon.cpp)
     target_include_directories(inkwell_wizard PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(inkwell_wizard PUBLIC inkwell_projects inkwell_messageboxes Qt6::Widgets)
+    target_link_libraries(inkwell_wizard PUBLIC inkwell_projects Qt6::Widgets)
 endif()

@@ -25,7 +25,7 @@ struct WizardContext
 {
     RunFolder runFolder;
     DocumentLocation document; // the current document when the wizard opens
-    MessageService* messages = nullptr; // null: QMessageBox boxes over the wizard window
+    MessageService& messages; // the wizard's boxes
     FolderChooser chooseFolder = chooseFolderWithDialog;
 };
 

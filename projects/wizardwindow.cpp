@@ -217,7 +217,7 @@ void WizardWindow::createProject()
 
 MessageService& WizardWindow::messages()
 {
-    return m_context.messages ? *m_context.messages : m_boxes;
+    return m_context.messages;
 }
 
 void WizardWindow::tell(const std::string& text)

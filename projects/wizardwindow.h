@@ -3,7 +3,6 @@
 // logic; the window itself only shows the records and passes the typed values on.
 #pragma once
 
-#include "platform/qtmessageservice.h"
 #include "projects/wizardcontext.h"
 
 #include <QDialog>
@@ -71,7 +70,6 @@ private:
     void tell(const std::string& text);
 
     WizardContext m_context;
-    QtMessageService m_boxes { this }; // the boxes when the context brings none
     DocumentLocation m_document;
     bool m_projectCreated = false;
 

@@ -2,7 +2,6 @@
 
 #include "archive/archivebuilder.h"
 #include "core/messagetexts.h"
-#include "platform/qtmessageservice.h"
 #include "publishing/pageurl.h"
 
 #include <QApplication>
@@ -26,23 +25,17 @@ public:
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-void report(QWidget* parent, const MhtExportContext& context, const char* title, const QString& text,
+void report(const MhtExportContext& context, const char* title, const QString& text,
     MessageIcon icon)
 {
     const MessageRequest request { title, text.toStdString(), { MessageButton::Ok }, icon,
         ButtonCaptions::Chinese };
-    if (context.messages) {
-        (void)context.messages->show(request);
-        return;
-    }
-    QtMessageService boxes(parent);
-    (void)boxes.show(request);
+    (void)context.messages.show(request);
 }
 
-MhtExportOutcome fail(
-    QWidget* parent, const MhtExportContext& context, MhtExportOutcome outcome, const QString& text)
+MhtExportOutcome fail(const MhtExportContext& context, MhtExportOutcome outcome, const QString& text)
 {
-    report(parent, context, kHintTitle, text, MessageIcon::Warning);
+    report(context, kHintTitle, text, MessageIcon::Warning);
     return outcome;
 }
 
@@ -61,10 +54,9 @@ QString mhtTargetPath(const QString& chosenName)
 MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
 {
     if (context.saveDocument && !context.saveDocument())
-        return fail(parent, context, MhtExportOutcome::NotSaved, QString::fromUtf8(texts::kExportNotSaved));
+        return fail(context, MhtExportOutcome::NotSaved, QString::fromUtf8(texts::kExportNotSaved));
     if (!context.serverPort)
-        return fail(
-            parent, context, MhtExportOutcome::ServerNotRunning, QString::fromUtf8(texts::kExportNoPort));
+        return fail(context, MhtExportOutcome::ServerNotRunning, QString::fromUtf8(texts::kExportNoPort));
 
     const QString target = mhtTargetPath(context.chooseFileName ? context.chooseFileName(parent) : QString());
     if (target == QStringLiteral(".mht"))
@@ -86,27 +78,27 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     switch (result.status) {
     case ArchiveResult::Status::Written:
         if (!result.localFilesLeftOut.empty()) {
-            report(parent, context, kInfoTitle,
+            report(context, kInfoTitle,
                 text(texts::exportedWithoutLocalFiles(result.localFilesLeftOut)), MessageIcon::Information);
             return MhtExportOutcome::ExportedWithoutLocalFiles;
         }
-        report(parent, context, kInfoTitle, QString::fromUtf8(texts::kExported), MessageIcon::Information);
+        report(context, kInfoTitle, QString::fromUtf8(texts::kExported), MessageIcon::Information);
         return MhtExportOutcome::Exported;
     case ArchiveResult::Status::Incomplete: {
         std::vector<texts::MissingPart> missing;
         for (const MissingResource& resource : result.notFetched)
             missing.push_back({ resource.url, resource.reason });
-        return fail(parent, context, MhtExportOutcome::ResourcesNotFetched,
+        return fail(context, MhtExportOutcome::ResourcesNotFetched,
             text(texts::exportResourcesMissing(url, missing, result.localFilesLeftOut)));
     }
     case ArchiveResult::Status::BadUrl:
     case ArchiveResult::Status::PageNotFetched:
-        return fail(parent, context, MhtExportOutcome::PageNotFetched,
+        return fail(context, MhtExportOutcome::PageNotFetched,
             text(texts::exportPageNotFetched(context.document.filePath(), result.error)));
     case ArchiveResult::Status::NotWritten:
         break;
     }
-    return fail(parent, context, MhtExportOutcome::NotWritten,
+    return fail(context, MhtExportOutcome::NotWritten,
         text(texts::exportNotWritten(std::filesystem::path(target.toStdString()), result.error)));
 }
 

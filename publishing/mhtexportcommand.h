@@ -19,6 +19,11 @@ namespace inkwell {
 
 struct MhtExportContext
 {
+    explicit MhtExportContext(MessageService& boxes)
+        : messages(boxes)
+    {
+    }
+
     // Writes the design view's page to the document file; false when it could not be written.
     std::function<bool()> saveDocument;
     // With runFolder, the folders whose files the archive may carry whatever they
@@ -29,9 +34,8 @@ struct MhtExportContext
     // Asks for the archive's file name; an empty name means the user cancelled.
     std::function<QString(QWidget*)> chooseFileName
         = [](QWidget* parent) { return askForArchiveName(parent); };
-    // The outcome's box: a warning for a failure, else information, with one OK button. Null: a
-    // QMessageBox over the parent runMhtExport is given.
-    MessageService* messages = nullptr;
+    // The outcome's box: a warning for a failure, else information, with one OK button.
+    MessageService& messages;
 
     // A save dialog without a file-type filter.
     static QString askForArchiveName(QWidget* parent);

@@ -62,7 +62,6 @@ protected:
             ++fileDialogs;
             return chosenFile;
         };
-        context.messages = &messages;
         context.openWizard = [this] { ++wizards; };
     }
 
@@ -86,7 +85,6 @@ protected:
     TempFolder dir;
     DocumentLocation document;
     DocumentFileStatus status;
-    DocumentContext context;
     QString page = QString::fromUtf8(blankPage().data(), static_cast<qsizetype>(blankPage().size()));
     bool readable = true; // false: the engine cannot give the page back (hung or ended renderer)
     QString chosenFile;
@@ -108,6 +106,7 @@ protected:
         answers.pop_front();
         return answer;
     } };
+    DocumentContext context { messages };
 };
 
 struct KindCase
@@ -145,7 +144,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
     EXPECT_EQ(saveDocument(context), SaveOutcome::Failed);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
-    EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)))
+    EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(texts::kSaveFailed)))
         << shown[0].text.toStdString();
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("removed"))) << "the box names the file";
     EXPECT_EQ(shown[0].buttons, std::vector { MessageButton::Ok });
@@ -218,7 +217,7 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
     EXPECT_EQ(page, before) << "the page is not wiped by a file that cannot be read";
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
-    EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(DocumentMessages::openFailed)));
+    EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(texts::kOpenFailed)));
 
     // A named pipe is said to be no file at once: nothing waits for a writer that never comes.
     const auto pipe = dir.path() / "pipe.html";
@@ -426,8 +425,8 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
         step.run();
         ASSERT_EQ(shown.size(), step.boxes);
         EXPECT_EQ(shown.back().title, QStringLiteral("提示"));
-        EXPECT_TRUE(shown.back().text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)));
-        EXPECT_TRUE(shown.back().text.contains(QString::fromUtf8(DocumentMessages::pageUnreadable)));
+        EXPECT_TRUE(shown.back().text.startsWith(QString::fromUtf8(texts::kSaveFailed)));
+        EXPECT_TRUE(shown.back().text.contains(QString::fromUtf8(texts::kPageUnreadable)));
         EXPECT_EQ(fileBytes(file()), "old page");
         EXPECT_TRUE(status.isEdited());
     }

@@ -1,3 +1,3 @@
 if(INKWELL_GUI)
-    inkwell_add_test(documentcommands_test GUI SOURCES documentcommands_test.cpp LIBS inkwell_documents Qt6::Test)
+    inkwell_add_test(documentcommands_test GUI SOURCES documentcommands_test.cpp LIBS inkwell_documents inkwell_messageboxes Qt6::Test)
 endif()

@@ -838,7 +838,7 @@ TEST_F(MainWindowTest, ProjectFromTheWizardBecomesTheDocumentWithTheBlankPage)
     EXPECT_EQ(m_window->document().folder, project);
     EXPECT_EQ(m_window->document().name, "样式");
     EXPECT_EQ(m_window->document().kind, DocumentKind::StyleSheet);
-    EXPECT_EQ(m_window->designView().documentFolder(), QString::fromStdString(project.string()));
+    EXPECT_EQ(m_window->designView().documentFolder(), project);
     const QString page = m_window->designView().getHtml();
     EXPECT_TRUE(page.contains(QStringLiteral("<title>无标题文档</title>"))) << page.toStdString();
     EXPECT_FALSE(page.contains(QStringLiteral("earlier page"))) << page.toStdString();

@@ -4,6 +4,7 @@
 
 #include "capture/capturecommand.h"
 #include "capture/capturewindow.h"
+#include "platform/qtmessageservice.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -13,7 +14,9 @@
 #include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace inkwell::testing {
 
@@ -105,7 +108,7 @@ inline CaptureWindow* findCaptureWindow()
 // Runs the command while `script` drives the capture window once it shows; true when it
 // showed. Whatever the script leaves open is closed afterwards so a failing script cannot
 // hang the test.
-inline bool runScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
+inline bool runScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& output,
     const std::function<void(CaptureWindow*)>& script)
 {
     // Polls for the window: the minimising command spins the event loop before it exists.
@@ -127,21 +130,26 @@ inline bool runScripted(QWidget* mainWindow, CaptureEntry entry, const CaptureOu
         }
     });
     poll.start();
-    runCaptureCommand(mainWindow, entry, ctx);
+    runCaptureCommand(mainWindow, entry, output);
     return ran;
 }
 
-// Records the output's inserts: paths given to InsertImage and markup given to PasteHtml.
+// Records the output's inserts: the pictures given to insertImage and the logical size each came
+// with. Boxes are real ones unless a test brings its own.
 struct Recorder
 {
     QStringList inserts;
-    QStringList pasted;
+    std::vector<std::optional<QSize>> sizes;
     long long next = 1765000000000;
-    CaptureOutputContext context(const QString& folder)
+    QtMessageService boxes;
+    CaptureOutputContext context(const QString& folder) { return context(folder, boxes); }
+    CaptureOutputContext context(const QString& folder, MessageService& messages)
     {
-        return { folder, [this] { return std::to_string(++next); },
-            [this](const QString& path) { inserts.push_back(path); },
-            [this](const QString& html) { pasted.push_back(html); } };
+        return { messages, folder.toStdString(), [this] { return std::to_string(++next); },
+            [this](const std::filesystem::path& picture, std::optional<QSize> logicalSize) {
+                inserts.push_back(QString::fromStdString(picture.string()));
+                sizes.push_back(logicalSize);
+            } };
     }
 };
 

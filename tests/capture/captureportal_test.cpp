@@ -92,7 +92,7 @@ protected:
     }
 
     // Runs a capture command; every message box that shows is recorded and closed.
-    QStringList runAnsweringBoxes(QWidget* editor, CaptureEntry entry, const CaptureOutputContext& ctx,
+    QStringList runAnsweringBoxes(QWidget* editor, CaptureEntry entry, const CaptureOutputContext& output,
         const std::function<void(CaptureWindow*)>& script, bool* windowShown)
     {
         QStringList boxes;
@@ -107,7 +107,7 @@ protected:
             }
         });
         closer.start();
-        *windowShown = runScripted(editor, entry, ctx, script);
+        *windowShown = runScripted(editor, entry, output, script);
         return boxes;
     }
 
@@ -183,7 +183,6 @@ TEST_F(CaptureThroughPortal, RefusedMissingOrUnreadablePortalGivesTheMessageAndN
         ASSERT_EQ(boxes.size(), 1);
         EXPECT_TRUE(boxes[0].startsWith(QStringLiteral("提示:无法取得屏幕图像"))) << boxes[0].toStdString();
         EXPECT_TRUE(rec.inserts.isEmpty());
-        EXPECT_TRUE(rec.pasted.isEmpty());
         EXPECT_TRUE(QDir(s_base + "/tmp").isEmpty());
         TearDown();
     }

@@ -84,10 +84,10 @@ protected:
         QGuiApplication::clipboard()->clear();
     }
 
-    void run(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& ctx,
+    void run(QWidget* mainWindow, CaptureEntry entry, const CaptureOutputContext& output,
         const std::function<void(CaptureWindow*)>& script)
     {
-        EXPECT_TRUE(runScripted(mainWindow, entry, ctx, script)) << "the capture window never showed";
+        EXPECT_TRUE(runScripted(mainWindow, entry, output, script)) << "the capture window never showed";
     }
 
     static void expectBmpOfRegion(const QString& path, QRect region)
@@ -112,8 +112,8 @@ protected:
 TEST_F(CaptureEndToEnd, DragAdjustMoveAndDoubleClickWritesAndInsertsTheRegion)
 {
     Recorder rec;
-    const CaptureOutputContext ctx = rec.context(m_base + "/tmp");
-    run(nullptr, CaptureEntry::KeepWindow, ctx, [&](CaptureWindow* w) {
+    const CaptureOutputContext output = rec.context(m_base + "/tmp");
+    run(nullptr, CaptureEntry::KeepWindow, output, [&](CaptureWindow* w) {
         const CaptureSession& s = w->session();
         ASSERT_EQ(w->geometry(), QRect(QPoint(0, 0), s_screen));
         EXPECT_EQ(w->panel()->geometry(), QRect(10, 10, 172, 146));
@@ -265,8 +265,7 @@ TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinim
         told = request.text;
         return MessageButton::Ok;
     });
-    CaptureOutputContext failing = rec.context(m_base + "/missing-folder");
-    failing.messages = &boxes;
+    const CaptureOutputContext failing = rec.context(m_base + "/missing-folder", boxes);
     run(&editor, CaptureEntry::MinimiseFirst, failing, [&](CaptureWindow*) {
         dragFromTo({ 200, 500 }, { 240, 530 });
         releaseButton();
@@ -294,18 +293,19 @@ TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
     EXPECT_FALSE(runCaptureOutputSteps(rec.context(base + "/missing-folder")));
     EXPECT_TRUE(rec.inserts.isEmpty());
 
-    const std::optional<QString> path = runCaptureOutputSteps(rec.context(base));
-    ASSERT_TRUE(path);
-    EXPECT_EQ(rec.inserts, QStringList { *path });
+    const std::optional<std::filesystem::path> written = runCaptureOutputSteps(rec.context(base));
+    ASSERT_TRUE(written);
+    const QString path = QString::fromStdString(written->string());
+    EXPECT_EQ(rec.inserts, QStringList { path });
     EXPECT_EQ(QDir(base).entryList(QDir::Files), QStringList { QString::number(rec.next) + ".bmp" });
-    QImage decoded(*path, "BMP");
+    QImage decoded(path, "BMP");
     EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32), picture);
-    EXPECT_EQ(QFileInfo(*path).size(), 54 + 4 * 7 * 3);
+    EXPECT_EQ(QFileInfo(path).size(), 54 + 4 * 7 * 3);
 }
 
-// The insert after the file is written: at ratio 1 InsertImage with the path, exactly as
-// always; from a scaled screen the same element with the selection's logical size, so the
-// picture shows as large as it was selected and as sharp as the screen.
+// The insert after the file is written: at ratio 1 the picture alone, exactly as always; from a
+// scaled screen with the selection's logical size, so the picture shows as large as it was selected
+// and as sharp as the screen.
 TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
 {
     const QString base = QStringLiteral(INKWELL_BINARY_DIR "/capture-e2e/output-markup");
@@ -315,34 +315,24 @@ TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
     {
         qreal ratio;
         QSize device;
-        bool withPasteHtml;
-        const char* pasted; // nothing: InsertImage with the path instead; %1 is the file name
+        std::optional<QSize> logical;
     };
     const Case cases[] = {
-        { 1.0, { 7, 3 }, true, nullptr },
-        { 2.0, { 402, 162 }, true, R"(<IMG src="%1" width="201" height="81">)" },
-        { 1.5, { 6, 3 }, true, R"(<IMG src="%1" width="4" height="2">)" },
-        // A main window that passes no PasteHtml still gets its picture, unsized.
-        { 2.0, { 8, 4 }, false, nullptr },
+        { 1.0, { 7, 3 }, std::nullopt },
+        { 2.0, { 402, 162 }, QSize(201, 81) },
+        { 1.5, { 6, 3 }, QSize(4, 2) },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ratio);
         Recorder rec;
-        CaptureOutputContext ctx = rec.context(base);
-        if (!c.withPasteHtml)
-            ctx.pasteHtml = nullptr;
         QGuiApplication::clipboard()->setImage(patternImage(c.device));
-        const std::optional<QString> path = runCaptureOutputSteps(ctx, c.ratio);
+        const std::optional<std::filesystem::path> path = runCaptureOutputSteps(rec.context(base), c.ratio);
         ASSERT_TRUE(path);
-        EXPECT_EQ(QImage(*path, "BMP").size(), c.device) << "every device pixel is saved";
-        if (c.pasted) {
-            EXPECT_TRUE(rec.inserts.isEmpty());
-            EXPECT_EQ(
-                rec.pasted, QStringList { QString::fromLatin1(c.pasted).arg(QFileInfo(*path).fileName()) });
-        } else {
-            EXPECT_TRUE(rec.pasted.isEmpty());
-            EXPECT_EQ(rec.inserts, QStringList { *path });
-        }
+        EXPECT_EQ(QImage(QString::fromStdString(path->string()), "BMP").size(), c.device)
+            << "every device pixel is saved";
+        EXPECT_EQ(rec.inserts, QStringList { QString::fromStdString(path->string()) });
+        ASSERT_EQ(rec.sizes.size(), 1u);
+        EXPECT_EQ(rec.sizes[0], c.logical);
     }
 }
 

@@ -4,12 +4,12 @@ if(INKWELL_GUI)
         LIBS inkwell_capture_gui)
     inkwell_add_test(capturewindow_test GUI
         SOURCES capturewindow_test.cpp
-        LIBS inkwell_capture_gui Qt6::Test)
+        LIBS inkwell_capture_gui inkwell_messageboxes Qt6::Test)
     # The same window on a screen scaled by 2; scripts/test's 1280 x 800 Xvfb screen is then
     # 640 x 400 logical pixels.
     inkwell_add_test(capturehidpi_test GUI
         SOURCES capturehidpi_test.cpp
-        LIBS inkwell_capture_gui Qt6::Test
+        LIBS inkwell_capture_gui inkwell_messageboxes Qt6::Test
         ENV QT_SCALE_FACTOR=2)
     # Capture through the screenshot portal: the test starts its own session bus and the fake
     # portal on it, and asks for the portal with INKWELL_CAPTURE_PORTAL=1.
@@ -17,7 +17,7 @@ if(INKWELL_GUI)
     target_link_libraries(capture_fake_portal PRIVATE Qt6::DBus)
     inkwell_add_test(captureportal_test GUI
         SOURCES captureportal_test.cpp
-        LIBS inkwell_capture_gui Qt6::Test Qt6::DBus
+        LIBS inkwell_capture_gui inkwell_messageboxes Qt6::Test Qt6::DBus
         ENV INKWELL_CAPTURE_PORTAL=1)
     add_dependencies(captureportal_test capture_fake_portal)
     target_compile_definitions(captureportal_test PRIVATE

@@ -42,7 +42,7 @@ protected:
         window.resize(800, 600);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        design.setDocumentFolder(documentFolder.path());
+        design.setDocumentFolder(documentFolder.path().toStdString());
         design.attach(std::move(browser.engine));
         design.loadHtml(kPage);
         design.editModeOn();
@@ -79,7 +79,7 @@ protected:
         boxes.push_back(box);
         return MessageButton::Ok;
     } };
-    FormattingCommands commands { design, &window, &messages };
+    FormattingCommands commands { design, &window, messages, [this] { return design.documentFolder(); } };
 };
 
 // The picture command with a chosen file that is none (a named pipe, a folder): a box says so at
@@ -305,17 +305,22 @@ TEST_F(DesignViewTest, InsertImageRefersToThePictureBesideTheDocumentByItsRelati
     struct Case
     {
         QString path;
+        std::optional<QSize> logicalSize;
         std::string produced;
     };
     const Case cases[] = {
-        { QString(), "<img src=\"\">" },
-        { documentFolder.filePath(QStringLiteral("截图 1.bmp")), "<img src=\"%E6%88%AA%E5%9B%BE%201.bmp\">" },
-        { QStringLiteral("/elsewhere/a.png"), "<img src=\"file:///elsewhere/a.png\">" },
+        { QString(), std::nullopt, "<img src=\"\">" },
+        { documentFolder.filePath(QStringLiteral("截图 1.bmp")), std::nullopt,
+            "<img src=\"%E6%88%AA%E5%9B%BE%201.bmp\">" },
+        { QStringLiteral("/elsewhere/a.png"), std::nullopt, "<img src=\"file:///elsewhere/a.png\">" },
+        // A capture from a scaled screen keeps the size it had on the screen.
+        { documentFolder.filePath(QStringLiteral("截图 2.bmp")), QSize(201, 81),
+            "<img src=\"%E6%88%AA%E5%9B%BE%202.bmp\" width=\"201\" height=\"81\">" },
     };
     for (const Case& c : cases) {
         design.loadHtml(kPage);
         select(QStringLiteral("two"), true);
-        design.insertImage(c.path);
+        design.insertImage(c.path.toStdString(), c.logicalSize);
         EXPECT_NE(html().find(c.produced), std::string::npos) << html();
     }
 }
@@ -407,7 +412,7 @@ TEST_F(DesignViewTest, ChangingTheDocumentFolderShowsThePageAgainstIt)
     const QString before = design.getHtml();
     QTest::qWait(200); // proves an absence: the picture does not load from the first folder
     EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);
-    design.setDocumentFolder(other.path());
+    design.setDocumentFolder(other.path().toStdString());
     EXPECT_EQ(design.getHtml(), before);
     EXPECT_TRUE(design.engine()->documentEditable());
     ASSERT_TRUE(inkwell::testing::eventually(
@@ -424,8 +429,8 @@ TEST_F(DesignViewTest, AFolderForTheNextLoadLeavesTheShownPageAlone)
         = QStringLiteral("<html><head></head><body><p>kept <img src=\"dot.png\"></p></body></html>");
     design.loadHtml(page);
     eval(QStringLiteral("window.shownBefore = 1"));
-    design.setDocumentFolder(other.path(), DesignView::FolderChange::NextLoad);
-    EXPECT_EQ(design.documentFolder(), other.path());
+    design.setDocumentFolder(other.path().toStdString(), DesignView::FolderChange::NextLoad);
+    EXPECT_EQ(design.documentFolder(), std::filesystem::path(other.path().toStdString()));
     QTest::qWait(200); // proves an absence: the page is not shown again
     EXPECT_EQ(eval(QStringLiteral("window.shownBefore")).toInt(), 1); // not shown again
     EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);

@@ -44,7 +44,7 @@ protected:
         auto editor = createCodeEditor(nullptr);
         editorWidget.reset(editor.widget);
         editorWidget->resize(800, 480);
-        design.setDocumentFolder(folder.path());
+        design.setDocumentFolder(folder.path().toStdString());
         design.attach(std::move(browser.engine));
         design.loadHtml(QString());
         design.editModeOn();

@@ -43,6 +43,7 @@ TEST(Fragments, ImageElementWrapsTheReference)
 {
     EXPECT_EQ(inkwell::fragments::imageFragment(""), "<IMG src=\"\">");
     EXPECT_EQ(inkwell::fragments::imageFragment("a%20b.png"), "<IMG src=\"a%20b.png\">");
+    EXPECT_EQ(inkwell::fragments::imageFragment("a.bmp", 201, 81), "<IMG src=\"a.bmp\" width=\"201\" height=\"81\">");
 }
 
 struct SourceCase

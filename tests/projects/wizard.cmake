@@ -1,3 +1,3 @@
 if(INKWELL_GUI)
-    inkwell_add_test(wizard_test GUI SOURCES wizard_test.cpp LIBS inkwell_wizard inkwell_documents Qt6::Test)
+    inkwell_add_test(wizard_test GUI SOURCES wizard_test.cpp LIBS inkwell_wizard inkwell_documents inkwell_messageboxes Qt6::Test)
 endif()

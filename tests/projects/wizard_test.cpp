@@ -76,8 +76,7 @@ protected:
 
     [[nodiscard]] WizardContext context()
     {
-        WizardContext c { RunFolder(run()), document };
-        c.messages = &m_messages;
+        WizardContext c { RunFolder(run()), document, m_messages };
         c.chooseFolder = [this](QWidget*, const QString& prompt, const QString&) {
             prompts.push_back(prompt);
             return nextChosenFolder;
@@ -359,15 +358,14 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
 
     const QString page = QStringLiteral("<html><head></head><body><p>a</p></body></html>");
     DocumentFileStatus status;
-    DocumentContext documents;
-    documents.getHtml = [&] { return page; };
-    documents.document = [&] { return wizard->document(); };
-    documents.status = &status;
     AnsweredMessages noBoxes([](const MessageRequest& request) {
         ADD_FAILURE() << request.text;
         return MessageButton::Ok;
     });
-    documents.messages = &noBoxes;
+    DocumentContext documents(noBoxes);
+    documents.getHtml = [&] { return page; };
+    documents.document = [&] { return wizard->document(); };
+    documents.status = &status;
     ASSERT_EQ(saveDocument(documents), SaveOutcome::Saved);
     EXPECT_EQ(fileBytes(file), page.toStdString());
     EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(), std::vector<std::string> { file.string() });
@@ -651,12 +649,14 @@ TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
     EXPECT_EQ(fileBytes(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
 }
 
-// Without boxes of its own context the wizard shows a refusal over itself: the text under its title, no
-// icon and one OK button.
+// With the main window's boxes the wizard shows a refusal over that window: the text under its title,
+// no icon and one OK button.
 TEST_F(Wizard, RefusalBoxShowsTheTextUnderItsTitleWithOneOkButton)
 {
-    auto c = context();
-    c.messages = nullptr;
+    QWidget mainWindow;
+    QtMessageService windowBoxes(&mainWindow);
+    auto recorded = context();
+    WizardContext c { recorded.runFolder, recorded.document, windowBoxes, recorded.chooseFolder };
     WizardWindow wizard(c);
     wizard.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
@@ -681,7 +681,7 @@ TEST_F(Wizard, RefusalBoxShowsTheTextUnderItsTitleWithOneOkButton)
     EXPECT_EQ(text, QStringLiteral("您没有选中任何一种工程"));
     EXPECT_EQ(buttons, 1);
     EXPECT_EQ(icon, QMessageBox::NoIcon);
-    EXPECT_EQ(parent, &wizard);
+    EXPECT_EQ(parent, &mainWindow);
     EXPECT_TRUE(messages.empty());
 }
 

@@ -2,6 +2,7 @@
 // message boxes are replaced so that the test can answer and observe them.
 #include "../archive/archivetestsupport.h"
 #include "publishing/mhtexportcommand.h"
+#include "platform/qtmessageservice.h"
 #include "publishing/pageserver.h"
 #include "tests/support/answeredmessages.h"
 
@@ -49,9 +50,10 @@ protected:
 
     // The context as the main window fills it, with the dialog answering chosenName and every
     // message recorded.
-    MhtExportContext context(QString chosenName)
+    MhtExportContext context(QString chosenName) { return context(std::move(chosenName), m_messages); }
+    MhtExportContext context(QString chosenName, MessageService& boxes)
     {
-        MhtExportContext c;
+        MhtExportContext c(boxes);
         c.saveDocument = [this] {
             ++m_saves;
             return m_saveSucceeds;
@@ -63,7 +65,6 @@ protected:
             ++m_dialogs;
             return chosenName;
         };
-        c.messages = &m_messages;
         return c;
     }
 
@@ -173,9 +174,9 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         m_shown.clear();
         m_dialogs = 0;
         m_saveSucceeds = true;
-        MhtExportContext ctx = context(outName("existing"));
-        c.change(ctx);
-        EXPECT_EQ(runMhtExport(nullptr, ctx), c.outcome);
+        MhtExportContext exportContext = context(outName("existing"));
+        c.change(exportContext);
+        EXPECT_EQ(runMhtExport(nullptr, exportContext), c.outcome);
         EXPECT_EQ(m_dialogs, c.dialogShown ? 1 : 0);
         ASSERT_EQ(m_shown.size(), 1u);
         EXPECT_EQ(m_shown[0].message.title, QStringLiteral("提示"));
@@ -365,8 +366,8 @@ template <typename Open, typename Answer> void answerModal(Open open, Answer ans
     EXPECT_TRUE(answered);
 }
 
-// Without a message service of the context the outcome is a modal box over the window the export was
-// given, with its title, its icon and OK.
+// With the window's boxes the outcome is a modal box over that window, with its title, its icon and
+// OK.
 TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
 {
     struct Case
@@ -379,9 +380,9 @@ TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
                  { QStringLiteral("提示"), QStringLiteral("导出失败：页面没有保存到文档文件，无法导出。"),
                      true } } }) {
         m_saveSucceeds = c.saves;
-        auto context = this->context(outName("page"));
-        context.messages = nullptr;
         QWidget window;
+        QtMessageService windowBoxes(&window);
+        const auto context = this->context(outName("page"), windowBoxes);
         answerModal([&] { (void)runMhtExport(&window, context); },
             [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
