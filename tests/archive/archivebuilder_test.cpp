@@ -51,7 +51,7 @@ TEST_F(ServedSite, ArchivePartsParseBackWithIdenticalBytes)
 {
     const std::filesystem::path target = work() / "page.mht";
     const ArchiveResult result = buildMhtArchive(url("/tmp/page.html"), target);
-    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error.message;
     EXPECT_EQ(result.notFetched,
         (std::vector<MissingResource> {
             { url("/tmp/missing.png"), "the server answered with status 404" } }));
@@ -117,7 +117,7 @@ TEST_F(ServedSite, ChromiumShowsEveryPictureOfTheArchiveFromDisk)
 {
     const std::filesystem::path target = work() / "shown.mht";
     const ArchiveResult result = buildMhtArchive(url("/tmp/page.html"), target);
-    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error.message;
     // The archive must stand on its own: nothing may come from the server or the disk any more.
     m_server.stop();
     std::filesystem::remove_all(run());
@@ -218,7 +218,7 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         const ArchiveResult result = buildMhtArchive(c.url, target);
         EXPECT_FALSE(result.ok());
         EXPECT_EQ(result.status, c.status);
-        EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << result.error;
+        EXPECT_NE(result.error.message.find(c.errorPart), std::string::npos) << result.error.message;
         EXPECT_EQ(result.partCount, 0u);
         if (existing) {
             EXPECT_EQ(ReadFile(target), "an earlier archive");
