@@ -81,21 +81,19 @@ bool minimiseAndWaitHidden(QWidget* window, int maxMs)
     return seen;
 }
 
-std::optional<QString> runCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio)
+Result<QString> runCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio)
 {
     const std::optional<QImage> picture = readClipboardPicture();
     if (!picture)
-        return std::nullopt;
+        return Error { 0, "the clipboard holds no picture" };
     const std::string name = ctx.timeStampName ? ctx.timeStampName() : std::string();
-    std::optional<QString> path = writeCapturedPicture(*picture, ctx.documentFolder, name);
-    if (!path)
-        return path;
+    INKWELL_TRY(const QString path, writeCapturedPicture(*picture, ctx.documentFolder, name));
     if (!qFuzzyCompare(ratio, 1.0) && ctx.pasteHtml) {
         const QSize logical = (QSizeF(picture->size()) / ratio).toSize();
         ctx.pasteHtml(QString::fromStdString(
-            sizedImageFragment(*path, ctx.documentFolder, logical.width(), logical.height())));
+            sizedImageFragment(path, ctx.documentFolder, logical.width(), logical.height())));
     } else if (ctx.insertImage) {
-        ctx.insertImage(*path);
+        ctx.insertImage(path);
     }
     return path;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/messageservice.h"
+#include "core/result.h"
 
 #include <QString>
 #include <functional>
@@ -40,10 +41,9 @@ void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
 
 // The output steps alone, for a picture already on the clipboard, taken from a screen of
 // `ratio` device pixels per logical pixel: the written file's path, after the picture was
-// inserted; nothing (and no insert) when the clipboard holds no picture or the file could
+// inserted; an error (and no insert) when the clipboard holds no picture or the file could
 // not be written. At ratio 1 the insert is insertImage with the path, as it always was.
-[[nodiscard]] std::optional<QString> runCaptureOutputSteps(
-    const CaptureOutputContext& ctx, qreal ratio = 1.0);
+[[nodiscard]] Result<QString> runCaptureOutputSteps(const CaptureOutputContext& ctx, qreal ratio = 1.0);
 
 // Minimises the window and waits until the desktop no longer shows it, at most `maxMs`.
 // True when it was seen hidden in time.

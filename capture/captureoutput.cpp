@@ -43,16 +43,16 @@ std::optional<QImage> readClipboardPicture()
     return image;
 }
 
-std::optional<QString> writeCapturedPicture(
-    const QImage& picture, const QString& folder, const std::string& name)
+Result<QString> writeCapturedPicture(const QImage& picture, const QString& folder, const std::string& name)
 {
-    if (picture.isNull() || name.empty())
-        return std::nullopt;
+    if (picture.isNull())
+        return Error { 0, "there is no picture to write" };
+    if (name.empty())
+        return Error { 0, "the picture has no name" };
     const QString path = QDir(folder).filePath(QString::fromStdString(name) + QStringLiteral(".bmp"));
     const std::vector<std::uint8_t> bytes = imageToBmpBytes(picture);
     const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!writeFileAtomically(path.toStdString(), data).ok())
-        return std::nullopt;
+    INKWELL_TRY_VOID(writeFileAtomically(path.toStdString(), data));
     return path;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "capture/bmpencoder.h"
+#include "core/result.h"
 
 #include <QImage>
 #include <QString>
@@ -23,8 +24,9 @@ namespace inkwell {
 [[nodiscard]] std::optional<QImage> readClipboardPicture();
 
 // Writes the picture as `folder` + "/" + `name` + ".bmp", replacing any file of that name
-// atomically. The full path on success; nothing when there is no picture or the write failed.
-[[nodiscard]] std::optional<QString> writeCapturedPicture(
+// atomically, and gives the full path. Fails when there is no picture or name, or with the write's
+// error.
+[[nodiscard]] Result<QString> writeCapturedPicture(
     const QImage& picture, const QString& folder, const std::string& name);
 
 } // namespace inkwell

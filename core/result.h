@@ -90,10 +90,10 @@ private:
 
 // Passing an error on. INKWELL_TRY(declaration, expression) evaluates a Result<T>; when it failed, the
 // enclosing function (which returns some Result) returns its error, otherwise the value is moved into
-// the declared variable, or assigned to an existing one: `INKWELL_TRY(std::string text, readFile(path));`. INKWELL_TRY_VOID(expression)
-// does the same for a Result<void>, or where the value is not needed. Both are statements, written
-// without compiler extensions: INKWELL_TRY declares its variable in the enclosing block, so it cannot be
-// the body of an unbraced if or loop, and at most one may stand on a line.
+// the declared variable, or assigned to an existing one: `INKWELL_TRY(std::string text, readFile(path));`.
+// INKWELL_TRY_VOID(expression) does the same for a Result<void>, or where the value is not needed. Both are
+// statements, written without compiler extensions: INKWELL_TRY declares its variable in the enclosing block,
+// so it cannot be the body of an unbraced if or loop, and at most one may stand on a line.
 #define INKWELL_TRY(declaration, expression)                                                                 \
     auto INKWELL_TRY_RESULT_NAME(__LINE__) = (expression);                                                   \
     if (!INKWELL_TRY_RESULT_NAME(__LINE__).ok())                                                             \

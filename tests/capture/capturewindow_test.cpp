@@ -23,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -291,10 +292,12 @@ TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
 
     const QImage picture = patternImage({ 7, 3 });
     QGuiApplication::clipboard()->setImage(picture);
-    EXPECT_FALSE(runCaptureOutputSteps(rec.context(base + "/missing-folder")));
+    const Result<QString> unwritten = runCaptureOutputSteps(rec.context(base + "/missing-folder"));
+    ASSERT_FALSE(unwritten.ok());
+    EXPECT_EQ(unwritten.error().code, ENOENT) << unwritten.error().message;
     EXPECT_TRUE(rec.inserts.isEmpty());
 
-    const std::optional<QString> path = runCaptureOutputSteps(rec.context(base));
+    const Result<QString> path = runCaptureOutputSteps(rec.context(base));
     ASSERT_TRUE(path);
     EXPECT_EQ(rec.inserts, QStringList { *path });
     EXPECT_EQ(QDir(base).entryList(QDir::Files), QStringList { QString::number(rec.next) + ".bmp" });
@@ -332,7 +335,7 @@ TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
         if (!c.withPasteHtml)
             ctx.pasteHtml = nullptr;
         QGuiApplication::clipboard()->setImage(patternImage(c.device));
-        const std::optional<QString> path = runCaptureOutputSteps(ctx, c.ratio);
+        const Result<QString> path = runCaptureOutputSteps(ctx, c.ratio);
         ASSERT_TRUE(path);
         EXPECT_EQ(QImage(*path, "BMP").size(), c.device) << "every device pixel is saved";
         if (c.pasted) {
