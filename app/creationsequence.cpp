@@ -90,18 +90,15 @@ StartUpOutcome MainWindow::runCreationSequence()
     // says so: ending silently then would look like a program that never starts.
     auto lock = InstanceLock::acquire(
         InstanceLock::userLockFile(kInstanceLockName), std::chrono::milliseconds(100));
-    switch (lock.state) {
-    case LockState::Taken:
-        m_instanceLock = std::move(lock.lock);
-        break;
-    case LockState::HeldByAnotherCopy:
-        return StartUpOutcome::end(0);
-    case LockState::Failed:
+    if (!lock) {
         m_messages.inform(kHintTitle,
-            texts::lockFailed(InstanceLock::userLockFile(kInstanceLockName), Error { lock.code, lock.error }),
+            texts::lockFailed(InstanceLock::userLockFile(kInstanceLockName), lock.error()),
             MessageOwner::Screen);
         return StartUpOutcome::end(1);
     }
+    if (!lock->has_value())
+        return StartUpOutcome::end(0);
+    m_instanceLock = std::move(*lock);
 
     (void)ensureFolder(m_runFolder.systemFolder());
     (void)ensureFolder(m_runFolder.tmpFolder());

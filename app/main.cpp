@@ -116,8 +116,14 @@ int main(int argc, char* argv[])
 
     const auto runFolder
         = inkwell::RunFolder::ofExecutable().value_or(inkwell::RunFolder(std::filesystem::current_path()));
-    std::error_code ec;
-    std::filesystem::current_path(runFolder.path(), ec);
+    // Every path the program uses is built from the run folder; the current folder only decides where
+    // a file dialog given no folder opens. A run folder that cannot be entered is therefore worth a
+    // warning, not the end of the start.
+    std::error_code notEntered;
+    std::filesystem::current_path(runFolder.path(), notEntered);
+    if (notEntered)
+        std::fprintf(stderr, "inkwell: cannot make %s the current folder: %s\n", runFolder.path().c_str(),
+            notEntered.message().c_str());
 
     // The browser engine refuses to start as root with its sandbox on.
     if (::geteuid() == 0)

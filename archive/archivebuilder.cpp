@@ -319,12 +319,13 @@ public:
         const auto pageUrl = normaliseUrl(url);
         if (!pageUrl) {
             result.status = ArchiveResult::Status::BadUrl;
-            result.error = "\"" + url + "\" is not an http://, https:// or file:// URL";
+            result.error = Error { 0, "\"" + url + "\" is not an http://, https:// or file:// URL" };
             return result;
         }
         const auto notWritten = [&](const Error& error) {
             result.status = ArchiveResult::Status::NotWritten;
-            result.error = "the archive " + target.string() + " could not be written: " + reasonOf(error);
+            result.error = Error { error.code,
+                "the archive " + target.string() + " could not be written: " + reasonOf(error) };
             result.partCount = 0;
             result.notFetched.clear();
             result.localFilesLeftOut.clear();
@@ -339,7 +340,8 @@ public:
                 return notWritten(*m_spoolError);
             if (i == 0 && m_resources[0].state != State::Fetched) {
                 result.status = ArchiveResult::Status::PageNotFetched;
-                result.error = "the page " + *pageUrl + " could not be fetched: " + m_resources[0].error;
+                result.error
+                    = Error { 0, "the page " + *pageUrl + " could not be fetched: " + m_resources[0].error };
                 return result;
             }
         }
@@ -358,8 +360,9 @@ public:
         }
         if (!result.notFetched.empty() && m_options.missing == MissingResources::RefuseArchive) {
             result.status = ArchiveResult::Status::Incomplete;
-            result.error = std::to_string(result.notFetched.size())
-                + " of the resources the page refers to could not be fetched; nothing was written";
+            result.error = Error { 0,
+                std::to_string(result.notFetched.size())
+                    + " of the resources the page refers to could not be fetched; nothing was written" };
             return result;
         }
         if (const Result<std::size_t> written = write(target); written)
@@ -451,14 +454,15 @@ private:
             checkedFile = std::move(decision.file);
         }
         // A checked local file is read from the descriptor it was checked on, and only from there.
-        FetchResult fetched = checkedFile ? readOpenedFile(*checkedFile, m_limits.maxResourceBytes)
-                                          : m_fetcher.fetch(m_resources[index].url);
+        Result<FetchedResource> answer = checkedFile ? readOpenedFile(*checkedFile, m_limits.maxResourceBytes)
+                                                     : m_fetcher.fetch(m_resources[index].url);
         const std::string tooLarge
             = "it is larger than the archive's limit of " + sizeText(m_limits.maxResourceBytes);
-        if (!fetched.ok()) {
-            fail(index, fetched.tooLarge ? tooLarge : fetched.error);
+        if (!answer) {
+            fail(index, answer.error().code == kLargerThanLimit ? tooLarge : answer.error().message);
             return;
         }
+        const FetchedResource fetched = std::move(answer).value();
         if (fetched.body.size() > m_limits.maxResourceBytes) {
             fail(index, tooLarge);
             return;
@@ -647,9 +651,7 @@ private:
                 if (lineFeed != std::string_view::npos)
                     end = lineFeed + 1;
             }
-            if (Result<void> written = file.write(encodeQuotedPrintable(body.substr(start, end - start)));
-                !written)
-                return written;
+            INKWELL_TRY_VOID(file.write(encodeQuotedPrintable(body.substr(start, end - start))));
             start = end;
         }
         return {};
@@ -664,12 +666,10 @@ private:
         for (std::size_t done = 0; done < resource.size; done += kChunk) {
             bytes.clear();
             const std::size_t size = std::min(kChunk, resource.size - done);
-            if (Result<void> read = m_spool.readInto(resource.spoolOffset + done, size, bytes); !read)
-                return read;
+            INKWELL_TRY_VOID(m_spool.readInto(resource.spoolOffset + done, size, bytes));
             std::string encoded = done == 0 ? std::string() : std::string("\r\n");
             encoded += encodeBase64(bytes);
-            if (Result<void> written = file.write(encoded); !written)
-                return written;
+            INKWELL_TRY_VOID(file.write(encoded));
         }
         return {};
     }
@@ -677,17 +677,12 @@ private:
     // Writes the archive over target; gives the number of parts it holds.
     Result<std::size_t> write(const std::filesystem::path& target) const
     {
-        Result<AtomicFile> created = AtomicFile::create(target);
-        if (!created)
-            return created.error();
-        AtomicFile& file = *created;
+        INKWELL_TRY(AtomicFile file, AtomicFile::create(target));
         std::random_device random;
         const MimeWriter writer(
             MimeWriter::makeBoundary((static_cast<unsigned long long>(random()) << 32) ^ random()));
-        if (Result<void> written = file.write(
-                writer.messageHeader(m_resources[0].mediaType, rfcDate(std::chrono::system_clock::now())));
-            !written)
-            return written.error();
+        INKWELL_TRY_VOID(file.write(
+            writer.messageHeader(m_resources[0].mediaType, rfcDate(std::chrono::system_clock::now()))));
         std::size_t parts = 0;
         for (const Resource& resource : m_resources) {
             if (resource.state != State::Fetched)
@@ -702,25 +697,18 @@ private:
                                                            : TransferEncoding::Base64;
             std::string header;
             writer.appendPartHeader(part, header);
-            if (Result<void> written = file.write(header); !written)
-                return written.error();
+            INKWELL_TRY_VOID(file.write(header));
             if (part.encoding == TransferEncoding::QuotedPrintable) {
                 std::string body;
-                if (Result<void> read = m_spool.readInto(resource.spoolOffset, resource.size, body); !read)
-                    return read.error();
-                if (Result<void> written
-                    = writeQuotedPrintable(file, archivedBody(resource, std::move(body)));
-                    !written)
-                    return written.error();
-            } else if (Result<void> written = writeBase64(file, resource); !written) {
-                return written.error();
+                INKWELL_TRY_VOID(m_spool.readInto(resource.spoolOffset, resource.size, body));
+                INKWELL_TRY_VOID(writeQuotedPrintable(file, archivedBody(resource, std::move(body))));
+            } else {
+                INKWELL_TRY_VOID(writeBase64(file, resource));
             }
             ++parts;
         }
-        if (Result<void> written = file.write(writer.closing()); !written)
-            return written.error();
-        if (Result<void> committed = file.commit(); !committed)
-            return committed.error();
+        INKWELL_TRY_VOID(file.write(writer.closing()));
+        INKWELL_TRY_VOID(file.commit());
         return parts;
     }
 

@@ -4,6 +4,7 @@
 
 #include "archive/localfilepolicy.h"
 #include "archive/resourcefetcher.h"
+#include "core/result.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,7 @@ struct MissingResource
     friend bool operator==(const MissingResource&, const MissingResource&) = default;
 };
 
+// What a build did. Not a Result: a build that refused or failed still says what it found missing.
 struct [[nodiscard]] ArchiveResult
 {
     enum class Status
@@ -34,7 +36,9 @@ struct [[nodiscard]] ArchiveResult
     };
 
     Status status = Status::Written;
-    std::string error; // empty when written; otherwise a sentence for a person to read
+    // When not written: a sentence for a person to read; its code is the errno behind an archive file
+    // that could not be written, else 0.
+    Error error;
     std::size_t partCount = 0; // parts written, the page included
     std::vector<MissingResource> notFetched; // in the order the page names them
     // Local files the page names that the local-file rule kept out, as the page names them

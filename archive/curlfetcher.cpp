@@ -73,19 +73,17 @@ CurlFetcher::~CurlFetcher()
         curl_easy_cleanup(m_curl);
 }
 
-FetchResult CurlFetcher::fetch(const std::string& url)
+Result<FetchedResource> CurlFetcher::fetch(const std::string& url)
 {
-    FetchResult result;
-    if (m_curl == nullptr) {
-        result.error = "the network library could not be initialised";
-        return result;
-    }
+    if (m_curl == nullptr)
+        return Error { 0, "the network library could not be initialised" };
     // Files are read here rather than by the library: its file reader opens a named pipe and
     // waits for a writer forever, and this way only regular files are read.
     if (isFileUrl(url))
         return readFileUrl(url, m_limits.maxBytes);
     CURL* curl = m_curl;
     curl_easy_reset(curl);
+    FetchedResource result;
     Sink sink { &result.body, m_limits.maxBytes };
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -109,12 +107,10 @@ FetchResult CurlFetcher::fetch(const std::string& url)
 
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
-        result.body.clear();
-        result.tooLarge = sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED;
-        result.error = result.tooLarge
-            ? "it is larger than the limit of " + std::to_string(m_limits.maxBytes) + " bytes"
-            : curl_easy_strerror(code);
-        return result;
+        if (sink.tooLarge || code == CURLE_FILESIZE_EXCEEDED)
+            return Error { kLargerThanLimit,
+                "it is larger than the limit of " + std::to_string(m_limits.maxBytes) + " bytes" };
+        return Error { 0, curl_easy_strerror(code) };
     }
     char* scheme = nullptr;
     curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme);
@@ -122,11 +118,8 @@ FetchResult CurlFetcher::fetch(const std::string& url)
         = scheme != nullptr && (curl_strequal(scheme, "http") || curl_strequal(scheme, "https"));
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    if (overHttp && status != 200) {
-        result.body.clear();
-        result.error = "the server answered with status " + std::to_string(status);
-        return result;
-    }
+    if (overHttp && status != 200)
+        return Error { 0, "the server answered with status " + std::to_string(status) };
     char* type = nullptr;
     if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type != nullptr && overHttp)
         result.contentType = type;

@@ -25,7 +25,7 @@ public:
     explicit CurlFetcher(Limits limits);
     ~CurlFetcher() override;
 
-    FetchResult fetch(const std::string& url) override;
+    Result<FetchedResource> fetch(const std::string& url) override;
 
 private:
     Limits m_limits;

@@ -8,9 +8,9 @@
 namespace inkwell {
 namespace {
 
-std::string tooLargeReason(std::uint64_t maxBytes)
+Error tooLarge(std::uint64_t maxBytes)
 {
-    return "it is larger than the limit of " + std::to_string(maxBytes) + " bytes";
+    return { kLargerThanLimit, "it is larger than the limit of " + std::to_string(maxBytes) + " bytes" };
 }
 
 } // namespace
@@ -22,14 +22,11 @@ std::string localFileReason(const Error& error)
     return error.code != 0 ? systemReason(error.code) : error.message;
 }
 
-FetchResult readOpenedFile(const OpenedFile& file, std::uint64_t maxBytes)
+Result<FetchedResource> readOpenedFile(const OpenedFile& file, std::uint64_t maxBytes)
 {
-    FetchResult result;
-    if (file.size > maxBytes) {
-        result.tooLarge = true;
-        result.error = tooLargeReason(maxBytes);
-        return result;
-    }
+    if (file.size > maxBytes)
+        return tooLarge(maxBytes);
+    FetchedResource result;
     // The size is what the file held when it was opened; it is read to its end all the same, so that a
     // file that grew since is still caught at the limit.
     constexpr std::size_t kChunk = 1 << 16;
@@ -45,36 +42,24 @@ FetchResult readOpenedFile(const OpenedFile& file, std::uint64_t maxBytes)
         }
         if (got < 0) {
             const int error = errno;
-            body.clear();
-            result.error = systemReason(error);
-            return result;
+            return Error { error, systemReason(error) };
         }
         body.resize(start + static_cast<std::size_t>(got));
         if (got == 0)
             return result;
-        if (body.size() > maxBytes) {
-            body.clear();
-            body.shrink_to_fit();
-            result.tooLarge = true;
-            result.error = tooLargeReason(maxBytes);
-            return result;
-        }
+        if (body.size() > maxBytes)
+            return tooLarge(maxBytes);
     }
 }
 
-FetchResult readFileUrl(std::string_view fileUrl, std::uint64_t maxBytes)
+Result<FetchedResource> readFileUrl(std::string_view fileUrl, std::uint64_t maxBytes)
 {
-    FetchResult result;
     const std::optional<std::string> path = localPathOfFileUrl(fileUrl);
-    if (!path || path->empty()) {
-        result.error = "it does not name a file on this computer";
-        return result;
-    }
+    if (!path || path->empty())
+        return Error { 0, "it does not name a file on this computer" };
     const Result<OpenedFile> opened = openRegularFile(*path);
-    if (!opened) {
-        result.error = localFileReason(opened.error());
-        return result;
-    }
+    if (!opened)
+        return Error { opened.error().code, localFileReason(opened.error()) };
     return readOpenedFile(*opened, maxBytes);
 }
 

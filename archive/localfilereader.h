@@ -16,12 +16,12 @@ namespace inkwell {
 // socket or a device, the system's reason otherwise.
 [[nodiscard]] std::string localFileReason(const Error& error);
 
-// The bytes of an opened file, at most maxBytes: a larger file is refused as too large without
+// The bytes of an opened file, at most maxBytes: a larger file is refused (kLargerThanLimit) without
 // being read through.
-[[nodiscard]] FetchResult readOpenedFile(const OpenedFile& file, std::uint64_t maxBytes);
+[[nodiscard]] Result<FetchedResource> readOpenedFile(const OpenedFile& file, std::uint64_t maxBytes);
 
 // Opens the regular file a file:// URL names (a named pipe is refused at once, never waited on)
 // and reads it as readOpenedFile does.
-[[nodiscard]] FetchResult readFileUrl(std::string_view fileUrl, std::uint64_t maxBytes);
+[[nodiscard]] Result<FetchedResource> readFileUrl(std::string_view fileUrl, std::uint64_t maxBytes);
 
 } // namespace inkwell

@@ -2,18 +2,16 @@
 // can be driven by a site held in memory as well as by the network and the disk.
 #pragma once
 
+#include "core/result.h"
+
 #include <string>
 
 namespace inkwell {
 
-struct [[nodiscard]] FetchResult
+struct FetchedResource
 {
-    std::string error; // empty when the resource was fetched; otherwise why not, for a person to read
     std::string contentType; // the Content-Type the server sent, empty when there was none (files)
     std::string body; // the resource's bytes, transfer and content encodings undone
-    bool tooLarge = false; // not fetched because it is larger than the fetcher's limit
-
-    [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
 class ResourceFetcher
@@ -25,8 +23,9 @@ public:
     virtual ~ResourceFetcher() = default;
 
     // Fetches an absolute http://, https:// or file:// URL. Over HTTP only an answer with status 200
-    // counts as fetched.
-    virtual FetchResult fetch(const std::string& url) = 0;
+    // counts as fetched. The error's message says why not, for a person to read; its code is
+    // kLargerThanLimit for a resource larger than the fetcher's limit, else the errno behind it or 0.
+    virtual Result<FetchedResource> fetch(const std::string& url) = 0;
 };
 
 } // namespace inkwell

@@ -60,7 +60,7 @@ void archivePage(benchmark::State& state, const std::string& page)
     for (auto _ : state) {
         const inkwell::ArchiveResult result = inkwell::buildMhtArchive(url, target, options);
         if (!result.ok()) {
-            state.SkipWithError(result.error.c_str());
+            state.SkipWithError(result.error.message.c_str());
             break;
         }
         parts = result.partCount;

@@ -91,19 +91,19 @@ bool minimiseAndWaitHidden(QWidget* window, int maxMs)
     return seen;
 }
 
-std::optional<std::filesystem::path> runCaptureOutputSteps(const CaptureOutputContext& output, qreal ratio)
+Result<std::filesystem::path> runCaptureOutputSteps(const CaptureOutputContext& output, qreal ratio)
 {
     const std::optional<QImage> picture = readClipboardPicture();
     if (!picture)
-        return std::nullopt;
+        return Error { 0, "the clipboard holds no picture" };
     const std::string name = output.timeStampName ? output.timeStampName() : std::string();
-    std::optional<std::filesystem::path> path = writeCapturedPicture(*picture, output.documentFolder, name);
-    if (!path || !output.insertImage)
+    INKWELL_TRY(const std::filesystem::path path, writeCapturedPicture(*picture, output.documentFolder, name));
+    if (!output.insertImage)
         return path;
     std::optional<QSize> logical;
     if (!qFuzzyCompare(ratio, 1.0))
         logical = (QSizeF(picture->size()) / ratio).toSize();
-    output.insertImage(*path, logical);
+    output.insertImage(path, logical);
     return path;
 }
 

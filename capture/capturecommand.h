@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/messageservice.h"
+#include "core/result.h"
 
 #include <QSize>
 #include <filesystem>
@@ -39,9 +40,9 @@ void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
 
 // The output steps alone, for a picture already on the clipboard, taken from a screen of
 // `ratio` device pixels per logical pixel: the written file's path, after the picture was
-// inserted; nothing (and no insert) when the clipboard holds no picture or the file could
+// inserted; an error (and no insert) when the clipboard holds no picture or the file could
 // not be written.
-[[nodiscard]] std::optional<std::filesystem::path> runCaptureOutputSteps(
+[[nodiscard]] Result<std::filesystem::path> runCaptureOutputSteps(
     const CaptureOutputContext& output, qreal ratio = 1.0);
 
 // Minimises the window and waits until the desktop no longer shows it, at most `maxMs`.

@@ -26,16 +26,17 @@ std::optional<QImage> readClipboardPicture()
     return image;
 }
 
-std::optional<std::filesystem::path> writeCapturedPicture(
+Result<std::filesystem::path> writeCapturedPicture(
     const QImage& picture, const std::filesystem::path& folder, const std::string& name)
 {
-    if (picture.isNull() || name.empty())
-        return std::nullopt;
+    if (picture.isNull())
+        return Error { 0, "there is no picture to write" };
+    if (name.empty())
+        return Error { 0, "the picture has no name" };
     const std::filesystem::path path = folder / (name + ".bmp");
     const std::vector<std::uint8_t> bytes = imageToBmpBytes(picture);
     const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!writeFileAtomically(path, data).ok())
-        return std::nullopt;
+    INKWELL_TRY_VOID(writeFileAtomically(path, data));
     return path;
 }
 

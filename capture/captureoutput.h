@@ -3,6 +3,7 @@
 #pragma once
 
 #include "capture/bmpencoder.h"
+#include "core/result.h"
 
 #include <QImage>
 #include <filesystem>
@@ -17,9 +18,9 @@ namespace inkwell {
 // The picture the clipboard holds now, or nothing.
 [[nodiscard]] std::optional<QImage> readClipboardPicture();
 
-// Writes the picture as `folder` / `name` + ".bmp", replacing any file of that name
-// atomically. The full path on success; nothing when there is no picture or the write failed.
-[[nodiscard]] std::optional<std::filesystem::path> writeCapturedPicture(
+// Writes the picture as `folder` / `name` + ".bmp", replacing any file of that name atomically, and
+// gives the full path. Fails when there is no picture or name, or with the write's error.
+[[nodiscard]] Result<std::filesystem::path> writeCapturedPicture(
     const QImage& picture, const std::filesystem::path& folder, const std::string& name);
 
 } // namespace inkwell

@@ -102,17 +102,13 @@ Result<TempFile> createTempBeside(
 
 Result<AtomicFile> AtomicFile::create(const std::filesystem::path& path, FileAccess access)
 {
-    Result<std::filesystem::path> target = followLinks(path);
-    if (!target)
-        return target.error();
-    const auto name = target->filename();
+    INKWELL_TRY(std::filesystem::path target, followLinks(path));
+    const auto name = target.filename();
     if (name.empty() || name == "." || name == "..")
         return describe("cannot write", path, EISDIR);
 
-    Result<TempFile> temp = createTempBeside(*target, path, access == FileAccess::OwnerOnly ? 0600 : 0666);
-    if (!temp)
-        return temp.error();
-    AtomicFile file(path, std::move(*target), std::move(temp->path), std::move(temp->fd));
+    INKWELL_TRY(TempFile temp, createTempBeside(target, path, access == FileAccess::OwnerOnly ? 0600 : 0666));
+    AtomicFile file(path, std::move(target), std::move(temp.path), std::move(temp.fd));
     if (access == FileAccess::OwnerOnly) {
         // Created so and never widened: the umask can only take bits away.
         if (::fchmod(file.m_fd.get(), 0600) != 0)
@@ -213,12 +209,9 @@ Result<void> AtomicFile::commit()
 
 Result<void> writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, FileAccess access)
 {
-    Result<AtomicFile> file = AtomicFile::create(path, access);
-    if (!file)
-        return file.error();
-    if (Result<void> written = file->write(bytes); !written)
-        return written;
-    return file->commit();
+    INKWELL_TRY(AtomicFile file, AtomicFile::create(path, access));
+    INKWELL_TRY_VOID(file.write(bytes));
+    return file.commit();
 }
 
 bool isAtomicTemporaryName(std::string_view name)

@@ -108,13 +108,13 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
     return cutToBytes(defaultValue, kValueBufferSize - 1);
 }
 
-bool IniFile::write(std::string_view section, std::string_view key, std::string_view value) const
+Result<void> IniFile::write(std::string_view section, std::string_view key, std::string_view value) const
 {
     // Only a missing file starts empty. One that cannot be read (no permission, a named pipe, a device)
     // is left alone: writing over it would lose every other line, or put a file where something else was.
     auto read = readFile(m_path);
     if (!read && read.error().code != ENOENT)
-        return false;
+        return read.error();
     const std::string old = std::move(read).valueOr({});
     // Reads end at the first zero byte; what lies behind it is not part of the settings, and a key
     // written there could never be read back.
@@ -170,7 +170,7 @@ bool IniFile::write(std::string_view section, std::string_view key, std::string_
         result += line;
         result += eol;
     }
-    return writeFileAtomically(m_path, result).ok();
+    return writeFileAtomically(m_path, result);
 }
 
 } // namespace inkwell

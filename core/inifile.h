@@ -3,6 +3,8 @@
 // write creates the file and section and keeps every other line as it was.
 #pragma once
 
+#include "core/result.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -27,10 +29,11 @@ public:
     [[nodiscard]] std::string read(
         std::string_view section, std::string_view key, std::string_view defaultValue) const;
 
-    // Sets key in section to value. Returns false when the file cannot be written, or is there but
-    // cannot be read (it is then left as it is, whatever it is); the old file is unchanged on failure,
-    // because the new text is written beside it and renamed over it.
-    [[nodiscard]] bool write(std::string_view section, std::string_view key, std::string_view value) const;
+    // Sets key in section to value. Fails when the file cannot be written, or is there but cannot be
+    // read (it is then left as it is, whatever it is); the old file is unchanged on failure, because
+    // the new text is written beside it and renamed over it.
+    [[nodiscard]] Result<void> write(
+        std::string_view section, std::string_view key, std::string_view value) const;
 
 private:
     std::filesystem::path m_path;

@@ -39,10 +39,8 @@ Result<std::string> readAll(int fd, const std::string& what)
 
 Result<std::string> readFile(const std::filesystem::path& path)
 {
-    auto file = openRegularFile(path);
-    if (!file)
-        return file.error();
-    return readAll(file->fd.get(), path.string());
+    INKWELL_TRY(const OpenedFile file, openRegularFile(path));
+    return readAll(file.fd.get(), path.string());
 }
 
 } // namespace inkwell

@@ -30,10 +30,8 @@ Result<OpenedFile> accept(FileDescriptor fd, const std::filesystem::path& shownP
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return describe(shownPath, errno);
-    auto real = realPathOf(fd.get());
-    if (!real)
-        return real.error();
-    return OpenedFile { std::move(fd), std::move(real).value(), static_cast<std::uint64_t>(info.st_size) };
+    INKWELL_TRY(std::filesystem::path real, realPathOf(fd.get()));
+    return OpenedFile { std::move(fd), std::move(real), static_cast<std::uint64_t>(info.st_size) };
 }
 
 } // namespace

@@ -22,6 +22,8 @@ struct Error
 inline constexpr int kNotARegularFile = -2;
 // A lock file that belongs to another user.
 inline constexpr int kLockOwnedByAnotherUser = -3;
+// Something larger than the limit of whoever was to read it, left unread.
+inline constexpr int kLargerThanLimit = -4;
 
 template <typename T> class [[nodiscard]] Result
 {
@@ -85,3 +87,24 @@ private:
 };
 
 } // namespace inkwell
+
+// Passing an error on. INKWELL_TRY(declaration, expression) evaluates a Result<T>; when it failed, the
+// enclosing function (which returns some Result) returns its error, otherwise the value is moved into
+// the declared variable, or assigned to an existing one: `INKWELL_TRY(std::string text, readFile(path));`.
+// INKWELL_TRY_VOID(expression) does the same for a Result<void>, or where the value is not needed. Both are
+// statements, written without compiler extensions: INKWELL_TRY declares its variable in the enclosing block,
+// so it cannot be the body of an unbraced if or loop, and at most one may stand on a line.
+#define INKWELL_TRY(declaration, expression)                                                                 \
+    auto INKWELL_TRY_RESULT_NAME(__LINE__) = (expression);                                                   \
+    if (!INKWELL_TRY_RESULT_NAME(__LINE__).ok())                                                             \
+        return INKWELL_TRY_RESULT_NAME(__LINE__).error();                                                    \
+    declaration = std::move(INKWELL_TRY_RESULT_NAME(__LINE__)).value()
+
+#define INKWELL_TRY_VOID(expression)                                                                         \
+    do {                                                                                                     \
+        if (auto&& inkwellTried = (expression); !inkwellTried.ok())                                          \
+            return inkwellTried.error();                                                                     \
+    } while (false)
+
+#define INKWELL_TRY_RESULT_NAME(line) INKWELL_TRY_RESULT_NAME_JOINED(line)
+#define INKWELL_TRY_RESULT_NAME_JOINED(line) inkwellTried##line

@@ -23,10 +23,8 @@ DecodedText decodeDocumentBytes(std::string_view bytes)
 
 Result<DocumentText> readDocumentFile(const std::filesystem::path& path)
 {
-    Result<std::string> bytes = readFile(path);
-    if (!bytes)
-        return bytes.error();
-    DecodedText text = decodeDocumentBytes(*bytes);
+    INKWELL_TRY(const std::string bytes, readFile(path));
+    DecodedText text = decodeDocumentBytes(bytes);
     return DocumentText { std::move(text.utf8), text.encoding };
 }
 

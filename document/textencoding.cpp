@@ -155,9 +155,14 @@ bool isUtf16(TextEncoding encoding)
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// The length of the well-formed UTF-8 sequence at text[pos] and its code point, or 0 when the bytes
-// there do not start one.
-std::size_t utf8Sequence(std::string_view text, std::size_t pos, char32_t& codePoint)
+struct Utf8Sequence
+{
+    std::size_t length = 0; // 0 when the bytes do not start a well-formed sequence
+    char32_t codePoint = 0;
+};
+
+// The well-formed UTF-8 sequence at text[pos].
+Utf8Sequence utf8Sequence(std::string_view text, std::size_t pos)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
     const unsigned char first = byte(0);
@@ -165,8 +170,7 @@ std::size_t utf8Sequence(std::string_view text, std::size_t pos, char32_t& codeP
     char32_t value = 0;
     char32_t minimum = 0;
     if (first < 0x80) {
-        codePoint = first;
-        return 1;
+        return { 1, first };
     } else if (first >= 0xC2 && first <= 0xDF) {
         length = 2;
         value = first & 0x1F;
@@ -180,36 +184,41 @@ std::size_t utf8Sequence(std::string_view text, std::size_t pos, char32_t& codeP
         value = first & 0x07;
         minimum = 0x10000;
     } else {
-        return 0;
+        return {};
     }
     if (text.size() - pos < length)
-        return 0;
+        return {};
     for (std::size_t i = 1; i < length; ++i) {
         if ((byte(i) & 0xC0) != 0x80)
-            return 0;
+            return {};
         value = (value << 6) | (byte(i) & 0x3F);
     }
     if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return 0;
-    codePoint = value;
-    return length;
+        return {};
+    return { length, value };
 }
 
-// Well-formed UTF-8: every byte that does not start a sequence becomes one U+FFFD.
-std::string wellFormedUtf8(std::string_view text, std::size_t& invalid)
+// A text rewritten, with how many characters the rewriting replaced.
+struct RewrittenText
 {
-    std::string out;
-    out.reserve(text.size());
+    std::string text;
+    std::size_t replaced = 0;
+};
+
+// Well-formed UTF-8: every byte that does not start a sequence becomes one U+FFFD.
+RewrittenText wellFormedUtf8(std::string_view text)
+{
+    RewrittenText out;
+    out.text.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
-        char32_t codePoint = 0;
-        const std::size_t length = utf8Sequence(text, pos, codePoint);
+        const std::size_t length = utf8Sequence(text, pos).length;
         if (length == 0) {
-            out += kReplacementCharacter;
-            ++invalid;
+            out.text += kReplacementCharacter;
+            ++out.replaced;
             ++pos;
         } else {
-            out.append(text.substr(pos, length));
+            out.text.append(text.substr(pos, length));
             pos += length;
         }
     }
@@ -291,8 +300,14 @@ private:
     std::size_t m_pos;
 };
 
-// The encoding a meta element declares, its attributes read from pos; updates pos to the tag's end.
-std::optional<TextEncoding> encodingOfMeta(std::string_view text, std::size_t& pos)
+struct MetaDeclaration
+{
+    std::optional<TextEncoding> encoding;
+    std::size_t end = 0; // where the element's attributes end
+};
+
+// The encoding a meta element declares, its attributes read from pos.
+MetaDeclaration encodingOfMeta(std::string_view text, std::size_t pos)
 {
     AttributeReader reader(text, pos);
     std::vector<std::string> seen;
@@ -321,10 +336,9 @@ std::optional<TextEncoding> encodingOfMeta(std::string_view text, std::size_t& p
             needPragma = false;
         }
     }
-    pos = reader.position();
     if (!charset || !needPragma || (*needPragma && !gotPragma))
-        return std::nullopt;
-    return isUtf16(*charset) ? TextEncoding::Utf8 : *charset;
+        return { std::nullopt, reader.position() };
+    return { isUtf16(*charset) ? TextEncoding::Utf8 : *charset, reader.position() };
 }
 
 bool isAsciiLetter(char c)
@@ -398,9 +412,10 @@ std::optional<TextEncoding> encodingOfFirstMeta(std::string_view markup)
         }
         if (startsWithNoCase(markup, pos, "<meta") && pos + 5 < size
             && (isAsciiBlank(markup[pos + 5]) || markup[pos + 5] == '/')) {
-            pos += 6;
-            if (auto encoding = encodingOfMeta(markup, pos))
-                return encoding;
+            const MetaDeclaration meta = encodingOfMeta(markup, pos + 6);
+            if (meta.encoding)
+                return meta.encoding;
+            pos = meta.end;
             continue;
         }
         if (markup[pos] == '<' && pos + 1 < size
@@ -520,24 +535,23 @@ std::size_t declarationPlace(std::string_view markup)
     return std::string_view::npos;
 }
 
-// The text with every character outside ASCII written as a decimal character reference; counts them.
-std::string withReferencesForNonAscii(std::string_view utf8, std::size_t& references)
+// The text with every character outside ASCII written as a decimal character reference.
+RewrittenText withReferencesForNonAscii(std::string_view utf8)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    RewrittenText out;
+    out.text.reserve(utf8.size());
     for (std::size_t pos = 0; pos < utf8.size();) {
-        char32_t codePoint = 0;
-        const std::size_t length = utf8Sequence(utf8, pos, codePoint);
+        const auto [length, codePoint] = utf8Sequence(utf8, pos);
         if (length == 0) {
-            out += ncr(0xFFFD);
-            ++references;
+            out.text += ncr(0xFFFD);
+            ++out.replaced;
             ++pos;
         } else if (codePoint < 0x80) {
-            out += utf8[pos];
+            out.text += utf8[pos];
             pos += length;
         } else {
-            out += ncr(codePoint);
-            ++references;
+            out.text += ncr(codePoint);
+            ++out.replaced;
             pos += length;
         }
     }
@@ -557,8 +571,7 @@ bool isValidUtf8(std::string_view bytes)
 {
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        char32_t codePoint = 0;
-        const std::size_t length = utf8Sequence(bytes, pos, codePoint);
+        const std::size_t length = utf8Sequence(bytes, pos).length;
         if (length == 0)
             return false;
         pos += length;
@@ -625,13 +638,17 @@ DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
     DecodedText result;
     result.encoding = encoding;
     if (encoding == TextEncoding::Utf8) {
-        result.utf8 = wellFormedUtf8(bytes, result.invalidSequences);
+        RewrittenText text = wellFormedUtf8(bytes);
+        result.utf8 = std::move(text.text);
+        result.invalidSequences = text.replaced;
         return result;
     }
     IconvConverter converter("UTF-8", infoOf(encoding).iconvName);
     if (!converter.isOpen()) {
         // Only a C library without this converter gets here; the text is kept as far as it is UTF-8.
-        result.utf8 = wellFormedUtf8(bytes, result.invalidSequences);
+        RewrittenText text = wellFormedUtf8(bytes);
+        result.utf8 = std::move(text.text);
+        result.invalidSequences = text.replaced;
         return result;
     }
     // A UTF-16 error (a lone surrogate) spans a whole code unit; stepping by one byte would misalign
@@ -664,8 +681,7 @@ EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
 {
     EncodedText result;
     result.encoding = encoding;
-    std::size_t invalid = 0;
-    const std::string text = wellFormedUtf8(utf8, invalid);
+    const std::string text = wellFormedUtf8(utf8).text;
     if (encoding == TextEncoding::Utf8) {
         result.bytes = text;
         return result;
@@ -675,8 +691,7 @@ EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
         // Writing UTF-8 under another name would lose nothing but the label; references keep the rest
         // readable in any ASCII-compatible reader.
         for (std::size_t pos = 0; pos < text.size();) {
-            char32_t codePoint = 0;
-            const std::size_t length = utf8Sequence(text, pos, codePoint);
+            const auto [length, codePoint] = utf8Sequence(text, pos);
             if (codePoint < 0x80) {
                 appendAscii(result.bytes, text.substr(pos, length), encoding);
             } else {
@@ -694,8 +709,7 @@ EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
         if (stop != IconvConverter::Stop::Invalid || input.empty())
             break;
         // The input is well-formed, so the character here is one this encoding cannot hold.
-        char32_t codePoint = 0;
-        const std::size_t length = utf8Sequence(input, 0, codePoint);
+        const auto [length, codePoint] = utf8Sequence(input, 0);
         if (length == 0)
             break;
         appendAscii(result.bytes, ncr(codePoint), encoding);
@@ -717,7 +731,7 @@ EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
     // the markup has no head to hold one, as character references.
     std::string declaredText;
     std::string declaration;
-    std::size_t references = 0;
+    std::size_t references = 0; // characters written as references before encoding
     if (!declared && !isUtf16(target) && !isAscii(utf8)) {
         const std::size_t place = declarationPlace(utf8);
         if (place != std::string_view::npos) {
@@ -725,7 +739,9 @@ EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
             declaredText.reserve(utf8.size() + declaration.size());
             declaredText.append(utf8.substr(0, place)).append(declaration).append(utf8.substr(place));
         } else {
-            declaredText = withReferencesForNonAscii(utf8, references);
+            RewrittenText referenced = withReferencesForNonAscii(utf8);
+            declaredText = std::move(referenced.text);
+            references = referenced.replaced;
         }
         utf8 = declaredText;
     }

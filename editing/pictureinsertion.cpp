@@ -73,23 +73,18 @@ Result<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& 
         return Error { ENOENT, "no picture was chosen" };
     // Opened first, and everything after decided on what was opened: the name could be swapped for
     // something else between a check and a read.
-    Result<OpenedFile> opened = openRegularFile(picture);
-    if (!opened)
-        return opened.error();
+    INKWELL_TRY(const OpenedFile opened, openRegularFile(picture));
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return Error { ENOTDIR, "cannot copy into " + folder.string() + ": " + systemReason(ENOTDIR) };
     const fs::path target = folder / picture.filename();
     // The picture already is that file: copying it onto itself would cut it.
-    if (const auto real = fs::canonical(target, error); !error && real == opened->realPath)
+    if (const auto real = fs::canonical(target, error); !error && real == opened.realPath)
         return target;
 
-    Result<std::string> bytes = readAll(opened->fd.get(), picture.string());
-    if (!bytes)
-        return bytes.error();
+    INKWELL_TRY(const std::string bytes, readAll(opened.fd.get(), picture.string()));
     // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
-    if (Result<void> written = writeFileAtomically(target, *bytes); !written)
-        return written.error();
+    INKWELL_TRY_VOID(writeFileAtomically(target, bytes));
     return target;
 }
 

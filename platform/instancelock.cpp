@@ -15,19 +15,20 @@
 namespace inkwell {
 namespace {
 
-InstanceLockResult failure(const std::filesystem::path& file, int code, const std::string& reason)
+Error failure(const std::filesystem::path& file, int code, const std::string& reason)
 {
-    return { LockState::Failed, std::nullopt, "lock file " + file.string() + ": " + reason, code };
+    return { code, "lock file " + file.string() + ": " + reason };
 }
 
-InstanceLockResult failure(const std::filesystem::path& file, int code)
+Error failure(const std::filesystem::path& file, int code)
 {
     return failure(file, code, systemReason(code));
 }
 
 } // namespace
 
-InstanceLockResult InstanceLock::acquire(const std::filesystem::path& file, std::chrono::milliseconds wait)
+Result<std::optional<InstanceLock>> InstanceLock::acquire(
+    const std::filesystem::path& file, std::chrono::milliseconds wait)
 {
     // No O_NOFOLLOW would let a link planted in a shared temporary folder aim the lock at any file.
     FileDescriptor owned(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
@@ -50,11 +51,11 @@ InstanceLockResult InstanceLock::acquire(const std::filesystem::path& file, std:
     const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return { LockState::Taken, std::move(owner), {} };
+            return std::optional<InstanceLock>(std::move(owner));
         if (errno != EWOULDBLOCK && errno != EINTR)
             return failure(file, errno);
         if (std::chrono::steady_clock::now() >= deadline)
-            return { LockState::HeldByAnotherCopy, std::nullopt, {} };
+            return std::optional<InstanceLock>();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }

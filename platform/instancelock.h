@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/filedescriptor.h"
+#include "core/result.h"
 
 #include <chrono>
 #include <filesystem>
@@ -14,8 +15,6 @@
 
 namespace inkwell {
 
-struct InstanceLockResult;
-
 class InstanceLock
 {
 public:
@@ -25,10 +24,12 @@ public:
     InstanceLock& operator=(InstanceLock&& other) noexcept = default;
     ~InstanceLock() = default; // closing the last descriptor drops the flock
 
-    // Tries to take the lock on file for up to wait (the file is created when missing). A file that
-    // is a symbolic link, not a regular file, or owned by another user is refused rather than used:
-    // whoever else holds such a file is no copy of ours.
-    [[nodiscard]] static InstanceLockResult acquire(
+    // Tries to take the lock on file for up to wait (the file is created when missing): the lock,
+    // held until destroyed, or none when another process kept it locked for the whole wait. A file
+    // that cannot be used is an error, with the errno, kNotARegularFile or kLockOwnedByAnotherUser
+    // as its code: a symbolic link, not a regular file, or a file of another user is refused rather
+    // than used, since whoever else holds such a file is no copy of ours.
+    [[nodiscard]] static Result<std::optional<InstanceLock>> acquire(
         const std::filesystem::path& file, std::chrono::milliseconds wait);
 
     // The user's lock file of that name: in $XDG_RUNTIME_DIR when it is set and is a folder of this
@@ -41,22 +42,6 @@ private:
     {
     }
     FileDescriptor m_fd;
-};
-
-enum class LockState
-{
-    Taken,
-    HeldByAnotherCopy, // the file could be used, but another process kept it locked for the whole wait
-    Failed, // the file could not be used at all; error says why
-};
-
-struct [[nodiscard]] InstanceLockResult
-{
-    LockState state = LockState::Failed;
-    std::optional<InstanceLock> lock; // set when taken; held until destroyed
-    std::string error; // when failed: what went wrong, with the system's reason
-    // When failed: the errno, kNotARegularFile or kLockOwnedByAnotherUser, for the user's sentence.
-    int code = 0;
 };
 
 } // namespace inkwell

@@ -49,6 +49,12 @@ bool isBlank(std::string_view text)
     return true;
 }
 
+// A request refused for the reason given; no system call failed.
+Error refusal(std::string_view reason)
+{
+    return { 0, std::string(reason) };
+}
+
 // The longest file name, in bytes, that the file system of folder takes.
 std::size_t fileNameLimit(const std::filesystem::path& folder)
 {
@@ -58,22 +64,21 @@ std::size_t fileNameLimit(const std::filesystem::path& folder)
 
 } // namespace
 
-std::optional<std::string> projectNameRefusal(std::string_view name)
+Result<void> checkProjectName(std::string_view name)
 {
     if (isBlank(name))
-        return std::string(kNoProjectName);
+        return refusal(kNoProjectName);
     if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos || name == "."
         || name == "..")
-        return std::string(kUnusableProjectName);
-    return std::nullopt;
+        return refusal(kUnusableProjectName);
+    return {};
 }
 
-ProjectCheck checkProject(const RunFolder& runFolder, const ProjectRequest& request)
+Result<ProjectPlan> checkProject(const RunFolder& runFolder, const ProjectRequest& request)
 {
     if (!request.kind || (*request.kind != DocumentKind::Html && *request.kind != DocumentKind::StyleSheet))
-        return { std::nullopt, std::string(kNoProjectTypeChosen) };
-    if (auto refusal = projectNameRefusal(request.name))
-        return { std::nullopt, std::move(*refusal) };
+        return refusal(kNoProjectTypeChosen);
+    INKWELL_TRY_VOID(checkProjectName(request.name));
 
     std::string folderText = request.folder;
     if (folderText.empty() || folderText.back() != '/')
@@ -86,7 +91,7 @@ ProjectCheck checkProject(const RunFolder& runFolder, const ProjectRequest& requ
 
     const auto extension = extensionOfKind(*request.kind);
     if (request.name.size() + extension.size() > fileNameLimit(folder.parent_path()))
-        return { std::nullopt, std::string(kProjectNameTooLong) };
+        return refusal(kProjectNameTooLong);
 
     ProjectPlan plan { DocumentLocation { folder, request.name, *request.kind } };
     // A link counts as what it points to: a Save writes through it. A folder of that name would
@@ -94,10 +99,10 @@ ProjectCheck checkProject(const RunFolder& runFolder, const ProjectRequest& requ
     std::error_code error;
     const auto status = std::filesystem::status(plan.document.filePath(), error);
     plan.documentFileExists = std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-    return { std::move(plan), {} };
+    return plan;
 }
 
-ProjectCreation createPlannedProject(const RunFolder& runFolder, const ProjectPlan& plan)
+Result<DocumentLocation> createPlannedProject(const RunFolder& runFolder, const ProjectPlan& plan)
 {
     const auto& folder = plan.document.folder;
     std::error_code error;
@@ -105,18 +110,16 @@ ProjectCreation createPlannedProject(const RunFolder& runFolder, const ProjectPl
     if (!ensureFolder(folder) || !std::filesystem::is_directory(folder, error)) {
         std::string message(kProjectFolderNotCreated);
         message.append(folder.string()).append(kProjectFolderNotCreatedTail);
-        return { std::nullopt, std::move(message) };
+        return refusal(message);
     }
     (void)ProjectHistory(runFolder).append(plan.document.filePath().string());
-    return { plan.document, {} };
+    return plan.document;
 }
 
-ProjectCreation createProject(const RunFolder& runFolder, const ProjectRequest& request)
+Result<DocumentLocation> createProject(const RunFolder& runFolder, const ProjectRequest& request)
 {
-    auto check = checkProject(runFolder, request);
-    if (!check.accepted())
-        return { std::nullopt, std::move(check.refusal) };
-    return createPlannedProject(runFolder, *check.plan);
+    INKWELL_TRY(const ProjectPlan plan, checkProject(runFolder, request));
+    return createPlannedProject(runFolder, plan);
 }
 
 } // namespace inkwell

@@ -3,8 +3,9 @@
 // all of that happens or, on a refusal, none of it.
 #pragma once
 
-#include "document/documentlocation.h"
+#include "core/result.h"
 #include "core/runfolder.h"
+#include "document/documentlocation.h"
 
 #include <filesystem>
 #include <optional>
@@ -27,22 +28,6 @@ struct ProjectPlan
     bool documentFileExists = false; // its file is there already, and the first Save would replace it
 };
 
-struct [[nodiscard]] ProjectCheck
-{
-    std::optional<ProjectPlan> plan; // when the request can be carried out
-    std::string refusal; // otherwise the reason, to be shown in a "提示" box
-
-    [[nodiscard]] bool accepted() const { return plan.has_value(); }
-};
-
-struct [[nodiscard]] ProjectCreation
-{
-    std::optional<DocumentLocation> document; // the new current document when the project was created
-    std::string refusal; // otherwise the reason, to be shown in a "提示" box
-
-    [[nodiscard]] bool created() const { return document.has_value(); }
-};
-
 inline constexpr std::string_view kNoProjectTypeChosen = "您没有选中任何一种工程";
 inline constexpr std::string_view kNoProjectName = "您没有输入工程名称，请重新输入";
 inline constexpr std::string_view kUnusableProjectName
@@ -54,22 +39,26 @@ inline constexpr std::string_view kProjectFolderNotCreatedTail = "”，请确�
 // Asked, with "是" and "否", before a project is created over an existing document file.
 inline constexpr std::string_view kProjectExists = "该工程已存在，继续将在保存时覆盖原有文件，是否继续？";
 
-// The message refusing name, or none when the name can be a folder name: a name empty after
-// trimming white space is refused as missing; "/" or a NUL, and "." or "..", would put the document
-// somewhere other than a new folder of that name.
-[[nodiscard]] std::optional<std::string> projectNameRefusal(std::string_view name);
+// A refusal below is an error whose message is the reason, to be shown in a "提示" box.
+
+// Whether name can be a folder name: a name empty after trimming white space is refused as missing;
+// "/" or a NUL, and "." or "..", would put the document somewhere other than a new folder of that name.
+[[nodiscard]] Result<void> checkProjectName(std::string_view name);
 
 // Checks request and works out the project's document, touching no file: the type and the name are
 // checked, and a name too long for the document file's name in its folder is refused, since no Save
 // could ever write the file. Whether that file exists already is for the caller to ask about.
-ProjectCheck checkProject(const RunFolder& runFolder, const ProjectRequest& request);
+[[nodiscard]] Result<ProjectPlan> checkProject(const RunFolder& runFolder, const ProjectRequest& request);
 
 // Creates the planned project's folder (one level, inside an existing parent) and appends its
-// document file's path and CR LF to the history under runFolder. A history that cannot be written
-// does not stop the project: it only lists projects, nothing reads it back.
-ProjectCreation createPlannedProject(const RunFolder& runFolder, const ProjectPlan& plan);
+// document file's path and CR LF to the history under runFolder; gives the new current document. A
+// history that cannot be written does not stop the project: it only lists projects, nothing reads it
+// back.
+[[nodiscard]] Result<DocumentLocation> createPlannedProject(
+    const RunFolder& runFolder, const ProjectPlan& plan);
 
 // checkProject, then createPlannedProject, asking nothing in between.
-ProjectCreation createProject(const RunFolder& runFolder, const ProjectRequest& request);
+[[nodiscard]] Result<DocumentLocation> createProject(
+    const RunFolder& runFolder, const ProjectRequest& request);
 
 } // namespace inkwell

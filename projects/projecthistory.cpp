@@ -44,11 +44,9 @@ Result<void> ProjectHistory::append(std::string_view entry) const
 {
     // A history that is there but cannot be read (no permission, a named pipe) is left as it is:
     // replacing it would lose every earlier entry.
-    Result<std::string> text = currentText();
-    if (!text)
-        return text.error();
-    text->append(entry).append("\r\n");
-    return writeFileAtomically(m_path, *text);
+    INKWELL_TRY(std::string text, currentText());
+    text.append(entry).append("\r\n");
+    return writeFileAtomically(m_path, text);
 }
 
 } // namespace inkwell

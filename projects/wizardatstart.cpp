@@ -20,7 +20,7 @@ bool showWizardAtStart(const RunFolder& runFolder)
     return guideSettings(runFolder).read("向导", "是否显示", kYes) == kYes;
 }
 
-bool setShowWizardAtStart(const RunFolder& runFolder, bool show)
+Result<void> setShowWizardAtStart(const RunFolder& runFolder, bool show)
 {
     return guideSettings(runFolder).write("向导", "是否显示", show ? kYes : kNo);
 }

@@ -2,6 +2,7 @@
 // "system/guid.ini" beside the program, holding "真" or "假".
 #pragma once
 
+#include "core/result.h"
 #include "core/runfolder.h"
 
 namespace inkwell {
@@ -10,7 +11,7 @@ namespace inkwell {
 // other value (an empty one included) keeps the wizard closed.
 [[nodiscard]] bool showWizardAtStart(const RunFolder& runFolder);
 
-// Writes "真" or "假". False when the file cannot be written (for instance without "system").
-[[nodiscard]] bool setShowWizardAtStart(const RunFolder& runFolder, bool show);
+// Writes "真" or "假"; fails when the file cannot be written (for instance without "system").
+[[nodiscard]] Result<void> setShowWizardAtStart(const RunFolder& runFolder, bool show);
 
 } // namespace inkwell

@@ -193,24 +193,24 @@ void WizardWindow::createProject()
     request.name = m_name->text().toStdString();
     request.folder = m_folder->text().toStdString();
 
-    auto check = checkProject(m_context.runFolder, request);
-    if (!check.accepted()) {
-        tell(check.refusal);
+    const Result<ProjectPlan> plan = checkProject(m_context.runFolder, request);
+    if (!plan) {
+        tell(plan.error().message);
         return;
     }
     // Asked before anything is touched, so "否" leaves the files, the history and the form as they
     // were.
-    if (check.plan->documentFileExists) {
+    if (plan->documentFileExists) {
         if (messages().ask(kHintTitle, std::string(kProjectExists), Answer::No) != Answer::Yes)
             return;
     }
 
-    auto result = createPlannedProject(m_context.runFolder, *check.plan);
-    if (!result.created()) {
-        tell(result.refusal);
+    Result<DocumentLocation> created = createPlannedProject(m_context.runFolder, *plan);
+    if (!created) {
+        tell(created.error().message);
         return;
     }
-    m_document = std::move(*result.document);
+    m_document = std::move(created).value();
     m_projectCreated = true;
     accept();
 }

@@ -94,12 +94,12 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     case ArchiveResult::Status::BadUrl:
     case ArchiveResult::Status::PageNotFetched:
         return fail(context, MhtExportOutcome::PageNotFetched,
-            text(texts::exportPageNotFetched(context.document.filePath(), result.error)));
+            text(texts::exportPageNotFetched(context.document.filePath(), result.error.message)));
     case ArchiveResult::Status::NotWritten:
         break;
     }
     return fail(context, MhtExportOutcome::NotWritten,
-        text(texts::exportNotWritten(std::filesystem::path(target.toStdString()), result.error)));
+        text(texts::exportNotWritten(std::filesystem::path(target.toStdString()), result.error.message)));
 }
 
 } // namespace inkwell

@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -207,11 +208,16 @@ void discardPendingInput(int fd)
     }
 }
 
-std::optional<FileDescriptor> listenOnLoopback(int port)
+Error systemError(const std::string& what, int code)
+{
+    return { code, what + ": " + std::strerror(code) };
+}
+
+Result<FileDescriptor> listenOnLoopback(int port)
 {
     FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.isValid())
-        return std::nullopt;
+        return systemError("cannot make a socket", errno);
     // Lets a restarted editor take its old port while connections of the previous run linger.
     const int on = 1;
     ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -220,9 +226,9 @@ std::optional<FileDescriptor> listenOnLoopback(int port)
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-        return std::nullopt;
+        return systemError("cannot use port " + std::to_string(port), errno);
     if (::listen(socket.get(), kListenBacklog) != 0)
-        return std::nullopt;
+        return systemError("cannot listen on port " + std::to_string(port), errno);
     return socket;
 }
 
@@ -499,39 +505,45 @@ PageServer::~PageServer()
     stop();
 }
 
-bool PageServer::start()
+Result<void> PageServer::start()
 {
     if (m_running)
-        return false;
+        return Error { EALREADY, "the page server runs already" };
     std::error_code error;
     std::filesystem::path root = std::filesystem::canonical(m_runFolder, error);
-    if (error || !std::filesystem::is_directory(root, error))
-        return false;
+    const bool folder = !error && std::filesystem::is_directory(root, error);
+    if (!folder)
+        return systemError("cannot serve " + m_runFolder.string(), error ? error.value() : ENOTDIR);
 
     auto running = std::make_unique<Running>();
     running->root = std::move(root);
     running->stopSignal = FileDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!running->stopSignal.isValid())
-        return false;
+        return systemError("cannot make the stop signal", errno);
     // The listening socket found by the search is the one kept, so no other program can take
     // the port between finding it free and listening on it.
+    Error lastFailure { EADDRINUSE, "no port to try" };
     for (int port = std::max(m_firstPort, 1); port <= kLastPort; ++port) {
-        if (std::optional<FileDescriptor> listener = listenOnLoopback(port)) {
-            running->listener = std::move(*listener);
+        Result<FileDescriptor> listener = listenOnLoopback(port);
+        if (listener) {
+            running->listener = std::move(listener).value();
             running->port = port;
             break;
         }
+        lastFailure = listener.error();
     }
     if (!running->listener.isValid())
-        return false;
+        return Error { lastFailure.code,
+            "no free port from " + std::to_string(m_firstPort) + " to " + std::to_string(kLastPort)
+                + " (last: " + lastFailure.message + ")" };
 
     try {
         running->worker = std::thread(runWorker, running.get());
-    } catch (const std::system_error&) {
-        return false;
+    } catch (const std::system_error& failure) {
+        return systemError("cannot start the worker", failure.code().value());
     }
     m_running = std::move(running);
-    return true;
+    return {};
 }
 
 void PageServer::stop()

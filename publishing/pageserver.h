@@ -5,6 +5,8 @@
 // after another. Files are streamed, so their size does not matter.
 #pragma once
 
+#include "core/result.h"
+
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -29,9 +31,10 @@ public:
     PageServer& operator=(const PageServer&) = delete;
 
     // Listens on the first free port from `firstPort` up to 65535 and starts the worker.
-    // False when the server already runs, the run folder cannot be resolved, no port is free,
-    // or the worker cannot be started; the server is then not started.
-    [[nodiscard]] bool start();
+    // Fails when the server already runs (EALREADY), the run folder cannot be resolved, no port is
+    // free (with the reason the last port gave), or the worker cannot be started; the server is
+    // then not started.
+    [[nodiscard]] Result<void> start();
     // Closes the listening socket and waits until the worker has ended; a client being
     // served is cut off. The server may be started again.
     void stop();

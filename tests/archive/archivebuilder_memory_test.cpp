@@ -22,15 +22,15 @@ public:
         std::string body;
     };
 
-    FetchResult fetch(const std::string& url) override
+    Result<FetchedResource> fetch(const std::string& url) override
     {
         ++m_fetches[url];
         if (m_tooLarge.contains(url))
-            return FetchResult { "over the fetcher's own limit", "", "", true };
+            return Error { kLargerThanLimit, "over the fetcher's own limit" };
         const auto found = m_entries.find(url);
         if (found == m_entries.end())
-            return FetchResult { "the server answered with status 404", "", "" };
-        return FetchResult { "", found->second.contentType, found->second.body };
+            return Error { 0, "the server answered with status 404" };
+        return FetchedResource { found->second.contentType, found->second.body };
     }
 
     std::map<std::string, Entry> m_entries;
@@ -47,7 +47,7 @@ protected:
         const std::filesystem::path target = m_folder.path() / "a.mht";
         m_result = ArchiveBuilder(m_site, limits).build(url, target, options);
         if (!m_result.ok())
-            throw std::runtime_error(m_result.error);
+            throw std::runtime_error(m_result.error.message);
         return splitArchive(target, m_folder.path());
     }
 
@@ -409,7 +409,7 @@ TEST_F(MemoryArchive, ResourcesOverTheLimitsAreNamedNotFetched)
     const ArchiveResult page
         = ArchiveBuilder(m_site, limits).build("http://h/big.html", m_folder.path() / "b.mht");
     EXPECT_EQ(page.status, ArchiveResult::Status::PageNotFetched);
-    EXPECT_NE(page.error.find("100 bytes"), std::string::npos) << page.error;
+    EXPECT_NE(page.error.message.find("100 bytes"), std::string::npos) << page.error.message;
 }
 
 TEST_F(MemoryArchive, AnArchiveThatMustBeCompleteIsNotWrittenWithoutAResource)
@@ -434,7 +434,7 @@ TEST_F(MemoryArchive, AnArchiveThatMustBeCompleteIsNotWrittenWithoutAResource)
 
     options.missing = MissingResources::LeaveOut;
     const ArchiveResult written = ArchiveBuilder(m_site).build("http://h/p.html", target, options);
-    EXPECT_TRUE(written.ok()) << written.error;
+    EXPECT_TRUE(written.ok()) << written.error.message;
     EXPECT_EQ(written.partCount, 2u);
     EXPECT_EQ(written.notFetched.size(), 2u);
 }
@@ -449,15 +449,15 @@ public:
     {
     }
 
-    FetchResult fetch(const std::string& url) override
+    Result<FetchedResource> fetch(const std::string& url) override
     {
         if (url == "http://h/p.html") {
             std::string page;
             for (int i = 0; i < m_count; ++i)
                 page += "<img src=" + std::to_string(i) + ".png>";
-            return FetchResult { "", "text/html", page };
+            return FetchedResource { "text/html", page };
         }
-        return FetchResult { "", "image/png", std::string(m_bytes, url[9]) };
+        return FetchedResource { "image/png", std::string(m_bytes, url[9]) };
     }
 
 private:
@@ -498,7 +498,7 @@ TEST(ArchiveMemory, HoldsOneResourceAtATime)
         GTEST_SKIP() << "the peak resident memory cannot be reset here";
     const ArchiveResult result = ArchiveBuilder(site).build("http://h/p.html", folder.path() / "big.mht");
     const auto after = peakResidentKiB(false);
-    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error.message;
     EXPECT_EQ(result.partCount, static_cast<std::size_t>(count + 1));
     EXPECT_GT(std::filesystem::file_size(folder.path() / "big.mht"), count * bytes);
     // 192 MiB of pictures; one of them in memory, with its copy on the way, is about 32 MiB.

@@ -3,6 +3,7 @@
 #include "publishing/pageserver.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -51,7 +52,7 @@ TEST_F(ServedSite, ArchivePartsParseBackWithIdenticalBytes)
 {
     const std::filesystem::path target = work() / "page.mht";
     const ArchiveResult result = buildMhtArchive(url("/tmp/page.html"), target);
-    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error.message;
     EXPECT_EQ(result.notFetched,
         (std::vector<MissingResource> {
             { url("/tmp/missing.png"), "the server answered with status 404" } }));
@@ -117,7 +118,7 @@ TEST_F(ServedSite, ChromiumShowsEveryPictureOfTheArchiveFromDisk)
 {
     const std::filesystem::path target = work() / "shown.mht";
     const ArchiveResult result = buildMhtArchive(url("/tmp/page.html"), target);
-    ASSERT_TRUE(result.ok()) << result.error;
+    ASSERT_TRUE(result.ok()) << result.error.message;
     // The archive must stand on its own: nothing may come from the server or the disk any more.
     m_server.stop();
     std::filesystem::remove_all(run());
@@ -190,18 +191,19 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         std::filesystem::path target; // relative to the work folder
         ArchiveResult::Status status;
         std::string errorPart;
+        int code; // the errno behind an archive that could not be written, else 0
     };
     const std::vector<Case> cases {
         { "refused", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/tmp/page.html", "a.mht",
-            ArchiveResult::Status::PageNotFetched, "could not be fetched" },
+            ArchiveResult::Status::PageNotFetched, "could not be fetched", 0 },
         { "notFound", url("/tmp/nothing.html"), "b.mht", ArchiveResult::Status::PageNotFetched,
-            "status 404" },
+            "status 404", 0 },
         { "notAUrl", "ftp://127.0.0.1/page.html", "d.mht", ArchiveResult::Status::BadUrl,
-            "is not an http://" },
+            "is not an http://", 0 },
         { "missingFolder", url("/tmp/page.html"), "no/such/folder/e.mht", ArchiveResult::Status::NotWritten,
-            "No such file or directory" },
+            "No such file or directory", ENOENT },
         { "targetIsAFolder", url("/tmp/page.html"), "folder.mht", ArchiveResult::Status::NotWritten,
-            "could not be written" },
+            "could not be written", EISDIR },
     };
     const std::filesystem::path out = work() / "out";
     std::filesystem::create_directories(out / "folder.mht");
@@ -218,7 +220,8 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         const ArchiveResult result = buildMhtArchive(c.url, target);
         EXPECT_FALSE(result.ok());
         EXPECT_EQ(result.status, c.status);
-        EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << result.error;
+        EXPECT_NE(result.error.message.find(c.errorPart), std::string::npos) << result.error.message;
+        EXPECT_EQ(result.error.code, c.code);
         EXPECT_EQ(result.partCount, 0u);
         if (existing) {
             EXPECT_EQ(requiredFileBytes(target), "an earlier archive");

@@ -53,7 +53,7 @@ TEST(ArchiveLocalFiles, AFolderSwappedForALinkNeverBringsAnOutsideFileIn)
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (std::chrono::steady_clock::now() < end && leak.empty()) {
         const ArchiveResult result = buildMhtArchive(page, target, options);
-        ASSERT_TRUE(result.ok()) << result.error;
+        ASSERT_TRUE(result.ok()) << result.error.message;
         ++built;
         const std::string archive = requiredFileBytes(target);
         if (archive.find(outsideMarker) != std::string::npos)

@@ -142,11 +142,15 @@ TEST(CurlFetcher, AcceptsOnlyAnAnswerWith200)
         SCOPED_TRACE(c.name);
         CannedServer server(c.answer);
         CurlFetcher fetcher;
-        const FetchResult result = fetcher.fetch(server.url("/tmp/page.html"));
-        EXPECT_EQ(result.ok(), c.fetched) << result.error;
-        EXPECT_EQ(result.body, c.body);
-        EXPECT_EQ(result.contentType, c.contentType);
-        EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << result.error;
+        const Result<FetchedResource> result = fetcher.fetch(server.url("/tmp/page.html"));
+        if (!result) {
+            EXPECT_FALSE(c.fetched) << result.error().message;
+            EXPECT_NE(result.error().message.find(c.errorPart), std::string::npos) << result.error().message;
+            continue;
+        }
+        EXPECT_TRUE(c.fetched);
+        EXPECT_EQ(result->body, c.body);
+        EXPECT_EQ(result->contentType, c.contentType);
     }
 }
 
@@ -157,10 +161,10 @@ TEST(CurlFetcher, GivesUpOnAServerThatNeverAnswers)
     limits.transferTimeout = std::chrono::milliseconds(700);
     CurlFetcher fetcher(limits);
     const auto start = std::chrono::steady_clock::now();
-    const FetchResult result = fetcher.fetch(silent.url("/tmp/page.html"));
+    const Result<FetchedResource> result = fetcher.fetch(silent.url("/tmp/page.html"));
     const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_FALSE(result.ok());
-    EXPECT_NE(result.error.find("Timeout"), std::string::npos) << result.error;
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.error().message.find("Timeout"), std::string::npos) << result.error().message;
     EXPECT_LT(waited, std::chrono::seconds(10));
 }
 
@@ -172,11 +176,11 @@ TEST(CurlFetcher, ReadsFilesAndRefusesOtherSchemes)
     ASSERT_EQ(::write(fd, "bytes\0from disk", 15), 15);
     ::close(fd);
     CurlFetcher fetcher;
-    const FetchResult file = fetcher.fetch(std::string("file://") + name);
+    const Result<FetchedResource> file = fetcher.fetch(std::string("file://") + name);
     ::unlink(name);
-    EXPECT_TRUE(file.ok()) << file.error;
-    EXPECT_EQ(file.body, std::string("bytes\0from disk", 15));
-    EXPECT_EQ(file.contentType, "");
+    ASSERT_TRUE(file.ok()) << file.error().message;
+    EXPECT_EQ(file->body, std::string("bytes\0from disk", 15));
+    EXPECT_EQ(file->contentType, "");
 
     EXPECT_FALSE(fetcher.fetch(std::string("file://") + name).ok()) << "a missing file";
     EXPECT_FALSE(fetcher.fetch("ftp://127.0.0.1/a.png").ok());
@@ -189,10 +193,9 @@ TEST(CurlFetcher, StopsAtTheSizeLimit)
     CurlFetcher::Limits limits;
     limits.maxBytes = 1000;
     CurlFetcher fetcher(limits);
-    const FetchResult result = fetcher.fetch(server.url("/big.png"));
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.tooLarge);
-    EXPECT_TRUE(result.body.empty());
+    const Result<FetchedResource> result = fetcher.fetch(server.url("/big.png"));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().code, kLargerThanLimit) << result.error().message;
 
     // A file far larger than memory: refused without reading it through.
     char name[] = "/tmp/inkwell-sparse-XXXXXX";
@@ -201,12 +204,11 @@ TEST(CurlFetcher, StopsAtTheSizeLimit)
     ASSERT_EQ(::ftruncate(fd, off_t { 3 } << 30), 0);
     ::close(fd);
     const auto start = std::chrono::steady_clock::now();
-    const FetchResult file = fetcher.fetch(std::string("file://") + name);
+    const Result<FetchedResource> file = fetcher.fetch(std::string("file://") + name);
     const auto waited = std::chrono::steady_clock::now() - start;
     ::unlink(name);
-    EXPECT_FALSE(file.ok());
-    EXPECT_TRUE(file.tooLarge) << file.error;
-    EXPECT_TRUE(file.body.empty());
+    ASSERT_FALSE(file.ok());
+    EXPECT_EQ(file.error().code, kLargerThanLimit) << file.error().message;
     EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
@@ -249,9 +251,9 @@ TEST(CurlFetcher, AsksTheLoopbackServerItselfWithALoopbackHost)
     for (const std::string host : { "127.0.0.1", "localhost" }) {
         SCOPED_TRACE(host);
         CurlFetcher fetcher;
-        const FetchResult result = fetcher.fetch(server.url("/tmp/page.html", host));
-        ASSERT_TRUE(result.ok()) << result.error;
-        EXPECT_EQ(result.body, "page");
+        const Result<FetchedResource> result = fetcher.fetch(server.url("/tmp/page.html", host));
+        ASSERT_TRUE(result.ok()) << result.error().message;
+        EXPECT_EQ(result->body, "page");
         const std::string request = server.lastRequest();
         EXPECT_NE(request.find("\r\nHost: " + host + ":" + std::to_string(server.port()) + "\r\n"),
             std::string::npos)

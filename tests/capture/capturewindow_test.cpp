@@ -23,6 +23,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -290,10 +291,12 @@ TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
 
     const QImage picture = patternImage({ 7, 3 });
     QGuiApplication::clipboard()->setImage(picture);
-    EXPECT_FALSE(runCaptureOutputSteps(rec.context(base + "/missing-folder")));
+    const Result<std::filesystem::path> unwritten = runCaptureOutputSteps(rec.context(base + "/missing-folder"));
+    ASSERT_FALSE(unwritten.ok());
+    EXPECT_EQ(unwritten.error().code, ENOENT) << unwritten.error().message;
     EXPECT_TRUE(rec.inserts.isEmpty());
 
-    const std::optional<std::filesystem::path> written = runCaptureOutputSteps(rec.context(base));
+    const Result<std::filesystem::path> written = runCaptureOutputSteps(rec.context(base));
     ASSERT_TRUE(written);
     const QString path = QString::fromStdString(written->string());
     EXPECT_EQ(rec.inserts, QStringList { path });
@@ -326,7 +329,7 @@ TEST(CaptureOutputSteps, PictureFromAScaledScreenIsInsertedAtItsLogicalSize)
         SCOPED_TRACE(c.ratio);
         Recorder rec;
         QGuiApplication::clipboard()->setImage(patternImage(c.device));
-        const std::optional<std::filesystem::path> path = runCaptureOutputSteps(rec.context(base), c.ratio);
+        const Result<std::filesystem::path> path = runCaptureOutputSteps(rec.context(base), c.ratio);
         ASSERT_TRUE(path);
         EXPECT_EQ(QImage(QString::fromStdString(path->string()), "BMP").size(), c.device)
             << "every device pixel is saved";

@@ -1,6 +1,7 @@
 #include "core/inifile.h"
 #include "tests/support/tempfolder.h"
 
+#include <cerrno>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
@@ -116,7 +117,9 @@ TEST(IniWriteFailure, MissingFolderFailsAndCreatesNothing)
 {
     TempFolder dir;
     const auto path = dir.path() / "absent" / "a.ini";
-    EXPECT_FALSE(IniFile(path).write("s", "k", "v"));
+    const inkwell::Result<void> written = IniFile(path).write("s", "k", "v");
+    ASSERT_FALSE(written.ok());
+    EXPECT_EQ(written.error().code, ENOENT) << written.error().message;
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "absent"));
     EXPECT_EQ(IniFile(path).read("s", "k", "DEF"), "DEF");
 }
@@ -132,15 +135,19 @@ TEST(IniNotAFile, ReadsGiveDefaultsAndWritesLeaveItAlone)
     std::filesystem::create_directory(dir.path() / "folder.ini");
     writeFile(dir.path() / "locked.ini", "[s]\nk=secret\nother=kept\n");
     std::filesystem::permissions(dir.path() / "locked.ini", std::filesystem::perms::none);
-    std::vector<std::filesystem::path> paths { fifo, dir.path() / "folder.ini", "/dev/null" };
+    // Each with the reason the write gives up with, which is the reading's.
+    std::vector<std::pair<std::filesystem::path, int>> paths { { fifo, inkwell::kNotARegularFile },
+        { dir.path() / "folder.ini", EISDIR }, { "/dev/null", inkwell::kNotARegularFile } };
     if (::geteuid() != 0) // the superuser reads a file without permissions
-        paths.push_back(dir.path() / "locked.ini");
+        paths.emplace_back(dir.path() / "locked.ini", EACCES);
     // A hang here would be a blocked open: run on a thread and wait a bounded time.
     auto done = std::async(std::launch::async, [&] {
-        for (const auto& path : paths) {
+        for (const auto& [path, code] : paths) {
             SCOPED_TRACE(path);
             EXPECT_EQ(IniFile(path).read("s", "k", "DEF"), "DEF");
-            EXPECT_FALSE(IniFile(path).write("s", "k", "v"));
+            const inkwell::Result<void> written = IniFile(path).write("s", "k", "v");
+            ASSERT_FALSE(written.ok());
+            EXPECT_EQ(written.error().code, code) << written.error().message;
         }
     });
     if (done.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {

@@ -1,9 +1,10 @@
-// The shared kit: whole-file reads, the streaming form of the atomic writer and the ASCII helpers, each
-// at the cases where the copies it replaced used to part.
+// The shared kit: passing errors on, whole-file reads, the streaming form of the atomic writer and the
+// ASCII helpers, each at the cases where the copies it replaced used to part.
 #include "core/ascii.h"
 #include "core/atomicfile.h"
 #include "core/readfile.h"
 #include "core/regularfile.h"
+#include "core/result.h"
 #include "tests/support/tempfolder.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +31,67 @@ using testing::namesIn;
 using testing::TempFolder;
 using testing::writeFile;
 
+// Two steps written with the helpers; stepsDone says how far a run got.
+Result<std::string> doubled(Result<int> number, Result<void> check, int& stepsDone)
+{
+    INKWELL_TRY(const int value, std::move(number));
+    ++stepsDone;
+    INKWELL_TRY_VOID(check);
+    ++stepsDone;
+    return std::to_string(value * 2);
+}
+
+TEST(PassingErrorsOn, ValuesGoThroughAndTheFirstErrorReturns)
+{
+    const Error notANumber { EINVAL, "not a number" };
+    const Error refused { 0, "refused" };
+    struct Case
+    {
+        const char* label;
+        Result<int> number;
+        Result<void> check;
+        Result<std::string> expected;
+        int stepsDone;
+    };
+    const Case cases[] = {
+        { "both_pass", 21, {}, std::string("42"), 2 },
+        { "value_fails", notANumber, {}, notANumber, 0 },
+        { "check_fails", 21, refused, refused, 1 },
+        { "both_fail", notANumber, refused, notANumber, 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        int stepsDone = 0;
+        const Result<std::string> got = doubled(c.number, c.check, stepsDone);
+        EXPECT_EQ(stepsDone, c.stepsDone);
+        ASSERT_EQ(got.ok(), c.expected.ok());
+        if (got.ok())
+            EXPECT_EQ(*got, *c.expected);
+        else
+            EXPECT_EQ(got.error(), c.expected.error());
+    }
+}
+
+// A value that can only be moved, an existing variable as the target, and an expression evaluated once.
+TEST(PassingErrorsOn, MovesTheValueAndEvaluatesOnce)
+{
+    int calls = 0;
+    const auto box = [&calls](int value) -> Result<std::unique_ptr<int>> {
+        ++calls;
+        return std::make_unique<int>(value);
+    };
+    const auto unboxed = [&box]() -> Result<int> {
+        INKWELL_TRY(std::unique_ptr<int> held, box(7));
+        int later = 0;
+        INKWELL_TRY(later, Result<int>(*held + 1));
+        INKWELL_TRY_VOID(box(9)); // a value that is not needed
+        return later;
+    };
+    const Result<int> got = unboxed();
+    ASSERT_TRUE(got.ok());
+    EXPECT_EQ(*got, 8);
+    EXPECT_EQ(calls, 2);
+}
 
 TEST(fileBytes, GivesEveryByteOrSaysWhyNot)
 {

@@ -206,9 +206,9 @@ TEST(FetchReasons, TheFetchersRealResultsHaveSentencesOfTheirOwn)
     CurlFetcher fetcher(limits);
 
     const auto sentenceOf = [&](const std::string& url) {
-        const FetchResult result = fetcher.fetch(url);
+        const Result<FetchedResource> result = fetcher.fetch(url);
         EXPECT_FALSE(result.ok()) << url;
-        return texts::fetchReasonSentence(result.error);
+        return result ? std::string() : texts::fetchReasonSentence(result.error().message);
     };
     EXPECT_EQ(sentenceOf("file://" + (dir.path() / "missing.png").string()), kNotFound);
     EXPECT_EQ(sentenceOf("http://127.0.0.1:" + std::to_string(closedPort()) + "/a.png"),
@@ -243,7 +243,7 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
     options.missing = MissingResources::RefuseArchive;
     options.trustedFolders = { dir.path(), "/nowhere" };
     const ArchiveResult incomplete = buildMhtArchive(page, dir.path() / "a.mht", options);
-    ASSERT_EQ(incomplete.status, ArchiveResult::Status::Incomplete) << incomplete.error;
+    ASSERT_EQ(incomplete.status, ArchiveResult::Status::Incomplete) << incomplete.error.message;
     std::vector<texts::MissingPart> missing;
     for (const auto& part : incomplete.notFetched)
         missing.push_back({ part.url, part.reason });
@@ -255,7 +255,7 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
     const ArchiveResult unwritten = buildMhtArchive(page, dir.path() / "无此文件夹" / "a.mht", {});
     ASSERT_EQ(unwritten.status, ArchiveResult::Status::NotWritten);
     const fs::path target = dir.path() / "无此文件夹" / "a.mht";
-    EXPECT_EQ(texts::exportNotWritten(target, unwritten.error),
+    EXPECT_EQ(texts::exportNotWritten(target, unwritten.error.message),
         "导出失败：无法写入文件 " + target.string() + "，原有文件保持不变。\n"
             + *commonErrorSentence(ENOENT));
 
@@ -263,7 +263,7 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
         = buildMhtArchive("file://" + (site / "无.html").string(), dir.path() / "b.mht", {});
     ASSERT_EQ(notFetched.status, ArchiveResult::Status::PageNotFetched);
     const fs::path document = site / "无.html";
-    EXPECT_EQ(texts::exportPageNotFetched(document, notFetched.error),
+    EXPECT_EQ(texts::exportPageNotFetched(document, notFetched.error.message),
         "导出失败：无法读取刚保存的页面 " + document.string() + "，没有写入文件。\n" + kNotFound);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/instancelock.h"
 #include "tests/support/tempfolder.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <grp.h>
 #include <gtest/gtest.h>
@@ -9,7 +10,7 @@
 #include <unistd.h>
 
 using inkwell::InstanceLock;
-using inkwell::LockState;
+using inkwell::Result;
 using inkwell::testing::TempFolder;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -17,6 +18,26 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uid_t kOtherUser = 65534; // nobody
+
+// The three outcomes of an attempt, as a child process's exit status can carry them.
+enum class LockState
+{
+    Taken,
+    HeldByAnotherCopy,
+    Failed,
+};
+
+LockState stateOf(const Result<std::optional<InstanceLock>>& attempt)
+{
+    if (!attempt)
+        return LockState::Failed;
+    return attempt->has_value() ? LockState::Taken : LockState::HeldByAnotherCopy;
+}
+
+std::string errorOf(const Result<std::optional<InstanceLock>>& attempt)
+{
+    return attempt ? std::string() : attempt.error().message;
+}
 
 // Sets an environment variable (or removes it, for nullptr) until the end of the scope.
 class ScopedEnv
@@ -56,7 +77,7 @@ LockState childTries(const fs::path& file, bool asOtherUser = false)
         if (asOtherUser
             && (::setgroups(0, nullptr) != 0 || ::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0))
             ::_exit(99);
-        ::_exit(static_cast<int>(InstanceLock::acquire(file, 100ms).state));
+        ::_exit(static_cast<int>(stateOf(InstanceLock::acquire(file, 100ms))));
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -78,7 +99,7 @@ std::pair<LockState, std::string> childTriesUserLock(bool asOtherUser)
         const auto file = InstanceLock::userLockFile("lock").string();
         (void)!::write(pipeFds[1], file.data(), file.size());
         ::close(pipeFds[1]);
-        ::_exit(static_cast<int>(InstanceLock::acquire(file, 100ms).state));
+        ::_exit(static_cast<int>(stateOf(InstanceLock::acquire(file, 100ms))));
     }
     ::close(pipeFds[1]);
     std::string file;
@@ -98,8 +119,7 @@ TEST(InstanceLock, SecondHolderRefusedUntilFirstReleases)
     const auto file = dir.path() / "lock";
     {
         auto first = InstanceLock::acquire(file, 100ms);
-        ASSERT_EQ(first.state, LockState::Taken) << first.error;
-        EXPECT_TRUE(first.lock.has_value());
+        ASSERT_EQ(stateOf(first), LockState::Taken) << errorOf(first);
         EXPECT_EQ(childTries(file), LockState::HeldByAnotherCopy);
     }
     EXPECT_EQ(childTries(file), LockState::Taken);
@@ -114,7 +134,7 @@ TEST(InstanceLock, ReleasedByTheKernelWhenTheHolderDies)
     const pid_t holder = ::fork();
     if (holder == 0) {
         auto lock = InstanceLock::acquire(file, 100ms);
-        char c = lock.state == LockState::Taken ? 'y' : 'n';
+        char c = stateOf(lock) == LockState::Taken ? 'y' : 'n';
         (void)!::write(pipeFds[1], &c, 1);
         ::pause();
         ::_exit(0);
@@ -136,6 +156,7 @@ struct UnusableCase
     // Puts something at the lock file's path that no copy of ours can hold the lock on.
     void (*prepare)(const fs::path& file);
     const char* reason; // part of the error text
+    int code; // the error's code, for the user's sentence
     bool needsRoot; // making a file of another user takes root
 };
 
@@ -154,30 +175,30 @@ TEST_P(UnusableLockFile, FailsWithTheReasonInsteadOfLookingHeld)
     GetParam().prepare(file);
 
     const auto result = InstanceLock::acquire(file, 100ms);
-    EXPECT_EQ(result.state, LockState::Failed);
-    EXPECT_FALSE(result.lock.has_value());
-    EXPECT_NE(result.error.find(file.string()), std::string::npos) << result.error;
-    EXPECT_NE(result.error.find(GetParam().reason), std::string::npos) << result.error;
+    ASSERT_EQ(stateOf(result), LockState::Failed);
+    EXPECT_EQ(result.error().code, GetParam().code);
+    EXPECT_NE(errorOf(result).find(file.string()), std::string::npos) << errorOf(result);
+    EXPECT_NE(errorOf(result).find(GetParam().reason), std::string::npos) << errorOf(result);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UnusableLockFile,
     ::testing::Values(UnusableCase { "folder", [](const fs::path& file) { fs::create_directory(file); },
-                          "Is a directory", false },
+                          "Is a directory", EISDIR, false },
         UnusableCase { "symbolic_link",
             [](const fs::path& file) {
                 inkwell::testing::writeFile(file.parent_path() / "elsewhere", "");
                 fs::create_symlink(file.parent_path() / "elsewhere", file);
             },
-            "Too many levels of symbolic links", false },
-        UnusableCase {
-            "fifo", [](const fs::path& file) { ::mkfifo(file.c_str(), 0600); }, "not a regular file", false },
+            "Too many levels of symbolic links", ELOOP, false },
+        UnusableCase { "fifo", [](const fs::path& file) { ::mkfifo(file.c_str(), 0600); },
+            "not a regular file", inkwell::kNotARegularFile, false },
         UnusableCase { "owned_by_another_user",
             [](const fs::path& file) {
                 inkwell::testing::writeFile(file, "");
                 fs::permissions(file, fs::perms::all);
                 ASSERT_EQ(::chown(file.c_str(), kOtherUser, kOtherUser), 0);
             },
-            "owned by user id 65534", true }),
+            "owned by user id 65534", inkwell::kLockOwnedByAnotherUser, true }),
     [](const auto& test) { return std::string(test.param.label); });
 
 // A lock file another user made, which this user may not open: a failure with the reason, never the
@@ -190,7 +211,7 @@ TEST(InstanceLock, AnotherUsersFileThatCannotBeOpenedIsAFailure)
     fs::permissions(dir.path(), fs::perms::all);
     const auto file = dir.path() / "lock";
     auto held = InstanceLock::acquire(file, 100ms); // root's file, mode 0600
-    ASSERT_EQ(held.state, LockState::Taken) << held.error;
+    ASSERT_EQ(stateOf(held), LockState::Taken) << errorOf(held);
     EXPECT_EQ(childTries(file, /*asOtherUser=*/true), LockState::Failed);
 }
 
@@ -240,7 +261,7 @@ TEST(InstanceLock, OneUserNeverBlocksAnother)
     ScopedEnv xdg("XDG_RUNTIME_DIR", nullptr);
 
     auto mine = InstanceLock::acquire(InstanceLock::userLockFile("lock"), 100ms);
-    ASSERT_EQ(mine.state, LockState::Taken) << mine.error;
+    ASSERT_EQ(stateOf(mine), LockState::Taken) << errorOf(mine);
     EXPECT_EQ(childTriesUserLock(/*asOtherUser=*/false).first, LockState::HeldByAnotherCopy);
     const auto [state, file] = childTriesUserLock(/*asOtherUser=*/true);
     EXPECT_EQ(state, LockState::Taken);

@@ -189,19 +189,19 @@ TEST_F(InRunFolder, HtmlProjectCreatesItsFolderAndRecordsItsFile)
     fs::create_directory(parent);
 
     const auto result = createProject(RunFolder(run()), { DocumentKind::Html, "a", parent.string() });
-    ASSERT_TRUE(result.created()) << result.refusal;
+    ASSERT_TRUE(result.ok()) << result.error().message;
     EXPECT_TRUE(fs::is_directory(parent / "a"));
-    EXPECT_EQ(result.document->folder, parent / "a");
-    EXPECT_EQ(result.document->name, "a");
-    EXPECT_EQ(result.document->kind, DocumentKind::Html);
-    EXPECT_EQ(result.document->filePath(), parent / "a" / "a.html");
+    EXPECT_EQ(result->folder, parent / "a");
+    EXPECT_EQ(result->name, "a");
+    EXPECT_EQ(result->kind, DocumentKind::Html);
+    EXPECT_EQ(result->filePath(), parent / "a" / "a.html");
     EXPECT_EQ(fileBytes(historyFile()), (parent / "a" / "a.html").string() + "\r\n");
     // No document file is written before the first Save.
     EXPECT_FALSE(fs::exists(parent / "a" / "a.html"));
 
     // The same project again: the folder is reused and the history gets a second, identical line.
     const auto again = createProject(RunFolder(run()), { DocumentKind::Html, "a", parent.string() });
-    ASSERT_TRUE(again.created()) << again.refusal;
+    ASSERT_TRUE(again.ok()) << again.error().message;
     EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(),
         (std::vector<std::string> {
             (parent / "a" / "a.html").string(), (parent / "a" / "a.html").string() }));
@@ -231,11 +231,11 @@ TEST_P(AcceptedProject, GivesTheDocumentFileThatIsRecorded)
         folder = run.string() + folder.substr(1);
 
     const auto result = createProject(RunFolder(run), { GetParam().kind, GetParam().name, folder });
-    ASSERT_TRUE(result.created()) << result.refusal;
+    ASSERT_TRUE(result.ok()) << result.error().message;
     const auto expected = run / GetParam().expectedFile;
-    EXPECT_EQ(result.document->filePath(), expected);
-    EXPECT_EQ(result.document->name, GetParam().name);
-    EXPECT_EQ(result.document->kind, GetParam().kind);
+    EXPECT_EQ(result->filePath(), expected);
+    EXPECT_EQ(result->name, GetParam().name);
+    EXPECT_EQ(result->kind, GetParam().kind);
     EXPECT_TRUE(fs::is_directory(expected.parent_path()));
     EXPECT_EQ(ProjectHistory(RunFolder(run)).entries(), std::vector<std::string> { expected.string() });
 }
@@ -288,8 +288,8 @@ TEST_P(RefusedProject, RecordsNothingAndCreatesNothing)
 
     const auto result = createProject(
         RunFolder(run), { GetParam().kind, GetParam().name, (run / GetParam().folder).string() });
-    EXPECT_FALSE(result.created());
-    EXPECT_TRUE(result.refusal.starts_with(GetParam().message)) << result.refusal;
+    ASSERT_FALSE(result.ok());
+    EXPECT_TRUE(result.error().message.starts_with(GetParam().message)) << result.error().message;
     EXPECT_EQ(fileBytes(run / "system" / "工程记录.txt"), "/old/o.html\r\n");
     std::vector<fs::path> entriesAfter;
     for (const auto& e : fs::recursive_directory_iterator(run))
@@ -353,9 +353,9 @@ TEST_P(ProjectCheckFinds, AnExistingDocumentFileAndTouchesNothing)
 
     const auto check
         = checkProject(RunFolder(run), { DocumentKind::Html, "demo", (run / "project").string() });
-    ASSERT_TRUE(check.accepted()) << check.refusal;
-    EXPECT_EQ(check.plan->document.filePath(), run / "project" / "demo" / "demo.html");
-    EXPECT_EQ(check.plan->documentFileExists, GetParam().exists);
+    ASSERT_TRUE(check.ok()) << check.error().message;
+    EXPECT_EQ(check->document.filePath(), run / "project" / "demo" / "demo.html");
+    EXPECT_EQ(check->documentFileExists, GetParam().exists);
     std::vector<fs::path> after;
     for (const auto& e : fs::recursive_directory_iterator(run))
         after.push_back(e.path());
@@ -393,7 +393,8 @@ TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
     TempFolder run;
     const auto folder = run.path() / "nowhere";
     const auto result = createProject(RunFolder(run.path()), { DocumentKind::Html, "a", folder.string() });
-    EXPECT_EQ(result.refusal,
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().message,
         std::string(kProjectFolderNotCreated) + (folder / "a").string()
             + std::string(kProjectFolderNotCreatedTail));
 }

@@ -4,6 +4,7 @@
 #include "serverfixture.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -553,7 +554,9 @@ TEST(PageServerPorts, SkipsTakenPortsAndFailsWhenNoneIsLeft)
     // If the last port cannot be blocked here, something else holds it already.
     PortBlocker lastBlocker(PageServer::kLastPort);
     PageServer cornered(temp.path() / "run", PageServer::kLastPort);
-    EXPECT_FALSE(cornered.start());
+    const inkwell::Result<void> started = cornered.start();
+    ASSERT_FALSE(started.ok());
+    EXPECT_EQ(started.error().code, EADDRINUSE) << started.error().message;
     EXPECT_EQ(cornered.port(), std::nullopt);
     EXPECT_EQ(cornered.boundAddress(), std::nullopt);
 }
@@ -565,7 +568,9 @@ TEST(PageServerLifecycle, StopEndsTheChainEvenWithAClientConnected)
     PageServer server(temp.path() / "run");
     EXPECT_EQ(server.port(), std::nullopt);
     ASSERT_TRUE(server.start());
-    EXPECT_FALSE(server.start()) << "already running";
+    const inkwell::Result<void> again = server.start();
+    ASSERT_FALSE(again.ok()) << "already running";
+    EXPECT_EQ(again.error().code, EALREADY);
     const int port = *server.port();
 
     LoopbackClient silent(port);
@@ -588,7 +593,9 @@ TEST(PageServerLifecycle, DoesNotStartWithoutItsRunFolder)
 {
     TempFolder temp;
     PageServer server(temp.path() / "absent");
-    EXPECT_FALSE(server.start());
+    const inkwell::Result<void> started = server.start();
+    ASSERT_FALSE(started.ok());
+    EXPECT_EQ(started.error().code, ENOENT) << started.error().message;
     EXPECT_EQ(server.port(), std::nullopt);
 }
 
@@ -757,7 +764,7 @@ TEST(PageServerSignals, ClientsLeavingInTheMiddleOfAFileLeaveTheHostRunning)
                 writeFile(temp.path() / "large.bin", std::string(32 * 1024 * 1024, 'L'));
                 writeFile(temp.path() / "small.txt", "small");
                 PageServer server(temp.path());
-                allDone = server.start();
+                allDone = server.start().ok();
                 for (int attempt = 0; allDone && attempt < 5; ++attempt) {
                     allDone = readALittleAndLeave(*server.port());
                     // Answered only once the worker has finished with the client that left.

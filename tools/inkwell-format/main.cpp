@@ -140,10 +140,7 @@ public:
     {
         InputText input;
         if (file == "-") {
-            inkwell::Result<std::string> text = inkwell::readAll(STDIN_FILENO, file);
-            if (!text)
-                return text.error();
-            input.m_text = std::move(*text);
+            INKWELL_TRY(input.m_text, inkwell::readAll(STDIN_FILENO, file));
             return input;
         }
         const inkwell::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
@@ -161,10 +158,7 @@ public:
                 return input;
             }
         }
-        inkwell::Result<std::string> text = inkwell::readAll(fd.get(), file);
-        if (!text)
-            return text.error();
-        input.m_text = std::move(*text);
+        INKWELL_TRY(input.m_text, inkwell::readAll(fd.get(), file));
         return input;
     }
 

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     if (!result.localFilesLeftOut.empty())
         std::fprintf(stderr, "inkwell-mht: --allow-local-files includes every local file the page names\n");
     if (!result.ok()) {
-        std::fprintf(stderr, "inkwell-mht: %s\n", result.error.c_str());
+        std::fprintf(stderr, "inkwell-mht: %s\n", result.error.message.c_str());
         return 1;
     }
     std::printf("%s: %zu parts\n", output.c_str(), result.partCount);
