@@ -25,14 +25,8 @@ std::string sizedImageFragment(
     const QString& picturePath, const QString& documentFolder, int width, int height)
 {
     // The source is referred to exactly as insertImage refers to it.
-    std::string element
-        = fragments::imageFragment(pictureSource(picturePath.toStdString(), documentFolder.toStdString()));
-    const std::string size
-        = " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";
-    // The element ends with its ">"; the size goes in just before it.
-    if (!element.empty() && element.back() == '>')
-        element.insert(element.size() - 1, size);
-    return element;
+    return fragments::sizedImageFragment(
+        pictureSource(picturePath.toStdString(), documentFolder.toStdString()), width, height);
 }
 
 std::optional<QImage> readClipboardPicture()

@@ -41,4 +41,8 @@ inline constexpr std::string_view kTable
 // (see pictureSource); an empty reference gives src="".
 [[nodiscard]] std::string imageFragment(std::string_view source);
 
+// The image element shown at `width` x `height` logical pixels: a picture from a scaled screen, whose
+// own pixels are the screen's device pixels, shows as large as it was seen.
+[[nodiscard]] std::string sizedImageFragment(std::string_view source, int width, int height);
+
 } // namespace inkwell::fragments
