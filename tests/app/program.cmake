@@ -5,6 +5,9 @@ if(INKWELL_GUI)
     inkwell_add_test(mainwindow_test WINDOWS SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     inkwell_add_test(savedshape_test WINDOWS SOURCES savedshape_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(savedshape_test PROPERTIES TIMEOUT 600)
+    # Pictures pasted and dropped into the window, and passages pasted from a word processor.
+    inkwell_add_test(incomingpictures_test WINDOWS SOURCES incomingpictures_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    set_tests_properties(incomingpictures_test PROPERTIES TIMEOUT 600)
     inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
     # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.
