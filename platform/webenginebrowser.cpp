@@ -70,9 +70,27 @@ protected:
             if (QObject* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
                 watch(static_cast<QWidget*>(child));
             break;
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && m_paste && m_paste()) {
+        // The engine sees none of a paste key's events when the paste was taken care of here: given
+        // the override or the release alone, it still pastes on its own a while later.
+        case QEvent::ShortcutOverride:
+            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
                 event->accept();
+                return true;
+            }
+            break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Paste) && m_paste && m_paste()) {
+                m_swallowedKey = key->key();
+                event->accept();
+                return true;
+            }
+            break;
+        }
+        case QEvent::KeyRelease:
+            if (m_swallowedKey != 0 && static_cast<QKeyEvent*>(event)->key() == m_swallowedKey) {
+                if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+                    m_swallowedKey = 0;
                 return true;
             }
             break;
@@ -128,6 +146,7 @@ private:
     }
 
     QPointer<QWidget> m_view;
+    int m_swallowedKey = 0; // the key of a paste taken care of here, until it is released
     std::function<bool()> m_paste;
     std::function<void(QList<QUrl>, QPointF)> m_drop;
 };

@@ -103,6 +103,15 @@ protected:
 
     QWidget* keys() const { return m_browser->focusProxy() ? m_browser->focusProxy() : m_browser; }
 
+    // Ctrl+V as fingers often give it, Ctrl let go before V.
+    void pressPasteKeys() const
+    {
+        QTest::keyPress(keys(), Qt::Key_Control);
+        QTest::keyPress(keys(), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyRelease(keys(), Qt::Key_Control, Qt::ControlModifier);
+        QTest::keyRelease(keys(), Qt::Key_V);
+    }
+
     // The src, width attribute and natural width (0 until the picture shows) of each picture in the
     // page, in order, one line each.
     QStringList pictures() const
@@ -178,7 +187,7 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
     QGuiApplication::clipboard()->setMimeData(offered);
     select(m_browser, kCaretAtEnd);
     if (c.trigger == Trigger::Keys)
-        QTest::keyClick(keys(), Qt::Key_V, Qt::ControlModifier);
+        pressPasteKeys();
     else
         m_browser->page()->triggerAction(QWebEnginePage::Paste);
 
@@ -188,7 +197,7 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
         EXPECT_TRUE(newFiles().empty());
         return;
     }
-    ASSERT_TRUE(Eventually([&] { return pictures().size() == 1; })) << m_window->designView().getHtml().toStdString();
+    ASSERT_TRUE(Eventually([&] { return !pictures().isEmpty(); })) << m_window->designView().getHtml().toStdString();
     const auto files = newFiles();
     ASSERT_EQ(files.size(), 1u);
     const QString name = QString::fromStdString(*files.begin());
@@ -202,6 +211,12 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
     const QImage written = QImage::fromData(QByteArray::fromStdString(bytes));
     EXPECT_EQ(written.size(), QSize(40, 30));
     EXPECT_EQ(QColor(written.pixel(5, 5)).red() / 8, kPictureColour.red() / 8);
+    // The engine pastes nothing of its own, not even later, once the page is clicked again.
+    QTest::qWait(1000);
+    select(m_browser, kCaretAtEnd);
+    QTest::qWait(500);
+    EXPECT_EQ(pictures().size(), 1) << m_window->designView().getHtml().toStdString();
+    EXPECT_FALSE(m_window->designView().getHtml().contains(QStringLiteral("data:")));
     // A PNG is written as it came.
     if (!offeredPng.isEmpty()) {
         EXPECT_EQ(bytes, toStd(offeredPng));
@@ -264,7 +279,7 @@ TEST_F(PicturePage, PictureTheFolderCannotTakeChangesNothing)
     ModalAnswerer answers;
     {
         OrdinaryUser user;
-        QTest::keyClick(keys(), Qt::Key_V, Qt::ControlModifier);
+        pressPasteKeys();
     }
     ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }));
     fs::permissions(m_site, fs::perms::owner_all, fs::perm_options::add);
@@ -412,7 +427,7 @@ TEST_P(PastePassage, KeepsWhatShowsCopiesThePicture)
     offered->setText(QStringLiteral("the passage as text"));
     QGuiApplication::clipboard()->setMimeData(offered);
     select(m_browser, kCaretAtEnd);
-    QTest::keyClick(keys(), Qt::Key_V, Qt::ControlModifier);
+    pressPasteKeys();
 
     ASSERT_TRUE(Eventually([&] { return pictures().size() == 1; })) << m_window->designView().getHtml().toStdString();
     const auto files = newFiles();
