@@ -72,7 +72,8 @@ QString attributeText(std::string_view value)
 
 } // namespace
 
-IncomingPictures::IncomingPictures(DesignView& view, MessageService* messages, std::function<std::string()> newName)
+IncomingPictures::IncomingPictures(
+    DesignView& view, MessageService* messages, std::function<std::string()> newName)
     : m_view(view)
     , m_messages(messages)
     , m_newName(std::move(newName))
@@ -106,7 +107,8 @@ bool IncomingPictures::pastePicture(const QMimeData& data, qreal ratio)
         std::string_view(picture->png.constData(), static_cast<std::size_t>(picture->png.size())));
     if (!written) {
         if (m_messages)
-            m_messages->inform(kHintTitle, texts::pastedPictureNotSaved(written.error(), folder.toStdString()));
+            m_messages->inform(
+                kHintTitle, texts::pastedPictureNotSaved(written.error(), folder.toStdString()));
         return true;
     }
     if (qFuzzyCompare(ratio, 1.0) || ratio <= 0) {
@@ -133,12 +135,17 @@ void IncomingPictures::pastePassage(const QString& html)
         const Result<std::string> bytes = readFile(path.toStdString());
         if (!bytes || !isPictureBytes(*bytes))
             return std::string(source);
+        // A picture that lies beside the page already is used where it is.
+        if (std::string inPlace = pictureSource(path.toStdString(), folder.toStdString());
+            !inPlace.starts_with("file://"))
+            return inPlace;
         QString suffix = QFileInfo(path).suffix().toLower();
         if (suffix.isEmpty())
             suffix = QStringLiteral("png");
         const std::string name = m_newName ? m_newName() : std::string();
         const QString extension = QLatin1Char('.') + suffix;
-        const Result<fs::path> copy = writeNewPictureFile(folder.toStdString(), name, extension.toStdString(), *bytes);
+        const Result<fs::path> copy
+            = writeNewPictureFile(folder.toStdString(), name, extension.toStdString(), *bytes);
         if (!copy)
             return std::string(source);
         return pictureSource(*copy, folder.toStdString());
@@ -162,7 +169,8 @@ void IncomingPictures::drop(const QList<QUrl>& files)
         // As the picture command does: the copy in the document folder, or the picture where it lies
         // when no copy can be made there.
         const Result<fs::path> copy = copyPictureIntoFolder(path.toStdString(), folder);
-        fragment += fragments::imageFragment(pictureSource(copy ? *copy : fs::path(path.toStdString()), folder));
+        fragment
+            += fragments::imageFragment(pictureSource(copy ? *copy : fs::path(path.toStdString()), folder));
     }
     if (!fragment.empty())
         (void)m_view.pasteHtml(QString::fromStdString(fragment));

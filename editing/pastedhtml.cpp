@@ -374,7 +374,8 @@ void collectClasses(std::string_view css, std::set<std::string>& classes)
             continue;
         std::size_t end = i + 1;
         while (end < css.size()
-            && (isLetter(css[end]) || (css[end] >= '0' && css[end] <= '9') || css[end] == '_' || css[end] == '-'))
+            && (isLetter(css[end]) || (css[end] >= '0' && css[end] <= '9') || css[end] == '_'
+                || css[end] == '-'))
             ++end;
         classes.insert(std::string(css.substr(i + 1, end - i - 1)));
         i = end - 1;

@@ -34,6 +34,7 @@ using PictureSourceMapper = std::function<std::string(std::string_view source)>;
 //   repeats on every span;
 // - spans and font elements that are left without attributes, or without content, are unwrapped.
 // Text and the white space in it stay as written.
-[[nodiscard]] std::string cleanWordProcessorHtml(std::string_view html, const PictureSourceMapper& pictureSource);
+[[nodiscard]] std::string cleanWordProcessorHtml(
+    std::string_view html, const PictureSourceMapper& pictureSource);
 
 } // namespace inkwell

@@ -89,7 +89,8 @@ protected:
     PicturePage()
     {
         const fs::path opened = m_run.path() / "page.html";
-        testing::WriteFile(opened, "<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
+        testing::WriteFile(
+            opened, "<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
         ModalAnswerer answers;
         answers.setFile(QString::fromStdString(opened.string()));
         QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
@@ -197,11 +198,13 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
         EXPECT_TRUE(newFiles().empty());
         return;
     }
-    ASSERT_TRUE(Eventually([&] { return !pictures().isEmpty(); })) << m_window->designView().getHtml().toStdString();
+    ASSERT_TRUE(Eventually([&] { return !pictures().isEmpty(); }))
+        << m_window->designView().getHtml().toStdString();
     const auto files = newFiles();
     ASSERT_EQ(files.size(), 1u);
     const QString name = QString::fromStdString(*files.begin());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{13}\\.png$")).match(name).hasMatch()) << name.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{13}\\.png$")).match(name).hasMatch())
+        << name.toStdString();
     // Referred to by its name, and shown from the document folder.
     EXPECT_TRUE(Eventually([&] { return pictures() == QStringList { name + QStringLiteral("|null|40") }; }))
         << pictures().join(u' ').toStdString();
@@ -225,14 +228,13 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Paste,
-    ::testing::Values(
-        PasteCase { "png",
-            [] {
-                auto* data = new QMimeData;
-                data->setData(QStringLiteral("image/png"), pictureBytes("PNG"));
-                return data;
-            },
-            Trigger::Keys, true, nullptr },
+    ::testing::Values(PasteCase { "png",
+                          [] {
+                              auto* data = new QMimeData;
+                              data->setData(QStringLiteral("image/png"), pictureBytes("PNG"));
+                              return data;
+                          },
+                          Trigger::Keys, true, nullptr },
         PasteCase { "jpeg_from_the_engine_menu",
             [] {
                 auto* data = new QMimeData;
@@ -244,7 +246,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Paste,
             [] {
                 auto* data = new QMimeData;
                 data->setData(QStringLiteral("image/png"), pictureBytes("PNG"));
-                data->setHtml(QStringLiteral("<meta charset='utf-8'><img src=\"https://example.org/cat.png\">"));
+                data->setHtml(
+                    QStringLiteral("<meta charset='utf-8'><img src=\"https://example.org/cat.png\">"));
                 return data;
             },
             Trigger::Keys, true, nullptr },
@@ -274,8 +277,9 @@ TEST_F(PicturePage, PictureTheFolderCannotTakeChangesNothing)
     QGuiApplication::clipboard()->setMimeData(data);
     select(m_browser, kCaretAtEnd);
     const QString before = m_window->designView().getHtml();
-    fs::permissions(m_site, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
-            | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(m_site,
+        fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec
+            | fs::perms::others_read | fs::perms::others_exec);
     ModalAnswerer answers;
     {
         OrdinaryUser user;
@@ -337,9 +341,9 @@ TEST_P(Drop, PicturesGoInByNameOthersAreNamed)
         const std::string name = file;
         const bool inSite = name.starts_with("site/");
         const fs::path path = inSite ? m_site / name.substr(5) : outside / fs::u8path(name);
-        const bool refused = std::find_if(c.refused.begin(), c.refused.end(),
-                                 [&](const char* r) { return name == r; })
-            != c.refused.end();
+        const bool refused = std::find_if(c.refused.begin(), c.refused.end(), [&](const char* r) {
+            return name == r;
+        }) != c.refused.end();
         testing::WriteFile(path,
             refused ? std::string("not a picture, whatever its name says")
                     : toStd(pictureBytes(name.ends_with(".jpg") ? "JPEG" : "PNG")));
@@ -357,11 +361,13 @@ TEST_P(Drop, PicturesGoInByNameOthersAreNamed)
     for (const char* source : c.sources)
         expected << QString::fromUtf8(source) + QStringLiteral("|null|40");
     EXPECT_TRUE(Eventually([&] { return pictures() == expected; }))
-        << pictures().join(u' ').toStdString() << "\n" << m_window->designView().getHtml().toStdString();
+        << pictures().join(u' ').toStdString() << "\n"
+        << m_window->designView().getHtml().toStdString();
     if (!c.refused.empty()) {
         ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }));
         EXPECT_EQ(answers.boxes,
-            QStringList { QStringLiteral("提示: ") + QString::fromStdString(texts::droppedFilesNotPictures(refusedPaths)) });
+            QStringList { QStringLiteral("提示: ")
+                + QString::fromStdString(texts::droppedFilesNotPictures(refusedPaths)) });
     } else {
         QTest::qWait(300); // proves an absence: no box comes up
         EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
@@ -371,7 +377,8 @@ TEST_P(Drop, PicturesGoInByNameOthersAreNamed)
     std::set<std::string> copies;
     for (const char* file : c.files) {
         const std::string name = file;
-        if (std::find_if(c.refused.begin(), c.refused.end(), [&](const char* r) { return name == r; }) == c.refused.end())
+        if (std::find_if(c.refused.begin(), c.refused.end(), [&](const char* r) { return name == r; })
+            == c.refused.end())
             if (!name.starts_with("site/"))
                 copies.insert(name);
     }
@@ -384,7 +391,8 @@ INSTANTIATE_TEST_SUITE_P(Table, Drop,
     ::testing::Values(DropCase { "one_picture", { "a.png" }, { "a.png" }, {} },
         DropCase { "three_in_order_one_already_beside_the_page", { "b.png", "c.jpg", "site/d.png" },
             { "b.png", "c.jpg", "d.png" }, {} },
-        DropCase { "text_files_even_named_as_pictures", { "notes.txt", "fake.png" }, {}, { "notes.txt", "fake.png" } },
+        DropCase { "text_files_even_named_as_pictures", { "notes.txt", "fake.png" }, {},
+            { "notes.txt", "fake.png" } },
         DropCase { "chinese_name_with_a_blank", { "图 片 1.png" }, { "%E5%9B%BE%20%E7%89%87%201.png" }, {} },
         DropCase { "pictures_and_a_text_file", { "e.png", "readme.txt", "f.png" }, { "e.png", "f.png" },
             { "readme.txt" } }),
@@ -429,31 +437,36 @@ TEST_P(PastePassage, KeepsWhatShowsCopiesThePicture)
     select(m_browser, kCaretAtEnd);
     pressPasteKeys();
 
-    ASSERT_TRUE(Eventually([&] { return pictures().size() == 1; })) << m_window->designView().getHtml().toStdString();
+    ASSERT_TRUE(Eventually([&] { return pictures().size() == 1; }))
+        << m_window->designView().getHtml().toStdString();
     const auto files = newFiles();
     ASSERT_EQ(files.size(), 1u);
     const std::string name = *files.begin();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{13}\\.png$")).match(QString::fromStdString(name)).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d{13}\\.png$")).match(QString::fromStdString(name)).hasMatch())
         << name;
     EXPECT_EQ(testing::ReadFile(m_site / name), picture);
-    EXPECT_TRUE(Eventually([&] { return pictures().constFirst() == QString::fromStdString(name) + "|40|40"; }))
-        << pictures().join(u' ').toStdString();
+    EXPECT_TRUE(Eventually([&] {
+        return pictures().constFirst() == QString::fromStdString(name) + "|40|40";
+    })) << pictures().join(u' ').toStdString();
     const QString page = m_window->designView().getHtml();
     for (const char* kept : c.kept)
         EXPECT_TRUE(page.contains(QString::fromUtf8(kept))) << kept << "\n" << page.toStdString();
-    for (const char* gone : { "mso-", "Mso", "<o:", "<w:", "<xml", "<!--", "file:", "lang=", "sdnum", "xmlns", "Generator" })
+    for (const char* gone :
+        { "mso-", "Mso", "<o:", "<w:", "<xml", "<!--", "file:", "lang=", "sdnum", "xmlns", "Generator" })
         EXPECT_FALSE(page.contains(QString::fromUtf8(gone))) << gone << "\n" << page.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PastePassage,
-    ::testing::Values(
-        PassageCase { "writer", "writer-clipboard.html", "file:///tmp/lu296109xeg0.tmp/",
-            "lu296109xegl_tmp_26c45bdfc9e13273.png",
-            { "<h1>", "<b>粗体</b>", "斜体", "<u>", "<ul>", "<li>", "第二项", "<a href=\"https://example.org/report\">示例网站</a>",
-                "colspan=\"2\"", "<th", "220", "结束。" } },
+    ::testing::Values(PassageCase { "writer", "writer-clipboard.html", "file:///tmp/lu296109xeg0.tmp/",
+                          "lu296109xegl_tmp_26c45bdfc9e13273.png",
+                          { "<h1>", "<b>粗体</b>", "斜体", "<u>", "<ul>", "<li>", "第二项",
+                              "<a href=\"https://example.org/report\">示例网站</a>", "colspan=\"2\"", "<th",
+                              "220", "结束。" } },
         PassageCase { "word", "word-fragment.html", "file:///tmp/msohtmlclip1/01/", "clip_image002.png",
-            { "<h2>", "<b>三个部分</b>", "<i>均已完成</i>", "<u>请勿外传</u>", "<a href=\"https://example.org/plan\">计划书</a>",
-                "<li>第一部分</li>", "colspan=\"2\"", "rowspan=\"2\"", "Courier New", "黑体", "编号段落" } }),
+            { "<h2>", "<b>三个部分</b>", "<i>均已完成</i>", "<u>请勿外传</u>",
+                "<a href=\"https://example.org/plan\">计划书</a>", "<li>第一部分</li>", "colspan=\"2\"",
+                "rowspan=\"2\"", "Courier New", "黑体", "编号段落" } }),
     [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace

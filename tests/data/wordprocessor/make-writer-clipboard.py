@@ -1,3 +1,10 @@
+# Makes writer-clipboard.html: the HTML a word processor puts on the clipboard when a passage with a
+# heading, inline formats, a link, a list, a picture and a table with a merged cell is copied. Run once,
+# by hand, with the word processor's headless server listening:
+#   soffice --headless --invisible --norestore --accept="socket,host=localhost,port=2002;urp;" &
+#   mkdir -p /tmp/lofix && cp <a small PNG> /tmp/lofix/blue.png && /usr/bin/python3 make-writer-clipboard.py
+# It leaves /tmp/lofix/clipboard.html and a copy of the picture the HTML refers to in the word
+# processor's temporary folder, which goes when the server ends. The tests never run it.
 import uno, time, sys, subprocess
 from com.sun.star.beans import PropertyValue
 from com.sun.star.awt import Size
