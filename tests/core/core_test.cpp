@@ -1,5 +1,5 @@
 // The document location's file name, the run folder's fixed layout and the working-folder rules.
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 #include "core/ensurefolder.h"
 #include "core/runfolder.h"
 #include "tests/support/tempfolder.h"
