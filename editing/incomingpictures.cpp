@@ -5,10 +5,10 @@
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
 #include "editing/pictureinsertion.h"
-#include "platform/archive/localfilepolicy.h"
-#include "platform/messageservice.h"
-#include "platform/messagetexts.h"
-#include "platform/readfile.h"
+#include "archive/localfilepolicy.h"
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
+#include "core/readfile.h"
 
 #include <QBuffer>
 #include <QFileInfo>

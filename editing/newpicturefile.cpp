@@ -1,7 +1,7 @@
 #include "editing/newpicturefile.h"
 
-#include "platform/filedescriptor.h"
-#include "platform/regularfile.h"
+#include "core/filedescriptor.h"
+#include "core/regularfile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // temporary folder) into the document folder under a name of its own.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <filesystem>
 #include <string>

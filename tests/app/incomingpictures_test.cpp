@@ -3,8 +3,8 @@
 #include "app/mainwindow.h"
 #include "editing/designview.h"
 #include "editing/incomingpictures.h"
-#include "platform/errorsentence.h"
-#include "platform/messagetexts.h"
+#include "core/errorsentence.h"
+#include "core/messagetexts.h"
 #include "tests/app/windowdriver.h"
 
 #include <QBuffer>

@@ -16,7 +16,7 @@ if(INKWELL_GUI)
     add_dependencies(journey_process_test inkwell)
     set_tests_properties(journey_process_test PROPERTIES TIMEOUT 300)
     # Ctrl+V pressed on the real display into the real program, the clipboard held by another program.
-    inkwell_add_test(pastekeys_process_test PROCESS SOURCES pastekeys_process_test.cpp LIBS inkwell_settings Qt6::Gui)
+    inkwell_add_test(pastekeys_process_test PROCESS SOURCES pastekeys_process_test.cpp LIBS inkwell_core Qt6::Gui)
     add_dependencies(pastekeys_process_test inkwell)
     set_tests_properties(pastekeys_process_test PROPERTIES TIMEOUT 300)
     # Chinese typed through a real input method (pinyin on a private session bus) into the real program.

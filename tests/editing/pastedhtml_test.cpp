@@ -2,7 +2,7 @@
 // processor, its passage reduced to what a page shows, and new picture files that never replace one.
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
-#include "platform/readfile.h"
+#include "core/readfile.h"
 #include "tests/support/tempfolder.h"
 
 #include <cerrno>

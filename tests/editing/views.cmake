@@ -4,7 +4,7 @@ inkwell_add_test(editingcore_test
     LIBS inkwell_editingcore)
 inkwell_add_test(pastedhtml_test
     SOURCES pastedhtml_test.cpp
-    LIBS inkwell_editingcore inkwell_kit)
+    LIBS inkwell_editingcore inkwell_core)
 if(INKWELL_GUI)
     inkwell_add_test(codeview_test GUI
         SOURCES codeview_test.cpp
