@@ -2,10 +2,10 @@
 // each in an element of its own, repeated whole until a size is reached.
 #pragma once
 
+#include "tests/support/testfiles.h"
+
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,10 +36,7 @@ inline std::string corpusPage(const std::filesystem::path& pagesFolder, std::siz
     std::sort(files.begin(), files.end());
     std::vector<std::string> bodies;
     for (const auto& file : files) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        bodies.push_back(bodyOfPage(text.str()));
+        bodies.push_back(bodyOfPage(inkwell::testing::requiredFileBytes(file)));
     }
     std::string page
         = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>Pages</title>\n</head>\n"

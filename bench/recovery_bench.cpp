@@ -30,7 +30,7 @@ QString largePage(std::size_t bytes)
     for (const auto& entry : fs::directory_iterator(fs::path(INKWELL_SOURCE_DIR) / "tests/data/pages")) {
         if (entry.path().extension() != ".html")
             continue;
-        const QString page = QString::fromStdString(inkwell::testing::ReadFile(entry.path()));
+        const QString page = QString::fromStdString(inkwell::testing::fileBytes(entry.path()));
         const auto start = page.indexOf(QLatin1String("<body"));
         const auto end = page.lastIndexOf(QLatin1String("</body>"));
         if (start >= 0 && end > start)

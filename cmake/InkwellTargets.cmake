@@ -2,7 +2,7 @@
 
 # inkwell_add_test(NAME [GUI | WINDOWS | PROCESS] SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...])
 # A GoogleTest program registered with CTest under the label of what it needs to run:
-#   headless (the default) needs no display: `ctest -L headless` runs without one;
+#   core     (the default) needs no display: `ctest -L core` runs without one;
 #   gui      GUI: runs inside the shared GUI test main, one QApplication around the whole run;
 #            WINDOWS: the same for programs that build the real main window, which first get a
 #            temporary folder and a lock folder of their own (tests/support/windowenvironment.h);
@@ -15,7 +15,7 @@ function(inkwell_add_test name)
         message(FATAL_ERROR "${name} needs a display and is only built with INKWELL_GUI")
     endif()
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} inkwell_testsupport GTest::gtest GTest::gmock)
     if(T_WINDOWS)
         target_link_libraries(${name} PRIVATE inkwell_windowtestmain)
         set(label gui)
@@ -27,7 +27,7 @@ function(inkwell_add_test name)
         set(label process)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
-        set(label headless)
+        set(label core)
     endif()
     target_compile_definitions(${name} PRIVATE
         INKWELL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -51,7 +51,7 @@ function(inkwell_add_fuzzer name)
     endif()
     add_executable(${name} ${F_SOURCES})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    target_link_libraries(${name} PRIVATE ${F_LIBS} inkwell_testsupport)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
     file(MAKE_DIRECTORY ${work})
     add_test(NAME ${name}

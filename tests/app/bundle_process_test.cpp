@@ -4,6 +4,7 @@
 #include "core/inifile.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/textforms.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
-using testing::CommandOutput;
-using testing::ReadFile;
+using testing::commandOutput;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WaitUntil;
+using testing::waitUntil;
 namespace fs = std::filesystem;
 
 const fs::path binaryDir = INKWELL_BINARY_DIR;
@@ -23,16 +24,13 @@ const fs::path sourceDir = INKWELL_SOURCE_DIR;
 
 std::string quoted(const fs::path& path)
 {
-    std::string text = path.string();
-    text.insert(text.begin(), '\'');
-    text.push_back('\'');
-    return text;
+    return inkwell::testing::shellQuoted(path.string());
 }
 
 // A command's standard output and error together, then "exit N".
 std::string run(const std::string& command)
 {
-    return CommandOutput("(" + command + ") 2>&1; echo \"exit $?\"");
+    return commandOutput("(" + command + ") 2>&1; echo \"exit $?\"");
 }
 
 class Bundle : public ::testing::Test
@@ -82,7 +80,7 @@ TEST_F(Bundle, UnpackedFolderHoldsEverythingAndTheProgramStartsFromIt)
         ASSERT_TRUE(fs::is_regular_file(path));
         EXPECT_EQ((fs::status(path).permissions() & fs::perms::owner_exec) != fs::perms::none, e.executable);
     }
-    EXPECT_EQ(ReadFile(folder / "inkwell.svg"), ReadFile(sourceDir / "app" / "icons" / "inkwell.svg"));
+    EXPECT_EQ(fileBytes(folder / "inkwell.svg"), fileBytes(sourceDir / "app" / "icons" / "inkwell.svg"));
     EXPECT_EQ(run(quoted(folder / "inkwell-format") + " --version"),
         "inkwell-format " INKWELL_VERSION "\nexit 0\n");
     EXPECT_EQ(run("desktop-file-validate " + quoted(folder / "inkwell.desktop")), "exit 0\n");
@@ -92,8 +90,8 @@ TEST_F(Bundle, UnpackedFolderHoldsEverythingAndTheProgramStartsFromIt)
     ASSERT_TRUE(IniFile(folder / "system" / "guid.ini").write("向导", "是否显示", "假"));
     ChildProcess program(folder / "inkwell", {}, m_work.path(),
         { { "TMPDIR", m_temp.path().string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() } });
-    EXPECT_TRUE(WaitUntil(
-        [] { return !CommandOutput("xdotool search --onlyvisible --name '^Inkwell$' 2>/dev/null").empty(); },
+    EXPECT_TRUE(waitUntil(
+        [] { return !commandOutput("xdotool search --onlyvisible --name '^Inkwell$' 2>/dev/null").empty(); },
         30s));
     EXPECT_TRUE(fs::is_directory(folder / "tmp"));
     program.kill(SIGTERM);
@@ -112,13 +110,13 @@ TEST_F(Bundle, MenuEntryPointsAtTheUnpackedProgramAndIsRemovedAgain)
 
     const auto written = run(asUser);
     ASSERT_TRUE(written.ends_with("exit 0\n")) << written;
-    const auto text = ReadFile(entry);
+    const auto text = fileBytes(entry);
     // The folder's name has a blank: the program is one quoted argument.
     EXPECT_NE(text.find("\nExec=\"" + (folder / "inkwell").string() + "\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nTryExec=" + (folder / "inkwell").string() + "\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nIcon=inkwell\n"), std::string::npos) << text;
     EXPECT_EQ(run("desktop-file-validate " + quoted(entry)), "exit 0\n");
-    EXPECT_EQ(ReadFile(icon), ReadFile(folder / "inkwell.svg"));
+    EXPECT_EQ(fileBytes(icon), fileBytes(folder / "inkwell.svg"));
 
     EXPECT_TRUE(run(asUser + " --remove").ends_with("exit 0\n"));
     EXPECT_FALSE(fs::exists(entry));

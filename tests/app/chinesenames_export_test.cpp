@@ -7,6 +7,7 @@
 #include "core/inifile.h"
 #include "publishing/pageserver.h"
 #include "core/percentencoding.h"
+#include "tests/archive/archivetestsupport.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
 
@@ -31,9 +32,9 @@
 namespace inkwell {
 namespace {
 
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WriteFile;
+using testing::writeFile;
 
 const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
 const std::filesystem::path sourceDir = INKWELL_SOURCE_DIR;
@@ -119,15 +120,6 @@ void writePicture(const std::filesystem::path& path, QSize size, QColor colour)
     ASSERT_TRUE(image.save(QString::fromStdString(path.string()), "PNG")) << path;
 }
 
-// A shell word that stands for text exactly.
-std::string quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 std::string fileUrl(const std::filesystem::path& path)
 {
     std::string url = "file://";
@@ -138,49 +130,10 @@ std::string fileUrl(const std::filesystem::path& path)
     return url;
 }
 
-// MIME text parts carry their lines with CR LF.
-std::string withCrLf(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            out += '\r';
-        out += text[i];
-    }
-    return out;
-}
-
-struct Part
-{
-    std::string type;
-    std::string location;
-    std::string bytes;
-};
-
-// The archive as Python's email package reads it.
-std::vector<Part> splitArchive(const std::filesystem::path& archive, const std::filesystem::path& folder)
-{
-    const std::string command = "python3 "
-        + quote((sourceDir / "tests" / "archive" / "mht_split.py").string()) + " " + quote(archive.string())
-        + " " + quote(folder.string()) + " 2>" + quote((folder / "err").string());
-    std::filesystem::create_directories(folder);
-    if (std::system(command.c_str()) != 0) {
-        ADD_FAILURE() << "Python's email package cannot read the archive: " << ReadFile(folder / "err");
-        return {};
-    }
-    std::vector<Part> parts;
-    std::istringstream manifest(ReadFile(folder / "manifest.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> fields;
-        std::istringstream row(line);
-        for (std::string field; std::getline(row, field, '\t');)
-            fields.push_back(field);
-        fields.resize(6);
-        parts.push_back({ fields[1], fields[4], ReadFile(folder / (fields[0] + ".bin")) });
-    }
-    return parts;
-}
+using archive_test::crLf;
+using archive_test::Part;
+using archive_test::shellQuoted;
+using archive_test::splitArchive;
 
 // Counts the pixels of exactly this colour.
 int pixelsOf(const QImage& image, QRgb colour)
@@ -229,13 +182,13 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
         ++pictures;
         QTRY_COMPARE_WITH_TIMEOUT(
             window.designView().getHtml().count(QStringLiteral("<img")), pictures, 10000);
-        EXPECT_EQ(ReadFile(project / name), ReadFile(elsewhere.path() / name)) << name;
+        EXPECT_EQ(fileBytes(project / name), fileBytes(elsewhere.path() / name)) << name;
     }
 
     // A style sheet beside the page whose url() picture has a blank and brackets in its name; the
     // link and the box it paints go in through the code view as a user types them.
     writePicture(project / kTile, { 20, 20 }, QColor(0x00, 0x00, 0xFF));
-    WriteFile(project / kStyleSheet,
+    writeFile(project / kStyleSheet,
         "@charset \"utf-8\";\n.band { width: 200px; height: 40px; background-image: url(\"" + kTile
             + "\"); }\n");
     QTest::mouseClick(button("超级按钮_代码"), Qt::LeftButton);
@@ -267,7 +220,7 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
     // Every part is a file of the project, fetched by its encoded URL, with the file's bytes (text
     // in the CR LF lines of MIME text).
     const std::string server = "http://127.0.0.1:" + std::to_string(*window.pageServer().port());
-    const std::vector<Part> parts = splitArchive(archive, elsewhere.path() / "parts");
+    const std::vector<Part> parts = splitArchive(archive, elsewhere.path());
     std::set<std::filesystem::path> found;
     for (const Part& part : parts) {
         SCOPED_TRACE(part.location);
@@ -279,8 +232,8 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
             = run.path() / percentDecode(part.location.substr(server.size() + 1));
         found.insert(file);
         ASSERT_TRUE(std::filesystem::is_regular_file(file));
-        const std::string bytes = ReadFile(file);
-        EXPECT_TRUE(part.bytes == (part.type.starts_with("text/") ? withCrLf(bytes) : bytes))
+        const std::string bytes = fileBytes(file);
+        EXPECT_TRUE(part.bytes == (part.type.starts_with("text/") ? crLf(bytes) : bytes))
             << part.bytes.size() << " bytes in the archive, " << bytes.size() << " on disk";
     }
     EXPECT_EQ(found,
@@ -299,10 +252,10 @@ TEST(ChineseNamesExport, ArchiveHoldsEveryPartAndChromiumShowsThePictures)
     const std::string chromium = "timeout 120 /usr/bin/chromium --headless --no-sandbox --disable-gpu "
                                  "--disable-quic --no-first-run --disable-background-networking "
                                  "--disable-component-update --disable-sync --user-data-dir="
-        + quote((elsewhere.path() / "profile").string()) + " --screenshot=" + quote(shot.string())
-        + " --window-size=800,600 " + quote(fileUrl(archive)) + " >"
-        + quote((elsewhere.path() / "chromium.log").string()) + " 2>&1";
-    ASSERT_EQ(std::system(chromium.c_str()), 0) << ReadFile(elsewhere.path() / "chromium.log");
+        + shellQuoted((elsewhere.path() / "profile").string()) + " --screenshot=" + shellQuoted(shot.string())
+        + " --window-size=800,600 " + shellQuoted(fileUrl(archive)) + " >"
+        + shellQuoted((elsewhere.path() / "chromium.log").string()) + " 2>&1";
+    ASSERT_EQ(std::system(chromium.c_str()), 0) << fileBytes(elsewhere.path() / "chromium.log");
     const QImage image(QString::fromStdString(shot.string()));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(pixelsOf(image, qRgb(0xFF, 0x00, 0x00)), 120 * 80) << kPhoto;

@@ -15,9 +15,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::ProgramCopy;
-using testing::CommandOutput;
+using testing::commandOutput;
 using testing::TempFolder;
-using testing::WaitUntil;
+using testing::waitUntil;
 namespace fs = std::filesystem;
 
 const fs::path binaryDir = INKWELL_BINARY_DIR;
@@ -40,15 +40,15 @@ protected:
 
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
-        return testing::VisibleWindow(title, wait);
+        return testing::visibleWindow(title, wait);
     }
 
-    static bool xdo(const std::string& commands) { return testing::Xdo(commands); }
+    static bool xdo(const std::string& commands) { return testing::xdo(commands); }
 
     // True when the window carries a picture for the desktop's task bar and title bar.
     static bool hasIcon(const std::string& window)
     {
-        const auto icon = CommandOutput("xprop -id " + window + " _NET_WM_ICON 2>/dev/null");
+        const auto icon = commandOutput("xprop -id " + window + " _NET_WM_ICON 2>/dev/null");
         return icon.find("_NET_WM_ICON(CARDINAL) =") != std::string::npos;
     }
 
@@ -69,7 +69,7 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
     };
     ChildProcess sessionBus(
         "/bin/sh", quiet("dbus-daemon --session --nofork --address=" + address), m_program.root.path());
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(bus); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(bus); }, 10s));
     ChildProcess accessibilityBus("/bin/sh", quiet("/usr/libexec/at-spi-bus-launcher --launch-immediately"),
         m_program.root.path(),
         { { "DBUS_SESSION_BUS_ADDRESS", address }, { "HOME", m_program.root.path().string() },
@@ -114,9 +114,9 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
     const auto done = window("信息：", 20s);
     ASSERT_FALSE(done.empty()) << "the export's message box";
     std::string buttons;
-    WaitUntil(
+    waitUntil(
         [&] {
-            buttons = CommandOutput("DBUS_SESSION_BUS_ADDRESS='" + address + "' timeout 20 /usr/bin/python3 '"
+            buttons = commandOutput("DBUS_SESSION_BUS_ADDRESS='" + address + "' timeout 20 /usr/bin/python3 '"
                 + INKWELL_SOURCE_DIR + "/tests/app/buttonsofwindow.py' '信息：' 2>&1");
             return !buttons.empty();
         },
@@ -134,7 +134,7 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
 TEST_F(StartedProgram, VersionAndHelpPrintWithoutTouchingTheRunFolder)
 {
     auto running = start();
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_program.run / "system"); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(m_program.run / "system"); }, 30s));
     const auto second = m_program.root.path() / "second";
     fs::create_directories(second);
     fs::copy_file(binaryDir / "inkwell", second / "inkwell");
@@ -155,7 +155,7 @@ TEST_F(StartedProgram, VersionAndHelpPrintWithoutTouchingTheRunFolder)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program.string() + " " + c.argument);
         const auto printed
-            = CommandOutput("cd '" + second.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY TMPDIR='"
+            = commandOutput("cd '" + second.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY TMPDIR='"
                 + m_program.temp.path().string() + "' XDG_RUNTIME_DIR='" + m_program.locks.path().string() + "' '"
                 + c.program.string() + "' " + c.argument + "; echo \"exit $?\"");
         EXPECT_EQ(printed.substr(0, c.expectedStart.size()), c.expectedStart) << printed;

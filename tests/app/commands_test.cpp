@@ -20,7 +20,7 @@
 namespace inkwell {
 namespace {
 
-using testing::Eventually;
+using testing::eventually;
 using testing::kSelectTwo;
 using testing::MainWindowTest;
 using testing::ModalAnswerer;
@@ -80,7 +80,7 @@ protected:
         // The click that gives the page focus may reach the page after the selection was set, and put
         // the caret where it fell.
         const auto selected = [this] { return evaluate(u"getSelection().toString()") == u"two"; };
-        ASSERT_TRUE(Eventually(
+        ASSERT_TRUE(eventually(
             [&] {
                 if (selected())
                     return true;
@@ -175,7 +175,7 @@ public:
             QTest::mouseDClick(capture, Qt::LeftButton, {}, QPoint(140, 120));
             // The commit closes the window; whatever a failed one leaves open is closed, so the click
             // below returns.
-            (void)Eventually([&] { return shownCapture() == nullptr; }, 3000);
+            (void)eventually([&] { return shownCapture() == nullptr; }, 3000);
             if (QWidget* left = shownCapture())
                 left->close();
         });
@@ -232,7 +232,7 @@ const std::vector<CommandCase>& commandCases()
             .drive =
                 [](CommandThroughItsControl& t) {
                     const auto file = t.runFolder() / "opened.html";
-                    testing::WriteFile(file,
+                    testing::writeFile(file,
                         "<html><head><meta charset=\"utf-8\"></head><body><p>打开的页面</p></body></html>");
                     t.answers().setFile(QString::fromStdString(file.string()));
                     t.click("超级按钮_打开");
@@ -251,7 +251,7 @@ const std::vector<CommandCase>& commandCases()
                 },
             .check =
                 [](CommandThroughItsControl& t) {
-                    const auto saved = testing::ReadFile(t.window().document().filePath());
+                    const auto saved = testing::fileBytes(t.window().document().filePath());
                     EXPECT_NE(saved.find("<body><p>one two</p></body>"), std::string::npos) << saved;
                 } },
         { .name = "ExportArchive",
@@ -287,7 +287,7 @@ const std::vector<CommandCase>& commandCases()
                     t.click("超级按钮_代码");
                     auto* editor = t.window().findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
                     ASSERT_TRUE(
-                        Eventually([&] { return editor->text().contains(QStringLiteral("one two")); }));
+                        eventually([&] { return editor->text().contains(QStringLiteral("one two")); }));
                     editor->setFocus();
                     ASSERT_TRUE(editor->findFirst(QStringLiteral("two"), false, true, false, true));
                     QTest::keyClicks(editor, "2");
@@ -471,8 +471,8 @@ const std::vector<CommandCase>& commandCases()
             .check =
                 [](CommandThroughItsControl& t) {
                     EXPECT_EQ(t.answers().dialogNames, QStringList { QStringLiteral("通用对话框_插入图片") });
-                    EXPECT_EQ(testing::ReadFile(t.window().document().folder / "red dot.png"),
-                        testing::ReadFile(t.runFolder() / "pictures" / "red dot.png"));
+                    EXPECT_EQ(testing::fileBytes(t.window().document().folder / "red dot.png"),
+                        testing::fileBytes(t.runFolder() / "pictures" / "red dot.png"));
                 } },
 
         // Screen capture, with and without the editor out of the way.
@@ -533,7 +533,7 @@ TEST_P(CommandThroughItsControl, DoesWhatItsRowSays)
         }
     }
     if (c.body) {
-        EXPECT_TRUE(Eventually([&] { return body() == QString::fromUtf8(c.body); }, 3000))
+        EXPECT_TRUE(eventually([&] { return body() == QString::fromUtf8(c.body); }, 3000))
             << "body: " << text(body());
     }
     if (c.check)
@@ -577,7 +577,7 @@ protected:
         if (!view)
             return { QStringLiteral("(no list)") };
         QStringList names;
-        Eventually(
+        eventually(
             [&] {
                 names.clear();
                 for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
@@ -611,7 +611,7 @@ TEST_F(PictureDialog, ShowsTheDesignedTypesFiltersByThemAndStartsFromTheFirst)
     picture.fill(Qt::blue);
     const QStringList everything { "a.bmp", "b.jpg", "c.png", "d.gif", "e.txt" };
     for (const auto& name : everything)
-        testing::WriteFile(folder / name.toStdString(), "picture bytes");
+        testing::writeFile(folder / name.toStdString(), "picture bytes");
     ASSERT_TRUE(picture.save(QString::fromStdString((folder / "c.png").string())));
     const QString folderText = QString::fromStdString(folder.string());
     const QStringList designed { QStringLiteral("BMP图片（*.bmp）"), QStringLiteral("JPG图片（*.jpg）"),
@@ -638,7 +638,7 @@ TEST_F(PictureDialog, ShowsTheDesignedTypesFiltersByThemAndStartsFromTheFirst)
     EXPECT_EQ(first.listed, QStringList { "a.bmp" });
     EXPECT_EQ(afterSwitch.chosen, designed[2]);
     EXPECT_EQ(afterSwitch.listed, QStringList { "c.png" });
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<img src=\"c.png\">"); }))
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("<img src=\"c.png\">"); }))
         << m_window->designView().getHtml().toStdString();
 
     // Second opening starts from the first type again; the last type lists every file.

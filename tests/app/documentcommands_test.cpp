@@ -20,7 +20,7 @@ namespace inkwell {
 namespace {
 
 using testing::AnsweredMessages;
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
 namespace fs = std::filesystem;
 
@@ -127,7 +127,7 @@ TEST_P(SaveKinds, WriteThePageToTheDocumentFile)
     document.kind = GetParam().kind;
     page = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>页</body></html>");
     EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
-    EXPECT_EQ(ReadFile(dir.path() / GetParam().fileName), page.toStdString());
+    EXPECT_EQ(fileBytes(dir.path() / GetParam().fileName), page.toStdString());
     EXPECT_TRUE(shown.empty());
 }
 
@@ -154,7 +154,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
 
     // A write that breaks off half-way (a full disk) leaves the old file as it was.
     document.folder = dir.path();
-    testing::WriteFile(file(), "old page");
+    testing::writeFile(file(), "old page");
     page = QStringLiteral("<html><body>%1</body></html>").arg(QString(100000, QLatin1Char('y')));
     answers = { MessageButton::Ok };
     {
@@ -162,7 +162,7 @@ TEST_F(Commands, FailedSaveIsShownAndChangesNothing)
         EXPECT_EQ(saveDocument(context), SaveOutcome::Failed);
     }
     EXPECT_EQ(shown.size(), 2u);
-    EXPECT_EQ(ReadFile(file()), "old page");
+    EXPECT_EQ(fileBytes(file()), "old page");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator {}), 1);
 }
 
@@ -179,20 +179,20 @@ TEST_P(OpenThenSave, KeepsEveryCharacterAndTheEncoding)
     const DocumentLocation before = document;
     openDocument(context);
     EXPECT_EQ(loads, 1);
-    EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / (std::string(GetParam()) + ".txt")));
+    EXPECT_EQ(page.toStdString(), fileBytes(documents / "text" / (std::string(GetParam()) + ".txt")));
     EXPECT_EQ(document.folder, before.folder);
     EXPECT_EQ(document.name, before.name);
     EXPECT_EQ(document.kind, before.kind);
 
     EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
     // A page that declared nothing also says now which encoding it is written in.
-    std::string expected = ReadFile(opened);
+    std::string expected = fileBytes(opened);
     const std::string name = GetParam();
     if (name.starts_with("undeclared-")) {
         expected.insert(expected.find("<head>") + 6,
             name == "undeclared-utf8" ? "<meta charset=\"utf-8\">" : "<meta charset=\"gb18030\">");
     }
-    EXPECT_TRUE(ReadFile(file()) == expected) << GetParam();
+    EXPECT_TRUE(fileBytes(file()) == expected) << GetParam();
     EXPECT_TRUE(shown.empty());
 }
 
@@ -222,7 +222,7 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
 
     // A named pipe is said to be no file at once: nothing waits for a writer that never comes.
     const auto pipe = dir.path() / "pipe.html";
-    ASSERT_TRUE(testing::MakeNamedPipe(pipe));
+    ASSERT_TRUE(testing::makeNamedPipe(pipe));
     chosenFile = QString::fromStdString(pipe.string());
     answers = { MessageButton::Ok };
     const auto started = std::chrono::steady_clock::now();
@@ -237,11 +237,11 @@ TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadabl
     EXPECT_EQ(shown[1].text.toStdString(), texts::openFailed(Error { kNotARegularFile, "" }, pipe));
 
     const auto withZero = dir.path() / "zero.html";
-    testing::WriteFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
+    testing::writeFile(withZero, std::string("<p>before</p>\0<p>after</p>", 27));
     chosenFile = QString::fromStdString(withZero.string());
     openDocument(context);
     EXPECT_EQ(page, QStringLiteral("<p>before</p>"));
-    EXPECT_EQ(ReadFile(withZero).size(), 27u) << "the opened file is left alone";
+    EXPECT_EQ(fileBytes(withZero).size(), 27u) << "the opened file is left alone";
 }
 
 struct NewCase
@@ -316,7 +316,7 @@ TEST_P(Closing, AsksOnlyOverUnsavedChanges)
         expectSaveQuestion(shown[0]);
     EXPECT_EQ(fs::exists(file()), c.saved);
     if (c.saved) {
-        EXPECT_EQ(ReadFile(file()), page.toStdString());
+        EXPECT_EQ(fileBytes(file()), page.toStdString());
     }
 }
 
@@ -370,10 +370,10 @@ TEST_P(OpenOverEdits, AsksTheCloseQuestionFirst)
     EXPECT_EQ(fileDialogs, c.dialog ? 1 : 0);
     EXPECT_EQ(fs::exists(file()), c.saved);
     if (c.saved) {
-        EXPECT_EQ(ReadFile(file()), kTyped.toStdString()) << "the typed page is saved before the Open";
+        EXPECT_EQ(fileBytes(file()), kTyped.toStdString()) << "the typed page is saved before the Open";
     }
     if (c.opened) {
-        EXPECT_EQ(page.toStdString(), ReadFile(documents / "text" / "utf8-meta.txt"));
+        EXPECT_EQ(page.toStdString(), fileBytes(documents / "text" / "utf8-meta.txt"));
         EXPECT_FALSE(status.isEdited());
         EXPECT_FALSE(status.hasUnsavedChanges(page.toStdString()));
     } else {
@@ -401,7 +401,7 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
 {
     noteNewPage(context);
     typeIntoPage();
-    testing::WriteFile(file(), "old page");
+    testing::writeFile(file(), "old page");
     readable = false;
 
     struct Step
@@ -428,7 +428,7 @@ TEST_F(Commands, UnreadablePageIsNeverWritten)
         EXPECT_EQ(shown.back().title, QStringLiteral("提示"));
         EXPECT_TRUE(shown.back().text.startsWith(QString::fromUtf8(DocumentMessages::saveFailed)));
         EXPECT_TRUE(shown.back().text.contains(QString::fromUtf8(DocumentMessages::pageUnreadable)));
-        EXPECT_EQ(ReadFile(file()), "old page");
+        EXPECT_EQ(fileBytes(file()), "old page");
         EXPECT_TRUE(status.isEdited());
     }
     EXPECT_EQ(wizards, 0) << "New stops when the page it offered to save could not be written";

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 namespace inkwell {
 namespace {
 
-using testing::Eventually;
+using testing::eventually;
 using testing::kCaretAtEnd;
 using testing::MainWindowTest;
 using testing::ModalAnswerer;
@@ -89,7 +89,7 @@ protected:
     PicturePage()
     {
         const fs::path opened = m_run.path() / "page.html";
-        testing::WriteFile(
+        testing::writeFile(
             opened, "<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
         ModalAnswerer answers;
         answers.setFile(QString::fromStdString(opened.string()));
@@ -193,12 +193,12 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
         m_browser->page()->triggerAction(QWebEnginePage::Paste);
 
     if (!c.picture) {
-        ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains(c.markup); }))
+        ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains(c.markup); }))
             << m_window->designView().getHtml().toStdString();
         EXPECT_TRUE(newFiles().empty());
         return;
     }
-    ASSERT_TRUE(Eventually([&] { return !pictures().isEmpty(); }))
+    ASSERT_TRUE(eventually([&] { return !pictures().isEmpty(); }))
         << m_window->designView().getHtml().toStdString();
     const auto files = newFiles();
     ASSERT_EQ(files.size(), 1u);
@@ -206,10 +206,10 @@ TEST_P(Paste, PictureBecomesAFileTextAndHtmlAsBefore)
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{13}\\.png$")).match(name).hasMatch())
         << name.toStdString();
     // Referred to by its name, and shown from the document folder.
-    EXPECT_TRUE(Eventually([&] { return pictures() == QStringList { name + QStringLiteral("|null|40") }; }))
+    EXPECT_TRUE(eventually([&] { return pictures() == QStringList { name + QStringLiteral("|null|40") }; }))
         << pictures().join(u' ').toStdString();
     EXPECT_FALSE(m_window->designView().getHtml().contains(QStringLiteral("data:")));
-    const std::string bytes = testing::ReadFile(m_site / name.toStdString());
+    const std::string bytes = testing::fileBytes(m_site / name.toStdString());
     EXPECT_TRUE(bytes.starts_with("\x89PNG\r\n\x1A\n"));
     const QImage written = QImage::fromData(QByteArray::fromStdString(bytes));
     EXPECT_EQ(written.size(), QSize(40, 30));
@@ -285,7 +285,7 @@ TEST_F(PicturePage, PictureTheFolderCannotTakeChangesNothing)
         OrdinaryUser user;
         pressPasteKeys();
     }
-    ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }));
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }));
     fs::permissions(m_site, fs::perms::owner_all, fs::perm_options::add);
     const std::string expected = texts::pastedPictureNotSaved(Error { EACCES, {} }, m_site);
     EXPECT_EQ(answers.boxes, QStringList { QStringLiteral("提示: ") + QString::fromStdString(expected) });
@@ -303,7 +303,7 @@ TEST_F(PicturePage, ScaledScreenGivesTheLogicalSize)
     data.setData(QStringLiteral("image/png"), pictureBytes("PNG"));
     select(m_browser, kCaretAtEnd);
     ASSERT_TRUE(incoming.paste(data, 2.0));
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_TRUE(eventually([&] {
         return m_window->designView().getHtml().contains(
             QStringLiteral("src=\"1765432100123.png\" width=\"20\" height=\"15\""));
     })) << m_window->designView().getHtml().toStdString();
@@ -344,7 +344,7 @@ TEST_P(Drop, PicturesGoInByNameOthersAreNamed)
         const bool refused = std::find_if(c.refused.begin(), c.refused.end(), [&](const char* r) {
             return name == r;
         }) != c.refused.end();
-        testing::WriteFile(path,
+        testing::writeFile(path,
             refused ? std::string("not a picture, whatever its name says")
                     : toStd(pictureBytes(name.ends_with(".jpg") ? "JPEG" : "PNG")));
         urls << QUrl::fromLocalFile(QString::fromStdString(path.string()));
@@ -360,11 +360,11 @@ TEST_P(Drop, PicturesGoInByNameOthersAreNamed)
     QStringList expected;
     for (const char* source : c.sources)
         expected << QString::fromUtf8(source) + QStringLiteral("|null|40");
-    EXPECT_TRUE(Eventually([&] { return pictures() == expected; }))
+    EXPECT_TRUE(eventually([&] { return pictures() == expected; }))
         << pictures().join(u' ').toStdString() << "\n"
         << m_window->designView().getHtml().toStdString();
     if (!c.refused.empty()) {
-        ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }));
+        ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }));
         EXPECT_EQ(answers.boxes,
             QStringList { QStringLiteral("提示: ")
                 + QString::fromStdString(texts::droppedFilesNotPictures(refusedPaths)) });
@@ -423,10 +423,10 @@ TEST_P(PastePassage, KeepsWhatShowsCopiesThePicture)
     const PassageCase& c = GetParam();
     const testing::TempFolder wordProcessorTemp;
     const fs::path data = fs::path(INKWELL_TEST_DATA) / "wordprocessor";
-    const std::string picture = testing::ReadFile(data / "lu296109xegl_tmp_26c45bdfc9e13273.png");
+    const std::string picture = testing::fileBytes(data / "lu296109xegl_tmp_26c45bdfc9e13273.png");
     ASSERT_FALSE(picture.empty());
-    testing::WriteFile(wordProcessorTemp.path() / c.pictureName, picture);
-    QString html = QString::fromStdString(testing::ReadFile(data / c.fixture));
+    testing::writeFile(wordProcessorTemp.path() / c.pictureName, picture);
+    QString html = QString::fromStdString(testing::fileBytes(data / c.fixture));
     ASSERT_TRUE(html.contains(QString::fromUtf8(c.tempFolderUrl)));
     html.replace(QString::fromUtf8(c.tempFolderUrl),
         QUrl::fromLocalFile(QString::fromStdString(wordProcessorTemp.path().string())).toString() + u'/');
@@ -437,7 +437,7 @@ TEST_P(PastePassage, KeepsWhatShowsCopiesThePicture)
     select(m_browser, kCaretAtEnd);
     pressPasteKeys();
 
-    ASSERT_TRUE(Eventually([&] { return pictures().size() == 1; }))
+    ASSERT_TRUE(eventually([&] { return pictures().size() == 1; }))
         << m_window->designView().getHtml().toStdString();
     const auto files = newFiles();
     ASSERT_EQ(files.size(), 1u);
@@ -445,8 +445,8 @@ TEST_P(PastePassage, KeepsWhatShowsCopiesThePicture)
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^\\d{13}\\.png$")).match(QString::fromStdString(name)).hasMatch())
         << name;
-    EXPECT_EQ(testing::ReadFile(m_site / name), picture);
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_EQ(testing::fileBytes(m_site / name), picture);
+    EXPECT_TRUE(eventually([&] {
         return pictures().constFirst() == QString::fromStdString(name) + "|40|40";
     })) << pictures().join(u' ').toStdString();
     const QString page = m_window->designView().getHtml();

@@ -20,10 +20,10 @@ using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::fromGb18030;
 using testing::ProgramCopy;
-using testing::CommandOutput;
+using testing::commandOutput;
 using testing::TempFolder;
-using testing::WaitUntil;
-using testing::WriteFile;
+using testing::waitUntil;
+using testing::writeFile;
 namespace fs = std::filesystem;
 
 const fs::path binaryDir = INKWELL_BINARY_DIR;
@@ -50,8 +50,8 @@ protected:
     InputMethod()
     {
         const fs::path home = m_copy.root.path() / "home";
-        WriteFile(home / ".config" / "fcitx5" / "profile", kProfile);
-        WriteFile(home / ".config" / "fcitx5" / "config", kConfig);
+        writeFile(home / ".config" / "fcitx5" / "profile", kProfile);
+        writeFile(home / ".config" / "fcitx5" / "config", kConfig);
         m_environment = { { "HOME", home.string() }, { "XDG_CONFIG_HOME", (home / ".config").string() },
             { "XDG_DATA_HOME", (home / ".local" / "share").string() },
             { "XDG_CACHE_HOME", (home / ".cache").string() }, { "XDG_RUNTIME_DIR", m_copy.locks.path().string() },
@@ -66,14 +66,14 @@ protected:
         // The bus starts nothing on demand: an input-method daemon that is not there must not be
         // brought up behind the test's back by a call that asks for it. Neither daemon may hold the
         // test's output open: CTest reads it to its end.
-        WriteFile(m_copy.root.path() / "bus.conf", kBusConfig);
+        writeFile(m_copy.root.path() / "bus.conf", kBusConfig);
         m_bus = std::make_unique<ChildProcess>("/bin/sh",
             std::vector<std::string> { "-c",
                 "exec dbus-daemon --config-file='" + (m_copy.root.path() / "bus.conf").string()
                     + "' --nofork --address=" + m_environment["DBUS_SESSION_BUS_ADDRESS"]
                     + " >/dev/null 2>&1" },
             m_copy.root.path(), m_environment);
-        ASSERT_TRUE(WaitUntil([&] { return fs::exists(m_copy.root.path() / "bus"); }, 10s))
+        ASSERT_TRUE(waitUntil([&] { return fs::exists(m_copy.root.path() / "bus"); }, 10s))
             << "the private session bus did not start";
         m_daemon = std::make_unique<ChildProcess>("/bin/sh",
             std::vector<std::string> { "-c",
@@ -81,9 +81,9 @@ protected:
                     + "' 2>&1" },
             m_copy.root.path(), m_environment);
         const bool answers
-            = WaitUntil([&] { return !m_daemon->isRunning() || remote("").find_first_of("012") == 0; }, 30s);
+            = waitUntil([&] { return !m_daemon->isRunning() || remote("").find_first_of("012") == 0; }, 30s);
         ASSERT_TRUE(answers && m_daemon->isRunning()) << "the input-method daemon did not come up:\n"
-                                                      << testing::ReadFile(daemonLog());
+                                                      << testing::fileBytes(daemonLog());
     }
 
     void TearDown() override
@@ -106,7 +106,7 @@ protected:
     // What the daemon's remote control prints for the option ("" for the state, "-n" for the method).
     std::string remote(const std::string& option)
     {
-        return CommandOutput("DBUS_SESSION_BUS_ADDRESS='" + m_environment["DBUS_SESSION_BUS_ADDRESS"]
+        return commandOutput("DBUS_SESSION_BUS_ADDRESS='" + m_environment["DBUS_SESSION_BUS_ADDRESS"]
             + "' fcitx5-remote " + option + " 2>/dev/null");
     }
 
@@ -148,10 +148,10 @@ protected:
 
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
-        return testing::VisibleWindow(title, wait);
+        return testing::visibleWindow(title, wait);
     }
 
-    static bool xdo(const std::string& commands) { return testing::Xdo(commands); }
+    static bool xdo(const std::string& commands) { return testing::xdo(commands); }
 
     static bool clickIn(const std::string& window, int x, int y)
     {
@@ -161,14 +161,14 @@ protected:
 
     static std::string candidateWindow()
     {
-        const auto ids = CommandOutput("xdotool search --onlyvisible --class '^fcitx$' 2>/dev/null");
+        const auto ids = commandOutput("xdotool search --onlyvisible --class '^fcitx$' 2>/dev/null");
         return ids.substr(0, ids.find('\n'));
     }
 
     // The top-left corner of a window on the screen, in pixels.
     static std::optional<QPoint> positionOf(const std::string& window)
     {
-        const auto geometry = CommandOutput("xdotool getwindowgeometry " + window + " 2>/dev/null");
+        const auto geometry = commandOutput("xdotool getwindowgeometry " + window + " 2>/dev/null");
         std::smatch at;
         if (!std::regex_search(geometry, at, std::regex("Position: (-?\\d+),(-?\\d+)")))
             return std::nullopt;
@@ -182,10 +182,10 @@ protected:
         const std::string& where, const std::string& window, QPoint caret, const std::string& pinyin)
     {
         if (!step(where + ": pinyin is active in the focused field",
-                WaitUntil([&] { return remote("") == "2\n" && remote("-n") == "pinyin\n"; }, 10s))
+                waitUntil([&] { return remote("") == "2\n" && remote("-n") == "pinyin\n"; }, 10s))
             || !xdo("type --delay 60 '" + pinyin + "'")
             || !step(where + ": the candidate window shows",
-                WaitUntil([] { return !candidateWindow().empty(); }, 10s)))
+                waitUntil([] { return !candidateWindow().empty(); }, 10s)))
             return false;
         const auto origin = positionOf(window);
         const auto candidates = positionOf(candidateWindow());
@@ -202,7 +202,7 @@ protected:
     {
         return composePinyin(where, window, caret, pinyin) && xdo("key space")
             && step(where + ": Space takes the candidate",
-                WaitUntil([] { return candidateWindow().empty(); }, 10s));
+                waitUntil([] { return candidateWindow().empty(); }, 10s));
     }
 
     // The page document written below the run folder (the recovery copy in system/ is not one).
@@ -237,14 +237,14 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
     ASSERT_TRUE(clickIn(wizard, 607, 356)); // "新建"
     const fs::path project = m_copy.run / "project" / "你好";
     ASSERT_TRUE(step("the project folder has the Chinese name",
-        WaitUntil([&] { return fs::is_directory(project); }, 10s)));
+        waitUntil([&] { return fs::is_directory(project); }, 10s)));
     const auto main = window("Inkwell");
     ASSERT_TRUE(step("the main window follows the wizard", !main.empty()));
 
     ASSERT_TRUE(xdo("windowfocus --sync " + main));
     ASSERT_TRUE(clickIn(main, 400, 250));
     ASSERT_TRUE(typePinyin("the design view", main, QPoint(10, 107), "shijie"));
-    ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
+    ASSERT_TRUE(testing::closeWindow(std::stoul(main)));
     const auto question = window("提示", 15s);
     ASSERT_TRUE(step("closing asks whether to save", !question.empty()));
     ASSERT_TRUE(xdo("windowfocus --sync " + question + " key Return")); // "保存", the default
@@ -261,11 +261,11 @@ TEST_F(InputMethod, ClosingAsksWhilePinyinIsComposed)
     ASSERT_FALSE(main.empty());
     ASSERT_TRUE(clickIn(main, 400, 250));
     ASSERT_TRUE(composePinyin("the design view", main, QPoint(10, 107), "nihao"));
-    ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
+    ASSERT_TRUE(testing::closeWindow(std::stoul(main)));
     const auto question = window("提示", 15s);
     ASSERT_TRUE(step("closing asks whether to save", !question.empty()));
     ASSERT_TRUE(xdo("windowfocus --sync " + question + " key Escape")); // "取消"
-    EXPECT_TRUE(step("the window stays", WaitUntil([&] { return window("提示", 0ms).empty(); }, 10s)));
+    EXPECT_TRUE(step("the window stays", waitUntil([&] { return window("提示", 0ms).empty(); }, 10s)));
     EXPECT_FALSE(m_program->waitFor(2s).has_value()) << "the program ended after \"取消\"";
 }
 
@@ -285,7 +285,7 @@ TEST_F(InputMethod, TypesIntoTheCodeViewAndItsFindBar)
     ASSERT_TRUE(clickIn(main, 94, 25)); // Save
     fs::path document;
     ASSERT_TRUE(step("\"设计\" carries the characters into the page, and Save writes them",
-        WaitUntil(
+        waitUntil(
             [&] {
                 document = savedPage();
                 return !document.empty() && fromGb18030(document).find("你好") != std::string::npos;
@@ -302,7 +302,7 @@ TEST_F(InputMethod, TypesIntoTheCodeViewAndItsFindBar)
     ASSERT_TRUE(clickIn(main, 464, 17)); // "设计"
     ASSERT_TRUE(clickIn(main, 94, 25)); // Save
     EXPECT_TRUE(step("the find bar found the word",
-        WaitUntil(
+        waitUntil(
             [&] { return std::regex_search(fromGb18030(document), std::regex("<body>\\s*7\\s*</body>")); },
             10s)))
         << fromGb18030(document);

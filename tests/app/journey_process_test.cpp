@@ -19,10 +19,10 @@ using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::fromGb18030;
 using testing::ProgramCopy;
-using testing::CommandOutput;
-using testing::ReadFile;
+using testing::commandOutput;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WaitUntil;
+using testing::waitUntil;
 namespace fs = std::filesystem;
 
 const fs::path binaryDir = INKWELL_BINARY_DIR;
@@ -49,10 +49,10 @@ protected:
 
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
-        return testing::VisibleWindow(title, wait);
+        return testing::visibleWindow(title, wait);
     }
 
-    static bool xdo(const std::string& commands) { return testing::Xdo(commands); }
+    static bool xdo(const std::string& commands) { return testing::xdo(commands); }
 
     static bool clickIn(const std::string& window, int x, int y)
     {
@@ -82,7 +82,7 @@ protected:
     // The top-level window under the pointer once it is moved to x, y of the screen.
     static std::string windowAt(int x, int y)
     {
-        const std::string shell = CommandOutput(
+        const std::string shell = commandOutput(
             "xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " getmouselocation --shell");
         std::smatch id;
         return std::regex_search(shell, id, std::regex("WINDOW=(\\d+)")) ? id[1].str() : std::string();
@@ -92,7 +92,7 @@ protected:
     // there, a line of text some hundred dark pixels.
     static bool showsTextInPage(const std::string& window)
     {
-        const std::string png = CommandOutput("import -window " + window + " png:- 2>/dev/null");
+        const std::string png = commandOutput("import -window " + window + " png:- 2>/dev/null");
         const QImage shot
             = QImage::fromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()));
         const QRect firstLines = QRect(5, 80, 495, 60) & shot.rect();
@@ -144,7 +144,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     // Save.
     ASSERT_TRUE(clickIn(main, 94, 25));
     ASSERT_TRUE(step("Save writes the document with the edit from the code view",
-        WaitUntil(
+        waitUntil(
             [&] {
                 const auto page = fromGb18030(document);
                 return std::regex_search(page, std::regex("<b>\\s*Hello earth\\s*</b>"));
@@ -152,13 +152,13 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
             10s)));
 
     // "全截图": drag over the window's toolbar (a picture with something in it), double-click inside.
-    const std::string geometry = CommandOutput("xdotool getwindowgeometry " + main);
+    const std::string geometry = commandOutput("xdotool getwindowgeometry " + main);
     std::smatch at;
     ASSERT_TRUE(std::regex_search(geometry, at, std::regex("Position: (\\d+),(\\d+)"))) << geometry;
     const int left = std::stoi(at[1]), top = std::stoi(at[2]);
     ASSERT_TRUE(clickIn(main, 633, 38));
     ASSERT_TRUE(step("the capture window covers the main window",
-        WaitUntil([&] { return windowAt(left + 4, top + 4) != main; }, 10s)));
+        waitUntil([&] { return windowAt(left + 4, top + 4) != main; }, 10s)));
     ASSERT_TRUE(xdo("mousemove " + std::to_string(left + 4) + " " + std::to_string(top + 4)
         + " mousedown 1 sleep 0.2 mousemove " + std::to_string(left + 150) + " " + std::to_string(top + 30)
         + " sleep 0.2 mousemove " + std::to_string(left + 300) + " " + std::to_string(top + 50)
@@ -166,7 +166,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
         + std::to_string(top + 30) + " click --repeat 2 --delay 80 1"));
     fs::path picture;
     ASSERT_TRUE(step("the capture writes a picture into the project folder",
-        WaitUntil(
+        waitUntil(
             [&] {
                 for (const auto& entry : fs::directory_iterator(project)) {
                     if (entry.path().extension() == ".bmp")
@@ -190,7 +190,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     // A browser shows the captured picture from the archive: its first row is found in the screenshot.
     const fs::path shot = m_program.root.path() / "archive.png";
     const fs::path profile = m_program.root.path() / "profile";
-    CommandOutput(
+    commandOutput(
         "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
         "--disable-background-networking --disable-component-update --disable-sync --user-data-dir='"
         + profile.string() + "' --window-size=800,600 --screenshot='" + shot.string() + "' 'file://"
@@ -212,7 +212,7 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     EXPECT_TRUE(step("the browser shows the captured picture from the archive", found));
 
     // Closing asks nothing: everything was saved by the export.
-    ASSERT_TRUE(testing::CloseWindow(std::stoul(main)));
+    ASSERT_TRUE(testing::closeWindow(std::stoul(main)));
     EXPECT_TRUE(step("closing ends the program without a question", program->waitFor(20s) == 0));
     EXPECT_FALSE(fs::exists(m_program.run / "system" / "recover.html"));
 
@@ -226,14 +226,14 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     ASSERT_TRUE(step("the main window after the wizard", !second.empty()));
     ASSERT_TRUE(clickIn(second, 55, 25)); // Open
     ASSERT_TRUE(chooseInFileDialog("打开", document));
-    ASSERT_TRUE(step("the opened page is shown", WaitUntil([&] { return showsTextInPage(second); }, 10s)));
+    ASSERT_TRUE(step("the opened page is shown", waitUntil([&] { return showsTextInPage(second); }, 10s)));
     // Without a window manager nothing gives the window back its focus after the dialog: the first
     // click only does that, so it goes into the page, as a user's would.
     ASSERT_TRUE(clickIn(second, 400, 300));
     ASSERT_TRUE(clickIn(second, 94, 25)); // Save, to this run's own document (Open keeps where it is)
     fs::path reopened;
     ASSERT_TRUE(step("the opened page is saved again",
-        WaitUntil(
+        waitUntil(
             [&] {
                 for (const auto& entry : fs::recursive_directory_iterator(m_program.run)) {
                     if (entry.path().extension() == ".html" && entry.path() != document)

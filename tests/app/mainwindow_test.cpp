@@ -28,7 +28,7 @@
 namespace inkwell {
 namespace {
 
-using testing::Eventually;
+using testing::eventually;
 using testing::kCaretAtEnd;
 using testing::kSelectTwo;
 using testing::MainWindowTest;
@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
     };
     for (const QSize client : { QSize(824, 578), QSize(1280, 776), QSize(500, 40) }) {
         m_window->resize(client);
-        ASSERT_TRUE(Eventually([&] { return m_window->size() == client; }));
+        ASSERT_TRUE(eventually([&] { return m_window->size() == client; }));
         SCOPED_TRACE(::testing::Message() << client.width() << "x" << client.height());
         EXPECT_EQ(geometryOf("图片框2"), QRect(0, 0, 110, 50));
         EXPECT_EQ(geometryOf("图片框1"), QRect(111, 0, 430, 50));
@@ -54,12 +54,12 @@ TEST_F(MainWindowTest, StripsAndTabsAfterStartAndAfterResizing)
         EXPECT_EQ(geometryOf("高级选择夹1"), QRect(0, 51, client.width(), std::max(0, client.height() - 51)));
     }
     m_window->resize(1280, 776);
-    ASSERT_TRUE(Eventually([&] { return m_window->size() == QSize(1280, 776); }));
+    ASSERT_TRUE(eventually([&] { return m_window->size() == QSize(1280, 776); }));
 
     // The browser fills the design page below the tab captions; the code editor keeps its place.
     auto* browser = control<QWebEngineView>("互联网浏览器1");
     ASSERT_TRUE(browser);
-    ASSERT_TRUE(Eventually([&] { return browser->geometry() == browser->parentWidget()->rect(); }));
+    ASSERT_TRUE(eventually([&] { return browser->geometry() == browser->parentWidget()->rect(); }));
     const auto* tabs = control<QTabWidget>("高级选择夹1");
     const QPoint pageTop = browser->parentWidget()->mapTo(tabs, QPoint(0, 0));
     EXPECT_GE(pageTop.y(), tabs->tabBar()->height() - 1);
@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
 {
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
-    ASSERT_TRUE(Eventually([&] { return editor->text().contains("<body>"); }, 10000));
+    ASSERT_TRUE(eventually([&] { return editor->text().contains("<body>"); }, 10000));
     EXPECT_TRUE(editor->text().startsWith("<html"));
     EXPECT_TRUE(editor->text().contains("\n\t<head>")) << editor->text().toStdString(); // one tab per level
 
@@ -178,13 +178,13 @@ TEST_F(MainWindowTest, ViewButtonsCarryThePageAndSaveWritesTheDocument)
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
     EXPECT_EQ(control<QTabWidget>("高级选择夹1")->currentIndex(), 0);
     ASSERT_TRUE(
-        Eventually([&] { return m_window->designView().getHtml().contains("<p>来自代码</p>"); }, 10000));
+        eventually([&] { return m_window->designView().getHtml().contains("<p>来自代码</p>"); }, 10000));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
     const auto file = m_window->document().filePath();
     EXPECT_EQ(file.parent_path(), m_run.path() / "tmp");
     EXPECT_EQ(file.extension(), ".html");
-    const auto bytes = testing::ReadFile(file);
+    const auto bytes = testing::fileBytes(file);
     EXPECT_NE(bytes.find("<p>来自代码</p>"), std::string::npos); // written in the encoding it declares
 }
 
@@ -199,14 +199,14 @@ TEST_F(MainWindowTest, FormattingButtonChangesTheSelection)
         "r.setStart(t,4);r.setEnd(t,7);var s=getSelection();s.removeAllRanges();"
         "s.addRange(r);",
         QWebEngineScript::ApplicationWorld);
-    ASSERT_TRUE(Eventually(
+    ASSERT_TRUE(eventually(
         [&] {
             return testing::evaluateIn(browser, QStringLiteral("getSelection().toString()")).toString()
                 == QStringLiteral("two");
         },
         5000));
     QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }, 10000));
 }
 
 // The window opened on a small page through its Open command, as a user opens a file.
@@ -216,7 +216,7 @@ protected:
     EditedPage()
     {
         m_opened = m_run.path() / "page.html";
-        testing::WriteFile(
+        testing::writeFile(
             m_opened, "<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
         ModalAnswerer answers;
         answers.setFile(QString::fromStdString(m_opened.string()));
@@ -273,7 +273,7 @@ TEST_P(EveryChange, CountsBeforeClosing)
     const auto& c = GetParam();
     c.edit(*this, *m_window, m_browser);
     ASSERT_TRUE(
-        Eventually([&] { return visibleText(*m_window).contains(QString::fromUtf8(c.visible)); }, 10000))
+        eventually([&] { return visibleText(*m_window).contains(QString::fromUtf8(c.visible)); }, 10000))
         << visibleText(*m_window).toStdString();
     bool closed = false;
     const QString asked = closeAsking(QStringLiteral("取消"), &closed);
@@ -295,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
                 select(b, kSelectTwo);
                 QTest::mouseClick(
                     w.findChild<QToolButton*>(QStringLiteral("超级按钮_删除线")), Qt::LeftButton);
-                ASSERT_TRUE(Eventually(
+                ASSERT_TRUE(eventually(
                     [&] { return w.designView().getHtml().contains("<strike>two</strike>"); }, 10000));
             },
             "one two", true },
@@ -310,17 +310,17 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
             [](EditedPage&, MainWindow&, QWebEngineView* b) {
                 select(b, kSelectTwo);
                 b->page()->triggerAction(QWebEnginePage::Cut);
-                ASSERT_TRUE(Eventually(
+                ASSERT_TRUE(eventually(
                     [&] { return QGuiApplication::clipboard()->text() == QStringLiteral("two"); }, 10000));
             },
             "one", true },
         ChangeCase { "engine_undo_after_save",
             [](EditedPage& page, MainWindow& w, QWebEngineView* b) {
                 page.typeInPage(" three");
-                ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
+                ASSERT_TRUE(eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
                 b->page()->triggerAction(QWebEnginePage::Undo);
-                ASSERT_TRUE(Eventually([&] { return !visibleText(w).contains("three"); }, 10000));
+                ASSERT_TRUE(eventually([&] { return !visibleText(w).contains("three"); }, 10000));
             },
             "one two", true },
         ChangeCase { "drop_of_text",
@@ -343,7 +343,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
             [](EditedPage&, MainWindow& w, QWebEngineView*) {
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_代码")), Qt::LeftButton);
                 auto* editor = w.findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
-                ASSERT_TRUE(Eventually([&] { return editor->text().contains("one two"); }, 10000));
+                ASSERT_TRUE(eventually([&] { return editor->text().contains("one two"); }, 10000));
                 editor->setFocus();
                 editor->findFirst(QStringLiteral("two"), false, true, false, true);
                 QTest::keyClicks(editor, "2");
@@ -355,7 +355,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, EveryChange,
         ChangeCase { "nothing_after_save",
             [](EditedPage& page, MainWindow& w, QWebEngineView*) {
                 page.typeInPage(" three");
-                ASSERT_TRUE(Eventually([&] { return visibleText(w).contains("three"); }, 10000));
+                ASSERT_TRUE(eventually([&] { return visibleText(w).contains("three"); }, 10000));
                 QTest::mouseClick(w.findChild<QToolButton*>(QStringLiteral("超级按钮_保存")), Qt::LeftButton);
             },
             "one two three", false }),
@@ -385,7 +385,7 @@ TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
     auto* editor = control<QsciScintilla>("代码编辑框1");
     editor->setText(editor->text().replace("one two", "edited but not carried"));
     const auto other = m_run.path() / "other.html";
-    testing::WriteFile(
+    testing::writeFile(
         other, "<html><head><meta charset=\"utf-8\"></head><body><p>其他页面</p></body></html>");
     {
         ModalAnswerer answers(QStringLiteral("不保存"));
@@ -410,7 +410,7 @@ TEST_F(EditedPage, DesignButtonNeverBringsBackAnEmptyOrStaleText)
 TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
 {
     typeInPage(" kept");
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("two kept"); }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("two kept"); }, 10000));
     auto* engine = dynamic_cast<WebEngineBrowser*>(m_window->designView().engine());
     ASSERT_TRUE(engine);
     engine->setScriptWait(std::chrono::milliseconds(1000));
@@ -439,16 +439,16 @@ TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
     ASSERT_GT(renderer, 0);
     ModalAnswerer answers;
     ::kill(static_cast<pid_t>(renderer), SIGKILL);
-    ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
     EXPECT_TRUE(answers.boxes.constFirst().startsWith(
         QStringLiteral("提示: 页面显示部分意外退出，已恢复到最近一次的内容")));
     engine->setScriptWait(WebEngineBrowser::kScriptWait);
-    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
+    ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
     EXPECT_NE(m_browser->page()->renderProcessPid(), renderer);
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
-    EXPECT_NE(testing::ReadFile(file).find("one two kept"), std::string::npos);
+    EXPECT_NE(testing::fileBytes(file).find("one two kept"), std::string::npos);
 }
 
 // A command waiting for the engine lets timers and signals run; a second Save started by one of them is
@@ -456,7 +456,7 @@ TEST_F(EditedPage, HungThenKilledRendererLosesNothing)
 TEST_F(EditedPage, ASaveStartedWhileOneWaitsForTheEngineIsRefused)
 {
     typeInPage(" kept");
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("two kept"); }, 10000));
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("two kept"); }, 10000));
     auto* engine = dynamic_cast<WebEngineBrowser*>(m_window->designView().engine());
     ASSERT_TRUE(engine);
     engine->setScriptWait(std::chrono::milliseconds(1000));
@@ -481,12 +481,12 @@ TEST_F(EditedPage, ASaveStartedWhileOneWaitsForTheEngineIsRefused)
     const qint64 renderer = m_browser->page()->renderProcessPid();
     ASSERT_GT(renderer, 0);
     ::kill(static_cast<pid_t>(renderer), SIGKILL);
-    ASSERT_TRUE(Eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }, 20000));
     engine->setScriptWait(WebEngineBrowser::kScriptWait);
-    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
+    ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("one two kept"); }, 20000));
+    ASSERT_TRUE(eventually([&] { return m_window->designView().engine()->documentEditable(); }, 10000));
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
-    EXPECT_NE(testing::ReadFile(m_window->document().filePath()).find("one two kept"), std::string::npos);
+    EXPECT_NE(testing::fileBytes(m_window->document().filePath()).find("one two kept"), std::string::npos);
 }
 
 // While changes are unsaved a recovery copy appears in the settings folder; a save removes it, and
@@ -496,9 +496,9 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     auto& copy = m_window->recoveryCopy();
     EXPECT_FALSE(copy.exists());
     typeInPage(" copied");
-    ASSERT_TRUE(Eventually([&] { return copy.exists(); }, 5000));
+    ASSERT_TRUE(eventually([&] { return copy.exists(); }, 5000));
     ASSERT_TRUE(
-        Eventually([&] { return copy.read().page.html.find("two copied") != std::string::npos; }, 5000));
+        eventually([&] { return copy.read().page.html.find("two copied") != std::string::npos; }, 5000));
     const auto found = copy.read();
     EXPECT_EQ(found.page.document.folder, m_window->document().folder);
     EXPECT_EQ(found.page.document.name, m_window->document().name);
@@ -507,12 +507,12 @@ TEST_F(EditedPage, RecoveryCopyFollowsUnsavedChanges)
     EXPECT_FALSE(copy.exists());
 
     typeInPage(" again");
-    ASSERT_TRUE(Eventually([&] { return copy.exists(); }, 15000)); // the second copy waits out the interval
+    ASSERT_TRUE(eventually([&] { return copy.exists(); }, 15000)); // the second copy waits out the interval
     bool closed = false;
     EXPECT_EQ(closeAsking(QStringLiteral("不保存"), &closed), QStringLiteral("提示: 是否保存？"));
     EXPECT_TRUE(closed);
     EXPECT_FALSE(copy.exists());
-    const auto saved = testing::ReadFile(m_window->document().filePath());
+    const auto saved = testing::fileBytes(m_window->document().filePath());
     EXPECT_NE(saved.find("two copied"), std::string::npos);
     EXPECT_EQ(saved.find("again"), std::string::npos) << "discarded";
 }
@@ -558,13 +558,13 @@ TEST_P(OpenOverTypedText, AsksBeforeTheFileDialog)
         = [&] { return copy.exists() && copy.read().page.html.find("two unsaved") != std::string::npos; };
     if (c.types) {
         typeInPage(" unsaved");
-        ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two unsaved"); }, 10000));
-        ASSERT_TRUE(Eventually(copyHoldsTypedText, 10000));
+        ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("two unsaved"); }, 10000));
+        ASSERT_TRUE(eventually(copyHoldsTypedText, 10000));
     }
     if (c.saveFails)
         std::filesystem::create_directories(file);
     const auto other = m_run.path() / "other.html";
-    testing::WriteFile(
+    testing::writeFile(
         other, "<html><head><meta charset=\"utf-8\"></head><body><p>其他页面</p></body></html>");
 
     std::vector<bool> copyWhileAsking;
@@ -615,7 +615,7 @@ TEST_P(OpenOverTypedText, AsksBeforeTheFileDialog)
     }
 
     if (c.saved) {
-        EXPECT_NE(testing::ReadFile(file).find("one two unsaved"), std::string::npos)
+        EXPECT_NE(testing::fileBytes(file).find("one two unsaved"), std::string::npos)
             << "the typed page is saved before the other one is opened";
     } else {
         EXPECT_FALSE(std::filesystem::is_regular_file(file)) << "nothing was saved";
@@ -623,7 +623,7 @@ TEST_P(OpenOverTypedText, AsksBeforeTheFileDialog)
     bool closed = false;
     if (c.opened) {
         ASSERT_TRUE(
-            Eventually([&] { return visibleText(*m_window).contains(QStringLiteral("其他页面")); }, 10000))
+            eventually([&] { return visibleText(*m_window).contains(QStringLiteral("其他页面")); }, 10000))
             << visibleText(*m_window).toStdString();
         EXPECT_FALSE(copy.exists()) << "the opened page has nothing to recover";
         EXPECT_EQ(closeAsking(QStringLiteral("取消"), &closed), QString()) << "the opened page is unchanged";
@@ -657,21 +657,21 @@ TEST_F(EditedPage, FileKeysWorkWhereverTheFocusIs)
     QWidget* page = m_browser->focusProxy() ? m_browser->focusProxy() : m_browser;
     const auto file = m_window->document().filePath();
     typeInPage(" saved");
-    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two saved"); }))
+    ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("two saved"); }))
         << visibleText(*m_window).toStdString();
     QTest::keyClick(page, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_NE(testing::ReadFile(file).find("two saved"), std::string::npos);
+    EXPECT_NE(testing::fileBytes(file).find("two saved"), std::string::npos);
 
     select(m_browser, kSelectTwo);
     QTest::keyClick(page, Qt::Key_B, Qt::ControlModifier);
-    ASSERT_TRUE(Eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }));
+    ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("<b>two</b>"); }));
 
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
     editor->setFocus();
-    ASSERT_TRUE(Eventually([&] { return editor->hasFocus(); }));
+    ASSERT_TRUE(eventually([&] { return editor->hasFocus(); }));
     QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_NE(testing::ReadFile(file).find("<b>two</b>"), std::string::npos);
+    EXPECT_NE(testing::fileBytes(file).find("<b>two</b>"), std::string::npos);
     {
         ModalAnswerer answers; // no file to choose: the dialog is cancelled
         QTest::keyClick(editor, Qt::Key_O, Qt::ControlModifier);
@@ -707,13 +707,13 @@ TEST_F(EditedPage, PreviewSavesAndOpensThePageUrl)
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
     typeInPage(" shown");
-    ASSERT_TRUE(Eventually([&] { return visibleText(*m_window).contains("two shown"); }));
+    ASSERT_TRUE(eventually([&] { return visibleText(*m_window).contains("two shown"); }));
     QWidget* page = m_browser->focusProxy() ? m_browser->focusProxy() : m_browser;
     QTest::keyClick(page, Qt::Key_F12);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 
     const auto file = m_window->document().filePath();
-    EXPECT_NE(testing::ReadFile(file).find("two shown"), std::string::npos) << "saved before it is shown";
+    EXPECT_NE(testing::fileBytes(file).find("two shown"), std::string::npos) << "saved before it is shown";
     ASSERT_EQ(catcher.urls.size(), 1);
     const auto port = m_window->pageServer().port();
     ASSERT_TRUE(port);
@@ -737,11 +737,11 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
     m_window->documentStatus().markLoaded(m_window->designView().getHtml().toStdString());
     QTest::mouseClick(control<QToolButton>("超级按钮_代码"), Qt::LeftButton);
     auto* editor = control<QsciScintilla>("代码编辑框1");
-    ASSERT_TRUE(Eventually([&] { return editor->text().contains(QStringLiteral("第300段")); }));
+    ASSERT_TRUE(eventually([&] { return editor->text().contains(QStringLiteral("第300段")); }));
     const QRect geometry = editor->geometry();
     const QString text = editor->text();
     editor->setFocus();
-    ASSERT_TRUE(Eventually([&] { return editor->hasFocus(); }));
+    ASSERT_TRUE(eventually([&] { return editor->hasFocus(); }));
 
     auto* bar = m_window->findChild<QWidget*>(QStringLiteral("查找栏"));
     auto* field = m_window->findChild<QLineEdit*>(QStringLiteral("查找框"));
@@ -750,7 +750,7 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
     ASSERT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->geometry().bottom(), geometry.bottom()) << "over the editor's bottom edge";
     EXPECT_EQ(bar->width(), geometry.width());
-    EXPECT_TRUE(Eventually([&] { return field->hasFocus(); }));
+    EXPECT_TRUE(eventually([&] { return field->hasFocus(); }));
 
     const auto selectedLine = [&] {
         int line = 0, index = 0, lineTo = 0, indexTo = 0;
@@ -792,7 +792,7 @@ TEST_F(MainWindowTest, FindBarInTheCodeView)
 
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
-    EXPECT_TRUE(Eventually([&] { return editor->hasFocus(); }));
+    EXPECT_TRUE(eventually([&] { return editor->hasFocus(); }));
     QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(bar->isVisible());
     QTest::keyClick(field, Qt::Key_F, Qt::ControlModifier); // a second Ctrl+F hides it too
@@ -845,7 +845,7 @@ TEST_F(MainWindowTest, ProjectFromTheWizardBecomesTheDocumentWithTheBlankPage)
     EXPECT_FALSE(m_window->documentStatus().isEdited());
 
     QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
-    const auto saved = testing::ReadFile(project / "样式.css");
+    const auto saved = testing::fileBytes(project / "样式.css");
     EXPECT_NE(saved.find("charset=gb2312"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("earlier page"), std::string::npos) << saved;
 }

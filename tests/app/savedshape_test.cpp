@@ -16,12 +16,12 @@ namespace inkwell {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Eventually;
+using testing::eventually;
 using testing::MainWindowTest;
 using testing::ModalAnswerer;
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WriteFile;
+using testing::writeFile;
 
 // What a browser makes of a file on disk, decoding its bytes itself: the mode it lays the page out in,
 // the document type, the text a reader sees and the text of every pre, textarea and listing.
@@ -39,7 +39,7 @@ public:
         const QUrl url = QUrl::fromLocalFile(QString::fromStdString(file.string()));
         m_page.load(url);
         // The end of an earlier load can still be on its way: only this page, wholly read, will do.
-        EXPECT_TRUE(Eventually(
+        EXPECT_TRUE(eventually(
             [&] {
                 return m_page.url() == url
                     && run(QStringLiteral("location.href+' '+document.readyState")).toString()
@@ -61,7 +61,7 @@ private:
         auto result = std::make_shared<std::optional<QVariant>>();
         m_page.runJavaScript(
             script, QWebEngineScript::ApplicationWorld, [result](const QVariant& value) { *result = value; });
-        EXPECT_TRUE(Eventually([&] { return result->has_value(); }, 10000));
+        EXPECT_TRUE(eventually([&] { return result->has_value(); }, 10000));
         return result->value_or(QVariant());
     }
 
@@ -84,18 +84,18 @@ protected:
         answers.setFile(QString::fromStdString(file.string()));
         const QString before = m_window->designView().getHtml();
         QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
-        EXPECT_TRUE(Eventually([&] { return answers.fileDialogs == 1; }, 10000));
+        EXPECT_TRUE(eventually([&] { return answers.fileDialogs == 1; }, 10000));
         // The hidden file dialog, used again at once, now and then takes the name chosen the time before
         // instead of the one typed; the page stays as it was then, and the Open is asked for again.
         const auto replaced = [&] { return m_window->designView().getHtml() != before; };
-        if (shown == Shown::Other && !Eventually(replaced, 10000)) {
+        if (shown == Shown::Other && !eventually(replaced, 10000)) {
             QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
-            EXPECT_TRUE(Eventually(replaced, 20000)) << file;
+            EXPECT_TRUE(eventually(replaced, 20000)) << file;
         }
         EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
         QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
         EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
-        return ReadFile(m_window->document().filePath());
+        return fileBytes(m_window->document().filePath());
     }
 
     TempFolder m_pages { testing::kBinaryDir / "saved-shape-pages" };
@@ -117,7 +117,7 @@ class SmallPages : public SavedShape, public ::testing::WithParamInterface<Shape
 TEST_P(SmallPages, ReadTheSameInABrowserAfterOpenAndSave)
 {
     const fs::path original = m_pages.path() / "page.html";
-    WriteFile(original, std::string(GetParam().bytes));
+    writeFile(original, std::string(GetParam().bytes));
     const std::string saved = openAndSave(original);
     EXPECT_TRUE(saved.starts_with(GetParam().savedStart)) << saved;
     EXPECT_NE(saved.find(GetParam().savedPart), std::string::npos) << saved;
@@ -125,7 +125,7 @@ TEST_P(SmallPages, ReadTheSameInABrowserAfterOpenAndSave)
 
     // A second round changes nothing more: no line lost, no declaration added twice.
     const fs::path again = m_pages.path() / "again.html";
-    WriteFile(again, saved);
+    writeFile(again, saved);
     EXPECT_EQ(openAndSave(again, Shown::Same), saved);
 }
 

@@ -12,11 +12,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
-using testing::CommandOutput;
-using testing::MakeNamedPipe;
-using testing::ReadFile;
+using testing::commandOutput;
+using testing::makeNamedPipe;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WaitUntil;
+using testing::waitUntil;
 
 const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
 
@@ -56,7 +56,7 @@ protected:
     // X window ids of visible windows whose title is exactly title.
     static std::string windowsNamed(const std::string& title)
     {
-        return CommandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+        return commandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
     }
 
     TempFolder m_runs;
@@ -70,7 +70,7 @@ TEST_F(StartupProcess, FirstStartShowsTheWizardAloneThenWritesTheTitle)
     const auto run = newRunFolder(m_runs.path());
     auto program = start(run);
     std::string wizard;
-    ASSERT_TRUE(WaitUntil([&] { return !(wizard = windowsNamed("程序新建向导")).empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !(wizard = windowsNamed("程序新建向导")).empty(); }, 30s));
     EXPECT_TRUE(std::filesystem::is_directory(run / "system"));
     EXPECT_TRUE(std::filesystem::is_directory(run / "tmp"));
     EXPECT_FALSE(std::filesystem::exists(run / "system" / "title.ini")); // written after the wizard
@@ -80,8 +80,8 @@ TEST_F(StartupProcess, FirstStartShowsTheWizardAloneThenWritesTheTitle)
     const std::string id = wizard.substr(0, wizard.find('\n'));
     std::system(("xdotool windowfocus --sync " + id + " key Escape >/dev/null 2>&1").c_str());
     const auto title = run / "system" / "title.ini";
-    ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
-    EXPECT_EQ(ReadFile(title), "[标题]\n名称=Inkwell\n");
+    ASSERT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+    EXPECT_EQ(fileBytes(title), "[标题]\n名称=Inkwell\n");
     EXPECT_FALSE(std::filesystem::exists(run / "system" / "guid.ini")); // only the check box writes it
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
@@ -93,7 +93,7 @@ TEST_F(StartupProcess, TerminationSignalDuringTheWizardEndsTheProgram)
 {
     const auto run = newRunFolder(m_runs.path());
     auto program = start(run);
-    ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("程序新建向导").empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !windowsNamed("程序新建向导").empty(); }, 30s));
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
     EXPECT_TRUE(windowsNamed("Inkwell").empty()) << "the main window is never shown";
@@ -110,9 +110,9 @@ TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
         // The captions of the program's visible windows: the main window alone.
         std::string captions;
         const auto pid = std::to_string(program->pid());
-        ASSERT_TRUE(WaitUntil(
+        ASSERT_TRUE(waitUntil(
             [&] {
-                captions = CommandOutput("for id in $(xdotool search --onlyvisible --pid " + pid
+                captions = commandOutput("for id in $(xdotool search --onlyvisible --pid " + pid
                     + " 2>/dev/null); do echo \"[$(xdotool getwindowname $id)]\"; done");
                 return !captions.empty();
             },
@@ -138,18 +138,18 @@ TEST_F(StartupProcess, NamedPipesForSettingsAndRecordsHoldNothingUp)
     const std::vector<std::filesystem::path> pipes { run / "prj.ini", run / "system" / "title.ini",
         run / "system" / "guid.ini", run / "system" / "工程记录.txt" };
     for (const auto& pipe : pipes)
-        ASSERT_TRUE(MakeNamedPipe(pipe)) << pipe;
+        ASSERT_TRUE(makeNamedPipe(pipe)) << pipe;
     const auto leftover = run / "system" / ".~Kx8Lm2";
-    testing::WriteFile(leftover, "[标题]\n名称=half");
+    testing::writeFile(leftover, "[标题]\n名称=half");
 
     auto program = start(run);
     std::string wizard;
-    ASSERT_TRUE(WaitUntil([&] { return !(wizard = windowsNamed("程序新建向导")).empty(); }, 30s))
+    ASSERT_TRUE(waitUntil([&] { return !(wizard = windowsNamed("程序新建向导")).empty(); }, 30s))
         << "a missing wizard setting shows the wizard";
     EXPECT_FALSE(std::filesystem::exists(leftover));
     const std::string id = wizard.substr(0, wizard.find('\n'));
     std::system(("xdotool windowfocus --sync " + id + " key Escape >/dev/null 2>&1").c_str());
-    EXPECT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s))
+    EXPECT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s))
         << "the main window shows once the wizard is closed";
     for (const auto& pipe : pipes)
         EXPECT_EQ(std::filesystem::symlink_status(pipe).type(), std::filesystem::file_type::fifo) << pipe;
@@ -162,7 +162,7 @@ TEST_F(StartupProcess, OneCopyAtATimeUntilTheFirstDies)
     const auto first = newRunFolder(m_runs.path());
     skipWizard(first);
     auto program = start(first);
-    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(first / "system" / "title.ini"); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(first / "system" / "title.ini"); }, 30s));
 
     const auto second = newRunFolder(m_runs.path());
     skipWizard(second);
@@ -175,7 +175,7 @@ TEST_F(StartupProcess, OneCopyAtATimeUntilTheFirstDies)
     program->kill(SIGKILL);
     program->waitFor(5s);
     auto after = start(second);
-    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(second / "system" / "title.ini"); }, 30s));
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(second / "system" / "title.ini"); }, 30s));
     EXPECT_TRUE(after->isRunning());
 }
 
@@ -184,7 +184,7 @@ TEST_F(StartupProcess, BelowTheTemporaryFolderShowsTheHintAndEnds)
     const auto run = newRunFolder(m_temp.path());
     auto program = start(run);
     std::string ids;
-    ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
     EXPECT_TRUE(program->isRunning());
     const std::string id = ids.substr(0, ids.find('\n'));
     std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
@@ -208,7 +208,7 @@ protected:
     {
         program = start(m_folder);
         std::string ids;
-        EXPECT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
+        EXPECT_TRUE(waitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
         return ids.substr(0, ids.find('\n'));
     }
 
@@ -224,13 +224,13 @@ protected:
     void answerRecoveryQuestion(const char* key)
     {
         std::string ids;
-        ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+        ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
         EXPECT_TRUE(windowsNamed("Inkwell").empty()) << "asked before the main window is shown";
         const std::string id = ids.substr(0, ids.find('\n'));
         std::system(("xdotool windowfocus --sync " + id + " key " + key + " >/dev/null 2>&1").c_str());
     }
 
-    [[nodiscard]] std::string copiedPage() const { return ReadFile(m_folder / "system" / "recover.html"); }
+    [[nodiscard]] std::string copiedPage() const { return fileBytes(m_folder / "system" / "recover.html"); }
     [[nodiscard]] bool copyExists() const
     {
         return std::filesystem::exists(m_folder / "system" / "recover.html")
@@ -252,7 +252,7 @@ TEST_F(RecoveryProcess, KilledRunGivesThePageBackAndSaveWritesIt)
     std::unique_ptr<ChildProcess> program;
     const auto window = startShown(program);
     typeIntoPage(window, "kept after kill");
-    ASSERT_TRUE(WaitUntil([&] { return copiedPage().find("kept after kill") != std::string::npos; }, 15s));
+    ASSERT_TRUE(waitUntil([&] { return copiedPage().find("kept after kill") != std::string::npos; }, 15s));
     const auto document = copiedDocument();
     EXPECT_EQ(document.parent_path(), m_folder / "tmp");
     program->kill(SIGKILL);
@@ -261,15 +261,15 @@ TEST_F(RecoveryProcess, KilledRunGivesThePageBackAndSaveWritesIt)
     program = start(m_folder);
     answerRecoveryQuestion("Return"); // "是" is the default
     std::string ids;
-    ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
     EXPECT_TRUE(copyExists()) << "kept until the page is saved";
     EXPECT_FALSE(std::filesystem::exists(document));
     // Save: the first button of the file strip.
     const std::string id = ids.substr(0, ids.find('\n'));
     std::system(("xdotool mousemove --window " + id + " 94 25 click 1 >/dev/null 2>&1").c_str());
     ASSERT_TRUE(
-        WaitUntil([&] { return ReadFile(document).find("kept after kill") != std::string::npos; }, 15s));
-    EXPECT_TRUE(WaitUntil([&] { return !copyExists(); }, 5s));
+        waitUntil([&] { return fileBytes(document).find("kept after kill") != std::string::npos; }, 15s));
+    EXPECT_TRUE(waitUntil([&] { return !copyExists(); }, 5s));
     EXPECT_TRUE(windowsNamed("程序新建向导").empty());
 }
 
@@ -278,14 +278,14 @@ TEST_F(RecoveryProcess, DeclinedCopyIsRemovedAndTheRunStartsBlank)
     std::unique_ptr<ChildProcess> program;
     const auto window = startShown(program);
     typeIntoPage(window, "not wanted");
-    ASSERT_TRUE(WaitUntil([&] { return copiedPage().find("not wanted") != std::string::npos; }, 15s));
+    ASSERT_TRUE(waitUntil([&] { return copiedPage().find("not wanted") != std::string::npos; }, 15s));
     const auto document = copiedDocument();
     program->kill(SIGKILL);
     program->waitFor(10s);
 
     program = start(m_folder);
     answerRecoveryQuestion("Escape"); // "否"
-    ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
     EXPECT_FALSE(copyExists());
     EXPECT_FALSE(std::filesystem::exists(document));
     program->kill(SIGTERM); // a blank page: nothing to keep, no question
@@ -310,7 +310,7 @@ TEST_F(RecoveryProcess, TerminationSignalKeepsTheEditWithoutAQuestion)
 
         auto next = start(m_folder);
         answerRecoveryQuestion("Return");
-        ASSERT_TRUE(WaitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+        ASSERT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
         next->kill(SIGTERM); // the recovered page is still unsaved: its copy stays
         EXPECT_EQ(next->waitFor(20s), 0);
         EXPECT_TRUE(copyExists());
@@ -338,25 +338,25 @@ TEST_F(RecoveryProcess, DamagedCopiesAreRemovedWithAHint)
     const Plant plants[] = {
         { "record_without_folder",
             [&] {
-                testing::WriteFile(page, "<p>\xC4\xE3</p>");
-                testing::WriteFile(record, "[恢复]\n名称=x\n");
+                testing::writeFile(page, "<p>\xC4\xE3</p>");
+                testing::writeFile(record, "[恢复]\n名称=x\n");
             } },
         { "record_points_elsewhere",
             [&] {
-                testing::WriteFile(page, "<p>owned</p>");
-                testing::WriteFile(record,
+                testing::writeFile(page, "<p>owned</p>");
+                testing::writeFile(record,
                     "[恢复]\n文件夹=" + (m_folder / "tmp").string()
                         + "\n名称=../../victim/owned.conf\n类型=99\n编码=utf-8\n");
             } },
         { "page_is_a_named_pipe",
             [&] {
-                ASSERT_TRUE(MakeNamedPipe(page));
-                testing::WriteFile(record, soundRecord);
+                ASSERT_TRUE(makeNamedPipe(page));
+                testing::writeFile(record, soundRecord);
             } },
         { "record_is_a_named_pipe",
             [&] {
-                testing::WriteFile(page, "<p>kept?</p>");
-                ASSERT_TRUE(MakeNamedPipe(record));
+                testing::writeFile(page, "<p>kept?</p>");
+                ASSERT_TRUE(makeNamedPipe(record));
             } },
     };
     for (const Plant& p : plants) {
@@ -364,12 +364,12 @@ TEST_F(RecoveryProcess, DamagedCopiesAreRemovedWithAHint)
         p.plant();
         auto program = start(m_folder);
         std::string ids;
-        ASSERT_TRUE(WaitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
+        ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
         EXPECT_FALSE(copyExists());
         const std::string id = ids.substr(0, ids.find('\n'));
         std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
         std::string shown;
-        ASSERT_TRUE(WaitUntil([&] { return !(shown = windowsNamed("Inkwell")).empty(); }, 30s))
+        ASSERT_TRUE(waitUntil([&] { return !(shown = windowsNamed("Inkwell")).empty(); }, 30s))
             << "start-up goes on";
         // Save writes the blank page where a new run's page goes, not where the record pointed.
         const std::string window = shown.substr(0, shown.find('\n'));
@@ -389,7 +389,7 @@ TEST_F(StartupProcess, DirectlyInTheTemporaryFolderRuns)
     auto program = std::make_unique<ChildProcess>(run / "inkwell", std::vector<std::string> {}, run,
         std::map<std::string, std::string> {
             { "TMPDIR", run.string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() } });
-    EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(run / "system" / "title.ini"); }, 30s));
+    EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(run / "system" / "title.ini"); }, 30s));
     EXPECT_TRUE(program->isRunning());
 }
 

@@ -191,7 +191,7 @@ inline QVariant evaluateIn(QWebEngineView* browser, const QString& script)
     auto result = std::make_shared<std::optional<QVariant>>();
     browser->page()->runJavaScript(
         script, QWebEngineScript::ApplicationWorld, [result](const QVariant& value) { *result = value; });
-    Eventually([&] { return result->has_value(); }, 5000);
+    eventually([&] { return result->has_value(); }, 5000);
     return result->value_or(QVariant());
 }
 
@@ -203,8 +203,8 @@ inline void select(QWebEngineView* browser, const char* script)
 {
     QWidget* target = browser->focusProxy() ? browser->focusProxy() : browser;
     QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(30, 15));
-    Eventually([&] { return target->hasFocus(); }, 2000);
-    Eventually(
+    eventually([&] { return target->hasFocus(); }, 2000);
+    eventually(
         [&] { return evaluateIn(browser, QStringLiteral("getSelection().rangeCount>0")).toBool(); }, 3000);
     const QString state = QStringLiteral("(function(){var s=getSelection();return s.rangeCount?"
                                          "s.anchorOffset+','+s.focusOffset+','+s.toString():'';})()");
@@ -235,7 +235,7 @@ inline bool pickItem(QComboBox* box, const QString& text)
         return false;
     QTest::mouseClick(box, Qt::LeftButton);
     QAbstractItemView* list = box->view();
-    if (!Eventually([&] { return list->isVisible(); }, 2000))
+    if (!eventually([&] { return list->isVisible(); }, 2000))
         return false;
     // The list ignores a release that comes too soon after it opened (the press that opened it).
     QTest::qWait(QApplication::doubleClickInterval() + 100);
@@ -247,7 +247,7 @@ inline bool pickItem(QComboBox* box, const QString& text)
     if (target.isEmpty())
         return false;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, target.center());
-    return Eventually([&] { return !list->isVisible(); }, 2000) && box->currentIndex() == index;
+    return eventually([&] { return !list->isVisible(); }, 2000) && box->currentIndex() == index;
 }
 
 } // namespace inkwell::testing

@@ -48,7 +48,7 @@ protected:
         m_result = ArchiveBuilder(m_site, limits).build(url, target, options);
         if (!m_result.ok())
             throw std::runtime_error(m_result.error);
-        return SplitArchive(target, m_folder.path());
+        return splitArchive(target, m_folder.path());
     }
 
     static std::vector<std::string> Locations(const std::vector<Part>& parts)
@@ -376,9 +376,9 @@ TEST_F(MemoryArchive, LargePartsComeBackWhole)
     const std::vector<Part> parts = build("http://h/p.html", {}, options);
     ASSERT_EQ(parts.size(), 5u);
     EXPECT_TRUE(parts[1].bytes == binary) << "the binary part differs";
-    EXPECT_TRUE(parts[2].bytes == CrLf(script)) << "the script part differs";
+    EXPECT_TRUE(parts[2].bytes == crLf(script)) << "the script part differs";
     const std::string id = parts[4].contentId.substr(1, parts[4].contentId.size() - 2);
-    EXPECT_TRUE(parts[3].bytes == CrLf(Replace(sheet, "file:///d/a.png", "cid:" + id)))
+    EXPECT_TRUE(parts[3].bytes == crLf(replaced(sheet, "file:///d/a.png", "cid:" + id)))
         << "the style sheet differs";
 }
 
@@ -420,7 +420,7 @@ TEST_F(MemoryArchive, AnArchiveThatMustBeCompleteIsNotWrittenWithoutAResource)
         { "http://h/a.png", { "image/png", "A" } },
     };
     const std::filesystem::path target = m_folder.path() / "kept.mht";
-    WriteFile(target, "an earlier archive");
+    writeFile(target, "an earlier archive");
     ArchiveOptions options;
     options.missing = MissingResources::RefuseArchive;
     const ArchiveResult refused = ArchiveBuilder(m_site).build("http://h/p.html", target, options);
@@ -429,7 +429,7 @@ TEST_F(MemoryArchive, AnArchiveThatMustBeCompleteIsNotWrittenWithoutAResource)
     EXPECT_EQ(refused.notFetched,
         (std::vector<MissingResource> { { "http://h/gone.png", "the server answered with status 404" },
             { "http://h/gone.js", "the server answered with status 404" } }));
-    EXPECT_EQ(ReadFile(target), "an earlier archive");
+    EXPECT_EQ(requiredFileBytes(target), "an earlier archive");
     EXPECT_EQ(namesIn(m_folder.path()), std::vector<std::string> { "kept.mht" }) << "nothing left behind";
 
     options.missing = MissingResources::LeaveOut;
@@ -466,7 +466,7 @@ private:
 };
 
 // Peak resident memory of this process in KiB, after clearing the mark when resetting is true.
-std::optional<long> PeakResidentKiB(bool resetting)
+std::optional<long> peakResidentKiB(bool resetting)
 {
     if (resetting) {
         std::ofstream clear("/proc/self/clear_refs");
@@ -493,11 +493,11 @@ TEST(ArchiveMemory, HoldsOneResourceAtATime)
     constexpr std::size_t bytes = 16 << 20;
     TempFolder folder;
     GeneratedSite site(count, bytes);
-    const auto before = PeakResidentKiB(true);
+    const auto before = peakResidentKiB(true);
     if (!before)
         GTEST_SKIP() << "the peak resident memory cannot be reset here";
     const ArchiveResult result = ArchiveBuilder(site).build("http://h/p.html", folder.path() / "big.mht");
-    const auto after = PeakResidentKiB(false);
+    const auto after = peakResidentKiB(false);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(result.partCount, static_cast<std::size_t>(count + 1));
     EXPECT_GT(std::filesystem::file_size(folder.path() / "big.mht"), count * bytes);

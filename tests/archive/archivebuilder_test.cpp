@@ -26,7 +26,7 @@ protected:
         std::filesystem::create_directories(outside());
         std::filesystem::copy_file(
             std::filesystem::path(INKWELL_TEST_DATA) / "archive/outside/green.png", outside() / "green.png");
-        WriteFile(run() / "tmp/page.html", pageSource());
+        writeFile(run() / "tmp/page.html", pageSource());
         ASSERT_TRUE(m_server.start());
         ASSERT_TRUE(m_server.port());
     }
@@ -36,7 +36,7 @@ protected:
     std::filesystem::path work() const { return m_root.path(); }
     std::string pageSource() const
     {
-        return Replace(ReadFile(FixtureSite / "page.html"), "@OUTSIDE@", outside().string());
+        return replaced(requiredFileBytes(FixtureSite / "page.html"), "@OUTSIDE@", outside().string());
     }
     std::string url(std::string_view path) const
     {
@@ -57,7 +57,7 @@ TEST_F(ServedSite, ArchivePartsParseBackWithIdenticalBytes)
             { url("/tmp/missing.png"), "the server answered with status 404" } }));
     EXPECT_TRUE(result.localFilesLeftOut.empty()) << "a picture from disk named by an img goes in";
 
-    const std::vector<Part> parts = SplitArchive(target, work());
+    const std::vector<Part> parts = splitArchive(target, work());
     ASSERT_EQ(parts.size(), result.partCount);
     const std::string greenUrl = "file://" + (outside() / "green.png").string();
 
@@ -101,8 +101,8 @@ TEST_F(ServedSite, ArchivePartsParseBackWithIdenticalBytes)
             greenId = part.contentId.substr(1, part.contentId.size() - 2);
         if (e.source.empty())
             continue;
-        const std::string source = ReadFile(e.source.is_absolute() ? e.source : run() / "tmp" / e.source);
-        EXPECT_EQ(part.bytes, text ? CrLf(source) : source) << e.location;
+        const std::string source = requiredFileBytes(e.source.is_absolute() ? e.source : run() / "tmp" / e.source);
+        EXPECT_EQ(part.bytes, text ? crLf(source) : source) << e.location;
     }
     // The page refers to the part from disk by its Content-ID in the attribute that named it; the
     // same URL in a comment stays as it was, and nothing else changes.
@@ -110,7 +110,7 @@ TEST_F(ServedSite, ArchivePartsParseBackWithIdenticalBytes)
     const std::string page = pageSource();
     const std::string attribute = "src=\"" + greenUrl + "\"";
     ASSERT_NE(page.find(attribute), std::string::npos);
-    EXPECT_EQ(parts[0].bytes, CrLf(Replace(page, attribute, "src=\"cid:" + greenId + "\"")));
+    EXPECT_EQ(parts[0].bytes, crLf(replaced(page, attribute, "src=\"cid:" + greenId + "\"")));
 }
 
 TEST_F(ServedSite, ChromiumShowsEveryPictureOfTheArchiveFromDisk)
@@ -130,12 +130,12 @@ TEST_F(ServedSite, ChromiumShowsEveryPictureOfTheArchiveFromDisk)
         = "chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
           "--disable-background-networking --disable-component-update --disable-sync "
           "--user-data-dir="
-        + Quote((work() / "profile").string()) + " --screenshot=" + Quote(shot.string())
+        + shellQuoted((work() / "profile").string()) + " --screenshot=" + shellQuoted(shot.string())
         + " --window-size=" + std::to_string(width) + "," + std::to_string(height) + " "
-        + Quote("file://" + target.string()) + " >" + Quote((work() / "chromium.log").string()) + " 2>&1";
-    ASSERT_EQ(RunShell("timeout 120 " + chromium), 0) << ReadFile(work() / "chromium.log");
-    ASSERT_EQ(RunShell("convert " + Quote(shot.string()) + " -depth 8 rgb:" + Quote(pixels.string())), 0);
-    const std::string rgb = ReadFile(pixels);
+        + shellQuoted("file://" + target.string()) + " >" + shellQuoted((work() / "chromium.log").string()) + " 2>&1";
+    ASSERT_EQ(runShell("timeout 120 " + chromium), 0) << requiredFileBytes(work() / "chromium.log");
+    ASSERT_EQ(runShell("convert " + shellQuoted(shot.string()) + " -depth 8 rgb:" + shellQuoted(pixels.string())), 0);
+    const std::string rgb = requiredFileBytes(pixels);
     ASSERT_EQ(rgb.size(), static_cast<std::size_t>(width * height * 3));
 
     struct Probe
@@ -205,14 +205,14 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
     };
     const std::filesystem::path out = work() / "out";
     std::filesystem::create_directories(out / "folder.mht");
-    WriteFile(out / "folder.mht" / "inside", "kept");
+    writeFile(out / "folder.mht" / "inside", "kept");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::filesystem::path target = out / c.target;
         const bool existing
             = std::filesystem::exists(target.parent_path()) && !std::filesystem::is_directory(target);
         if (existing)
-            WriteFile(target, "an earlier archive");
+            writeFile(target, "an earlier archive");
         const auto before = std::filesystem::exists(target.parent_path()) ? namesIn(target.parent_path())
                                                                           : std::vector<std::string> {};
         const ArchiveResult result = buildMhtArchive(c.url, target);
@@ -221,23 +221,23 @@ TEST_F(ServedSite, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << result.error;
         EXPECT_EQ(result.partCount, 0u);
         if (existing) {
-            EXPECT_EQ(ReadFile(target), "an earlier archive");
+            EXPECT_EQ(requiredFileBytes(target), "an earlier archive");
         }
         if (std::filesystem::exists(target.parent_path())) {
             EXPECT_EQ(namesIn(target.parent_path()), before) << "a temporary file was left behind";
         }
     }
-    EXPECT_EQ(ReadFile(out / "folder.mht" / "inside"), "kept");
+    EXPECT_EQ(requiredFileBytes(out / "folder.mht" / "inside"), "kept");
 }
 
 TEST_F(ServedSite, ASecondExportReplacesTheFirst)
 {
     const std::filesystem::path target = work() / "twice.mht";
-    WriteFile(target, "an earlier archive");
+    writeFile(target, "an earlier archive");
     const std::vector<std::string> before = namesIn(work());
     ASSERT_TRUE(buildMhtArchive(url("/tmp/frame.html"), target).ok());
     EXPECT_EQ(namesIn(work()), before) << "a temporary file was left behind";
-    const std::vector<Part> parts = SplitArchive(target, work());
+    const std::vector<Part> parts = splitArchive(target, work());
     ASSERT_EQ(parts.size(), 3u);
     EXPECT_EQ(parts[0].location, url("/tmp/frame.html"));
 }

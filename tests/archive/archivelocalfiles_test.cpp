@@ -26,9 +26,9 @@ TEST(ArchiveLocalFiles, AFolderSwappedForALinkNeverBringsAnOutsideFileIn)
     // Markers that quoted-printable leaves as they are.
     const std::string insideMarker = "INSIDE-MARKER-2b1c";
     const std::string outsideMarker = "OUTSIDE-SECRET-7f3a";
-    WriteFile(site / "p.html", "<script src=box/notes.js></script>");
-    WriteFile(site / "box/notes.js", "// " + insideMarker + "\n");
-    WriteFile(outside / "notes.js", "// " + outsideMarker + "\n");
+    writeFile(site / "p.html", "<script src=box/notes.js></script>");
+    writeFile(site / "box/notes.js", "// " + insideMarker + "\n");
+    writeFile(outside / "notes.js", "// " + outsideMarker + "\n");
     std::filesystem::create_directory_symlink(outside, site / "swap");
 
     std::atomic<bool> stop = false;
@@ -55,7 +55,7 @@ TEST(ArchiveLocalFiles, AFolderSwappedForALinkNeverBringsAnOutsideFileIn)
         const ArchiveResult result = buildMhtArchive(page, target, options);
         ASSERT_TRUE(result.ok()) << result.error;
         ++built;
-        const std::string archive = ReadFile(target);
+        const std::string archive = requiredFileBytes(target);
         if (archive.find(outsideMarker) != std::string::npos)
             leak = archive;
         withInside += archive.find(insideMarker) != std::string::npos ? 1 : 0;

@@ -4,6 +4,7 @@
 
 #include "archive/archivebuilder.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/textforms.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -32,54 +33,14 @@ namespace archive_test {
 
 using inkwell::testing::TempFolder;
 
-inline void WriteFile(const std::filesystem::path& path, std::string_view content)
-{
-    inkwell::testing::WriteFile(path, content);
-}
-
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    inkwell::Result<std::string> bytes = inkwell::readFile(path);
-    if (!bytes)
-        throw std::runtime_error(bytes.error().message);
-    return std::move(*bytes);
-}
-
-inline std::string Replace(std::string text, std::string_view from, std::string_view to)
-{
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
-// LF line breaks as CR LF: the form in which a text part comes back out of an archive.
-inline std::string CrLf(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            out += '\r';
-        out += text[i];
-    }
-    return out;
-}
-
-// A shell word that stands for text exactly.
-inline std::string Quote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    out += '\'';
-    return out;
-}
-
+using inkwell::testing::crLf;
+using inkwell::testing::replaced;
+using inkwell::testing::shellQuoted;
+using inkwell::testing::writeFile;
+// Fixtures and archive parts must be there: a missing one fails the test with its reason.
+using inkwell::testing::requiredFileBytes;
 // Runs a shell command; its exit status (-1 when it did not exit normally).
-inline int RunShell(const std::string& command)
+inline int runShell(const std::string& command)
 {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -96,15 +57,15 @@ struct Part
 };
 
 // The archive's parts in order as Python's email package reads them; throws when it cannot.
-inline std::vector<Part> SplitArchive(const std::filesystem::path& archive, const std::filesystem::path& work)
+inline std::vector<Part> splitArchive(const std::filesystem::path& archive, const std::filesystem::path& work)
 {
     const std::filesystem::path out = work / "split";
     std::filesystem::remove_all(out);
     const std::string script = std::string(INKWELL_SOURCE_DIR) + "/tests/archive/mht_split.py";
-    if (RunShell("python3 " + Quote(script) + " " + Quote(archive.string()) + " " + Quote(out.string())) != 0)
+    if (runShell("python3 " + shellQuoted(script) + " " + shellQuoted(archive.string()) + " " + shellQuoted(out.string())) != 0)
         throw std::runtime_error("python's email package could not split " + archive.string());
     std::vector<Part> parts;
-    std::istringstream manifest(ReadFile(out / "manifest.tsv"));
+    std::istringstream manifest(requiredFileBytes(out / "manifest.tsv"));
     for (std::string line; std::getline(manifest, line);) {
         std::vector<std::string> fields;
         std::size_t start = 0;
@@ -114,7 +75,7 @@ inline std::vector<Part> SplitArchive(const std::filesystem::path& archive, cons
         if (fields.size() != 6)
             throw std::runtime_error("bad manifest line: " + line);
         parts.push_back(Part {
-            fields[1], fields[2], fields[3], fields[4], fields[5], ReadFile(out / (fields[0] + ".bin")) });
+            fields[1], fields[2], fields[3], fields[4], fields[5], requiredFileBytes(out / (fields[0] + ".bin")) });
     }
     return parts;
 }

@@ -15,7 +15,7 @@ using namespace std::string_literals;
 
 TEST(PictureBytes, KnowsPicturesBySignatureOnly)
 {
-    const std::string png = ReadFile(std::filesystem::path(INKWELL_TEST_DATA) / "archive/outside/green.png");
+    const std::string png = requiredFileBytes(std::filesystem::path(INKWELL_TEST_DATA) / "archive/outside/green.png");
     const std::string bmp = "BM"s + std::string(12, '\0') + "\x28\0\0\0"s + std::string(40, '\0');
     struct Case
     {
@@ -57,10 +57,10 @@ class LocalFileDecision : public ::testing::Test
 protected:
     void SetUp() override
     {
-        WriteFile(doc() / "style.css", "a{}");
-        WriteFile(doc() / "a b.css", "a{}");
-        WriteFile(elsewhere() / "secret.css", "a{}");
-        WriteFile(root() / "doc2/x.css", "a{}");
+        writeFile(doc() / "style.css", "a{}");
+        writeFile(doc() / "a b.css", "a{}");
+        writeFile(elsewhere() / "secret.css", "a{}");
+        writeFile(root() / "doc2/x.css", "a{}");
         std::filesystem::create_symlink("../elsewhere/secret.css", doc() / "link.css");
         std::filesystem::create_directory_symlink(elsewhere(), doc() / "dirlink");
         std::filesystem::create_symlink(doc() / "style.css", elsewhere() / "back.css");

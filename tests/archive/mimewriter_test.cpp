@@ -1,4 +1,5 @@
 #include "archive/mimewriter.h"
+#include "tests/support/textforms.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -6,58 +7,13 @@
 namespace inkwell {
 namespace {
 
-// Decoders written from RFC 2045 for checking the encoders, independent of them.
-std::string DecodeQuotedPrintable(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '=') {
-            out += text[i];
-            continue;
-        }
-        if (text.substr(i + 1, 2) == "\r\n") {
-            i += 2;
-            continue;
-        }
-        out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
-        i += 2;
-    }
-    return out;
-}
+// Decoders written from RFC 2045 for checking the encoders, independent of them; text line breaks
+// are written as CR LF, everything else must come back byte for byte.
+using testing::crLf;
+using testing::decodeBase64;
+using testing::decodeQuotedPrintable;
 
-std::string DecodeBase64(std::string_view text)
-{
-    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    unsigned value = 0;
-    int bits = 0;
-    for (char c : text) {
-        const auto at = alphabet.find(c);
-        if (at == std::string::npos)
-            continue;
-        value = (value << 6) | static_cast<unsigned>(at);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out += static_cast<char>((value >> bits) & 0xFF);
-        }
-    }
-    return out;
-}
-
-// Text line breaks are written as CR LF; everything else must come back byte for byte.
-std::string CanonicalLineBreaks(std::string_view text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            out += '\r';
-        out += text[i];
-    }
-    return out;
-}
-
-void ExpectLinesAtMost76(std::string_view encoded)
+void expectLinesAtMost76(std::string_view encoded)
 {
     std::size_t start = 0;
     while (start <= encoded.size()) {
@@ -112,11 +68,11 @@ TEST(Encoders, RoundTripRandomBytesWithinLineLimits)
         for (char& c : bytes)
             c = random() % 2 ? special[random() % special.size()] : static_cast<char>(random());
         const std::string qp = encodeQuotedPrintable(bytes);
-        ExpectLinesAtMost76(qp);
-        EXPECT_EQ(DecodeQuotedPrintable(qp), CanonicalLineBreaks(bytes));
+        expectLinesAtMost76(qp);
+        EXPECT_EQ(decodeQuotedPrintable(qp), crLf(bytes));
         const std::string b64 = encodeBase64(bytes);
-        ExpectLinesAtMost76(b64);
-        EXPECT_EQ(DecodeBase64(b64), bytes);
+        expectLinesAtMost76(b64);
+        EXPECT_EQ(decodeBase64(b64), bytes);
         if (HasFailure())
             return;
     }

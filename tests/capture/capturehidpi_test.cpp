@@ -51,7 +51,7 @@ TEST(CaptureOnAScaledScreen, SavesDevicePixelsAndInsertsAtLogicalSize)
     shown.setDevicePixelRatio(2.0);
     Backdrop backdrop(shown);
     backdrop.show();
-    ASSERT_TRUE(inkwell::testing::Eventually([&] {
+    ASSERT_TRUE(inkwell::testing::eventually([&] {
         const QImage grab = screen->grabWindow(0).toImage();
         return grab.size() == device && grab.pixel(1001, 601) == patternAt(1001, 601);
     })) << "the backdrop never showed at device resolution";

@@ -88,7 +88,7 @@ protected:
         m_portal.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_portal.start(QStringLiteral(INKWELL_FAKE_PORTAL), args);
         ASSERT_TRUE(m_portal.waitForStarted(5000));
-        ASSERT_TRUE(inkwell::testing::Eventually([&] { return m_portal.readAll().contains("ready"); }, 5000));
+        ASSERT_TRUE(inkwell::testing::eventually([&] { return m_portal.readAll().contains("ready"); }, 5000));
     }
 
     // Runs a capture command; every message box that shows is recorded and closed.
@@ -156,7 +156,7 @@ TEST_F(CaptureThroughPortal, RefusedMissingOrUnreadablePortalGivesTheMessageAndN
 {
     const std::filesystem::path pipe = (s_base + "/desktop-pipe.png").toStdString();
     std::filesystem::remove(pipe);
-    ASSERT_TRUE(MakeNamedPipe(pipe));
+    ASSERT_TRUE(makeNamedPipe(pipe));
     const struct
     {
         const char* name;

@@ -80,7 +80,7 @@ TEST(EnsureFolder, CreatesOneLevelAndAcceptsAnyExistingEntry)
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_TRUE(ensureFolder(folder)); // already there
 
-    testing::WriteFile(dir.path() / "file", "x");
+    testing::writeFile(dir.path() / "file", "x");
     EXPECT_TRUE(ensureFolder(dir.path() / "file")); // a file of that name counts
 
     EXPECT_FALSE(ensureFolder(dir.path() / "a" / "b")); // parents are not created

@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 using inkwell::IniFile;
-using inkwell::testing::ReadFile;
+using inkwell::testing::fileBytes;
 using inkwell::testing::TempFolder;
-using inkwell::testing::WriteFile;
+using inkwell::testing::writeFile;
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST_P(IniRead, FindsValueOrDefault)
     TempFolder dir;
     const auto path = dir.path() / "a.ini";
     if (GetParam().file != "<missing>")
-        WriteFile(path, GetParam().file);
+        writeFile(path, GetParam().file);
     EXPECT_EQ(IniFile(path).read(GetParam().section, GetParam().key, "DEF"), GetParam().expected);
 }
 
@@ -58,14 +58,14 @@ TEST(IniReadLimits, ValueIsCutToBufferWithoutSplittingACharacter)
     TempFolder dir;
     const auto path = dir.path() / "a.ini";
     const std::string ascii(20000, 'a');
-    WriteFile(path, "[s]\nk=" + ascii + "\n");
+    writeFile(path, "[s]\nk=" + ascii + "\n");
     EXPECT_EQ(IniFile(path).read("s", "k", ""), std::string(10239, 'a'));
 
     // 3413 Chinese characters are 10239 bytes; one more would pass the buffer.
     std::string chinese;
     for (int i = 0; i < 3414; ++i)
         chinese += "字";
-    WriteFile(path, "[s]\nk=" + chinese + "\n");
+    writeFile(path, "[s]\nk=" + chinese + "\n");
     const auto value = IniFile(path).read("s", "k", "");
     EXPECT_EQ(value.size(), 10239u);
     EXPECT_EQ(value, chinese.substr(0, 10239));
@@ -90,9 +90,9 @@ TEST_P(IniWrite, KeepsEveryOtherLine)
     TempFolder dir;
     const auto path = dir.path() / "a.ini";
     if (GetParam().before != "<missing>")
-        WriteFile(path, GetParam().before);
+        writeFile(path, GetParam().before);
     ASSERT_TRUE(IniFile(path).write(GetParam().section, GetParam().key, GetParam().value));
-    EXPECT_EQ(ReadFile(path), GetParam().after);
+    EXPECT_EQ(fileBytes(path), GetParam().after);
     EXPECT_EQ(IniFile(path).read(GetParam().section, GetParam().key, "DEF"), GetParam().value);
 }
 
@@ -130,7 +130,7 @@ TEST(IniNotAFile, ReadsGiveDefaultsAndWritesLeaveItAlone)
     const auto fifo = dir.path() / "title.ini";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_directory(dir.path() / "folder.ini");
-    WriteFile(dir.path() / "locked.ini", "[s]\nk=secret\nother=kept\n");
+    writeFile(dir.path() / "locked.ini", "[s]\nk=secret\nother=kept\n");
     std::filesystem::permissions(dir.path() / "locked.ini", std::filesystem::perms::none);
     std::vector<std::filesystem::path> paths { fifo, dir.path() / "folder.ini", "/dev/null" };
     if (::geteuid() != 0) // the superuser reads a file without permissions
@@ -155,7 +155,7 @@ TEST(IniNotAFile, ReadsGiveDefaultsAndWritesLeaveItAlone)
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.ini"));
     std::filesystem::permissions(dir.path() / "locked.ini", std::filesystem::perms::owner_read);
-    EXPECT_EQ(ReadFile(dir.path() / "locked.ini"), "[s]\nk=secret\nother=kept\n");
+    EXPECT_EQ(fileBytes(dir.path() / "locked.ini"), "[s]\nk=secret\nother=kept\n");
 }
 
 } // namespace

@@ -27,14 +27,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing::namesIn;
 using testing::TempFolder;
-using testing::WriteFile;
+using testing::writeFile;
 
 
-TEST(ReadFile, GivesEveryByteOrSaysWhyNot)
+TEST(fileBytes, GivesEveryByteOrSaysWhyNot)
 {
     TempFolder dir;
     const std::string bytes("a\0b\r\n\xFF", 6);
-    WriteFile(dir.path() / "page.html", bytes);
+    writeFile(dir.path() / "page.html", bytes);
     const Result<std::string> read = readFile(dir.path() / "page.html");
     ASSERT_TRUE(read.ok()) << read.error().message;
     EXPECT_EQ(*read, bytes);
@@ -69,7 +69,7 @@ TEST(ReadFile, GivesEveryByteOrSaysWhyNot)
 TEST(OpenRegularFile, TellsWhereTheOpenedFileLies)
 {
     TempFolder dir;
-    WriteFile(dir.path() / "real.png", "picture");
+    writeFile(dir.path() / "real.png", "picture");
     fs::create_directory(dir.path() / "inner");
     fs::create_symlink(dir.path() / "real.png", dir.path() / "inner" / "link.png");
     const fs::path real = fs::canonical(dir.path() / "real.png");
@@ -94,18 +94,18 @@ TEST(AtomicFile, TheTargetChangesOnlyAtCommit)
 {
     TempFolder dir;
     const fs::path target = dir.path() / "archive.mht";
-    WriteFile(target, "an earlier archive");
+    writeFile(target, "an earlier archive");
     {
         Result<AtomicFile> file = AtomicFile::create(target);
         ASSERT_TRUE(file.ok()) << file.error().message;
         ASSERT_TRUE(file->write("first piece, ").ok());
         ASSERT_TRUE(file->write("second piece").ok());
-        EXPECT_EQ(testing::ReadFile(target), "an earlier archive");
+        EXPECT_EQ(testing::fileBytes(target), "an earlier archive");
         EXPECT_EQ(namesIn(dir.path()).size(), 2u) << "the new bytes wait beside the target";
         ASSERT_TRUE(file->commit().ok());
         EXPECT_FALSE(file->write("late").ok()) << "a committed file takes no more bytes";
     }
-    EXPECT_EQ(testing::ReadFile(target), "first piece, second piece");
+    EXPECT_EQ(testing::fileBytes(target), "first piece, second piece");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { "archive.mht" });
 
     {
@@ -115,7 +115,7 @@ TEST(AtomicFile, TheTargetChangesOnlyAtCommit)
         Result<AtomicFile> moved = std::move(*file);
         ASSERT_TRUE(moved.ok());
     }
-    EXPECT_EQ(testing::ReadFile(target), "first piece, second piece") << "no commit, no change";
+    EXPECT_EQ(testing::fileBytes(target), "first piece, second piece") << "no commit, no change";
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { "archive.mht" }) << "and nothing left beside";
 }
 
@@ -124,7 +124,7 @@ TEST(AtomicFile, TheTargetChangesOnlyAtCommit)
 TEST(AtomicFile, AKilledWriterLeavesANameThatIsFoundAgain)
 {
     TempFolder dir;
-    WriteFile(dir.path() / ".profile", "a user's own");
+    writeFile(dir.path() / ".profile", "a user's own");
     for (const std::string target : { "ab", "abc", "recover.html", "a much longer name than twelve.html" }) {
         SCOPED_TRACE(target);
         const pid_t child = ::fork();
@@ -162,7 +162,7 @@ TEST(AtomicFile, OwnerOnlyFilesAreCreatedAndRewrittenPrivate)
     TempFolder dir;
     const fs::path shared = dir.path() / "shared.ini";
     const fs::path kept = dir.path() / "private.html";
-    WriteFile(kept, "before");
+    writeFile(kept, "before");
     fs::permissions(kept, fs::perms(0644));
     const mode_t saved = ::umask(0);
     const bool sharedWritten = writeFileAtomically(shared, "x").ok();
@@ -179,7 +179,7 @@ TEST(AtomicFile, OwnerOnlyFilesAreCreatedAndRewrittenPrivate)
     EXPECT_EQ(modeOf(shared), 0666u);
     EXPECT_EQ(modeOf(kept), 0600u);
     EXPECT_EQ(modeOf(dir.path() / "new.html"), 0600u);
-    EXPECT_EQ(testing::ReadFile(kept), "after");
+    EXPECT_EQ(testing::fileBytes(kept), "after");
 }
 
 // The CSS scanner compared by setting bit 0x20, which also made "url" and a backspace read as "url(".

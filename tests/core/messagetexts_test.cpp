@@ -214,7 +214,7 @@ TEST(FetchReasons, TheFetchersRealResultsHaveSentencesOfTheirOwn)
     EXPECT_EQ(sentenceOf("http://127.0.0.1:" + std::to_string(closedPort()) + "/a.png"),
         "对方拒绝连接，请确认网址正确、网站可以访问后重试。");
 
-    inkwell::testing::WriteFile(dir.path() / "big.png", "0123456789");
+    inkwell::testing::writeFile(dir.path() / "big.png", "0123456789");
     EXPECT_EQ(sentenceOf("file://" + (dir.path() / "big.png").string()), kTooLarge);
 
     // A server that takes the connection and never answers.
@@ -236,7 +236,7 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
 {
     TempFolder dir;
     const fs::path site = dir.path() / "站点";
-    inkwell::testing::WriteFile(
+    inkwell::testing::writeFile(
         site / "首页 1.html", "<img src=\"图片/猫.png\"><img src=\"file:///nowhere/dog.png\">");
     const std::string page = "file://" + (site / "首页 1.html").string();
     ArchiveOptions options;

@@ -12,7 +12,7 @@ namespace inkwell {
 namespace {
 
 using namespace std::string_view_literals;
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
 namespace fs = std::filesystem;
 
@@ -37,16 +37,16 @@ TEST_P(Fixtures, OpenAndSaveGiveBackTheSameBytes)
     const std::string name = GetParam().name;
     const auto read = readDocumentFile(documents / (name + ".html"));
     ASSERT_TRUE(read.ok()) << read.error().message;
-    EXPECT_EQ(read->html, ReadFile(documents / "text" / (name + ".txt")));
+    EXPECT_EQ(read->html, fileBytes(documents / "text" / (name + ".txt")));
     EXPECT_EQ(read->encoding, GetParam().encoding);
 
     TempFolder dir;
     const auto saved = dir.path() / "page.html";
     ASSERT_TRUE(writeDocumentFile(saved, read->html, read->encoding).ok());
-    std::string expected = ReadFile(documents / (name + ".html"));
+    std::string expected = fileBytes(documents / (name + ".html"));
     if (!GetParam().declarationAdded.empty())
         expected.insert(expected.find("<head>") + 6, GetParam().declarationAdded);
-    EXPECT_TRUE(ReadFile(saved) == expected) << name;
+    EXPECT_TRUE(fileBytes(saved) == expected) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, Fixtures,
@@ -67,7 +67,7 @@ TEST(DocumentFile, Gb2312PageTypedWithEmojiIsSavedInFourByteGb18030)
     const auto path = dir.path() / "page.html";
     const std::string page = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />中😀";
     ASSERT_TRUE(writeDocumentFile(path, page, TextEncoding::Utf8).ok());
-    EXPECT_EQ(ReadFile(path),
+    EXPECT_EQ(fileBytes(path),
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\" />\xD6\xD0\x94\x39\xFC\x36");
 }
 
@@ -112,7 +112,7 @@ TEST(DocumentFile, ReadFailuresAreReportedAndEmptyFilesAreNot)
 
     EXPECT_FALSE(readDocumentFile(dir.path()).ok()); // a folder
 
-    testing::WriteFile(dir.path() / "empty.html", "");
+    testing::writeFile(dir.path() / "empty.html", "");
     const auto empty = readDocumentFile(dir.path() / "empty.html");
     ASSERT_TRUE(empty.ok()) << empty.error().message;
     EXPECT_EQ(empty->html, "");
@@ -122,7 +122,7 @@ TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
 {
     TempFolder dir;
     const auto path = dir.path() / "page.html";
-    testing::WriteFile(path, "old page");
+    testing::writeFile(path, "old page");
     const std::string page = "<meta charset=utf-8>" + std::string(64 * 1024, 'x');
 
     Result<void> result;
@@ -131,7 +131,7 @@ TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)
         result = writeDocumentFile(path, page, TextEncoding::Utf8);
     }
     EXPECT_FALSE(result.ok());
-    EXPECT_EQ(ReadFile(path), "old page");
+    EXPECT_EQ(fileBytes(path), "old page");
     EXPECT_EQ(
         std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator {}), 1); // nothing beside
 
@@ -205,7 +205,7 @@ TEST_P(SaveKeeps, PermissionsAndLinks)
     const auto real = dir.path() / "real" / "page.html";
     fs::create_directory(real.parent_path());
     if (c.existingMode) {
-        testing::WriteFile(real, "old page");
+        testing::writeFile(real, "old page");
         ASSERT_EQ(::chmod(real.c_str(), *c.existingMode), 0);
         if (c.otherOwner) {
             ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
@@ -234,7 +234,7 @@ TEST_P(SaveKeeps, PermissionsAndLinks)
         result = writeDocumentFile(saved, "<p>new</p>", TextEncoding::Utf8);
     }
     ASSERT_TRUE(result.ok()) << result.error().message;
-    EXPECT_EQ(ReadFile(real), "<p>new</p>");
+    EXPECT_EQ(fileBytes(real), "<p>new</p>");
     EXPECT_EQ(modeOf(real), c.expectedMode) << std::oct << modeOf(real);
     if (c.through != SavedThrough::File) {
         EXPECT_TRUE(fs::is_symlink(saved));
@@ -301,7 +301,7 @@ TEST_P(SaveNamed, AnyNameThatFitsItsFolderCanBeSavedAndSavedAgain)
     ASSERT_TRUE(writeDocumentFile(path, "<p>first</p>", TextEncoding::Utf8).ok());
     const auto again = writeDocumentFile(path, "<p>second</p>", TextEncoding::Utf8);
     ASSERT_TRUE(again.ok()) << again.error().message;
-    EXPECT_EQ(ReadFile(path), "<p>second</p>");
+    EXPECT_EQ(fileBytes(path), "<p>second</p>");
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string> { GetParam().name });
 }
 

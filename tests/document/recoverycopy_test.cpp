@@ -19,9 +19,9 @@ namespace inkwell {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WriteFile;
+using testing::writeFile;
 
 // The run folder in dir with its "system" folder, as start-up leaves it.
 RunFolder startedRunFolder(const TempFolder& dir)
@@ -44,7 +44,7 @@ TEST(RecoveryCopy, WrittenPageComesBackWithItsDocument)
     const std::string html = "<html><head><meta charset=\"gb2312\"></head><body>未保存的页面 😀</body></html>";
     ASSERT_TRUE(copy.write(document, TextEncoding::Utf8, html).ok());
     EXPECT_TRUE(copy.exists());
-    EXPECT_EQ(ReadFile(copy.pagePath()), html);
+    EXPECT_EQ(fileBytes(copy.pagePath()), html);
 
     const auto found = copy.read();
     ASSERT_EQ(found.status, RecoveryReadResult::Status::Found) << found.reason;
@@ -113,11 +113,11 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
         { "record_missing", [](const RecoveryCopy& c, const fs::path&) { fs::remove(c.recordPath()); } },
         { "page_not_utf8",
             [](const RecoveryCopy& c, const fs::path&) {
-                WriteFile(c.pagePath(), "<p>\xC4\xE3\xBA\xC3</p>");
+                writeFile(c.pagePath(), "<p>\xC4\xE3\xBA\xC3</p>");
             } },
         { "record_garbage",
             [](const RecoveryCopy& c, const fs::path&) {
-                WriteFile(c.recordPath(), "\x01\x02 not a record");
+                writeFile(c.recordPath(), "\x01\x02 not a record");
             } },
         { "page_named_pipe", [](const RecoveryCopy& c, const fs::path&) { makeFifo(c.pagePath()); } },
         { "record_named_pipe", [](const RecoveryCopy& c, const fs::path&) { makeFifo(c.recordPath()); } },
@@ -218,7 +218,7 @@ TEST(RecoveryCopy, FilesAreTheOwnersAlone)
     TempFolder dir;
     const RunFolder run = startedRunFolder(dir);
     RecoveryCopy copy(run);
-    WriteFile(copy.recordPath(), "[恢复]\n");
+    writeFile(copy.recordPath(), "[恢复]\n");
     fs::permissions(copy.recordPath(), fs::perms(0644));
     const mode_t saved = ::umask(0);
     const auto written
@@ -250,9 +250,9 @@ TEST(LeftoverTemporaryFiles, OnlyTheWritersOwnNamesInItsOwnFoldersGo)
         run / "system" / ".~lock.a.ini#", run / "system" / ".~toolongname", run / "tmp" / ".~",
         run / "project" / "首页" / "inner" / ".~deep", run / "tmp" / "~abc", outer.path() / ".~Ab3" };
     for (const auto& file : leftovers)
-        WriteFile(file, "half");
+        writeFile(file, "half");
     for (const auto& file : kept)
-        WriteFile(file, "mine");
+        writeFile(file, "mine");
     fs::create_directories(run / "system" / ".~Dir");
     fs::create_symlink(outer.path() / ".~Ab3", run / "tmp" / ".~Link");
 
@@ -306,7 +306,7 @@ TEST(RecoveryCopy, PageIsNeverWrittenWithoutItsRecord)
     std::filesystem::remove(copy.recordPath());
     std::filesystem::create_directory(copy.recordPath()); // the record can no longer be replaced
     EXPECT_FALSE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>second</p>").ok());
-    EXPECT_EQ(ReadFile(copy.pagePath()), "<p>first</p>");
+    EXPECT_EQ(fileBytes(copy.pagePath()), "<p>first</p>");
 }
 
 } // namespace

@@ -158,7 +158,7 @@ TEST_F(CodeViewTest, SelectionShowsWhiteOnDarkBlue)
         }
         return darkBlue > 200 && white > 50;
     };
-    (void)inkwell::testing::Eventually(paintedSelection, 2000);
+    (void)inkwell::testing::eventually(paintedSelection, 2000);
     EXPECT_GT(darkBlue, 200) << "selection background 0x800000 (0x00BBGGRR) should be navy";
     EXPECT_GT(white, 50) << "selected text should be white";
 }

@@ -119,7 +119,7 @@ TEST_F(DesignViewTest, PictureCommandRefusesWhatIsNoFile)
     click([&] { commands.insertPicture(); });
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(
-        testing::Eventually([&] { return html().find("<img src=\"red.png\">") != std::string::npos; }, 3000))
+        testing::eventually([&] { return html().find("<img src=\"red.png\">") != std::string::npos; }, 3000))
         << html();
 }
 
@@ -296,7 +296,7 @@ TEST_F(DesignViewTest, EveryLoadStaysEditableByTheKeyboard)
     view->setFocus();
     QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(30, 20));
     QTest::keyClicks(view->focusProxy(), QStringLiteral("typed"));
-    ASSERT_TRUE(inkwell::testing::Eventually(
+    ASSERT_TRUE(inkwell::testing::eventually(
         [&] { return design.getHtml().contains(QStringLiteral("typed")); }, 5000));
 }
 
@@ -321,7 +321,7 @@ TEST_F(DesignViewTest, InsertImageRefersToThePictureBesideTheDocumentByItsRelati
 }
 
 // Pixels of the view that are (nearly) pure red.
-int RedPixels(QWidget* widget)
+int redPixels(QWidget* widget)
 {
     const QImage shot = widget->grab().toImage();
     int red = 0;
@@ -343,7 +343,7 @@ TEST_F(DesignViewTest, InsertedPictureIsCopiedBesideTheDocumentAndShows)
     QString offered = original;
     commands.setPictureChooser([&](QWidget*) { return offered; });
 
-    EXPECT_EQ(RedPixels(view), 0);
+    EXPECT_EQ(redPixels(view), 0);
     select(QStringLiteral("one"), true);
     click([&] { commands.insertPicture(); });
     const QString copy = documentFolder.filePath(QStringLiteral("red pic.png"));
@@ -352,7 +352,7 @@ TEST_F(DesignViewTest, InsertedPictureIsCopiedBesideTheDocumentAndShows)
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
     EXPECT_NE(html().find("<img src=\"red%20pic.png\">"), std::string::npos) << html();
-    ASSERT_TRUE(inkwell::testing::Eventually([&] { return RedPixels(view) > 64 * 64 * 9 / 10; }, 5000));
+    ASSERT_TRUE(inkwell::testing::eventually([&] { return redPixels(view) > 64 * 64 * 9 / 10; }, 5000));
 
     // Cancelling the dialog later inserts and copies nothing.
     const std::string before = html();
@@ -410,7 +410,7 @@ TEST_F(DesignViewTest, ChangingTheDocumentFolderShowsThePageAgainstIt)
     design.setDocumentFolder(other.path());
     EXPECT_EQ(design.getHtml(), before);
     EXPECT_TRUE(design.engine()->documentEditable());
-    ASSERT_TRUE(inkwell::testing::Eventually(
+    ASSERT_TRUE(inkwell::testing::eventually(
         [&] { return eval(QStringLiteral("document.images[0].naturalWidth")).toInt() == 8; }, 5000));
 }
 
@@ -431,7 +431,7 @@ TEST_F(DesignViewTest, AFolderForTheNextLoadLeavesTheShownPageAlone)
     EXPECT_EQ(eval(QStringLiteral("document.images[0].naturalWidth")).toInt(), 0);
 
     design.loadHtml(page); // the next load resolves against the new folder
-    ASSERT_TRUE(inkwell::testing::Eventually(
+    ASSERT_TRUE(inkwell::testing::eventually(
         [&] { return eval(QStringLiteral("document.images[0].naturalWidth")).toInt() == 8; }, 5000));
 }
 

@@ -64,7 +64,7 @@ protected:
 };
 
 // The first place where two texts part, with some context, for a readable failure.
-std::string FirstDifference(const QJsonValue& a, const QJsonValue& b)
+std::string firstDifference(const QJsonValue& a, const QJsonValue& b)
 {
     const QString x = QString::fromUtf8(QJsonDocument(QJsonArray { a }).toJson(QJsonDocument::Compact));
     const QString y = QString::fromUtf8(QJsonDocument(QJsonArray { b }).toJson(QJsonDocument::Compact));
@@ -75,7 +75,7 @@ std::string FirstDifference(const QJsonValue& a, const QJsonValue& b)
     return "after:  ..." + x.mid(from, 120).toStdString() + "\nbefore: ..." + y.mid(from, 120).toStdString();
 }
 
-QString ReadPage(const QString& path)
+QString readPage(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -92,7 +92,7 @@ TEST_F(ViewSwitch, EveryPageKeepsItsTagsAndTextThroughTheCodeView)
     const QStringList names = pages.entryList({ QStringLiteral("*.html") }, QDir::Files, QDir::Name);
     ASSERT_FALSE(names.isEmpty());
     for (const QString& name : names) {
-        design.loadHtml(ReadPage(pages.filePath(name)));
+        design.loadHtml(readPage(pages.filePath(name)));
         const QJsonObject before = signature();
         ASSERT_FALSE(before.isEmpty()) << name.toStdString();
 
@@ -107,7 +107,7 @@ TEST_F(ViewSwitch, EveryPageKeepsItsTagsAndTextThroughTheCodeView)
         for (const char* part : { "tags", "exact", "code", "text" }) {
             EXPECT_EQ(after.value(QLatin1String(part)), before.value(QLatin1String(part)))
                 << name.toStdString() << ": " << part << "\n"
-                << FirstDifference(after.value(QLatin1String(part)), before.value(QLatin1String(part)));
+                << firstDifference(after.value(QLatin1String(part)), before.value(QLatin1String(part)));
         }
         EXPECT_TRUE(design.engine()->documentEditable()) << name.toStdString();
     }

@@ -4,6 +4,7 @@
 #include "editing/textsearch.h"
 #include "core/readfile.h"
 #include "core/regularfile.h"
+#include "tests/support/testfiles.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using inkwell::copyPictureIntoFolder;
+using inkwell::testing::fileBytes;
+using inkwell::testing::writeFile;
 using inkwell::pictureSource;
 
 TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
@@ -70,16 +73,6 @@ INSTANTIATE_TEST_SUITE_P(Table, PictureSourceTable,
         SourceCase { "/pics/a b.png", "/doc", "file:///pics/a%20b.png" },
         SourceCase { "/pics/a.png", "", "file:///pics/a.png" }));
 
-std::string ReadAll(const fs::path& path)
-{
-    return inkwell::readFile(path).valueOr({});
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 class CopyPicture : public ::testing::Test
 {
 protected:
@@ -99,17 +92,17 @@ protected:
 
 TEST_F(CopyPicture, CopiesAPictureFromAnotherFolderBesideTheDocument)
 {
-    WriteAll(root / "elsewhere/a b.png", bytes);
+    writeFile(root / "elsewhere/a b.png", bytes);
     const auto copy = copyPictureIntoFolder(root / "elsewhere/a b.png", root / "doc");
     ASSERT_TRUE(copy);
     EXPECT_EQ(*copy, root / "doc/a b.png");
-    EXPECT_EQ(ReadAll(*copy), bytes);
-    EXPECT_EQ(ReadAll(root / "elsewhere/a b.png"), bytes);
+    EXPECT_EQ(fileBytes(*copy), bytes);
+    EXPECT_EQ(fileBytes(root / "elsewhere/a b.png"), bytes);
 }
 
 TEST_F(CopyPicture, APictureAlreadyInTheFolderStaysIntact)
 {
-    WriteAll(root / "doc/own.png", bytes);
+    writeFile(root / "doc/own.png", bytes);
     fs::create_symlink(root / "doc/own.png", root / "elsewhere/link.png");
     fs::create_symlink(root / "doc", root / "doclink");
     // By its own path, through the folder by another name, and through a link of the same name.
@@ -117,23 +110,23 @@ TEST_F(CopyPicture, APictureAlreadyInTheFolderStaysIntact)
         { root / "doc/own.png", root / "doclink/own.png", root / "doc/./own.png" }) {
         const auto copy = copyPictureIntoFolder(chosen, root / "doc");
         ASSERT_TRUE(copy) << chosen;
-        EXPECT_EQ(ReadAll(root / "doc/own.png"), bytes) << chosen;
+        EXPECT_EQ(fileBytes(root / "doc/own.png"), bytes) << chosen;
     }
     fs::create_symlink(root / "doc/own.png", root / "elsewhere/own.png");
     ASSERT_TRUE(copyPictureIntoFolder(root / "elsewhere/own.png", root / "doc"));
-    EXPECT_EQ(ReadAll(root / "doc/own.png"), bytes);
+    EXPECT_EQ(fileBytes(root / "doc/own.png"), bytes);
 }
 
 TEST_F(CopyPicture, ReplacesADifferentFileOfTheSameNameOnlyWithACompleteCopy)
 {
-    WriteAll(root / "doc/x.png", "old");
-    WriteAll(root / "elsewhere/x.png", bytes);
+    writeFile(root / "doc/x.png", "old");
+    writeFile(root / "elsewhere/x.png", bytes);
     ASSERT_TRUE(copyPictureIntoFolder(root / "elsewhere/x.png", root / "doc"));
-    EXPECT_EQ(ReadAll(root / "doc/x.png"), bytes);
+    EXPECT_EQ(fileBytes(root / "doc/x.png"), bytes);
 
-    WriteAll(root / "doc/gone.png", "old");
+    writeFile(root / "doc/gone.png", "old");
     EXPECT_FALSE(copyPictureIntoFolder(root / "elsewhere/gone.png", root / "doc"));
-    EXPECT_EQ(ReadAll(root / "doc/gone.png"), "old");
+    EXPECT_EQ(fileBytes(root / "doc/gone.png"), "old");
     EXPECT_FALSE(copyPictureIntoFolder(root / "elsewhere/x.png", root / "no-such-folder"));
     EXPECT_FALSE(copyPictureIntoFolder(root / "elsewhere", root / "doc"));
     EXPECT_FALSE(copyPictureIntoFolder("", root / "doc"));

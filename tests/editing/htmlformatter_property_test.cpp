@@ -3,6 +3,7 @@
 // time grows linearly with the input.
 #include "editing/htmlformatter.h"
 #include "core/readfile.h"
+#include "tests/support/testfiles.h"
 
 #include <chrono>
 #include <filesystem>
@@ -16,10 +17,7 @@
 namespace inkwell {
 namespace {
 
-std::string readFile(const std::filesystem::path& path)
-{
-    return inkwell::readFile(path).valueOr({});
-}
+using inkwell::testing::requiredFileBytes;
 
 std::string withoutWhiteSpace(std::string_view text)
 {
@@ -120,7 +118,7 @@ TEST(FormatterProperties, RealPages)
     for (const auto& entry : std::filesystem::directory_iterator(root)) {
         if (entry.path().extension() != ".html")
             continue;
-        const std::string html = readFile(entry.path());
+        const std::string html = requiredFileBytes(entry.path());
         for (std::size_t s = 0; s < styles().size(); ++s)
             checkProperties(html, styles()[s],
                 entry.path().filename().string() + " style " + std::to_string(s), verbatimContents(html));

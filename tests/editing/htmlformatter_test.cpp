@@ -2,6 +2,7 @@
 // behaviours of the entry points around the routine.
 #include "editing/htmlformatter.h"
 #include "core/readfile.h"
+#include "tests/support/testfiles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +15,8 @@
 
 namespace inkwell {
 namespace {
+
+using inkwell::testing::requiredFileBytes;
 
 const HtmlStyle kTabs { 1, "\t", 80 };
 
@@ -32,11 +35,6 @@ std::string visible(std::string_view text)
             out += c;
     }
     return out;
-}
-
-std::string readFile(const std::filesystem::path& path)
-{
-    return inkwell::readFile(path).valueOr({});
 }
 
 // The style a golden folder's "options" file names, in the command-line tool's words:
@@ -71,10 +69,10 @@ class FormatterGolden : public ::testing::TestWithParam<std::filesystem::path>
 TEST_P(FormatterGolden, PrintsExactly)
 {
     const std::filesystem::path& folder = GetParam();
-    const std::optional<HtmlStyle> style = styleNamed(readFile(folder / "options"));
+    const std::optional<HtmlStyle> style = styleNamed(requiredFileBytes(folder / "options"));
     ASSERT_TRUE(style) << folder << ": unreadable options";
-    const std::string out = styleHtml(readFile(folder / "input.html"), *style);
-    EXPECT_EQ(visible(out), visible(readFile(folder / "expected.html"))) << folder;
+    const std::string out = styleHtml(requiredFileBytes(folder / "input.html"), *style);
+    EXPECT_EQ(visible(out), visible(requiredFileBytes(folder / "expected.html"))) << folder;
 }
 
 std::vector<std::filesystem::path> goldenFolders()

@@ -3,6 +3,7 @@
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
 #include "core/readfile.h"
+#include "tests/support/testfiles.h"
 #include "tests/support/tempfolder.h"
 
 #include <cerrno>
@@ -180,14 +181,14 @@ TEST(CleanPassage, RealClipboardsLoseEveryMark)
 TEST(NewPictureFile, NamesCountUpAndNeverReplaceAFile)
 {
     TempFolder folder;
-    testing::WriteFile(folder.path() / "1765432100123.png", "older picture");
-    testing::WriteFile(folder.path() / "1765432100124.png", "another");
+    testing::writeFile(folder.path() / "1765432100123.png", "older picture");
+    testing::writeFile(folder.path() / "1765432100124.png", "another");
     const auto written = writeNewPictureFile(folder.path(), "1765432100123", ".png", "new bytes");
     ASSERT_TRUE(written.ok()) << written.error().message;
     EXPECT_EQ(*written, folder.path() / "1765432100125.png");
-    EXPECT_EQ(testing::ReadFile(*written), "new bytes");
-    EXPECT_EQ(testing::ReadFile(folder.path() / "1765432100123.png"), "older picture");
-    EXPECT_EQ(testing::ReadFile(folder.path() / "1765432100124.png"), "another");
+    EXPECT_EQ(testing::fileBytes(*written), "new bytes");
+    EXPECT_EQ(testing::fileBytes(folder.path() / "1765432100123.png"), "older picture");
+    EXPECT_EQ(testing::fileBytes(folder.path() / "1765432100124.png"), "another");
 
     EXPECT_EQ(nextFreeName("clip", 0), "clip");
     EXPECT_EQ(nextFreeName("clip", 1), "clip-2");

@@ -90,7 +90,7 @@ TEST_F(Browser, RelativePicturesResolveAgainstTheBaseUrl)
     ASSERT_TRUE(picture.save(folder.filePath(QStringLiteral("dot.png"))));
     ASSERT_TRUE(browser.loadPage(QStringLiteral("<html><body><img src=\"dot.png\"></body></html>"),
         QUrl::fromLocalFile(folder.path() + QLatin1Char('/'))));
-    ASSERT_TRUE(inkwell::testing::Eventually(
+    ASSERT_TRUE(inkwell::testing::eventually(
         [&] { return browser.evaluate(QStringLiteral("document.images[0].naturalWidth"))->toInt() == 8; },
         5000));
 }

@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Table, UnusableLockFile,
                           "Is a directory", false },
         UnusableCase { "symbolic_link",
             [](const fs::path& file) {
-                inkwell::testing::WriteFile(file.parent_path() / "elsewhere", "");
+                inkwell::testing::writeFile(file.parent_path() / "elsewhere", "");
                 fs::create_symlink(file.parent_path() / "elsewhere", file);
             },
             "Too many levels of symbolic links", false },
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Table, UnusableLockFile,
             "fifo", [](const fs::path& file) { ::mkfifo(file.c_str(), 0600); }, "not a regular file", false },
         UnusableCase { "owned_by_another_user",
             [](const fs::path& file) {
-                inkwell::testing::WriteFile(file, "");
+                inkwell::testing::writeFile(file, "");
                 fs::permissions(file, fs::perms::all);
                 ASSERT_EQ(::chown(file.c_str(), kOtherUser, kOtherUser), 0);
             },

@@ -16,9 +16,9 @@
 namespace inkwell {
 namespace {
 
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WriteFile;
+using testing::writeFile;
 namespace fs = std::filesystem;
 
 // A run folder with its "system" folder, as start-up leaves it.
@@ -69,13 +69,13 @@ TEST_F(InRunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
 
     ASSERT_TRUE(history.append("/p/a/a.html").ok());
     ASSERT_TRUE(history.append("/p/a/a.html").ok());
-    EXPECT_EQ(ReadFile(historyFile()), "/p/a/a.html\r\n/p/a/a.html\r\n");
+    EXPECT_EQ(fileBytes(historyFile()), "/p/a/a.html\r\n/p/a/a.html\r\n");
     EXPECT_EQ(history.entries(), (std::vector<std::string> { "/p/a/a.html", "/p/a/a.html" }));
 
     // An existing file's text is kept as it stands, an empty entry included.
-    WriteFile(historyFile(), "x\r\n\r\ny\r\n");
+    writeFile(historyFile(), "x\r\n\r\ny\r\n");
     ASSERT_TRUE(history.append("z").ok());
-    EXPECT_EQ(ReadFile(historyFile()), "x\r\n\r\ny\r\nz\r\n");
+    EXPECT_EQ(fileBytes(historyFile()), "x\r\n\r\ny\r\nz\r\n");
     EXPECT_EQ(history.entries(), (std::vector<std::string> { "x", "", "y", "z" }));
 }
 
@@ -155,7 +155,7 @@ TEST_P(WizardAtStart, ShowsOnlyForExactlyTrue)
     TempFolder run;
     fs::create_directory(run.path() / "system");
     if (GetParam().fileText)
-        WriteFile(run.path() / "system" / "guid.ini", *GetParam().fileText);
+        writeFile(run.path() / "system" / "guid.ini", *GetParam().fileText);
     EXPECT_EQ(showWizardAtStart(RunFolder(run.path())), GetParam().show);
 }
 
@@ -195,7 +195,7 @@ TEST_F(InRunFolder, HtmlProjectCreatesItsFolderAndRecordsItsFile)
     EXPECT_EQ(result.document->name, "a");
     EXPECT_EQ(result.document->kind, DocumentKind::Html);
     EXPECT_EQ(result.document->filePath(), parent / "a" / "a.html");
-    EXPECT_EQ(ReadFile(historyFile()), (parent / "a" / "a.html").string() + "\r\n");
+    EXPECT_EQ(fileBytes(historyFile()), (parent / "a" / "a.html").string() + "\r\n");
     // No document file is written before the first Save.
     EXPECT_FALSE(fs::exists(parent / "a" / "a.html"));
 
@@ -280,8 +280,8 @@ TEST_P(RefusedProject, RecordsNothingAndCreatesNothing)
     const auto& run = dir.path();
     fs::create_directory(run / "system");
     fs::create_directory(run / "project");
-    WriteFile(run / "project" / "taken", "a file, not a folder");
-    WriteFile(run / "system" / "工程记录.txt", "/old/o.html\r\n");
+    writeFile(run / "project" / "taken", "a file, not a folder");
+    writeFile(run / "system" / "工程记录.txt", "/old/o.html\r\n");
     std::vector<fs::path> entriesBefore;
     for (const auto& e : fs::recursive_directory_iterator(run))
         entriesBefore.push_back(e.path());
@@ -290,7 +290,7 @@ TEST_P(RefusedProject, RecordsNothingAndCreatesNothing)
         RunFolder(run), { GetParam().kind, GetParam().name, (run / GetParam().folder).string() });
     EXPECT_FALSE(result.created());
     EXPECT_TRUE(result.refusal.starts_with(GetParam().message)) << result.refusal;
-    EXPECT_EQ(ReadFile(run / "system" / "工程记录.txt"), "/old/o.html\r\n");
+    EXPECT_EQ(fileBytes(run / "system" / "工程记录.txt"), "/old/o.html\r\n");
     std::vector<fs::path> entriesAfter;
     for (const auto& e : fs::recursive_directory_iterator(run))
         entriesAfter.push_back(e.path());
@@ -370,10 +370,10 @@ INSTANTIATE_TEST_SUITE_P(Table, ProjectCheckFinds,
         ExistingFileCase {
             "folder_without_file", [](const fs::path& folder) { fs::create_directory(folder); }, false },
         ExistingFileCase { "file",
-            [](const fs::path& folder) { WriteFile(folder / "demo.html", "<p>earlier work</p>"); }, true },
+            [](const fs::path& folder) { writeFile(folder / "demo.html", "<p>earlier work</p>"); }, true },
         ExistingFileCase { "link_to_a_file",
             [](const fs::path& folder) {
-                WriteFile(folder.parent_path() / "elsewhere.html", "<p>earlier work</p>");
+                writeFile(folder.parent_path() / "elsewhere.html", "<p>earlier work</p>");
                 fs::create_directory(folder);
                 fs::create_symlink("../elsewhere.html", folder / "demo.html");
             },

@@ -45,9 +45,9 @@ namespace inkwell {
 namespace {
 
 using testing::AnsweredMessages;
-using testing::ReadFile;
+using testing::fileBytes;
 using testing::TempFolder;
-using testing::WriteFile;
+using testing::writeFile;
 namespace fs = std::filesystem;
 
 struct Message
@@ -249,7 +249,7 @@ TEST_F(Wizard, FirstOpeningMakesTheProjectFolderAndStoresItAsDefault)
 
 TEST_F(Wizard, HistoryListShowsEveryEntryInFileOrder)
 {
-    WriteFile(historyFile(), "x\r\n\r\ny");
+    writeFile(historyFile(), "x\r\n\r\ny");
     auto wizard = shownWizard();
     auto* history = control<QTreeWidget>(wizard.get(), "超级列表框_历史记录");
     ASSERT_EQ(history->topLevelItemCount(), 3);
@@ -274,7 +274,7 @@ class WizardRefusal : public Wizard, public ::testing::WithParamInterface<Refusa
 TEST_P(WizardRefusal, SaysWhyAndChangesNothing)
 {
     const auto& c = GetParam();
-    WriteFile(historyFile(), "/old/o.html\r\n");
+    writeFile(historyFile(), "/old/o.html\r\n");
     const auto before = document;
     auto wizard = shownWizard();
     if (c.folder)
@@ -295,7 +295,7 @@ TEST_P(WizardRefusal, SaysWhyAndChangesNothing)
     EXPECT_EQ(wizard->document().folder, before.folder);
     EXPECT_EQ(wizard->document().name, before.name);
     EXPECT_EQ(wizard->document().kind, before.kind);
-    EXPECT_EQ(ReadFile(historyFile()), "/old/o.html\r\n");
+    EXPECT_EQ(fileBytes(historyFile()), "/old/o.html\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, WizardRefusal,
@@ -322,7 +322,7 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     EXPECT_EQ(wizard->document().name, "样式");
     EXPECT_EQ(wizard->document().kind, DocumentKind::StyleSheet);
     EXPECT_TRUE(fs::is_directory(run() / "project" / "样式"));
-    EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "样式" / "样式.css").string() + "\r\n");
+    EXPECT_EQ(fileBytes(historyFile()), (run() / "project" / "样式" / "样式.css").string() + "\r\n");
 
     // The next opening lists the new project.
     auto next = shownWizard();
@@ -369,7 +369,7 @@ TEST_P(WizardThenSave, NextSaveWritesTheProjectFile)
     });
     documents.messages = &noBoxes;
     ASSERT_EQ(saveDocument(documents), SaveOutcome::Saved);
-    EXPECT_EQ(ReadFile(file), page.toStdString());
+    EXPECT_EQ(fileBytes(file), page.toStdString());
     EXPECT_EQ(ProjectHistory(RunFolder(run())).entries(), std::vector<std::string> { file.string() });
 }
 
@@ -492,8 +492,8 @@ TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
     if (c.folderThere)
         fs::create_directories(folder);
     if (c.fileThere)
-        WriteFile(file, "<p>earlier work</p>");
-    WriteFile(historyFile(), "/old/o.html\r\n");
+        writeFile(file, "<p>earlier work</p>");
+    writeFile(historyFile(), "/old/o.html\r\n");
     const auto before = document;
 
     auto wizard = shownWizard();
@@ -511,7 +511,7 @@ TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
         EXPECT_EQ(box.buttons, (QStringList { QStringLiteral("否"), QStringLiteral("是") }));
         EXPECT_EQ(box.defaultButton, QStringLiteral("否"));
         // Asking or going on writes no document file: the earlier work stays until a Save.
-        EXPECT_EQ(ReadFile(file), "<p>earlier work</p>");
+        EXPECT_EQ(fileBytes(file), "<p>earlier work</p>");
     } else {
         EXPECT_TRUE(answerer.boxes.empty()) << answerer.boxes[0].text.toStdString();
     }
@@ -521,7 +521,7 @@ TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
         EXPECT_TRUE(wizard->projectCreated());
         EXPECT_FALSE(wizard->isVisible());
         EXPECT_EQ(wizard->document().filePath(), file);
-        EXPECT_EQ(ReadFile(historyFile()), history + file.string() + "\r\n");
+        EXPECT_EQ(fileBytes(historyFile()), history + file.string() + "\r\n");
         EXPECT_TRUE(fs::is_directory(folder));
     } else {
         EXPECT_FALSE(wizard->projectCreated());
@@ -529,7 +529,7 @@ TEST_P(WizardOverExisting, AsksBeforeTakingOverAnExistingFile)
         EXPECT_EQ(wizard->document().folder, before.folder);
         EXPECT_EQ(wizard->document().name, before.name);
         EXPECT_EQ(wizard->document().kind, before.kind);
-        EXPECT_EQ(ReadFile(historyFile()), history);
+        EXPECT_EQ(fileBytes(historyFile()), history);
         // The form as it was, ready for another name.
         EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程名称")->text(), QStringLiteral("demo"));
         EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程目录")->text(), defaultFolder());
@@ -648,7 +648,7 @@ TEST_F(Wizard, OpenWizardIsModalAndReportsWhetherAProjectWasCreated)
     const auto created = openWizard(nullptr, context());
     EXPECT_TRUE(created.projectCreated);
     EXPECT_EQ(created.document.filePath(), run() / "project" / "a" / "a.html");
-    EXPECT_EQ(ReadFile(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
+    EXPECT_EQ(fileBytes(historyFile()), (run() / "project" / "a" / "a.html").string() + "\r\n");
 }
 
 // Without boxes of its own context the wizard shows a refusal over itself: the text under its title, no

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-using testing_support::readFile;
+using testing_support::fileBytes;
 using testing_support::TempFolder;
 using testing_support::writeFile;
 using inkwell::gzipEncode;
@@ -23,7 +23,7 @@ std::optional<std::string> gunzip(const std::string& stream)
         + (temp.path() / "out").string() + "' 2>/dev/null";
     if (std::system(command.c_str()) != 0)
         return std::nullopt;
-    return readFile(temp.path() / "out");
+    return fileBytes(temp.path() / "out");
 }
 
 uint32_t littleEndian32(const std::string& bytes, std::size_t at)

@@ -39,7 +39,7 @@ protected:
     void SetUp() override
     {
         // A page of this run, saved in the run folder's "tmp" folder, with a picture beside it.
-        WriteFile(run() / "tmp" / "1765340000000.html", "<p>page</p><img src=\"pics/red.png\">");
+        writeFile(run() / "tmp" / "1765340000000.html", "<p>page</p><img src=\"pics/red.png\">");
         std::filesystem::create_directories(run() / "tmp/pics");
         std::filesystem::copy_file(std::filesystem::path(INKWELL_TEST_DATA) / "archive/site/pics/red.png",
             run() / "tmp/pics/red.png");
@@ -110,11 +110,11 @@ TEST_F(MhtExport, WritesTheArchiveAndSaysSoOnlyThen)
         EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功"));
         EXPECT_FALSE(m_shown[0].message.failure);
         EXPECT_FALSE(m_shown[0].pointerWasBusy) << "the busy pointer ends before the message";
-        const std::vector<Part> parts = SplitArchive(out() / written, m_root.path());
+        const std::vector<Part> parts = splitArchive(out() / written, m_root.path());
         ASSERT_EQ(parts.size(), 2u);
         EXPECT_EQ(parts[0].location,
             "http://127.0.0.1:" + std::to_string(*m_server.port()) + "/tmp/1765340000000.html");
-        EXPECT_EQ(parts[1].bytes, ReadFile(run() / "tmp/pics/red.png"));
+        EXPECT_EQ(parts[1].bytes, requiredFileBytes(run() / "tmp/pics/red.png"));
     }
     EXPECT_EQ(m_saves, 3);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -134,7 +134,7 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
 {
     // A project made outside the run folder's "project" folder: its page URL names a file in
     // "tmp" that does not exist, so the server answers 404.
-    WriteFile(m_root.path() / "elsewhere/proj/proj.html", "<p>project page</p>");
+    writeFile(m_root.path() / "elsewhere/proj/proj.html", "<p>project page</p>");
 
     struct Case
     {
@@ -169,7 +169,7 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteFile(out() / "existing.mht", "an earlier archive");
+        writeFile(out() / "existing.mht", "an earlier archive");
         m_shown.clear();
         m_dialogs = 0;
         m_saveSucceeds = true;
@@ -184,7 +184,7 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
             << m_shown[0].message.text.toStdString();
         EXPECT_TRUE(m_shown[0].message.text.contains(c.textPart)) << m_shown[0].message.text.toStdString();
         EXPECT_NE(m_shown[0].message.text, QStringLiteral("保存成功"));
-        EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");
+        EXPECT_EQ(requiredFileBytes(out() / "existing.mht"), "an earlier archive");
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(namesIn(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     }
@@ -196,14 +196,14 @@ TEST_F(MhtExport, NamesOutsidePlainAsciiArriveWhole)
 {
     const std::string name = "我的 网页 (1)";
     const std::filesystem::path project = run() / "project" / name;
-    const std::string red = ReadFile(run() / "tmp/pics/red.png");
+    const std::string red = requiredFileBytes(run() / "tmp/pics/red.png");
     const std::string green
-        = ReadFile(std::filesystem::path(INKWELL_TEST_DATA) / "archive/outside/green.png");
+        = requiredFileBytes(std::filesystem::path(INKWELL_TEST_DATA) / "archive/outside/green.png");
     const std::string sheet = "p { background: url('%E5%9B%BE.png') }\n";
-    WriteFile(project / "照片 (1).png", red);
-    WriteFile(project / "图.png", green);
-    WriteFile(project / "样式.css", sheet);
-    WriteFile(project / (name + ".html"),
+    writeFile(project / "照片 (1).png", red);
+    writeFile(project / "图.png", green);
+    writeFile(project / "样式.css", sheet);
+    writeFile(project / (name + ".html"),
         "<link rel=stylesheet href=\"%E6%A0%B7%E5%BC%8F.css\"><img src=\"%E7%85%A7%E7%89%87%20(1).png\">");
     MhtExportContext c = context(outName("中文"));
     c.document.folder = project;
@@ -211,9 +211,9 @@ TEST_F(MhtExport, NamesOutsidePlainAsciiArriveWhole)
     EXPECT_EQ(runMhtExport(nullptr, c), MhtExportOutcome::Exported);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功")) << m_shown[0].message.text.toStdString();
-    const std::vector<Part> parts = SplitArchive(out() / "中文.mht", m_root.path());
+    const std::vector<Part> parts = splitArchive(out() / "中文.mht", m_root.path());
     ASSERT_EQ(parts.size(), 4u);
-    EXPECT_EQ(parts[1].bytes, CrLf(sheet));
+    EXPECT_EQ(parts[1].bytes, crLf(sheet));
     EXPECT_EQ(parts[2].bytes, red);
     EXPECT_EQ(parts[3].bytes, green);
 }
@@ -224,11 +224,11 @@ TEST_F(MhtExport, NamesOutsidePlainAsciiArriveWhole)
 TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
 {
     const std::filesystem::path elsewhere = m_root.path() / "elsewhere";
-    const std::string png = ReadFile(run() / "tmp/pics/red.png");
-    WriteFile(elsewhere / "green.png", png);
-    WriteFile(elsewhere / "notes.png", "bank account 1234\n");
-    WriteFile(elsewhere / "secret.css", "body { color: red }\n");
-    WriteFile(run() / "tmp/own.css", "p { color: blue }\n");
+    const std::string png = requiredFileBytes(run() / "tmp/pics/red.png");
+    writeFile(elsewhere / "green.png", png);
+    writeFile(elsewhere / "notes.png", "bank account 1234\n");
+    writeFile(elsewhere / "secret.css", "body { color: red }\n");
+    writeFile(run() / "tmp/own.css", "p { color: blue }\n");
     std::filesystem::create_symlink(elsewhere / "secret.css", run() / "tmp/linked.css");
     const std::string doc = "file://" + (run() / "tmp").string();
     const std::string other = "file://" + elsewhere.string();
@@ -243,7 +243,7 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
     const std::vector<Case> cases {
         { "pictureBelowTheDocumentFolder", "<img src=\"" + doc + "/pics/red.png\">", png, "" },
         { "styleSheetBelowTheDocumentFolder", "<link rel=stylesheet href=\"" + doc + "/own.css\">",
-            CrLf("p { color: blue }\n"), "" },
+            crLf("p { color: blue }\n"), "" },
         { "pictureElsewhere", "<img src=\"" + other + "/green.png\">", png, "" },
         { "pictureElsewhereInStyle", "<p style=\"background:url('" + other + "/green.png')\">x</p>", png,
             "" },
@@ -267,7 +267,7 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string page = "<p>page</p>" + c.reference;
-        WriteFile(run() / "tmp/1765340000000.html", page);
+        writeFile(run() / "tmp/1765340000000.html", page);
         m_shown.clear();
         const MhtExportOutcome outcome = runMhtExport(nullptr, context(outName(c.name)));
         ASSERT_EQ(m_shown.size(), 1u);
@@ -282,7 +282,7 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
                 QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut)
                     + kWhyLeftOut);
         }
-        const std::vector<Part> parts = SplitArchive(out() / (std::string(c.name) + ".mht"), m_root.path());
+        const std::vector<Part> parts = splitArchive(out() / (std::string(c.name) + ".mht"), m_root.path());
         ASSERT_EQ(parts.size(), c.held.empty() ? 1u : 2u);
         if (c.held.empty()) {
             EXPECT_EQ(parts[0].bytes, page) << "the reference stays as it was";
@@ -299,17 +299,17 @@ TEST_F(MhtExport, ListsAtMostTenLocalFiles)
     QStringList lines { QStringLiteral("已保存，以下本机文件未放入文档：") };
     for (int i = 0; i < 12; ++i) {
         const std::filesystem::path sheet = m_root.path() / "elsewhere" / (std::to_string(i) + ".css");
-        WriteFile(sheet, "a{}");
+        writeFile(sheet, "a{}");
         page += "<link rel=stylesheet href=\"file://" + sheet.string() + "\">";
         if (i < 10)
             lines.append(QString::fromStdString(sheet.string()));
     }
     lines.append(QStringLiteral("……") + kWhyLeftOut);
-    WriteFile(run() / "tmp/1765340000000.html", page);
+    writeFile(run() / "tmp/1765340000000.html", page);
     EXPECT_EQ(runMhtExport(nullptr, context(outName("many"))), MhtExportOutcome::ExportedWithoutLocalFiles);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].message.text, lines.join(QLatin1Char('\n')));
-    EXPECT_EQ(SplitArchive(out() / "many.mht", m_root.path()).size(), 1u);
+    EXPECT_EQ(splitArchive(out() / "many.mht", m_root.path()).size(), 1u);
 }
 
 // Nothing the page refers to may be missing from an archive reported as saved: what could not be
@@ -317,18 +317,18 @@ TEST_F(MhtExport, ListsAtMostTenLocalFiles)
 TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
 {
     const std::filesystem::path elsewhere = m_root.path() / "elsewhere";
-    WriteFile(elsewhere / "secret.css", "a{}");
+    writeFile(elsewhere / "secret.css", "a{}");
     {
         std::ofstream film(run() / "tmp/film.mp4");
     }
     // Sparse: larger than an archive part may be, without taking the disk space.
     std::filesystem::resize_file(run() / "tmp/film.mp4", (std::uintmax_t { 100 } << 20) + 1);
     const std::string photo = "file://" + (run() / "tmp").string() + "/照片 (1).png";
-    WriteFile(run() / "tmp/1765340000000.html",
+    writeFile(run() / "tmp/1765340000000.html",
         "<p>page</p><img src=\"pics/red.png\"><img src=\"pics/gone.png\"><video src=\"film.mp4\"></video>"
         "<img src=\""
             + photo + "\"><link rel=stylesheet href=\"file://" + (elsewhere / "secret.css").string() + "\">");
-    WriteFile(out() / "existing.mht", "an earlier archive");
+    writeFile(out() / "existing.mht", "an earlier archive");
 
     EXPECT_EQ(runMhtExport(nullptr, context(outName("existing"))), MhtExportOutcome::ResourcesNotFetched);
     ASSERT_EQ(m_shown.size(), 1u);
@@ -343,13 +343,13 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
             + QStringLiteral("：找不到这个文件，请检查名称和位置是否写对。\n")
             + QStringLiteral("另有以下本机文件不会放入文档：\n")
             + QString::fromStdString((elsewhere / "secret.css").string()));
-    EXPECT_EQ(ReadFile(out() / "existing.mht"), "an earlier archive");
+    EXPECT_EQ(requiredFileBytes(out() / "existing.mht"), "an earlier archive");
     EXPECT_EQ(namesIn(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // Runs `answer` on the first modal window that opens while `open` runs.
-template <typename Open, typename Answer> void AnswerModal(Open open, Answer answer)
+template <typename Open, typename Answer> void answerModal(Open open, Answer answer)
 {
     bool answered = false;
     QTimer poll;
@@ -382,7 +382,7 @@ TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
         auto context = this->context(outName("page"));
         context.messages = nullptr;
         QWidget window;
-        AnswerModal([&] { (void)runMhtExport(&window, context); },
+        answerModal([&] { (void)runMhtExport(&window, context); },
             [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 ASSERT_NE(box, nullptr);
@@ -400,7 +400,7 @@ TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
 TEST(MhtExportDefaults, TheFileDialogSavesWithoutAFilter)
 {
     QString chosen = QStringLiteral("unchanged");
-    AnswerModal([&] { chosen = MhtExportContext::askForArchiveName(nullptr); },
+    answerModal([&] { chosen = MhtExportContext::askForArchiveName(nullptr); },
         [](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             ASSERT_NE(dialog, nullptr);

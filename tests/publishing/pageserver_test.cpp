@@ -24,7 +24,7 @@ using inkwell::gzipEncode;
 using inkwell::PageServer;
 using testing_support::exchange;
 using testing_support::LoopbackClient;
-using testing_support::readFile;
+using testing_support::fileBytes;
 using testing_support::TempFolder;
 using testing_support::writeFile;
 
@@ -35,7 +35,7 @@ const std::string kNotFound = "HTTP/1.1 404 Not Found\r\nServer: Wisp beta\r\n\r
                               "<title>404 \xce\xb4\xd5\xd2\xb5\xbd\xd6\xb8\xb6\xa8\xc4\xda\xc8\xdd</title>"
                               "404 NOT FOUND <br> Powered By Wisp";
 
-const std::string kPicture = readFile(std::filesystem::path(INKWELL_TEST_DATA) / "server" / "picture.png");
+const std::string kPicture = fileBytes(std::filesystem::path(INKWELL_TEST_DATA) / "server" / "picture.png");
 
 std::string compressed(std::string_view typeLine, std::string_view body)
 {
@@ -396,9 +396,9 @@ TEST_F(PageServerTest, CurlCompressedRoundTrip)
         const std::string command = "curl -sS --compressed --max-time 30 -D '" + headers.string() + "' -o '"
             + body.string() + "' http://127.0.0.1:" + std::to_string(port()) + "/" + name;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        EXPECT_NE(readFile(headers).find("\r\nContent-Encoding: gzip\r\n"), std::string::npos);
-        const std::string original = readFile(run() / name);
-        const std::string fetched = readFile(body);
+        EXPECT_NE(fileBytes(headers).find("\r\nContent-Encoding: gzip\r\n"), std::string::npos);
+        const std::string original = fileBytes(run() / name);
+        const std::string fetched = fileBytes(body);
         EXPECT_EQ(fetched.size(), original.size());
         EXPECT_TRUE(fetched == original);
     }
@@ -463,7 +463,7 @@ TEST_F(PageServerTest, ClientThatKeepsReadingSlowlyIsNotDropped)
         if (got > 0)
             received += static_cast<std::size_t>(got);
     }
-    EXPECT_LT(received, readFile(run() / "big.html").size()) << "the answer never waited for the client";
+    EXPECT_LT(received, fileBytes(run() / "big.html").size()) << "the answer never waited for the client";
 }
 
 std::string procNetTcpAddress(const char* hexAddress, int port)
@@ -476,7 +476,7 @@ std::string procNetTcpAddress(const char* hexAddress, int port)
 // Whether the kernel lists a listening TCP socket with this local address ("0A" is LISTEN).
 bool kernelListsListener(const std::string& localAddress)
 {
-    std::istringstream table(readFile("/proc/net/tcp"));
+    std::istringstream table(fileBytes("/proc/net/tcp"));
     std::string line;
     while (std::getline(table, line)) {
         std::istringstream fields(line);

@@ -23,15 +23,8 @@ namespace testing_support {
 // A fresh folder below the temporary folder, removed with everything in it at the end.
 using inkwell::testing::TempFolder;
 
-inline void writeFile(const std::filesystem::path& path, std::string_view content)
-{
-    inkwell::testing::WriteFile(path, content);
-}
-
-inline std::string readFile(const std::filesystem::path& path)
-{
-    return inkwell::testing::ReadFile(path);
-}
+using inkwell::testing::fileBytes;
+using inkwell::testing::writeFile;
 
 // A connected TCP socket to 127.0.0.1, closed at the end.
 class LoopbackClient

@@ -5,7 +5,7 @@
 
 namespace inkwell::testing {
 
-bool CloseWindow(unsigned long window)
+bool closeWindow(unsigned long window)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display)

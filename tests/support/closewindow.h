@@ -4,6 +4,6 @@
 namespace inkwell::testing {
 
 // Sends WM_DELETE_WINDOW to the X window; false when the display cannot be opened.
-bool CloseWindow(unsigned long window);
+bool closeWindow(unsigned long window);
 
 } // namespace inkwell::testing

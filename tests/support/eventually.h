@@ -9,7 +9,7 @@ namespace inkwell::testing {
 
 // Processes events until condition holds or timeout (milliseconds) passes. QTRY_* and QVERIFY report
 // to a QTest run, which gtest never sees: inside a gtest body their failures pass silently.
-inline bool Eventually(const std::function<bool()>& condition, int timeout = 10000)
+inline bool eventually(const std::function<bool()>& condition, int timeout = 10000)
 {
     QDeadlineTimer deadline(timeout);
     while (!condition()) {

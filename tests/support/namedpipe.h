@@ -13,7 +13,7 @@
 namespace inkwell::testing {
 
 // True when the pipe was made.
-inline bool MakeNamedPipe(const std::filesystem::path& path)
+inline bool makeNamedPipe(const std::filesystem::path& path)
 {
     return ::mkfifo(path.c_str(), 0600) == 0;
 }

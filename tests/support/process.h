@@ -104,7 +104,7 @@ private:
 };
 
 // Polls condition until it holds or timeout passes.
-inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+inline bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {
@@ -116,7 +116,7 @@ inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milli
 }
 
 // Runs a shell command and returns what it printed on standard output.
-inline std::string CommandOutput(const std::string& command)
+inline std::string commandOutput(const std::string& command)
 {
     std::string out;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {

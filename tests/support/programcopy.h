@@ -38,7 +38,7 @@ struct ProgramCopy
 // The GB18030 bytes of a saved page as UTF-8.
 inline std::string fromGb18030(const std::filesystem::path& file)
 {
-    return CommandOutput("iconv -f gb18030 -t utf-8 '" + file.string() + "' 2>/dev/null");
+    return commandOutput("iconv -f gb18030 -t utf-8 '" + file.string() + "' 2>/dev/null");
 }
 
 } // namespace inkwell::testing

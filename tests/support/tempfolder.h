@@ -1,11 +1,10 @@
 // A fresh folder for one test, removed with everything in it when the test ends.
 #pragma once
 
-#include "core/readfile.h"
+#include "tests/support/testfiles.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,23 +42,6 @@ public:
 private:
     std::filesystem::path m_path;
 };
-
-// The file's bytes; empty when it cannot be read, so that a wait can poll for a file still to come.
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    return inkwell::readFile(path).valueOr({});
-}
-
-// Creates the missing parent folders; throws when the file cannot be written.
-inline void WriteFile(const std::filesystem::path& path, std::string_view bytes)
-{
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
 
 // The names in a folder, sorted: for checking what a write left beside its file.
 inline std::vector<std::string> namesIn(const std::filesystem::path& folder)

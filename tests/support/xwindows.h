@@ -10,12 +10,12 @@
 namespace inkwell::testing {
 
 // The X id of the visible window titled exactly title, once there is one; empty after the wait.
-inline std::string VisibleWindow(const std::string& title, std::chrono::milliseconds wait)
+inline std::string visibleWindow(const std::string& title, std::chrono::milliseconds wait)
 {
     std::string ids;
-    WaitUntil(
+    waitUntil(
         [&] {
-            ids = CommandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
+            ids = commandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
             return !ids.empty();
         },
         wait);
@@ -24,7 +24,7 @@ inline std::string VisibleWindow(const std::string& title, std::chrono::millisec
 
 // Runs xdotool commands in one go; true when xdotool did them all. Its "type" takes every word after
 // it as text, so it ends a command line.
-inline bool Xdo(const std::string& commands)
+inline bool xdo(const std::string& commands)
 {
     return std::system(("xdotool " + commands + " >/dev/null 2>&1").c_str()) == 0;
 }

@@ -1,6 +1,8 @@
 // inkwell-format as a user runs it: the real executable, its output, messages and exit codes.
 #include "editing/htmlformatter.h"
 #include "core/readfile.h"
+#include "tests/support/testfiles.h"
+#include "tests/support/textforms.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,23 +16,9 @@
 namespace inkwell {
 namespace {
 
-std::string readFile(const std::filesystem::path& path)
-{
-    return inkwell::readFile(path).valueOr({});
-}
-
-void writeFile(const std::filesystem::path& path, std::string_view text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string shellQuoted(std::string_view arg)
-{
-    std::string out = "'";
-    for (const char c : arg)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using inkwell::testing::fileBytes;
+using inkwell::testing::shellQuoted;
+using inkwell::testing::writeFile;
 
 struct ToolRun
 {
@@ -63,8 +51,8 @@ protected:
         const int status = std::system(command.c_str());
         ToolRun result;
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readFile(m_dir / "stdout");
-        result.err = readFile(m_dir / "stderr");
+        result.out = fileBytes(m_dir / "stdout");
+        result.err = fileBytes(m_dir / "stderr");
         return result;
     }
 
@@ -100,7 +88,7 @@ TEST_F(FormatTool, LargePageWrittenInPiecesIsTheWholeText)
     for (const auto& entry :
         std::filesystem::directory_iterator(std::filesystem::path(INKWELL_TEST_DATA) / "pages")) {
         if (entry.path().extension() == ".html")
-            page += readFile(entry.path());
+            page += fileBytes(entry.path());
     }
     while (page.size() < 3 * kHtmlPieceBytes)
         page += page;
