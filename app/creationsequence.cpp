@@ -5,16 +5,19 @@
 #include "app/timestampname.h"
 #include "core/ensurefolder.h"
 #include "editing/designview.h"
+#include "editing/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "core/inifile.h"
 #include "core/messagetexts.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <cstdlib>
 #include <xcb/xcb.h>
 
@@ -117,6 +120,18 @@ StartUpOutcome MainWindow::runCreationSequence()
     m_designView->setChangeListener([this] { noteEdited(); });
     m_designView->setRendererEndedListener(
         [this] { m_commands.runOrDefer([this] { reloadAfterRendererEnded(); }); });
+    // Pictures pasted or dropped go into the document folder as the picture command puts them there.
+    // A paste while a command runs is refused as any other key is.
+    m_designView->setPasteHandler([this] {
+        bool handled = true;
+        (void)m_commands.run([&] {
+            const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+            handled = offered && m_incomingPictures->paste(*offered, m_browser->devicePixelRatioF());
+        });
+        return handled;
+    });
+    m_designView->setFileDropHandler(
+        [this](const QList<QUrl>& files) { runCommand([&] { m_incomingPictures->drop(files); }); });
 
     fillFontLists();
     // A page kept from a run that ended without saving comes first; taken back, it replaces the wizard.

@@ -2,11 +2,13 @@
 
 #include "app/commandmap.h"
 #include "app/mainwindowlayout.h"
+#include "app/timestampname.h"
 #include "app/toolbaricons.h"
 #include "editing/codefindbar.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
+#include "editing/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "platform/codeeditor.h"
 #include "publishing/pageserver.h"
@@ -92,6 +94,8 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
     createControls();
     m_formatting = std::make_unique<FormattingCommands>(
         *m_designView, this, m_messages, [this] { return m_document.folder; });
+    m_incomingPictures
+        = std::make_unique<IncomingPictures>(*m_designView, &m_messages, [] { return timeStampName(); });
     bindFileKeys(*this);
 }
 

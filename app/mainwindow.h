@@ -29,6 +29,7 @@ class BrowserEngine;
 class CodeView;
 class DesignView;
 class FormattingCommands;
+class IncomingPictures;
 struct CaptureOutputContext;
 class PageServer;
 
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<CodeView> m_codeView;
     std::unique_ptr<PageServer> m_pageServer;
     std::unique_ptr<FormattingCommands> m_formatting;
+    std::unique_ptr<IncomingPictures> m_incomingPictures;
     // The engine's processes start with its first page, so the design view takes it over only in the
     // creation sequence: a run that ends at the start-up checks never starts them.
     std::unique_ptr<BrowserEngine> m_browserEngine;

@@ -148,6 +148,17 @@ std::string captureNotSaved(std::string_view documentFolder)
         + "。请确认这个文件夹存在并且可以写入。";
 }
 
+std::string pastedPictureNotSaved(const Error& error, const std::filesystem::path& folder)
+{
+    return std::string(kPastedPictureNotSaved) + '\n' + errorSentence(error, FileAction::Write)
+        + "\n文档文件夹：" + folder.string();
+}
+
+std::string droppedFilesNotPictures(const std::vector<std::string>& files)
+{
+    return joinedLines(files, kDroppedFilesNotPictures) + "\n只有图片文件才能插入页面。";
+}
+
 std::string listLines(const std::vector<std::string>& lines)
 {
     constexpr std::size_t kMaxLines = 10;

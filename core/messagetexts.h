@@ -56,6 +56,14 @@ enum class PreviewRefusal
 inline constexpr const char* kPictureNotInserted = "插入图片失败！页面没有改动。";
 [[nodiscard]] std::string pictureNotInserted(const Error& error, const std::filesystem::path& file);
 
+// Pictures that come in by paste or drop.
+inline constexpr const char* kPastedPictureNotSaved = "粘贴图片失败！页面没有改动。";
+// The first line, why the picture could not be written into the document folder, and that folder.
+[[nodiscard]] std::string pastedPictureNotSaved(const Error& error, const std::filesystem::path& folder);
+inline constexpr const char* kDroppedFilesNotPictures = "以下文件不是图片，没有插入页面：";
+// The first line and the files, as the user dropped them (at most ten, see listLines).
+[[nodiscard]] std::string droppedFilesNotPictures(const std::vector<std::string>& files);
+
 // Capture.
 inline constexpr const char* kScreenNotReadable
     = "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。";

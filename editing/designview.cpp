@@ -207,6 +207,18 @@ void DesignView::setRendererEndedListener(std::function<void()> listener)
         m_engine->setRendererEndedListener(std::move(listener));
 }
 
+void DesignView::setPasteHandler(std::function<bool()> handler)
+{
+    if (m_engine)
+        m_engine->setPasteHandler(std::move(handler));
+}
+
+void DesignView::setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler)
+{
+    if (m_engine)
+        m_engine->setFileDropHandler(std::move(handler));
+}
+
 bool DesignView::pasteHtml(const QString& fragment)
 {
     return m_engine && m_engine->pasteHtml(fragment);

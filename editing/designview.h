@@ -89,6 +89,9 @@ public:
     void setChangeListener(std::function<void()> listener);
     // Called when the engine's renderer ended unexpectedly and the page shown is gone.
     void setRendererEndedListener(std::function<void()> listener);
+    // See BrowserEngine: the handler of the user's pastes, and of local files dropped on the page.
+    void setPasteHandler(std::function<bool()> handler);
+    void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler);
     bool pasteHtml(const QString& fragment);
 
     // The element that holds the caret (the start of the selection); nothing without one.

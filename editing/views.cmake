@@ -1,7 +1,7 @@
 # Design view, code view and the formatting toolbar's commands.
 # The fragments and the picture rules need no Qt and are tested on their own.
 add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
-    textsearch.h textsearch.cpp)
+    textsearch.h textsearch.cpp newpicturefile.h newpicturefile.cpp pastedhtml.h pastedhtml.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(inkwell_editingcore PRIVATE inkwell_core)
 
@@ -10,11 +10,14 @@ if(INKWELL_GUI)
         designview.h designview.cpp pagetext.h
         codeview.h codeview.cpp
         codefindbar.h codefindbar.cpp
-        formattingcommands.h formattingcommands.cpp)
+        formattingcommands.h formattingcommands.cpp
+        incomingpictures.h incomingpictures.cpp)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing
         PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor inkwell_core Qt6::Widgets)
     # The view switches re-indent the page with the HTML formatter and carry code-view edits back.
     target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
     target_link_libraries(inkwell_editing PRIVATE inkwell_formatter inkwell_codeedits)
+    # Dropped and pasted files count as pictures by their bytes, as the archive judges them.
+    target_link_libraries(inkwell_editing PRIVATE inkwell_archive)
 endif()

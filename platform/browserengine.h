@@ -2,6 +2,7 @@
 // after a bounded wait) before it returns; createBrowser makes the engine's view and its adapter.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -55,6 +56,14 @@ public:
     virtual void setChangeListener(std::function<void()> listener) = 0;
     // Called when the process that renders the page ended unexpectedly; the page it held is gone.
     virtual void setRendererEndedListener(std::function<void()> listener) = 0;
+
+    // Asked first whenever the user pastes into the page (the paste keys, the engine's own menu): true
+    // when the paste was taken care of, and the engine then pastes nothing.
+    virtual void setPasteHandler(std::function<bool()> handler) = 0;
+    // Given the local files dropped on the page, in order, after the caret was put where they were
+    // dropped. Such a drop never reaches the engine, which would otherwise open the file in place of
+    // the page or put its own reference to it in.
+    virtual void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) = 0;
 };
 
 // The engine's view, a child of parent owned by it, and the adapter that drives it. The engine's own

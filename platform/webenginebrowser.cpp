@@ -1,6 +1,10 @@
 #include "platform/webenginebrowser.h"
 
+#include <QChildEvent>
+#include <QDropEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -23,6 +27,16 @@ public:
     }
 
     bool m_ownLoad = false;
+    // Asked before the engine's own paste (its menu, triggerAction): true when the paste was taken
+    // care of.
+    std::function<bool()> m_pasteFirst;
+
+    void triggerAction(WebAction action, bool checked = false) override
+    {
+        if (action == Paste && m_pasteFirst && m_pasteFirst())
+            return;
+        QWebEnginePage::triggerAction(action, checked);
+    }
 
 protected:
     bool acceptNavigationRequest(const QUrl&, NavigationType, bool isMainFrame) override
@@ -32,6 +46,109 @@ protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override
     {
     }
+};
+
+// Watches the view and the widgets the engine puts inside it (the one that takes keys and drops comes
+// with the first page) for the paste keys and for drops of local files, which it hands on instead of
+// letting the engine have them.
+class InputFilter final : public QObject
+{
+public:
+    InputFilter(QWidget* view, std::function<bool()> paste, std::function<void(QList<QUrl>, QPointF)> drop)
+        : m_view(view)
+        , m_paste(std::move(paste))
+        , m_drop(std::move(drop))
+    {
+        watch(view);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+            if (QObject* child = static_cast<QChildEvent*>(event)->child(); child && child->isWidgetType())
+                watch(static_cast<QWidget*>(child));
+            break;
+        // The engine sees none of a paste key's events when the paste was taken care of here: given
+        // the override or the release alone, it still pastes on its own a while later.
+        case QEvent::ShortcutOverride:
+            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+                event->accept();
+                return true;
+            }
+            break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Paste) && m_paste && m_paste()) {
+                m_swallowedKey = key->key();
+                event->accept();
+                return true;
+            }
+            break;
+        }
+        case QEvent::KeyRelease:
+            if (m_swallowedKey != 0 && static_cast<QKeyEvent*>(event)->key() == m_swallowedKey) {
+                if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+                    m_swallowedKey = 0;
+                return true;
+            }
+            break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (localFiles(drag->mimeData()).isEmpty())
+                break;
+            drag->setDropAction(Qt::CopyAction);
+            drag->accept();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QList<QUrl> files = localFiles(drop->mimeData());
+            if (files.isEmpty())
+                break;
+            QPointF at = drop->position();
+            if (watched != m_view && watched->isWidgetType() && m_view)
+                at = static_cast<QWidget*>(watched)->mapTo(m_view.data(), at);
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            if (m_drop)
+                m_drop(files, at);
+            return true;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void watch(QWidget* widget)
+    {
+        widget->installEventFilter(this);
+        for (QWidget* child : widget->findChildren<QWidget*>())
+            child->installEventFilter(this);
+    }
+
+    // The dropped URLs when every one of them is a local file; empty for any other drop (text, a
+    // link, a web address), which the engine takes as it does.
+    static QList<QUrl> localFiles(const QMimeData* data)
+    {
+        if (!data || !data->hasUrls())
+            return {};
+        const QList<QUrl> urls = data->urls();
+        for (const QUrl& url : urls) {
+            if (!url.isLocalFile())
+                return {};
+        }
+        return urls;
+    }
+
+    QPointer<QWidget> m_view;
+    int m_swallowedKey = 0; // the key of a paste taken care of here, until it is released
+    std::function<bool()> m_paste;
+    std::function<void(QList<QUrl>, QPointF)> m_drop;
 };
 
 namespace {
@@ -138,6 +255,18 @@ EditorPage* WebEngineBrowser::page()
     page->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     m_view->setPage(page);
     m_page = page;
+    page->m_pasteFirst = [shared = m_shared] { return shared->pasteHandler && shared->pasteHandler(); };
+    m_inputFilter = std::make_unique<InputFilter>(
+        m_view.data(), [shared = m_shared] { return shared->pasteHandler && shared->pasteHandler(); },
+        [this](QList<QUrl> files, QPointF at) {
+            // Handled once the drop's own event is over: the handler waits for the engine and shows
+            // boxes, which must not happen inside the drag and drop of the desktop.
+            QTimer::singleShot(0, m_inputFilter.get(), [this, files = std::move(files), at] {
+                placeCaretAt(at);
+                if (m_shared->fileDropHandler)
+                    m_shared->fileDropHandler(files);
+            });
+        });
 
     // A renderer that ends takes the page with it; scripts asked of it would only time out.
     QObject::connect(page, &QWebEnginePage::renderProcessTerminated, page,
@@ -160,6 +289,8 @@ WebEngineBrowser::~WebEngineBrowser()
     // Callbacks still on their way (a poll, a timer) find nobody to tell.
     m_shared->changeListener = nullptr;
     m_shared->rendererEndedListener = nullptr;
+    m_shared->pasteHandler = nullptr;
+    m_shared->fileDropHandler = nullptr;
 }
 
 template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
@@ -306,6 +437,27 @@ void WebEngineBrowser::pollChanges()
 void WebEngineBrowser::setRendererEndedListener(std::function<void()> listener)
 {
     m_shared->rendererEndedListener = std::move(listener);
+}
+
+void WebEngineBrowser::setPasteHandler(std::function<bool()> handler)
+{
+    m_shared->pasteHandler = std::move(handler);
+}
+
+void WebEngineBrowser::setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler)
+{
+    m_shared->fileDropHandler = std::move(handler);
+}
+
+void WebEngineBrowser::placeCaretAt(QPointF point)
+{
+    // The page's coordinates are the view's divided by its zoom.
+    const qreal zoom = m_page && m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
+    (void)run(QStringLiteral("(function(x,y){var r=document.caretRangeFromPoint(x,y);if(!r)return false;"
+                             "var s=getSelection();s.removeAllRanges();s.addRange(r);return true;})(%1,%2)")
+                  .arg(point.x() / zoom)
+                  .arg(point.y() / zoom),
+        m_scriptWait);
 }
 
 void WebEngineBrowser::readRootMarkup(std::function<void(std::optional<QString>)> done)

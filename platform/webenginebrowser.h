@@ -4,6 +4,7 @@
 
 #include "platform/browserengine.h"
 
+#include <QPointF>
 #include <QPointer>
 #include <chrono>
 #include <memory>
@@ -16,6 +17,7 @@ class QTimer;
 namespace inkwell {
 
 class EditorPage;
+class InputFilter;
 
 class WebEngineBrowser final : public BrowserEngine
 {
@@ -40,6 +42,8 @@ public:
     [[nodiscard]] std::optional<bool> takeChanged() override;
     void setChangeListener(std::function<void()> listener) override;
     void setRendererEndedListener(std::function<void()> listener) override;
+    void setPasteHandler(std::function<bool()> handler) override;
+    void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) override;
 
     // Upper bounds of the waits: a load of a whole page, and one script.
     static constexpr std::chrono::milliseconds kLoadWait { 20000 };
@@ -58,11 +62,16 @@ private:
     void watchChanges();
     void pollChanges();
 
+    // Puts the caret where a drop at `point` (pixels of the view) lands.
+    void placeCaretAt(QPointF point);
+
     // What callbacks that may outlive this object share with it.
     struct Shared
     {
         std::function<void()> changeListener;
         std::function<void()> rendererEndedListener;
+        std::function<bool()> pasteHandler;
+        std::function<void(const QList<QUrl>&)> fileDropHandler;
         bool rendererAlive = true;
         bool pollInFlight = false;
     };
@@ -73,6 +82,7 @@ private:
     bool m_pageMade = false; // a page that was made and is gone is not made again
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     std::unique_ptr<QTimer> m_pollTimer;
+    std::unique_ptr<QObject> m_inputFilter; // paste keys and file drops on the view and its children
     std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;
 };

@@ -7,6 +7,9 @@ if(INKWELL_GUI)
     inkwell_add_test(codeviewtrip_test WINDOWS SOURCES codeviewtrip_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     inkwell_add_test(savedshape_test WINDOWS SOURCES savedshape_test.cpp LIBS inkwell_mainwindow inkwell_codeedits Qt6::Test)
     set_tests_properties(savedshape_test PROPERTIES TIMEOUT 600)
+    # Pictures pasted and dropped into the window, and passages pasted from a word processor.
+    inkwell_add_test(incomingpictures_test WINDOWS SOURCES incomingpictures_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    set_tests_properties(incomingpictures_test PROPERTIES TIMEOUT 600)
     inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
     # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.
@@ -14,6 +17,10 @@ if(INKWELL_GUI)
         LIBS inkwell_core Qt6::Gui X11)
     add_dependencies(journey_process_test inkwell)
     set_tests_properties(journey_process_test PROPERTIES TIMEOUT 300)
+    # Ctrl+V pressed on the real display into the real program, the clipboard held by another program.
+    inkwell_add_test(pastekeys_process_test PROCESS SOURCES pastekeys_process_test.cpp LIBS inkwell_core Qt6::Gui)
+    add_dependencies(pastekeys_process_test inkwell)
+    set_tests_properties(pastekeys_process_test PROPERTIES TIMEOUT 300)
     # Chinese typed through a real input method (pinyin on a private session bus) into the real program.
     inkwell_add_test(inputmethod_process_test PROCESS SOURCES inputmethod_process_test.cpp
         ../support/closewindow.cpp LIBS inkwell_core Qt6::Core X11)

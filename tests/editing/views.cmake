@@ -2,6 +2,9 @@
 inkwell_add_test(editingcore_test
     SOURCES editingcore_test.cpp
     LIBS inkwell_editingcore)
+inkwell_add_test(pastedhtml_test
+    SOURCES pastedhtml_test.cpp
+    LIBS inkwell_editingcore inkwell_core)
 if(INKWELL_GUI)
     inkwell_add_test(codeview_test GUI
         SOURCES codeview_test.cpp

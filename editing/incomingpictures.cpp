@@ -1,0 +1,177 @@
+#include "editing/incomingpictures.h"
+
+#include "editing/designview.h"
+#include "editing/fragments.h"
+#include "editing/newpicturefile.h"
+#include "editing/pastedhtml.h"
+#include "editing/pictureinsertion.h"
+#include "archive/localfilepolicy.h"
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
+#include "core/readfile.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QMimeData>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+namespace inkwell {
+namespace {
+
+// A picture from the clipboard as the PNG file it becomes, and its size in pixels.
+struct ClipboardPicture
+{
+    QByteArray png;
+    QSize size;
+};
+
+std::optional<ClipboardPicture> encodedAsPng(const QImage& image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return std::nullopt;
+    return ClipboardPicture { png, image.size() };
+}
+
+// The picture the clipboard offers: its PNG as it is when it offers one, else the first other picture
+// type that reads, else whatever picture the toolkit makes of it.
+std::optional<ClipboardPicture> pictureOf(const QMimeData& data)
+{
+    const QString pngType = QStringLiteral("image/png");
+    if (data.hasFormat(pngType)) {
+        const QByteArray bytes = data.data(pngType);
+        QImage image;
+        if (image.loadFromData(bytes, "PNG"))
+            return ClipboardPicture { bytes, image.size() };
+    }
+    for (const QString& format : data.formats()) {
+        if (format.startsWith(QStringLiteral("image/")) && format != pngType) {
+            if (auto picture = encodedAsPng(QImage::fromData(data.data(format))))
+                return picture;
+        }
+    }
+    if (data.hasImage())
+        return encodedAsPng(qvariant_cast<QImage>(data.imageData()));
+    return std::nullopt;
+}
+
+// An attribute value's "&amp;" read as the "&" it stands for.
+QString attributeText(std::string_view value)
+{
+    QString text = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+    text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return text;
+}
+
+} // namespace
+
+IncomingPictures::IncomingPictures(
+    DesignView& view, MessageService* messages, std::function<std::string()> newName)
+    : m_view(view)
+    , m_messages(messages)
+    , m_newName(std::move(newName))
+{
+}
+
+bool IncomingPictures::paste(const QMimeData& data, qreal ratio)
+{
+    const QString html = data.hasHtml() ? data.html() : QString();
+    // A browser's "copy image" offers the picture and an img element for it: the picture is what the
+    // user meant, and its element would refer to a place the page cannot rely on.
+    if (html.isEmpty() || isLoneImage(html.toStdString())) {
+        if (pastePicture(data, ratio))
+            return true;
+    }
+    if (!html.isEmpty() && isWordProcessorHtml(html.toStdString())) {
+        pastePassage(html);
+        return true;
+    }
+    return false;
+}
+
+bool IncomingPictures::pastePicture(const QMimeData& data, qreal ratio)
+{
+    const std::optional<ClipboardPicture> picture = pictureOf(data);
+    if (!picture)
+        return false;
+    const fs::path& folder = m_view.documentFolder();
+    const std::string name = m_newName ? m_newName() : std::string();
+    const Result<fs::path> written = writeNewPictureFile(folder, name, ".png",
+        std::string_view(picture->png.constData(), static_cast<std::size_t>(picture->png.size())));
+    if (!written) {
+        if (m_messages)
+            m_messages->inform(
+                kHintTitle, texts::pastedPictureNotSaved(written.error(), folder.string()));
+        return true;
+    }
+    std::optional<QSize> logical;
+    if (!qFuzzyCompare(ratio, 1.0) && ratio > 0)
+        logical = (QSizeF(picture->size) / ratio).toSize();
+    m_view.insertImage(*written, logical);
+    return true;
+}
+
+void IncomingPictures::pastePassage(const QString& html)
+{
+    const std::string folder = m_view.documentFolder().string();
+    // The word processor's pictures lie in its temporary folder, which goes when it closes: they are
+    // copied in now, each under a new name (their own names repeat from one copy to the next).
+    const PictureSourceMapper copyIn = [&](std::string_view source) -> std::string {
+        const QUrl url(attributeText(source));
+        if (!url.isLocalFile())
+            return std::string(source);
+        const QString path = url.toLocalFile();
+        const Result<std::string> bytes = readFile(path.toStdString());
+        if (!bytes || !isPictureBytes(*bytes))
+            return std::string(source);
+        // A picture that lies beside the page already is used where it is.
+        if (std::string inPlace = pictureSource(path.toStdString(), folder);
+            !inPlace.starts_with("file://"))
+            return inPlace;
+        QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix.isEmpty())
+            suffix = QStringLiteral("png");
+        const std::string name = m_newName ? m_newName() : std::string();
+        const QString extension = QLatin1Char('.') + suffix;
+        const Result<fs::path> copy
+            = writeNewPictureFile(folder, name, extension.toStdString(), *bytes);
+        if (!copy)
+            return std::string(source);
+        return pictureSource(*copy, folder);
+    };
+    const std::string cleaned = cleanWordProcessorHtml(html.toStdString(), copyIn);
+    (void)m_view.pasteHtml(QString::fromStdString(cleaned));
+}
+
+void IncomingPictures::drop(const QList<QUrl>& files)
+{
+    const std::string folder = m_view.documentFolder().string();
+    std::string fragment;
+    std::vector<std::string> refused;
+    for (const QUrl& url : files) {
+        const QString path = url.toLocalFile();
+        const Result<std::string> bytes = readFile(path.toStdString());
+        if (!bytes || !isPictureBytes(*bytes)) {
+            refused.push_back(path.toStdString());
+            continue;
+        }
+        // As the picture command does: the copy in the document folder, or the picture where it lies
+        // when no copy can be made there.
+        const Result<fs::path> copy = copyPictureIntoFolder(path.toStdString(), folder);
+        fragment
+            += fragments::imageFragment(pictureSource(copy ? *copy : fs::path(path.toStdString()), folder));
+    }
+    if (!fragment.empty())
+        (void)m_view.pasteHtml(QString::fromStdString(fragment));
+    if (!refused.empty() && m_messages)
+        m_messages->inform(kHintTitle, texts::droppedFilesNotPictures(refused));
+}
+
+} // namespace inkwell
