@@ -265,16 +265,35 @@ void MainWindow::writeRecoveryCopy()
             if (!m_documentStatus.hasUnsavedChanges(html)) {
                 m_recovery->remove(); // edits undone: the file holds the page already
             } else {
-                m_recoveryWriter->start(
-                    [recovery = m_recovery.get(), document = m_document,
-                        encoding = m_documentStatus.encoding(), html = std::move(html), generation] {
-                        if (auto result = recovery->write(document, encoding, html, generation); !result.ok())
-                            qWarning("No recovery copy: %s", result.error().message.c_str());
-                    });
+                m_recoveryWriter->start([this, recovery = m_recovery.get(), document = m_document,
+                                            encoding = m_documentStatus.encoding(), html = std::move(html),
+                                            generation] {
+                    if (auto result = recovery->write(document, encoding, html, generation); !result.ok()) {
+                        qWarning("No recovery copy: %s", result.error().message.c_str());
+                        // Said by the window's thread; a window already gone drops the queued call.
+                        QMetaObject::invokeMethod(
+                            this, [this, error = result.error()] { reportRecoveryCopyFailed(error); },
+                            Qt::QueuedConnection);
+                    }
+                });
             }
         }
         if (std::exchange(m_changedWhileReading, false))
             scheduleRecoveryWrite();
+    });
+}
+
+void MainWindow::reportRecoveryCopyFailed(const Error& error)
+{
+    // Once per run: the copy is tried again after every change, and a box each time would stop the
+    // user typing. A run that is ending has nobody left to read it.
+    if (m_stopped || std::exchange(m_recoveryFailureShown, true))
+        return;
+    m_commands.runOrDefer([this, error] {
+        if (m_stopped)
+            return;
+        m_messages.inform(kHintTitle, texts::recoveryCopyFailed(error, m_runFolder.systemFolder()),
+            isVisible() ? MessageOwner::Window : MessageOwner::Screen);
     });
 }
 

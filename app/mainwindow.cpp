@@ -77,9 +77,10 @@ QFont songStyleFontOfPixels(int pixels)
 
 } // namespace
 
-MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
+MainWindow::MainWindow(std::filesystem::path runFolder, std::filesystem::path programFolder, QWidget* parent)
     : QWidget(parent)
     , m_runFolder(std::move(runFolder))
+    , m_programFolder(programFolder.empty() ? m_runFolder.path() : std::move(programFolder))
     , m_designView(std::make_unique<DesignView>())
     , m_codeView(std::make_unique<CodeView>())
     , m_pageServer(std::make_unique<PageServer>(m_runFolder.path()))

@@ -41,12 +41,14 @@ class MainWindow : public QWidget
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    // Creates every control; nothing is read or written on disk yet.
-    explicit MainWindow(std::filesystem::path runFolder, QWidget* parent = nullptr);
+    // Creates every control; nothing is read or written on disk yet. programFolder is the folder that
+    // holds the program, when the run folder is elsewhere (an installed program); empty: the run folder.
+    explicit MainWindow(
+        std::filesystem::path runFolder, std::filesystem::path programFolder = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up steps, in their fixed order. Ends the program at once when it runs from below the
-    // temporary folder or another copy is running (exit code 0), or when the single-copy lock cannot
+    // The start-up steps, in their fixed order. Ends the program at once when the program's folder lies
+    // below the temporary folder or another copy is running (exit code 0), or when the single-copy lock cannot
     // be taken at all (non-zero, after saying why).
     [[nodiscard]] StartUpOutcome runCreationSequence();
 
@@ -113,6 +115,7 @@ private:
     void scheduleRecoveryWrite();
     void writeRecoveryCopy();
     void dropRecoveryCopyIfClean();
+    void reportRecoveryCopyFailed(const Error& error);
     [[nodiscard]] bool offerRecoveredPage();
     void reloadAfterRendererEnded();
     bool openWizard();
@@ -120,6 +123,7 @@ private:
     [[nodiscard]] CaptureOutputContext captureContext();
 
     RunFolder m_runFolder;
+    std::filesystem::path m_programFolder;
     DocumentLocation m_document;
     std::optional<InstanceLock> m_instanceLock;
     DocumentFileStatus m_documentStatus;
@@ -131,6 +135,7 @@ private:
     std::chrono::steady_clock::time_point m_lastRecoveryWrite {};
     bool m_recoveryReading = false;
     bool m_changedWhileReading = false;
+    bool m_recoveryFailureShown = false; // a recovery copy that cannot be written is said once per run
     CommandGuard m_commands;
 
     // The process-wide objects, created empty with the window and set up by the creation sequence.
