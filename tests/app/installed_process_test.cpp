@@ -94,6 +94,7 @@ TEST_F(InstalledProgram, ReadOnlyFolderRunsFromTheUsersDataFolder)
     EXPECT_EQ(namesIn(m_program), "inkwell");
 
     // A project named "site": its folder below the run folder's "project".
+    ASSERT_TRUE(Xdo("windowfocus --sync " + wizard + " sleep 0.5"));
     ASSERT_TRUE(clickIn(wizard, 243, 58)); // the HTML kind
     ASSERT_TRUE(clickIn(wizard, 415, 356)); // the name box
     ASSERT_TRUE(Xdo("type --delay 40 site"));
