@@ -130,6 +130,23 @@ TEST_F(DebPackage, HoldsTheProgramsAndTheirFilesAndDependsOnWhatTheyLoad)
     EXPECT_NE(metainfo.find("<release version=\"" INKWELL_VERSION "\""), std::string::npos);
 }
 
+// The README's one apt-get line for the portable bundle brings every package the Debian package depends on.
+TEST_F(DebPackage, ReadmeLineForTheBundleBringsEveryDependency)
+{
+    std::smatch line;
+    const std::string readme = ReadFile(sourceDir / "README.md");
+    ASSERT_TRUE(std::regex_search(readme, line, std::regex("\nsudo apt-get install ([^\n]+)\n")));
+    const std::string brought = CommandOutput("apt-cache depends --recurse --no-recommends --no-suggests "
+                                              "--no-conflicts --no-breaks --no-replaces --no-enhances "
+        + line[1].str() + " 2>/dev/null | grep '^[a-z0-9]' | sort -u");
+    const std::string depends = CommandOutput("dpkg-deb -f " + quoted(s_deb) + " Depends");
+    const std::regex name("(?:^|, )([a-z0-9.+-]+)");
+    for (auto it = std::sregex_iterator(depends.begin(), depends.end(), name); it != std::sregex_iterator(); ++it) {
+        const std::string package = (*it)[1].str();
+        EXPECT_NE(("\n" + brought).find("\n" + package + "\n"), std::string::npos) << package << " not brought by: " << line[1].str();
+    }
+}
+
 // Debian's checks: lintian finds no error and no warning (none is kept), the menu entry and the
 // AppStream file validate, and each man page formats without a warning.
 TEST_F(DebPackage, PassesDebiansChecks)
