@@ -47,6 +47,8 @@ if [[ -n "$keep" ]]; then
 else
     system="$(mktemp -d "${TMPDIR:-/tmp}/fresh-install.XXXXXX")"
 fi
+# The root folder of the system: its users (apt's own, the one the program runs as) must reach it.
+chmod 0755 "$system"
 xvfb=""
 mounted=()
 cleanup() {
