@@ -59,7 +59,10 @@ cleanup() {
     for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
         umount -l "${mounted[i]}" 2>/dev/null || true
     done
-    if [[ -z "$keep" ]]; then
+    # Never removed while anything is still mounted in it: the display's socket folder is this machine's own.
+    if grep -qF " $system/" /proc/self/mounts; then
+        echo "fresh-install: $system still has mounts; left in place" >&2
+    elif [[ -z "$keep" ]]; then
         rm -rf --one-file-system "$system"
     fi
 }
