@@ -128,8 +128,10 @@ TEST(EnsurePrivateRunFolder, CreatesParentsAndAPrivateFolderAndKeepsAnExistingOn
 {
     TempFolder dir;
     const auto folder = dir.path() / "home" / ".local" / "share" / "inkwell";
-    ::umask(022);
-    ASSERT_TRUE(ensurePrivateRunFolder(folder));
+    const mode_t umask = ::umask(022); // the usual one, which would give a folder made plainly 0755
+    const bool made = ensurePrivateRunFolder(folder);
+    ::umask(umask);
+    ASSERT_TRUE(made);
     struct stat st
     {
     };
