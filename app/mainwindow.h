@@ -48,8 +48,8 @@ public:
     ~MainWindow() override;
 
     // The start-up steps, in their fixed order. Ends the program at once when the program's folder lies
-    // below the temporary folder or another copy is running (exit code 0), or when the single-copy lock cannot
-    // be taken at all (non-zero, after saying why).
+    // below the temporary folder or another copy is running (exit code 0), or when the single-copy lock
+    // cannot be taken at all (non-zero, after saying why).
     [[nodiscard]] StartUpOutcome runCreationSequence();
 
     [[nodiscard]] const RunFolder& runFolder() const { return m_runFolder; }

@@ -60,10 +60,13 @@ protected:
         const auto packed = run(quoted(sourceDir / "scripts" / "package") + " --no-build --build-dir "
             + quoted(binaryDir) + " --output " + quoted(dist));
         ASSERT_TRUE(packed.ends_with("exit 0\n")) << packed;
-        s_deb = dist / ("inkwell_" INKWELL_VERSION "_" + CommandOutput("dpkg --print-architecture | tr -d '\\n'") + ".deb");
+        s_deb = dist
+            / ("inkwell_" INKWELL_VERSION "_" + CommandOutput("dpkg --print-architecture | tr -d '\\n'")
+                + ".deb");
         ASSERT_TRUE(fs::is_regular_file(s_deb)) << packed;
         // The unpacked programs are started by another user, who must reach them.
-        fs::permissions(s_work->path(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
+        fs::permissions(
+            s_work->path(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
         s_root = s_work->path() / "root";
         ASSERT_EQ(run("dpkg-deb -x " + quoted(s_deb) + " " + quoted(s_root)), "exit 0\n");
     }
@@ -108,7 +111,8 @@ TEST_F(DebPackage, HoldsTheProgramsAndTheirFilesAndDependsOnWhatTheyLoad)
     }
     EXPECT_EQ(ReadFile(s_root / "usr/share/icons/hicolor/scalable/apps/inkwell.svg"),
         ReadFile(sourceDir / "app" / "icons" / "inkwell.svg"));
-    EXPECT_EQ(run(quoted(s_root / "usr/bin/inkwell-mht") + " --version"), "inkwell-mht " INKWELL_VERSION "\nexit 0\n");
+    EXPECT_EQ(run(quoted(s_root / "usr/bin/inkwell-mht") + " --version"),
+        "inkwell-mht " INKWELL_VERSION "\nexit 0\n");
 
     const std::string depends = CommandOutput("dpkg-deb -f " + quoted(s_deb) + " Depends");
     // From the links of the binaries, then what they load by name and what the texts need.
@@ -141,9 +145,11 @@ TEST_F(DebPackage, ReadmeLineForTheBundleBringsEveryDependency)
         + line[1].str() + " 2>/dev/null | grep '^[a-z0-9]' | sort -u");
     const std::string depends = CommandOutput("dpkg-deb -f " + quoted(s_deb) + " Depends");
     const std::regex name("(?:^|, )([a-z0-9.+-]+)");
-    for (auto it = std::sregex_iterator(depends.begin(), depends.end(), name); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(depends.begin(), depends.end(), name); it != std::sregex_iterator();
+         ++it) {
         const std::string package = (*it)[1].str();
-        EXPECT_NE(("\n" + brought).find("\n" + package + "\n"), std::string::npos) << package << " not brought by: " << line[1].str();
+        EXPECT_NE(("\n" + brought).find("\n" + package + "\n"), std::string::npos)
+            << package << " not brought by: " << line[1].str();
     }
 }
 
@@ -156,16 +162,19 @@ TEST_F(DebPackage, PassesDebiansChecks)
     EXPECT_TRUE(linesStarting(lintian, "E:").empty()) << lintian;
     EXPECT_TRUE(linesStarting(lintian, "W:").empty()) << lintian;
 
-    EXPECT_EQ(run("desktop-file-validate " + quoted(s_root / "usr/share/applications/inkwell.desktop")), "exit 0\n");
-    const std::string appstream
-        = run("appstreamcli validate --no-net " + quoted(s_root / "usr/share/metainfo/org.example.inkwell.metainfo.xml"));
+    EXPECT_EQ(run("desktop-file-validate " + quoted(s_root / "usr/share/applications/inkwell.desktop")),
+        "exit 0\n");
+    const std::string appstream = run("appstreamcli validate --no-net "
+        + quoted(s_root / "usr/share/metainfo/org.example.inkwell.metainfo.xml"));
     EXPECT_TRUE(appstream.ends_with("exit 0\n")) << appstream;
 
     for (const char* page : { "inkwell", "inkwell-format", "inkwell-mht" }) {
         SCOPED_TRACE(page);
         const auto file = s_root / "usr/share/man/man1" / (std::string(page) + ".1.gz");
-        EXPECT_EQ(run("LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l " + quoted(file) + " >/dev/null"), "exit 0\n");
-        const std::string text = CommandOutput("LC_ALL=C.UTF-8 MANWIDTH=80 man -l " + quoted(file) + " 2>/dev/null");
+        EXPECT_EQ(
+            run("LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l " + quoted(file) + " >/dev/null"), "exit 0\n");
+        const std::string text
+            = CommandOutput("LC_ALL=C.UTF-8 MANWIDTH=80 man -l " + quoted(file) + " 2>/dev/null");
         EXPECT_NE(text.find("NAME"), std::string::npos) << text;
         EXPECT_NE(text.find(std::string(page) + " - "), std::string::npos) << text;
         EXPECT_NE(text.find("Inkwell " INKWELL_VERSION), std::string::npos) << text;
@@ -202,13 +211,15 @@ TEST_F(DebPackage, UnpackedReadOnlyProgramRunsFromTheUsersDataFolder)
     if (!WaitUntil([&] { return fs::is_directory(project); }, 30s)) {
         const auto shot = binaryDir / "debpackage-wizard.png";
         std::system(("import -window root " + quoted(shot) + " >/dev/null 2>&1").c_str());
-        ADD_FAILURE() << "no project folder " << project << "; screenshot: " << shot << "; in the home folder:\n"
+        ADD_FAILURE() << "no project folder " << project << "; screenshot: " << shot
+                      << "; in the home folder:\n"
                       << CommandOutput("find " + quoted(user.home()));
     }
     EXPECT_FALSE(VisibleWindow("Inkwell", 30s).empty()) << "the main window follows the wizard";
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
-    EXPECT_EQ(CommandOutput("find " + quoted(s_root) + " | sort"), before) << "the unpacked package is unchanged";
+    EXPECT_EQ(CommandOutput("find " + quoted(s_root) + " | sort"), before)
+        << "the unpacked package is unchanged";
 }
 
 } // namespace

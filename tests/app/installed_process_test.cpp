@@ -77,8 +77,9 @@ protected:
 
 TEST_F(InstalledProgram, ReadOnlyFolderRunsFromTheUsersDataFolder)
 {
-    fs::permissions(m_program, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
-            | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(m_program,
+        fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec
+            | fs::perms::others_read | fs::perms::others_exec);
     const fs::path run = m_data / "inkwell";
     auto program = m_user.start(m_program / "inkwell", m_program, m_data.string());
 
@@ -114,7 +115,8 @@ TEST_F(InstalledProgram, ReadOnlyFolderRunsFromTheUsersDataFolder)
         << "the recovery copy is written";
     ASSERT_TRUE(Xdo("windowfocus --sync " + main + " key ctrl+s"));
     const fs::path document = project / "site.html";
-    ASSERT_TRUE(WaitUntil([&] { return ReadFile(document).find("installed page") != std::string::npos; }, 15s))
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadFile(document).find("installed page") != std::string::npos; }, 15s))
         << "saved";
     EXPECT_TRUE(WaitUntil([&] { return !fs::exists(run / "system" / "recover.html"); }, 5s));
 

@@ -541,7 +541,8 @@ TEST_F(EditedPage, RecoveryCopyThatCannotBeWrittenIsSaidOnce)
     const QString box = answers.boxes.constFirst();
     EXPECT_TRUE(box.startsWith(QStringLiteral("提示: 无法备份未保存的页面："))) << box.toStdString();
     EXPECT_TRUE(box.contains(QStringLiteral("未保存的修改将会丢失"))) << box.toStdString();
-    EXPECT_TRUE(box.endsWith(QStringLiteral("\n文件夹：") + QString::fromStdString((m_run.path() / "system").string())))
+    EXPECT_TRUE(box.endsWith(
+        QStringLiteral("\n文件夹：") + QString::fromStdString((m_run.path() / "system").string())))
         << box.toStdString();
 
     m_window->activateWindow();

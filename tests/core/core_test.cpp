@@ -114,11 +114,11 @@ TEST(ChooseRunFolder, ProgramFolderWhileWritableElseTheUsersDataFolder)
         const char* home;
         std::filesystem::path expected;
     };
-    for (const Case& c : { Case { "/data", "/home/me", "/data/inkwell" },
-             Case { "/data/", "/home/me", "/data/inkwell" },
-             Case { "", "/home/me", "/home/me/.local/share/inkwell" },
-             Case { "relative/data", "/home/me", "/home/me/.local/share/inkwell" },
-             Case { "", "", passwdHome / ".local/share/inkwell" } }) {
+    for (const Case& c :
+        { Case { "/data", "/home/me", "/data/inkwell" }, Case { "/data/", "/home/me", "/data/inkwell" },
+            Case { "", "/home/me", "/home/me/.local/share/inkwell" },
+            Case { "relative/data", "/home/me", "/home/me/.local/share/inkwell" },
+            Case { "", "", passwdHome / ".local/share/inkwell" } }) {
         SCOPED_TRACE(std::string("XDG_DATA_HOME=") + c.dataHome + " HOME=" + c.home);
         EXPECT_EQ(chooseRunFolder(unwritable, c.dataHome, c.home).lexically_normal(), c.expected);
     }

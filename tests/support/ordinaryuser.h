@@ -5,9 +5,12 @@
 
 #include "tests/support/process.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <grp.h>
 #include <map>
+#include <memory>
+#include <optional>
 #include <pwd.h>
 #include <stdexcept>
 #include <string>
@@ -63,9 +66,9 @@ public:
         const std::filesystem::path& folder, const std::string& dataHome) const
     {
         std::map<std::string, std::string> env { { "HOME", m_home.string() }, { "XDG_DATA_HOME", dataHome },
-            { "XDG_CONFIG_HOME", (m_home / ".config").string() }, { "XDG_CACHE_HOME", (m_home / ".cache").string() },
-            { "TMPDIR", m_temp.string() }, { "XDG_RUNTIME_DIR", m_locks.string() },
-            { "DBUS_SESSION_BUS_ADDRESS", "" } };
+            { "XDG_CONFIG_HOME", (m_home / ".config").string() },
+            { "XDG_CACHE_HOME", (m_home / ".cache").string() }, { "TMPDIR", m_temp.string() },
+            { "XDG_RUNTIME_DIR", m_locks.string() }, { "DBUS_SESSION_BUS_ADDRESS", "" } };
         if (!m_cookie.empty())
             env["XAUTHORITY"] = m_cookie.string();
         if (!m_uid)
@@ -73,8 +76,8 @@ public:
         // The browser engine's sandbox needs kernel features a container may lack; it is not what is tested.
         env["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
         return std::make_unique<ChildProcess>("/usr/bin/setpriv",
-            std::vector<std::string> { "--reuid=" + std::to_string(*m_uid), "--regid=" + std::to_string(*m_gid),
-                "--clear-groups", program.string() },
+            std::vector<std::string> { "--reuid=" + std::to_string(*m_uid),
+                "--regid=" + std::to_string(*m_gid), "--clear-groups", program.string() },
             folder, env);
     }
 
