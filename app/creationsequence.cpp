@@ -1,13 +1,13 @@
 // The start-up steps run by the main window before it is first shown, in their fixed order.
 #include "app/fontlist.h"
 #include "app/mainwindow.h"
-#include "app/ownfolders.h"
+#include "document/ownfolders.h"
 #include "app/timestampname.h"
 #include "core/ensurefolder.h"
 #include "editing/designview.h"
 #include "platform/browserengine.h"
-#include "platform/inifile.h"
-#include "platform/messagetexts.h"
+#include "core/inifile.h"
+#include "core/messagetexts.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
 

@@ -1,7 +1,7 @@
 #include "app/documentcommands.h"
 
-#include "app/blankpage.h"
-#include "app/documentfile.h"
+#include "document/blankpage.h"
+#include "document/documentfile.h"
 #include "platform/qtmessageservice.h"
 
 #include <QFileDialog>

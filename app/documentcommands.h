@@ -3,11 +3,11 @@
 // DocumentContext, so that the page's holder, the dialogs and the wizard can be stood in for.
 #pragma once
 
-#include "app/documentfilestatus.h"
-#include "core/documentlocation.h"
+#include "document/documentfilestatus.h"
+#include "document/documentlocation.h"
 #include "editing/pagetext.h"
-#include "platform/messageservice.h"
-#include "platform/messagetexts.h"
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
 
 #include <QString>
 #include <functional>

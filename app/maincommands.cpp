@@ -1,6 +1,6 @@
 // The commands of the main window's controls: each hands over to the piece that does the work,
 // with the window's state and its dialogs.
-#include "app/blankpage.h"
+#include "document/blankpage.h"
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
 #include "capture/capturecommand.h"
@@ -8,7 +8,7 @@
 #include "editing/designview.h"
 #include "editing/designviewswitch.h"
 #include "editing/formattingcommands.h"
-#include "platform/messagetexts.h"
+#include "core/messagetexts.h"
 #include "projects/wizardwindow.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"

@@ -5,10 +5,10 @@
 
 #include "app/commandguard.h"
 #include "app/documentcommands.h"
-#include "app/documentfilestatus.h"
-#include "app/recoverycopy.h"
+#include "document/documentfilestatus.h"
+#include "document/recoverycopy.h"
 #include "app/startupoutcome.h"
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 #include "core/runfolder.h"
 #include "platform/instancelock.h"
 #include "platform/qtmessageservice.h"

@@ -3,7 +3,7 @@ if(INKWELL_GUI)
         mainwindow.cpp creationsequence.cpp maincommands.cpp commandmap.cpp toolbaricons.cpp icons.qrc)
     target_include_directories(inkwell_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_mainwindow PUBLIC
-        inkwell_appcore inkwell_settings inkwell_documents inkwell_editing inkwell_wizard inkwell_publishing
+        inkwell_app inkwell_instancelock inkwell_documents inkwell_editing inkwell_wizard inkwell_server
         inkwell_export inkwell_capture_gui inkwell_messageboxes Qt6::Widgets xcb)
 
     add_executable(inkwell main.cpp)

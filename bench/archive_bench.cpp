@@ -2,7 +2,7 @@
 // one picture, and the 10 MB corpus page. Each build scans the page, reads what it names and
 // writes the archive, as the export does.
 #include "bench/corpuspage.h"
-#include "platform/archive/archivebuilder.h"
+#include "archive/archivebuilder.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 // Usage: build/bench/inkwell_recovery_bench [rounds]   (under xvfb-run -a)
 #include "app/mainwindow.h"
 #include "editing/designview.h"
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/windowenvironment.h"
 

@@ -2,7 +2,7 @@
 
 #include "capture/captureoutput.h"
 #include "capture/runcapture.h"
-#include "platform/messagetexts.h"
+#include "core/messagetexts.h"
 #include "platform/qtmessageservice.h"
 
 #include <QCoreApplication>

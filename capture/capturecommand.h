@@ -2,7 +2,7 @@
 // BMP file into the document folder and inserted into the page.
 #pragma once
 
-#include "platform/messageservice.h"
+#include "core/messageservice.h"
 
 #include <QString>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
-#include "platform/atomicfile.h"
+#include "core/atomicfile.h"
 
 #include <QClipboard>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "capture/runcapture.h"
 
 #include "capture/capturewindow.h"
-#include "platform/messagetexts.h"
+#include "core/messagetexts.h"
 #include "platform/screenshotportal.h"
 
 #include <QEventLoop>

@@ -2,7 +2,7 @@
 // leaves the committed picture on the clipboard.
 #pragma once
 
-#include "platform/messageservice.h"
+#include "core/messageservice.h"
 
 #include <QImage>
 #include <QRect>

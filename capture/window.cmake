@@ -1,7 +1,6 @@
 # inkwell_capture_gui: the capture window, the overlay drawing, runCapture and the two
 # capture commands. Qt only.
 if(INKWELL_GUI)
-    find_package(Qt6 REQUIRED COMPONENTS DBus)
     add_library(inkwell_capture_gui STATIC
         overlayfont.cpp
         overlaypainter.cpp
@@ -11,9 +10,8 @@ if(INKWELL_GUI)
         capturewindow.cpp
         runcapture.cpp
         captureoutput.cpp
-        capturecommand.cpp
-        # The screenshot portal adapter, used only here.
-        ${PROJECT_SOURCE_DIR}/platform/screenshotportal.cpp)
+        capturecommand.cpp)
     target_include_directories(inkwell_capture_gui PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture inkwell_messageservice Qt6::Widgets Qt6::Gui PRIVATE inkwell_messageboxes inkwell_editingcore inkwell_kit Qt6::DBus)
+    target_link_libraries(inkwell_capture_gui PUBLIC inkwell_capture inkwell_core Qt6::Widgets Qt6::Gui
+        PRIVATE inkwell_messageboxes inkwell_editingcore inkwell_screenshotportal)
 endif()

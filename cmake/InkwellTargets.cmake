@@ -2,7 +2,7 @@
 
 # inkwell_add_test(NAME [GUI | WINDOWS | PROCESS] SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...])
 # A GoogleTest program registered with CTest under the label of what it needs to run:
-#   core     (the default) needs no display: `ctest -L core` runs without one;
+#   headless (the default) needs no display: `ctest -L headless` runs without one;
 #   gui      GUI: runs inside the shared GUI test main, one QApplication around the whole run;
 #            WINDOWS: the same for programs that build the real main window, which first get a
 #            temporary folder and a lock folder of their own (tests/support/windowenvironment.h);
@@ -27,7 +27,7 @@ function(inkwell_add_test name)
         set(label process)
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
-        set(label core)
+        set(label headless)
     endif()
     target_compile_definitions(${name} PRIVATE
         INKWELL_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -4,7 +4,7 @@ add_library(inkwell_htmltokenizer STATIC
     htmlscanner.cpp
     htmltokenizer.cpp)
 target_include_directories(inkwell_htmltokenizer PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_htmltokenizer PRIVATE inkwell_kit)
+target_link_libraries(inkwell_htmltokenizer PRIVATE inkwell_core)
 
 # The HTML formatter (the printer, the open-tag record) and the script re-indenter it uses: Qt-free, linked
 # by the program, the inkwell-format tool, the tests, the fuzzer and the benchmark.
@@ -14,7 +14,7 @@ add_library(inkwell_formatter STATIC
     opentagrecord.cpp
     scriptreindent.cpp)
 target_include_directories(inkwell_formatter PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_formatter PUBLIC inkwell_htmltokenizer PRIVATE inkwell_kit)
+target_link_libraries(inkwell_formatter PUBLIC inkwell_htmltokenizer PRIVATE inkwell_core)
 
 # The printer calls into the tokenizer and the open-tag record once or twice per token; compiled apart,
 # those calls cost a tenth of the formatter's speed. Link-time optimisation inlines them again where GCC

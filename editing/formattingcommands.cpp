@@ -3,9 +3,9 @@
 #include "editing/designview.h"
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
-#include "platform/messageservice.h"
-#include "platform/messagetexts.h"
-#include "platform/regularfile.h"
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
+#include "core/regularfile.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

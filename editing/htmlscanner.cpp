@@ -1,6 +1,6 @@
 #include "editing/htmlscanner.h"
 
-#include "platform/ascii.h"
+#include "core/ascii.h"
 
 #include <cstring>
 

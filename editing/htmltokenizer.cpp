@@ -1,7 +1,7 @@
 #include "editing/htmltokenizer.h"
 
 #include "editing/htmlscanner.h"
-#include "platform/ascii.h"
+#include "core/ascii.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #include "editing/pictureinsertion.h"
 
-#include "platform/atomicfile.h"
-#include "platform/readfile.h"
-#include "platform/regularfile.h"
+#include "core/atomicfile.h"
+#include "core/readfile.h"
+#include "core/regularfile.h"
 
 #include <cerrno>
 #include <system_error>

@@ -2,7 +2,7 @@
 // refers to it, so that it shows in the editor, from disk, through the page server and in archives.
 #pragma once
 
-#include "platform/result.h"
+#include "core/result.h"
 
 #include <filesystem>
 #include <optional>

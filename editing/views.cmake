@@ -3,7 +3,7 @@
 add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
     textsearch.h textsearch.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_editingcore PRIVATE inkwell_kit)
+target_link_libraries(inkwell_editingcore PRIVATE inkwell_core)
 
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
@@ -13,7 +13,7 @@ if(INKWELL_GUI)
         formattingcommands.h formattingcommands.cpp)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing
-        PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor inkwell_messageservice Qt6::Widgets)
+        PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor inkwell_core Qt6::Widgets)
     # The view switches re-indent the page with the HTML formatter.
     target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
     target_link_libraries(inkwell_editing PRIVATE inkwell_formatter)

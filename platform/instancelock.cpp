@@ -1,6 +1,6 @@
 #include "platform/instancelock.h"
 
-#include "platform/regularfile.h"
+#include "core/regularfile.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // copy never keeps another user's from starting.
 #pragma once
 
-#include "platform/filedescriptor.h"
+#include "core/filedescriptor.h"
 
 #include <chrono>
 #include <filesystem>
@@ -49,9 +49,6 @@ enum class LockState
     HeldByAnotherCopy, // the file could be used, but another process kept it locked for the whole wait
     Failed, // the file could not be used at all; error says why
 };
-
-// The code of a failure on a lock file that belongs to another user; no errno says this.
-inline constexpr int kLockOwnedByAnotherUser = -3;
 
 struct [[nodiscard]] InstanceLockResult
 {

@@ -1,7 +1,7 @@
 // The message boxes as QMessageBox dialogs, modal, over the window given.
 #pragma once
 
-#include "platform/messageservice.h"
+#include "core/messageservice.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #include "platform/screenshotportal.h"
 
-#include "platform/readfile.h"
+#include "core/readfile.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -3,7 +3,7 @@
 // all of that happens or, on a refusal, none of it.
 #pragma once
 
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 #include "core/runfolder.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "projects/projecthistory.h"
 
-#include "platform/readfile.h"
+#include "core/readfile.h"
 
 #include <cerrno>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/runfolder.h"
-#include "platform/atomicfile.h"
+#include "core/atomicfile.h"
 
 #include <filesystem>
 #include <string>

@@ -2,7 +2,7 @@
 // wizard needs no icon theme: a page with a folded corner and a coloured band naming the type.
 #pragma once
 
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 
 #include <QPixmap>
 

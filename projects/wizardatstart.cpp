@@ -1,6 +1,6 @@
 #include "projects/wizardatstart.h"
 
-#include "platform/inifile.h"
+#include "core/inifile.h"
 
 namespace inkwell {
 namespace {

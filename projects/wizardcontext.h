@@ -2,9 +2,9 @@
 // document it starts from, and the dialogs it shows, which tests may replace.
 #pragma once
 
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 #include "core/runfolder.h"
-#include "platform/messageservice.h"
+#include "core/messageservice.h"
 
 #include <QString>
 #include <functional>

@@ -2,7 +2,7 @@
 // not-found answer, or a 200 answer whose body is an open file, plain or gzip-encoded.
 #pragma once
 
-#include "platform/filedescriptor.h"
+#include "core/filedescriptor.h"
 
 #include <cstdint>
 #include <optional>

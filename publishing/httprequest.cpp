@@ -1,6 +1,6 @@
 #include "publishing/httprequest.h"
 
-#include "platform/percentencoding.h"
+#include "core/percentencoding.h"
 
 namespace inkwell {
 

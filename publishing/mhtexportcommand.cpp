@@ -1,7 +1,7 @@
 #include "publishing/mhtexportcommand.h"
 
-#include "platform/archive/archivebuilder.h"
-#include "platform/messagetexts.h"
+#include "archive/archivebuilder.h"
+#include "core/messagetexts.h"
 #include "platform/qtmessageservice.h"
 #include "publishing/pageurl.h"
 

@@ -4,8 +4,8 @@
 // the main window passes its real state and tests pass their own.
 #pragma once
 
-#include "core/documentlocation.h"
-#include "platform/messageservice.h"
+#include "document/documentlocation.h"
+#include "core/messageservice.h"
 
 #include <QString>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "publishing/pageserver.h"
 
-#include "platform/filedescriptor.h"
+#include "core/filedescriptor.h"
 #include "publishing/answerwriter.h"
 #include "publishing/httprequest.h"
 #include "publishing/requesthandler.h"

@@ -1,6 +1,6 @@
 #include "publishing/pageurl.h"
 
-#include "platform/percentencoding.h"
+#include "core/percentencoding.h"
 
 namespace inkwell {
 

@@ -1,7 +1,7 @@
 // The loopback URL under which the page server delivers the current document file.
 #pragma once
 
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 #include "core/runfolder.h"
 
 #include <optional>

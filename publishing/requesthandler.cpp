@@ -1,6 +1,6 @@
 #include "publishing/requesthandler.h"
 
-#include "platform/regularfile.h"
+#include "core/regularfile.h"
 #include "publishing/contenttype.h"
 #include "publishing/httprequest.h"
 #include "publishing/requestpath.h"

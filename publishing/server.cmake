@@ -1,5 +1,5 @@
 # The page server, its gzip answers and the page URL: Qt-free, linked by the program and the tests.
-add_library(inkwell_publishing STATIC
+add_library(inkwell_server STATIC
     answer.cpp
     answerwriter.cpp
     contenttype.cpp
@@ -10,5 +10,5 @@ add_library(inkwell_publishing STATIC
     requesthandler.cpp
     requesthost.cpp
     requestpath.cpp)
-target_include_directories(inkwell_publishing PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_publishing PUBLIC inkwell_kit inkwell_core Threads::Threads PRIVATE ZLIB::ZLIB)
+target_include_directories(inkwell_server PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(inkwell_server PUBLIC inkwell_core inkwell_document Threads::Threads PRIVATE ZLIB::ZLIB)

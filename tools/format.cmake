@@ -1,3 +1,3 @@
 # inkwell-format: the formatter as a command-line filter for users' own pipelines.
 add_executable(inkwell-format inkwell-format/main.cpp)
-target_link_libraries(inkwell-format PRIVATE inkwell_formatter inkwell_kit)
+target_link_libraries(inkwell-format PRIVATE inkwell_formatter inkwell_core)

@@ -1,12 +1,12 @@
 if(INKWELL_GUI)
     # What start-up gives every window of the real program: Qt's texts in Chinese, the icon, --version.
-    inkwell_add_test(chinesetexts_process_test PROCESS SOURCES chinesetexts_process_test.cpp LIBS inkwell_settings)
+    inkwell_add_test(chinesetexts_process_test PROCESS SOURCES chinesetexts_process_test.cpp LIBS inkwell_core)
     add_dependencies(chinesetexts_process_test inkwell inkwell-format inkwell-mht)
     target_compile_definitions(chinesetexts_process_test PRIVATE INKWELL_VERSION="${PROJECT_VERSION}")
     set_tests_properties(chinesetexts_process_test PROPERTIES TIMEOUT 300)
 
     # scripts/package from this build, unpacked and started; the menu entry written and removed.
-    inkwell_add_test(bundle_process_test PROCESS SOURCES bundle_process_test.cpp LIBS inkwell_settings)
+    inkwell_add_test(bundle_process_test PROCESS SOURCES bundle_process_test.cpp LIBS inkwell_core)
     add_dependencies(bundle_process_test inkwell inkwell-format inkwell-mht)
     target_compile_definitions(bundle_process_test PRIVATE INKWELL_VERSION="${PROJECT_VERSION}")
     set_tests_properties(bundle_process_test PROPERTIES TIMEOUT 300)

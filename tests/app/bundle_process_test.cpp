@@ -1,7 +1,7 @@
 // The bundle users are handed: packed by scripts/package from this build, unpacked into a fresh folder
 // outside the temporary folder (its name with a blank and Chinese characters), started from there, and
 // added to and taken out of a user's menu.
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
 

@@ -4,9 +4,9 @@
 // every part with its bytes and shows every picture when opened from disk.
 #include "app/mainwindow.h"
 #include "editing/designview.h"
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "publishing/pageserver.h"
-#include "platform/percentencoding.h"
+#include "core/percentencoding.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
 
@@ -161,7 +161,7 @@ struct Part
 std::vector<Part> splitArchive(const std::filesystem::path& archive, const std::filesystem::path& folder)
 {
     const std::string command = "python3 "
-        + quote((sourceDir / "tests" / "platform" / "mht_split.py").string()) + " " + quote(archive.string())
+        + quote((sourceDir / "tests" / "archive" / "mht_split.py").string()) + " " + quote(archive.string())
         + " " + quote(folder.string()) + " 2>" + quote((folder / "err").string());
     std::filesystem::create_directories(folder);
     if (std::system(command.c_str()) != 0) {

@@ -1,7 +1,7 @@
 // The real program as users start it, for what start-up gives every window: Qt's own dialogs and
 // buttons in Chinese, the application's icon on its windows, and --version and --help answered
 // without touching anything.
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "tests/support/process.h"
 #include "tests/support/programcopy.h"
 #include "tests/support/tempfolder.h"

@@ -1,9 +1,9 @@
-#include "app/blankpage.h"
+#include "document/blankpage.h"
 #include "app/documentcommands.h"
-#include "platform/messagetexts.h"
+#include "core/messagetexts.h"
 #include "platform/qtmessageservice.h"
-#include "platform/regularfile.h"
-#include "tests/app/filesizelimit.h"
+#include "core/regularfile.h"
+#include "tests/support/filesizelimit.h"
 #include "tests/support/answeredmessages.h"
 #include "tests/support/namedpipe.h"
 #include "tests/support/tempfolder.h"
@@ -24,7 +24,7 @@ using testing::ReadFile;
 using testing::TempFolder;
 namespace fs = std::filesystem;
 
-const fs::path documents = fs::path(INKWELL_TEST_DATA) / "documents";
+const fs::path documents = fs::path(INKWELL_TEST_DATA) / "document";
 
 // The page after the user typed into it.
 const QString kTyped = QStringLiteral("<html><body>typed</body></html>");

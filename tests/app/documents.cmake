@@ -1,5 +1,3 @@
-inkwell_add_test(documentfile_test SOURCES documentfile_test.cpp LIBS inkwell_documentfile)
-inkwell_add_test(recoverycopy_test SOURCES recoverycopy_test.cpp LIBS inkwell_documentfile)
 if(INKWELL_GUI)
     inkwell_add_test(documentcommands_test GUI SOURCES documentcommands_test.cpp LIBS inkwell_documents Qt6::Test)
 endif()

@@ -1,5 +1,5 @@
 if(INKWELL_GUI)
-    inkwell_add_test(startup_process_test PROCESS SOURCES startup_process_test.cpp LIBS inkwell_settings)
+    inkwell_add_test(startup_process_test PROCESS SOURCES startup_process_test.cpp LIBS inkwell_core)
     add_dependencies(startup_process_test inkwell)
     set_tests_properties(startup_process_test PROPERTIES TIMEOUT 300)
     # An installed copy: a read-only program folder, started by an ordinary user.
@@ -13,12 +13,12 @@ if(INKWELL_GUI)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
     # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.
     inkwell_add_test(journey_process_test PROCESS SOURCES journey_process_test.cpp ../support/closewindow.cpp
-        LIBS inkwell_settings Qt6::Gui X11)
+        LIBS inkwell_core Qt6::Gui X11)
     add_dependencies(journey_process_test inkwell)
     set_tests_properties(journey_process_test PROPERTIES TIMEOUT 300)
     # Chinese typed through a real input method (pinyin on a private session bus) into the real program.
     inkwell_add_test(inputmethod_process_test PROCESS SOURCES inputmethod_process_test.cpp
-        ../support/closewindow.cpp LIBS inkwell_settings Qt6::Core X11)
+        ../support/closewindow.cpp LIBS inkwell_core Qt6::Core X11)
     add_dependencies(inputmethod_process_test inkwell)
     set_tests_properties(inputmethod_process_test PROPERTIES TIMEOUT 300)
 endif()

@@ -1,6 +1,6 @@
 // The real program started as users start it: copied into a fresh run folder outside the
 // temporary folder, with its own temporary folder and lock folder.
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "tests/support/namedpipe.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"

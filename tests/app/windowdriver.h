@@ -4,7 +4,7 @@
 
 #include "app/mainwindow.h"
 #include "editing/designview.h"
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "tests/support/eventually.h"
 #include "tests/support/tempfolder.h"
 

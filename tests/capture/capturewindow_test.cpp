@@ -9,7 +9,7 @@
 #include "capture/overlaypainter.h"
 #include "capture/panelbackground.h"
 #include "capturedriver.h"
-#include "platform/messagetexts.h"
+#include "core/messagetexts.h"
 #include "tests/support/answeredmessages.h"
 
 #include <QApplication>

@@ -10,4 +10,4 @@ inkwell_add_test(bmpencoder_test
 inkwell_add_fuzzer(capturesession_fuzzer
     SOURCES capturesession_fuzzer.cpp
     LIBS inkwell_capture
-    CORPUS ${PROJECT_SOURCE_DIR}/tests/data/capture/session-corpus)
+    CORPUS ${PROJECT_SOURCE_DIR}/tests/data/capture/fuzz)

@@ -1,6 +1,6 @@
 // The document location's file name, the run folder's fixed layout and choice, and the working-folder
 // rules.
-#include "core/documentlocation.h"
+#include "document/documentlocation.h"
 #include "core/ensurefolder.h"
 #include "core/runfolder.h"
 #include "tests/support/tempfolder.h"

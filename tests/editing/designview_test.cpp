@@ -4,8 +4,8 @@
 #include "editing/formattingcommands.h"
 #include "editing/fragments.h"
 #include "platform/browserengine.h"
-#include "platform/messagetexts.h"
-#include "platform/regularfile.h"
+#include "core/messagetexts.h"
+#include "core/regularfile.h"
 #include "tests/support/answeredmessages.h"
 #include "tests/support/eventually.h"
 

@@ -2,8 +2,8 @@
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
 #include "editing/textsearch.h"
-#include "platform/readfile.h"
-#include "platform/regularfile.h"
+#include "core/readfile.h"
+#include "core/regularfile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // kept byte for byte, formatting twice changes nothing more, the text handed on in pieces is the same, and
 // time grows linearly with the input.
 #include "editing/htmlformatter.h"
-#include "platform/readfile.h"
+#include "core/readfile.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,5 +1,5 @@
-#include "platform/inifile.h"
-#include "platform/regularfile.h"
+#include "core/inifile.h"
+#include "core/regularfile.h"
 #include "projects/projectcreation.h"
 #include "projects/projectfoldersetting.h"
 #include "projects/projecthistory.h"

@@ -1,5 +1,5 @@
 #include "app/documentcommands.h"
-#include "platform/inifile.h"
+#include "core/inifile.h"
 #include "platform/qtmessageservice.h"
 #include "projects/projectcreation.h"
 #include "projects/projecthistory.h"

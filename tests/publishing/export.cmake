@@ -2,5 +2,5 @@
 if(INKWELL_GUI)
     inkwell_add_test(mhtexport_test GUI
         SOURCES mhtexport_test.cpp
-        LIBS inkwell_export inkwell_publishing Qt6::Widgets)
+        LIBS inkwell_export inkwell_server Qt6::Widgets)
 endif()

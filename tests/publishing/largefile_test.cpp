@@ -1,6 +1,6 @@
 // The page server with files of any size and answers that go wrong half-way: memory stays bounded,
 // a cut answer is never passed off as a whole one, and the worker goes on to the next client.
-#include "platform/filedescriptor.h"
+#include "core/filedescriptor.h"
 #include "publishing/pageserver.h"
 #include "serverfixture.h"
 

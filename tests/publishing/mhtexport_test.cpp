@@ -1,6 +1,6 @@
 // The export command with a real page server and archive builder; the file dialog and the
 // message boxes are replaced so that the test can answer and observe them.
-#include "../platform/archivetestsupport.h"
+#include "../archive/archivetestsupport.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
 #include "tests/support/answeredmessages.h"

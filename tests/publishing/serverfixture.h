@@ -1,7 +1,7 @@
 // Test helpers for the page server: a throw-away folder tree and a raw loopback client.
 #pragma once
 
-#include "platform/filedescriptor.h"
+#include "core/filedescriptor.h"
 #include "tests/support/tempfolder.h"
 
 #include <arpa/inet.h>

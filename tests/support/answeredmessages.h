@@ -2,7 +2,7 @@
 // every box's title and text to the rule of the program's texts on the way.
 #pragma once
 
-#include "platform/messageservice.h"
+#include "core/messageservice.h"
 #include "tests/support/messagerules.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 // A fresh folder for one test, removed with everything in it when the test ends.
 #pragma once
 
-#include "platform/readfile.h"
+#include "core/readfile.h"
 
 #include <algorithm>
 #include <filesystem>

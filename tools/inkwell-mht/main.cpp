@@ -1,8 +1,8 @@
 // inkwell-mht [--allow-local-files] URL OUTPUT: fetches the page at URL with the pictures, style
 // sheets, scripts and frames it refers to and writes them as one web archive (MHTML) to OUTPUT.
 // An existing OUTPUT is replaced only once the new archive is complete.
-#include "platform/archive/archivebuilder.h"
-#include "platform/archive/localfilepolicy.h"
+#include "archive/archivebuilder.h"
+#include "archive/localfilepolicy.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,0 +1,106 @@
+// The texts of the program's message boxes, in one place: the fixed ones, and the ones composed from
+// a first line that says what happened and a reason that says why, both in Chinese. Reasons that
+// reach the program in English (system errors, the archive's fetch results) are turned into Chinese
+// sentences here.
+#pragma once
+
+#include "core/errorsentence.h"
+#include "core/result.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inkwell::texts {
+
+// Start-up.
+inline constexpr const char* kUnpackFirst = "请解压以后再运行！";
+inline constexpr const char* kLockFailed = "无法确认是否已有本程序在运行，程序将退出。";
+
+// The lock message with the reason the lock file could not be used: error.code is an errno,
+// kNotARegularFile or kLockOwnedByAnotherUser.
+[[nodiscard]] std::string lockFailed(const std::filesystem::path& lockFile, const Error& error);
+
+// Recovery of the page a run left unsaved.
+inline constexpr const char* kRecoveryQuestion = "发现上次未保存的页面，是否恢复？";
+// The question with the file a Save of the recovered page will write, decoded.
+[[nodiscard]] std::string recoveryQuestion(const std::filesystem::path& documentFile);
+inline constexpr const char* kRecoveryDamaged = "上次未保存的页面已损坏，无法恢复，已删除。";
+// The damaged-copy message; `reason` is the recovery copy's own (English) account of the damage.
+[[nodiscard]] std::string recoveryDamaged(std::string_view reason);
+
+// A recovery copy that could not be written, with the reason and the folder it was to go into: unsaved
+// work would not survive a crash.
+[[nodiscard]] std::string recoveryCopyFailed(const Error& error, const std::filesystem::path& folder);
+
+// The page's renderer ended and the page was put back.
+inline constexpr const char* kRendererEnded
+    = "页面显示部分意外退出，已恢复到最近一次的内容；最后几秒的修改可能丢失。";
+
+// Save and Open of the document file.
+inline constexpr const char* kSaveQuestion = "是否保存？";
+inline constexpr const char* kSaveFailed = "保存失败！原来的文件没有改动。";
+inline constexpr const char* kOpenFailed = "打开失败！当前页面没有改动。";
+inline constexpr const char* kPageUnreadable
+    = "无法读出页面的内容（页面显示部分没有应答或已经退出），没有写入任何文件。请稍候再试一次。";
+// The first line, the reason, and the file the user meant, decoded.
+[[nodiscard]] std::string saveFailed(const Error& error, const std::filesystem::path& file);
+[[nodiscard]] std::string openFailed(const Error& error, const std::filesystem::path& file);
+
+// Preview in the browser (F12).
+enum class PreviewRefusal
+{
+    NoPort, // no port was free for serving pages at start
+    OutsideRunFolder, // the document file lies where nothing is served
+};
+[[nodiscard]] std::string previewRefused(PreviewRefusal refusal, const std::filesystem::path& documentFile);
+
+// The picture command: the chosen file could not be read as a picture file.
+inline constexpr const char* kPictureNotInserted = "插入图片失败！页面没有改动。";
+[[nodiscard]] std::string pictureNotInserted(const Error& error, const std::filesystem::path& file);
+
+// Capture.
+inline constexpr const char* kScreenNotReadable
+    = "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。";
+inline constexpr const char* kClipboardHasNoPicture
+    = "剪贴板里没有截到的图片，截图没有插入页面。请重新截图。";
+[[nodiscard]] std::string captureNotSaved(std::string_view documentFolder);
+
+// The MHT export.
+inline constexpr const char* kExported = "保存成功";
+inline constexpr const char* kExportNotSaved = "导出失败：页面没有保存到文档文件，无法导出。";
+inline constexpr const char* kExportNoPort
+    = "导出失败：本机没有可用的网络端口，无法读取页面。请关闭一些程序后重新启动本程序再试。";
+
+// A resource that could not be fetched: its URL as the archive tried it and the archive's reason.
+struct MissingPart
+{
+    std::string url;
+    std::string reason;
+};
+
+// The lines of the export's lists: at most ten, then "……" when there were more.
+[[nodiscard]] std::string listLines(const std::vector<std::string>& lines);
+
+// Written, with local files kept out (paths as the page names them, decoded).
+[[nodiscard]] std::string exportedWithoutLocalFiles(const std::vector<std::string>& localFiles);
+// Nothing written because resources could not be fetched. pageUrl is the URL the page was fetched
+// from: resources beside it are named as the page names them.
+[[nodiscard]] std::string exportResourcesMissing(const std::string& pageUrl,
+    const std::vector<MissingPart>& missing, const std::vector<std::string>& localFiles);
+// The page itself could not be fetched; `archiveError` is the archive's account.
+[[nodiscard]] std::string exportPageNotFetched(
+    const std::filesystem::path& documentFile, std::string_view archiveError);
+// The archive could not be written; `archiveError` is the archive's account.
+[[nodiscard]] std::string exportNotWritten(
+    const std::filesystem::path& target, std::string_view archiveError);
+
+// The sentence for one of the archive's fetch results ("the server answered with status 404", the
+// network library's words, "it is larger than ...", a system error's words).
+[[nodiscard]] std::string fetchReasonSentence(std::string_view reason);
+
+// A URL as the user wrote it: percent escapes decoded; a file:// URL as its path.
+[[nodiscard]] std::string readableUrl(std::string_view url);
+
+} // namespace inkwell::texts

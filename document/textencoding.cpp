@@ -1,0 +1,742 @@
+#include "document/textencoding.h"
+
+#include "core/ascii.h"
+#include "platform/iconvconverter.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace inkwell {
+namespace {
+
+struct EncodingInfo
+{
+    TextEncoding encoding;
+    const char* name; // as a page declares it
+    const char* iconvName;
+};
+
+constexpr std::array encodingTable {
+    EncodingInfo { TextEncoding::Utf8, "utf-8", "UTF-8" },
+    EncodingInfo { TextEncoding::Utf16Le, "utf-16le", "UTF-16LE" },
+    EncodingInfo { TextEncoding::Utf16Be, "utf-16be", "UTF-16BE" },
+    EncodingInfo { TextEncoding::Gb18030, "gb18030", "GB18030" },
+    EncodingInfo { TextEncoding::Big5, "big5", "BIG5" },
+    EncodingInfo { TextEncoding::ShiftJis, "shift_jis", "CP932" },
+    EncodingInfo { TextEncoding::EucJp, "euc-jp", "EUC-JP" },
+    EncodingInfo { TextEncoding::EucKr, "euc-kr", "CP949" },
+    EncodingInfo { TextEncoding::Windows1252, "windows-1252", "WINDOWS-1252" },
+    EncodingInfo { TextEncoding::Windows1250, "windows-1250", "WINDOWS-1250" },
+    EncodingInfo { TextEncoding::Windows1251, "windows-1251", "WINDOWS-1251" },
+    EncodingInfo { TextEncoding::Iso8859_2, "iso-8859-2", "ISO-8859-2" },
+    EncodingInfo { TextEncoding::Iso8859_15, "iso-8859-15", "ISO-8859-15" },
+    EncodingInfo { TextEncoding::Koi8R, "koi8-r", "KOI8-R" },
+};
+
+const EncodingInfo& infoOf(TextEncoding encoding)
+{
+    for (const auto& info : encodingTable) {
+        if (info.encoding == encoding)
+            return info;
+    }
+    return encodingTable[0];
+}
+
+struct Label
+{
+    std::string_view label;
+    TextEncoding encoding;
+};
+
+// The labels browsers accept for these encodings (lower case).
+constexpr std::array labelTable {
+    Label { "unicode-1-1-utf-8", TextEncoding::Utf8 },
+    Label { "unicode11utf8", TextEncoding::Utf8 },
+    Label { "unicode20utf8", TextEncoding::Utf8 },
+    Label { "utf-8", TextEncoding::Utf8 },
+    Label { "utf8", TextEncoding::Utf8 },
+    Label { "x-unicode20utf8", TextEncoding::Utf8 },
+    Label { "csunicode", TextEncoding::Utf16Le },
+    Label { "iso-10646-ucs-2", TextEncoding::Utf16Le },
+    Label { "ucs-2", TextEncoding::Utf16Le },
+    Label { "unicode", TextEncoding::Utf16Le },
+    Label { "unicodefeff", TextEncoding::Utf16Le },
+    Label { "utf-16", TextEncoding::Utf16Le },
+    Label { "utf-16le", TextEncoding::Utf16Le },
+    Label { "unicodefffe", TextEncoding::Utf16Be },
+    Label { "utf-16be", TextEncoding::Utf16Be },
+    Label { "chinese", TextEncoding::Gb18030 },
+    Label { "csgb2312", TextEncoding::Gb18030 },
+    Label { "csiso58gb231280", TextEncoding::Gb18030 },
+    Label { "gb2312", TextEncoding::Gb18030 },
+    Label { "gb_2312", TextEncoding::Gb18030 },
+    Label { "gb_2312-80", TextEncoding::Gb18030 },
+    Label { "gbk", TextEncoding::Gb18030 },
+    Label { "iso-ir-58", TextEncoding::Gb18030 },
+    Label { "x-gbk", TextEncoding::Gb18030 },
+    Label { "gb18030", TextEncoding::Gb18030 },
+    Label { "big5", TextEncoding::Big5 },
+    Label { "big5-hkscs", TextEncoding::Big5 },
+    Label { "cn-big5", TextEncoding::Big5 },
+    Label { "csbig5", TextEncoding::Big5 },
+    Label { "x-x-big5", TextEncoding::Big5 },
+    Label { "csshiftjis", TextEncoding::ShiftJis },
+    Label { "ms932", TextEncoding::ShiftJis },
+    Label { "ms_kanji", TextEncoding::ShiftJis },
+    Label { "shift-jis", TextEncoding::ShiftJis },
+    Label { "shift_jis", TextEncoding::ShiftJis },
+    Label { "sjis", TextEncoding::ShiftJis },
+    Label { "windows-31j", TextEncoding::ShiftJis },
+    Label { "x-sjis", TextEncoding::ShiftJis },
+    Label { "cseucpkdfmtjapanese", TextEncoding::EucJp },
+    Label { "euc-jp", TextEncoding::EucJp },
+    Label { "x-euc-jp", TextEncoding::EucJp },
+    Label { "cseuckr", TextEncoding::EucKr },
+    Label { "csksc56011987", TextEncoding::EucKr },
+    Label { "euc-kr", TextEncoding::EucKr },
+    Label { "iso-ir-149", TextEncoding::EucKr },
+    Label { "korean", TextEncoding::EucKr },
+    Label { "ks_c_5601-1987", TextEncoding::EucKr },
+    Label { "ks_c_5601-1989", TextEncoding::EucKr },
+    Label { "ksc5601", TextEncoding::EucKr },
+    Label { "ksc_5601", TextEncoding::EucKr },
+    Label { "windows-949", TextEncoding::EucKr },
+    Label { "ansi_x3.4-1968", TextEncoding::Windows1252 },
+    Label { "ascii", TextEncoding::Windows1252 },
+    Label { "cp1252", TextEncoding::Windows1252 },
+    Label { "cp819", TextEncoding::Windows1252 },
+    Label { "csisolatin1", TextEncoding::Windows1252 },
+    Label { "ibm819", TextEncoding::Windows1252 },
+    Label { "iso-8859-1", TextEncoding::Windows1252 },
+    Label { "iso-ir-100", TextEncoding::Windows1252 },
+    Label { "iso8859-1", TextEncoding::Windows1252 },
+    Label { "iso88591", TextEncoding::Windows1252 },
+    Label { "iso_8859-1", TextEncoding::Windows1252 },
+    Label { "iso_8859-1:1987", TextEncoding::Windows1252 },
+    Label { "l1", TextEncoding::Windows1252 },
+    Label { "latin1", TextEncoding::Windows1252 },
+    Label { "us-ascii", TextEncoding::Windows1252 },
+    Label { "windows-1252", TextEncoding::Windows1252 },
+    Label { "x-cp1252", TextEncoding::Windows1252 },
+    Label { "cp1250", TextEncoding::Windows1250 },
+    Label { "windows-1250", TextEncoding::Windows1250 },
+    Label { "x-cp1250", TextEncoding::Windows1250 },
+    Label { "cp1251", TextEncoding::Windows1251 },
+    Label { "windows-1251", TextEncoding::Windows1251 },
+    Label { "x-cp1251", TextEncoding::Windows1251 },
+    Label { "csisolatin2", TextEncoding::Iso8859_2 },
+    Label { "iso-8859-2", TextEncoding::Iso8859_2 },
+    Label { "iso-ir-101", TextEncoding::Iso8859_2 },
+    Label { "iso8859-2", TextEncoding::Iso8859_2 },
+    Label { "iso88592", TextEncoding::Iso8859_2 },
+    Label { "iso_8859-2", TextEncoding::Iso8859_2 },
+    Label { "iso_8859-2:1987", TextEncoding::Iso8859_2 },
+    Label { "l2", TextEncoding::Iso8859_2 },
+    Label { "latin2", TextEncoding::Iso8859_2 },
+    Label { "csisolatin9", TextEncoding::Iso8859_15 },
+    Label { "iso-8859-15", TextEncoding::Iso8859_15 },
+    Label { "iso8859-15", TextEncoding::Iso8859_15 },
+    Label { "iso885915", TextEncoding::Iso8859_15 },
+    Label { "iso_8859-15", TextEncoding::Iso8859_15 },
+    Label { "l9", TextEncoding::Iso8859_15 },
+    Label { "cskoi8r", TextEncoding::Koi8R },
+    Label { "koi", TextEncoding::Koi8R },
+    Label { "koi8", TextEncoding::Koi8R },
+    Label { "koi8-r", TextEncoding::Koi8R },
+    Label { "koi8_r", TextEncoding::Koi8R },
+};
+
+bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+}
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+// The length of the well-formed UTF-8 sequence at text[pos] and its code point, or 0 when the bytes
+// there do not start one.
+std::size_t utf8Sequence(std::string_view text, std::size_t pos, char32_t& codePoint)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+    const unsigned char first = byte(0);
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (first < 0x80) {
+        codePoint = first;
+        return 1;
+    } else if (first >= 0xC2 && first <= 0xDF) {
+        length = 2;
+        value = first & 0x1F;
+        minimum = 0x80;
+    } else if (first >= 0xE0 && first <= 0xEF) {
+        length = 3;
+        value = first & 0x0F;
+        minimum = 0x800;
+    } else if (first >= 0xF0 && first <= 0xF4) {
+        length = 4;
+        value = first & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(i) & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    codePoint = value;
+    return length;
+}
+
+// Well-formed UTF-8: every byte that does not start a sequence becomes one U+FFFD.
+std::string wellFormedUtf8(std::string_view text, std::size_t& invalid)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Sequence(text, pos, codePoint);
+        if (length == 0) {
+            out += kReplacementCharacter;
+            ++invalid;
+            ++pos;
+        } else {
+            out.append(text.substr(pos, length));
+            pos += length;
+        }
+    }
+    return out;
+}
+
+// Reads the attributes of a tag, as browsers do when looking for an encoding declaration before parsing.
+class AttributeReader
+{
+public:
+    AttributeReader(std::string_view text, std::size_t pos)
+        : m_text(text)
+        , m_pos(pos)
+    {
+    }
+
+    [[nodiscard]] std::size_t position() const { return m_pos; }
+
+    // The next attribute with its name and value in lower case; nothing at the end of the tag.
+    std::optional<std::pair<std::string, std::string>> next()
+    {
+        while (m_pos < m_text.size() && (isAsciiBlank(m_text[m_pos]) || m_text[m_pos] == '/'))
+            ++m_pos;
+        if (m_pos >= m_text.size() || m_text[m_pos] == '>')
+            return std::nullopt;
+        std::string name;
+        std::string value;
+        // The name: an '=' only ends it when something came before.
+        while (m_pos < m_text.size()) {
+            const char c = m_text[m_pos];
+            if (c == '=' && !name.empty()) {
+                ++m_pos;
+                return readValue(std::move(name));
+            }
+            if (isAsciiBlank(c)) {
+                skipBlanks();
+                if (m_pos < m_text.size() && m_text[m_pos] == '=') {
+                    ++m_pos;
+                    return readValue(std::move(name));
+                }
+                return std::pair { std::move(name), std::move(value) };
+            }
+            if (c == '/' || c == '>')
+                return std::pair { std::move(name), std::move(value) };
+            name += asciiLower(c);
+            ++m_pos;
+        }
+        return std::pair { std::move(name), std::move(value) };
+    }
+
+private:
+    void skipBlanks()
+    {
+        while (m_pos < m_text.size() && isAsciiBlank(m_text[m_pos]))
+            ++m_pos;
+    }
+
+    std::optional<std::pair<std::string, std::string>> readValue(std::string name)
+    {
+        skipBlanks();
+        std::string value;
+        if (m_pos >= m_text.size())
+            return std::pair { std::move(name), std::move(value) };
+        const char quote = m_text[m_pos];
+        if (quote == '"' || quote == '\'') {
+            ++m_pos;
+            while (m_pos < m_text.size() && m_text[m_pos] != quote)
+                value += asciiLower(m_text[m_pos++]);
+            if (m_pos < m_text.size())
+                ++m_pos;
+            return std::pair { std::move(name), std::move(value) };
+        }
+        while (m_pos < m_text.size() && !isAsciiBlank(m_text[m_pos]) && m_text[m_pos] != '>')
+            value += asciiLower(m_text[m_pos++]);
+        return std::pair { std::move(name), std::move(value) };
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos;
+};
+
+// The encoding a meta element declares, its attributes read from pos; updates pos to the tag's end.
+std::optional<TextEncoding> encodingOfMeta(std::string_view text, std::size_t& pos)
+{
+    AttributeReader reader(text, pos);
+    std::vector<std::string> seen;
+    bool gotPragma = false;
+    std::optional<bool> needPragma;
+    std::optional<TextEncoding> charset;
+    while (auto attribute = reader.next()) {
+        auto& [name, value] = *attribute;
+        bool repeated = false;
+        for (const auto& s : seen)
+            repeated = repeated || s == name;
+        if (repeated)
+            continue;
+        seen.push_back(name);
+        if (name == "http-equiv") {
+            gotPragma = gotPragma || value == "content-type";
+        } else if (name == "content" && !charset) {
+            if (auto label = charsetParameter(value)) {
+                if (auto encoding = encodingFromLabel(*label)) {
+                    charset = encoding;
+                    needPragma = true;
+                }
+            }
+        } else if (name == "charset") {
+            charset = encodingFromLabel(value);
+            needPragma = false;
+        }
+    }
+    pos = reader.position();
+    if (!charset || !needPragma || (*needPragma && !gotPragma))
+        return std::nullopt;
+    return isUtf16(*charset) ? TextEncoding::Utf8 : *charset;
+}
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::string ncr(char32_t codePoint)
+{
+    return "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
+}
+
+void appendAscii(std::string& out, std::string_view ascii, TextEncoding encoding)
+{
+    for (const char c : ascii) {
+        if (encoding == TextEncoding::Utf16Le) {
+            out += c;
+            out += '\0';
+        } else if (encoding == TextEncoding::Utf16Be) {
+            out += '\0';
+            out += c;
+        } else {
+            out += c;
+        }
+    }
+}
+
+} // namespace
+
+std::optional<TextEncoding> encodingFromLabel(std::string_view label)
+{
+    const std::string key = asciiLower(trimBlanks(label));
+    for (const auto& entry : labelTable) {
+        if (entry.label == key)
+            return entry.encoding;
+    }
+    return std::nullopt;
+}
+
+std::string_view encodingName(TextEncoding encoding)
+{
+    return infoOf(encoding).name;
+}
+
+std::optional<EncodingGuess> encodingFromByteOrderMark(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return EncodingGuess { TextEncoding::Utf8, EncodingSource::ByteOrderMark, 3 };
+    if (bytes.starts_with("\xFF\xFE"))
+        return EncodingGuess { TextEncoding::Utf16Le, EncodingSource::ByteOrderMark, 2 };
+    if (bytes.starts_with("\xFE\xFF"))
+        return EncodingGuess { TextEncoding::Utf16Be, EncodingSource::ByteOrderMark, 2 };
+    return std::nullopt;
+}
+
+namespace {
+
+// The encoding the first meta element that names a known one declares.
+std::optional<TextEncoding> encodingOfFirstMeta(std::string_view markup)
+{
+    std::size_t pos = 0;
+    const std::size_t size = markup.size();
+    while (pos < size) {
+        if (markup.substr(pos).starts_with("<!--")) {
+            // "<!-->" closes itself: the end is searched from the dashes of the opening.
+            const std::size_t end = markup.find("-->", pos + 2);
+            if (end == std::string_view::npos)
+                return std::nullopt;
+            pos = end + 3;
+            continue;
+        }
+        if (startsWithNoCase(markup, pos, "<meta") && pos + 5 < size
+            && (isAsciiBlank(markup[pos + 5]) || markup[pos + 5] == '/')) {
+            pos += 6;
+            if (auto encoding = encodingOfMeta(markup, pos))
+                return encoding;
+            continue;
+        }
+        if (markup[pos] == '<' && pos + 1 < size
+            && (isAsciiLetter(markup[pos + 1])
+                || (markup[pos + 1] == '/' && pos + 2 < size && isAsciiLetter(markup[pos + 2])))) {
+            // Any other tag: step over its name and attributes so that a quoted ">" or "<meta" inside
+            // an attribute value is not taken for markup.
+            while (pos < size && !isAsciiBlank(markup[pos]) && markup[pos] != '>')
+                ++pos;
+            AttributeReader reader(markup, pos);
+            while (reader.next()) { }
+            pos = reader.position() + 1;
+            continue;
+        }
+        if (markup.substr(pos).starts_with("<!") || markup.substr(pos).starts_with("</")
+            || markup.substr(pos).starts_with("<?")) {
+            const std::size_t end = markup.find('>', pos + 2);
+            if (end == std::string_view::npos)
+                return std::nullopt;
+            pos = end + 1;
+            continue;
+        }
+        ++pos;
+    }
+    return std::nullopt;
+}
+
+// The encoding an XML declaration at the very start of the text names, as in
+// `<?xml version="1.0" encoding="ISO-8859-1"?>`; browsers honour it in a page as well.
+std::optional<TextEncoding> encodingOfXmlDeclaration(std::string_view markup)
+{
+    if (!markup.starts_with("<?xml") || markup.size() < 6 || !isAsciiBlank(markup[5]))
+        return std::nullopt;
+    const std::size_t end = markup.find("?>");
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view declaration = markup.substr(5, end - 5);
+    std::size_t pos = declaration.find("encoding");
+    if (pos == std::string_view::npos)
+        return std::nullopt;
+    pos += 8;
+    while (pos < declaration.size() && isAsciiBlank(declaration[pos]))
+        ++pos;
+    if (pos >= declaration.size() || declaration[pos] != '=')
+        return std::nullopt;
+    ++pos;
+    while (pos < declaration.size() && isAsciiBlank(declaration[pos]))
+        ++pos;
+    if (pos >= declaration.size() || (declaration[pos] != '"' && declaration[pos] != '\''))
+        return std::nullopt;
+    const std::size_t close = declaration.find(declaration[pos], pos + 1);
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    const auto encoding = encodingFromLabel(declaration.substr(pos + 1, close - pos - 1));
+    if (!encoding)
+        return std::nullopt;
+    return isUtf16(*encoding) ? TextEncoding::Utf8 : *encoding;
+}
+
+// Bytes that read as Chinese in GB18030: every sequence well-formed, and three in four of the two- and
+// four-byte characters from the GB2312 rows (symbols and the common characters). Latin-1 text that
+// happens to be well-formed GB18030 ("J\xE9r\xF4me") pairs its letters with ASCII bytes, which lie
+// outside those rows.
+bool isPlainlyGb18030(std::string_view bytes)
+{
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t characters = 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead == 0x80 || lead == 0xFF || i + 1 >= bytes.size())
+            return false;
+        const unsigned char second = byteAt(i + 1);
+        if (second >= 0x30 && second <= 0x39) {
+            if (i + 3 >= bytes.size() || byteAt(i + 2) < 0x81 || byteAt(i + 2) == 0xFF || byteAt(i + 3) < 0x30
+                || byteAt(i + 3) > 0x39)
+                return false;
+            ++characters;
+            i += 4;
+            continue;
+        }
+        if (second < 0x40 || second == 0x7F || second == 0xFF)
+            return false;
+        ++characters;
+        if (lead >= 0xA1 && lead <= 0xF7 && second >= 0xA1)
+            ++common;
+        i += 2;
+    }
+    return characters > 0 && common * 4 >= characters * 3;
+}
+
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Where a declaration goes: just after the head element's start tag, else after the html element's;
+// npos when the markup has neither.
+std::size_t declarationPlace(std::string_view markup)
+{
+    const std::string lower = asciiLower(markup);
+    for (const std::string_view name : { std::string_view("<head"), std::string_view("<html") }) {
+        for (std::size_t pos = lower.find(name); pos != std::string::npos; pos = lower.find(name, pos + 1)) {
+            const std::size_t after = pos + name.size();
+            if (after >= markup.size()
+                || !(isAsciiBlank(markup[after]) || markup[after] == '>' || markup[after] == '/'))
+                continue;
+            AttributeReader reader(markup, after);
+            while (reader.next()) { }
+            return reader.position() < markup.size() ? reader.position() + 1 : std::string_view::npos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The text with every character outside ASCII written as a decimal character reference; counts them.
+std::string withReferencesForNonAscii(std::string_view utf8, std::size_t& references)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Sequence(utf8, pos, codePoint);
+        if (length == 0) {
+            out += ncr(0xFFFD);
+            ++references;
+            ++pos;
+        } else if (codePoint < 0x80) {
+            out += utf8[pos];
+            pos += length;
+        } else {
+            out += ncr(codePoint);
+            ++references;
+            pos += length;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<TextEncoding> declaredEncoding(std::string_view markup)
+{
+    if (auto meta = encodingOfFirstMeta(markup))
+        return meta;
+    return encodingOfXmlDeclaration(markup);
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Sequence(bytes, pos, codePoint);
+        if (length == 0)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
+std::optional<std::string_view> charsetParameter(std::string_view contentType)
+{
+    const std::string lower = asciiLower(contentType);
+    std::size_t pos = 0;
+    while (true) {
+        pos = lower.find("charset", pos);
+        if (pos == std::string_view::npos)
+            return std::nullopt;
+        pos += 7;
+        while (pos < contentType.size() && isAsciiBlank(contentType[pos]))
+            ++pos;
+        if (pos < contentType.size() && contentType[pos] == '=')
+            break;
+    }
+    ++pos;
+    while (pos < contentType.size() && isAsciiBlank(contentType[pos]))
+        ++pos;
+    if (pos >= contentType.size())
+        return std::nullopt;
+    const char quote = contentType[pos];
+    if (quote == '"' || quote == '\'') {
+        const std::size_t end = contentType.find(quote, pos + 1);
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        return contentType.substr(pos + 1, end - pos - 1);
+    }
+    std::size_t end = pos;
+    while (end < contentType.size() && !isAsciiBlank(contentType[end]) && contentType[end] != ';')
+        ++end;
+    return contentType.substr(pos, end - pos);
+}
+
+EncodingGuess sniffEncoding(std::string_view bytes)
+{
+    return sniffEncoding(bytes, std::nullopt, declaredEncoding(bytes));
+}
+
+EncodingGuess sniffEncoding(
+    std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared)
+{
+    if (auto bom = encodingFromByteOrderMark(bytes))
+        return *bom;
+    if (transport)
+        return { *transport, EncodingSource::Transport, 0 };
+    if (declared)
+        return { *declared, EncodingSource::Declaration, 0 };
+    if (isValidUtf8(bytes))
+        return { TextEncoding::Utf8, EncodingSource::ValidUtf8, 0 };
+    // Browsers read an undeclared page that is not UTF-8 as windows-1252; only text that plainly is
+    // Chinese is read as GB18030, the encoding this editor's own pages have always been written in.
+    return { isPlainlyGb18030(bytes) ? TextEncoding::Gb18030 : TextEncoding::Windows1252, EncodingSource::Fallback,
+        0 };
+}
+
+DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
+{
+    DecodedText result;
+    result.encoding = encoding;
+    if (encoding == TextEncoding::Utf8) {
+        result.utf8 = wellFormedUtf8(bytes, result.invalidSequences);
+        return result;
+    }
+    IconvConverter converter("UTF-8", infoOf(encoding).iconvName);
+    if (!converter.isOpen()) {
+        // Only a C library without this converter gets here; the text is kept as far as it is UTF-8.
+        result.utf8 = wellFormedUtf8(bytes, result.invalidSequences);
+        return result;
+    }
+    // A UTF-16 error (a lone surrogate) spans a whole code unit; stepping by one byte would misalign
+    // everything after it.
+    const std::size_t unit = isUtf16(encoding) ? 2 : 1;
+    std::string_view input = bytes;
+    result.utf8.reserve(bytes.size() * 3 / 2);
+    while (true) {
+        const auto stop = converter.convert(input, result.utf8);
+        if (stop == IconvConverter::Stop::Done)
+            break;
+        result.utf8 += kReplacementCharacter;
+        ++result.invalidSequences;
+        if (stop == IconvConverter::Stop::Incomplete)
+            break;
+        input.remove_prefix(std::min(unit, input.size()));
+    }
+    return result;
+}
+
+DecodedText decodeDocument(std::string_view bytes)
+{
+    const EncodingGuess guess = sniffEncoding(bytes);
+    DecodedText result = decodeText(bytes.substr(guess.bomLength), guess.encoding);
+    result.source = guess.source;
+    return result;
+}
+
+EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
+{
+    EncodedText result;
+    result.encoding = encoding;
+    std::size_t invalid = 0;
+    const std::string text = wellFormedUtf8(utf8, invalid);
+    if (encoding == TextEncoding::Utf8) {
+        result.bytes = text;
+        return result;
+    }
+    IconvConverter converter(infoOf(encoding).iconvName, "UTF-8");
+    if (!converter.isOpen()) {
+        // Writing UTF-8 under another name would lose nothing but the label; references keep the rest
+        // readable in any ASCII-compatible reader.
+        for (std::size_t pos = 0; pos < text.size();) {
+            char32_t codePoint = 0;
+            const std::size_t length = utf8Sequence(text, pos, codePoint);
+            if (codePoint < 0x80) {
+                appendAscii(result.bytes, text.substr(pos, length), encoding);
+            } else {
+                appendAscii(result.bytes, ncr(codePoint), encoding);
+                ++result.characterReferences;
+            }
+            pos += length;
+        }
+        return result;
+    }
+    std::string_view input = text;
+    result.bytes.reserve(text.size());
+    while (true) {
+        const auto stop = converter.convert(input, result.bytes);
+        if (stop != IconvConverter::Stop::Invalid || input.empty())
+            break;
+        // The input is well-formed, so the character here is one this encoding cannot hold.
+        char32_t codePoint = 0;
+        const std::size_t length = utf8Sequence(input, 0, codePoint);
+        if (length == 0)
+            break;
+        appendAscii(result.bytes, ncr(codePoint), encoding);
+        ++result.characterReferences;
+        input.remove_prefix(length);
+    }
+    // Let a stateful encoding return to its initial state.
+    std::string_view none;
+    (void)converter.convert(none, result.bytes);
+    return result;
+}
+
+EncodedText encodeDocument(std::string_view utf8, TextEncoding openedIn)
+{
+    const auto declared = declaredEncoding(utf8);
+    const TextEncoding target = declared.value_or(openedIn);
+    // A reader told nothing guesses the encoding, and guesses differ by browser and language. Characters
+    // beyond ASCII therefore go out with a declaration of the encoding they are written in, or, where
+    // the markup has no head to hold one, as character references.
+    std::string declaredText;
+    std::string declaration;
+    std::size_t references = 0;
+    if (!declared && !isUtf16(target) && !isAscii(utf8)) {
+        const std::size_t place = declarationPlace(utf8);
+        if (place != std::string_view::npos) {
+            declaration = "<meta charset=\"" + std::string(encodingName(target)) + "\">";
+            declaredText.reserve(utf8.size() + declaration.size());
+            declaredText.append(utf8.substr(0, place)).append(declaration).append(utf8.substr(place));
+        } else {
+            declaredText = withReferencesForNonAscii(utf8, references);
+        }
+        utf8 = declaredText;
+    }
+    EncodedText result = encodeText(utf8, target);
+    result.characterReferences += references;
+    result.declarationAdded = std::move(declaration);
+    if (target == TextEncoding::Utf16Le)
+        result.bytes.insert(0, "\xFF\xFE");
+    else if (target == TextEncoding::Utf16Be)
+        result.bytes.insert(0, "\xFE\xFF");
+    return result;
+}
+
+} // namespace inkwell

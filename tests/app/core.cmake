@@ -1,1 +1,0 @@
-inkwell_add_test(appcore_test SOURCES appcore_test.cpp LIBS inkwell_appcore)

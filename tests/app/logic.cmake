@@ -1,0 +1,1 @@
+inkwell_add_test(applogic_test SOURCES applogic_test.cpp LIBS inkwell_app)
