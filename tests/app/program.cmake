@@ -3,7 +3,7 @@ if(INKWELL_GUI)
     add_dependencies(startup_process_test inkwell)
     set_tests_properties(startup_process_test PROPERTIES TIMEOUT 300)
     # An installed copy: a read-only program folder, started by an ordinary user.
-    inkwell_add_test(installed_process_test PROCESS SOURCES installed_process_test.cpp LIBS inkwell_settings)
+    inkwell_add_test(installed_process_test PROCESS SOURCES installed_process_test.cpp LIBS inkwell_core)
     add_dependencies(installed_process_test inkwell)
     set_tests_properties(installed_process_test PROPERTIES TIMEOUT 300)
     inkwell_add_test(mainwindow_test WINDOWS SOURCES mainwindow_test.cpp LIBS inkwell_mainwindow Qt6::Test)
