@@ -83,8 +83,9 @@ private:
 
 StartUpOutcome MainWindow::runCreationSequence()
 {
-    // Refuse to run from a folder below the temporary folder, where archive tools unpack files.
-    if (isBelowTemporaryFolder(m_runFolder.path().string(), QDir::tempPath().toStdString())) {
+    // Refuse to run from a folder below the temporary folder, where archive tools unpack files. The
+    // program's own folder is what counts, wherever its working files go.
+    if (isBelowTemporaryFolder(m_programFolder.string(), QDir::tempPath().toStdString())) {
         m_messages.inform(kHintTitle, texts::kUnpackFirst, MessageOwner::Screen);
         return StartUpOutcome::end(0);
     }

@@ -1,4 +1,4 @@
-// Process start: --version and --help answered before anything else, run folder made current, the
+// Process start: --version and --help answered before anything else, run folder chosen and made current, the
 // engine's sandbox off for root, Qt's own texts in Chinese, the main window's creation sequence, then
 // the message loop.
 #include "app/mainwindow.h"
@@ -12,6 +12,7 @@
 #include <QTranslator>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string_view>
 #include <sys/socket.h>
@@ -22,7 +23,8 @@ namespace {
 constexpr std::string_view kUsage = R"(Usage: inkwell [--version | --help]
 
 A desktop editor for small web pages. Started without arguments it opens its main window.
-It keeps its settings and working files in folders beside the program file.
+It keeps its settings and working files in folders beside the program file; when that folder
+cannot be written (an installed program), in $XDG_DATA_HOME/inkwell (~/.local/share/inkwell).
 
   --version   print the version and exit
   --help      show this help and exit
@@ -114,8 +116,15 @@ int main(int argc, char* argv[])
         break;
     }
 
-    const auto runFolder
+    const auto programFolder
         = inkwell::RunFolder::ofExecutable().value_or(inkwell::RunFolder(std::filesystem::current_path()));
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    const inkwell::RunFolder runFolder(
+        inkwell::chooseRunFolder(programFolder.path(), dataHome ? dataHome : "", home ? home : ""));
+    // A folder that cannot be made shows itself later, in the boxes of whatever cannot be written there.
+    if (runFolder.path() != programFolder.path() && !inkwell::ensurePrivateRunFolder(runFolder.path()))
+        std::fprintf(stderr, "inkwell: cannot create %s\n", runFolder.path().c_str());
     // Every path the program uses is built from the run folder; the current folder only decides where
     // a file dialog given no folder opens. A run folder that cannot be entered is therefore worth a
     // warning, not the end of the start.
@@ -139,7 +148,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/inkwell.svg")));
     quitOnTerminationSignals(app);
 
-    inkwell::MainWindow window(runFolder.path());
+    inkwell::MainWindow window(runFolder.path(), programFolder.path());
     if (const auto startUp = window.runCreationSequence(); !startUp)
         return startUp.exitCode();
     if (const auto* screen = QGuiApplication::primaryScreen())

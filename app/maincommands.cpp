@@ -227,6 +227,20 @@ void MainWindow::flushChanges()
         noteEdited();
 }
 
+void MainWindow::reportRecoveryCopyFailed(const Error& error)
+{
+    // Once per run: the copy is tried again after every change, and a box each time would stop the
+    // user typing. A run that is ending has nobody left to read it.
+    if (m_stopped || std::exchange(m_recoveryFailureShown, true))
+        return;
+    m_commands.runOrDefer([this, error] {
+        if (m_stopped)
+            return;
+        m_messages.inform(kHintTitle, texts::recoveryCopyFailed(error, m_runFolder.systemFolder()),
+            isVisible() ? MessageOwner::Window : MessageOwner::Screen);
+    });
+}
+
 void MainWindow::endWithoutQuestion()
 {
     if (m_stopped)

@@ -77,9 +77,10 @@ QFont songStyleFontOfPixels(int pixels)
 
 } // namespace
 
-MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
+MainWindow::MainWindow(std::filesystem::path runFolder, std::filesystem::path programFolder, QWidget* parent)
     : QWidget(parent)
     , m_runFolder(std::move(runFolder))
+    , m_programFolder(programFolder.empty() ? m_runFolder.path() : std::move(programFolder))
     , m_designView(std::make_unique<DesignView>())
     , m_codeView(std::make_unique<CodeView>())
     , m_pageServer(std::make_unique<PageServer>(m_runFolder.path()))
@@ -88,6 +89,7 @@ MainWindow::MainWindow(std::filesystem::path runFolder, QWidget* parent)
         m_runFolder, m_documentStatus, [this] { return m_document; },
         [this](std::function<void(std::optional<QString>)> done) { m_designView->readHtmlLater(std::move(done)); },
         [this](std::function<void()> work) { m_commands.runOrDefer(std::move(work)); });
+    m_recovery->onWriteFailed([this](const Error& error) { reportRecoveryCopyFailed(error); });
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Pennant")); // the designed caption; start-up replaces it
     resize(824, 578);

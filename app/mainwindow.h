@@ -39,13 +39,15 @@ class MainWindow : public QWidget
     Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
-    // Creates every control; nothing is read or written on disk yet.
-    explicit MainWindow(std::filesystem::path runFolder, QWidget* parent = nullptr);
+    // Creates every control; nothing is read or written on disk yet. programFolder is the folder that
+    // holds the program, when the run folder is elsewhere (an installed program); empty: the run folder.
+    explicit MainWindow(
+        std::filesystem::path runFolder, std::filesystem::path programFolder = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up steps, in their fixed order. Ends the program at once when it runs from below the
-    // temporary folder or another copy is running (exit code 0), or when the single-copy lock cannot
-    // be taken at all (non-zero, after saying why).
+    // The start-up steps, in their fixed order. Ends the program at once when the program's folder lies
+    // below the temporary folder or another copy is running (exit code 0), or when the single-copy lock
+    // cannot be taken at all (non-zero, after saying why).
     [[nodiscard]] StartUpOutcome runCreationSequence();
 
     [[nodiscard]] const RunFolder& runFolder() const { return m_runFolder; }
@@ -104,6 +106,7 @@ private:
     void installEditWatch();
     void flushChanges();
     void clearCodeView();
+    void reportRecoveryCopyFailed(const Error& error);
     [[nodiscard]] bool offerRecoveredPage();
     void reloadAfterRendererEnded();
     bool openWizard();
@@ -111,11 +114,13 @@ private:
     [[nodiscard]] CaptureOutputContext captureContext();
 
     RunFolder m_runFolder;
+    std::filesystem::path m_programFolder;
     DocumentLocation m_document;
     std::optional<InstanceLock> m_instanceLock;
     DocumentFileStatus m_documentStatus;
     QtMessageService m_messages { this }; // every box of the window and of the commands it runs
     bool m_stopped = false;
+    bool m_recoveryFailureShown = false; // a recovery copy that cannot be written is said once per run
     CommandGuard m_commands;
     std::unique_ptr<RecoveryScheduler> m_recovery;
 

@@ -61,10 +61,19 @@ void RecoveryScheduler::writeCopy()
             if (!m_status.hasUnsavedChanges(html)) {
                 m_copy.remove(); // edits undone: the file holds the page already
             } else {
-                m_writer.start([copy = &m_copy, document = m_document(), encoding = m_status.encoding(),
+                m_writer.start([this, copy = &m_copy, document = m_document(), encoding = m_status.encoding(),
                                    html = std::move(html), generation] {
-                    if (auto result = copy->write(document, encoding, html, generation); !result.ok())
+                    if (auto result = copy->write(document, encoding, html, generation); !result.ok()) {
                         qWarning("No recovery copy: %s", result.error().message.c_str());
+                        // Told on the scheduler's thread; the timer's end with the scheduler drops the call.
+                        QMetaObject::invokeMethod(
+                            &m_timer,
+                            [this, error = result.error()] {
+                                if (m_reportFailure && !m_stopped)
+                                    m_reportFailure(error);
+                            },
+                            Qt::QueuedConnection);
+                    }
                 });
             }
         }

@@ -62,12 +62,16 @@ public:
     // Nothing more is scheduled or written; a page read under way is dropped.
     void stop() { m_stopped = true; }
 
+    // Told on this thread of every scheduled copy that could not be written.
+    void onWriteFailed(std::function<void(const Error&)> report) { m_reportFailure = std::move(report); }
+
 private:
     void writeCopy();
 
     RecoveryCopy m_copy;
     const DocumentFileStatus& m_status;
     std::function<DocumentLocation()> m_document;
+    std::function<void(const Error&)> m_reportFailure;
     PageReader m_readPageLater;
     IdleRunner m_runWhenIdle;
     Timing m_timing;

@@ -118,6 +118,12 @@ std::string saveFailed(const Error& error, const std::filesystem::path& file)
         + file.string();
 }
 
+std::string recoveryCopyFailed(const Error& error, const std::filesystem::path& folder)
+{
+    return "无法备份未保存的页面：程序意外退出时，未保存的修改将会丢失，请及时保存。\n"
+        + errorSentence(error, FileAction::Write) + "\n文件夹：" + folder.string();
+}
+
 std::string openFailed(const Error& error, const std::filesystem::path& file)
 {
     return std::string(kOpenFailed) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："

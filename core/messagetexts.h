@@ -30,6 +30,10 @@ inline constexpr const char* kRecoveryDamaged = "上次未保存的页面已损�
 // The damaged-copy message; `reason` is the recovery copy's own (English) account of the damage.
 [[nodiscard]] std::string recoveryDamaged(std::string_view reason);
 
+// A recovery copy that could not be written, with the reason and the folder it was to go into: unsaved
+// work would not survive a crash.
+[[nodiscard]] std::string recoveryCopyFailed(const Error& error, const std::filesystem::path& folder);
+
 // The page's renderer ended and the page was put back.
 inline constexpr const char* kRendererEnded
     = "页面显示部分意外退出，已恢复到最近一次的内容；最后几秒的修改可能丢失。";

@@ -1,6 +1,10 @@
 #include "core/runfolder.h"
 
+#include <cerrno>
+#include <pwd.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkwell {
 namespace {
@@ -67,6 +71,34 @@ std::filesystem::path RunFolder::recoveryPageFile() const
 std::filesystem::path RunFolder::recoveryRecordFile() const
 {
     return systemFolder() / kRecoveryRecordName;
+}
+
+std::filesystem::path chooseRunFolder(
+    const std::filesystem::path& programFolder, std::string_view xdgDataHome, std::string_view home)
+{
+    // access() asks with the real user's rights and sees a read-only mount, which a look at the mode
+    // bits misses.
+    if (::access(programFolder.c_str(), W_OK) == 0)
+        return programFolder;
+    std::filesystem::path data(xdgDataHome);
+    if (data.empty() || data.is_relative()) {
+        std::filesystem::path homeFolder(home);
+        if (homeFolder.empty()) {
+            if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
+                homeFolder = user->pw_dir;
+        }
+        data = homeFolder / ".local" / "share";
+    }
+    return data / "inkwell";
+}
+
+bool ensurePrivateRunFolder(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (::mkdir(path.c_str(), 0700) == 0)
+        return true;
+    return errno == EEXIST && std::filesystem::is_directory(path, error);
 }
 
 bool isBelowTemporaryFolder(std::string_view runFolder, std::string_view temporaryFolder)

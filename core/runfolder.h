@@ -50,6 +50,19 @@ private:
     std::filesystem::path m_path;
 };
 
+// The run folder of a program in programFolder. The program's own folder while the user can write it
+// (an unpacked bundle, a build folder): everything stays beside the program as it always did. An
+// installed program's folder (under /usr or /opt) cannot be written, so its run folder is the user's
+// data folder for it: $XDG_DATA_HOME/inkwell, or ~/.local/share/inkwell when XDG_DATA_HOME is unset,
+// empty or relative (relative values are to be ignored). home is $HOME, or the user's entry in the
+// password database when that is empty.
+[[nodiscard]] std::filesystem::path chooseRunFolder(
+    const std::filesystem::path& programFolder, std::string_view xdgDataHome, std::string_view home);
+
+// Makes the per-user run folder exist: its parents as usual, the folder itself private (0700), as it
+// holds unsaved work and settings. A folder that exists is left as it is. False when it could not be made.
+[[nodiscard]] bool ensurePrivateRunFolder(const std::filesystem::path& path);
+
 // True when the run folder lies below the temporary folder, where archive tools unpack the files
 // they open. The temporary folder itself is allowed. Both paths are compared as text; a trailing
 // "/" is added to the temporary folder when missing.

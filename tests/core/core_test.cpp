@@ -1,10 +1,12 @@
-// The document location's file name, the run folder's fixed layout and the working-folder rules.
+// The document location's file name, the run folder's fixed layout and choice, and the working-folder
+// rules.
 #include "document/documentlocation.h"
 #include "core/ensurefolder.h"
 #include "core/runfolder.h"
 #include "tests/support/tempfolder.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +93,59 @@ TEST(EnsureFolder, CreatesOneLevelAndAcceptsAnyExistingEntry)
         EXPECT_FALSE(ensureFolder(dir.path() / "denied"));
     }
     ::chmod(dir.path().c_str(), 0700);
+}
+
+// A program folder that cannot be written (here one that does not exist, which even root cannot write
+// into) moves the run folder to the user's data folder; the XDG rule drops an empty or relative value.
+TEST(ChooseRunFolder, ProgramFolderWhileWritableElseTheUsersDataFolder)
+{
+    TempFolder dir;
+    const auto writable = dir.path() / "inkwell";
+    std::filesystem::create_directories(writable);
+    EXPECT_EQ(chooseRunFolder(writable, "/data", "/home/me"), writable);
+
+    const auto unwritable = dir.path() / "installed";
+    const passwd* user = ::getpwuid(::getuid());
+    ASSERT_NE(user, nullptr);
+    const std::filesystem::path passwdHome = user->pw_dir;
+    struct Case
+    {
+        const char* dataHome;
+        const char* home;
+        std::filesystem::path expected;
+    };
+    for (const Case& c :
+        { Case { "/data", "/home/me", "/data/inkwell" }, Case { "/data/", "/home/me", "/data/inkwell" },
+            Case { "", "/home/me", "/home/me/.local/share/inkwell" },
+            Case { "relative/data", "/home/me", "/home/me/.local/share/inkwell" },
+            Case { "", "", passwdHome / ".local/share/inkwell" } }) {
+        SCOPED_TRACE(std::string("XDG_DATA_HOME=") + c.dataHome + " HOME=" + c.home);
+        EXPECT_EQ(chooseRunFolder(unwritable, c.dataHome, c.home).lexically_normal(), c.expected);
+    }
+}
+
+TEST(EnsurePrivateRunFolder, CreatesParentsAndAPrivateFolderAndKeepsAnExistingOne)
+{
+    TempFolder dir;
+    const auto folder = dir.path() / "home" / ".local" / "share" / "inkwell";
+    const mode_t umask = ::umask(022); // the usual one, which would give a folder made plainly 0755
+    const bool made = ensurePrivateRunFolder(folder);
+    ::umask(umask);
+    ASSERT_TRUE(made);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    ::chmod(folder.c_str(), 0750); // the user's own choice stays
+    EXPECT_TRUE(ensurePrivateRunFolder(folder));
+    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0750u);
+
+    testing::writeFile(dir.path() / "file", "x");
+    EXPECT_FALSE(ensurePrivateRunFolder(dir.path() / "file"));
+    EXPECT_FALSE(ensurePrivateRunFolder(dir.path() / "file" / "inkwell"));
 }
 
 struct TempCase
