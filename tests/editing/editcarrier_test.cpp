@@ -6,6 +6,7 @@
 #include "editing/htmlformatter.h"
 #include "editing/sourcemap.h"
 #include "messymarkup.h"
+#include "tests/support/textforms.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -17,15 +18,7 @@
 namespace inkwell {
 namespace {
 
-std::string withoutWhiteSpace(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
-            out += c;
-    }
-    return out;
-}
+using testing::withoutWhiteSpace;
 
 // Formats the markup, applies `edit` to the formatted text and carries the result back.
 struct Trip

@@ -3,6 +3,7 @@
 // formatting the output again changes nothing, and the text handed on in pieces is the same.
 #include "editing/htmlformatter.h"
 #include "editing/scriptreindent.h"
+#include "tests/support/textforms.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,15 +13,7 @@
 namespace inkwell {
 namespace {
 
-std::string withoutWhiteSpace(std::string_view text)
-{
-    std::string out;
-    for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
-            out += c;
-    }
-    return out;
-}
+using testing::withoutWhiteSpace;
 
 void check(bool condition)
 {

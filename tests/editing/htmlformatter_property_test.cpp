@@ -5,6 +5,7 @@
 #include "messymarkup.h"
 #include "core/readfile.h"
 #include "tests/support/testfiles.h"
+#include "tests/support/textforms.h"
 
 #include <chrono>
 #include <filesystem>
@@ -18,18 +19,9 @@
 namespace inkwell {
 namespace {
 
-using inkwell::testing::requiredFileBytes;
+using testing::withoutWhiteSpace;
 
-std::string withoutWhiteSpace(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
-            out += c;
-    }
-    return out;
-}
+using inkwell::testing::requiredFileBytes;
 
 char lower(char c)
 {

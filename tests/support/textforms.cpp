@@ -1,23 +1,10 @@
 #include "tests/support/textforms.h"
 
+#include "core/ascii.h"
+
 #include <stdexcept>
 
 namespace inkwell::testing {
-
-namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::string crLf(std::string_view text)
 {
@@ -43,8 +30,8 @@ std::string decodeQuotedPrintable(std::string_view text)
             i += 2;
             continue;
         }
-        const int high = i + 1 < text.size() ? hexValue(text[i + 1]) : -1;
-        const int low = i + 2 < text.size() ? hexValue(text[i + 2]) : -1;
+        const int high = i + 1 < text.size() ? hexDigitValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? hexDigitValue(text[i + 2]) : -1;
         if (high < 0 || low < 0)
             throw std::invalid_argument("malformed quoted-printable escape at byte " + std::to_string(i));
         out += static_cast<char>(high * 16 + low);
@@ -69,6 +56,16 @@ std::string decodeBase64(std::string_view text)
             bits -= 8;
             out += static_cast<char>((value >> bits) & 0xFF);
         }
+    }
+    return out;
+}
+
+std::string withoutWhiteSpace(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+            out += c;
     }
     return out;
 }

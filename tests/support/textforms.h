@@ -1,5 +1,5 @@
 // Text in the forms tests compare it in: MIME line breaks, quoted-printable decoded independently of
-// the program's encoder, replacements, and shell words.
+// the program's encoder, text without white space, replacements, and shell words.
 #pragma once
 
 #include <string>
@@ -17,6 +17,9 @@ namespace inkwell::testing {
 
 // Base64 decoded, characters outside its alphabet skipped.
 [[nodiscard]] std::string decodeBase64(std::string_view text);
+
+// text without its spaces, tabs and line breaks: what re-indentation must leave unchanged.
+[[nodiscard]] std::string withoutWhiteSpace(std::string_view text);
 
 // text with every from replaced by to.
 [[nodiscard]] std::string replaced(std::string text, std::string_view from, std::string_view to);
