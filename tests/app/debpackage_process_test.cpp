@@ -6,6 +6,7 @@
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/xwindows.h"
+#include "tests/support/textforms.h"
 
 #include <gtest/gtest.h>
 #include <regex>
@@ -28,7 +29,7 @@ const fs::path sourceDir = INKWELL_SOURCE_DIR;
 
 std::string quoted(const fs::path& path)
 {
-    return "'" + path.string() + "'";
+    return testing::shellQuoted(path.string());
 }
 
 // A command's standard output and error together, then "exit N".
