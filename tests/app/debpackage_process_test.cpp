@@ -5,8 +5,8 @@
 #include "tests/support/ordinaryuser.h"
 #include "tests/support/process.h"
 #include "tests/support/tempfolder.h"
-#include "tests/support/xwindows.h"
 #include "tests/support/textforms.h"
+#include "tests/support/xwindows.h"
 
 #include <gtest/gtest.h>
 #include <regex>
@@ -16,8 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::commandOutput;
-using testing::OrdinaryUser;
 using testing::fileBytes;
+using testing::OrdinaryUser;
 using testing::TempFolder;
 using testing::visibleWindow;
 using testing::waitUntil;
@@ -56,7 +56,8 @@ class DebPackage : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_work = new TempFolder(binaryDir / "test-runs");
+        // The unpacked programs are started by another user, who must reach them wherever the build lies.
+        s_work = new TempFolder(testing::sharedWorkBase());
         const auto dist = s_work->path() / "dist";
         const auto packed = run(quoted(sourceDir / "scripts" / "package") + " --no-build --build-dir "
             + quoted(binaryDir) + " --output " + quoted(dist));
@@ -65,7 +66,6 @@ protected:
             / ("inkwell_" INKWELL_VERSION "_" + commandOutput("dpkg --print-architecture | tr -d '\\n'")
                 + ".deb");
         ASSERT_TRUE(fs::is_regular_file(s_deb)) << packed;
-        // The unpacked programs are started by another user, who must reach them.
         fs::permissions(
             s_work->path(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
         s_root = s_work->path() / "root";
@@ -195,8 +195,7 @@ TEST_F(DebPackage, AptCouldInstallIt)
 // the project it makes lands in that user's data folder.
 TEST_F(DebPackage, UnpackedReadOnlyProgramRunsFromTheUsersDataFolder)
 {
-    TempFolder work(binaryDir / "test-runs");
-    OrdinaryUser user(work.path());
+    OrdinaryUser user;
     ASSERT_EQ(run("chmod -R a-w " + quoted(s_root)), "exit 0\n");
     const std::string before = commandOutput("find " + quoted(s_root) + " | sort");
 

@@ -16,8 +16,8 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::commandOutput;
-using testing::OrdinaryUser;
 using testing::fileBytes;
+using testing::OrdinaryUser;
 using testing::TempFolder;
 using testing::visibleWindow;
 using testing::waitUntil;
@@ -58,10 +58,8 @@ class InstalledProgram : public ::testing::Test
 {
 protected:
     InstalledProgram()
-        : m_work(binaryDir / "test-runs")
-        , m_user(m_work.path())
-        , m_program(m_work.path() / "opt")
-        , m_data(m_work.path() / "data")
+        : m_program(m_user.work() / "opt")
+        , m_data(m_user.work() / "data")
     {
         fs::create_directories(m_program);
         fs::copy_file(binaryDir / "inkwell", m_program / "inkwell");
@@ -69,8 +67,7 @@ protected:
         m_user.give(m_data);
     }
 
-    TempFolder m_work;
-    OrdinaryUser m_user;
+    OrdinaryUser m_user; // the program and the data folder lie in its work folder, which it can reach
     fs::path m_program; // the folder holding the program
     fs::path m_data; // XDG_DATA_HOME
 };
@@ -110,7 +107,9 @@ TEST_F(InstalledProgram, ReadOnlyFolderRunsFromTheUsersDataFolder)
     ASSERT_TRUE(clickIn(main, 400, 250));
     ASSERT_TRUE(xdo("type --delay 40 'installed page'"));
     EXPECT_TRUE(waitUntil(
-        [&] { return fileBytes(run / "system" / "recover.html").find("installed page") != std::string::npos; },
+        [&] {
+            return fileBytes(run / "system" / "recover.html").find("installed page") != std::string::npos;
+        },
         20s))
         << "the recovery copy is written";
     ASSERT_TRUE(xdo("windowfocus --sync " + main + " key ctrl+s"));

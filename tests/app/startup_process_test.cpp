@@ -13,8 +13,8 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::commandOutput;
-using testing::makeNamedPipe;
 using testing::fileBytes;
+using testing::makeNamedPipe;
 using testing::TempFolder;
 using testing::waitUntil;
 
@@ -379,6 +379,23 @@ TEST_F(RecoveryProcess, DamagedCopiesAreRemovedWithAHint)
         EXPECT_TRUE(std::filesystem::is_empty(victim));
         EXPECT_FALSE(std::filesystem::exists(m_runs.path() / "owned.conf"));
     }
+}
+
+// The programs these tests start one after another need a display that stays up between them. An X
+// server that resets when its last client leaves refuses a client that connects during the reset (a
+// program started as soon as the previous one ended); a reset also clears the root window's
+// properties, which is how it shows here.
+TEST(TestDisplay, KeepsItsStateWhenItsLastClientLeaves)
+{
+    const std::string name = "INKWELL_DISPLAY_PROBE_" + std::to_string(::getpid());
+    ASSERT_EQ(
+        std::system(("xprop -root -f " + name + " 8s -set " + name + " kept >/dev/null 2>&1").c_str()), 0)
+        << "no display";
+    // xprop was the only client: give a resetting server the time to do it.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(commandOutput("xprop -root " + name + " 2>&1"), name + "(STRING) = \"kept\"\n")
+        << "the display resets when its last client leaves: run its server with -noreset";
+    std::system(("xprop -root -remove " + name + " >/dev/null 2>&1").c_str());
 }
 
 TEST_F(StartupProcess, DirectlyInTheTemporaryFolderRuns)

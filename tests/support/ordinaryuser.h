@@ -4,6 +4,7 @@
 #pragma once
 
 #include "tests/support/process.h"
+#include "tests/support/tempfolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,16 +20,50 @@
 
 namespace inkwell::testing {
 
+// Whether every folder from the root down to folder lets others pass through it.
+inline bool othersCanEnter(const std::filesystem::path& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path canonical = fs::canonical(folder, ec);
+    if (ec)
+        return false;
+    for (fs::path step = canonical;; step = step.parent_path()) {
+        const auto perms = fs::status(step, ec).permissions();
+        if (ec || (perms & fs::perms::others_exec) == fs::perms::none)
+            return false;
+        if (step == step.root_path())
+            return true;
+    }
+}
+
+// A folder in which to make folders for another user, whoever cloned the project where: the build
+// folder may lie in a home folder others cannot enter. The system's temporary folder, or a shared
+// one when that is private. The program started there gets a temporary folder of its own below it,
+// so its refusal to run from below the temporary folder does not apply.
+inline std::filesystem::path sharedWorkBase()
+{
+    for (const std::filesystem::path& candidate : { std::filesystem::temp_directory_path(),
+             std::filesystem::path("/var/tmp"), std::filesystem::path("/tmp") }) {
+        if (othersCanEnter(candidate))
+            return candidate;
+    }
+    throw std::runtime_error("no temporary folder that another user can enter");
+}
+
 class OrdinaryUser
 {
 public:
-    // Makes home, its data, temporary and lock folders below work, which becomes reachable by the user.
-    explicit OrdinaryUser(const std::filesystem::path& work)
-        : m_home(work / "home")
-        , m_temp(work / "tmp")
-        , m_locks(work / "locks")
+    // Makes a work folder that the user can reach, with a home, its data, temporary and lock folders
+    // below it.
+    OrdinaryUser()
+        : m_work(sharedWorkBase())
+        , m_home(m_work.path() / "home")
+        , m_temp(m_work.path() / "tmp")
+        , m_locks(m_work.path() / "locks")
     {
         namespace fs = std::filesystem;
+        const fs::path& work = m_work.path();
         if (::geteuid() == 0) {
             const passwd* user = ::getpwnam("nobody");
             const group* nogroup = ::getgrnam("nogroup");
@@ -58,6 +93,8 @@ public:
             throw std::runtime_error("cannot hand " + path.string() + " over");
     }
 
+    // The user's work folder: the test puts here whatever the user must reach (a copy of the program).
+    [[nodiscard]] const std::filesystem::path& work() const { return m_work.path(); }
     [[nodiscard]] const std::filesystem::path& home() const { return m_home; }
 
     // Starts program in folder as the user; dataHome is XDG_DATA_HOME (empty: unset, as the program
@@ -82,6 +119,7 @@ public:
     }
 
 private:
+    TempFolder m_work;
     std::filesystem::path m_home;
     std::filesystem::path m_temp;
     std::filesystem::path m_locks;
