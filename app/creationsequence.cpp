@@ -1,14 +1,15 @@
 // The start-up steps run by the main window before it is first shown, in their fixed order.
 #include "app/fontlist.h"
 #include "app/mainwindow.h"
-#include "document/ownfolders.h"
 #include "app/timestampname.h"
 #include "core/ensurefolder.h"
+#include "core/ignoredoutcome.h"
+#include "core/inifile.h"
+#include "core/messagetexts.h"
+#include "document/ownfolders.h"
 #include "editing/designview.h"
 #include "editing/incomingpictures.h"
 #include "platform/browserengine.h"
-#include "core/inifile.h"
-#include "core/messagetexts.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
 
@@ -104,11 +105,13 @@ StartUpOutcome MainWindow::runCreationSequence()
         return StartUpOutcome::end(0);
     m_instanceLock = std::move(*lock);
 
-    (void)ensureFolder(m_runFolder.systemFolder());
-    (void)ensureFolder(m_runFolder.tmpFolder());
+    ignoreOutcome(ensureFolder(m_runFolder.systemFolder()),
+        "a missing settings folder is told when the recovery copy cannot be written there");
+    ignoreOutcome(ensureFolder(m_runFolder.tmpFolder()), "a Save into a missing folder says so in its box");
     // A run killed in the middle of a save left its half-written file beside the target; with the lock
     // held no other copy of this user is writing one now.
-    (void)removeLeftoverTemporaryFiles(m_runFolder);
+    ignoreOutcome(removeLeftoverTemporaryFiles(m_runFolder),
+        "a leftover that stays is only a stray file; the next start tries again");
     m_document = DocumentLocation { m_runFolder.tmpFolder(), timeStampName(), DocumentKind::Html };
 
     if (!m_pageServer->start())
@@ -176,7 +179,8 @@ void MainWindow::applyTitleFromSettings()
     setWindowTitle(QString::fromStdString(titles.read("标题", "名称", "Inkwell")));
     if (windowTitle().isEmpty())
         new EmptyCaption(this);
-    (void)titles.write("标题", "名称", windowTitle().toStdString());
+    ignoreOutcome(titles.write("标题", "名称", windowTitle().toStdString()),
+        "a read-only settings file keeps its title; the caption is set all the same");
 }
 
 } // namespace inkwell

@@ -57,7 +57,7 @@ OpenFileChooser qtOpenFileChooser(QWidget* parent)
     return [parent] { return QFileDialog::getOpenFileName(parent); };
 }
 
-SaveOutcome saveDocument(DocumentContext& context)
+Result<void> writePageToDocument(DocumentContext& context)
 {
     std::optional<PageText> page;
     if (context.getPageText) {
@@ -67,16 +67,22 @@ SaveOutcome saveDocument(DocumentContext& context)
     }
     if (!page) {
         // Writing "nothing" would replace the user's file by an empty one.
-        tell(context, std::string(texts::kSaveFailed) + '\n' + texts::kPageUnreadable);
-        return SaveOutcome::Failed;
+        return Error { 0, texts::kPageUnreadable };
     }
     const auto file = context.document().filePath();
     const auto result = writeDocumentFile(file, page->file.toStdString(), context.status->encoding());
-    if (!result.ok()) {
-        tell(context, texts::saveFailed(result.error(), file));
+    if (!result.ok())
+        return Error { result.error().code, texts::saveFailureReason(result.error(), file) };
+    context.status->markSaved(page->root.toStdString());
+    return {};
+}
+
+SaveOutcome saveDocument(DocumentContext& context)
+{
+    if (const Result<void> written = writePageToDocument(context); !written) {
+        tell(context, std::string(texts::kSaveFailed) + '\n' + written.error().message);
         return SaveOutcome::Failed;
     }
-    context.status->markSaved(page->root.toStdString());
     return SaveOutcome::Saved;
 }
 

@@ -3,11 +3,11 @@
 // DocumentContext, so that the page's holder, the dialogs and the wizard can be stood in for.
 #pragma once
 
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
 #include "document/documentfilestatus.h"
 #include "document/documentlocation.h"
 #include "editing/pagetext.h"
-#include "core/messageservice.h"
-#include "core/messagetexts.h"
 
 #include <QString>
 #include <functional>
@@ -60,6 +60,10 @@ enum class CloseDecision
 // Writes the design view's page to the current document file. A failed write, or a page that cannot be
 // read from the engine (nothing is written then), is shown in a "提示" box.
 SaveOutcome saveDocument(DocumentContext& context);
+
+// The same write without a box, for a command that says the outcome in its own box: on failure the
+// error's message is the reason for the user (why, and the file).
+[[nodiscard]] Result<void> writePageToDocument(DocumentContext& context);
 
 // Over unsaved changes, first asks the question confirmClose asks; Cancel, or a failed save, ends the
 // Open before any file is asked for. Then asks for a file and loads its text into the design view. The

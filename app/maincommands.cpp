@@ -1,14 +1,14 @@
 // The commands of the main window's controls: each hands over to the piece that does the work,
 // with the window's state and its dialogs.
-#include "document/blankpage.h"
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
 #include "capture/capturecommand.h"
+#include "core/messagetexts.h"
+#include "document/blankpage.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/designviewswitch.h"
 #include "editing/formattingcommands.h"
-#include "core/messagetexts.h"
 #include "projects/wizardwindow.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
@@ -63,8 +63,8 @@ void MainWindow::loadBlankPage()
 
 bool MainWindow::openWizard()
 {
-    const auto outcome
-        = inkwell::openWizard(isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document, m_messages });
+    const auto outcome = inkwell::openWizard(
+        isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document, m_messages });
     // Setting the project folder in the wizard moves the document even when no project is created.
     m_document = outcome.document;
     if (outcome.projectCreated)
@@ -105,7 +105,7 @@ void MainWindow::exportArchive()
     context.saveDocument = [this] {
         flushChanges();
         auto documents = documentContext();
-        const bool saved = inkwell::saveDocument(documents) == SaveOutcome::Saved;
+        Result<void> saved = writePageToDocument(documents);
         m_recovery->noteSettled();
         return saved;
     };
@@ -247,7 +247,10 @@ void MainWindow::endWithoutQuestion()
         return;
     flushChanges();
     // A renderer that no longer answers still leaves the newest page the view read.
-    m_recovery->writeFinalCopy([this] { return m_designView->readHtml().value_or(m_designView->lastPage()); });
+    m_recovery->writeFinalCopy([this] {
+        return m_designView->readPageText().value_or(
+            PageText { m_designView->lastPage(), m_designView->lastPage() });
+    });
     stopWhatWasStarted();
     QCoreApplication::exit(0); // also ends the loop of an open dialog
 }

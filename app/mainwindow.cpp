@@ -87,7 +87,9 @@ MainWindow::MainWindow(std::filesystem::path runFolder, std::filesystem::path pr
 {
     m_recovery = std::make_unique<RecoveryScheduler>(
         m_runFolder, m_documentStatus, [this] { return m_document; },
-        [this](std::function<void(std::optional<QString>)> done) { m_designView->readHtmlLater(std::move(done)); },
+        [this](std::function<void(std::optional<PageText>)> done) {
+            m_designView->readPageTextLater(std::move(done));
+        },
         [this](std::function<void()> work) { m_commands.runOrDefer(std::move(work)); });
     m_recovery->onWriteFailed([this](const Error& error) { reportRecoveryCopyFailed(error); });
     setObjectName(QStringLiteral("MainWindow"));
@@ -134,8 +136,10 @@ void MainWindow::createControls()
     m_fontSizes->setGeometry(189, 6, 47, 20);
     m_fontSizes->setFocusPolicy(Qt::NoFocus);
     // A choice the user made, not a change the program makes (the selection at start-up).
-    connect(m_fontNames, &QComboBox::activated, this, [this] { runCommand([this] { applyChosenFontName(); }); });
-    connect(m_fontSizes, &QComboBox::activated, this, [this] { runCommand([this] { applyChosenFontSize(); }); });
+    connect(
+        m_fontNames, &QComboBox::activated, this, [this] { runCommand([this] { applyChosenFontName(); }); });
+    connect(
+        m_fontSizes, &QComboBox::activated, this, [this] { runCommand([this] { applyChosenFontSize(); }); });
     m_exportDialog = addFileDialog(m_formatStrip, "通用对话框_输出mht", QFileDialog::AcceptSave);
 
     m_captureStrip = addStrip(this, "图片框3", QRect(552, 0, 264, 50));

@@ -52,13 +52,13 @@ void RecoveryScheduler::writeCopy()
     m_lastWrite = std::chrono::steady_clock::now();
     const auto generation = m_copy.generation();
     // The page is read without waiting and written by the worker, so typing goes on meanwhile.
-    m_readPageLater([this, alive = m_alive, generation](std::optional<QString> page) {
+    m_readPageLater([this, alive = m_alive, generation](std::optional<PageText> page) {
         if (!*alive)
             return;
         m_reading = false;
         if (page && !m_stopped) {
-            std::string html = page->toStdString();
-            if (!m_status.hasUnsavedChanges(html)) {
+            std::string html = page->file.toStdString();
+            if (!m_status.hasUnsavedChanges(page->root.toStdString())) {
                 m_copy.remove(); // edits undone: the file holds the page already
             } else {
                 m_writer.start([this, copy = &m_copy, document = m_document(), encoding = m_status.encoding(),
@@ -97,7 +97,7 @@ void RecoveryScheduler::discard()
     m_copy.remove();
 }
 
-void RecoveryScheduler::writeFinalCopy(const std::function<QString()>& readPage)
+void RecoveryScheduler::writeFinalCopy(const std::function<PageText()>& readPage)
 {
     m_timer.stop();
     m_writer.waitForDone();
@@ -106,11 +106,12 @@ void RecoveryScheduler::writeFinalCopy(const std::function<QString()>& readPage)
         m_copy.remove();
         return;
     }
-    const std::string html = readPage().toStdString();
-    if (!m_status.hasUnsavedChanges(html)) {
+    const PageText page = readPage();
+    if (!m_status.hasUnsavedChanges(page.root.toStdString())) {
         m_copy.remove();
         return;
     }
+    const std::string html = page.file.toStdString();
     if (auto result = m_copy.write(m_document(), m_status.encoding(), html); !result.ok())
         qWarning("No recovery copy: %s", result.error().message.c_str());
 }

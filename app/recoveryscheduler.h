@@ -7,6 +7,7 @@
 #include "document/documentfilestatus.h"
 #include "document/documentlocation.h"
 #include "document/recoverycopy.h"
+#include "editing/pagetext.h"
 
 #include <QString>
 #include <QThreadPool>
@@ -30,8 +31,9 @@ class RecoveryScheduler
 {
 public:
     // Reads the page without waiting; the callback gets it later on this thread, or nothing when it
-    // could not be read.
-    using PageReader = std::function<void(std::function<void(std::optional<QString>)>)>;
+    // could not be read. The copy holds the page as its file would (the document type line, a pre's
+    // first newline), so that a recovered page loses nothing a Save would have kept.
+    using PageReader = std::function<void(std::function<void(std::optional<PageText>)>)>;
     // Runs work the scheduler started itself, at once or once the running command has finished.
     using IdleRunner = std::function<void(std::function<void()>)>;
 
@@ -58,7 +60,7 @@ public:
     void discard();
     // The program ends without a question: the page readPage gives is copied at once when it holds
     // unsaved changes, else the copy goes. Nothing is scheduled afterwards.
-    void writeFinalCopy(const std::function<QString()>& readPage);
+    void writeFinalCopy(const std::function<PageText()>& readPage);
     // Nothing more is scheduled or written; a page read under way is dropped.
     void stop() { m_stopped = true; }
 

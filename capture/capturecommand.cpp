@@ -97,7 +97,8 @@ Result<std::filesystem::path> runCaptureOutputSteps(const CaptureOutputContext& 
     if (!picture)
         return Error { 0, "the clipboard holds no picture" };
     const std::string name = output.timeStampName ? output.timeStampName() : std::string();
-    INKWELL_TRY(const std::filesystem::path path, writeCapturedPicture(*picture, output.documentFolder, name));
+    INKWELL_TRY(
+        const std::filesystem::path path, writeCapturedPicture(*picture, output.documentFolder, name));
     if (!output.insertImage)
         return path;
     std::optional<QSize> logical;
@@ -115,10 +116,11 @@ void runCaptureCommand(QWidget* mainWindow, CaptureEntry entry, const CaptureOut
     const std::optional<qreal> ratio = runCapture(messages);
     if (!ratio)
         return; // a cancelled run leaves a minimised editor minimised
-    if (!readClipboardPicture())
+    if (!readClipboardPicture()) {
         messages.inform(kHintTitle, texts::kClipboardHasNoPicture);
-    else if (!runCaptureOutputSteps(output, *ratio))
-        messages.inform(kHintTitle, texts::captureNotSaved(output.documentFolder.string()));
+    } else if (const auto written = runCaptureOutputSteps(output, *ratio); !written) {
+        messages.inform(kHintTitle, texts::captureNotSaved(written.error(), output.documentFolder));
+    }
     if (entry == CaptureEntry::MinimiseFirst && mainWindow)
         mainWindow->showNormal();
 }

@@ -3,15 +3,15 @@
 #include "core/percentencoding.h"
 
 #include <array>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <utility>
 
 namespace inkwell::texts {
 namespace {
 
 constexpr std::string_view kNotFound = "找不到这个文件，请检查名称和位置是否写对。";
-constexpr std::string_view kTooLarge = "文件太大，无法放入文档。";
+constexpr std::string_view kTooLarge = "文件太大，无法放入 MHT 文件。";
 
 // The digits at the start of text, empty when it does not start with one.
 std::string_view leadingNumber(std::string_view text)
@@ -66,8 +66,8 @@ std::string limitSentence(std::string_view reason)
     if (reason.starts_with(kNested))
         return "页面里框架或样式表嵌套的层数太多（超过 "
             + std::string(leadingNumber(reason.substr(kNested.size()))) + " 层），没有放入。" + more;
-    return "页面引用的文件太多，一份文档最多放入 " + std::string(leadingNumber(reason.substr(kParts.size())))
-        + " 个。" + more;
+    return "页面引用的文件太多，一个 MHT 文件最多放入 "
+        + std::string(leadingNumber(reason.substr(kParts.size()))) + " 个。" + more;
 }
 
 // The system's words at the end of an English account ("the archive X could not be written: No
@@ -93,7 +93,8 @@ std::string lockFailed(const std::filesystem::path& lockFile, const Error& error
         reason = "它属于另一个用户，请删除这个文件或注销该用户后重试。";
     else
         reason = errorSentence(error, FileAction::Use);
-    return std::string(kLockFailed) + "\n锁文件 " + lockFile.string() + " 无法使用：" + reason;
+    return std::string(kLockFailed) + "\n程序用来确认这一点的文件 " + lockFile.string() + " 无法使用："
+        + reason;
 }
 
 std::string recoveryQuestion(const std::filesystem::path& documentFile)
@@ -114,8 +115,12 @@ std::string recoveryDamaged(std::string_view reason)
 
 std::string saveFailed(const Error& error, const std::filesystem::path& file)
 {
-    return std::string(kSaveFailed) + '\n' + errorSentence(error, FileAction::Write) + "\n文件："
-        + file.string();
+    return std::string(kSaveFailed) + '\n' + saveFailureReason(error, file);
+}
+
+std::string saveFailureReason(const Error& error, const std::filesystem::path& file)
+{
+    return errorSentence(error, FileAction::Write) + "\n文件：" + file.string();
 }
 
 std::string recoveryCopyFailed(const Error& error, const std::filesystem::path& folder)
@@ -148,10 +153,15 @@ std::string previewRefused(PreviewRefusal refusal, const std::filesystem::path& 
         + " 不在本程序的工程文件夹或临时文件夹中。请在默认的工程文件夹中新建工程后再预览。";
 }
 
-std::string captureNotSaved(std::string_view documentFolder)
+std::string captureNotSaved(const Error& error, const std::filesystem::path& documentFolder)
 {
-    return "截图未能保存到文档文件夹：" + std::string(documentFolder)
-        + "。请确认这个文件夹存在并且可以写入。";
+    return "截图未能保存，没有插入页面。\n" + errorSentence(error, FileAction::Write) + "\n文档文件夹："
+        + documentFolder.string();
+}
+
+std::string exportNotSaved(std::string_view reason)
+{
+    return "导出失败：页面没有保存到文档文件，没有导出。\n" + std::string(reason);
 }
 
 std::string pastedPictureNotSaved(const Error& error, const std::filesystem::path& folder)
@@ -163,6 +173,22 @@ std::string pastedPictureNotSaved(const Error& error, const std::filesystem::pat
 std::string droppedFilesNotPictures(const std::vector<std::string>& files)
 {
     return joinedLines(files, kDroppedFilesNotPictures) + "\n只有图片文件才能插入页面。";
+}
+
+std::string droppedFilesNotInserted(
+    const std::vector<std::string>& notPictures, const std::vector<UnreadableFile>& unreadable)
+{
+    std::string text;
+    if (!notPictures.empty())
+        text = droppedFilesNotPictures(notPictures);
+    if (!unreadable.empty()) {
+        std::vector<std::string> lines;
+        lines.reserve(unreadable.size());
+        for (const UnreadableFile& file : unreadable)
+            lines.push_back(file.file + "：" + errorSentence(file.error, FileAction::Read));
+        text += (text.empty() ? "" : "\n") + joinedLines(lines, "以下文件无法读取，没有插入页面：");
+    }
+    return text;
 }
 
 std::string listLines(const std::vector<std::string>& lines)
@@ -181,7 +207,7 @@ std::string listLines(const std::vector<std::string>& lines)
 
 std::string exportedWithoutLocalFiles(const std::vector<std::string>& localFiles)
 {
-    return joinedLines(localFiles, "已保存，以下本机文件未放入文档：")
+    return joinedLines(localFiles, "已保存，以下本机文件未放入 MHT 文件：")
         + "\n这些文件不在页面或本程序的文件夹中，也不是放在图片位置上的图片。需要时请把它们复制到页面所在的文"
           "件夹。";
 }
@@ -204,7 +230,7 @@ std::string exportResourcesMissing(const std::string& pageUrl, const std::vector
     }
     std::string text = joinedLines(lines, "导出失败：以下资源无法取得，没有写入文件：");
     if (!localFiles.empty())
-        text += '\n' + joinedLines(localFiles, "另有以下本机文件不会放入文档：");
+        text += '\n' + joinedLines(localFiles, "另有以下本机文件不会放入 MHT 文件：");
     return text;
 }
 

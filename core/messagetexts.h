@@ -36,16 +36,18 @@ inline constexpr const char* kRecoveryDamaged = "上次未保存的页面已损�
 
 // The page's renderer ended and the page was put back.
 inline constexpr const char* kRendererEnded
-    = "页面显示部分意外退出，已恢复到最近一次的内容；最后几秒的修改可能丢失。";
+    = "设计视图中的页面意外停止显示，已重新载入最近一次的内容；最后几秒的修改可能丢失。";
 
 // Save and Open of the document file.
 inline constexpr const char* kSaveQuestion = "是否保存？";
 inline constexpr const char* kSaveFailed = "保存失败！原来的文件没有改动。";
 inline constexpr const char* kOpenFailed = "打开失败！当前页面没有改动。";
 inline constexpr const char* kPageUnreadable
-    = "无法读出页面的内容（页面显示部分没有应答或已经退出），没有写入任何文件。请稍候再试一次。";
+    = "无法读出页面的内容（设计视图没有应答），没有写入任何文件。请稍后再试一次。";
 // The first line, the reason, and the file the user meant, decoded.
 [[nodiscard]] std::string saveFailed(const Error& error, const std::filesystem::path& file);
+// saveFailed without its first line: why, and the file.
+[[nodiscard]] std::string saveFailureReason(const Error& error, const std::filesystem::path& file);
 [[nodiscard]] std::string openFailed(const Error& error, const std::filesystem::path& file);
 
 // Preview in the browser (F12).
@@ -67,17 +69,30 @@ inline constexpr const char* kPastedPictureNotSaved = "粘贴图片失败！页�
 inline constexpr const char* kDroppedFilesNotPictures = "以下文件不是图片，没有插入页面：";
 // The first line and the files, as the user dropped them (at most ten, see listLines).
 [[nodiscard]] std::string droppedFilesNotPictures(const std::vector<std::string>& files);
+// Dropped files that could not be read: each with its reason.
+struct UnreadableFile
+{
+    std::string file;
+    Error error;
+};
+// The files that are not pictures and those that could not be read, each list with its own first
+// line; either may be empty.
+[[nodiscard]] std::string droppedFilesNotInserted(
+    const std::vector<std::string>& notPictures, const std::vector<UnreadableFile>& unreadable);
 
 // Capture.
 inline constexpr const char* kScreenNotReadable
     = "无法取得屏幕图像：当前桌面不允许程序截取屏幕，截图已取消。";
 inline constexpr const char* kClipboardHasNoPicture
     = "剪贴板里没有截到的图片，截图没有插入页面。请重新截图。";
-[[nodiscard]] std::string captureNotSaved(std::string_view documentFolder);
+// The picture could not be written into the document folder, with the reason.
+[[nodiscard]] std::string captureNotSaved(const Error& error, const std::filesystem::path& documentFolder);
 
 // The MHT export.
 inline constexpr const char* kExported = "保存成功";
-inline constexpr const char* kExportNotSaved = "导出失败：页面没有保存到文档文件，无法导出。";
+// The save that comes before an export failed: one box says that nothing was exported, and why
+// (saveFailureReason's lines, or kPageUnreadable).
+[[nodiscard]] std::string exportNotSaved(std::string_view reason);
 inline constexpr const char* kExportNoPort
     = "导出失败：本机没有可用的网络端口，无法读取页面。请关闭一些程序后重新启动本程序再试。";
 

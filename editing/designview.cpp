@@ -139,16 +139,14 @@ std::optional<QString> DesignView::readHtml()
     return markup;
 }
 
-std::optional<PageText> DesignView::readPageText()
-{
-    if (!m_engine)
-        return std::nullopt;
-    // The serializer writes neither a document type line nor the newline that opens a pre's text (the
-    // parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
-    // blank line fewer at every save). The newline is put back in a copy of the root, never in the page
-    // itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
-    // copy is made only when such an element is there, since copying a large page takes time.
-    static const QString script = QStringLiteral(R"js((function(){
+namespace {
+
+// The serializer writes neither a document type line nor the newline that opens a pre's text (the
+// parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
+// blank line fewer at every save). The newline is put back in a copy of the root, never in the page
+// itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
+// copy is made only when such an element is there, since copying a large page takes time.
+const QString kPageTextScript = QStringLiteral(R"js((function(){
 var d=document,r=d.documentElement;if(!r)return['',''];
 var root=r.outerHTML,before='',after='',past=false;
 function line(n){if(n.nodeType===10)return new XMLSerializer().serializeToString(n);
@@ -161,30 +159,44 @@ if(Array.prototype.some.call(kept,opensWithNewline)){var c=r.cloneNode(true);
 Array.prototype.forEach.call(c.querySelectorAll('pre,textarea,listing'),function(e){
 if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});file=c.outerHTML;}
 return[before+file+after,root];})())js");
-    const auto value = m_engine->evaluate(script);
+
+// The script's two parts, or nothing when the engine gave something else.
+std::optional<PageText> pageTextOf(const std::optional<QVariant>& value)
+{
     if (!value)
         return std::nullopt;
     const QVariantList parts = value->toList();
     if (parts.size() != 2)
         return std::nullopt;
-    PageText page { parts[0].toString(), parts[1].toString() };
-    m_lastPage = page.root;
+    return PageText { parts[0].toString(), parts[1].toString() };
+}
+
+} // namespace
+
+std::optional<PageText> DesignView::readPageText()
+{
+    if (!m_engine)
+        return std::nullopt;
+    auto page = pageTextOf(m_engine->evaluate(kPageTextScript));
+    if (page)
+        m_lastPage = page->root;
     return page;
 }
 
-void DesignView::readHtmlLater(std::function<void(std::optional<QString>)> done)
+void DesignView::readPageTextLater(std::function<void(std::optional<PageText>)> done)
 {
     if (!m_engine) {
         done(std::nullopt);
         return;
     }
-    m_engine->readRootMarkup(
-        [this, alive = std::weak_ptr<bool>(m_alive), done = std::move(done)](std::optional<QString> markup) {
+    m_engine->evaluateLater(kPageTextScript,
+        [this, alive = std::weak_ptr<bool>(m_alive), done = std::move(done)](const QVariant& value) {
             if (alive.expired())
                 return;
-            if (markup)
-                m_lastPage = *markup;
-            done(std::move(markup));
+            auto page = value.isValid() ? pageTextOf(value) : std::nullopt;
+            if (page)
+                m_lastPage = page->root;
+            done(std::move(page));
         });
 }
 

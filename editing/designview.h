@@ -38,7 +38,8 @@ public:
         ShowPageAgain,
         NextLoad
     };
-    void setDocumentFolder(const std::filesystem::path& folder, FolderChange change = FolderChange::ShowPageAgain);
+    void setDocumentFolder(
+        const std::filesystem::path& folder, FolderChange change = FolderChange::ShowPageAgain);
     [[nodiscard]] const std::filesystem::path& documentFolder() const { return m_documentFolder; }
 
     void loadHtml(const QString& html);
@@ -75,8 +76,8 @@ public:
     // and listing elements get back the newline after their start tag that parsing the page took away.
     // Nothing when the engine could not give it.
     [[nodiscard]] std::optional<PageText> readPageText();
-    // readHtml without waiting: `done` is called later on this thread.
-    void readHtmlLater(std::function<void(std::optional<QString>)> done);
+    // readPageText without waiting: `done` is called later on this thread.
+    void readPageTextLater(std::function<void(std::optional<PageText>)> done);
     // The newest page this view has held: the last markup read from it, or the last page loaded into it
     // when that came later. What is shown again should the renderer end.
     [[nodiscard]] const QString& lastPage() const { return m_lastPage; }

@@ -1,14 +1,14 @@
 #include "editing/incomingpictures.h"
 
+#include "archive/localfilepolicy.h"
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
+#include "core/readfile.h"
 #include "editing/designview.h"
 #include "editing/fragments.h"
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
 #include "editing/pictureinsertion.h"
-#include "archive/localfilepolicy.h"
-#include "core/messageservice.h"
-#include "core/messagetexts.h"
-#include "core/readfile.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -107,8 +107,7 @@ bool IncomingPictures::pastePicture(const QMimeData& data, qreal ratio)
         std::string_view(picture->png.constData(), static_cast<std::size_t>(picture->png.size())));
     if (!written) {
         if (m_messages)
-            m_messages->inform(
-                kHintTitle, texts::pastedPictureNotSaved(written.error(), folder.string()));
+            m_messages->inform(kHintTitle, texts::pastedPictureNotSaved(written.error(), folder.string()));
         return true;
     }
     std::optional<QSize> logical;
@@ -132,16 +131,14 @@ void IncomingPictures::pastePassage(const QString& html)
         if (!bytes || !isPictureBytes(*bytes))
             return std::string(source);
         // A picture that lies beside the page already is used where it is.
-        if (std::string inPlace = pictureSource(path.toStdString(), folder);
-            !inPlace.starts_with("file://"))
+        if (std::string inPlace = pictureSource(path.toStdString(), folder); !inPlace.starts_with("file://"))
             return inPlace;
         QString suffix = QFileInfo(path).suffix().toLower();
         if (suffix.isEmpty())
             suffix = QStringLiteral("png");
         const std::string name = m_newName ? m_newName() : std::string();
         const QString extension = QLatin1Char('.') + suffix;
-        const Result<fs::path> copy
-            = writeNewPictureFile(folder, name, extension.toStdString(), *bytes);
+        const Result<fs::path> copy = writeNewPictureFile(folder, name, extension.toStdString(), *bytes);
         if (!copy)
             return std::string(source);
         return pictureSource(*copy, folder);
@@ -154,12 +151,17 @@ void IncomingPictures::drop(const QList<QUrl>& files)
 {
     const std::string folder = m_view.documentFolder().string();
     std::string fragment;
-    std::vector<std::string> refused;
+    std::vector<std::string> notPictures;
+    std::vector<texts::UnreadableFile> unreadable;
     for (const QUrl& url : files) {
         const QString path = url.toLocalFile();
         const Result<std::string> bytes = readFile(path.toStdString());
-        if (!bytes || !isPictureBytes(*bytes)) {
-            refused.push_back(path.toStdString());
+        if (!bytes) {
+            unreadable.push_back({ path.toStdString(), bytes.error() });
+            continue;
+        }
+        if (!isPictureBytes(*bytes)) {
+            notPictures.push_back(path.toStdString());
             continue;
         }
         // As the picture command does: the copy in the document folder, or the picture where it lies
@@ -170,8 +172,8 @@ void IncomingPictures::drop(const QList<QUrl>& files)
     }
     if (!fragment.empty())
         (void)m_view.pasteHtml(QString::fromStdString(fragment));
-    if (!refused.empty() && m_messages)
-        m_messages->inform(kHintTitle, texts::droppedFilesNotPictures(refused));
+    if ((!notPictures.empty() || !unreadable.empty()) && m_messages)
+        m_messages->inform(kHintTitle, texts::droppedFilesNotInserted(notPictures, unreadable));
 }
 
 } // namespace inkwell

@@ -44,9 +44,10 @@ public:
     // nothing when the script failed or did not finish in time.
     [[nodiscard]] virtual std::optional<QVariant> evaluate(const QString& script) = 0;
 
-    // Starts reading the root element's markup and returns at once; `done` gets the markup, or
-    // nothing when it could not be read, later on the calling thread (never from inside this call).
-    virtual void readRootMarkup(std::function<void(std::optional<QString>)> done) = 0;
+    // Starts a script beside the page, as evaluate does, and returns at once; `done` gets its result,
+    // or an invalid value when it failed or did not finish in time, later on the calling thread (never
+    // from inside this call).
+    virtual void evaluateLater(const QString& script, std::function<void(const QVariant&)> done) = 0;
 
     // Whether the document changed since it was loaded or since the last call, by any path: typing,
     // commands, pastes, drops, the engine's own menu. Nothing when the page could not be asked.

@@ -460,35 +460,30 @@ void WebEngineBrowser::placeCaretAt(QPointF point)
         m_scriptWait);
 }
 
-void WebEngineBrowser::readRootMarkup(std::function<void(std::optional<QString>)> done)
+void WebEngineBrowser::evaluateLater(const QString& script, std::function<void(const QVariant&)> done)
 {
     struct Pending
     {
-        std::function<void(std::optional<QString>)> done;
+        std::function<void(const QVariant&)> done;
         bool answered = false;
-        void answer(std::optional<QString> markup)
+        void answer(const QVariant& result)
         {
             if (std::exchange(answered, true))
                 return;
-            done(std::move(markup));
+            done(result);
         }
     };
     auto pending = std::make_shared<Pending>();
     pending->done = std::move(done);
     QWebEnginePage* page = this->page();
     if (!page || !m_shared->rendererAlive) {
-        QTimer::singleShot(0, [pending] { pending->answer(std::nullopt); });
+        QTimer::singleShot(0, [pending] { pending->answer(QVariant()); });
         return;
     }
     // A renderer that hangs never answers; the reader is told after the usual wait instead.
-    QTimer::singleShot(m_scriptWait, page, [pending] { pending->answer(std::nullopt); });
-    page->runJavaScript(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"),
-        QWebEngineScript::ApplicationWorld, [pending](const QVariant& value) {
-            if (value.isValid())
-                pending->answer(value.toString());
-            else
-                pending->answer(std::nullopt);
-        });
+    QTimer::singleShot(m_scriptWait, page, [pending] { pending->answer(QVariant()); });
+    page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+        [pending](const QVariant& value) { pending->answer(value); });
 }
 
 bool WebEngineBrowser::documentEditable()

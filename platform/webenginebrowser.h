@@ -38,7 +38,7 @@ public:
     [[nodiscard]] bool execCommand(const QString& name, const CommandValue& value = {}) override;
     [[nodiscard]] bool pasteHtml(const QString& fragment) override;
     [[nodiscard]] std::optional<QVariant> evaluate(const QString& script) override;
-    void readRootMarkup(std::function<void(std::optional<QString>)> done) override;
+    void evaluateLater(const QString& script, std::function<void(const QVariant&)> done) override;
     [[nodiscard]] std::optional<bool> takeChanged() override;
     void setChangeListener(std::function<void()> listener) override;
     void setRendererEndedListener(std::function<void()> listener) override;

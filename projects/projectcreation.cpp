@@ -1,6 +1,8 @@
 #include "projects/projectcreation.h"
 
 #include "core/ensurefolder.h"
+#include "core/errorsentence.h"
+#include "core/ignoredoutcome.h"
 #include "projects/projecthistory.h"
 
 #include <cstdint>
@@ -102,17 +104,25 @@ Result<ProjectPlan> checkProject(const RunFolder& runFolder, const ProjectReques
     return plan;
 }
 
+std::string projectFolderNotCreated(const Error& error, const std::filesystem::path& folder)
+{
+    return std::string(kProjectFolderNotCreated) + folder.string() + "”。\n"
+        + errorSentence(error, FileAction::Use);
+}
+
 Result<DocumentLocation> createPlannedProject(const RunFolder& runFolder, const ProjectPlan& plan)
 {
     const auto& folder = plan.document.folder;
     std::error_code error;
     // ensureFolder also accepts a file of that name, which could not hold the document file.
-    if (!ensureFolder(folder) || !std::filesystem::is_directory(folder, error)) {
-        std::string message(kProjectFolderNotCreated);
-        message.append(folder.string()).append(kProjectFolderNotCreatedTail);
-        return refusal(message);
-    }
-    (void)ProjectHistory(runFolder).append(plan.document.filePath().string());
+    Result<void> made = ensureFolderOrError(folder);
+    if (made && !std::filesystem::is_directory(folder, error))
+        made = Error { ENOTDIR, {} };
+    if (!made)
+        return Error { made.error().code, projectFolderNotCreated(made.error(), folder) };
+    ignoreOutcome(ProjectHistory(runFolder).append(plan.document.filePath().string()),
+        "the project is made all the same; a history that cannot be written only misses it, as other "
+        "settings do");
     return plan.document;
 }
 

@@ -31,11 +31,12 @@ struct ProjectPlan
 inline constexpr std::string_view kNoProjectTypeChosen = "您没有选中任何一种工程";
 inline constexpr std::string_view kNoProjectName = "您没有输入工程名称，请重新输入";
 inline constexpr std::string_view kUnusableProjectName
-    = "工程名称不能含有“/”或空字符，也不能是“.”或“..”，请重新输入";
+    = "工程名称不能含有“/”或无法显示的控制字符，也不能是“.”或“..”，请重新输入";
 inline constexpr std::string_view kProjectNameTooLong = "工程名称太长，请重新输入";
-// Followed by the folder's path and kProjectFolderNotCreatedTail.
-inline constexpr std::string_view kProjectFolderNotCreated = "无法创建工程目录“";
-inline constexpr std::string_view kProjectFolderNotCreatedTail = "”，请确认上级目录存在并且可以写入";
+// The first words of projectFolderNotCreated.
+inline constexpr std::string_view kProjectFolderNotCreated = "无法创建工程文件夹“";
+// The project's folder could not be made: the folder, and the system's reason in a sentence.
+[[nodiscard]] std::string projectFolderNotCreated(const Error& error, const std::filesystem::path& folder);
 // Asked, with "是" and "否", before a project is created over an existing document file.
 inline constexpr std::string_view kProjectExists = "该工程已存在，继续将在保存时覆盖原有文件，是否继续？";
 

@@ -1,5 +1,6 @@
 #include "projects/projectfoldersetting.h"
 
+#include "core/ignoredoutcome.h"
 #include "core/inifile.h"
 
 namespace inkwell {
@@ -10,8 +11,8 @@ std::string projectFolderSetting(const RunFolder& runFolder)
     auto folder = settings.read("工程目录", "路径", "");
     if (folder.empty()) {
         folder = runFolder.projectsFolder().string();
-        // Without a writable run folder the default still serves this opening of the wizard.
-        (void)settings.write("工程目录", "路径", folder);
+        ignoreOutcome(settings.write("工程目录", "路径", folder),
+            "without a writable run folder the default still serves this opening of the wizard");
     }
     return folder;
 }

@@ -1,6 +1,7 @@
 #include "projects/wizardwindow.h"
 
 #include "core/ensurefolder.h"
+#include "core/ignoredoutcome.h"
 #include "projects/projectcreation.h"
 #include "projects/projectfoldersetting.h"
 #include "projects/projecthistory.h"
@@ -157,7 +158,9 @@ bool WizardWindow::eventFilter(QObject* watched, QEvent* event)
 
 void WizardWindow::fillForm()
 {
-    (void)ensureFolder(m_context.runFolder.projectsFolder());
+    ignoreOutcome(ensureFolder(m_context.runFolder.projectsFolder()),
+        "the folder is made for the folder field's default; creating a project reports a folder it cannot "
+        "make");
     m_folder->setText(QString::fromStdString(projectFolderSetting(m_context.runFolder)));
     for (const auto& entry : ProjectHistory(m_context.runFolder).entries())
         m_history->addTopLevelItem(new QTreeWidgetItem(QStringList { QString::fromStdString(entry) }));
@@ -227,8 +230,8 @@ void WizardWindow::tell(const std::string& text)
 
 void WizardWindow::toggleWizardAtStart()
 {
-    // Without a "system" folder the setting cannot be kept; the box still shows the choice.
-    (void)setShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked());
+    ignoreOutcome(setShowWizardAtStart(m_context.runFolder, m_showAtStart->isChecked()),
+        "without a writable settings folder the choice holds for this run: the box still shows it");
 }
 
 WizardOutcome openWizard(QWidget* parent, const WizardContext& context)

@@ -25,8 +25,7 @@ public:
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-void report(const MhtExportContext& context, const char* title, const QString& text,
-    MessageIcon icon)
+void report(const MhtExportContext& context, const char* title, const QString& text, MessageIcon icon)
 {
     const MessageRequest request { title, text.toStdString(), { MessageButton::Ok }, icon,
         ButtonCaptions::Chinese };
@@ -53,8 +52,12 @@ QString mhtTargetPath(const QString& chosenName)
 
 MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
 {
-    if (context.saveDocument && !context.saveDocument())
-        return fail(context, MhtExportOutcome::NotSaved, QString::fromUtf8(texts::kExportNotSaved));
+    if (context.saveDocument) {
+        // One box: the save's own failure would otherwise come first, and then the export's.
+        if (const Result<void> saved = context.saveDocument(); !saved)
+            return fail(context, MhtExportOutcome::NotSaved,
+                QString::fromStdString(texts::exportNotSaved(saved.error().message)));
+    }
     if (!context.serverPort)
         return fail(context, MhtExportOutcome::ServerNotRunning, QString::fromUtf8(texts::kExportNoPort));
 
@@ -62,7 +65,8 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     if (target == QStringLiteral(".mht"))
         return MhtExportOutcome::Cancelled;
 
-    const std::string url = pageUrl(context.document, RunFolder(context.runFolder), *context.serverPort);
+    const std::string url
+        = exportPageUrl(context.document, RunFolder(context.runFolder), *context.serverPort);
     ArchiveResult result;
     {
         const BusyPointer busy;
@@ -78,8 +82,8 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
     switch (result.status) {
     case ArchiveResult::Status::Written:
         if (!result.localFilesLeftOut.empty()) {
-            report(context, kInfoTitle,
-                text(texts::exportedWithoutLocalFiles(result.localFilesLeftOut)), MessageIcon::Information);
+            report(context, kInfoTitle, text(texts::exportedWithoutLocalFiles(result.localFilesLeftOut)),
+                MessageIcon::Information);
             return MhtExportOutcome::ExportedWithoutLocalFiles;
         }
         report(context, kInfoTitle, QString::fromUtf8(texts::kExported), MessageIcon::Information);

@@ -4,8 +4,9 @@
 // the main window passes its real state and tests pass their own.
 #pragma once
 
-#include "document/documentlocation.h"
 #include "core/messageservice.h"
+#include "core/result.h"
+#include "document/documentlocation.h"
 
 #include <QString>
 #include <filesystem>
@@ -24,8 +25,9 @@ struct MhtExportContext
     {
     }
 
-    // Writes the design view's page to the document file; false when it could not be written.
-    std::function<bool()> saveDocument;
+    // Writes the design view's page to the document file without a box of its own; on failure the
+    // error's message is the reason for the user (why, and the file).
+    std::function<Result<void>()> saveDocument;
     // With runFolder, the folders whose files the archive may carry whatever they
     // are (elsewhere on disk only pictures named where a picture belongs go in).
     DocumentLocation document;

@@ -66,4 +66,22 @@ std::optional<std::string> previewUrl(const DocumentLocation& document, const Ru
     return url;
 }
 
+std::string exportPageUrl(const DocumentLocation& document, const RunFolder& runFolder, int port)
+{
+    if (pageUrlReachesDocument(document, runFolder))
+        return pageUrl(document, runFolder, port);
+    if (auto served = previewUrl(document, runFolder, port))
+        return *served;
+    std::error_code ec;
+    std::filesystem::path file = std::filesystem::weakly_canonical(document.filePath(), ec);
+    if (ec)
+        file = std::filesystem::absolute(document.filePath(), ec);
+    std::string url = "file://";
+    for (const auto& segment : file.relative_path()) {
+        url += '/';
+        url += percentEncodeSegment(segment.native());
+    }
+    return url;
+}
+
 } // namespace inkwell

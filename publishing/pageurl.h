@@ -1,8 +1,8 @@
 // The loopback URL under which the page server delivers the current document file.
 #pragma once
 
-#include "document/documentlocation.h"
 #include "core/runfolder.h"
+#include "document/documentlocation.h"
 
 #include <optional>
 #include <string>
@@ -23,6 +23,12 @@ namespace inkwell {
 // (links resolved), each segment percent-encoded; empty when the file lies outside it, where the
 // server reaches nothing. For showing the page in a browser, which needs no fixed form of URL.
 [[nodiscard]] std::optional<std::string> previewUrl(
+    const DocumentLocation& document, const RunFolder& runFolder, int port);
+
+// The URL the MHT export fetches the document from: pageUrl where it names the document's own file,
+// else the server's URL of the file anywhere in the run folder, else (a project elsewhere, which the
+// server cannot reach) the file's own file:// URL, each segment percent-encoded.
+[[nodiscard]] std::string exportPageUrl(
     const DocumentLocation& document, const RunFolder& runFolder, int port);
 
 } // namespace inkwell

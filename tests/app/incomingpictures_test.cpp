@@ -1,10 +1,10 @@
 // Pictures that come into the real window by paste and by drop, and passages pasted from a word
 // processor: what lands in the document folder, and what the page refers to.
 #include "app/mainwindow.h"
-#include "editing/designview.h"
-#include "editing/incomingpictures.h"
 #include "core/errorsentence.h"
 #include "core/messagetexts.h"
+#include "editing/designview.h"
+#include "editing/incomingpictures.h"
 #include "tests/app/windowdriver.h"
 
 #include <QBuffer>
@@ -397,6 +397,28 @@ INSTANTIATE_TEST_SUITE_P(Table, Drop,
         DropCase { "pictures_and_a_text_file", { "e.png", "readme.txt", "f.png" }, { "e.png", "f.png" },
             { "readme.txt" } }),
     [](const auto& test) { return std::string(test.param.name); });
+
+// A dropped file that cannot be read is named with the reason, apart from the files that are no
+// pictures; the pictures beside them still go in.
+TEST_F(PicturePage, UnreadableDroppedFilesAreNamedWithTheirReason)
+{
+    const fs::path outside = m_run.path() / "outside";
+    testing::writeFile(outside / "g.png", toStd(pictureBytes("PNG")));
+    testing::writeFile(outside / "notes.txt", "not a picture");
+    const fs::path gone = outside / "已删除.png";
+    ModalAnswerer answers;
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "g.png").string())),
+        QUrl::fromLocalFile(QString::fromStdString(gone.string())),
+        QUrl::fromLocalFile(QString::fromStdString((outside / "notes.txt").string())) });
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }));
+    const std::string expected = texts::droppedFilesNotInserted(
+        { (outside / "notes.txt").string() }, { { gone.string(), Error { ENOENT, {} } } });
+    EXPECT_EQ(answers.boxes, QStringList { QStringLiteral("提示: ") + QString::fromStdString(expected) });
+    EXPECT_NE(expected.find("以下文件无法读取"), std::string::npos);
+    EXPECT_NE(expected.find(errorSentence(Error { ENOENT, {} }, FileAction::Read)), std::string::npos);
+    EXPECT_TRUE(eventually([&] { return pictures() == QStringList { QStringLiteral("g.png|null|40") }; }))
+        << pictures().join(u' ').toStdString();
+}
 
 struct PassageCase
 {

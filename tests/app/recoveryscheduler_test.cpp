@@ -29,12 +29,15 @@ protected:
         m_status.markLoaded("<p>saved</p>");
     }
 
-    // The reader answers from the event loop with the page as it is then, like the engine.
+    // The reader answers from the event loop with the page as it is then, like the engine: its file
+    // has a document type line that its root markup, which edits are judged by, has not.
     RecoveryScheduler::PageReader reader()
     {
-        return [this](std::function<void(std::optional<QString>)> done) {
+        return [this](std::function<void(std::optional<PageText>)> done) {
             ++m_reads;
-            QTimer::singleShot(m_readDelay, [this, done = std::move(done)] { done(m_page); });
+            QTimer::singleShot(m_readDelay, [this, done = std::move(done)] {
+                done(m_page ? std::optional(PageText { kDoctype + *m_page, *m_page }) : std::nullopt);
+            });
         };
     }
 
@@ -48,13 +51,16 @@ protected:
     bool copyHolds(const std::string& page)
     {
         const auto found = m_scheduler.copy().read();
-        return found.status == RecoveryReadResult::Status::Found && found.page.html == page;
+        // The copy holds the page as its file does.
+        return found.status == RecoveryReadResult::Status::Found
+            && found.page.html == kDoctype.toStdString() + page;
     }
 
     TempFolder m_folder;
     RunFolder m_run { m_folder.path() };
     DocumentLocation m_document { m_run.tmpFolder(), "页面", DocumentKind::Html };
     DocumentFileStatus m_status;
+    const QString kDoctype = QStringLiteral("<!DOCTYPE html>\n");
     std::optional<QString> m_page = QStringLiteral("<p>saved</p>");
     int m_readDelay = 0;
     int m_reads = 0;
@@ -159,14 +165,17 @@ TEST_F(RecoverySchedulerTest, FinalCopyHoldsThePageOnlyWhenItIsUnsaved)
         int reads = 0;
         RecoveryScheduler scheduler(
             run, status, [&] { return document; },
-            [&](std::function<void(std::optional<QString>)>) { ++reads; },
+            [&](std::function<void(std::optional<PageText>)>) { ++reads; },
             [](std::function<void()> work) { work(); }, kShort);
         ASSERT_TRUE(scheduler.copy().write(document, TextEncoding::Gb18030, "<p>older</p>").ok());
-        scheduler.writeFinalCopy([&] { return QString::fromUtf8(c.page); });
+        scheduler.writeFinalCopy([&] {
+            return PageText { QStringLiteral("<!DOCTYPE html>\n") + QString::fromUtf8(c.page),
+                QString::fromUtf8(c.page) };
+        });
         const auto found = scheduler.copy().read();
         EXPECT_EQ(found.status == RecoveryReadResult::Status::Found, c.kept) << found.reason;
         if (c.kept) {
-            EXPECT_EQ(found.page.html, c.page);
+            EXPECT_EQ(found.page.html, std::string("<!DOCTYPE html>\n") + c.page);
         }
         // Nothing is scheduled after the end.
         status.markEdited();

@@ -273,7 +273,9 @@ TEST_F(CaptureEndToEnd, CancelledRunsWriteNothingAndTheMinimisedEditorStaysMinim
         doubleClickAt({ 220, 515 });
     });
     EXPECT_EQ(minimisedAtBox, std::optional<bool>(false));
-    EXPECT_EQ(told, texts::captureNotSaved((m_base + "/missing-folder").toStdString()));
+    // The box gives the system's reason (the folder is missing), not a guess at it.
+    EXPECT_EQ(told, texts::captureNotSaved(Error { ENOENT, {} }, (m_base + "/missing-folder").toStdString()));
+    EXPECT_NE(told.find(errorSentence(Error { ENOENT, {} }, FileAction::Write)), std::string::npos) << told;
     EXPECT_EQ(rec.inserts.size(), 1) << "nothing more inserted";
 }
 
@@ -291,7 +293,8 @@ TEST(CaptureOutputSteps, WriteThenInsertOnlyWhenThereIsAPicture)
 
     const QImage picture = patternImage({ 7, 3 });
     QGuiApplication::clipboard()->setImage(picture);
-    const Result<std::filesystem::path> unwritten = runCaptureOutputSteps(rec.context(base + "/missing-folder"));
+    const Result<std::filesystem::path> unwritten
+        = runCaptureOutputSteps(rec.context(base + "/missing-folder"));
     ASSERT_FALSE(unwritten.ok());
     EXPECT_EQ(unwritten.error().code, ENOENT) << unwritten.error().message;
     EXPECT_TRUE(rec.inserts.isEmpty());

@@ -151,7 +151,7 @@ TEST_P(FetchReasons, ReadAsChineseSentences)
 }
 
 const std::string kNotFound = "找不到这个文件，请检查名称和位置是否写对。";
-const std::string kTooLarge = "文件太大，无法放入文档。";
+const std::string kTooLarge = "文件太大，无法放入 MHT 文件。";
 
 INSTANTIATE_TEST_SUITE_P(Table, FetchReasons,
     ::testing::Values(FetchCase { "status_404", "the server answered with status 404", kNotFound },
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FetchReasons,
             "it is nested deeper than the archive's limit of 16 levels, and so are 3 more references",
             "页面里框架或样式表嵌套的层数太多（超过 16 层），没有放入。另有 3 处引用也是如此。" },
         FetchCase { "too_many_parts", "the archive holds at most 10000 parts",
-            "页面引用的文件太多，一份文档最多放入 10000 个。" },
+            "页面引用的文件太多，一个 MHT 文件最多放入 10000 个。" },
         FetchCase {
             "elsewhere", "it does not name a file on this computer", "它指向的不是这台电脑上的文件。" },
         FetchCase { "local_no_permission", "cannot open /srv/a.png: " + systemReason(EACCES),
@@ -249,7 +249,8 @@ TEST(ExportTexts, TheArchivesOwnAccountsReadInChinese)
         missing.push_back({ part.url, part.reason });
     const std::string text = texts::exportResourcesMissing(page, missing, {});
     EXPECT_EQ(text,
-        "导出失败：以下资源无法取得，没有写入文件：\n图片/猫.png：" + kNotFound + "\n/nowhere/dog.png：" + kNotFound);
+        "导出失败：以下资源无法取得，没有写入文件：\n图片/猫.png：" + kNotFound + "\n/nowhere/dog.png："
+            + kNotFound);
     EXPECT_EQ(messageFault(text), "");
 
     const ArchiveResult unwritten = buildMhtArchive(page, dir.path() / "无此文件夹" / "a.mht", {});
@@ -281,7 +282,8 @@ TEST(ExportTexts, UrlsAndPathsAreShownAsTheUserWroteThem)
                   "http://127.0.0.1:8889/tmp/%E9%A1%B5.html", missing, { "/home/u/猫.png" }),
         "导出失败：以下资源无法取得，没有写入文件：\n图/猫.png：" + kNotFound
             + "\nhttp://example.com/"
-              "狗.png：找不到这个网站，请检查网址是否写对。\n另有以下本机文件不会放入文档：\n/home/u/猫.png");
+              "狗.png：找不到这个网站，请检查网址是否写对。\n另有以下本机文件不会放入 MHT "
+              "文件：\n/home/u/猫.png");
 
     std::vector<std::string> many;
     for (int i = 0; i < 12; ++i)
@@ -340,10 +342,18 @@ std::vector<ShownCase> everyShownText()
             { "/home/u/a b.txt", file.string() } },
         { "screen_not_readable", texts::kScreenNotReadable },
         { "clipboard_no_picture", texts::kClipboardHasNoPicture },
-        { "capture_not_saved", texts::captureNotSaved(file.parent_path().string()),
+        { "capture_not_saved", texts::captureNotSaved(Error { EACCES, "" }, file.parent_path()),
             { file.parent_path().string() } },
+        { "capture_not_saved_other", texts::captureNotSaved(Error { EIO, "" }, file.parent_path()),
+            { io, file.parent_path().string() } },
+        { "export_save_failed", texts::exportNotSaved(texts::saveFailureReason(Error { ENOSPC, "" }, file)),
+            { file.string() } },
+        { "export_page_unreadable", texts::exportNotSaved(texts::kPageUnreadable) },
+        { "dropped_not_inserted",
+            texts::droppedFilesNotInserted({ "/home/u/a b.txt" },
+                { { file.string(), Error { EACCES, "" } }, { "/x/y.png", Error { EIO, "" } } }),
+            { "/home/u/a b.txt", file.string(), io } },
         { "exported", texts::kExported },
-        { "export_not_saved", texts::kExportNotSaved },
         { "export_no_port", texts::kExportNoPort },
         { "exported_without_local_files", texts::exportedWithoutLocalFiles({ "/home/u/a b.png" }),
             { "/home/u/a b.png" } },
@@ -366,9 +376,7 @@ std::vector<ShownCase> everyShownText()
         { "project_name", std::string(kNoProjectName) },
         { "project_name_invalid", std::string(kUnusableProjectName) },
         { "project_name_too_long", std::string(kProjectNameTooLong) },
-        { "project_folder",
-            std::string(kProjectFolderNotCreated) + file.parent_path().string()
-                + std::string(kProjectFolderNotCreatedTail),
+        { "project_folder", projectFolderNotCreated(Error { EACCES, {} }, file.parent_path()),
             { file.parent_path().string() } },
         { "project_exists", std::string(kProjectExists) },
         { "hint_title", kHintTitle },
@@ -402,6 +410,11 @@ TEST(EveryShownText, TheRuleCatchesEnglishHalfWidthPunctuationAndInnerWords)
     EXPECT_NE(messageFault("导出失败：无法从页面服务取得页面"), "");
     EXPECT_NE(messageFault("显示页面的进程意外结束"), "");
     EXPECT_NE(messageFault("此页面不在运行目录下，无法预览。"), "");
+    EXPECT_NE(messageFault("锁文件 /run/x 无法使用。", { "/run/x" }), "");
+    EXPECT_NE(messageFault("页面显示部分没有应答。"), "");
+    EXPECT_NE(messageFault("请稍候再试一次。"), "");
+    EXPECT_NE(messageFault("已保存，以下本机文件未放入文档："), "") << "the archive is no 文档";
+    EXPECT_EQ(messageFault("已保存，以下本机文件未放入 MHT 文件：\n文档文件夹：/a", { "/a" }), "");
 }
 
 } // namespace

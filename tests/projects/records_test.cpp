@@ -1,3 +1,4 @@
+#include "core/errorsentence.h"
 #include "core/inifile.h"
 #include "core/regularfile.h"
 #include "projects/projectcreation.h"
@@ -7,6 +8,7 @@
 #include "tests/support/tempfolder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
@@ -394,9 +396,10 @@ TEST(ProjectNameRefusal, NamesTheFolderThatCouldNotBeCreated)
     const auto folder = run.path() / "nowhere";
     const auto result = createProject(RunFolder(run.path()), { DocumentKind::Html, "a", folder.string() });
     ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.error().message,
-        std::string(kProjectFolderNotCreated) + (folder / "a").string()
-            + std::string(kProjectFolderNotCreatedTail));
+    // With the system's reason: the folder above it is missing.
+    EXPECT_EQ(result.error().message, projectFolderNotCreated(Error { ENOENT, {} }, folder / "a"));
+    EXPECT_NE(
+        result.error().message.find(errorSentence(Error { ENOENT, {} }, FileAction::Use)), std::string::npos);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // The export command with a real page server and archive builder; the file dialog and the
 // message boxes are replaced so that the test can answer and observe them.
 #include "../archive/archivetestsupport.h"
-#include "publishing/mhtexportcommand.h"
+#include "core/messagetexts.h"
 #include "platform/qtmessageservice.h"
+#include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
 #include "tests/support/answeredmessages.h"
 
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
+#include <cerrno>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -54,9 +56,11 @@ protected:
     MhtExportContext context(QString chosenName, MessageService& boxes)
     {
         MhtExportContext c(boxes);
-        c.saveDocument = [this] {
+        c.saveDocument = [this]() -> Result<void> {
             ++m_saves;
-            return m_saveSucceeds;
+            if (m_saveSucceeds)
+                return {};
+            return Error { ENOSPC, texts::saveFailureReason(Error { ENOSPC, {} }, "/x/proj.html") };
         };
         c.document = { run() / "tmp", "1765340000000", DocumentKind::Html };
         c.runFolder = run();
@@ -131,12 +135,31 @@ TEST_F(MhtExport, CancelledDialogWritesNothingAndSaysNothing)
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / ".mht"));
 }
 
+// A project outside the run folder, which the page server cannot reach, and one in the run folder
+// outside "tmp" and "project": each exports with its picture, read from where the page lies.
+TEST_F(MhtExport, ProjectsWhereverTheyLieExport)
+{
+    const std::string red = requiredFileBytes(run() / "tmp/pics/red.png");
+    for (const std::filesystem::path& folder :
+        { m_root.path() / "elsewhere/我的 主页", run() / "pages/site" }) {
+        SCOPED_TRACE(folder);
+        writeFile(folder / "我的 主页.html", "<p>project page</p><img src=\"pics/%E7%BA%A2.png\">");
+        writeFile(folder / "pics/红.png", red);
+        m_shown.clear();
+        MhtExportContext c = context(outName("project"));
+        c.document = { folder, "我的 主页", DocumentKind::Html };
+        EXPECT_EQ(runMhtExport(nullptr, c), MhtExportOutcome::Exported);
+        ASSERT_EQ(m_shown.size(), 1u);
+        EXPECT_EQ(m_shown[0].message.text, QStringLiteral("保存成功"));
+        const std::vector<Part> parts = splitArchive(out() / "project.mht", m_root.path());
+        ASSERT_EQ(parts.size(), 2u);
+        EXPECT_NE(parts[0].bytes.find("project page"), std::string::npos);
+        EXPECT_EQ(parts[1].bytes, red);
+    }
+}
+
 TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
 {
-    // A project made outside the run folder's "project" folder: its page URL names a file in
-    // "tmp" that does not exist, so the server answers 404.
-    writeFile(m_root.path() / "elsewhere/proj/proj.html", "<p>project page</p>");
-
     struct Case
     {
         const char* name;
@@ -146,18 +169,21 @@ TEST_F(MhtExport, FailuresAreReportedAndLeaveAnExistingArchiveIntact)
         QString textPart;
     };
     const std::vector<Case> cases {
-        { "projectOutsideProjectFolder",
+        { "pageGoneOutsideTheRunFolder",
             [this](MhtExportContext& c) {
-                c.document.folder = m_root.path() / "elsewhere/proj";
-                c.document.name = "proj";
+                // Outside the run folder, and gone by the time it is read.
+                c.document.folder = m_root.path() / "elsewhere/gone";
+                c.document.name = "gone";
             },
             MhtExportOutcome::PageNotFetched, true,
-            QString::fromStdString((m_root.path() / "elsewhere/proj/proj.html").string())
+            QString::fromStdString((m_root.path() / "elsewhere/gone/gone.html").string())
                 + QStringLiteral("，没有写入文件。\n找不到这个文件，请检查名称和位置是否写对。") },
         { "serverNotRunning", [](MhtExportContext& c) { c.serverPort.reset(); },
             MhtExportOutcome::ServerNotRunning, false, QStringLiteral("没有可用的网络端口") },
         { "saveFailed", [this](MhtExportContext&) { m_saveSucceeds = false; }, MhtExportOutcome::NotSaved,
-            false, QStringLiteral("没有保存") },
+            false,
+            QStringLiteral("导出失败：页面没有保存到文档文件，没有导出。\n")
+                + QString::fromStdString(errorSentence(Error { ENOSPC, {} }, FileAction::Write)) },
         { "unwritableTarget",
             [this](MhtExportContext& c) {
                 c.chooseFileName = [this](QWidget*) {
@@ -280,7 +306,7 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
         } else {
             EXPECT_EQ(outcome, MhtExportOutcome::ExportedWithoutLocalFiles);
             EXPECT_EQ(m_shown[0].message.text,
-                QStringLiteral("已保存，以下本机文件未放入文档：\n") + QString::fromStdString(c.leftOut)
+                QStringLiteral("已保存，以下本机文件未放入 MHT 文件：\n") + QString::fromStdString(c.leftOut)
                     + kWhyLeftOut);
         }
         const std::vector<Part> parts = splitArchive(out() / (std::string(c.name) + ".mht"), m_root.path());
@@ -297,7 +323,7 @@ TEST_F(MhtExport, LocalFilesGoInOnlyFromTheSiteOrAsPictures)
 TEST_F(MhtExport, ListsAtMostTenLocalFiles)
 {
     std::string page = "<p>page</p>";
-    QStringList lines { QStringLiteral("已保存，以下本机文件未放入文档：") };
+    QStringList lines { QStringLiteral("已保存，以下本机文件未放入 MHT 文件：") };
     for (int i = 0; i < 12; ++i) {
         const std::filesystem::path sheet = m_root.path() / "elsewhere" / (std::to_string(i) + ".css");
         writeFile(sheet, "a{}");
@@ -339,10 +365,10 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
     EXPECT_EQ(m_shown[0].message.text,
         QStringLiteral("导出失败：以下资源无法取得，没有写入文件：\n")
             + QStringLiteral("pics/gone.png：找不到这个文件，请检查名称和位置是否写对。\n")
-            + QStringLiteral("film.mp4：文件太大，无法放入文档。\n")
+            + QStringLiteral("film.mp4：文件太大，无法放入 MHT 文件。\n")
             + QString::fromStdString((run() / "tmp/照片 (1).png").string())
             + QStringLiteral("：找不到这个文件，请检查名称和位置是否写对。\n")
-            + QStringLiteral("另有以下本机文件不会放入文档：\n")
+            + QStringLiteral("另有以下本机文件不会放入 MHT 文件：\n")
             + QString::fromStdString((elsewhere / "secret.css").string()));
     EXPECT_EQ(requiredFileBytes(out() / "existing.mht"), "an earlier archive");
     EXPECT_EQ(namesIn(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
@@ -377,7 +403,9 @@ TEST_F(MhtExport, DefaultMessagesAreModalBoxesWithTheirTitleAndOk)
     };
     for (const Case& c : { Case { true, { QStringLiteral("信息："), QStringLiteral("保存成功"), false } },
              Case { false,
-                 { QStringLiteral("提示"), QStringLiteral("导出失败：页面没有保存到文档文件，无法导出。"),
+                 { QStringLiteral("提示"),
+                     QString::fromStdString(texts::exportNotSaved(
+                         texts::saveFailureReason(Error { ENOSPC, {} }, "/x/proj.html"))),
                      true } } }) {
         m_saveSucceeds = c.saves;
         QWidget window;

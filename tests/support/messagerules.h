@@ -65,9 +65,17 @@ inline std::string messageFault(std::string_view shown, const std::vector<std::s
         rest.append(text, from, std::string::npos);
         text = std::move(rest);
     }
-    for (const std::string_view word : { "页面服务", "进程", "运行目录", "编辑器" }) {
+    for (const std::string_view word :
+        { "页面服务", "进程", "运行目录", "编辑器", "锁文件", "页面显示部分", "空字符" }) {
         if (text.find(word) != std::string::npos)
             return "an inner word \"" + std::string(word) + "\" in: " + std::string(shown);
+    }
+    if (text.find("稍候") != std::string::npos)
+        return "\"稍候\" where \"稍后\" is meant in: " + std::string(shown);
+    // "文档" is the page's file alone ("文档文件", "文档文件夹"); the archive is the "MHT 文件".
+    for (auto at = text.find("文档"); at != std::string::npos; at = text.find("文档", at + 1)) {
+        if (std::string_view(text).substr(at + std::string_view("文档").size()).substr(0, 6) != "文件")
+            return "\"文档\" without \"文件\" (the page's file, or the MHT 文件?) in: " + std::string(shown);
     }
     for (std::size_t i = 0; i < text.size();) {
         if (!isAsciiGraphic(text[i])) {
@@ -90,7 +98,9 @@ inline std::string messageFault(std::string_view shown, const std::vector<std::s
         const bool systemWords = open != std::string_view::npos && open > 0
             && before.substr(open).find("）") == std::string_view::npos
             && after.find("）") != std::string_view::npos;
-        if (!extension && !quoted && !systemWords && !isName(token) && !isNumber(token))
+        // The archive's kind, as its files are named and the export command says it.
+        const bool archiveKind = token == "MHT";
+        if (!extension && !quoted && !systemWords && !archiveKind && !isName(token) && !isNumber(token))
             return "\"" + std::string(token) + "\" is neither a name nor a number in: " + std::string(shown);
         i = end;
     }
