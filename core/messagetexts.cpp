@@ -3,8 +3,8 @@
 #include "core/percentencoding.h"
 
 #include <array>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <utility>
 
 namespace inkwell::texts {
@@ -214,7 +214,7 @@ std::string pageFilesNotCopied(
         }
         lines.push_back(file.address + "：" + reason);
     }
-    return joinedLines(lines, "页面已打开，但以下文件没有复制到文档文件夹，页面中不会显示：")
+    return joinedLines(lines, "页面已打开，但以下文件没有复制到文档文件夹，页面将找不到它们：")
         + "\n需要时请把它们复制到文档文件夹 " + documentFolder.string() + " 中。";
 }
 

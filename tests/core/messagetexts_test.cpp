@@ -412,7 +412,7 @@ TEST(PageFiles, QuestionAndListOfWhatWasNotCopied)
     EXPECT_EQ(texts::pageFilesNotCopied({ { "../a.png", texts::PageFileRefusal::OutsideSite },
                                             { "图/b.png", texts::PageFileRefusal::Missing } },
                   "/home/u/工程"),
-        "页面已打开，但以下文件没有复制到文档文件夹，页面中不会显示：\n"
+        "页面已打开，但以下文件没有复制到文档文件夹，页面将找不到它们：\n"
         "../a.png：它不在网页所在的文件夹里，为安全起见没有复制。\n"
         "图/b.png：找不到这个文件，请检查名称和位置是否写对。\n"
         "需要时请把它们复制到文档文件夹 /home/u/工程 中。");
