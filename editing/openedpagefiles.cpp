@@ -416,6 +416,8 @@ void OpenedPageFiles::plan()
     // The site: the page's folder and those above it that the page's own "../" addresses reach.
     std::size_t climb = 0;
     for (const ResourceRef& ref : scan.refs) {
+        if (ref.kind == ResourceRef::Kind::Frame)
+            continue;
         if (const auto address = relativeAddress(ref.url))
             climb = std::max(climb, climbOf(resolveFromPage({}, address->written)));
     }

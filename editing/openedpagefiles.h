@@ -30,8 +30,8 @@ public:
 
     struct Outcome
     {
-        std::string
-            html; // the page to load: the opened text with the references that had to change rewritten
+        // The page to load: the opened text with the references that had to change rewritten.
+        std::string html;
         std::vector<texts::UncopiedPageFile> uncopied; // in the order the page names them
         std::size_t copied = 0; // files written into the document folder (identical ones found there are not)
     };
