@@ -1,5 +1,6 @@
 #include "app/documentcommands.h"
 
+#include "app/bringpagefiles.h"
 #include "document/blankpage.h"
 #include "document/documentfile.h"
 
@@ -102,7 +103,9 @@ void openDocument(DocumentContext& context)
         tell(context, texts::openFailed(read.error(), path));
         return;
     }
-    const QString html = QString::fromStdString(read->html);
+    // The files the page names beside itself come into the document folder, where the page looks now.
+    const QString html = QString::fromStdString(
+        bringPageFiles(context.messages, path, std::move(read->html), context.document().folder));
     context.loadHtml(html);
     context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
 }

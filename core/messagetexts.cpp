@@ -191,6 +191,59 @@ std::string droppedFilesNotInserted(
     return text;
 }
 
+std::string pageFilesQuestion(std::size_t files, std::uint64_t bytes)
+{
+    // Megabytes with one decimal, so that a site just above the limit does not read as a round number.
+    const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
+    return "该页面引用了 " + std::to_string(files) + " 个本地文件（" + std::to_string(tenths / 10) + "."
+        + std::to_string(tenths % 10) + " MB），是否复制到文档文件夹？";
+}
+
+std::string pageFilesNotCopied(
+    const std::vector<UncopiedPageFile>& files, const std::filesystem::path& documentFolder)
+{
+    std::vector<std::string> lines;
+    lines.reserve(files.size());
+    for (const UncopiedPageFile& file : files) {
+        std::string reason;
+        switch (file.refusal) {
+        case PageFileRefusal::Missing:
+            reason = kNotFound;
+            break;
+        case PageFileRefusal::NotAFile:
+            reason = "它不是普通的文件（可能是管道或设备），没有读取。";
+            break;
+        case PageFileRefusal::Folder:
+            reason = "这是一个文件夹，不是文件。";
+            break;
+        case PageFileRefusal::OutsideSite:
+            reason = "它不在网页所在的文件夹里，为安全起见没有复制。";
+            break;
+        case PageFileRefusal::LinkOutside:
+            reason = "它是指向网页所在文件夹以外的链接，为安全起见没有复制。";
+            break;
+        case PageFileRefusal::NotAPicture:
+            reason = "页面把它当作图片，但它不是图片文件，没有复制。";
+            break;
+        case PageFileRefusal::TooLarge:
+            reason = "样式表太大，没有复制。";
+            break;
+        case PageFileRefusal::Unreadable:
+            reason = errorSentence(file.error, FileAction::Read);
+            break;
+        case PageFileRefusal::NotWritten:
+            reason = errorSentence(file.error, FileAction::Write);
+            break;
+        case PageFileRefusal::AddressNotRewritable:
+            reason = "已复制，但页面中这个地址的写法无法改成复制后的名称。";
+            break;
+        }
+        lines.push_back(file.address + "：" + reason);
+    }
+    return joinedLines(lines, "页面已打开，但以下文件没有复制到文档文件夹，页面将找不到它们：")
+        + "\n需要时请把它们复制到文档文件夹 " + documentFolder.string() + " 中。";
+}
+
 std::string listLines(const std::vector<std::string>& lines)
 {
     constexpr std::size_t kMaxLines = 10;

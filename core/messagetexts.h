@@ -7,6 +7,7 @@
 #include "core/errorsentence.h"
 #include "core/result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -79,6 +80,34 @@ struct UnreadableFile
 // line; either may be empty.
 [[nodiscard]] std::string droppedFilesNotInserted(
     const std::vector<std::string>& notPictures, const std::vector<UnreadableFile>& unreadable);
+
+// Open: the local files an opened page names, copied into the document folder.
+// Why one of them was not copied.
+enum class PageFileRefusal
+{
+    Missing, // no file of that name
+    NotAFile, // a named pipe, a device or a socket
+    Folder,
+    OutsideSite, // above the page's site folder, or an absolute path
+    LinkOutside, // a symbolic link that leads out of the page's site folder
+    NotAPicture, // named where a picture belongs, and its bytes are no picture
+    TooLarge, // a style sheet too large to read for its own references
+    Unreadable, // error says why
+    NotWritten, // could not be written into the document folder; error says why
+    AddressNotRewritable, // copied under another name, but the page writes its address in a form that cannot
+                          // be changed
+};
+struct UncopiedPageFile
+{
+    std::string address; // as the page names it, relative to the page's folder, decoded
+    PageFileRefusal refusal = PageFileRefusal::Missing;
+    Error error {};
+};
+// The question asked before a large site is copied: files and bytes to copy.
+[[nodiscard]] std::string pageFilesQuestion(std::size_t files, std::uint64_t bytes);
+// The files not copied and why (at most ten, see listLines), and the document folder.
+[[nodiscard]] std::string pageFilesNotCopied(
+    const std::vector<UncopiedPageFile>& files, const std::filesystem::path& documentFolder);
 
 // Capture.
 inline constexpr const char* kScreenNotReadable

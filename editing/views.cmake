@@ -5,6 +5,12 @@ add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertio
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(inkwell_editingcore PRIVATE inkwell_core)
 
+# The local files an opened page names, planned and copied into the document folder. Qt-free; it reads
+# the page with the archive's resource scanners and judges pictures by their bytes as the archive does.
+add_library(inkwell_openedpage STATIC openedpagefiles.h openedpagefiles.cpp)
+target_include_directories(inkwell_openedpage PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(inkwell_openedpage PUBLIC inkwell_core PRIVATE inkwell_archive)
+
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
         designview.h designview.cpp pagetext.h

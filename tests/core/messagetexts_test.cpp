@@ -340,6 +340,21 @@ std::vector<ShownCase> everyShownText()
             { io, file.parent_path().string() } },
         { "dropped_not_pictures", texts::droppedFilesNotPictures({ "/home/u/a b.txt", file.string() }),
             { "/home/u/a b.txt", file.string() } },
+        { "page_files_question", texts::pageFilesQuestion(201, 123456789), { "MB" } },
+        { "page_files_not_copied",
+            texts::pageFilesNotCopied(
+                { { "图/a b.png", texts::PageFileRefusal::Missing },
+                    { "img/pipe.png", texts::PageFileRefusal::NotAFile },
+                    { "图片", texts::PageFileRefusal::Folder },
+                    { "../../etc/x.png", texts::PageFileRefusal::OutsideSite },
+                    { "img/link.png", texts::PageFileRefusal::LinkOutside },
+                    { "img/notes.png", texts::PageFileRefusal::NotAPicture },
+                    { "css/big.css", texts::PageFileRefusal::TooLarge },
+                    { "img/c.png", texts::PageFileRefusal::Unreadable, Error { EIO, "" } },
+                    { "img/d.png", texts::PageFileRefusal::NotWritten, Error { ENOSPC, "" } },
+                    { "img/e.png", texts::PageFileRefusal::AddressNotRewritable } },
+                file.parent_path()),
+            { "图/a b.png", io, file.parent_path().string() } },
         { "screen_not_readable", texts::kScreenNotReadable },
         { "clipboard_no_picture", texts::kClipboardHasNoPicture },
         { "capture_not_saved", texts::captureNotSaved(Error { EACCES, "" }, file.parent_path()),
@@ -393,6 +408,22 @@ TEST(EveryShownText, KeepsTheRuleOfTheProgramsTexts)
         SCOPED_TRACE(shown.label);
         EXPECT_EQ(messageFault(shown.text, shown.verbatim), "");
     }
+}
+
+// The question before a large site names its files and megabytes; the box afterwards one line per file.
+TEST(PageFiles, QuestionAndListOfWhatWasNotCopied)
+{
+    EXPECT_EQ(texts::pageFilesQuestion(201, 123456789),
+        "该页面引用了 201 个本地文件（117.7 MB），是否复制到文档文件夹？");
+    EXPECT_EQ(texts::pageFilesQuestion(12, 100ULL * 1024 * 1024 + 1),
+        "该页面引用了 12 个本地文件（100.0 MB），是否复制到文档文件夹？");
+    EXPECT_EQ(texts::pageFilesNotCopied({ { "../a.png", texts::PageFileRefusal::OutsideSite },
+                                            { "图/b.png", texts::PageFileRefusal::Missing } },
+                  "/home/u/工程"),
+        "页面已打开，但以下文件没有复制到文档文件夹，页面将找不到它们：\n"
+        "../a.png：它不在网页所在的文件夹里，为安全起见没有复制。\n"
+        "图/b.png：找不到这个文件，请检查名称和位置是否写对。\n"
+        "需要时请把它们复制到文档文件夹 /home/u/工程 中。");
 }
 
 // The rule itself, so that a text that breaks it cannot pass for one that keeps it.

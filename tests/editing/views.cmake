@@ -5,6 +5,10 @@ inkwell_add_test(editingcore_test
 inkwell_add_test(pastedhtml_test
     SOURCES pastedhtml_test.cpp
     LIBS inkwell_editingcore inkwell_core)
+# The files an opened page brings into the document folder.
+inkwell_add_test(openedpagefiles_test
+    SOURCES openedpagefiles_test.cpp
+    LIBS inkwell_openedpage)
 if(INKWELL_GUI)
     inkwell_add_test(codeview_test GUI
         SOURCES codeview_test.cpp
