@@ -1,5 +1,6 @@
 #include "editing/designview.h"
 
+#include "editing/editingscript.h"
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
 
@@ -16,8 +17,10 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
 {
     m_engine = std::move(engine);
     m_pageLoaded = false;
-    if (m_engine)
-        (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
+    if (!m_engine)
+        return;
+    m_engine->setEditingScripts({ editingscript::afterLoad(), editingscript::rootMarkup() });
+    (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 
 void DesignView::setDocumentFolder(const std::filesystem::path& folder, FolderChange change)
@@ -147,20 +150,23 @@ std::optional<PageText> DesignView::readPageText()
     // parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
     // blank line fewer at every save). The newline is put back in a copy of the root, never in the page
     // itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
-    // copy is made only when such an element is there, since copying a large page takes time.
-    static const QString script = QStringLiteral(R"js((function(){
+    // copy is made only when such an element is there or edits left something to clean, since copying a
+    // large page takes time.
+    static const QString script = QString::fromUtf8(R"js((function(){
 var d=document,r=d.documentElement;if(!r)return['',''];
-var root=r.outerHTML,before='',after='',past=false;
+%1
+var root=c.outerHTML,before='',after='',past=false;
 function line(n){if(n.nodeType===10)return new XMLSerializer().serializeToString(n);
 if(n.nodeType===8)return /^\?xml[\s?]/.test(n.data)?'<'+n.data+'>':'<!--'+n.data+'-->';return null;}
 for(var n=d.firstChild;n;n=n.nextSibling){if(n===r){past=true;continue;}var t=line(n);
 if(t!==null){if(past)after+='\n'+t;else before+=t+'\n';}}
 function opensWithNewline(e){var f=e.firstChild;return !!f&&f.nodeType===3&&f.data.charAt(0)==='\n';}
-var file=root,kept=r.querySelectorAll('pre,textarea,listing');
-if(Array.prototype.some.call(kept,opensWithNewline)){var c=r.cloneNode(true);
+var file=root,kept=c.querySelectorAll('pre,textarea,listing');
+if(Array.prototype.some.call(kept,opensWithNewline)){if(c===r)c=r.cloneNode(true);
 Array.prototype.forEach.call(c.querySelectorAll('pre,textarea,listing'),function(e){
 if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});file=c.outerHTML;}
-return[before+file+after,root];})())js");
+return[before+file+after,root];})())js")
+                                      .arg(editingscript::cleanedRootInto(QStringLiteral("c")));
     const auto value = m_engine->evaluate(script);
     if (!value)
         return std::nullopt;
@@ -221,7 +227,11 @@ void DesignView::setFileDropHandler(std::function<void(const QList<QUrl>& files)
 
 bool DesignView::pasteHtml(const QString& fragment)
 {
-    return m_engine && m_engine->pasteHtml(fragment);
+    if (!m_engine)
+        return false;
+    // What is pasted into the body itself goes into a paragraph, as typed text does.
+    (void)m_engine->evaluate(editingscript::ensureParagraph());
+    return m_engine->pasteHtml(fragment);
 }
 
 void DesignView::insertImage(const std::filesystem::path& picture, std::optional<QSize> logicalSize)
