@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QToolButton>
 #include <iostream>
@@ -73,7 +74,7 @@ return JSON.stringify(out);})(%1))js";
 
 class EditedMarkup : public MainWindowTest
 {
-protected:
+public:
     EditedMarkup()
     {
         m_browser = control<QWebEngineView>("互联网浏览器1");
@@ -332,13 +333,92 @@ TEST_F(EditedMarkup, AnEverydaySessionSavesWithoutClutter)
         found
             += kind.key().toStdString() + ": " + QJsonDocument(kind.value().toArray()).toJson().toStdString();
     }
-    std::cout << "clutter in the saved file: " << count << "\n" << found;
+    std::cout << "clutter in the saved file: " << count << "\n" << found << saved.toStdString() << "\n";
     EXPECT_EQ(count, 0) << found << "\n" << bytes;
 
     // One block per line, the picture by its own name, with an alt.
     EXPECT_GE(saved.count(QLatin1Char('\n')), 12) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("src=\"西湖风景.png\" alt=\"\""))) << bytes;
 }
+
+// One edit on a small page: the markup the design view gives of it afterwards (what Save, the code view
+// and the export get), and one Ctrl+Z that takes the whole edit back in the page itself.
+struct EditCase
+{
+    const char* name;
+    const char* body; // the page's body, loaded as a file is opened
+    const char* caret; // the words the caret stands after (or, with a leading "<", before)
+    std::function<void(EditedMarkup&)> edit;
+    const char* afterwards; // the body as the design view gives it after the edit
+    const char* undone; // the body's text after one undo; nullptr: the body as loaded, markup and all
+};
+
+class OneEdit : public EditedMarkup, public ::testing::WithParamInterface<EditCase>
+{
+};
+
+TEST_P(OneEdit, GivesCleanMarkupAndUndoesInOneStep)
+{
+    const EditCase& c = GetParam();
+    m_window->designView().loadHtml(
+        QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>%1</body></html>")
+            .arg(QString::fromUtf8(c.body)));
+    m_window->designView().editModeOn();
+    testing::select(m_browser, "true");
+    const QString loaded = body();
+    const QString caret = QString::fromUtf8(c.caret);
+    if (caret.startsWith(u'<'))
+        select(caret.mid(1), Place::Start);
+    else if (!caret.isEmpty())
+        select(caret, Place::End);
+    else
+        caretIn("body");
+    c.edit(*this);
+
+    static const QRegularExpression inside(
+        QStringLiteral("<body[^>]*>(.*)</body>"), QRegularExpression::DotMatchesEverythingOption);
+    EXPECT_EQ(inside.match(m_window->designView().getHtml()).captured(1), QString::fromUtf8(c.afterwards));
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    if (c.undone)
+        EXPECT_EQ(evaluate(QStringLiteral("document.body.textContent")), QString::fromUtf8(c.undone));
+    else
+        EXPECT_EQ(body(), loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, OneEdit,
+    ::testing::Values(EditCase { "typing_into_an_empty_body", "", "",
+                          [](EditedMarkup& t) { t.type(QStringLiteral("abc")); }, "\n<p>abc</p>\n", "" },
+        EditCase { "enter_in_loose_text", "loose words", "loose",
+            [](EditedMarkup& t) { t.key(Qt::Key_Return); }, "\n<p>loose</p>\n<p>words</p>\n", "loose words" },
+        EditCase { "enter_at_the_end_of_a_heading", "<h2>Head</h2>", "Head",
+            [](EditedMarkup& t) {
+                t.key(Qt::Key_Return);
+                t.type(QStringLiteral("text"));
+            },
+            "<h2>Head</h2>\n<p>text</p>\n", "Head" },
+        EditCase { "line_break", "<p>one two</p>", "one",
+            [](EditedMarkup& t) { t.key(Qt::Key_Return, Qt::ShiftModifier); }, "<p>one<br>two</p>", nullptr },
+        EditCase { "joining_a_paragraph_into_a_heading", "<h2>Head</h2><p>para</p>", "<para",
+            [](EditedMarkup& t) { t.key(Qt::Key_Backspace); }, "<h2>Headpara</h2>", nullptr },
+        EditCase { "list_from_a_paragraph", "<p>one two</p>", "one",
+            [](EditedMarkup& t) { t.click("超级按钮_有序排列"); }, "\n<ol>\n<li>one two</li>\n</ol>\n",
+            nullptr },
+        EditCase { "bold_twice_over_a_word", "<p>one two three</p>", "",
+            [](EditedMarkup& t) {
+                t.select(QStringLiteral("two"));
+                t.click("超级按钮_加粗");
+                t.select(QStringLiteral("one two"));
+                t.click("超级按钮_加粗");
+            },
+            "<p><b>one two</b> three</p>", nullptr },
+        EditCase { "typing_into_a_table_cell", "<table><tr><td>&nbsp;</td><td>&nbsp;</td></tr></table>", "",
+            [](EditedMarkup& t) {
+                t.caretIn("td");
+                t.type(QStringLiteral("Mon"));
+            },
+            "<table><tbody><tr><td>Mon</td><td>&nbsp;</td></tr></tbody></table>", nullptr }),
+    [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
 } // namespace inkwell
