@@ -112,9 +112,10 @@ E.copy=function(){
   if(!flag.size)return null;
   var body=copy.querySelector('body');if(!body)return copy;
   function made(n){return flag.get(n)===1;}
-  function edited(n){return flag.has(n);}
-  function all(selector){return Array.prototype.slice.call(body.querySelectorAll(selector));}
-  function makeLike(n,from){if(flag.has(from))flag.set(n,flag.get(from));}
+  // The elements an edit made or changed that match, in document order: only they are looked at, so a
+  // large page with a small edit is read back quickly.
+  function all(selector){var out=[];flag.forEach(function(v,n){if(n.nodeType===1&&n.matches(selector)&&body.contains(n))out.push(n);});return out;}
+  function makeLike(n,from){if(flag.has(from)&&flag.get(n)!==1)flag.set(n,flag.get(from));}
   function keptAsWritten(n){for(;n&&n!==body;n=n.parentNode)if(n.nodeType===1&&/^(PRE|TEXTAREA|LISTING|XMP|PLAINTEXT|SCRIPT|STYLE)$/.test(n.tagName))return true;return false;}
 
   // Spans and font elements that give nothing: their style went, or they never had one.
@@ -157,8 +158,7 @@ E.copy=function(){
       if(n.nodeType===3){if(n.data.length)return forward?n.data[0]:n.data[n.data.length-1];continue;}
       if(n.nodeType!==1)continue;if(n.tagName==='BR'||isBlock(n))return '';if(n.matches(VISIBLE))return 'x';}
     return '';}
-  var texts=[],walker=d.createTreeWalker(body,NodeFilter.SHOW_TEXT);
-  for(var t=walker.nextNode();t;t=walker.nextNode())if(edited(t)&&t.data.indexOf('\u00a0')>=0&&!keptAsWritten(t))texts.push(t);
+  var texts=[];flag.forEach(function(v,t){if(t.nodeType===3&&t.data.indexOf('\u00a0')>=0&&body.contains(t)&&!keptAsWritten(t))texts.push(t);});
   texts.forEach(function(t){var block=blockOf(t.parentNode);if(!block||!/[^\s\u00a0]/.test(block.textContent))return;
     var s=t.data,out='',isBlank=function(c){return c===' '||c==='\u00a0'||c==='\t'||c==='\n'||c==='\r';};
     for(var i=0;i<s.length;++i){var c=s[i];if(c!=='\u00a0'){out+=c;continue;}
@@ -185,18 +185,23 @@ E.copy=function(){
         if(back.firstChild)parts.push(back);
         parts.forEach(function(n){a.parentNode.insertBefore(n,a);});a.parentNode.removeChild(a);return;}});});
 
-  // Equal runs side by side become one.
-  for(var pass=0,merged=true;merged&&pass<8;++pass){merged=false;
-    all('*').forEach(function(e){if(!MERGEABLE.test(e.tagName)||!e.parentNode)return;
-      var next=e.nextSibling;
-      while(next&&next.nodeType===1&&next.tagName===e.tagName&&sameAttributes(e,next)&&(made(e)||made(next))){
-        while(next.firstChild)e.appendChild(next.firstChild);next.parentNode.removeChild(next);next=e.nextSibling;merged=true;}});}
+  // Equal runs side by side become one: an edited run joins the equal run before it and takes in the
+  // equal runs after it, and so do the runs that meet inside the joined one.
+  function equalRun(a,b){return a&&b&&a.nodeType===1&&b.nodeType===1&&a.tagName===b.tagName&&MERGEABLE.test(a.tagName)&&sameAttributes(a,b);}
+  function join(e){var prev=e.previousSibling;if(equalRun(prev,e)){var seam=e.firstChild;
+      while(e.firstChild)prev.appendChild(e.firstChild);e.parentNode.removeChild(e);makeLike(prev,e);e=prev;
+      if(seam&&seam.previousSibling&&equalRun(seam.previousSibling,seam))join(seam);}
+    for(var next=e.nextSibling;equalRun(e,next);next=e.nextSibling){var seam2=next.firstChild;
+      while(next.firstChild)e.appendChild(next.firstChild);next.parentNode.removeChild(next);
+      if(seam2&&equalRun(seam2.previousSibling,seam2))join(seam2);}}
+  all('*').forEach(function(e){if(MERGEABLE.test(e.tagName)&&e.parentNode&&body.contains(e))join(e);});
 
   // Each block an edit made on a line of its own; where the page has its own line structure it stays.
   function startsLine(n){return n&&n.nodeType===3&&/\n/.test(n.data);}
   function flowsNormally(p){var o=original.get(p)||null;if(keptAsWritten(p))return false;
     if(!o||!o.isConnected)return true;var ws=getComputedStyle(o).whiteSpace;return ws==='normal'||ws==='nowrap';}
   all('*').forEach(function(e){if(!made(e)||!isBlock(e))return;var p=e.parentNode;
+    if(/^(LEGEND|CAPTION)$/.test(e.tagName))return;
     if(!p||!(isBlock(p)||p===body)||/^(TABLE|TBODY|THEAD|TFOOT|TR)$/.test(p.tagName)||!flowsNormally(p))return;
     if(!startsLine(e.previousSibling))p.insertBefore(d.createTextNode('\n'),e);
     if(!e.nextElementSibling&&!startsLine(e.nextSibling))p.insertBefore(d.createTextNode('\n'),e.nextSibling);});

@@ -109,22 +109,26 @@ public:
     // Latin text through the keys, and Chinese text as an input method commits it.
     void type(const QString& text)
     {
-        const QString before = evaluate(QStringLiteral("document.body.textContent"));
+        const auto characters
+            = [this] { return evaluate(QStringLiteral("document.body.textContent")).size(); };
+        const qsizetype before = characters();
         if (text.front().unicode() < 0x80) {
             QTest::keyClicks(m_keys, text);
         } else {
             QInputMethodEvent commit;
             commit.setCommitString(text);
             QApplication::sendEvent(m_keys, &commit);
+            // The engine drops an input method's text that comes before it has heard where the caret
+            // went (a script moved it, a key made a new paragraph): the user then types it again.
+            if (!eventually([&] { return characters() >= before + text.size(); }, 1500)) {
+                QInputMethodEvent again;
+                again.setCommitString(text);
+                QApplication::sendEvent(m_keys, &again);
+            }
         }
         // Every key has arrived when the page holds that many more characters. (Reading the caret's place
         // while the keys arrive can make the engine drop an input method's text.)
-        EXPECT_TRUE(eventually(
-            [&] {
-                return evaluate(QStringLiteral("document.body.textContent")).size()
-                    >= before.size() + text.size();
-            },
-            5000))
+        EXPECT_TRUE(eventually([&] { return characters() >= before + text.size(); }, 5000))
             << text.toStdString();
         settle();
     }
@@ -353,6 +357,11 @@ struct EditCase
     const char* undone; // the body's text after one undo; nullptr: the body as loaded, markup and all
 };
 
+void PrintTo(const EditCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class OneEdit : public EditedMarkup, public ::testing::WithParamInterface<EditCase>
 {
 };
@@ -387,35 +396,33 @@ TEST_P(OneEdit, GivesCleanMarkupAndUndoesInOneStep)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, OneEdit,
-    ::testing::Values(EditCase { "typing_into_an_empty_body", "", "",
-                          [](EditedMarkup& t) { t.type(QStringLiteral("abc")); }, "\n<p>abc</p>\n", "" },
+    ::testing::Values(
+        EditCase { "typing_into_an_empty_body", "", "",
+            [](EditedMarkup& session) { session.type(QStringLiteral("abc")); }, "\n<p>abc</p>\n", "" },
         EditCase { "enter_in_loose_text", "loose words", "loose",
-            [](EditedMarkup& t) { t.key(Qt::Key_Return); }, "\n<p>loose</p>\n<p>words</p>\n", "loose words" },
+            [](EditedMarkup& session) { session.key(Qt::Key_Return); }, "\n<p>loose</p>\n<p>words</p>\n",
+            "loose words" },
         EditCase { "enter_at_the_end_of_a_heading", "<h2>Head</h2>", "Head",
-            [](EditedMarkup& t) {
-                t.key(Qt::Key_Return);
-                t.type(QStringLiteral("text"));
-            },
-            "<h2>Head</h2>\n<p>text</p>\n", "Head" },
-        EditCase { "line_break", "<p>one two</p>", "one",
-            [](EditedMarkup& t) { t.key(Qt::Key_Return, Qt::ShiftModifier); }, "<p>one<br>two</p>", nullptr },
-        EditCase { "joining_a_paragraph_into_a_heading", "<h2>Head</h2><p>para</p>", "<para",
-            [](EditedMarkup& t) { t.key(Qt::Key_Backspace); }, "<h2>Headpara</h2>", nullptr },
-        EditCase { "list_from_a_paragraph", "<p>one two</p>", "one",
-            [](EditedMarkup& t) { t.click("超级按钮_有序排列"); }, "\n<ol>\n<li>one two</li>\n</ol>\n",
+            [](EditedMarkup& session) { session.key(Qt::Key_Return); }, "<h2>Head</h2>\n<p><br></p>\n",
             nullptr },
-        EditCase { "bold_twice_over_a_word", "<p>one two three</p>", "",
-            [](EditedMarkup& t) {
-                t.select(QStringLiteral("two"));
-                t.click("超级按钮_加粗");
-                t.select(QStringLiteral("one two"));
-                t.click("超级按钮_加粗");
+        EditCase { "line_break", "<p>one two</p>", "one",
+            [](EditedMarkup& session) { session.key(Qt::Key_Return, Qt::ShiftModifier); },
+            "<p>one<br>two</p>", nullptr },
+        EditCase { "joining_a_paragraph_into_a_heading", "<h2>Head</h2><p>para</p>", "<para",
+            [](EditedMarkup& session) { session.key(Qt::Key_Backspace); }, "<h2>Headpara</h2>", nullptr },
+        EditCase { "list_from_a_paragraph", "<p>one two</p>", "one",
+            [](EditedMarkup& session) { session.click("超级按钮_有序排列"); },
+            "\n<ol>\n<li>one two</li>\n</ol>\n", nullptr },
+        EditCase { "bold_over_a_bold_word", "<p>one <b>two</b> three</p>", "<one two",
+            [](EditedMarkup& session) {
+                session.select(QStringLiteral("one two"));
+                session.click("超级按钮_加粗");
             },
             "<p><b>one two</b> three</p>", nullptr },
         EditCase { "typing_into_a_table_cell", "<table><tr><td>&nbsp;</td><td>&nbsp;</td></tr></table>", "",
-            [](EditedMarkup& t) {
-                t.caretIn("td");
-                t.type(QStringLiteral("Mon"));
+            [](EditedMarkup& session) {
+                session.caretIn("td");
+                session.type(QStringLiteral("Mon"));
             },
             "<table><tbody><tr><td>Mon</td><td>&nbsp;</td></tr></tbody></table>", nullptr }),
     [](const auto& test) { return std::string(test.param.name); });
