@@ -132,8 +132,6 @@ E.copy=function(){
     p.parentNode.insertBefore(list,p.nextSibling);
     if(shows(after))list.parentNode.insertBefore(after,list.nextSibling);
     if(!shows(p))p.parentNode.removeChild(p);});
-  // A paragraph an edit left with nothing at all in it (not even the line break of an empty line).
-  all('p').forEach(function(p){if(made(p)&&p.parentNode&&!p.firstElementChild&&!/[^ \t\n\r\f]/.test(p.textContent))p.parentNode.removeChild(p);});
 
   // Inline elements with nothing in them, and formats around nothing but a block's only line break.
   all('*').reverse().forEach(function(e){if(!made(e)||!FORMAT.test(e.tagName)||!e.parentNode)return;
@@ -141,6 +139,9 @@ E.copy=function(){
     if(e.tagName==='A'&&e.hasAttribute('name'))return;
     if(!e.querySelector('br')){e.parentNode.removeChild(e);return;}
     var block=blockOf(e);if(block&&!/[^ \t\n\r\f]/.test(block.textContent)&&!block.querySelector(VISIBLE))unwrap(e);});
+
+  // A paragraph an edit left with nothing at all in it (not even the line break of an empty line).
+  all('p').forEach(function(p){if(made(p)&&p.parentNode&&!p.firstElementChild&&!/[^ \t\n\r\f]/.test(p.textContent))p.parentNode.removeChild(p);});
 
   // A line break at the end of a block that holds something else: it shows nothing there.
   function lastLeaf(n,step){for(;;){var s=step?n.nextSibling:n.previousSibling;while(s&&blank(s))s=step?s.nextSibling:s.previousSibling;
