@@ -8,9 +8,12 @@
 namespace inkwell::editingscript {
 
 // Run after every load: sets the engine's paragraph separator ("p") and its format form (elements, not
-// style attributes), and from then on records which nodes edits make or change. A copied-style span that
-// joining or splitting paragraphs makes loses its style at once, so the page shows what its file will
-// hold; nothing else in the live page is rewritten, which keeps the engine's undo history valid.
+// style attributes), and from then on records which nodes edits make or change. Before text, Enter or a
+// paste lands in the body itself, the line becomes a paragraph. A copied-style span that joining or
+// splitting paragraphs makes loses its style at once, and pasted markup keeps only the formats a person
+// gives text (bold, italic, lines, alignment), so the page shows what its file will hold. Only attributes
+// of nodes the edit itself made are changed in the live page, never its structure: the engine's undo
+// still takes each edit back in one step.
 [[nodiscard]] QString afterLoad();
 
 // An expression for the root element's markup: the page as it stands, with the clutter taken out of the
