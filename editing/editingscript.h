@@ -11,9 +11,10 @@ namespace inkwell::editingscript {
 // style attributes), and from then on records which nodes edits make or change. Before text, Enter or a
 // paste lands in the body itself, the line becomes a paragraph. A copied-style span that joining or
 // splitting paragraphs makes loses its style at once, and pasted markup keeps only the formats a person
-// gives text (bold, italic, lines, alignment), so the page shows what its file will hold. Only attributes
-// of nodes the edit itself made are changed in the live page, never its structure: the engine's undo
-// still takes each edit back in one step.
+// gives text (bold, italic, lines, alignment), so the page shows what its file will hold. The paragraph is
+// the engine's own command, a step of its own in the undo history (the first undo takes the text back,
+// the second the empty paragraph); otherwise only attributes of nodes the edit itself made change in the
+// live page, never its structure, so the engine's undo still takes each edit back in one step.
 [[nodiscard]] QString afterLoad();
 
 // An expression for the root element's markup: the page as it stands, with the clutter taken out of the
