@@ -1,5 +1,6 @@
 #include "editing/designview.h"
 
+#include "editing/editingscript.h"
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
 
@@ -16,8 +17,10 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
 {
     m_engine = std::move(engine);
     m_pageLoaded = false;
-    if (m_engine)
-        (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
+    if (!m_engine)
+        return;
+    m_engine->setEditingScripts({ editingscript::afterLoad(), editingscript::rootMarkup() });
+    (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 
 void DesignView::setDocumentFolder(const std::filesystem::path& folder, FolderChange change)
@@ -145,20 +148,27 @@ namespace {
 // parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
 // blank line fewer at every save). The newline is put back in a copy of the root, never in the page
 // itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
-// copy is made only when such an element is there, since copying a large page takes time.
-const QString kPageTextScript = QStringLiteral(R"js((function(){
+// copy is made only when such an element is there or edits left something to clean, since copying a
+// large page takes time.
+const QString& pageTextScript()
+{
+    static const QString script = QString::fromUtf8(R"js((function(){
 var d=document,r=d.documentElement;if(!r)return['',''];
-var root=r.outerHTML,before='',after='',past=false;
+%1
+var root=c.outerHTML,before='',after='',past=false;
 function line(n){if(n.nodeType===10)return new XMLSerializer().serializeToString(n);
 if(n.nodeType===8)return /^\?xml[\s?]/.test(n.data)?'<'+n.data+'>':'<!--'+n.data+'-->';return null;}
 for(var n=d.firstChild;n;n=n.nextSibling){if(n===r){past=true;continue;}var t=line(n);
 if(t!==null){if(past)after+='\n'+t;else before+=t+'\n';}}
 function opensWithNewline(e){var f=e.firstChild;return !!f&&f.nodeType===3&&f.data.charAt(0)==='\n';}
-var file=root,kept=r.querySelectorAll('pre,textarea,listing');
-if(Array.prototype.some.call(kept,opensWithNewline)){var c=r.cloneNode(true);
+var file=root,kept=c.querySelectorAll('pre,textarea,listing');
+if(Array.prototype.some.call(kept,opensWithNewline)){if(c===r)c=r.cloneNode(true);
 Array.prototype.forEach.call(c.querySelectorAll('pre,textarea,listing'),function(e){
 if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});file=c.outerHTML;}
-return[before+file+after,root];})())js");
+return[before+file+after,root];})())js")
+                                      .arg(editingscript::cleanedRootInto(QStringLiteral("c")));
+    return script;
+}
 
 // The script's two parts, or nothing when the engine gave something else.
 std::optional<PageText> pageTextOf(const std::optional<QVariant>& value)
@@ -177,7 +187,7 @@ std::optional<PageText> DesignView::readPageText()
 {
     if (!m_engine)
         return std::nullopt;
-    auto page = pageTextOf(m_engine->evaluate(kPageTextScript));
+    auto page = pageTextOf(m_engine->evaluate(pageTextScript()));
     if (page)
         m_lastPage = page->root;
     return page;
@@ -189,7 +199,7 @@ void DesignView::readPageTextLater(std::function<void(std::optional<PageText>)> 
         done(std::nullopt);
         return;
     }
-    m_engine->evaluateLater(kPageTextScript,
+    m_engine->evaluateLater(pageTextScript(),
         [this, alive = std::weak_ptr<bool>(m_alive), done = std::move(done)](const QVariant& value) {
             if (alive.expired())
                 return;
@@ -233,7 +243,11 @@ void DesignView::setFileDropHandler(std::function<void(const QList<QUrl>& files)
 
 bool DesignView::pasteHtml(const QString& fragment)
 {
-    return m_engine && m_engine->pasteHtml(fragment);
+    if (!m_engine)
+        return false;
+    // What is pasted into the body itself goes into a paragraph, as typed text does.
+    (void)m_engine->evaluate(editingscript::ensureParagraph());
+    return m_engine->pasteHtml(fragment);
 }
 
 void DesignView::insertImage(const std::filesystem::path& picture, std::optional<QSize> logicalSize)

@@ -6,7 +6,7 @@ std::string imageFragment(std::string_view source)
 {
     std::string out = "<IMG src=\"";
     out += source;
-    out += "\">";
+    out += "\" alt=\"\">";
     return out;
 }
 
@@ -14,7 +14,7 @@ std::string imageFragment(std::string_view source, int width, int height)
 {
     std::string out = "<IMG src=\"";
     out += source;
-    out += "\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">";
+    out += "\" alt=\"\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">";
     return out;
 }
 

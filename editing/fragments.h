@@ -38,7 +38,8 @@ inline constexpr std::string_view kTable
       "</table>\r\n";
 
 // The image element for a picture reference that is already a valid attribute value
-// (see pictureSource); an empty reference gives src="".
+// (see pictureSource), with an empty alt (nothing better is known of a picture the user picks); an
+// empty reference gives src="".
 [[nodiscard]] std::string imageFragment(std::string_view source);
 // The same element shown at width x height logical pixels.
 [[nodiscard]] std::string imageFragment(std::string_view source, int width, int height);

@@ -12,10 +12,14 @@ namespace fs = std::filesystem;
 namespace inkwell {
 namespace {
 
-bool unreserved(unsigned char c)
+// What a reference to a file cannot hold as it is: blanks and control characters, the marks that end
+// a path ("#", "?") or start an escape ("%"), and what an attribute or the page's markup would read
+// otherwise (a quote, "&", "<", ">", and a backslash, which browsers take for "/"). Everything else, letters
+// of any script included, stays as the file is called.
+bool mustEscape(unsigned char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
-        || c == '_' || c == '~';
+    return c <= 0x20 || c == 0x7F || c == '#' || c == '?' || c == '%' || c == '"' || c == '&' || c == '<'
+        || c == '>' || c == '\\';
 }
 
 // The absolute path with "." and ".." resolved and symbolic links followed where they exist.
@@ -38,7 +42,7 @@ std::string percentEncodePath(std::string_view path)
     out.reserve(path.size());
     for (const char ch : path) {
         const auto c = static_cast<unsigned char>(ch);
-        if (unreserved(c) || c == '/') {
+        if (!mustEscape(c)) {
             out += ch;
         } else {
             out += '%';
@@ -61,8 +65,14 @@ std::string pictureSource(const fs::path& picture, const fs::path& documentFolde
     const fs::path file = resolved(picture);
     if (!documentFolder.empty()) {
         const fs::path relative = file.lexically_relative(resolved(documentFolder));
-        if (!relative.empty() && *relative.begin() != ".." && relative != ".")
-            return percentEncodePath(relative.generic_string());
+        if (!relative.empty() && *relative.begin() != ".." && relative != ".") {
+            std::string reference = percentEncodePath(relative.generic_string());
+            // A colon in the first segment would make it read as a scheme ("c:x.png").
+            if (const auto colon = reference.find(':');
+                colon != std::string::npos && colon < reference.find('/'))
+                reference.insert(0, "./");
+            return reference;
+        }
     }
     return fileUrl(file);
 }

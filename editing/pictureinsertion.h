@@ -11,8 +11,9 @@
 
 namespace inkwell {
 
-// Percent-encodes every byte of a relative path except the unreserved characters and the "/" between
-// its segments, as a URL reference needs.
+// The path as a URL reference names it: the file's own name (西湖风景.png stays so), with only what a
+// reference cannot hold percent-encoded (blanks and control characters, "#", "?", "%", a quote, "&",
+// "<", ">" and "\").
 [[nodiscard]] std::string percentEncodePath(std::string_view path);
 
 // "file://" followed by the percent-encoded absolute path.

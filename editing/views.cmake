@@ -13,7 +13,7 @@ target_link_libraries(inkwell_openedpage PUBLIC inkwell_core PRIVATE inkwell_arc
 
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
-        designview.h designview.cpp pagetext.h
+        designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp
         codeview.h codeview.cpp
         codefindbar.h codefindbar.cpp
         formattingcommands.h formattingcommands.cpp

@@ -58,6 +58,16 @@ public:
     // Called when the process that renders the page ended unexpectedly; the page it held is gone.
     virtual void setRendererEndedListener(std::function<void()> listener) = 0;
 
+    // The design view's own scripts: `afterLoad` runs beside every page loaded from now on, once edit mode
+    // is set; `rootMarkup`, when not empty, is the expression rootMarkup reads the root
+    // element's markup with.
+    struct EditingScripts
+    {
+        QString afterLoad;
+        QString rootMarkup;
+    };
+    virtual void setEditingScripts(EditingScripts scripts) = 0;
+
     // Asked first whenever the user pastes into the page (the paste keys, the engine's own menu): true
     // when the paste was taken care of, and the engine then pastes nothing.
     virtual void setPasteHandler(std::function<bool()> handler) = 0;

@@ -376,8 +376,7 @@ bool WebEngineBrowser::loadPage(const QString& html, const QUrl& baseUrl)
 
 std::optional<QString> WebEngineBrowser::rootMarkup()
 {
-    const auto value
-        = run(QStringLiteral("document.documentElement?document.documentElement.outerHTML:''"), m_scriptWait);
+    const auto value = run(rootMarkupScript(), m_scriptWait);
     if (!value)
         return std::nullopt;
     return value->toString();
@@ -392,11 +391,26 @@ void WebEngineBrowser::setEditMode(bool on)
 void WebEngineBrowser::applyEditMode()
 {
     (void)run(QStringLiteral("document.designMode='%1';true").arg(m_editMode ? u"on" : u"off"), m_scriptWait);
+    // The engine takes its editing settings only for a document in edit mode.
+    if (m_editMode && !m_editingScripts.afterLoad.isEmpty())
+        (void)run(m_editingScripts.afterLoad, m_scriptWait);
 }
 
 void WebEngineBrowser::watchChanges()
 {
     (void)run(QString::fromUtf16(kWatchChanges), m_scriptWait);
+}
+
+void WebEngineBrowser::setEditingScripts(EditingScripts scripts)
+{
+    m_editingScripts = std::move(scripts);
+}
+
+QString WebEngineBrowser::rootMarkupScript() const
+{
+    return m_editingScripts.rootMarkup.isEmpty()
+        ? QStringLiteral("document.documentElement?document.documentElement.outerHTML:''")
+        : m_editingScripts.rootMarkup;
 }
 
 std::optional<bool> WebEngineBrowser::takeChanged()

@@ -42,6 +42,7 @@ public:
     [[nodiscard]] std::optional<bool> takeChanged() override;
     void setChangeListener(std::function<void()> listener) override;
     void setRendererEndedListener(std::function<void()> listener) override;
+    void setEditingScripts(EditingScripts scripts) override;
     void setPasteHandler(std::function<bool()> handler) override;
     void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) override;
 
@@ -60,6 +61,7 @@ private:
     [[nodiscard]] std::optional<QVariant> run(const QString& script, std::chrono::milliseconds wait);
     void applyEditMode();
     void watchChanges();
+    [[nodiscard]] QString rootMarkupScript() const;
     void pollChanges();
 
     // Puts the caret where a drop at `point` (pixels of the view) lands.
@@ -85,6 +87,7 @@ private:
     std::unique_ptr<QObject> m_inputFilter; // paste keys and file drops on the view and its children
     std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;
+    EditingScripts m_editingScripts;
 };
 
 } // namespace inkwell

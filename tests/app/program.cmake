@@ -11,6 +11,9 @@ if(INKWELL_GUI)
     inkwell_add_test(codeviewtrip_test WINDOWS SOURCES codeviewtrip_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     inkwell_add_test(savedshape_test WINDOWS SOURCES savedshape_test.cpp LIBS inkwell_mainwindow inkwell_codeedits Qt6::Test)
     set_tests_properties(savedshape_test PROPERTIES TIMEOUT 600)
+    # A session of everyday edits in the window and the markup Save writes of it.
+    inkwell_add_test(editedmarkup_test WINDOWS SOURCES editedmarkup_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    set_tests_properties(editedmarkup_test PROPERTIES TIMEOUT 300)
     # Pictures pasted and dropped into the window, and passages pasted from a word processor.
     inkwell_add_test(incomingpictures_test WINDOWS SOURCES incomingpictures_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(incomingpictures_test PROPERTIES TIMEOUT 600)

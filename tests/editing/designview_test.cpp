@@ -1,11 +1,11 @@
 // The design view and the toolbar commands with the real engine: every command runs through a button
 // on a small page and is checked in the markup the view gives back.
+#include "core/messagetexts.h"
+#include "core/regularfile.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
 #include "editing/fragments.h"
 #include "platform/browserengine.h"
-#include "core/messagetexts.h"
-#include "core/regularfile.h"
 #include "tests/support/answeredmessages.h"
 #include "tests/support/eventually.h"
 
@@ -118,8 +118,8 @@ TEST_F(DesignViewTest, PictureCommandRefusesWhatIsNoFile)
     commands.setPictureChooser([&](QWidget*) { return picture; });
     click([&] { commands.insertPicture(); });
     EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(
-        testing::eventually([&] { return html().find("<img src=\"red.png\">") != std::string::npos; }, 3000))
+    EXPECT_TRUE(testing::eventually(
+        [&] { return html().find("<img src=\"red.png\" alt=\"\">") != std::string::npos; }, 3000))
         << html();
 }
 
@@ -144,8 +144,8 @@ TEST_F(DesignViewTest, EachFormattingButtonFormatsTheSelectedWord)
         { "align left", &FormattingCommands::alignLeft, "text-align: left;\">one two three", centred },
         { "align centre", &FormattingCommands::alignCenter, "text-align: center;\">one two three" },
         { "align right", &FormattingCommands::alignRight, "text-align: right;\">one two three" },
-        { "numbered list", &FormattingCommands::orderedList, "<ol><li>one two three</li></ol>" },
-        { "bulleted list", &FormattingCommands::unorderedList, "<ul><li>one two three</li></ul>" },
+        { "numbered list", &FormattingCommands::orderedList, "<ol>\n<li>one two three</li>\n</ol>" },
+        { "bulleted list", &FormattingCommands::unorderedList, "<ul>\n<li>one two three</li>\n</ul>" },
     };
     for (const Case& c : cases) {
         design.loadHtml(c.page);
@@ -309,13 +309,14 @@ TEST_F(DesignViewTest, InsertImageRefersToThePictureBesideTheDocumentByItsRelati
         std::string produced;
     };
     const Case cases[] = {
-        { QString(), std::nullopt, "<img src=\"\">" },
+        { QString(), std::nullopt, "<img src=\"\" alt=\"\">" },
         { documentFolder.filePath(QStringLiteral("截图 1.bmp")), std::nullopt,
-            "<img src=\"%E6%88%AA%E5%9B%BE%201.bmp\">" },
-        { QStringLiteral("/elsewhere/a.png"), std::nullopt, "<img src=\"file:///elsewhere/a.png\">" },
+            "<img src=\"截图%201.bmp\" alt=\"\">" },
+        { QStringLiteral("/elsewhere/a.png"), std::nullopt,
+            "<img src=\"file:///elsewhere/a.png\" alt=\"\">" },
         // A capture from a scaled screen keeps the size it had on the screen.
         { documentFolder.filePath(QStringLiteral("截图 2.bmp")), QSize(201, 81),
-            "<img src=\"%E6%88%AA%E5%9B%BE%202.bmp\" width=\"201\" height=\"81\">" },
+            "<img src=\"截图%202.bmp\" alt=\"\" width=\"201\" height=\"81\">" },
     };
     for (const Case& c : cases) {
         design.loadHtml(kPage);
@@ -356,7 +357,7 @@ TEST_F(DesignViewTest, InsertedPictureIsCopiedBesideTheDocumentAndShows)
     QFile a(original), b(copy);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
-    EXPECT_NE(html().find("<img src=\"red%20pic.png\">"), std::string::npos) << html();
+    EXPECT_NE(html().find("<img src=\"red%20pic.png\" alt=\"\">"), std::string::npos) << html();
     ASSERT_TRUE(inkwell::testing::eventually([&] { return redPixels(view) > 64 * 64 * 9 / 10; }, 5000));
 
     // Cancelling the dialog later inserts and copies nothing.
@@ -381,7 +382,7 @@ TEST_F(DesignViewTest, PictureChosenFromTheDocumentFolderStaysIntact)
     click([&] { commands.insertPicture(); });
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), bytes);
-    EXPECT_NE(html().find("<img src=\"own.png\">"), std::string::npos) << html();
+    EXPECT_NE(html().find("<img src=\"own.png\" alt=\"\">"), std::string::npos) << html();
     EXPECT_EQ(QDir(documentFolder.path()).entryList(QDir::Files), QStringList { QStringLiteral("own.png") });
 }
 

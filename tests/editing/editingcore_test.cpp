@@ -1,9 +1,9 @@
 // The fixed fragments, the rules for inserted pictures and the code view's text search, without a display.
+#include "core/readfile.h"
+#include "core/regularfile.h"
 #include "editing/fragments.h"
 #include "editing/pictureinsertion.h"
 #include "editing/textsearch.h"
-#include "core/readfile.h"
-#include "core/regularfile.h"
 #include "tests/support/testfiles.h"
 
 #include <algorithm>
@@ -24,9 +24,9 @@ namespace fs = std::filesystem;
 namespace {
 
 using inkwell::copyPictureIntoFolder;
+using inkwell::pictureSource;
 using inkwell::testing::fileBytes;
 using inkwell::testing::writeFile;
-using inkwell::pictureSource;
 
 TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
 {
@@ -41,9 +41,10 @@ TEST(Fragments, TableIsSeventeenCrLfLinesOf314Bytes)
 
 TEST(Fragments, ImageElementWrapsTheReference)
 {
-    EXPECT_EQ(inkwell::fragments::imageFragment(""), "<IMG src=\"\">");
-    EXPECT_EQ(inkwell::fragments::imageFragment("a%20b.png"), "<IMG src=\"a%20b.png\">");
-    EXPECT_EQ(inkwell::fragments::imageFragment("a.bmp", 201, 81), "<IMG src=\"a.bmp\" width=\"201\" height=\"81\">");
+    EXPECT_EQ(inkwell::fragments::imageFragment(""), "<IMG src=\"\" alt=\"\">");
+    EXPECT_EQ(inkwell::fragments::imageFragment("a%20b.png"), "<IMG src=\"a%20b.png\" alt=\"\">");
+    EXPECT_EQ(inkwell::fragments::imageFragment("a.bmp", 201, 81),
+        "<IMG src=\"a.bmp\" alt=\"\" width=\"201\" height=\"81\">");
 }
 
 struct SourceCase
@@ -67,11 +68,17 @@ INSTANTIATE_TEST_SUITE_P(Table, PictureSourceTable,
     ::testing::Values(SourceCase { "", "/doc", "" }, SourceCase { "/doc/dot.png", "/doc", "dot.png" },
         SourceCase { "/doc/dot.png", "/doc/", "dot.png" },
         SourceCase { "/doc/my pic#1.png", "/doc", "my%20pic%231.png" },
-        SourceCase { "/doc/图片.bmp", "/doc", "%E5%9B%BE%E7%89%87.bmp" },
+        SourceCase { "/doc/西湖风景.png", "/doc", "西湖风景.png" },
+        SourceCase { "/doc/100% (a?b).png", "/doc", "100%25%20(a%3Fb).png" },
         SourceCase { "/doc/img/a&b\".gif", "/doc", "img/a%26b%22.gif" },
+        SourceCase { "/doc/a\\b~+,;=@!'$*.png", "/doc", "a%5Cb~+,;=@!'$*.png" },
+        SourceCase { "/doc/tab\there.png", "/doc", "tab%09here.png" },
+        SourceCase { "/doc/c:x.png", "/doc", "./c:x.png" },
+        SourceCase { "/doc/a/c:x.png", "/doc", "a/c:x.png" },
         SourceCase { "/doc/../other/x.png", "/doc", "file:///other/x.png" },
         SourceCase { "/docs/x.png", "/doc", "file:///docs/x.png" },
         SourceCase { "/pics/a b.png", "/doc", "file:///pics/a%20b.png" },
+        SourceCase { "/图片/画.png", "", "file:///图片/画.png" },
         SourceCase { "/pics/a.png", "", "file:///pics/a.png" }));
 
 class CopyPicture : public ::testing::Test
