@@ -5,7 +5,7 @@
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
 #include "editing/pictureinsertion.h"
-#include "archive/localfilepolicy.h"
+#include "core/filesignature.h"
 #include "core/messageservice.h"
 #include "core/messagetexts.h"
 #include "core/readfile.h"

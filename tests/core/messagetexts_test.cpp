@@ -10,6 +10,7 @@
 #include "core/messagetexts.h"
 #include "core/readfile.h"
 #include "core/regularfile.h"
+#include "projects/historyrows.h"
 #include "projects/projectcreation.h"
 #include "tests/support/messagerules.h"
 #include "tests/support/tempfolder.h"
@@ -327,6 +328,8 @@ std::vector<ShownCase> everyShownText()
         { "save_other", texts::saveFailed(Error { EIO, "" }, file), { io, file.string() } },
         { "open_missing", texts::openFailed(Error { ENOENT, "" }, file), { file.string() } },
         { "open_not_a_file", texts::openFailed(Error { kNotARegularFile, "" }, file), { file.string() } },
+        { "open_not_a_page", texts::openFailed(Error { kNotAWebPage, "" }, file),
+            { file.filename().string() } },
         { "picture_not_a_file", texts::pictureNotInserted(Error { kNotARegularFile, "" }, file),
             { file.string() } },
         { "preview_no_port", texts::previewRefused(texts::PreviewRefusal::NoPort, file) },
@@ -371,6 +374,9 @@ std::vector<ShownCase> everyShownText()
                 + std::string(kProjectFolderNotCreatedTail),
             { file.parent_path().string() } },
         { "project_exists", std::string(kProjectExists) },
+        { "project_missing",
+            missingProjectText({ "My 主页", file, DocumentLocation { file.parent_path(), "首页" }, true }),
+            { "My 主页", file.string() } },
         { "hint_title", kHintTitle },
         { "info_title", kInfoTitle },
     };
