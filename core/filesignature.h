@@ -7,6 +7,10 @@
 
 namespace inkwell {
 
+// The Error::code of a file refused as a page for its signature; it follows the program's own codes
+// in result.h.
+inline constexpr int kNotAWebPage = -5;
+
 // Kinds of file that are never text, known by a signature at their start.
 enum class BinaryKind
 {

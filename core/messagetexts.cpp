@@ -1,5 +1,6 @@
 #include "core/messagetexts.h"
 
+#include "core/filesignature.h"
 #include "core/percentencoding.h"
 
 #include <array>

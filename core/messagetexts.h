@@ -46,7 +46,7 @@ inline constexpr const char* kPageUnreadable
     = "无法读出页面的内容（页面显示部分没有应答或已经退出），没有写入任何文件。请稍候再试一次。";
 // The first line, the reason, and the file the user meant, decoded.
 [[nodiscard]] std::string saveFailed(const Error& error, const std::filesystem::path& file);
-// A file that is no page (kNotAWebPage) is said to be one in a single line naming it.
+// A file that is no page (kNotAWebPage, see filesignature.h) is said to be one in a single line naming it.
 [[nodiscard]] std::string openFailed(const Error& error, const std::filesystem::path& file);
 
 // Preview in the browser (F12).

@@ -24,8 +24,6 @@ inline constexpr int kNotARegularFile = -2;
 inline constexpr int kLockOwnedByAnotherUser = -3;
 // Something larger than the limit of whoever was to read it, left unread.
 inline constexpr int kLargerThanLimit = -4;
-// A file whose first bytes are a picture, an archive, a PDF document or a program: never a page.
-inline constexpr int kNotAWebPage = -5;
 
 template <typename T> class [[nodiscard]] Result
 {

@@ -2,6 +2,7 @@
 // found by sniffing) and what Save writes (the page in the encoding it declares, replaced atomically).
 #pragma once
 
+#include "core/filesignature.h" // kNotAWebPage
 #include "core/result.h"
 #include "document/textencoding.h"
 

@@ -126,7 +126,11 @@ TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
                 return !captions.empty();
             },
             30s));
-        EXPECT_EQ(captions, "[" + (title.empty() ? "" : title + " - ") + "临时页面]\n");
+        std::string caption = title;
+        if (!caption.empty())
+            caption.append(" - ");
+        caption.append("临时页面");
+        EXPECT_EQ(captions, "[" + caption + "]\n");
         EXPECT_TRUE(windowsNamed("Pennant").empty());
         EXPECT_TRUE(windowsNamed(kMainWindow).empty());
         EXPECT_TRUE(windowsNamed("程序新建向导").empty());

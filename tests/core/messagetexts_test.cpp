@@ -6,6 +6,7 @@
 #include "core/atomicfile.h"
 #include "core/errorsentence.h"
 #include "core/filedescriptor.h"
+#include "core/filesignature.h"
 #include "core/messageservice.h"
 #include "core/messagetexts.h"
 #include "core/readfile.h"
