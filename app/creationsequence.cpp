@@ -19,66 +19,11 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <cstdlib>
-#include <xcb/xcb.h>
 
 namespace inkwell {
 namespace {
 
 constexpr std::string_view kInstanceLockName = "ssssssffffffffffddddddddd";
-
-xcb_atom_t atomNamed(xcb_connection_t* connection, std::string_view name)
-{
-    const auto cookie = xcb_intern_atom(connection, 0, std::uint16_t(name.size()), name.data());
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
-
-// Qt never hands an empty title to the window system: it puts the program's name in its place. An
-// empty caption is therefore written into the window's name properties directly, each time the window
-// gets its native window or is shown (Qt writes its substitute then). Only under X, XWayland included;
-// elsewhere Qt's caption stands.
-class EmptyCaption final : public QObject
-{
-public:
-    explicit EmptyCaption(QWidget* window)
-        : QObject(window)
-        , m_window(window)
-    {
-        window->installEventFilter(this);
-        if (window->testAttribute(Qt::WA_WState_Created))
-            apply();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_window && (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show))
-            apply();
-        return false;
-    }
-
-private:
-    void apply()
-    {
-        const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (!x11 || !m_window->windowTitle().isEmpty() || !m_window->testAttribute(Qt::WA_WState_Created))
-            return;
-        xcb_connection_t* connection = x11->connection();
-        const auto id = xcb_window_t(m_window->winId());
-        const xcb_atom_t utf8Name = atomNamed(connection, "_NET_WM_NAME");
-        const xcb_atom_t utf8 = atomNamed(connection, "UTF8_STRING");
-        if (utf8Name != XCB_ATOM_NONE && utf8 != XCB_ATOM_NONE)
-            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, utf8Name, utf8, 8, 0, nullptr);
-        xcb_change_property(
-            connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
-        xcb_flush(connection);
-    }
-
-    QWidget* m_window;
-};
 
 } // namespace
 
@@ -175,12 +120,12 @@ void MainWindow::openWizardAtStartIfAsked()
 void MainWindow::applyTitleFromSettings()
 {
     const IniFile titles(m_runFolder.titleSettingFile());
-    // An empty value is a caption of its own; only a missing one gives the program's name.
-    setWindowTitle(QString::fromStdString(titles.read("标题", "名称", "Inkwell")));
-    if (windowTitle().isEmpty())
-        new EmptyCaption(this);
-    ignoreOutcome(titles.write("标题", "名称", windowTitle().toStdString()),
+    // An empty value is a title of its own; only a missing one gives the program's name. The file keeps
+    // the title alone: the page's name in the caption changes with the document.
+    m_configuredTitle = titles.read("标题", "名称", "Inkwell");
+    ignoreOutcome(titles.write("标题", "名称", *m_configuredTitle),
         "a read-only settings file keeps its title; the caption is set all the same");
+    refreshCaption();
 }
 
 } // namespace inkwell

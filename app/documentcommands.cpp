@@ -110,6 +110,23 @@ void openDocument(DocumentContext& context)
     context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
 }
 
+ReopenOutcome reopenDocument(DocumentContext& context, const DocumentLocation& document)
+{
+    if (settleUnsavedChanges(context) == Settled::Stop)
+        return ReopenOutcome::Stayed;
+    const auto path = document.filePath();
+    auto read = readDocumentFile(path);
+    if (!read.ok()) {
+        tell(context, texts::openFailed(read.error(), path));
+        return ReopenOutcome::Stayed;
+    }
+    context.setDocument(document);
+    const QString html = QString::fromStdString(read->html);
+    context.loadHtml(html);
+    context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
+    return ReopenOutcome::Reopened;
+}
+
 void newDocument(DocumentContext& context)
 {
     const auto page = context.getHtml();

@@ -38,6 +38,9 @@ struct DocumentContext
     std::function<void(const QString&)> loadHtml; // replaces the page in the design view
     // The current document's folder, name and kind, asked of its owner each time it is needed.
     std::function<DocumentLocation()> document;
+    // Makes another file the current document, before its page is loaded (relative addresses in the
+    // page are resolved against the new folder).
+    std::function<void(const DocumentLocation&)> setDocument;
     DocumentFileStatus* status = nullptr; // fed by the main window with edits; never null in use
     OpenFileChooser chooseFile; // empty: qtOpenFileChooser(parent)
     MessageService& messages; // the commands' boxes
@@ -70,6 +73,18 @@ SaveOutcome saveDocument(DocumentContext& context);
 // document's folder, name and kind stay as they are, so a later Save writes to the current document
 // file. A file that cannot be read is shown in a "提示" box and leaves the page as it was.
 void openDocument(DocumentContext& context);
+
+enum class ReopenOutcome
+{
+    Reopened,
+    Stayed, // cancelled, or the file could not be read (the user has been told): nothing changed
+};
+
+// Takes up a document again, as the wizard's history does with a project: over unsaved changes first
+// asks the question confirmClose asks; then reads document's file, makes it the current document and
+// loads its page, so that Save writes back to that file. A file that cannot be read, or is no page, is
+// shown in a "提示" box and leaves page and document as they were.
+[[nodiscard]] ReopenOutcome reopenDocument(DocumentContext& context, const DocumentLocation& document);
 
 // Offers to save a page that is not the blank page, then opens the wizard. If the offered save fails the
 // wizard is not opened, so that the page the user wanted kept cannot be replaced right away.

@@ -2,6 +2,7 @@
 // with the window's state and its dialogs.
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
+#include "app/windowcaption.h"
 #include "capture/capturecommand.h"
 #include "core/messagetexts.h"
 #include "document/blankpage.h"
@@ -44,8 +45,17 @@ DocumentContext MainWindow::documentContext()
         clearCodeView();
     };
     context.document = [this] { return m_document; };
+    context.setDocument = [this](const DocumentLocation& document) {
+        m_document = document;
+        m_designView->setDocumentFolder(m_document.folder, DesignView::FolderChange::NextLoad);
+    };
     context.status = &m_documentStatus;
-    context.chooseFile = [this] { return runFileDialog(m_openDialog); };
+    context.chooseFile = [this] {
+        // Where the user looks for the project's pages; a start-up page in "tmp" has no project.
+        if (m_document.folder != m_runFolder.tmpFolder())
+            m_openDialog->setDirectory(QString::fromStdString(m_document.folder.string()));
+        return runFileDialog(m_openDialog);
+    };
     context.openWizard = [this] { openWizard(); };
     context.parent = this;
     return context;
@@ -63,16 +73,45 @@ void MainWindow::loadBlankPage()
 
 bool MainWindow::openWizard()
 {
-    const auto outcome = inkwell::openWizard(
-        isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document, m_messages });
+    WizardContext wizard { m_runFolder, m_document, m_messages };
+    wizard.reopen = [this](const DocumentLocation& document) { return reopenDocument(document); };
+    const auto outcome = inkwell::openWizard(isVisible() ? this : nullptr, wizard);
     // Setting the project folder in the wizard moves the document even when no project is created.
     m_document = outcome.document;
     if (outcome.projectCreated)
         loadBlankPage();
     m_designView->setDocumentFolder(m_document.folder);
-    if (outcome.projectCreated)
+    if (outcome.projectCreated || outcome.projectReopened)
         m_recovery->noteSettled();
+    refreshCaption();
     return outcome.projectCreated;
+}
+
+bool MainWindow::reopenDocument(const DocumentLocation& document)
+{
+    flushChanges();
+    auto context = documentContext();
+    const bool reopened = inkwell::reopenDocument(context, document) == ReopenOutcome::Reopened;
+    noteSettled();
+    return reopened;
+}
+
+void MainWindow::noteSettled()
+{
+    m_recovery->noteSettled();
+    refreshCaption();
+}
+
+void MainWindow::refreshCaption()
+{
+    if (!m_configuredTitle)
+        return;
+    const auto edits = m_documentStatus.isEdited() ? PageEdits::Unsaved : PageEdits::Saved;
+    QString caption = QString::fromStdString(
+        windowCaption(*m_configuredTitle, m_document.filePath(), m_runFolder.tmpFolder(), edits));
+    // The toolkit takes "[*]" for the place of its own modified mark; a name that holds it keeps it.
+    caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(caption);
 }
 
 void MainWindow::newDocument()
@@ -80,7 +119,7 @@ void MainWindow::newDocument()
     flushChanges();
     auto context = documentContext();
     inkwell::newDocument(context);
-    m_recovery->noteSettled();
+    noteSettled();
 }
 
 void MainWindow::openDocument()
@@ -88,7 +127,7 @@ void MainWindow::openDocument()
     flushChanges();
     auto context = documentContext();
     inkwell::openDocument(context);
-    m_recovery->noteSettled();
+    noteSettled();
 }
 
 void MainWindow::saveDocument()
@@ -96,7 +135,7 @@ void MainWindow::saveDocument()
     flushChanges();
     auto context = documentContext();
     (void)inkwell::saveDocument(context);
-    m_recovery->noteSettled();
+    noteSettled();
 }
 
 void MainWindow::exportArchive()
@@ -106,7 +145,7 @@ void MainWindow::exportArchive()
         flushChanges();
         auto documents = documentContext();
         Result<void> saved = writePageToDocument(documents);
-        m_recovery->noteSettled();
+        noteSettled();
         return saved;
     };
     context.document = m_document;
@@ -122,7 +161,7 @@ void MainWindow::previewInBrowser()
     flushChanges();
     auto documents = documentContext();
     const bool saved = inkwell::saveDocument(documents) == SaveOutcome::Saved;
-    m_recovery->noteSettled();
+    noteSettled();
     if (!saved)
         return;
     const auto port = m_pageServer->port();
@@ -218,6 +257,7 @@ void MainWindow::noteEdited()
 {
     m_documentStatus.markEdited();
     m_recovery->noteChanged();
+    refreshCaption();
 }
 
 void MainWindow::flushChanges()

@@ -110,6 +110,13 @@ private:
     [[nodiscard]] bool offerRecoveredPage();
     void reloadAfterRendererEnded();
     bool openWizard();
+    // The wizard's history takes up a project: see reopenDocument in documentcommands.h.
+    bool reopenDocument(const DocumentLocation& document);
+    // After a command that may have saved, loaded or replaced the page: the recovery copy and the caption
+    // follow.
+    void noteSettled();
+    // The caption shows the configured title and the file Save writes (see windowCaption).
+    void refreshCaption();
     [[nodiscard]] DocumentContext documentContext();
     [[nodiscard]] CaptureOutputContext captureContext();
 
@@ -121,6 +128,8 @@ private:
     QtMessageService m_messages { this }; // every box of the window and of the commands it runs
     bool m_stopped = false;
     bool m_recoveryFailureShown = false; // a recovery copy that cannot be written is said once per run
+    // title.ini's value, read once at start-up; until then the window keeps its designed caption.
+    std::optional<std::string> m_configuredTitle;
     CommandGuard m_commands;
     std::unique_ptr<RecoveryScheduler> m_recovery;
 

@@ -4,7 +4,7 @@ if(INKWELL_GUI)
     target_include_directories(inkwell_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_mainwindow PUBLIC
         inkwell_app inkwell_instancelock inkwell_documents inkwell_editing inkwell_wizard inkwell_server
-        inkwell_export inkwell_capture_gui inkwell_messageboxes Qt6::Widgets xcb)
+        inkwell_export inkwell_capture_gui inkwell_messageboxes Qt6::Widgets)
 
     add_executable(inkwell main.cpp)
     target_link_libraries(inkwell PRIVATE inkwell_mainwindow)

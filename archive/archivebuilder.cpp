@@ -9,6 +9,7 @@
 #include "core/ascii.h"
 #include "core/atomicfile.h"
 #include "core/filedescriptor.h"
+#include "core/filesignature.h"
 #include "core/regularfile.h"
 #include "document/textencoding.h"
 

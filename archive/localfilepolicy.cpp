@@ -46,54 +46,6 @@ Result<std::string> canonicalPath(const std::string& path)
     return std::string(resolved.get());
 }
 
-bool startsWith(std::string_view bytes, std::string_view prefix)
-{
-    return bytes.substr(0, prefix.size()) == prefix;
-}
-
-std::uint32_t littleEndian32(std::string_view bytes, std::size_t at)
-{
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    return value;
-}
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-// An SVG document: after a byte-order mark, blanks, an XML declaration, comments and a document
-// type declaration, the first element is <svg>. Only the start of the text is looked at.
-bool isSvg(std::string_view bytes)
-{
-    bytes = bytes.substr(0, 64 * 1024);
-    if (startsWith(bytes, "\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    for (;;) {
-        while (!bytes.empty() && isBlank(bytes.front()))
-            bytes.remove_prefix(1);
-        std::string_view end;
-        if (startsWith(bytes, "<?"))
-            end = "?>";
-        else if (startsWith(bytes, "<!--"))
-            end = "-->";
-        else if (startsWith(bytes, "<!"))
-            end = ">";
-        else
-            break;
-        const auto at = bytes.find(end, 2);
-        if (at == std::string_view::npos)
-            return false;
-        bytes.remove_prefix(at + end.size());
-    }
-    if (!startsWith(bytes, "<svg") || bytes.size() < 5)
-        return false;
-    const char next = bytes[4];
-    return isBlank(next) || next == '>' || next == '/';
-}
-
 } // namespace
 
 LocalFilePolicy::LocalFilePolicy(LocalFiles mode, const std::vector<std::filesystem::path>& trustedFolders)
@@ -164,30 +116,6 @@ std::optional<std::string> localPathOfFileUrl(std::string_view fileUrl)
         return std::nullopt;
     const std::unique_ptr<char, CurlStringDeleter> pathOwner(path);
     return decodedFilePath(path);
-}
-
-bool isPictureBytes(std::string_view bytes)
-{
-    if (startsWith(bytes, "\x89PNG\r\n\x1A\n"))
-        return true;
-    if (startsWith(bytes, "\xFF\xD8\xFF"))
-        return true;
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a"))
-        return true;
-    if (bytes.size() >= 12 && startsWith(bytes, "RIFF") && bytes.substr(8, 4) == "WEBP")
-        return true;
-    // "BM" alone begins too many texts: the size of the header that follows must be one a BMP has.
-    if (bytes.size() >= 18 && startsWith(bytes, "BM")) {
-        const std::uint32_t header = littleEndian32(bytes, 14);
-        if (header == 12 || header == 40 || header == 52 || header == 56 || header == 64 || header == 108
-            || header == 124)
-            return true;
-    }
-    // An icon directory: reserved zero, type 1, and at least one image.
-    if (bytes.size() >= 6 && startsWith(bytes, std::string_view("\0\0\1\0", 4))
-        && (bytes[4] != 0 || bytes[5] != 0))
-        return true;
-    return isSvg(bytes);
 }
 
 } // namespace inkwell

@@ -2,6 +2,7 @@
 // only bring along files of the user's own site or real pictures, never whatever it names.
 #pragma once
 
+#include "core/filesignature.h" // isPictureBytes, the test of IncludeIfPicture
 #include "core/regularfile.h"
 
 #include <filesystem>
@@ -57,8 +58,5 @@ private:
 // The local path a file:// URL names: its path percent-decoded to bytes. Empty when the URL is
 // not a local file:// URL or decodes to a zero byte.
 [[nodiscard]] std::optional<std::string> localPathOfFileUrl(std::string_view fileUrl);
-
-// True when the bytes begin like a PNG, JPEG, GIF, BMP, WebP or ICO file, or are an SVG document.
-[[nodiscard]] bool isPictureBytes(std::string_view bytes);
 
 } // namespace inkwell

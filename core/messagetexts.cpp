@@ -1,5 +1,6 @@
 #include "core/messagetexts.h"
 
+#include "core/filesignature.h"
 #include "core/percentencoding.h"
 
 #include <array>
@@ -131,6 +132,8 @@ std::string recoveryCopyFailed(const Error& error, const std::filesystem::path& 
 
 std::string openFailed(const Error& error, const std::filesystem::path& file)
 {
+    if (error.code == kNotAWebPage)
+        return "打开失败！" + file.filename().string() + " 不是网页文件。当前页面没有改动。";
     return std::string(kOpenFailed) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
         + file.string();
 }

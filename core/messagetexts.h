@@ -49,6 +49,7 @@ inline constexpr const char* kPageUnreadable
 [[nodiscard]] std::string saveFailed(const Error& error, const std::filesystem::path& file);
 // saveFailed without its first line: why, and the file.
 [[nodiscard]] std::string saveFailureReason(const Error& error, const std::filesystem::path& file);
+// A file that is no page (kNotAWebPage, see filesignature.h) is said to be one in a single line naming it.
 [[nodiscard]] std::string openFailed(const Error& error, const std::filesystem::path& file);
 
 // Preview in the browser (F12).

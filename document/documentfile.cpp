@@ -1,6 +1,7 @@
 #include "document/documentfile.h"
 
 #include "core/atomicfile.h"
+#include "core/filesignature.h"
 #include "core/readfile.h"
 
 #include <algorithm>
@@ -24,6 +25,11 @@ DecodedText decodeDocumentBytes(std::string_view bytes)
 Result<DocumentText> readDocumentFile(const std::filesystem::path& path)
 {
     INKWELL_TRY(const std::string bytes, readFile(path));
+    // The text before a zero byte of a picture or an archive is a few signs of nonsense, which would
+    // replace the page as if it were one.
+    if (binaryKind(bytes))
+        return Error { kNotAWebPage,
+            path.string() + " is not a web page but a picture, an archive, a PDF or a program" };
     DecodedText text = decodeDocumentBytes(bytes);
     return DocumentText { std::move(text.utf8), text.encoding };
 }

@@ -2,6 +2,7 @@
 // found by sniffing) and what Save writes (the page in the encoding it declares, replaced atomically).
 #pragma once
 
+#include "core/filesignature.h" // kNotAWebPage
 #include "core/result.h"
 #include "document/textencoding.h"
 
@@ -21,7 +22,8 @@ struct DocumentText
 // UTF-16 file, whose text is full of zero bytes), and is decoded as sniffing finds.
 [[nodiscard]] DecodedText decodeDocumentBytes(std::string_view bytes);
 
-// Reads and decodes a whole document file.
+// Reads and decodes a whole document file. A file whose signature says it is a picture, an archive, a
+// PDF document or a program is refused (kNotAWebPage).
 [[nodiscard]] Result<DocumentText> readDocumentFile(const std::filesystem::path& path);
 
 // Writes the page to path in the encoding it declares, else in openedIn, replacing any old file

@@ -9,6 +9,7 @@
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
 #include "editing/pictureinsertion.h"
+#include "core/filesignature.h"
 
 #include <QBuffer>
 #include <QFileInfo>

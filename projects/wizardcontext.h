@@ -27,6 +27,10 @@ struct WizardContext
     DocumentLocation document; // the current document when the wizard opens
     MessageService& messages; // the wizard's boxes
     FolderChooser chooseFolder = chooseFolderWithDialog;
+    // Takes up a project from the history: true once document is the current document with its page
+    // loaded; false when everything stayed as it was (the user kept the unsaved page, or was told why
+    // the file could not be opened). Empty: the history opens nothing.
+    std::function<bool(const DocumentLocation& document)> reopen = nullptr;
 };
 
 } // namespace inkwell

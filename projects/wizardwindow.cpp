@@ -130,6 +130,8 @@ void WizardWindow::createControls()
 
     connect(choose, &QPushButton::clicked, this, &WizardWindow::chooseProjectFolder);
     connect(create, &QPushButton::clicked, this, &WizardWindow::createProject);
+    // Activation is a double-click or Enter (a single click where the desktop opens items so).
+    connect(m_history, &QTreeWidget::itemActivated, this, &WizardWindow::reopenFromHistory);
     // clicked comes after the box has taken its new state, and only from the user.
     connect(m_showAtStart, &QCheckBox::clicked, this, &WizardWindow::toggleWizardAtStart);
 }
@@ -162,8 +164,42 @@ void WizardWindow::fillForm()
         "the folder is made for the folder field's default; creating a project reports a folder it cannot "
         "make");
     m_folder->setText(QString::fromStdString(projectFolderSetting(m_context.runFolder)));
-    for (const auto& entry : ProjectHistory(m_context.runFolder).entries())
-        m_history->addTopLevelItem(new QTreeWidgetItem(QStringList { QString::fromStdString(entry) }));
+    m_historyRows = historyRows(
+        ProjectHistory(m_context.runFolder).entries(), m_context.runFolder.path(), projectFileExists);
+    for (std::size_t at = 0; at < m_historyRows.size(); ++at) {
+        auto* item = new QTreeWidgetItem(QStringList { QString::fromStdString(m_historyRows[at].name) });
+        item->setData(0, Qt::UserRole, QVariant::fromValue(at));
+        item->setToolTip(0, QString::fromStdString(m_historyRows[at].file.string()));
+        if (m_historyRows[at].missing)
+            showAsMissing(item);
+        m_history->addTopLevelItem(item);
+    }
+}
+
+void WizardWindow::showAsMissing(QTreeWidgetItem* item) const
+{
+    item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+    const auto& row = m_historyRows[item->data(0, Qt::UserRole).value<std::size_t>()];
+    item->setToolTip(0, QString::fromStdString(row.file.string()) + QStringLiteral("\n（文件已不存在）"));
+}
+
+void WizardWindow::reopenFromHistory(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    HistoryRow& row = m_historyRows[item->data(0, Qt::UserRole).value<std::size_t>()];
+    // Asked again now: the file may have gone since the list was filled.
+    if (!projectFileExists(row.file)) {
+        row.missing = true;
+        showAsMissing(item);
+        tell(missingProjectText(row));
+        return;
+    }
+    if (!m_context.reopen || !m_context.reopen(row.document))
+        return;
+    m_document = row.document;
+    m_projectReopened = true;
+    accept();
 }
 
 void WizardWindow::centreOnScreen()
@@ -239,7 +275,7 @@ WizardOutcome openWizard(QWidget* parent, const WizardContext& context)
     WizardWindow wizard(context, parent);
     wizard.centreOnScreen();
     wizard.exec();
-    return { wizard.document(), wizard.projectCreated() };
+    return { wizard.document(), wizard.projectCreated(), wizard.projectReopened() };
 }
 
 } // namespace inkwell

@@ -3,6 +3,7 @@
 // logic; the window itself only shows the records and passes the typed values on.
 #pragma once
 
+#include "projects/historyrows.h"
 #include "projects/wizardcontext.h"
 
 #include <QDialog>
@@ -16,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace inkwell {
 
@@ -45,11 +47,16 @@ public:
     void createProject();
     // The start-up check box was clicked: its new state is written to "system/guid.ini".
     void toggleWizardAtStart();
+    // A history row was double-clicked or chosen with Enter: its project becomes the current document
+    // and the window closes, unless its file is gone (said in a box) or the reopening stopped.
+    void reopenFromHistory(QTreeWidgetItem* item);
 
     // True once "新建" has created a project.
     [[nodiscard]] bool projectCreated() const { return m_projectCreated; }
+    // True once a project was taken up again from the history.
+    [[nodiscard]] bool projectReopened() const { return m_projectReopened; }
     // The current document as the wizard leaves it: the one it opened with, moved to the folder "设置"
-    // chose, or the new project's document.
+    // chose, the new project's document, or the reopened one.
     [[nodiscard]] const DocumentLocation& document() const { return m_document; }
 
     // Places the window in the middle of the available area of its screen.
@@ -63,6 +70,8 @@ private:
     void placeOnPage(QWidget* control, const QRect& geometry);
     void applyPagePlacement();
     void fillForm();
+    // Greys a history row whose file is gone and says so in its tooltip.
+    void showAsMissing(QTreeWidgetItem* item) const;
 
     // The context's boxes, or the wizard's own.
     MessageService& messages();
@@ -72,6 +81,8 @@ private:
     WizardContext m_context;
     DocumentLocation m_document;
     bool m_projectCreated = false;
+    bool m_projectReopened = false;
+    std::vector<HistoryRow> m_historyRows; // in the list's order
 
     QTabWidget* m_tabs = nullptr; // 高级选择夹1
     QWidget* m_newPage = nullptr;
@@ -90,6 +101,7 @@ struct [[nodiscard]] WizardOutcome
 {
     DocumentLocation document; // the current document from now on; the caller stores it
     bool projectCreated = false; // the document is a new project's, and wants the blank page
+    bool projectReopened = false; // the document was reopened from the history, its page loaded
 };
 
 // Opens the wizard modally over parent (which may be hidden or null) and returns when it closes.

@@ -2,6 +2,7 @@
 #include "app/fontlist.h"
 #include "app/mainwindowlayout.h"
 #include "app/timestampname.h"
+#include "app/windowcaption.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -97,6 +98,51 @@ TEST(Layout, BrowserFillsThePageAndNeverGoesNegative)
 {
     EXPECT_EQ(browserRectInPage(818, 470), (LayoutRect { 0, 0, 818, 470 }));
     EXPECT_EQ(browserRectInPage(-5, -1), (LayoutRect { 0, 0, 0, 0 }));
+}
+
+struct CaptionCase
+{
+    const char* name;
+    std::string title; // title.ini's value
+    std::filesystem::path file; // the document file
+    PageEdits edits;
+    std::string caption;
+};
+
+// The run folder is /opt/run; its temporary pages lie in /opt/run/tmp.
+TEST(WindowCaption, TitleThenTheFileSaveWritesMarkedWhileUnsaved)
+{
+    const std::filesystem::path tmp = "/opt/run/tmp";
+    const std::vector<CaptionCase> cases {
+        { "project", "Inkwell", "/home/u/project/我的主页/我的主页.html", PageEdits::Saved,
+            "Inkwell - 我的主页.html" },
+        { "unsaved_project", "Inkwell", "/home/u/project/我的主页/我的主页.html", PageEdits::Unsaved,
+            "Inkwell - *我的主页.html" },
+        { "style_sheet", "Inkwell", "/p/样式/样式.css", PageEdits::Saved, "Inkwell - 样式.css" },
+        { "name_with_blanks", "Inkwell", "/p/my page/my page.html", PageEdits::Saved,
+            "Inkwell - my page.html" },
+        { "temporary_page", "Inkwell", "/opt/run/tmp/1765443600000.html", PageEdits::Saved,
+            "Inkwell - 临时页面" },
+        { "unsaved_temporary_page", "Inkwell", "/opt/run/tmp/1765443600000.html", PageEdits::Unsaved,
+            "Inkwell - *临时页面" },
+        // The temporary folder is one folder, not any folder named "tmp".
+        { "other_tmp_folder", "Inkwell", "/home/u/tmp/1765443600000.html", PageEdits::Saved,
+            "Inkwell - 1765443600000.html" },
+        { "below_the_temporary_folder", "Inkwell", "/opt/run/tmp/a/b.html", PageEdits::Saved,
+            "Inkwell - b.html" },
+        { "temporary_folder_spelled_otherwise", "Inkwell", "/opt/run/./tmp/1.html", PageEdits::Saved,
+            "Inkwell - 临时页面" },
+        { "temporary_folder_given_with_a_slash", "Inkwell", "/opt/run/tmp//1.html", PageEdits::Saved,
+            "Inkwell - 临时页面" },
+        { "configured_title", "我的网页 editor", "/p/a/a.html", PageEdits::Unsaved,
+            "我的网页 editor - *a.html" },
+        { "empty_title", "", "/opt/run/tmp/1.html", PageEdits::Saved, "临时页面" },
+        { "empty_title_unsaved", "", "/p/a/a.html", PageEdits::Unsaved, "*a.html" },
+        // A kind without an extension keeps the file's name whole.
+        { "no_extension", "Inkwell", "/p/a/notes", PageEdits::Saved, "Inkwell - notes" },
+    };
+    for (const CaptionCase& c : cases)
+        EXPECT_EQ(windowCaption(c.title, c.file, tmp, c.edits), c.caption) << c.name;
 }
 
 } // namespace

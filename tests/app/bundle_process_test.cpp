@@ -91,7 +91,10 @@ TEST_F(Bundle, UnpackedFolderHoldsEverythingAndTheProgramStartsFromIt)
     ChildProcess program(folder / "inkwell", {}, m_work.path(),
         { { "TMPDIR", m_temp.path().string() }, { "XDG_RUNTIME_DIR", m_locks.path().string() } });
     EXPECT_TRUE(waitUntil(
-        [] { return !commandOutput("xdotool search --onlyvisible --name '^Inkwell$' 2>/dev/null").empty(); },
+        [] {
+            return !commandOutput("xdotool search --onlyvisible --name '^Inkwell - 临时页面$' 2>/dev/null")
+                        .empty();
+        },
         30s));
     EXPECT_TRUE(fs::is_directory(folder / "tmp"));
     program.kill(SIGTERM);

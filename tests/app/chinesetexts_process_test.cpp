@@ -93,7 +93,7 @@ TEST_F(StartedProgram, QtDialogsAndButtonsReadInChineseAndWindowsHaveTheIcon)
     ASSERT_FALSE(wizard.empty()) << "the wizard at first start, with its own title";
     EXPECT_TRUE(hasIcon(wizard));
     ASSERT_TRUE(xdo("windowfocus --sync " + wizard + " key Escape"));
-    const auto main = window("Inkwell");
+    const auto main = window("Inkwell - 临时页面");
     ASSERT_FALSE(main.empty());
     EXPECT_TRUE(hasIcon(main));
 

@@ -215,7 +215,8 @@ TEST_F(DebPackage, UnpackedReadOnlyProgramRunsFromTheUsersDataFolder)
                       << "; in the home folder:\n"
                       << commandOutput("find " + quoted(user.home()));
     }
-    EXPECT_FALSE(visibleWindow("Inkwell", 30s).empty()) << "the main window follows the wizard";
+    EXPECT_FALSE(visibleWindow("Inkwell - packaged.html", 30s).empty())
+        << "the main window follows the wizard";
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
     EXPECT_EQ(commandOutput("find " + quoted(s_root) + " | sort"), before)

@@ -119,7 +119,7 @@ protected:
         if (!step("the wizard opens at first start", !wizard.empty())
             || !xdo("windowfocus --sync " + wizard + " key Escape"))
             return {};
-        const auto main = window("Inkwell");
+        const auto main = window("Inkwell - 临时页面");
         if (!step("the main window after the wizard", !main.empty()) || !xdo("windowfocus --sync " + main))
             return {};
         return main;
@@ -238,7 +238,7 @@ TEST_F(InputMethod, NamesTheProjectAndTypesIntoThePage)
     const fs::path project = m_copy.run / "project" / "你好";
     ASSERT_TRUE(step("the project folder has the Chinese name",
         waitUntil([&] { return fs::is_directory(project); }, 10s)));
-    const auto main = window("Inkwell");
+    const auto main = window("Inkwell - 你好.html");
     ASSERT_TRUE(step("the main window follows the wizard", !main.empty()));
 
     ASSERT_TRUE(xdo("windowfocus --sync " + main));

@@ -97,7 +97,7 @@ TEST_F(InstalledProgram, ReadOnlyFolderRunsFromTheUsersDataFolder)
     ASSERT_TRUE(clickIn(wizard, 415, 356)); // the name box
     ASSERT_TRUE(xdo("type --delay 40 site"));
     ASSERT_TRUE(clickIn(wizard, 607, 356)); // "新建"
-    const auto main = visibleWindow("Inkwell", 30s);
+    const auto main = visibleWindow("Inkwell - site.html", 30s);
     ASSERT_FALSE(main.empty()) << "the main window follows the wizard";
     const fs::path project = run / "project" / "site";
     EXPECT_TRUE(fs::is_directory(project));

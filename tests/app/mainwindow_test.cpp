@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, BoldStaysPressedUntilClickedAgain)
 
 TEST_F(MainWindowTest, HiddenDialogsPickersCaptionsAndLists)
 {
-    EXPECT_EQ(m_window->windowTitle(), "Inkwell");
+    EXPECT_EQ(m_window->windowTitle(), "Inkwell - 临时页面"); // the start-up's page, untouched
     for (const char* name : { "通用对话框_打开", "通用对话框_插入图片", "通用对话框_输出mht" }) {
         auto* dialog = control<QFileDialog>(name);
         ASSERT_TRUE(dialog) << name;

@@ -51,7 +51,7 @@ TEST(PasteKeys, PictureOnceTextAsBefore)
     testing::writeFile(text, "typed words");
 
     ChildProcess inkwell(program.run / "inkwell", {}, program.run, program.environment());
-    const std::string main = testing::visibleWindow("Inkwell", 30s);
+    const std::string main = testing::visibleWindow("Inkwell - 临时页面", 30s);
     ASSERT_FALSE(main.empty());
     ASSERT_TRUE(testing::xdo("windowfocus --sync " + main));
     ASSERT_TRUE(clickIn(main, 400, 250));

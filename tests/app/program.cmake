@@ -18,6 +18,8 @@ if(INKWELL_GUI)
     inkwell_add_test(incomingpictures_test WINDOWS SOURCES incomingpictures_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(incomingpictures_test PROPERTIES TIMEOUT 600)
     inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    # Back to earlier work: projects reopened from the wizard's history, the caption, Open of a picture.
+    inkwell_add_test(reopen_test WINDOWS SOURCES reopen_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(commands_test PROPERTIES TIMEOUT 600)
     # A user's whole journey through the real program under Xvfb, with xdotool, xclip and the browser.
     inkwell_add_test(journey_process_test PROCESS SOURCES journey_process_test.cpp ../support/closewindow.cpp

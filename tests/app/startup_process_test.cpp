@@ -18,6 +18,13 @@ using testing::makeNamedPipe;
 using testing::TempFolder;
 using testing::waitUntil;
 
+// The main window's caption: the configured title, then the page Save writes, a start-up page in "tmp"
+// being "临时页面", marked by "*" while it holds unsaved edits; as patterns for windowsNamed.
+const std::string kTemporaryPage = "Inkwell - 临时页面";
+const std::string kUnsavedTemporaryPage = "Inkwell - \\*临时页面";
+// Any caption of the main window.
+const std::string kMainWindow = "Inkwell( - .*)?";
+
 const std::filesystem::path binaryDir = INKWELL_BINARY_DIR;
 
 class StartupProcess : public ::testing::Test
@@ -53,7 +60,8 @@ protected:
         ASSERT_TRUE(IniFile(runFolder / "system" / "guid.ini").write("向导", "是否显示", "假"));
     }
 
-    // X window ids of visible windows whose title is exactly title.
+    // X window ids of visible windows whose whole title the pattern (an extended regular expression)
+    // matches.
     static std::string windowsNamed(const std::string& title)
     {
         return commandOutput("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null");
@@ -74,21 +82,19 @@ TEST_F(StartupProcess, FirstStartShowsTheWizardAloneThenWritesTheTitle)
     EXPECT_TRUE(std::filesystem::is_directory(run / "system"));
     EXPECT_TRUE(std::filesystem::is_directory(run / "tmp"));
     EXPECT_FALSE(std::filesystem::exists(run / "system" / "title.ini")); // written after the wizard
-    EXPECT_TRUE(windowsNamed("Inkwell").empty()); // the wizard is shown alone
+    EXPECT_TRUE(windowsNamed(kMainWindow).empty()); // the wizard is shown alone
     EXPECT_FALSE(std::filesystem::exists(run / "gzip.dll"));
 
     const std::string id = wizard.substr(0, wizard.find('\n'));
     std::system(("xdotool windowfocus --sync " + id + " key Escape >/dev/null 2>&1").c_str());
     const auto title = run / "system" / "title.ini";
-    ASSERT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
-    EXPECT_EQ(fileBytes(title), "[标题]\n名称=Inkwell\n");
+    ASSERT_TRUE(waitUntil([&] { return !windowsNamed(kTemporaryPage).empty(); }, 30s));
+    EXPECT_EQ(fileBytes(title), "[标题]\n名称=Inkwell\n") << "the title alone, without the page";
     EXPECT_FALSE(std::filesystem::exists(run / "system" / "guid.ini")); // only the check box writes it
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
 }
 
-// The caption as the window manager gets it, for a value in the settings file; an empty value is an
-// empty caption, which toolkits like to replace with the program's name.
 TEST_F(StartupProcess, TerminationSignalDuringTheWizardEndsTheProgram)
 {
     const auto run = newRunFolder(m_runs.path());
@@ -96,9 +102,12 @@ TEST_F(StartupProcess, TerminationSignalDuringTheWizardEndsTheProgram)
     ASSERT_TRUE(waitUntil([&] { return !windowsNamed("程序新建向导").empty(); }, 30s));
     program->kill(SIGTERM);
     EXPECT_EQ(program->waitFor(20s), 0);
-    EXPECT_TRUE(windowsNamed("Inkwell").empty()) << "the main window is never shown";
+    EXPECT_TRUE(windowsNamed(kMainWindow).empty()) << "the main window is never shown";
 }
 
+// The caption as the window manager gets it, for a value in the settings file: the value, then the
+// start-up's page. An empty value has no separator before the page, and never turns into the
+// program's name, which toolkits like to put in place of an empty caption.
 TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
 {
     for (const std::string title : { "我的网页 editor", "" }) {
@@ -117,9 +126,13 @@ TEST_F(StartupProcess, TitleFromSettingsBecomesTheCaption)
                 return !captions.empty();
             },
             30s));
-        EXPECT_EQ(captions, "[" + title + "]\n");
+        std::string caption = title;
+        if (!caption.empty())
+            caption.append(" - ");
+        caption.append("临时页面");
+        EXPECT_EQ(captions, "[" + caption + "]\n");
         EXPECT_TRUE(windowsNamed("Pennant").empty());
-        EXPECT_TRUE(windowsNamed("Inkwell").empty());
+        EXPECT_TRUE(windowsNamed(kMainWindow).empty());
         EXPECT_TRUE(windowsNamed("程序新建向导").empty());
         EXPECT_EQ(IniFile(run / "system" / "title.ini").read("标题", "名称", "(missing)"), title);
         program->kill(SIGTERM);
@@ -149,7 +162,7 @@ TEST_F(StartupProcess, NamedPipesForSettingsAndRecordsHoldNothingUp)
     EXPECT_FALSE(std::filesystem::exists(leftover));
     const std::string id = wizard.substr(0, wizard.find('\n'));
     std::system(("xdotool windowfocus --sync " + id + " key Escape >/dev/null 2>&1").c_str());
-    EXPECT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s))
+    EXPECT_TRUE(waitUntil([&] { return !windowsNamed(kTemporaryPage).empty(); }, 30s))
         << "the main window shows once the wizard is closed";
     for (const auto& pipe : pipes)
         EXPECT_EQ(std::filesystem::symlink_status(pipe).type(), std::filesystem::file_type::fifo) << pipe;
@@ -208,7 +221,7 @@ protected:
     {
         program = start(m_folder);
         std::string ids;
-        EXPECT_TRUE(waitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
+        EXPECT_TRUE(waitUntil([&] { return !(ids = windowsNamed(kTemporaryPage)).empty(); }, 30s));
         return ids.substr(0, ids.find('\n'));
     }
 
@@ -225,7 +238,7 @@ protected:
     {
         std::string ids;
         ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed("提示")).empty(); }, 30s));
-        EXPECT_TRUE(windowsNamed("Inkwell").empty()) << "asked before the main window is shown";
+        EXPECT_TRUE(windowsNamed(kMainWindow).empty()) << "asked before the main window is shown";
         const std::string id = ids.substr(0, ids.find('\n'));
         std::system(("xdotool windowfocus --sync " + id + " key " + key + " >/dev/null 2>&1").c_str());
     }
@@ -260,8 +273,9 @@ TEST_F(RecoveryProcess, KilledRunGivesThePageBackAndSaveWritesIt)
 
     program = start(m_folder);
     answerRecoveryQuestion("Return"); // "是" is the default
+    // The page comes back unsaved, and the caption says so until Save has written it.
     std::string ids;
-    ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed("Inkwell")).empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !(ids = windowsNamed(kUnsavedTemporaryPage)).empty(); }, 30s));
     EXPECT_TRUE(copyExists()) << "kept until the page is saved";
     EXPECT_FALSE(std::filesystem::exists(document));
     // Save: the first button of the file strip.
@@ -270,6 +284,9 @@ TEST_F(RecoveryProcess, KilledRunGivesThePageBackAndSaveWritesIt)
     ASSERT_TRUE(
         waitUntil([&] { return fileBytes(document).find("kept after kill") != std::string::npos; }, 15s));
     EXPECT_TRUE(waitUntil([&] { return !copyExists(); }, 5s));
+    EXPECT_TRUE(waitUntil([&] { return windowsNamed(kTemporaryPage) == ids; }, 5s))
+        << "saved: the caption loses its mark";
+    EXPECT_TRUE(windowsNamed(kUnsavedTemporaryPage).empty());
     EXPECT_TRUE(windowsNamed("程序新建向导").empty());
 }
 
@@ -285,7 +302,7 @@ TEST_F(RecoveryProcess, DeclinedCopyIsRemovedAndTheRunStartsBlank)
 
     program = start(m_folder);
     answerRecoveryQuestion("Escape"); // "否"
-    ASSERT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+    ASSERT_TRUE(waitUntil([&] { return !windowsNamed(kTemporaryPage).empty(); }, 30s));
     EXPECT_FALSE(copyExists());
     EXPECT_FALSE(std::filesystem::exists(document));
     program->kill(SIGTERM); // a blank page: nothing to keep, no question
@@ -310,7 +327,7 @@ TEST_F(RecoveryProcess, TerminationSignalKeepsTheEditWithoutAQuestion)
 
         auto next = start(m_folder);
         answerRecoveryQuestion("Return");
-        ASSERT_TRUE(waitUntil([&] { return !windowsNamed("Inkwell").empty(); }, 30s));
+        ASSERT_TRUE(waitUntil([&] { return !windowsNamed(kUnsavedTemporaryPage).empty(); }, 30s));
         next->kill(SIGTERM); // the recovered page is still unsaved: its copy stays
         EXPECT_EQ(next->waitFor(20s), 0);
         EXPECT_TRUE(copyExists());
@@ -369,7 +386,7 @@ TEST_F(RecoveryProcess, DamagedCopiesAreRemovedWithAHint)
         const std::string id = ids.substr(0, ids.find('\n'));
         std::system(("xdotool windowfocus --sync " + id + " key Return >/dev/null 2>&1").c_str());
         std::string shown;
-        ASSERT_TRUE(waitUntil([&] { return !(shown = windowsNamed("Inkwell")).empty(); }, 30s))
+        ASSERT_TRUE(waitUntil([&] { return !(shown = windowsNamed(kTemporaryPage)).empty(); }, 30s))
             << "start-up goes on";
         // Save writes the blank page where a new run's page goes, not where the record pointed.
         const std::string window = shown.substr(0, shown.find('\n'));

@@ -6,10 +6,12 @@
 #include "core/atomicfile.h"
 #include "core/errorsentence.h"
 #include "core/filedescriptor.h"
+#include "core/filesignature.h"
 #include "core/messageservice.h"
 #include "core/messagetexts.h"
 #include "core/readfile.h"
 #include "core/regularfile.h"
+#include "projects/historyrows.h"
 #include "projects/projectcreation.h"
 #include "tests/support/messagerules.h"
 #include "tests/support/tempfolder.h"
@@ -329,6 +331,8 @@ std::vector<ShownCase> everyShownText()
         { "save_other", texts::saveFailed(Error { EIO, "" }, file), { io, file.string() } },
         { "open_missing", texts::openFailed(Error { ENOENT, "" }, file), { file.string() } },
         { "open_not_a_file", texts::openFailed(Error { kNotARegularFile, "" }, file), { file.string() } },
+        { "open_not_a_page", texts::openFailed(Error { kNotAWebPage, "" }, file),
+            { file.filename().string() } },
         { "picture_not_a_file", texts::pictureNotInserted(Error { kNotARegularFile, "" }, file),
             { file.string() } },
         { "preview_no_port", texts::previewRefused(texts::PreviewRefusal::NoPort, file) },
@@ -394,6 +398,9 @@ std::vector<ShownCase> everyShownText()
         { "project_folder", projectFolderNotCreated(Error { EACCES, {} }, file.parent_path()),
             { file.parent_path().string() } },
         { "project_exists", std::string(kProjectExists) },
+        { "project_missing",
+            missingProjectText({ "My 主页", file, DocumentLocation { file.parent_path(), "首页" }, true }),
+            { "My 主页", file.string() } },
         { "hint_title", kHintTitle },
         { "info_title", kInfoTitle },
     };

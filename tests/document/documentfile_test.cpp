@@ -3,6 +3,7 @@
 #include "document/documentfilestatus.h"
 #include "tests/support/filesizelimit.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/testfiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 namespace inkwell {
 namespace {
 
+using namespace std::string_literals;
 using namespace std::string_view_literals;
 using testing::fileBytes;
 using testing::TempFolder;
@@ -116,6 +118,31 @@ TEST(DocumentFile, ReadFailuresAreReportedAndEmptyFilesAreNot)
     const auto empty = readDocumentFile(dir.path() / "empty.html");
     ASSERT_TRUE(empty.ok()) << empty.error().message;
     EXPECT_EQ(empty->html, "");
+}
+
+// Open reads what it is given whatever its name: a picture or an archive by mistake is refused by its
+// signature, while a text with a zero byte in it is still a page up to that zero.
+TEST(DocumentFile, PicturesArchivesAndProgramsAreNoPagesWhateverTheirName)
+{
+    TempFolder dir;
+    const std::filesystem::path data(INKWELL_TEST_DATA);
+    const std::string png = testing::requiredFileBytes(data / "archive/outside/green.png");
+    const std::string zip = "PK\3\4\x14\0\0\0\x08\0<html>"s;
+    for (const auto& [name, bytes] : std::vector<std::pair<std::string, std::string>> {
+             { "西湖风景.png", png }, { "page.html", png }, { "site.zip", zip },
+             { "inkwell",
+                 "\x7F"
+                 "ELF\2\1\1\0"s } }) {
+        testing::writeFile(dir.path() / name, bytes);
+        const auto read = readDocumentFile(dir.path() / name);
+        ASSERT_FALSE(read.ok()) << name;
+        EXPECT_EQ(read.error().code, kNotAWebPage) << name;
+        EXPECT_NE(read.error().message.find(name), std::string::npos) << read.error().message;
+    }
+    testing::writeFile(dir.path() / "zero.html", "<p>PK</p>\0\x89PNG"s);
+    const auto text = readDocumentFile(dir.path() / "zero.html");
+    ASSERT_TRUE(text.ok()) << text.error().message;
+    EXPECT_EQ(text->html, "<p>PK</p>");
 }
 
 TEST(DocumentFile, FailedWriteLeavesTheOldFileWhole)

@@ -1,6 +1,7 @@
 #include "core/errorsentence.h"
 #include "core/inifile.h"
 #include "core/regularfile.h"
+#include "projects/historyrows.h"
 #include "projects/projectcreation.h"
 #include "projects/projectfoldersetting.h"
 #include "projects/projecthistory.h"
@@ -63,6 +64,88 @@ INSTANTIATE_TEST_SUITE_P(Table, HistorySplit,
         SplitCase { "zero_byte_first", std::string("\0a\r\n", 4), {} },
         SplitCase { "utf8_paths", "/home/我/project/页/页.html\r\n", { "/home/我/project/页/页.html" } }),
     [](const auto& test) { return std::string(test.param.label); });
+
+// One row of the list: what it shows, the file it names, the document it reopens as, and whether the
+// file is gone.
+struct Row
+{
+    std::string name;
+    std::string file;
+    std::string folder;
+    std::string documentName;
+    int kind;
+    bool missing = false;
+
+    bool operator==(const Row&) const = default;
+};
+
+void PrintTo(const Row& r, std::ostream* out)
+{
+    *out << "{" << r.name << " | " << r.file << " | " << r.folder << " | " << r.documentName << " | "
+         << r.kind << (r.missing ? " | missing" : "") << "}";
+}
+
+struct RowsCase
+{
+    const char* label;
+    std::vector<std::string> entries; // oldest first, as the file holds them
+    std::vector<Row> rows; // newest first
+};
+
+class HistoryRows : public ::testing::TestWithParam<RowsCase>
+{
+};
+
+// The run folder is /run/ink; of the files named below, only those with "gone" in their path are missing.
+TEST_P(HistoryRows, OnePerFileNewestFirstWithTheDocumentItReopensAs)
+{
+    const auto exists = [](const fs::path& file) { return file.string().find("gone") == std::string::npos; };
+    std::vector<Row> rows;
+    for (const HistoryRow& r : historyRows(GetParam().entries, "/run/ink", exists))
+        rows.push_back({ r.name, r.file.string(), r.document.folder.string(), r.document.name,
+            static_cast<int>(r.document.kind), r.missing });
+    EXPECT_EQ(rows, GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HistoryRows,
+    ::testing::Values(RowsCase { "empty", {}, {} },
+        RowsCase { "newest_first", { "/p/a/a.html", "/p/我的主页/我的主页.html" },
+            { { "我的主页", "/p/我的主页/我的主页.html", "/p/我的主页", "我的主页", 0 },
+                { "a", "/p/a/a.html", "/p/a", "a", 0 } } },
+        // Creating a project again appends it again; the list shows it once, where it was made last.
+        RowsCase { "repeated_entry_at_its_newest_place", { "/p/a/a.html", "/p/b/b.html", "/p/a/a.html" },
+            { { "a", "/p/a/a.html", "/p/a", "a", 0 }, { "b", "/p/b/b.html", "/p/b", "b", 0 } } },
+        RowsCase { "same_file_spelled_otherwise", { "/p/a/a.html", "/p//a/./a.html" },
+            { { "a", "/p/a/a.html", "/p/a", "a", 0 } } },
+        RowsCase { "page_and_style_sheet_of_one_name_are_two_files", { "/p/a/a.html", "/p/a/a.css" },
+            { { "a", "/p/a/a.css", "/p/a", "a", 1 }, { "a", "/p/a/a.html", "/p/a", "a", 0 } } },
+        RowsCase { "blank_in_the_name", { "/home/u/我的 主页/我的 主页.html" },
+            { { "我的 主页", "/home/u/我的 主页/我的 主页.html", "/home/u/我的 主页", "我的 主页", 0 } } },
+        RowsCase { "dots_in_the_name", { "/p/v1.2/v1.2.html" },
+            { { "v1.2", "/p/v1.2/v1.2.html", "/p/v1.2", "v1.2", 0 } } },
+        RowsCase { "missing_file", { "/p/gone/gone.html" },
+            { { "gone", "/p/gone/gone.html", "/p/gone", "gone", 0, true } } },
+        RowsCase { "empty_entries_and_folders_give_no_row", { "", "/p/a/", "/p/b/b.html", "" },
+            { { "b", "/p/b/b.html", "/p/b", "b", 0 } } },
+        RowsCase { "relative_entry_below_the_run_folder", { "project/a/a.html" },
+            { { "a", "/run/ink/project/a/a.html", "/run/ink/project/a", "a", 0 } } },
+        // A file of another extension is taken up under its own whole name: Save writes back to it.
+        RowsCase { "other_extension_kept_whole", { "/p/old/index.htm", "/p/n/notes" },
+            { { "notes", "/p/n/notes", "/p/n", "notes", -1 },
+                { "index.htm", "/p/old/index.htm", "/p/old", "index.htm", -1 } } },
+        RowsCase { "extension_case_counts", { "/p/a/A.HTML" },
+            { { "A.HTML", "/p/a/A.HTML", "/p/a", "A.HTML", -1 } } }),
+    [](const auto& test) { return std::string(test.param.label); });
+
+// A reopened row's document names the very file of the row, whatever its kind.
+TEST(HistoryRows, ReopenedDocumentWritesBackToTheRowsFile)
+{
+    for (const auto& entry : { "/p/a/a.html", "/p/b/b.css", "/p/c/index.htm", "/p/d/README" }) {
+        const auto rows = historyRows({ entry }, "/run", [](const fs::path&) { return true; });
+        ASSERT_EQ(rows.size(), 1u) << entry;
+        EXPECT_EQ(rows[0].document.filePath(), fs::path(entry)) << entry;
+    }
+}
 
 TEST_F(InRunFolder, HistoryAppendsWholeLinesAndReadsThemBack)
 {

@@ -246,15 +246,82 @@ TEST_F(Wizard, FirstOpeningMakesTheProjectFolderAndStoresItAsDefault)
     EXPECT_EQ(control<QLineEdit>(wizard.get(), "编辑框_工程目录")->text(), defaultFolder());
 }
 
-TEST_F(Wizard, HistoryListShowsEveryEntryInFileOrder)
+// The list shows project names, newest first, once per file, with the whole path as the tooltip; a
+// project whose file is gone is greyed. Empty entries name nothing and are not shown.
+TEST_F(Wizard, HistoryListShowsProjectsNewestFirstWithTheirPaths)
 {
-    writeFile(historyFile(), "x\r\n\r\ny");
+    const fs::path page = run() / "project" / "我的 主页" / "我的 主页.html";
+    writeFile(page, "<p>x</p>");
+    const std::string gone = "/gone/旧样式/旧样式.css";
+    writeFile(historyFile(), page.string() + "\r\n\r\n" + gone + "\r\n" + page.string());
     auto wizard = shownWizard();
     auto* history = control<QTreeWidget>(wizard.get(), "超级列表框_历史记录");
-    ASSERT_EQ(history->topLevelItemCount(), 3);
-    EXPECT_EQ(history->topLevelItem(0)->text(0), QStringLiteral("x"));
-    EXPECT_EQ(history->topLevelItem(1)->text(0), QString());
-    EXPECT_EQ(history->topLevelItem(2)->text(0), QStringLiteral("y"));
+    ASSERT_EQ(history->topLevelItemCount(), 2);
+    const auto* first = history->topLevelItem(0);
+    const auto* second = history->topLevelItem(1);
+    EXPECT_EQ(first->text(0), QStringLiteral("我的 主页"));
+    EXPECT_EQ(first->toolTip(0), QString::fromStdString(page.string()));
+    EXPECT_EQ(second->text(0), QStringLiteral("旧样式"));
+    EXPECT_EQ(second->toolTip(0), QString::fromStdString(gone) + QStringLiteral("\n（文件已不存在）"));
+    const QColor grey = wizard->palette().color(QPalette::Disabled, QPalette::Text);
+    EXPECT_NE(first->foreground(0).color(), grey);
+    EXPECT_EQ(second->foreground(0).color(), grey);
+}
+
+// Activating a row hands its document to the program, which decides: refused (the user kept the page,
+// or the file could not be read), the wizard stays as it was; taken up, the wizard closes with it as the
+// current document. A row whose file is gone says so and asks the program nothing.
+TEST_F(Wizard, HistoryRowIsReopenedThroughTheProgram)
+{
+    const fs::path page = run() / "project" / "a" / "a.html";
+    writeFile(page, "<p>a</p>");
+    writeFile(historyFile(), "/gone/b/b.html\r\n" + page.string() + "\r\n");
+    std::vector<fs::path> asked;
+    bool takeUp = false;
+    auto c = context();
+    c.reopen = [&](const DocumentLocation& d) {
+        asked.push_back(d.filePath());
+        return takeUp;
+    };
+    WizardWindow wizard(c);
+    wizard.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&wizard));
+    wizard.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    auto* history = control<QTreeWidget>(&wizard, "超级列表框_历史记录");
+    // A double-click as the mouse gives it: a click, then the second press that the toolkit reports as
+    // a double-click.
+    const auto doubleClick = [&](int row) {
+        const QPoint at = history->visualItemRect(history->topLevelItem(row)).center();
+        QTest::mouseClick(history->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(history->viewport(), Qt::LeftButton, {}, at);
+    };
+
+    doubleClick(1); // the missing one
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, QStringLiteral("提示"));
+    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("/gone/b/b.html")))
+        << messages[0].text.toStdString();
+    EXPECT_TRUE(asked.empty());
+
+    doubleClick(0);
+    EXPECT_EQ(asked, std::vector<fs::path> { page });
+    EXPECT_TRUE(wizard.isVisible());
+    EXPECT_FALSE(wizard.projectReopened());
+    EXPECT_EQ(wizard.document().filePath(), document.filePath());
+
+    takeUp = true;
+    history->setCurrentItem(history->topLevelItem(0));
+    history->setFocus();
+    QTest::keyClick(history, Qt::Key_Return);
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_FALSE(wizard.isVisible());
+    EXPECT_TRUE(wizard.projectReopened());
+    EXPECT_FALSE(wizard.projectCreated());
+    EXPECT_EQ(wizard.document().folder, page.parent_path());
+    EXPECT_EQ(wizard.document().name, "a");
+    EXPECT_EQ(wizard.document().kind, DocumentKind::Html);
+    EXPECT_EQ(messages.size(), 1u);
 }
 
 struct RefusalCase
@@ -327,8 +394,10 @@ TEST_F(Wizard, CreatingAProjectChangesTheDocumentAndCloses)
     auto next = shownWizard();
     auto* history = control<QTreeWidget>(next.get(), "超级列表框_历史记录");
     ASSERT_EQ(history->topLevelItemCount(), 1);
-    EXPECT_EQ(
-        history->topLevelItem(0)->text(0), QString::fromStdString(wizard->document().filePath().string()));
+    EXPECT_EQ(history->topLevelItem(0)->text(0), QStringLiteral("样式"));
+    // Its file is written by the first Save; until then the row says it is not there.
+    EXPECT_EQ(history->topLevelItem(0)->toolTip(0),
+        QString::fromStdString(wizard->document().filePath().string()) + QStringLiteral("\n（文件已不存在）"));
 }
 
 struct SaveCase

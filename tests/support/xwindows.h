@@ -9,7 +9,8 @@
 
 namespace inkwell::testing {
 
-// The X id of the visible window titled exactly title, once there is one; empty after the wait.
+// The X id of a visible window whose whole title the pattern title (an extended regular expression)
+// matches, once there is one; empty after the wait.
 inline std::string visibleWindow(const std::string& title, std::chrono::milliseconds wait)
 {
     std::string ids;
