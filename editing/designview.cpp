@@ -179,9 +179,10 @@ std::optional<PageText> DesignView::readPageText()
     // parser drops the first one, so `<pre>\n\nx` holds "\nx" and would be written as `<pre>\nx`, one
     // blank line fewer at every save). The newline is put back in a copy of the root, never in the page
     // itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
-    // copy is made only when such an element is there, since copying a large page takes time. In that
-    // copy a carriage return in text (`&#13;`) becomes a reference again: written as it is, the next
-    // reading would take it for a line break, and drop it at the start of a pre.
+    // copy is made only when such an element is there, since copying a large page takes time. A carriage
+    // return (`&#13;`) is written as a reference again: written as it is, the next reading would take it
+    // for a line break, and drop it at the start of a pre. Only in a script or a style, whose text knows
+    // no references, does it stay as it is; a page with one such there takes the slower way of a copy.
     // Comments that stood after the root's end tag, which the parser puts at the end of the body with
     // the white space before them, are written after the root again.
     // A page that opens with an XML declaration came in XML syntax and is written in it, so that it
@@ -216,14 +217,17 @@ if(!kids.length&&(voids[name]||n.namespaceURI!=='http://www.w3.org/1999/xhtml'))
 out.push('>');if(kept[name]&&opensWithNewline(n))out.push('\n');
 for(var k=0;k<kids.length;k++)if(!skip.has(kids[k]))w(kids[k],raw[name]===1);out.push('</'+name+'>');}
 w(r,false);file=out.join('')+tailText;}
-else{var mark='\uFDD0\uFDEF',cr=root.indexOf('\r')>=0&&root.indexOf(mark)<0;
+else{var cr=root.indexOf('\r')>=0,rawCr=cr&&Array.prototype.some.call(
+r.querySelectorAll('script,style,xmp,iframe,noembed,noframes,plaintext,noscript'),function(e){
+return e.textContent.indexOf('\r')>=0;}),mark='\uFDD0\uFDEF';if(rawCr&&root.indexOf(mark)>=0)cr=rawCr=false;
 var nl=Array.prototype.some.call(r.querySelectorAll('pre,textarea,listing'),opensWithNewline);file=root;
-if(nl||cr){var copy=r.cloneNode(true);
+if(nl||rawCr){var copy=r.cloneNode(true);
 if(nl)Array.prototype.forEach.call(copy.querySelectorAll('pre,textarea,listing'),function(e){
 if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});
-if(cr){var walk=d.createTreeWalker(copy,NodeFilter.SHOW_TEXT),x;while((x=walk.nextNode())){
+if(rawCr){var walk=d.createTreeWalker(copy,NodeFilter.SHOW_TEXT),x;while((x=walk.nextNode())){
 if(x.data.indexOf('\r')<0||(x.parentNode&&raw[x.parentNode.localName]))continue;x.data=x.data.split('\r').join(mark);}}
-file=copy.outerHTML;if(cr)file=file.split(mark).join('&#13;');}
+file=copy.outerHTML;}
+if(rawCr)file=file.split(mark).join('&#13;');else if(cr)file=file.split('\r').join('&#13;');
 var end=tailText+'</body></html>';
 if(tail.length&&file.length>=end.length&&file.slice(file.length-end.length)===end)
 file=file.slice(0,file.length-end.length)+'</body></html>'+tailText;}
