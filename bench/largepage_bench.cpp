@@ -7,14 +7,14 @@
 // --breakdown: afterwards, change the code once more and time the steps of "设计" one by one, then those
 // of Save.
 #include "app/mainwindow.h"
-#include "editing/codeview.h"
-#include "editing/designview.h"
-#include "editing/editcarrier.h"
 #include "core/atomicfile.h"
-#include "platform/browserengine.h"
 #include "core/inifile.h"
 #include "core/readfile.h"
 #include "document/textencoding.h"
+#include "editing/codeview.h"
+#include "editing/designview.h"
+#include "editing/editcarrier.h"
+#include "platform/browserengine.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/windowenvironment.h"
 
@@ -190,9 +190,12 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
     auto* editor = window.findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
     const QString code = editor->text();
     m.codeBytes = static_cast<std::size_t>(code.toUtf8().size());
+    // The page's file text writes a carriage return in text as a reference, which the root's markup
+    // holds as it is (white space).
     if (const auto markup = engine.evaluate(QStringLiteral("document.documentElement.outerHTML")))
-        m.codeKeepsMarkup
-            = !code.isEmpty() && withoutWhiteSpace(code).endsWith(withoutWhiteSpace(markup->toString()));
+        m.codeKeepsMarkup = !code.isEmpty()
+            && withoutWhiteSpace(QString(code).remove(QStringLiteral("&#13;")))
+                   .endsWith(withoutWhiteSpace(markup->toString()));
     QTest::qWait(300);
 
     editor->append(QStringLiteral("<p>%1</p>").arg(QString::fromLatin1(kMarker)));

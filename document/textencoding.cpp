@@ -475,10 +475,12 @@ std::optional<TextEncoding> encodingOfXmlDeclaration(std::string_view markup)
     return isUtf16(*encoding) ? TextEncoding::Utf8 : *encoding;
 }
 
-// Bytes that read as Chinese in GB18030: every sequence well-formed, and three in four of the two- and
-// four-byte characters from the GB2312 rows (symbols and the common characters). Latin-1 text that
-// happens to be well-formed GB18030 ("J\xE9r\xF4me") pairs its letters with ASCII bytes, which lie
-// outside those rows.
+// Bytes that read as Chinese in GB18030: every sequence over the whole text well-formed, and seven in
+// eight of its characters common in Chinese text: the 3755 frequent hanzi of GB2312's first level and the
+// rows of punctuation and full-width forms. The rarer hanzi of the second level, the extension rows and
+// the four-byte forms are how other 8-bit text reads in GB18030: Latin-1 letters paired with ASCII bytes
+// ("J\xE9r\xF4me"), Latin-2 letters paired with each other ("\xEC\xB9\xE8\xF8", "ěščř", reads as two
+// second-level hanzi).
 bool isPlainlyGb18030(std::string_view bytes)
 {
     const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
@@ -504,11 +506,14 @@ bool isPlainlyGb18030(std::string_view bytes)
         if (second < 0x40 || second == 0x7F || second == 0xFF)
             return false;
         ++characters;
-        if (lead >= 0xA1 && lead <= 0xF7 && second >= 0xA1)
+        const bool frequentHanzi = lead >= 0xB0 && lead <= 0xD7 && second >= 0xA1 && second <= 0xFE
+            && !(lead == 0xD7 && second > 0xF9);
+        const bool punctuation = (lead == 0xA1 || lead == 0xA3) && second >= 0xA1 && second <= 0xFE;
+        if (frequentHanzi || punctuation)
             ++common;
         i += 2;
     }
-    return characters > 0 && common * 4 >= characters * 3;
+    return characters > 0 && common * 8 >= characters * 7;
 }
 
 bool isAscii(std::string_view text)
@@ -629,8 +634,8 @@ EncodingGuess sniffEncoding(
         return { TextEncoding::Utf8, EncodingSource::ValidUtf8, 0 };
     // Browsers read an undeclared page that is not UTF-8 as windows-1252; only text that plainly is
     // Chinese is read as GB18030, the encoding this editor's own pages have always been written in.
-    return { isPlainlyGb18030(bytes) ? TextEncoding::Gb18030 : TextEncoding::Windows1252, EncodingSource::Fallback,
-        0 };
+    return { isPlainlyGb18030(bytes) ? TextEncoding::Gb18030 : TextEncoding::Windows1252,
+        EncodingSource::Fallback, 0 };
 }
 
 DecodedText decodeText(std::string_view bytes, TextEncoding encoding)

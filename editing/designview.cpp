@@ -9,6 +9,37 @@
 #include <algorithm>
 
 namespace inkwell {
+namespace {
+
+// The comments after the page's last `</html>` end tag, when nothing but comments and white space
+// follows it; otherwise none (text there belongs to the body).
+int commentsAfterRoot(const QString& html)
+{
+    const qsizetype tag = html.lastIndexOf(QLatin1String("</html"), -1, Qt::CaseInsensitive);
+    if (tag < 0)
+        return 0;
+    qsizetype at = html.indexOf(QLatin1Char('>'), tag);
+    if (at < 0)
+        return 0;
+    int comments = 0;
+    for (++at; at < html.size();) {
+        const QChar c = html[at];
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') {
+            ++at;
+        } else if (QStringView(html).mid(at, 4) == QLatin1String("<!--")) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), at + 4);
+            if (end < 0)
+                return 0;
+            ++comments;
+            at = end + 3;
+        } else {
+            return 0;
+        }
+    }
+    return comments;
+}
+
+} // namespace
 
 DesignView::DesignView() = default;
 DesignView::~DesignView() = default;
@@ -46,6 +77,7 @@ void DesignView::loadHtml(const QString& html)
         : QUrl::fromLocalFile(
             QDir(QString::fromStdString(m_documentFolder.string())).absolutePath() + QLatin1Char('/'));
     m_lastPage = html;
+    m_commentsAfterRoot = commentsAfterRoot(html);
     m_pageLoaded = m_engine->loadPage(html, base);
 }
 
@@ -149,25 +181,71 @@ namespace {
 // blank line fewer at every save). The newline is put back in a copy of the root, never in the page
 // itself: a change there would count as the user's edit and leave the saved page marked unsaved. The
 // copy is made only when such an element is there or edits left something to clean, since copying a
-// large page takes time.
+// large page takes time. A carriage return (`&#13;`) is written as a reference again: written as it
+// is, the next reading would take it for a line break, and drop it at the start of a pre. Only in a
+// script or a style, whose text knows no references, does it stay as it is; a page with one such there
+// takes the slower way of a copy.
+// Comments that stood after the root's end tag, which the parser puts at the end of the body with the
+// white space before them, are written after the root again; K is how many there were.
+// A page that opens with an XML declaration came in XML syntax and is written in it, so that it stays
+// well-formed: void elements closed with " />", every attribute with its value, the five characters
+// XML reserves as references, no names of HTML's own character references.
+// The script is a function of K, called by pageTextCall.
 const QString& pageTextScript()
 {
-    static const QString script = QString::fromUtf8(R"js((function(){
+    static const QString script = QString::fromUtf8(R"js((function(K){
 var d=document,r=d.documentElement;if(!r)return['',''];
 %1
-var root=c.outerHTML,before='',after='',past=false;
+var root=cleaned.outerHTML,before='',after='',past=false,xml=false,space=/[^ \t\n\f\r]/;
+function decl(n){return n.nodeType===8&&/^\?xml[\s?]/.test(n.data);}
 function line(n){if(n.nodeType===10)return new XMLSerializer().serializeToString(n);
-if(n.nodeType===8)return /^\?xml[\s?]/.test(n.data)?'<'+n.data+'>':'<!--'+n.data+'-->';return null;}
+if(n.nodeType===8)return decl(n)?'<'+n.data+'>':'<!--'+n.data+'-->';return null;}
 for(var n=d.firstChild;n;n=n.nextSibling){if(n===r){past=true;continue;}var t=line(n);
-if(t!==null){if(past)after+='\n'+t;else before+=t+'\n';}}
+if(!past&&decl(n))xml=true;if(t!==null){if(past)after+='\n'+t;else before+=t+'\n';}}
+var b=cleaned===r?d.body:cleaned.querySelector('body'),tail=[],moved=0;
+if(K>0&&b){for(var c=b.lastChild;c&&moved<K;c=c.previousSibling){
+if(c.nodeType===8){moved++;tail.unshift(c);}else if(c.nodeType===3&&!space.test(c.data))tail.unshift(c);else break;}
+if(moved<K)tail=[];else{var p=tail[0].previousSibling;if(p&&p.nodeType===3&&!space.test(p.data))tail.unshift(p);}}
+var tailText=tail.map(function(c){return c.nodeType===8?'<!--'+c.data+'-->':c.data;}).join('');
+var raw={script:1,style:1,xmp:1,iframe:1,noembed:1,noframes:1,plaintext:1,noscript:1};
+var kept={pre:1,textarea:1,listing:1};
 function opensWithNewline(e){var f=e.firstChild;return !!f&&f.nodeType===3&&f.data.charAt(0)==='\n';}
-var file=root,kept=c.querySelectorAll('pre,textarea,listing');
-if(Array.prototype.some.call(kept,opensWithNewline)){if(c===r)c=r.cloneNode(true);
-Array.prototype.forEach.call(c.querySelectorAll('pre,textarea,listing'),function(e){
-if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});file=c.outerHTML;}
-return[before+file+after,root];})())js")
-                                      .arg(editingscript::cleanedRootInto(QStringLiteral("c")));
+var file;
+if(xml){var out=[],skip=new Set(tail);
+var voids={area:1,base:1,basefont:1,bgsound:1,br:1,col:1,embed:1,frame:1,hr:1,img:1,input:1,keygen:1,link:1,meta:1,param:1,source:1,track:1,wbr:1};
+function esc(t){return t.replace(/&/g,'&amp;').replace(/</g,'&lt;').replace(/>/g,'&gt;').replace(/\r/g,'&#13;');}
+function escAttribute(t){return esc(t).replace(/"/g,'&quot;').replace(/\n/g,'&#10;').replace(/\t/g,'&#9;');}
+function w(n,inRaw){if(n.nodeType===3){out.push(inRaw?n.data:esc(n.data));return;}
+if(n.nodeType===8){out.push('<!--'+n.data+'-->');return;}if(n.nodeType!==1)return;
+var name=n.localName,kids=name==='template'&&n.content?n.content.childNodes:n.childNodes;out.push('<'+name);
+for(var i=0;i<n.attributes.length;i++){var a=n.attributes[i];out.push(' '+a.name+'="'+escAttribute(a.value)+'"');}
+if(!kids.length&&(voids[name]||n.namespaceURI!=='http://www.w3.org/1999/xhtml')){out.push(' />');return;}
+out.push('>');if(kept[name]&&opensWithNewline(n))out.push('\n');
+for(var k=0;k<kids.length;k++)if(!skip.has(kids[k]))w(kids[k],raw[name]===1);out.push('</'+name+'>');}
+w(cleaned,false);file=out.join('')+tailText;}
+else{var cr=root.indexOf('\r')>=0,rawCr=cr&&Array.prototype.some.call(
+cleaned.querySelectorAll('script,style,xmp,iframe,noembed,noframes,plaintext,noscript'),function(e){
+return e.textContent.indexOf('\r')>=0;}),mark='\uFDD0\uFDEF';if(rawCr&&root.indexOf(mark)>=0)cr=rawCr=false;
+var nl=Array.prototype.some.call(cleaned.querySelectorAll('pre,textarea,listing'),opensWithNewline);file=root;
+if(nl||rawCr){var copy=cleaned===r?r.cloneNode(true):cleaned;
+if(nl)Array.prototype.forEach.call(copy.querySelectorAll('pre,textarea,listing'),function(e){
+if(opensWithNewline(e))e.firstChild.data='\n'+e.firstChild.data;});
+if(rawCr){var walk=d.createTreeWalker(copy,NodeFilter.SHOW_TEXT),x;while((x=walk.nextNode())){
+if(x.data.indexOf('\r')<0||(x.parentNode&&raw[x.parentNode.localName]))continue;x.data=x.data.split('\r').join(mark);}}
+file=copy.outerHTML;}
+if(rawCr)file=file.split(mark).join('&#13;');else if(cr)file=file.split('\r').join('&#13;');
+var end=tailText+'</body></html>';
+if(tail.length&&file.length>=end.length&&file.slice(file.length-end.length)===end)
+file=file.slice(0,file.length-end.length)+'</body></html>'+tailText;}
+return[before+file+after,root];}))js")
+                                      .arg(editingscript::cleanedRootInto(QStringLiteral("cleaned")));
     return script;
+}
+
+// The page text script called for a page that had commentsAfterRoot comments after its root.
+QString pageTextCall(int commentsAfterRoot)
+{
+    return pageTextScript() + QStringLiteral("(%1)").arg(commentsAfterRoot);
 }
 
 // The script's two parts, or nothing when the engine gave something else.
@@ -187,7 +265,7 @@ std::optional<PageText> DesignView::readPageText()
 {
     if (!m_engine)
         return std::nullopt;
-    auto page = pageTextOf(m_engine->evaluate(pageTextScript()));
+    auto page = pageTextOf(m_engine->evaluate(pageTextCall(m_commentsAfterRoot)));
     if (page)
         m_lastPage = page->root;
     return page;
@@ -199,7 +277,7 @@ void DesignView::readPageTextLater(std::function<void(std::optional<PageText>)> 
         done(std::nullopt);
         return;
     }
-    m_engine->evaluateLater(pageTextScript(),
+    m_engine->evaluateLater(pageTextCall(m_commentsAfterRoot),
         [this, alive = std::weak_ptr<bool>(m_alive), done = std::move(done)](const QVariant& value) {
             if (alive.expired())
                 return;

@@ -112,6 +112,9 @@ private:
     std::unique_ptr<BrowserEngine> m_engine;
     std::filesystem::path m_documentFolder;
     QString m_lastPage;
+    // How many comments stood after the root element's end tag of the page last loaded; the parser puts
+    // them at the end of the body, and Save puts them back after the root.
+    int m_commentsAfterRoot = 0;
     // Callbacks from the engine may arrive while this view is being destroyed; they check this first.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_pageLoaded = false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace inkwell {
 namespace {
@@ -21,10 +22,13 @@ std::size_t skipSpace(std::string_view text, std::size_t at)
 // offset in `to` just after the match of the last byte that is not white space, or nothing when a byte
 // does not match. Stretches the two have in common (most words, many whole lines) are passed at once;
 // where they part, white space on either side is skipped.
-std::optional<std::size_t> walkForward(std::string_view from, std::size_t fromEnd, std::string_view to)
+std::optional<std::size_t> walkForward(std::string_view from, std::size_t fromEnd, std::string_view to,
+    std::size_t fromStart = 0, std::size_t toStart = 0)
 {
-    std::size_t i = 0;
-    std::size_t j = 0;
+    std::size_t i = fromStart;
+    std::size_t j = toStart;
+    if (i >= fromEnd)
+        return j;
     while (true) {
         const std::size_t same
             = commonPrefixLength(from.data() + i, to.data() + j, std::min(fromEnd - i, to.size() - j));
@@ -45,60 +49,61 @@ std::optional<std::size_t> walkForward(std::string_view from, std::size_t fromEn
     }
 }
 
-// The same walk backward from both ends, in `from` down to fromBegin and in `to` never below toFloor;
-// returns the offset in `to` of the match of the first byte at or after fromBegin that is not white
-// space (the end of `to` when there is none).
-std::optional<std::size_t> walkBackward(
-    std::string_view from, std::size_t fromBegin, std::string_view to, std::size_t toFloor)
-{
-    std::size_t i = from.size();
-    std::size_t j = to.size();
-    std::size_t matched = to.size();
-    while (true) {
-        const std::size_t same
-            = commonSuffixLength(from.data() + i, to.data() + j, std::min(i - fromBegin, j - toFloor));
-        // The match of the first byte that is not white space within what was passed.
-        for (std::size_t k = 0; k < same; ++k) {
-            if (!isHtmlSpace(from[i - same + k])) {
-                matched = j - same + k;
-                break;
-            }
-        }
-        i -= same;
-        j -= same;
-        if (i <= fromBegin)
-            return matched;
-        const bool fromSpace = isHtmlSpace(from[i - 1]);
-        const bool toSpace = j > toFloor && isHtmlSpace(to[j - 1]);
-        if (!fromSpace && !toSpace)
-            return std::nullopt;
-        if (fromSpace) {
-            while (i > fromBegin && isHtmlSpace(from[i - 1]))
-                --i;
-        }
-        if (toSpace && (i <= fromBegin || !isHtmlSpace(from[i - 1]))) {
-            while (j > toFloor && isHtmlSpace(to[j - 1]))
-                --j;
-        }
-        if (i <= fromBegin)
-            return matched;
-    }
-}
-
 } // namespace
+
+std::optional<std::vector<ByteSpan>> matchingMarkup(
+    std::string_view markup, std::string_view formatted, std::span<const ByteSpan> spans)
+{
+    std::vector<ByteSpan> found;
+    found.reserve(spans.size());
+    // One walk forward over both texts: to each span's start, where the match starts right after the
+    // markup's last byte that is not white space, and to its end, whose match is the markup's next such
+    // byte; the walk on from there compares it.
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (const ByteSpan& span : spans) {
+        if (span.begin > span.end || span.end > formatted.size() || span.begin < i)
+            return std::nullopt;
+        const std::optional<std::size_t> atBegin = walkForward(formatted, span.begin, markup, i, j);
+        if (!atBegin)
+            return std::nullopt;
+        std::size_t begin = *atBegin;
+        while (begin > j && isHtmlSpace(markup[begin - 1]))
+            --begin;
+        if (span.begin == 0)
+            begin = 0;
+        // The stretch itself is not compared: the walk jumps to its end in both texts.
+        const std::size_t words = [&] {
+            std::size_t n = 0;
+            for (std::size_t k = span.begin; k < span.end; ++k)
+                n += isHtmlSpace(formatted[k]) ? 0 : 1;
+            return n;
+        }();
+        std::size_t end = *atBegin;
+        for (std::size_t n = 0; n < words; ++end) {
+            if (end == markup.size())
+                return std::nullopt;
+            n += isHtmlSpace(markup[end]) ? 0 : 1;
+        }
+        i = span.end;
+        j = end;
+        end = skipSpace(markup, end);
+        if (span.end == formatted.size())
+            end = markup.size();
+        found.push_back({ begin, end });
+    }
+    const std::optional<std::size_t> last = walkForward(formatted, formatted.size(), markup, i, j);
+    if (!last || skipSpace(markup, *last) != markup.size())
+        return std::nullopt;
+    return found;
+}
 
 std::optional<ByteSpan> matchingMarkup(std::string_view markup, std::string_view formatted, ByteSpan span)
 {
-    if (span.begin > span.end || span.end > formatted.size())
+    const auto found = matchingMarkup(markup, formatted, std::span<const ByteSpan>(&span, 1));
+    if (!found)
         return std::nullopt;
-    const std::optional<std::size_t> begin = walkForward(formatted, span.begin, markup);
-    if (!begin)
-        return std::nullopt;
-    // Backward from both ends down to span.end, never into what the forward walk matched.
-    const std::optional<std::size_t> end = walkBackward(formatted, span.end, markup, *begin);
-    if (!end)
-        return std::nullopt;
-    return ByteSpan { *begin, *end };
+    return found->front();
 }
 
 std::optional<std::size_t> markupOffsetOf(

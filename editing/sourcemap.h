@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace inkwell {
 
@@ -23,9 +25,12 @@ struct ByteSpan
 // when there is none) and ends at the match of the first such byte at or after span.end (at the end of
 // the markup when there is none). So white space next to the stretch belongs to it on both sides.
 // Everything outside is compared as it is matched: nothing when the two texts differ there in anything
-// but white space. Linear in the size of both texts.
+// but white space; the stretch itself is only counted. Linear in the size of both texts.
 [[nodiscard]] std::optional<ByteSpan> matchingMarkup(
     std::string_view markup, std::string_view formatted, ByteSpan span);
+// The same for several spans at once, in order and apart, in one walk over both texts.
+[[nodiscard]] std::optional<std::vector<ByteSpan>> matchingMarkup(
+    std::string_view markup, std::string_view formatted, std::span<const ByteSpan> spans);
 
 // The offset in the other text of the byte that matches the one at `offset` (the first byte that is not
 // white space at or after it; the end of the other text when there is none). Nothing when the texts

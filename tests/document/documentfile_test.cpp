@@ -56,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, Fixtures,
         FixtureCase { "gbk-gb2312", TextEncoding::Gb18030 },
         FixtureCase { "undeclared-gbk", TextEncoding::Gb18030, "<meta charset=\"gb18030\">" },
         FixtureCase { "undeclared-utf8", TextEncoding::Utf8, "<meta charset=\"utf-8\">" },
+        FixtureCase { "undeclared-latin2", TextEncoding::Windows1252, "<meta charset=\"windows-1252\">" },
         FixtureCase { "gb2312-emoji", TextEncoding::Gb18030 }),
     [](const auto& test) {
         std::string name = test.param.name;

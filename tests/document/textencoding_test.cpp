@@ -125,16 +125,30 @@ INSTANTIATE_TEST_SUITE_P(Table, Sniffing,
             EncodingSource::Declaration },
         SniffCase { "ascii_is_utf8", "<p>abc</p>", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
         SniffCase { "utf8_chinese", "<p>\xE4\xB8\xAD</p>", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
+        // Browsers read undeclared bytes as windows-1252 even when they are UTF-8 ("Don\xE2\x80\x99t" shows
+        // as "Donâ€™t"); UTF-8 is the better reading, and the page is saved declaring it.
+        SniffCase { "undeclared_utf8_punctuation", "<p>Don\xE2\x80\x99t \xE2\x80\x9Cquote\xE2\x80\x9D</p>",
+            TextEncoding::Utf8, EncodingSource::ValidUtf8 },
         SniffCase { "empty_is_utf8", "", TextEncoding::Utf8, EncodingSource::ValidUtf8 },
         SniffCase { "gbk_bytes", "<p>\xD6\xD0\xCE\xC4</p>", TextEncoding::Gb18030, EncodingSource::Fallback },
         SniffCase { "overlong_utf8", "\xC0\xAF", TextEncoding::Gb18030, EncodingSource::Fallback },
         // Not UTF-8, not plainly Chinese: read as windows-1252, the way browsers read an undeclared page.
         SniffCase { "utf8_surrogate", "\xED\xA0\x80", TextEncoding::Windows1252, EncodingSource::Fallback },
-        SniffCase { "latin1_before_blank", "<p>Pokorn\xFD 2</p>", TextEncoding::Windows1252, EncodingSource::Fallback },
+        SniffCase { "latin1_before_blank", "<p>Pokorn\xFD 2</p>", TextEncoding::Windows1252,
+            EncodingSource::Fallback },
         SniffCase { "latin1_that_is_valid_gb18030", "<p>J\xE9r\xF4me</p>", TextEncoding::Windows1252,
             EncodingSource::Fallback },
-        SniffCase { "gbk_with_an_extension_character", "<p>\xD6\xD0\xCE\xC4\xB5\xC4\xCE\xC4\xD5\xC2\xCA\xC7\xCB\xFB\x81\x40</p>",
+        // Well-formed GB18030, but as rare hanzi: Latin-2 letters next to each other, of one page and of a
+        // longer text.
+        SniffCase { "latin2_letters_that_pair", "<p>\xEC\xB9\xE8\xF8</p>", TextEncoding::Windows1252,
+            EncodingSource::Fallback },
+        SniffCase { "latin2_words_that_pair", "<p>\xE8\xED \xE8\xEDslo, \xB9\xED\xF8" "e</p>",
+            TextEncoding::Windows1252, EncodingSource::Fallback },
+        SniffCase { "gbk_punctuation_and_frequent_hanzi", "<p>\xA1\xB0\xD6\xD0\xCE\xC4\xA1\xB1\xA3\xAC</p>",
             TextEncoding::Gb18030, EncodingSource::Fallback },
+        SniffCase { "gbk_with_an_extension_character",
+            "<p>\xD6\xD0\xCE\xC4\xB5\xC4\xCE\xC4\xD5\xC2\xCA\xC7\xCB\xFB\x81\x40</p>", TextEncoding::Gb18030,
+            EncodingSource::Fallback },
         SniffCase { "xml_declaration", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<html>J\xE9",
             TextEncoding::Windows1252, EncodingSource::Declaration },
         SniffCase { "meta_beats_xml_declaration", "<?xml version='1.0' encoding='utf-8'?><meta charset=gbk>",
@@ -246,16 +260,18 @@ INSTANTIATE_TEST_SUITE_P(Table, SavedEncoding,
         // An undeclared page keeps the encoding it was opened in and, holding more than ASCII, says so.
         SaveCase { "undeclared_keeps_utf8", "<html><head><title>中</title></head>", TextEncoding::Utf8,
             TextEncoding::Utf8, "<html><head><meta charset=\"utf-8\"><title>\xE4\xB8\xAD" },
-        SaveCase { "undeclared_keeps_gb18030", "<HTML lang=\"zh\"><Head class=\"a>b\">中", TextEncoding::Gb18030,
-            TextEncoding::Gb18030, "<HTML lang=\"zh\"><Head class=\"a>b\"><meta charset=\"gb18030\">\xD6\xD0" },
+        SaveCase { "undeclared_keeps_gb18030", "<HTML lang=\"zh\"><Head class=\"a>b\">中",
+            TextEncoding::Gb18030, TextEncoding::Gb18030,
+            "<HTML lang=\"zh\"><Head class=\"a>b\"><meta charset=\"gb18030\">\xD6\xD0" },
         SaveCase { "undeclared_latin1", "<html><header></header><body>\u00A9", TextEncoding::Windows1252,
             TextEncoding::Windows1252, "<html><meta charset=\"windows-1252\"><header></header><body>\xA9" },
-        SaveCase { "undeclared_ascii_untouched", "<html><head></head>&amp;", TextEncoding::Utf8, TextEncoding::Utf8,
-            "<html><head></head>&amp;" },
+        SaveCase { "undeclared_ascii_untouched", "<html><head></head>&amp;", TextEncoding::Utf8,
+            TextEncoding::Utf8, "<html><head></head>&amp;" },
         SaveCase { "undeclared_without_head_uses_references", "<p>中\u00A9</p>", TextEncoding::Utf8,
             TextEncoding::Utf8, "<p>&#20013;&#169;</p>" },
-        SaveCase { "xml_declaration", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head></head>\u00E9",
-            TextEncoding::Utf8, TextEncoding::Windows1252,
+        SaveCase { "xml_declaration",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head></head>\u00E9", TextEncoding::Utf8,
+            TextEncoding::Windows1252,
             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head></head>\xE9" },
         SaveCase {
             "utf16_gets_its_mark", "<p>", TextEncoding::Utf16Le, TextEncoding::Utf16Le, "\xFF\xFE<\0"sv },
@@ -325,8 +341,9 @@ INSTANTIATE_TEST_SUITE_P(Table, CharsetParameter,
         CharsetCase { "text/html; charset = gbk", "gbk" },
         // They took the label of a quote left open, which a browser refuses.
         CharsetCase { "text/html; charset=\"utf-8", std::nullopt },
-        CharsetCase { "text/html; charsetx; charset=big5", "big5" }, CharsetCase { "text/html", std::nullopt },
-        CharsetCase { "text/html; charset=", std::nullopt }, CharsetCase { "", std::nullopt }));
+        CharsetCase { "text/html; charsetx; charset=big5", "big5" },
+        CharsetCase { "text/html", std::nullopt }, CharsetCase { "text/html; charset=", std::nullopt },
+        CharsetCase { "", std::nullopt }));
 
 struct SourceCase
 {
@@ -354,8 +371,8 @@ TEST_P(Sniffer, TriesEachSourceInTurn)
 INSTANTIATE_TEST_SUITE_P(Table, Sniffer,
     ::testing::Values(SourceCase { "bom_beats_transport", "\xEF\xBB\xBFx", TextEncoding::Gb18030,
                           TextEncoding::Big5, TextEncoding::Utf8, EncodingSource::ByteOrderMark },
-        SourceCase { "transport_beats_declaration", "<p>\xD6\xD0</p>", TextEncoding::Gb18030, TextEncoding::Utf8,
-            TextEncoding::Gb18030, EncodingSource::Transport },
+        SourceCase { "transport_beats_declaration", "<p>\xD6\xD0</p>", TextEncoding::Gb18030,
+            TextEncoding::Utf8, TextEncoding::Gb18030, EncodingSource::Transport },
         SourceCase { "declaration_without_transport", "<p>abc</p>", std::nullopt, TextEncoding::Big5,
             TextEncoding::Big5, EncodingSource::Declaration },
         SourceCase { "valid_utf8", "<p>\xE4\xB8\xAD</p>", std::nullopt, std::nullopt, TextEncoding::Utf8,
@@ -370,8 +387,8 @@ TEST(Sniffer, AnUnknownLabelIsPassedOverAsTheEditorDoes)
 {
     constexpr std::string_view page = "<meta charset=\"bogus\"><meta charset=\"big5\"><p>\xA4\xA4</p>";
     EXPECT_EQ(sniffEncoding(page).encoding, TextEncoding::Big5);
-    EXPECT_EQ(sniffEncoding(page, encodingFromLabel("bogus"), declaredEncoding(page)).encoding,
-        TextEncoding::Big5);
+    EXPECT_EQ(
+        sniffEncoding(page, encodingFromLabel("bogus"), declaredEncoding(page)).encoding, TextEncoding::Big5);
 }
 
 } // namespace
