@@ -1,14 +1,14 @@
 // The start-up steps run by the main window before it is first shown, in their fixed order.
 #include "app/fontlist.h"
 #include "app/mainwindow.h"
-#include "document/ownfolders.h"
 #include "app/timestampname.h"
 #include "core/ensurefolder.h"
+#include "core/inifile.h"
+#include "core/messagetexts.h"
+#include "document/ownfolders.h"
 #include "editing/designview.h"
 #include "editing/incomingpictures.h"
 #include "platform/browserengine.h"
-#include "core/inifile.h"
-#include "core/messagetexts.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"
 
@@ -130,6 +130,12 @@ StartUpOutcome MainWindow::runCreationSequence()
             handled = offered && m_incomingPictures->paste(*offered, m_browser->devicePixelRatioF());
         });
         return handled;
+    });
+    // Undo and redo run as commands: a step across a load waits for the engine. The keys are taken even
+    // while another command runs, as the paste keys are.
+    m_designView->setHistoryHandler([this](HistoryDirection direction) {
+        (void)m_commands.run([&] { moveThroughHistory(direction); });
+        return true;
     });
     m_designView->setFileDropHandler(
         [this](const QList<QUrl>& files) { runCommand([&] { m_incomingPictures->drop(files); }); });

@@ -1,14 +1,14 @@
 // The commands of the main window's controls: each hands over to the piece that does the work,
 // with the window's state and its dialogs.
-#include "document/blankpage.h"
 #include "app/mainwindow.h"
 #include "app/timestampname.h"
 #include "capture/capturecommand.h"
+#include "core/messagetexts.h"
+#include "document/blankpage.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/designviewswitch.h"
 #include "editing/formattingcommands.h"
-#include "core/messagetexts.h"
 #include "projects/wizardwindow.h"
 #include "publishing/mhtexportcommand.h"
 #include "publishing/pageserver.h"
@@ -63,8 +63,8 @@ void MainWindow::loadBlankPage()
 
 bool MainWindow::openWizard()
 {
-    const auto outcome
-        = inkwell::openWizard(isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document, m_messages });
+    const auto outcome = inkwell::openWizard(
+        isVisible() ? this : nullptr, WizardContext { m_runFolder, m_document, m_messages });
     // Setting the project folder in the wizard moves the document even when no project is created.
     m_document = outcome.document;
     if (outcome.projectCreated)
@@ -151,7 +151,11 @@ void MainWindow::showDesignPage()
     if (code.trimmed().isEmpty())
         return;
     if (!m_codeView->isUntouched(code)) {
-        switchToDesignView(code, *m_codeView, *m_designView);
+        flushChanges();
+        const auto since = m_designView->changeCount() == m_codePageAt ? DesignPageSince::Unchanged
+                                                                       : DesignPageSince::Changed;
+        switchToDesignView(code, *m_codeView, *m_designView, since);
+        m_codePageAt = m_designView->changeCount();
         m_codeView->markUntouched(code);
         noteEdited();
     }
@@ -161,7 +165,19 @@ void MainWindow::showDesignPage()
 void MainWindow::showCodePage()
 {
     m_tabs->setCurrentIndex(1);
+    // Changes the engine has not reported yet belong to the page read now, not to a later one.
+    flushChanges();
     switchToCodeView(*m_designView, *m_codeView);
+    m_codePageAt = m_designView->changeCount();
+}
+
+void MainWindow::moveThroughHistory(HistoryDirection direction)
+{
+    const auto move = direction == HistoryDirection::Back ? m_designView->undo() : m_designView->redo();
+    // A step taken back may be the page as it was saved: the close question and the recovery copy
+    // compare the page with the saved one, so counting it as an edit is always right.
+    if (move != DesignView::HistoryMove::None)
+        noteEdited();
 }
 
 void MainWindow::clearCodeView()
@@ -247,7 +263,8 @@ void MainWindow::endWithoutQuestion()
         return;
     flushChanges();
     // A renderer that no longer answers still leaves the newest page the view read.
-    m_recovery->writeFinalCopy([this] { return m_designView->readHtml().value_or(m_designView->lastPage()); });
+    m_recovery->writeFinalCopy(
+        [this] { return m_designView->readHtml().value_or(m_designView->lastPage()); });
     stopWhatWasStarted();
     QCoreApplication::exit(0); // also ends the loop of an open dialog
 }
@@ -286,8 +303,9 @@ void MainWindow::reloadAfterRendererEnded()
 {
     if (m_stopped)
         return;
-    // The engine starts a new renderer for the next load; the newest page this window read goes in.
-    m_designView->loadHtml(m_designView->lastPage());
+    // The engine starts a new renderer for the next load; the newest page this window read goes in,
+    // and the history stays.
+    m_designView->showAgain(m_designView->lastPage());
     m_designView->editModeOn();
     noteEdited();
     m_messages.inform(kHintTitle, texts::kRendererEnded);
