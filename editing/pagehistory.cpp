@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace inkwell {
 namespace {
@@ -11,6 +12,36 @@ constexpr std::size_t kSplitBelow = 4096;
 // The piece looked for in the other text when a middle is split, and how often a part is split again.
 constexpr std::size_t kAnchorBytes = 64;
 constexpr int kMaxSplits = 16;
+
+// Where the piece of `from` at `at` stands in `to`. Markup repeats itself (the same row, the same
+// link), so the piece may stand in many places: only those that the difference in length allows are
+// looked at, and of those the one nearest to where it is expected.
+std::optional<std::size_t> anchorIn(
+    std::string_view to, std::string_view anchor, std::size_t at, std::size_t fromSize)
+{
+    const std::size_t grown = to.size() > fromSize ? to.size() - fromSize : 0;
+    const std::size_t shrunk = fromSize > to.size() ? fromSize - to.size() : 0;
+    const std::size_t first = at > shrunk + kSplitBelow ? at - shrunk - kSplitBelow : 0;
+    const std::size_t last = std::min(to.size(), at + grown + kSplitBelow + anchor.size());
+    if (first >= last)
+        return std::nullopt;
+    const std::size_t expected = at + grown / 2 - std::min(at, shrunk / 2);
+    const std::string_view window = to.substr(first, last - first);
+    const std::boyer_moore_horspool_searcher searcher(anchor.begin(), anchor.end());
+    std::optional<std::size_t> best;
+    for (auto from = window.begin();;) {
+        const auto found = std::search(from, window.end(), searcher);
+        if (found == window.end())
+            break;
+        const std::size_t place = first + static_cast<std::size_t>(found - window.begin());
+        const auto distance
+            = [expected](std::size_t p) { return p > expected ? p - expected : expected - p; };
+        if (!best || distance(place) < distance(*best))
+            best = place;
+        from = found + 1;
+    }
+    return best;
+}
 
 void collect(std::string_view from, std::string_view to, std::size_t offset, int depth, TextDifference& out)
 {
@@ -31,13 +62,9 @@ void collect(std::string_view from, std::string_view to, std::size_t offset, int
     // a correct difference; a good one gives a small one.
     if (depth < kMaxSplits && from.size() >= kSplitBelow && to.size() >= kSplitBelow) {
         const std::size_t middle = from.size() / 2 - kAnchorBytes / 2;
-        const std::string_view anchor = from.substr(middle, kAnchorBytes);
-        const auto found = std::search(
-            to.begin(), to.end(), std::boyer_moore_horspool_searcher(anchor.begin(), anchor.end()));
-        if (found != to.end()) {
-            const auto split = static_cast<std::size_t>(found - to.begin());
-            collect(from.substr(0, middle), to.substr(0, split), offset, depth + 1, out);
-            collect(from.substr(middle), to.substr(split), offset + middle, depth + 1, out);
+        if (const auto split = anchorIn(to, from.substr(middle, kAnchorBytes), middle, from.size())) {
+            collect(from.substr(0, middle), to.substr(0, *split), offset, depth + 1, out);
+            collect(from.substr(middle), to.substr(*split), offset + middle, depth + 1, out);
             return;
         }
     }
