@@ -190,6 +190,38 @@ TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeIt)
     EXPECT_FALSE(unsaved());
 }
 
+// Undo of a "设计" gives back where the user was: the selection and the scroll of the page before it,
+// though "设计" showed another place.
+TEST_F(CodeViewTrip, UndoOfADesignStepGivesBackTheSelectionAndTheScroll)
+{
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body>";
+    for (int i = 0; i < 300; ++i)
+        html += "<p id=\"p" + std::to_string(i) + "\">段落 paragraph " + std::to_string(i) + " word</p>\n";
+    open(html + "</body></html>");
+    testing::select(control<QWebEngineView>("互联网浏览器1"),
+        "var t=document.getElementById('p200').firstChild,r=document.createRange();r.setStart(t,3);"
+        "r.setEnd(t,12);var s=getSelection();s.removeAllRanges();s.addRange(r);"
+        "document.getElementById('p200').scrollIntoView();");
+    const QString where
+        = QStringLiteral("(function(){var s=getSelection(),r=s.rangeCount?s.getRangeAt(0):null;"
+                         "return document.scrollingElement.scrollTop+' '+(r?r.startContainer.parentNode.id+' "
+                         "'+r.toString():'');})()");
+    const QString before = evaluate(where);
+    ASSERT_TRUE(before.endsWith(QStringLiteral(" p200 paragraph"))) << before.toStdString();
+    ASSERT_FALSE(before.startsWith(QStringLiteral("0 "))) << before.toStdString();
+
+    auto* editor = showCode();
+    retype(editor, QStringLiteral("paragraph 10"), QStringLiteral("paragraph ten"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return bodyText().contains(QStringLiteral("paragraph ten")); }, 10000));
+    EXPECT_NE(evaluate(where), before); // "设计" shows the edited paragraph
+
+    QTest::keyClick(pageKeys(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return evaluate(where) == before; }, 10000))
+        << evaluate(where).toStdString() << " instead of " << before.toStdString();
+    EXPECT_FALSE(bodyText().contains(QStringLiteral("paragraph ten")));
+}
+
 // A page of many screens: after each switch the element that holds the caret is in view in the view
 // switched to, and holds the caret there.
 TEST_F(CodeViewTrip, TheViewSwitchedToShowsTheCaretsElement)
