@@ -167,7 +167,10 @@ TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeIt)
         EXPECT_FALSE(m_window->close());
         EXPECT_EQ(answers.boxes, QStringList { QStringLiteral("提示: 是否保存？") });
     }
-    pressUntil(Qt::ControlModifier | Qt::Key_Z, opened); // so that Open asks nothing
+    // The recovery copy follows: kept while the typing is there, gone once it is undone again.
+    EXPECT_TRUE(eventually([&] { return m_window->recoveryCopy().exists(); }, 20000));
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, opened); // also so that Open asks nothing
+    EXPECT_TRUE(eventually([&] { return !m_window->recoveryCopy().exists(); }, 20000));
 
     // Through the "代码" tab, whose editor is empty after Open: the page the user writes there
     // replaces the typed page, and undo brings that back.
