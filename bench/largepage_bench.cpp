@@ -146,13 +146,15 @@ struct Measurement
     // trips, and the bytes the design view's history holds after them.
     std::size_t residentBeforeTrips = 0;
     std::size_t residentAfterTrips = 0;
+    std::size_t ownResidentBeforeTrips = 0; // this process alone
+    std::size_t ownResidentAfterTrips = 0;
     std::size_t historyBytes = 0;
     QStringList messages;
 };
 
 // Resident bytes of this process and of every process it started, and those started by them (the
 // engine's renderer is a grandchild), as /proc tells them.
-std::size_t residentBytesWithChildren()
+std::size_t residentBytesWithChildren(bool children = true)
 {
     std::vector<std::pair<int, int>> parents; // pid, parent pid
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -170,7 +172,7 @@ std::size_t residentBytesWithChildren()
         parents.emplace_back(std::stoi(name), parent);
     }
     std::vector<int> family { static_cast<int>(getpid()) };
-    for (std::size_t i = 0; i < family.size(); ++i) {
+    for (std::size_t i = 0; children && i < family.size(); ++i) {
         for (const auto& [pid, parent] : parents) {
             if (parent == family[i])
                 family.push_back(pid);
@@ -324,6 +326,7 @@ Measurement measure(
     if (trips > 0) {
         QTest::qWait(1000);
         m.residentBeforeTrips = residentBytesWithChildren();
+        m.ownResidentBeforeTrips = residentBytesWithChildren(false);
         for (int trip = 0; trip < trips; ++trip) {
             (void)timedClick(window, "超级按钮_代码");
             editor->append(QStringLiteral("<p>%1-trip-%2</p>").arg(QString::fromLatin1(kMarker)).arg(trip));
@@ -331,6 +334,7 @@ Measurement measure(
         }
         QTest::qWait(1000);
         m.residentAfterTrips = residentBytesWithChildren();
+        m.ownResidentAfterTrips = residentBytesWithChildren(false);
         m.historyBytes = window.designView().history().heldBytes();
         if (window.designView().history().stateCount() < static_cast<std::size_t>(trips))
             m.messages << QStringLiteral("the trips were not all kept in the history");
@@ -384,12 +388,14 @@ int main(int argc, char** argv)
             "\"save\": %.4f, \"code_bytes\": %zu, \"saved_bytes\": %zu, \"code_keeps_markup\": %s, "
             "\"design_keeps_text\": %s, \"saved_keeps_text\": %s, \"design_parts\": {%s}, \"messages\": %s, "
             "\"trips\": %d, \"resident_before_trips\": %zu, \"resident_after_trips\": %zu, "
-            "\"history_bytes\": %zu, \"ok\": %s}\n",
+            "\"own_resident_before_trips\": %zu, \"own_resident_after_trips\": %zu, \"history_bytes\": %zu, "
+            "\"ok\": %s}\n",
             m.page.c_str(), m.bytes, m.open, m.code, m.design, m.save, m.codeBytes, m.savedBytes,
             m.codeKeepsMarkup ? "true" : "false", m.designKeepsText ? "true" : "false",
             m.savedKeepsText ? "true" : "false", parts.c_str(),
             jsonString(m.messages.join(QStringLiteral(" | "))).c_str(), trips, m.residentBeforeTrips,
-            m.residentAfterTrips, m.historyBytes, ok ? "true" : "false");
+            m.residentAfterTrips, m.ownResidentBeforeTrips, m.ownResidentAfterTrips, m.historyBytes,
+            ok ? "true" : "false");
         std::fflush(stdout);
     }
     return failures == 0 ? 0 : 1;
