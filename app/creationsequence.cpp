@@ -79,6 +79,12 @@ StartUpOutcome MainWindow::runCreationSequence()
         });
         return handled;
     });
+    // Undo and redo run as commands: a step across a load waits for the engine. The keys are taken even
+    // while another command runs, as the paste keys are.
+    m_designView->setHistoryHandler([this](HistoryDirection direction) {
+        (void)m_commands.run([&] { moveThroughHistory(direction); });
+        return true;
+    });
     m_designView->setFileDropHandler(
         [this](const QList<QUrl>& files) { runCommand([&] { m_incomingPictures->drop(files); }); });
 

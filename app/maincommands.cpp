@@ -190,7 +190,11 @@ void MainWindow::showDesignPage()
     if (code.trimmed().isEmpty())
         return;
     if (!m_codeView->isUntouched(code)) {
-        switchToDesignView(code, *m_codeView, *m_designView);
+        flushChanges();
+        const auto since = m_designView->changeCount() == m_codePageAt ? DesignPageSince::Unchanged
+                                                                       : DesignPageSince::Changed;
+        switchToDesignView(code, *m_codeView, *m_designView, since);
+        m_codePageAt = m_designView->changeCount();
         m_codeView->markUntouched(code);
         noteEdited();
     }
@@ -200,7 +204,19 @@ void MainWindow::showDesignPage()
 void MainWindow::showCodePage()
 {
     m_tabs->setCurrentIndex(1);
+    // Changes the engine has not reported yet belong to the page read now, not to a later one.
+    flushChanges();
     switchToCodeView(*m_designView, *m_codeView);
+    m_codePageAt = m_designView->changeCount();
+}
+
+void MainWindow::moveThroughHistory(HistoryDirection direction)
+{
+    const auto move = direction == HistoryDirection::Back ? m_designView->undo() : m_designView->redo();
+    // A step taken back may be the page as it was saved: the close question and the recovery copy
+    // compare the page with the saved one, so counting it as an edit is always right.
+    if (move != DesignView::HistoryMove::None)
+        noteEdited();
 }
 
 void MainWindow::clearCodeView()
@@ -329,8 +345,9 @@ void MainWindow::reloadAfterRendererEnded()
 {
     if (m_stopped)
         return;
-    // The engine starts a new renderer for the next load; the newest page this window read goes in.
-    m_designView->loadHtml(m_designView->lastPage());
+    // The engine starts a new renderer for the next load; the newest page this window read goes in,
+    // and the history stays.
+    m_designView->showAgain(m_designView->lastPage());
     m_designView->editModeOn();
     noteEdited();
     m_messages.inform(kHintTitle, texts::kRendererEnded);

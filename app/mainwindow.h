@@ -6,14 +6,16 @@
 #include "app/commandguard.h"
 #include "app/documentcommands.h"
 #include "app/recoveryscheduler.h"
-#include "document/documentfilestatus.h"
 #include "app/startupoutcome.h"
-#include "document/documentlocation.h"
 #include "core/runfolder.h"
+#include "document/documentfilestatus.h"
+#include "document/documentlocation.h"
+#include "platform/browserengine.h"
 #include "platform/instancelock.h"
 #include "platform/qtmessageservice.h"
 
 #include <QWidget>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -79,6 +81,8 @@ public:
     void chooseBackgroundColour();
     void captureWithWindowMinimised();
     void captureWithWindowShown();
+    // Undo or redo in the design view: the engine's own steps, and each "设计" as one step.
+    void moveThroughHistory(HistoryDirection direction);
     // Every command that may change the page says so, for the question asked before closing and for
     // the recovery copy.
     void noteEdited();
@@ -130,6 +134,9 @@ private:
     bool m_recoveryFailureShown = false; // a recovery copy that cannot be written is said once per run
     // title.ini's value, read once at start-up; until then the window keeps its designed caption.
     std::optional<std::string> m_configuredTitle;
+    // The design view's change count when the code view's formatted page was the page: a "设计" that
+    // finds it unchanged need not read the page again.
+    std::uint64_t m_codePageAt = 0;
     CommandGuard m_commands;
     std::unique_ptr<RecoveryScheduler> m_recovery;
 

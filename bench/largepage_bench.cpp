@@ -3,9 +3,12 @@
 // the way that nothing of the page's text is lost. Prints one JSON object per page on standard output.
 // bench/largepage_bench.py builds the pages and times the browser's own load of them in the same run.
 //
-// Usage: inkwell_largepage_bench [--breakdown] PAGE.html...   (needs a display: run under xvfb-run)
+// Usage: inkwell_largepage_bench [--breakdown] [--trips N] PAGE.html...   (needs a display: run under
+// xvfb-run)
 // --breakdown: afterwards, change the code once more and time the steps of "设计" one by one, then those
 // of Save.
+// --trips N: afterwards, N more trips ("代码", a paragraph added to the code, "设计"), with the memory of
+// the program and its engine processes before and after them and what the page's history holds.
 #include "app/mainwindow.h"
 #include "core/atomicfile.h"
 #include "core/inifile.h"
@@ -32,6 +35,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -138,8 +142,53 @@ struct Measurement
     bool designKeepsText = false; // after the round trip the page's text is the same, plus the marker
     bool savedKeepsText = false; // the saved file, loaded again, has that same text
     std::vector<std::pair<const char*, double>> designParts; // seconds of each step, with --breakdown
+    // With --trips: resident bytes of this process and the engine's processes before and after the
+    // trips, and the bytes the design view's history holds after them.
+    std::size_t residentBeforeTrips = 0;
+    std::size_t residentAfterTrips = 0;
+    std::size_t ownResidentBeforeTrips = 0; // this process alone
+    std::size_t ownResidentAfterTrips = 0;
+    std::size_t historyBytes = 0;
     QStringList messages;
 };
+
+// Resident bytes of this process and of every process it started, and those started by them (the
+// engine's renderer is a grandchild), as /proc tells them.
+std::size_t residentBytesWithChildren(bool children = true)
+{
+    std::vector<std::pair<int, int>> parents; // pid, parent pid
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string stat = inkwell::readFile(entry.path() / "stat").valueOr({});
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream fields(stat.substr(close + 2));
+        std::string state;
+        int parent = 0;
+        fields >> state >> parent;
+        parents.emplace_back(std::stoi(name), parent);
+    }
+    std::vector<int> family { static_cast<int>(getpid()) };
+    for (std::size_t i = 0; children && i < family.size(); ++i) {
+        for (const auto& [pid, parent] : parents) {
+            if (parent == family[i])
+                family.push_back(pid);
+        }
+    }
+    std::size_t bytes = 0;
+    for (const int pid : family) {
+        std::istringstream status(
+            inkwell::readFile(std::filesystem::path("/proc") / std::to_string(pid) / "status").valueOr({}));
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmRSS:", 0) == 0)
+                bytes += static_cast<std::size_t>(std::stoull(line.substr(6))) * 1024;
+        }
+    }
+    return bytes;
+}
 
 // Clicks a named button and waits until its handler has returned and the events it left (the repaint of
 // what it changed) are processed. Seconds.
@@ -162,7 +211,8 @@ std::optional<QString> pageText(BrowserEngine& engine)
     return withoutWhiteSpace(value->toString());
 }
 
-Measurement measure(const std::filesystem::path& page, const std::filesystem::path& runFolder, bool breakdown)
+Measurement measure(
+    const std::filesystem::path& page, const std::filesystem::path& runFolder, bool breakdown, int trips)
 {
     Measurement m;
     m.page = page.filename().string();
@@ -275,6 +325,23 @@ Measurement measure(const std::filesystem::path& page, const std::filesystem::pa
         if (!written.ok())
             m.messages << QStringLiteral("the breakdown's file could not be written");
     }
+
+    if (trips > 0) {
+        QTest::qWait(1000);
+        m.residentBeforeTrips = residentBytesWithChildren();
+        m.ownResidentBeforeTrips = residentBytesWithChildren(false);
+        for (int trip = 0; trip < trips; ++trip) {
+            (void)timedClick(window, "超级按钮_代码");
+            editor->append(QStringLiteral("<p>%1-trip-%2</p>").arg(QString::fromLatin1(kMarker)).arg(trip));
+            (void)timedClick(window, "超级按钮_设计");
+        }
+        QTest::qWait(1000);
+        m.residentAfterTrips = residentBytesWithChildren();
+        m.ownResidentAfterTrips = residentBytesWithChildren(false);
+        m.historyBytes = window.designView().history().heldBytes();
+        if (window.designView().history().stateCount() < static_cast<std::size_t>(trips))
+            m.messages << QStringLiteral("the trips were not all kept in the history");
+    }
     return m;
 }
 
@@ -291,17 +358,22 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
 
     bool breakdown = false;
+    int trips = 0;
     int failures = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--breakdown") {
             breakdown = true;
             continue;
         }
+        if (std::string_view(argv[i]) == "--trips" && i + 1 < argc) {
+            trips = std::atoi(argv[++i]);
+            continue;
+        }
         inkwell::testing::TempFolder run(binaryDir / "bench-runs");
         std::filesystem::create_directories(run.path() / "system");
         if (!inkwell::IniFile(run.path() / "system" / "guid.ini").write("向导", "是否显示", "假"))
             return 1;
-        const Measurement m = measure(argv[i], run.path(), breakdown);
+        const Measurement m = measure(argv[i], run.path(), breakdown, trips);
         std::string parts;
         for (const auto& [name, seconds] : m.designParts) {
             if (!parts.empty())
@@ -318,11 +390,15 @@ int main(int argc, char** argv)
             "{\"page\": \"%s\", \"bytes\": %zu, \"open\": %.4f, \"code\": %.4f, \"design\": %.4f, "
             "\"save\": %.4f, \"code_bytes\": %zu, \"saved_bytes\": %zu, \"code_keeps_markup\": %s, "
             "\"design_keeps_text\": %s, \"saved_keeps_text\": %s, \"design_parts\": {%s}, \"messages\": %s, "
+            "\"trips\": %d, \"resident_before_trips\": %zu, \"resident_after_trips\": %zu, "
+            "\"own_resident_before_trips\": %zu, \"own_resident_after_trips\": %zu, \"history_bytes\": %zu, "
             "\"ok\": %s}\n",
             m.page.c_str(), m.bytes, m.open, m.code, m.design, m.save, m.codeBytes, m.savedBytes,
             m.codeKeepsMarkup ? "true" : "false", m.designKeepsText ? "true" : "false",
             m.savedKeepsText ? "true" : "false", parts.c_str(),
-            jsonString(m.messages.join(QStringLiteral(" | "))).c_str(), ok ? "true" : "false");
+            jsonString(m.messages.join(QStringLiteral(" | "))).c_str(), trips, m.residentBeforeTrips,
+            m.residentAfterTrips, m.ownResidentBeforeTrips, m.ownResidentAfterTrips, m.historyBytes,
+            ok ? "true" : "false");
         std::fflush(stdout);
     }
     return failures == 0 ? 0 : 1;

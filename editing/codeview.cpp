@@ -98,6 +98,8 @@ void CodeView::setText(const QString& text)
     // The component reads up to the terminating zero, so an embedded zero ends the text there.
     const QByteArray bytes = text.toUtf8();
     m_editor->sendText(Message::SetText, 0, bytes.constData());
+    // A new text starts a history of its own: undo never brings back the text of an earlier page.
+    m_editor->send(Message::EmptyUndoBuffer);
     markUntouched(this->text());
     m_page.reset();
 }

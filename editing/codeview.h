@@ -29,7 +29,8 @@ public:
     void attach(std::unique_ptr<CodeEditor> editor);
 
     // Replaces the whole text; the text ends at its first zero character. Line ends pass unchanged.
-    // The new text counts as untouched, and the view holds no formatted page (see below).
+    // The new text counts as untouched, starts a new undo history, and the view holds no formatted page
+    // (see below).
     void setText(const QString& text);
 
     // The page's markup and the text it was formatted into, which the view shows: what the view's

@@ -63,15 +63,172 @@ void DesignView::setDocumentFolder(const std::filesystem::path& folder, FolderCh
     // its new folder.
     if (change != FolderChange::ShowPageAgain || !m_engine || !m_pageLoaded)
         return;
-    // A page that cannot be read is left as it is rather than replaced by nothing.
-    if (const auto page = readHtml())
-        loadHtml(*page);
+    // A page that cannot be read is left as it is rather than replaced by nothing. The engine forgets
+    // its own steps with the load, so the page as it is becomes a state of the history.
+    const auto page = readPageText();
+    if (!page)
+        return;
+    std::string file = page->file.toStdString();
+    if (hasOwnUndo())
+        m_history.push(std::move(file));
+    else
+        m_history.replaceCurrent(std::move(file));
+    show(page->file);
 }
 
 void DesignView::loadHtml(const QString& html)
 {
+    m_history.start(html.toStdString());
+    show(html);
+}
+
+void DesignView::loadCarriedPage(const QString& html, const std::string* before)
+{
+    std::string pageBefore;
+    if (before) {
+        pageBefore = *before;
+    } else if (const auto page = readPageText()) {
+        pageBefore = page->file.toStdString();
+    } else {
+        // A page that cannot be read cannot be given back either.
+        loadHtml(html);
+        return;
+    }
+    // The user's edits since the last load are the engine's steps, lost with the load: they become one
+    // step of the history. Without any, the page read is the state the history holds, as the engine
+    // writes it, which may differ from the text that was loaded.
+    const std::string here = position();
+    if (hasOwnUndo())
+        m_history.push(std::move(pageBefore));
+    else
+        m_history.replaceCurrent(std::move(pageBefore));
+    m_history.setPosition(here);
+    m_history.push(html.toStdString());
+    show(html);
+}
+
+void DesignView::showAgain(const QString& html)
+{
+    m_history.push(html.toStdString());
+    show(html);
+}
+
+namespace {
+
+// The engine's own undo (redo) when it has a step: 2. Otherwise whether it has a step the other way
+// (the page was edited since its load): 1, or 0.
+const QString kOwnStep = QStringLiteral(
+    "(function(back){var d=document,u=back?'undo':'redo',o=back?'redo':'undo';"
+    "if(d.queryCommandEnabled(u)){d.execCommand(u);return 2;}return d.queryCommandEnabled(o)?1:0;})(%1)");
+
+} // namespace
+
+DesignView::HistoryMove DesignView::undo()
+{
+    if (!m_engine)
+        return HistoryMove::None;
+    const auto own = m_engine->evaluate(kOwnStep.arg(QStringLiteral("true")));
+    if (!own)
+        return HistoryMove::None;
+    if (own->toInt() == 2)
+        return HistoryMove::WithinPage;
+    if (!m_history.canGoBack())
+        return HistoryMove::None;
+    const std::string here = position();
+    if (own->toInt() == 1) {
+        // Edits of this page the user took back, which redo would bring again: the load below ends the
+        // engine's steps, so the page with them becomes a state after this one.
+        (void)m_engine->evaluate(
+            QStringLiteral("(function(){var d=document,n=0;"
+                           "while(d.queryCommandEnabled('redo')&&n<100000){d.execCommand('redo');++n;}"
+                           "return n;})()"));
+        const std::size_t at = m_history.currentIndex();
+        if (const auto page = readPageText()) {
+            m_history.push(page->file.toStdString());
+            m_history.setPosition(position());
+            if (m_history.currentIndex() != at)
+                (void)m_history.goBack();
+        }
+    }
+    m_history.setPosition(here);
+    const std::string& page = m_history.goBack();
+    showState(page, m_history.position());
+    return HistoryMove::AcrossLoad;
+}
+
+DesignView::HistoryMove DesignView::redo()
+{
+    if (!m_engine)
+        return HistoryMove::None;
+    const auto own = m_engine->evaluate(kOwnStep.arg(QStringLiteral("false")));
+    if (!own)
+        return HistoryMove::None;
+    if (own->toInt() == 2)
+        return HistoryMove::WithinPage;
+    if (own->toInt() == 1) {
+        // Edited since the load: what came after this state can no longer be reached.
+        m_history.dropLaterStates();
+        return HistoryMove::None;
+    }
+    if (!m_history.canGoForward())
+        return HistoryMove::None;
+    m_history.setPosition(position());
+    const std::string& page = m_history.goForward();
+    showState(page, m_history.position());
+    return HistoryMove::AcrossLoad;
+}
+
+void DesignView::showState(const std::string& page, const std::string& where)
+{
+    show(QString::fromStdString(page));
+    restorePosition(where);
+}
+
+bool DesignView::hasOwnUndo()
+{
+    if (!m_engine)
+        return false;
+    const auto value = m_engine->evaluate(QStringLiteral("document.queryCommandEnabled('undo')"));
+    return value && value->toBool();
+}
+
+std::string DesignView::position()
+{
+    if (!m_engine)
+        return {};
+    // Nodes are written down as their child indices from the document: the same page loaded again has
+    // the same nodes at the same places.
+    const auto value = m_engine->evaluate(QStringLiteral(
+        "(function(){function path(n){var p=[];while(n&&n!==document){var i=0,s=n;"
+        "while((s=s.previousSibling))++i;p.unshift(i);n=n.parentNode;}return n?p:null;}"
+        "var s=getSelection(),r=s&&s.rangeCount?s.getRangeAt(0):null,e=document.scrollingElement;"
+        "return JSON.stringify({a:r?path(r.startContainer):null,ao:r?r.startOffset:0,"
+        "b:r?path(r.endContainer):null,bo:r?r.endOffset:0,x:e?e.scrollLeft:0,y:e?e.scrollTop:0});})()"));
+    return value ? value->toString().toStdString() : std::string();
+}
+
+void DesignView::restorePosition(const std::string& where)
+{
+    if (!m_engine || where.empty())
+        return;
+    // The position is our own JSON, passed as a literal of it (it holds numbers and arrays only).
+    const QString json = QString::fromStdString(where);
+    if (json.contains(QLatin1Char('<')) || !json.startsWith(QLatin1Char('{')))
+        return;
+    (void)m_engine->evaluate(QStringLiteral(
+        "(function(p){function node(a){if(!a)return null;var n=document;for(var i=0;i<a.length;++i){"
+        "n=n.childNodes[a[i]];if(!n)return null;}return n;}var a=node(p.a),b=node(p.b);"
+        "if(a&&b){try{var r=document.createRange();r.setStart(a,p.ao);r.setEnd(b,p.bo);"
+        "var s=getSelection();s.removeAllRanges();s.addRange(r);}catch(x){}}"
+        "var e=document.scrollingElement;if(e){e.scrollLeft=p.x;e.scrollTop=p.y;}return true;})(%1)")
+                                 .arg(json));
+}
+
+void DesignView::show(const QString& html)
+{
     if (!m_engine)
         return;
+    ++m_changeCount;
     const QUrl base = m_documentFolder.empty()
         ? QUrl(QStringLiteral("about:blank"))
         : QUrl::fromLocalFile(
@@ -292,13 +449,32 @@ std::optional<bool> DesignView::takeChanged()
 {
     if (!m_engine)
         return std::nullopt;
-    return m_engine->takeChanged();
+    const auto changed = m_engine->takeChanged();
+    if (changed.value_or(false))
+        ++m_changeCount;
+    return changed;
 }
 
 void DesignView::setChangeListener(std::function<void()> listener)
 {
+    if (!m_engine)
+        return;
+    if (!listener) {
+        m_engine->setChangeListener(nullptr);
+        return;
+    }
+    m_engine->setChangeListener([this, alive = std::weak_ptr<bool>(m_alive), listener = std::move(listener)] {
+        if (alive.expired())
+            return;
+        ++m_changeCount;
+        listener();
+    });
+}
+
+void DesignView::setHistoryHandler(std::function<bool(HistoryDirection)> handler)
+{
     if (m_engine)
-        m_engine->setChangeListener(std::move(listener));
+        m_engine->setHistoryHandler(std::move(handler));
 }
 
 void DesignView::setRendererEndedListener(std::function<void()> listener)

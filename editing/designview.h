@@ -3,6 +3,7 @@
 #pragma once
 
 #include "editing/elementplace.h"
+#include "editing/pagehistory.h"
 #include "editing/pagetext.h"
 #include "platform/browserengine.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace inkwell {
 
@@ -42,7 +44,31 @@ public:
         const std::filesystem::path& folder, FolderChange change = FolderChange::ShowPageAgain);
     [[nodiscard]] const std::filesystem::path& documentFolder() const { return m_documentFolder; }
 
+    // Replaces the page; its history starts anew (Open, New, a recovered page).
     void loadHtml(const QString& html);
+    // Replaces the page by the one the code view's text gave, as one step of the page's history: undo
+    // gives back the page as it was before it (markup, selection, scroll), redo this one again. `before`
+    // is the page as its file holds it, when the caller knows the page unchanged since it read it
+    // (reading a page of megabytes takes time); without it the view reads the page.
+    void loadCarriedPage(const QString& html, const std::string* before = nullptr);
+    // Shows the page again after the engine lost what it showed (its renderer ended): the page becomes
+    // a step of the history, which is kept.
+    void showAgain(const QString& html);
+
+    // Undo and redo of the page: the engine's own steps within the page last loaded, then across loads
+    // the pages the history keeps (the engine forgets its steps at every load). What the step did.
+    enum class HistoryMove
+    {
+        None,
+        WithinPage,
+        AcrossLoad
+    };
+    HistoryMove undo();
+    HistoryMove redo();
+    [[nodiscard]] const PageHistory& history() const { return m_history; }
+    // Counts every change of the page by any path and every load: a page read when the count was n is
+    // the page as it is while the count is still n.
+    [[nodiscard]] std::uint64_t changeCount() const { return m_changeCount; }
     // Edit mode stays on for every page loaded later.
     void editModeOn();
 
@@ -90,6 +116,8 @@ public:
     void setChangeListener(std::function<void()> listener);
     // Called when the engine's renderer ended unexpectedly and the page shown is gone.
     void setRendererEndedListener(std::function<void()> listener);
+    // See BrowserEngine: the handler of the user's undo and redo in the page.
+    void setHistoryHandler(std::function<bool(HistoryDirection)> handler);
     // See BrowserEngine: the handler of the user's pastes, and of local files dropped on the page.
     void setPasteHandler(std::function<bool()> handler);
     void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler);
@@ -108,6 +136,14 @@ public:
 
 private:
     void command(const char* name, const CommandValue& value = {});
+    // Shows the page; the history is the caller's business.
+    void show(const QString& html);
+    void showState(const std::string& page, const std::string& position);
+    // Whether the engine holds steps of its own to undo in the page it shows.
+    [[nodiscard]] bool hasOwnUndo();
+    // Where the user is in the page (selection and scroll), as text that restorePosition takes.
+    [[nodiscard]] std::string position();
+    void restorePosition(const std::string& position);
 
     std::unique_ptr<BrowserEngine> m_engine;
     std::filesystem::path m_documentFolder;
@@ -118,6 +154,8 @@ private:
     // Callbacks from the engine may arrive while this view is being destroyed; they check this first.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_pageLoaded = false;
+    PageHistory m_history;
+    std::uint64_t m_changeCount = 0;
 };
 
 } // namespace inkwell

@@ -35,17 +35,21 @@ void switchToCodeView(DesignView& design, CodeView& code)
         code.placeCaretInMiddle(*tag);
 }
 
-void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design)
+void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design, DesignPageSince since)
 {
+    // The page before the step is the one the code view holds, unless the design view changed since.
+    const std::string* before = nullptr;
     if (const auto& page = code.formattedPage()) {
+        if (since == DesignPageSince::Unchanged)
+            before = &page->markup;
         std::string edited = codeText.toStdString();
         if (auto carried = carryEdits(page->markup, page->formatted, edited)) {
-            design.loadHtml(QString::fromStdString(carried->markup));
+            design.loadCarriedPage(QString::fromStdString(carried->markup), before);
             code.keepFormattedPage(std::move(carried->markup), std::move(edited));
             return;
         }
     }
-    design.loadHtml(codeText);
+    design.loadCarriedPage(codeText, before);
 }
 
 void showCodeCaretInDesignView(const QString& codeText, const CodeView& code, DesignView& design)

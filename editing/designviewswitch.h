@@ -16,11 +16,20 @@ class DesignView;
 // of the view.
 void switchToCodeView(DesignView& design, CodeView& code);
 
+// Whether the design view's page is still the markup of the code view's formatted page (the page read by
+// the switch to the code view, or carried back by the last switch to the design view).
+enum class DesignPageSince
+{
+    Unchanged,
+    Changed
+};
+
 // The code view's text (read once by the caller: megabytes for a large page) is loaded into the design
 // view, which stays editable. When the code view holds the page it was formatted from, the page gets only
 // what the user changed in the text (see carryEdits), and the code view's text stands for that page from
-// then on; otherwise it gets the text as it is.
-void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design);
+// then on; otherwise it gets the text as it is. Either way it is one step of the design view's history.
+void switchToDesignView(const QString& codeText, CodeView& code, DesignView& design,
+    DesignPageSince since = DesignPageSince::Changed);
 
 // Scrolls the design view to the element at the code view's caret in codeText (the code view's text) and
 // puts the design view's caret inside it.

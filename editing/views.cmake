@@ -1,7 +1,7 @@
 # Design view, code view and the formatting toolbar's commands.
 # The fragments and the picture rules need no Qt and are tested on their own.
 add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
-    textsearch.h textsearch.cpp newpicturefile.h newpicturefile.cpp pastedhtml.h pastedhtml.cpp)
+    textsearch.h textsearch.cpp pagehistory.h pagehistory.cpp newpicturefile.h newpicturefile.cpp pastedhtml.h pastedhtml.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(inkwell_editingcore PRIVATE inkwell_core)
 

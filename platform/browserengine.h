@@ -20,6 +20,13 @@ namespace inkwell {
 // 1..10, or a colour 0x00BBGGRR for "ForeColor" and "BackColor").
 using CommandValue = std::variant<std::monostate, QString, std::int32_t>;
 
+// Which way the user asked to move through the page's history: undo or redo.
+enum class HistoryDirection
+{
+    Back,
+    Forward
+};
+
 class BrowserEngine
 {
 public:
@@ -75,6 +82,9 @@ public:
     // dropped. Such a drop never reaches the engine, which would otherwise open the file in place of
     // the page or put its own reference to it in.
     virtual void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) = 0;
+    // Asked first whenever the user asks for undo or redo in the page (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z,
+    // the engine's own menu): true when it was taken care of, and the engine then does nothing itself.
+    virtual void setHistoryHandler(std::function<bool(HistoryDirection)> handler) = 0;
 };
 
 // The engine's view, a child of parent owned by it, and the adapter that drives it. The engine's own

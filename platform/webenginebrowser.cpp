@@ -12,6 +12,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace inkwell {
@@ -31,9 +32,15 @@ public:
     // care of.
     std::function<bool()> m_pasteFirst;
 
+    // Asked before the engine's own undo and redo (its menu): true when taken care of.
+    std::function<bool(HistoryDirection)> m_historyFirst;
+
     void triggerAction(WebAction action, bool checked = false) override
     {
         if (action == Paste && m_pasteFirst && m_pasteFirst())
+            return;
+        if ((action == Undo || action == Redo) && m_historyFirst
+            && m_historyFirst(action == Undo ? HistoryDirection::Back : HistoryDirection::Forward))
             return;
         QWebEnginePage::triggerAction(action, checked);
     }
@@ -49,14 +56,16 @@ protected:
 };
 
 // Watches the view and the widgets the engine puts inside it (the one that takes keys and drops comes
-// with the first page) for the paste keys and for drops of local files, which it hands on instead of
-// letting the engine have them.
+// with the first page) for the paste keys, the undo and redo keys and for drops of local files, which it
+// hands on instead of letting the engine have them.
 class InputFilter final : public QObject
 {
 public:
-    InputFilter(QWidget* view, std::function<bool()> paste, std::function<void(QList<QUrl>, QPointF)> drop)
+    InputFilter(QWidget* view, std::function<bool()> paste, std::function<bool(HistoryDirection)> history,
+        std::function<void(QList<QUrl>, QPointF)> drop)
         : m_view(view)
         , m_paste(std::move(paste))
+        , m_history(std::move(history))
         , m_drop(std::move(drop))
     {
         watch(view);
@@ -72,15 +81,19 @@ protected:
             break;
         // The engine sees none of a paste key's events when the paste was taken care of here: given
         // the override or the release alone, it still pastes on its own a while later.
+        // The undo and redo keys likewise: the engine's own history ends at every page loaded anew.
         case QEvent::ShortcutOverride:
-            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)
+                || historyKey(static_cast<QKeyEvent*>(event))) {
                 event->accept();
                 return true;
             }
             break;
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->matches(QKeySequence::Paste) && m_paste && m_paste()) {
+            const auto direction = historyKey(key);
+            if ((key->matches(QKeySequence::Paste) && m_paste && m_paste())
+                || (direction && m_history && m_history(*direction))) {
                 m_swallowedKey = key->key();
                 event->accept();
                 return true;
@@ -124,6 +137,18 @@ protected:
     }
 
 private:
+    // Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo.
+    static std::optional<HistoryDirection> historyKey(const QKeyEvent* key)
+    {
+        const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (key->key() == Qt::Key_Z && modifiers == Qt::ControlModifier)
+            return HistoryDirection::Back;
+        if ((key->key() == Qt::Key_Y && modifiers == Qt::ControlModifier)
+            || (key->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)))
+            return HistoryDirection::Forward;
+        return std::nullopt;
+    }
+
     void watch(QWidget* widget)
     {
         widget->installEventFilter(this);
@@ -148,6 +173,7 @@ private:
     QPointer<QWidget> m_view;
     int m_swallowedKey = 0; // the key of a paste taken care of here, until it is released
     std::function<bool()> m_paste;
+    std::function<bool(HistoryDirection)> m_history;
     std::function<void(QList<QUrl>, QPointF)> m_drop;
 };
 
@@ -256,8 +282,13 @@ EditorPage* WebEngineBrowser::page()
     m_view->setPage(page);
     m_page = page;
     page->m_pasteFirst = [shared = m_shared] { return shared->pasteHandler && shared->pasteHandler(); };
+    const auto history = [shared = m_shared](HistoryDirection direction) {
+        return shared->historyHandler && shared->historyHandler(direction);
+    };
+    page->m_historyFirst = history;
     m_inputFilter = std::make_unique<InputFilter>(
         m_view.data(), [shared = m_shared] { return shared->pasteHandler && shared->pasteHandler(); },
+        history,
         [this](QList<QUrl> files, QPointF at) {
             // Handled once the drop's own event is over: the handler waits for the engine and shows
             // boxes, which must not happen inside the drag and drop of the desktop.
@@ -291,6 +322,7 @@ WebEngineBrowser::~WebEngineBrowser()
     m_shared->rendererEndedListener = nullptr;
     m_shared->pasteHandler = nullptr;
     m_shared->fileDropHandler = nullptr;
+    m_shared->historyHandler = nullptr;
 }
 
 template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
@@ -461,6 +493,11 @@ void WebEngineBrowser::setPasteHandler(std::function<bool()> handler)
 void WebEngineBrowser::setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler)
 {
     m_shared->fileDropHandler = std::move(handler);
+}
+
+void WebEngineBrowser::setHistoryHandler(std::function<bool(HistoryDirection)> handler)
+{
+    m_shared->historyHandler = std::move(handler);
 }
 
 void WebEngineBrowser::placeCaretAt(QPointF point)

@@ -45,6 +45,7 @@ public:
     void setEditingScripts(EditingScripts scripts) override;
     void setPasteHandler(std::function<bool()> handler) override;
     void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) override;
+    void setHistoryHandler(std::function<bool(HistoryDirection)> handler) override;
 
     // Upper bounds of the waits: a load of a whole page, and one script.
     static constexpr std::chrono::milliseconds kLoadWait { 20000 };
@@ -74,6 +75,7 @@ private:
         std::function<void()> rendererEndedListener;
         std::function<bool()> pasteHandler;
         std::function<void(const QList<QUrl>&)> fileDropHandler;
+        std::function<bool(HistoryDirection)> historyHandler;
         bool rendererAlive = true;
         bool pollInFlight = false;
     };

@@ -4,6 +4,7 @@
 #include "editing/designview.h"
 #include "tests/app/windowdriver.h"
 
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -52,6 +53,39 @@ protected:
         const auto value = m_window->designView().engine()->evaluate(script);
         return value ? value->toString() : QString();
     }
+
+    // The widget of the page that takes the keys.
+    QWidget* pageKeys() const
+    {
+        auto* browser = control<QWebEngineView>("互联网浏览器1");
+        return browser->focusProxy() ? browser->focusProxy() : browser;
+    }
+
+    // Types at the end of the page's first paragraph, as a user who clicked there does.
+    void typeInPage(const char* text)
+    {
+        testing::select(control<QWebEngineView>("互联网浏览器1"), testing::kCaretAtEnd);
+        QTest::keyClicks(pageKeys(), QString::fromUtf8(text));
+        ASSERT_TRUE(eventually([&] { return bodyText().contains(QString::fromUtf8(text).trimmed()); }, 5000))
+            << bodyText().toStdString();
+    }
+
+    QString bodyText() { return evaluate(QStringLiteral("document.body?document.body.innerText:''")); }
+
+    // Presses the keys in the page and waits until its text is `expected`.
+    void pressUntil(QKeyCombination keys, const QString& expected)
+    {
+        QTest::keyClick(pageKeys(), keys.key(), keys.keyboardModifiers());
+        EXPECT_TRUE(eventually([&] { return bodyText().trimmed() == expected; }, 10000))
+            << QKeySequence(keys).toString().toStdString() << ": " << bodyText().toStdString()
+            << " instead of " << expected.toStdString();
+    }
+
+    bool unsaved()
+    {
+        const auto page = m_window->designView().readHtml();
+        return page && m_window->documentStatus().hasUnsavedChanges(page->toStdString());
+    }
 };
 
 TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
@@ -94,6 +128,101 @@ TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
     ASSERT_TRUE(eventually([&] { return m_window->designView().getHtml().contains("drei"); }, 10000));
     expected.replace(QStringLiteral("one deux three"), QStringLiteral("one deux drei"));
     EXPECT_EQ(m_window->designView().getHtml(), expected);
+}
+
+// One history across the views: a "设计" is one step that undo takes back whole, and the design view's
+// own edits before it stay undoable after it, whether the code view got the page through the "代码"
+// button or the user wrote the code view's text after only switching tabs.
+TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeIt)
+{
+    const QString opened = QStringLiteral("one two");
+    open("<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
+    typeInPage(" typed");
+    const QString typed = QStringLiteral("one two typed");
+
+    // Through the "代码" button: the code view's edit is one step, the typing another.
+    auto* editor = showCode();
+    retype(editor, QStringLiteral("two"), QStringLiteral("deux"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    const QString carried = QStringLiteral("one deux typed");
+    ASSERT_TRUE(eventually([&] { return bodyText().trimmed() == carried; }, 10000))
+        << bodyText().toStdString();
+    // Typing after the step is the engine's own step, taken back first; redo brings it back after the
+    // page went back across the step and forth again.
+    typeInPage(" more");
+    const QString more = QStringLiteral("one deux typed more");
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, carried);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
+    pressUntil(Qt::ControlModifier | Qt::Key_Y, carried);
+    pressUntil(Qt::ControlModifier | Qt::Key_Y, more);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, carried);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, opened);
+    // Back at the page as it was opened: nothing to save, and closing asks nothing.
+    EXPECT_FALSE(unsaved());
+    pressUntil(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z, typed);
+    EXPECT_TRUE(unsaved());
+    {
+        ModalAnswerer answers(QStringLiteral("取消"));
+        EXPECT_FALSE(m_window->close());
+        EXPECT_EQ(answers.boxes, QStringList { QStringLiteral("提示: 是否保存？") });
+    }
+    // The recovery copy follows: kept while the typing is there, gone once it is undone again.
+    EXPECT_TRUE(eventually([&] { return m_window->recoveryCopy().exists(); }, 20000));
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, opened); // also so that Open asks nothing
+    EXPECT_TRUE(eventually([&] { return !m_window->recoveryCopy().exists(); }, 20000));
+
+    // Through the "代码" tab, whose editor is empty after Open: the page the user writes there
+    // replaces the typed page, and undo brings that back.
+    open("<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
+    typeInPage(" typed");
+    auto* tabs = control<QTabWidget>("高级选择夹1");
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+    ASSERT_EQ(tabs->currentIndex(), 1);
+    editor = control<QsciScintilla>("代码编辑框1");
+    ASSERT_TRUE(editor->text().isEmpty()) << editor->text().toStdString();
+    editor->setFocus();
+    QTest::keyClicks(editor->viewport(), QStringLiteral("<p>hello</p>"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return bodyText().trimmed() == QStringLiteral("hello"); }, 10000))
+        << bodyText().toStdString();
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
+    pressUntil(Qt::ControlModifier | Qt::Key_Y, QStringLiteral("hello"));
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, opened);
+    EXPECT_FALSE(unsaved());
+}
+
+// Undo of a "设计" gives back where the user was: the selection and the scroll of the page before it,
+// though "设计" showed another place.
+TEST_F(CodeViewTrip, UndoOfADesignStepGivesBackTheSelectionAndTheScroll)
+{
+    std::string html = "<html><head><meta charset=\"utf-8\"></head><body>";
+    for (int i = 0; i < 300; ++i)
+        html += "<p id=\"p" + std::to_string(i) + "\">段落 paragraph " + std::to_string(i) + " word</p>\n";
+    open(html + "</body></html>");
+    testing::select(control<QWebEngineView>("互联网浏览器1"),
+        "var t=document.getElementById('p200').firstChild,r=document.createRange();r.setStart(t,3);"
+        "r.setEnd(t,12);var s=getSelection();s.removeAllRanges();s.addRange(r);"
+        "document.getElementById('p200').scrollIntoView();");
+    const QString where
+        = QStringLiteral("(function(){var s=getSelection(),r=s.rangeCount?s.getRangeAt(0):null;"
+                         "return document.scrollingElement.scrollTop+' '+(r?r.startContainer.parentNode.id+' "
+                         "'+r.toString():'');})()");
+    const QString before = evaluate(where);
+    ASSERT_TRUE(before.endsWith(QStringLiteral(" p200 paragraph"))) << before.toStdString();
+    ASSERT_FALSE(before.startsWith(QStringLiteral("0 "))) << before.toStdString();
+
+    auto* editor = showCode();
+    retype(editor, QStringLiteral("paragraph 10"), QStringLiteral("paragraph ten"));
+    QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return bodyText().contains(QStringLiteral("paragraph ten")); }, 10000));
+    EXPECT_NE(evaluate(where), before); // "设计" shows the edited paragraph
+
+    QTest::keyClick(pageKeys(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(eventually([&] { return evaluate(where) == before; }, 10000))
+        << evaluate(where).toStdString() << " instead of " << before.toStdString();
+    EXPECT_FALSE(bodyText().contains(QStringLiteral("paragraph ten")));
 }
 
 // A page of many screens: after each switch the element that holds the caret is in view in the view

@@ -2,6 +2,9 @@
 inkwell_add_test(editingcore_test
     SOURCES editingcore_test.cpp
     LIBS inkwell_editingcore)
+inkwell_add_test(pagehistory_test
+    SOURCES pagehistory_test.cpp
+    LIBS inkwell_editingcore)
 inkwell_add_test(pastedhtml_test
     SOURCES pastedhtml_test.cpp
     LIBS inkwell_editingcore inkwell_core)
