@@ -9,8 +9,8 @@
 //   so an element with nothing in it leaves no blank line; the break before an end tag keeps it. Where
 //   the indentation is one white-space character it counts as such white space and is dropped too.
 // - head, body and the end tag of html get one more line break before them, which keeps its white space.
-// - Content kept as it stands (pre, textarea, title, a script of another language) follows its start
-//   tag on the same line, and its end tag follows it byte for byte on its last line. So does the end tag of a script
+// - Content kept as it stands (pre, textarea, a script of another language) follows its start tag on the
+//   same line, and its end tag follows it byte for byte on its last line. So does the end tag of a script
 //   whose text stops inside a literal, which a line break would otherwise lengthen.
 // - Printed indentation stops growing at kMaxIndentLevels; the level itself does not.
 // Inside a token (a long text, a long tag) lines are broken by the tokenizer's LineFill at the token's

@@ -1,7 +1,7 @@
 #include "editing/htmltokenizer.h"
 
-#include "core/ascii.h"
 #include "editing/htmlscanner.h"
+#include "core/ascii.h"
 
 #include <algorithm>
 #include <array>
@@ -135,8 +135,6 @@ HtmlToken HtmlTokenizer::readVerbatim()
         end = findScriptEnd(m_input, m_pos);
     else if (kind == Pending::Textarea)
         end = findTagNamed(m_input, m_pos, "/textarea");
-    else if (kind == Pending::Title)
-        end = findTagNamed(m_input, m_pos, "/title");
     else
         end = endOfPre(m_input, m_pos);
     const std::string_view text = m_input.substr(m_pos, end - m_pos);
@@ -199,10 +197,6 @@ void HtmlTokenizer::classifyTag(std::string& tag, LineFill& fill)
             m_pending = Pending::Pre;
         else if (isTagNamedAt(tag, 0, "textarea"))
             m_pending = Pending::Textarea;
-        // A title is text alone: a line break and indentation put into it would stay in the file when
-        // the page comes back from the code view, though nobody typed them.
-        else if (isTagNamedAt(tag, 0, "title"))
-            m_pending = Pending::Title;
     }
 }
 

@@ -40,7 +40,7 @@ enum class HtmlTokenKind
     Eof,
     Text, // text up to the next tag, not read yet: readText prints it
     ScriptText, // the content of a script element the formatter re-indents, as it stands
-    Verbatim, // the content of pre, textarea, title or a script of another language, as it stands
+    Verbatim, // the content of pre, textarea or a script of another language, as it stands
     StartTag,
     EndTag,
     SingleTag, // an element without an end tag, a comment, a declaration, a CDATA section, "<x/>"
@@ -88,7 +88,6 @@ private:
         ScriptText,
         Pre,
         Textarea,
-        Title,
         Script,
     };
 

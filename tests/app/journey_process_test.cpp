@@ -139,9 +139,10 @@ TEST_F(Journey, FromTheWizardToTheArchiveAndBack)
     ASSERT_TRUE(clickIn(main, 167, 39)); // bold
     // "代码", change the last word of the text line in the code view, "设计".
     ASSERT_TRUE(clickIn(main, 464, 39));
-    // The line of the text, one tab deeper than <b>: the eleventh, below the document type line.
+    // The line of the text, one tab deeper than <b>, which stands in the paragraph typing made: the
+    // line below the eleventh (<b>'s), below the document type line.
     ASSERT_TRUE(clickIn(main, 400, 235));
-    ASSERT_TRUE(xdo("key End ctrl+shift+Left sleep 0.2 type --delay 40 'earth'"));
+    ASSERT_TRUE(xdo("key Down End ctrl+shift+Left sleep 0.2 type --delay 40 'earth'"));
     ASSERT_TRUE(clickIn(main, 464, 17));
     // Save.
     ASSERT_TRUE(clickIn(main, 94, 25));

@@ -95,6 +95,10 @@ protected:
             QTest::mouseClick(control<QToolButton>("超级按钮_打开"), Qt::LeftButton);
             EXPECT_TRUE(eventually(replaced, 20000)) << file;
         }
+        // The pages come without the files they name; Open says so, and nothing else.
+        answers.boxes.removeIf([](const QString& box) {
+            return box.startsWith(QStringLiteral("提示: 页面已打开，但以下文件没有复制"));
+        });
         EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
         QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
         EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
