@@ -160,6 +160,26 @@ TEST(EditCarrier, AWordTypedBesideALineBreakKeepsTheWhiteSpaceAfterIt)
     }
 }
 
+// A title is text alone: the code view shows it on lines of its own, and a word changed there, or the
+// whole title typed anew, comes back without the code view's line breaks and indentation.
+TEST(EditCarrier, ATitleEditedInTheCodeViewGetsNoWhiteSpaceFromIt)
+{
+    const std::string markup = "<html><head><title>我的主页</title></head><body><p>a</p></body></html>";
+    struct Case
+    {
+        const char* from;
+        const char* to;
+        const char* title;
+    };
+    for (const Case& c : { Case { "主页", "新主页", "<title>我的新主页</title>" },
+             Case { "我的主页", "张三的主页", "<title>张三的主页</title>" } }) {
+        SCOPED_TRACE(c.to);
+        const Trip t = trip(markup, c.from, c.to);
+        ASSERT_TRUE(t.carried);
+        EXPECT_NE(t.carried->markup.find(c.title), std::string::npos) << t.carried->markup;
+    }
+}
+
 TEST(EditCarrier, NothingChangedGivesTheMarkupBack)
 {
     const std::string markup = "<p>a <b>b</b></p>";
