@@ -8,7 +8,7 @@
 #include "core/messagetexts.h"
 #include "document/ownfolders.h"
 #include "editing/designview.h"
-#include "editing/incomingpictures.h"
+#include "incoming/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "projects/wizardatstart.h"
 #include "publishing/pageserver.h"

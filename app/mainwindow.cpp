@@ -8,7 +8,7 @@
 #include "editing/codeview.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
-#include "editing/incomingpictures.h"
+#include "incoming/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "platform/codeeditor.h"
 #include "publishing/pageserver.h"

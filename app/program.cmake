@@ -3,7 +3,7 @@ if(INKWELL_GUI)
         mainwindow.cpp creationsequence.cpp maincommands.cpp recoveryscheduler.cpp commandmap.cpp toolbaricons.cpp icons.qrc)
     target_include_directories(inkwell_mainwindow PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_mainwindow PUBLIC
-        inkwell_app inkwell_instancelock inkwell_documents inkwell_editing inkwell_wizard inkwell_server
+        inkwell_app inkwell_instancelock inkwell_documents inkwell_editing inkwell_incomingpictures inkwell_wizard inkwell_server
         inkwell_export inkwell_capture_gui inkwell_messageboxes Qt6::Widgets)
 
     add_executable(inkwell main.cpp)

@@ -2,8 +2,8 @@
 // design view: the time of carryEdits on the corpus page (see corpusPage), next to one formatting of it.
 // On a busy machine the processor time is the figure to read; the wall-clock time waits for a core.
 #include "bench/corpuspage.h"
-#include "editing/editcarrier.h"
-#include "editing/htmlformatter.h"
+#include "codeedits/editcarrier.h"
+#include "formatter/htmlformatter.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

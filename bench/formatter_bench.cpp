@@ -1,7 +1,7 @@
 // formatHtml throughput on large pages made from the real-page fixtures (tests/data/pages); see corpusPage.
 // bench/formatter_peers.py builds the same files for the comparison with tidy and Prettier.
 #include "bench/corpuspage.h"
-#include "editing/htmlformatter.h"
+#include "formatter/htmlformatter.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

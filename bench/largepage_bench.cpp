@@ -10,13 +10,13 @@
 // --trips N: afterwards, N more trips ("代码", a paragraph added to the code, "设计"), with the memory of
 // the program and its engine processes before and after them and what the page's history holds.
 #include "app/mainwindow.h"
+#include "codeedits/editcarrier.h"
 #include "core/atomicfile.h"
 #include "core/inifile.h"
 #include "core/readfile.h"
 #include "document/textencoding.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
-#include "editing/editcarrier.h"
 #include "platform/browserengine.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/windowenvironment.h"

@@ -2,7 +2,7 @@
 
 #include "editing/editingscript.h"
 #include "editing/fragments.h"
-#include "editing/pictureinsertion.h"
+#include "incoming/pictureinsertion.h"
 
 #include <QDir>
 #include <QUrl>

@@ -2,7 +2,7 @@
 // holder of the page: loads, reads, saves and every toolbar command go through it.
 #pragma once
 
-#include "editing/elementplace.h"
+#include "codeedits/elementplace.h"
 #include "editing/pagehistory.h"
 #include "editing/pagetext.h"
 #include "platform/browserengine.h"

@@ -1,10 +1,10 @@
 #include "editing/designviewswitch.h"
 
+#include "codeedits/editcarrier.h"
+#include "codeedits/elementplace.h"
 #include "editing/codeview.h"
 #include "editing/designview.h"
-#include "editing/editcarrier.h"
-#include "editing/elementplace.h"
-#include "editing/htmlformatter.h"
+#include "formatter/htmlformatter.h"
 
 #include <optional>
 #include <string>

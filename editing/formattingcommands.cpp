@@ -1,11 +1,11 @@
 #include "editing/formattingcommands.h"
 
-#include "editing/designview.h"
-#include "editing/fragments.h"
-#include "editing/pictureinsertion.h"
 #include "core/messageservice.h"
 #include "core/messagetexts.h"
 #include "core/regularfile.h"
+#include "editing/designview.h"
+#include "editing/fragments.h"
+#include "incoming/pictureinsertion.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

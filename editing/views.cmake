@@ -1,9 +1,10 @@
 # Design view, code view and the formatting toolbar's commands.
-# The fragments and the picture rules need no Qt and are tested on their own.
-add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
-    textsearch.h textsearch.cpp pagehistory.h pagehistory.cpp newpicturefile.h newpicturefile.cpp pastedhtml.h pastedhtml.cpp)
-target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(inkwell_editingcore PRIVATE inkwell_core)
+# What the views do without a widget (the toolbar's fragments, the code view's text search, the design
+# view's page history) needs no Qt and is tested on its own.
+add_library(inkwell_editinglogic STATIC fragments.h fragments.cpp textsearch.h textsearch.cpp
+    pagehistory.h pagehistory.cpp)
+target_include_directories(inkwell_editinglogic PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(inkwell_editinglogic PRIVATE inkwell_core)
 
 # The local files an opened page names, planned and copied into the document folder. Qt-free; it reads
 # the page with the archive's resource scanners and judges pictures by their bytes as the archive does.
@@ -16,14 +17,13 @@ if(INKWELL_GUI)
         designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp
         codeview.h codeview.cpp
         codefindbar.h codefindbar.cpp
-        formattingcommands.h formattingcommands.cpp
-        incomingpictures.h incomingpictures.cpp)
+        formattingcommands.h formattingcommands.cpp)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing
-        PUBLIC inkwell_editingcore inkwell_browser inkwell_codeeditor inkwell_core Qt6::Widgets)
+        PUBLIC inkwell_editinglogic inkwell_browser inkwell_codeeditor inkwell_core Qt6::Widgets)
     # The view switches re-indent the page with the HTML formatter and carry code-view edits back.
     target_sources(inkwell_editing PRIVATE designviewswitch.h designviewswitch.cpp)
     target_link_libraries(inkwell_editing PRIVATE inkwell_formatter inkwell_codeedits)
-    # Dropped and pasted files count as pictures by their bytes, as the archive judges them.
-    target_link_libraries(inkwell_editing PRIVATE inkwell_archive)
+    # The picture button and the design view's pictures take their reference from the picture rules.
+    target_link_libraries(inkwell_editing PRIVATE inkwell_incoming)
 endif()

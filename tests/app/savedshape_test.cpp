@@ -2,8 +2,8 @@
 // document type line (without it a browser lays the page out in quirks mode), the first blank line of a
 // pre, textarea or listing, and their characters, whatever encoding they were written in.
 #include "app/mainwindow.h"
+#include "codeedits/elementplace.h"
 #include "editing/designview.h"
-#include "editing/elementplace.h"
 #include "tests/app/windowdriver.h"
 
 #include <QJsonArray>

@@ -2,8 +2,8 @@
 #include "core/readfile.h"
 #include "core/regularfile.h"
 #include "editing/fragments.h"
-#include "editing/pictureinsertion.h"
 #include "editing/textsearch.h"
+#include "incoming/pictureinsertion.h"
 #include "tests/support/testfiles.h"
 
 #include <algorithm>

@@ -1,13 +1,10 @@
 # Fragments and picture rules without Qt; the views with the real engine and editor component.
 inkwell_add_test(editingcore_test
     SOURCES editingcore_test.cpp
-    LIBS inkwell_editingcore)
+    LIBS inkwell_editinglogic inkwell_incoming)
 inkwell_add_test(pagehistory_test
     SOURCES pagehistory_test.cpp
-    LIBS inkwell_editingcore)
-inkwell_add_test(pastedhtml_test
-    SOURCES pastedhtml_test.cpp
-    LIBS inkwell_editingcore inkwell_core)
+    LIBS inkwell_editinglogic)
 # The files an opened page brings into the document folder.
 inkwell_add_test(openedpagefiles_test
     SOURCES openedpagefiles_test.cpp

@@ -1,6 +1,6 @@
 // inkwell-format as a user runs it: the real executable, its output, messages and exit codes.
-#include "editing/htmlformatter.h"
 #include "core/readfile.h"
+#include "formatter/htmlformatter.h"
 #include "tests/support/testfiles.h"
 #include "tests/support/textforms.h"
 

@@ -1,8 +1,8 @@
 // Formats HTML files (or standard input) on the command line the way the editor's code view shows them.
-#include "editing/htmlformatter.h"
 #include "core/filedescriptor.h"
 #include "core/readfile.h"
 #include "core/regularfile.h"
+#include "formatter/htmlformatter.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,7 +1,7 @@
-#include "editing/htmltokenizer.h"
+#include "formatter/htmltokenizer.h"
 
-#include "editing/htmlscanner.h"
 #include "core/ascii.h"
+#include "formatter/htmlscanner.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 // libFuzzer target for the formatter: any bytes, three styles. Beyond the sanitizers it checks the
 // promises callers rely on: only white space changes, non-empty markup never comes back empty,
 // formatting the output again changes nothing, and the text handed on in pieces is the same.
-#include "editing/htmlformatter.h"
-#include "editing/scriptreindent.h"
+#include "formatter/htmlformatter.h"
+#include "formatter/scriptreindent.h"
 #include "tests/support/textforms.h"
 
 #include <cstdint>

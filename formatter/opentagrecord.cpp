@@ -1,4 +1,4 @@
-#include "editing/opentagrecord.h"
+#include "formatter/opentagrecord.h"
 
 namespace inkwell {
 

@@ -1,6 +1,6 @@
-#include "editing/htmlformatter.h"
+#include "formatter/htmlformatter.h"
 
-#include "editing/htmlprinter.h"
+#include "formatter/htmlprinter.h"
 
 #include <exception>
 

@@ -1,15 +1,14 @@
-#include "editing/incomingpictures.h"
+#include "incoming/incomingpictures.h"
 
-#include "archive/localfilepolicy.h"
+#include "core/filesignature.h"
 #include "core/messageservice.h"
 #include "core/messagetexts.h"
 #include "core/readfile.h"
 #include "editing/designview.h"
 #include "editing/fragments.h"
-#include "editing/newpicturefile.h"
-#include "editing/pastedhtml.h"
-#include "editing/pictureinsertion.h"
-#include "core/filesignature.h"
+#include "incoming/newpicturefile.h"
+#include "incoming/pastedhtml.h"
+#include "incoming/pictureinsertion.h"
 
 #include <QBuffer>
 #include <QFileInfo>

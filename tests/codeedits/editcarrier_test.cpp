@@ -1,11 +1,11 @@
 // Carrying code-view edits back into the markup: single cases that show what stays the markup's own, and
 // random edits over generated and real pages, each of which must read to the formatter as the edited
 // text does while the markup outside the edit stays byte for byte.
+#include "codeedits/editcarrier.h"
+#include "codeedits/sourcemap.h"
 #include "core/readfile.h"
-#include "editing/editcarrier.h"
-#include "editing/htmlformatter.h"
-#include "editing/sourcemap.h"
-#include "messymarkup.h"
+#include "formatter/htmlformatter.h"
+#include "tests/support/messymarkup.h"
 #include "tests/support/textforms.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "editing/htmlscanner.h"
+#include "formatter/htmlscanner.h"
 
 #include "core/ascii.h"
 

@@ -1,6 +1,6 @@
 // Naming the element at a place of the markup, and finding its start tag again.
-#include "editing/elementplace.h"
-#include "editing/htmlformatter.h"
+#include "codeedits/elementplace.h"
+#include "formatter/htmlformatter.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -15,10 +15,10 @@
 // - Printed indentation stops growing at kMaxIndentLevels; the level itself does not.
 // Inside a token (a long text, a long tag) lines are broken by the tokenizer's LineFill at the token's
 // level; the first line of the page gets no line break before it.
-#include "editing/htmlprinter.h"
+#include "formatter/htmlprinter.h"
 
-#include "editing/htmlscanner.h"
-#include "editing/scriptreindent.h"
+#include "formatter/htmlscanner.h"
+#include "formatter/scriptreindent.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,7 +4,7 @@
 #include "core/errorsentence.h"
 #include "core/messagetexts.h"
 #include "editing/designview.h"
-#include "editing/incomingpictures.h"
+#include "incoming/incomingpictures.h"
 #include "tests/app/windowdriver.h"
 
 #include <QBuffer>

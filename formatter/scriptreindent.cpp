@@ -1,4 +1,4 @@
-#include "editing/scriptreindent.h"
+#include "formatter/scriptreindent.h"
 
 #include <algorithm>
 #include <array>

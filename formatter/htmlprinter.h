@@ -2,9 +2,9 @@
 // depth of the elements open around it, and decides in one place where a line breaks and how deep it is.
 #pragma once
 
-#include "editing/htmlformatter.h"
-#include "editing/htmltokenizer.h"
-#include "editing/opentagrecord.h"
+#include "formatter/htmlformatter.h"
+#include "formatter/htmltokenizer.h"
+#include "formatter/opentagrecord.h"
 
 #include <cstddef>
 #include <string>

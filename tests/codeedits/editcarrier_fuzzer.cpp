@@ -3,9 +3,9 @@
 // then a zero byte and the text the edit writes. Beyond the sanitizers it checks the promises the design
 // view relies on: a formatted text always matches its markup, the markup carried back has every byte of
 // the edited text that is not white space, and outside the stretch it reports the markup is the original's.
-#include "editing/editcarrier.h"
-#include "editing/htmlformatter.h"
-#include "editing/sourcemap.h"
+#include "codeedits/editcarrier.h"
+#include "codeedits/sourcemap.h"
+#include "formatter/htmlformatter.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "editing/newpicturefile.h"
+#include "incoming/newpicturefile.h"
 
 #include "core/filedescriptor.h"
 #include "core/regularfile.h"

@@ -1,7 +1,7 @@
-#include "editing/editcarrier.h"
+#include "codeedits/editcarrier.h"
 
-#include "editing/htmlscanner.h"
-#include "editing/sourcemap.h"
+#include "codeedits/sourcemap.h"
+#include "formatter/htmlscanner.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
 // The script re-indenter: lines are moved to their bracket depth and nothing inside a literal or a
 // comment is touched, whatever the lexical trap.
-#include "editing/scriptreindent.h"
+#include "formatter/scriptreindent.h"
 
 #include <filesystem>
 #include <fstream>

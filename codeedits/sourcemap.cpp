@@ -1,6 +1,6 @@
-#include "editing/sourcemap.h"
+#include "codeedits/sourcemap.h"
 
-#include "editing/htmlscanner.h"
+#include "formatter/htmlscanner.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "editing/pictureinsertion.h"
+#include "incoming/pictureinsertion.h"
 
 #include "core/atomicfile.h"
 #include "core/readfile.h"

@@ -1,6 +1,6 @@
-#include "editing/elementplace.h"
+#include "codeedits/elementplace.h"
 
-#include "editing/htmlscanner.h"
+#include "formatter/htmlscanner.h"
 
 #include <map>
 #include <vector>

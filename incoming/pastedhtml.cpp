@@ -1,4 +1,4 @@
-#include "editing/pastedhtml.h"
+#include "incoming/pastedhtml.h"
 
 #include <algorithm>
 #include <array>
