@@ -106,7 +106,7 @@ struct PageServer::Running
     FileDescriptor listener;
     // Readable once Stop has begun; the loop watches it.
     FileDescriptor stopSignal;
-    std::thread worker;
+    std::vector<std::thread> workers;
 };
 
 namespace {
@@ -227,7 +227,8 @@ public:
         if (!m_poll.isValid())
             throw std::system_error(errno, std::generic_category(), "epoll_create1");
         watch(m_stopSignal, EPOLLIN, kStopKey);
-        watch(m_listener, EPOLLIN, kListenerKey);
+        // Of the loops waiting for a new connection, one is woken.
+        watch(m_listener, EPOLLIN | EPOLLEXCLUSIVE, kListenerKey);
     }
 
     ~EventLoop()
@@ -277,11 +278,13 @@ private:
     static constexpr std::uint64_t kStopKey = 0;
     static constexpr std::uint64_t kListenerKey = 1;
 
-    // Connections held at once, whether their head is arriving or their answer going out; each
-    // holds at most the head's bound or an answer's buffers (well under a megabyte) in memory. A
-    // browser uses six at a time.
+    // Connections one loop holds at once, whether their head is arriving or their answer going
+    // out; each holds at most the head's bound or an answer's buffers (well under a megabyte) in
+    // memory. A browser uses six at a time.
     static constexpr std::size_t kMaxConnections = 64;
     static constexpr std::chrono::milliseconds kAcceptPause { 100 };
+    // Connections taken from the queue per turn; the rest wake another loop or the next turn.
+    static constexpr std::size_t kAcceptsPerTurn = 8;
     // How often connections whose answers wait for room are looked at for progress.
     static constexpr std::chrono::milliseconds kProgressTick { 250 };
     // The most one connection sends in one turn before the others get theirs.
@@ -324,7 +327,7 @@ private:
 
     void acceptWaiting_()
     {
-        for (std::size_t round = 0; round < kMaxConnections; ++round) {
+        for (std::size_t round = 0; round < kAcceptsPerTurn; ++round) {
             if (m_connections.size() >= kMaxConnections && !makeRoom())
                 return;
             // The listening socket does not block, so a connection that vanished between the
@@ -564,8 +567,9 @@ void blockPipeSignal()
 
 } // namespace
 
-// One thread serves every connection and Stop joins it, so nothing runs behind the server. A
-// thread per connection would cost 1.5 to 2 times the CPU time per request.
+// Each worker thread runs one loop over the connections it accepted; Stop joins them all, so nothing
+// runs behind the server. A thread per connection would cost 1.5 to 2 times the CPU time per
+// request.
 void PageServer::runWorker(Running* running)
 {
     blockPipeSignal();
@@ -634,9 +638,18 @@ Result<void> PageServer::start()
             "no free port from " + std::to_string(m_firstPort) + " to " + std::to_string(kLastPort)
                 + " (last: " + lastFailure.message + ")" };
 
+    // Two loops share the connections, so that compressing one answer (the browser asks for
+    // pictures six at a time, gzip-encoded) does not keep the other processor idle; more would
+    // only contend for the two processors a small machine has.
+    const unsigned loops = std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
     try {
-        running->worker = std::thread(runWorker, running.get());
+        for (unsigned i = 0; i < loops; ++i)
+            running->workers.emplace_back(runWorker, running.get());
     } catch (const std::system_error& failure) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(running->stopSignal.get(), &one, sizeof one);
+        for (std::thread& worker : running->workers)
+            worker.join();
         return systemError("cannot start the worker", failure.code().value());
     }
     m_running = std::move(running);
@@ -649,7 +662,8 @@ void PageServer::stop()
         return;
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(m_running->stopSignal.get(), &one, sizeof one);
-    m_running->worker.join();
+    for (std::thread& worker : m_running->workers)
+        worker.join();
     m_running.reset();
 }
 

@@ -1,8 +1,8 @@
 // PageServer: the small HTTP/1.1 file server that lets the archive builder fetch the page being
 // edited and everything it refers to. Serves the files below the run folder on 127.0.0.1, to
-// requests that name a loopback host or none, one request per connection. One thread answers every
-// connection side by side, each at its own client's pace. Files are streamed, so their size does
-// not matter.
+// requests that name a loopback host or none, one request per connection. Connections are
+// answered side by side, each at its own client's pace, by a loop on each of up to two worker
+// threads. Files are streamed, so their size does not matter.
 #pragma once
 
 #include "core/result.h"
@@ -37,12 +37,12 @@ public:
     PageServer(const PageServer&) = delete;
     PageServer& operator=(const PageServer&) = delete;
 
-    // Listens on the first free port from `firstPort` up to 65535 and starts the worker thread.
+    // Listens on the first free port from `firstPort` up to 65535 and starts the worker threads.
     // Fails when the server already runs (EALREADY), the run folder cannot be resolved, no port is
-    // free (with the reason the last port gave), or the worker cannot be started; the server is
+    // free (with the reason the last port gave), or a worker cannot be started; the server is
     // then not started.
     [[nodiscard]] Result<void> start();
-    // Closes the listening socket and waits until the worker has ended; a client being
+    // Closes the listening socket and waits until the workers have ended; a client being
     // served is cut off. The server may be started again.
     void stop();
 

@@ -36,7 +36,8 @@ bool placeIsInside(const std::filesystem::path& entry, const std::filesystem::pa
 // any local user who knows the port.
 bool isPrivateFile(const OpenedFile& file)
 {
-    return file.owner == ::geteuid() && (file.mode & (S_IRWXG | S_IRWXO)) == 0;
+    static const uid_t self = ::geteuid();
+    return file.owner == self && (file.mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 } // namespace
