@@ -145,11 +145,15 @@ struct Connection
 
     std::optional<Answer> answer;
     std::optional<AnswerStream> stream;
-    bool waitingForRoom = false;
+    bool watchingForRoom = false; // the loop waits for room rather than for bytes
     std::uint64_t sent = 0; // answer bytes the kernel has taken
     std::uint64_t acknowledged = 0; // of those, what the client has taken off the wire
-    Clock::time_point answerStarted;
     Clock::time_point lastProgress;
+    // Time the answer has spent waiting for room in its socket, which is what the client is to
+    // blame for (making a compressed answer is the server's own time); and since when it has been
+    // waiting now, if it is.
+    Clock::duration waitedForRoom {};
+    std::optional<Clock::time_point> waitingSince;
 
     bool isReady() const { return state == State::Complete || state == State::Unfinished; }
 };
@@ -287,8 +291,11 @@ private:
     static constexpr std::size_t kAcceptsPerTurn = 8;
     // How often connections whose answers wait for room are looked at for progress.
     static constexpr std::chrono::milliseconds kProgressTick { 250 };
-    // The most one connection sends in one turn before the others get theirs.
+    // The most one connection sends, and the most pieces it makes, in one turn before the others
+    // get theirs: a compressed answer of a file that shrinks to nearly nothing would otherwise
+    // take the loop for as long as it takes to compress it all.
     static constexpr std::uint64_t kTurnShare = 1024 * 1024;
+    static constexpr int kTurnPieces = 16;
     // The most sendfile is asked for at once.
     static constexpr std::size_t kSendFileBytes = 1024 * 1024;
 
@@ -316,7 +323,7 @@ private:
         for (const auto& [id, connection] : m_connections) {
             if (connection->state == Connection::State::Arriving)
                 consider(connection->headDeadline);
-            else if (connection->waitingForRoom)
+            else if (connection->waitingSince)
                 consider(m_lastTick + kProgressTick);
         }
         if (!until)
@@ -435,13 +442,21 @@ private:
         connection.head = std::string {};
         connection.stream.emplace(*connection.answer);
         widenSendBuffer(connection.socket.get(), *connection.answer);
-        connection.answerStarted = Clock::now();
-        connection.lastProgress = connection.answerStarted;
+        connection.lastProgress = Clock::now();
     }
 
     void sendMore(Connection& connection)
     {
-        switch (pump(connection)) {
+        if (connection.waitingSince) {
+            connection.waitedForRoom += Clock::now() - *connection.waitingSince;
+            connection.waitingSince.reset();
+        }
+        const Pumped pumped = pump(connection);
+        // After its share of a turn an answer waits for room as well: the kernel may report none
+        // for a long while without a send ever having failed.
+        if (pumped == Pumped::Blocked || pumped == Pumped::Yielded)
+            connection.waitingSince = Clock::now();
+        switch (pumped) {
         case Pumped::Finished:
             close(connection, Closing::Orderly);
             return;
@@ -451,9 +466,9 @@ private:
         case Pumped::Blocked:
         case Pumped::Yielded:
             // Level-triggered: a socket that still has room is reported again at once.
-            if (!connection.waitingForRoom) {
+            if (!connection.watchingForRoom) {
                 watch(connection.socket.get(), EPOLLOUT, connection.id, EPOLL_CTL_MOD);
-                connection.waitingForRoom = true;
+                connection.watchingForRoom = true;
             }
             return;
         }
@@ -463,7 +478,7 @@ private:
     {
         const int fd = connection.socket.get();
         std::uint64_t thisTurn = 0;
-        while (thisTurn < kTurnShare) {
+        for (int pieces = 0; thisTurn < kTurnShare && pieces < kTurnPieces; ++pieces) {
             const AnswerStream::Piece piece = connection.stream->next();
             ssize_t sent = 0;
             switch (piece.kind) {
@@ -520,7 +535,7 @@ private:
                     ending.emplace_back(connection.get(), Closing::Quietly);
                 continue;
             }
-            if (!tick || !connection->waitingForRoom)
+            if (!tick || !connection->waitingSince)
                 continue;
             measureProgress(*connection, now);
             if (!keepsUp(*connection, now))
@@ -532,15 +547,17 @@ private:
             close(*connection, how);
     }
 
-    // A client keeps its answer only while it takes it: a byte at least every client timeout, and
-    // on average no less than the least rate, with some slack for a slow start or a pause.
+    // A client whose answer waits for room keeps it only while it takes it: a byte at least every
+    // client timeout, and, over the time the answer has waited for it, no less than the least
+    // rate on average, with some slack for a slow start or a pause.
     static bool keepsUp(const Connection& connection, Clock::time_point now)
     {
-        if (now - connection.lastProgress >= PageServer::kClientTimeout)
+        const Clock::time_point full = *connection.waitingSince;
+        if (now - std::max(connection.lastProgress, full) >= PageServer::kClientTimeout)
             return false;
         const auto earned = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
             static_cast<double>(connection.acknowledged) / static_cast<double>(PageServer::kLeastRate)));
-        return now < connection.answerStarted + PageServer::kRateSlack + earned;
+        return connection.waitedForRoom + (now - full) < PageServer::kRateSlack + earned;
     }
 
     const std::filesystem::path& m_root;
