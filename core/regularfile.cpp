@@ -31,7 +31,8 @@ Result<OpenedFile> accept(FileDescriptor fd, const std::filesystem::path& shownP
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return describe(shownPath, errno);
     INKWELL_TRY(std::filesystem::path real, realPathOf(fd.get()));
-    return OpenedFile { std::move(fd), std::move(real), static_cast<std::uint64_t>(info.st_size) };
+    return OpenedFile { std::move(fd), std::move(real), static_cast<std::uint64_t>(info.st_size),
+        info.st_mode, info.st_uid };
 }
 
 } // namespace
@@ -48,7 +49,8 @@ Result<std::filesystem::path> realPathOf(int fd)
     while (true) {
         const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
         if (n < 0)
-            return Error { errno, "cannot tell where an open file lies: " + std::string(std::strerror(errno)) };
+            return Error { errno,
+                "cannot tell where an open file lies: " + std::string(std::strerror(errno)) };
         if (static_cast<std::size_t>(n) < target.size()) {
             target.resize(static_cast<std::size_t>(n));
             break;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <sys/types.h>
 
 namespace inkwell {
 
@@ -19,6 +20,8 @@ struct OpenedFile
     FileDescriptor fd; // blocking again, positioned at the start
     std::filesystem::path realPath; // absolute, every symbolic link resolved, as the kernel opened it
     std::uint64_t size = 0; // bytes, when opened
+    mode_t mode = 0; // type and permission bits, when opened
+    uid_t owner = 0;
 };
 
 // Opens path for reading. A named pipe is opened without waiting for a writer and then refused like

@@ -5,7 +5,11 @@
 #include "publishing/pageurl.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <exception>
+#include <functional>
+#include <thread>
 
 namespace inkwell {
 namespace {
@@ -14,16 +18,37 @@ namespace {
 class BusyPointer
 {
 public:
-    BusyPointer()
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        // The build blocks the event loop; let the pointer change reach the screen first.
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~BusyPointer() { QApplication::restoreOverrideCursor(); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
+
+// Builds the archive on a thread of its own while the window goes on drawing itself and running its
+// timers: fetching a page and its pictures can take a while (a large page, a slow server named by
+// the page), and a window that does not repaint meanwhile looks hung. What the user types or
+// clicks meanwhile, a request to close the window included, waits until the export is over, as
+// it did when the build held the window.
+ArchiveResult buildBesideTheWindow(const std::function<ArchiveResult()>& build)
+{
+    QEventLoop loop;
+    ArchiveResult result;
+    std::exception_ptr failure;
+    std::thread builder([&] {
+        try {
+            result = build();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Queued, so that it also ends a loop that has not begun yet.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    builder.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return result;
+}
 
 void report(const MhtExportContext& context, const char* title, const QString& text, MessageIcon icon)
 {
@@ -76,7 +101,8 @@ MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context)
         // An archive the user is told was saved holds everything the page refers to, so a resource
         // that cannot be fetched fails the export and leaves an earlier archive as it was.
         options.missing = MissingResources::RefuseArchive;
-        result = buildMhtArchive(url, std::filesystem::path(target.toStdString()), options);
+        const std::filesystem::path targetPath(target.toStdString());
+        result = buildBesideTheWindow([&] { return buildMhtArchive(url, targetPath, options); });
     }
     const auto text = [](const std::string& utf8) { return QString::fromStdString(utf8); };
     switch (result.status) {

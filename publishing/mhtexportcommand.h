@@ -55,9 +55,11 @@ enum class MhtExportOutcome
     NotWritten,
 };
 
-// Runs the export on the calling (UI) thread and returns when the archive is written or the
-// failure has been reported. "保存成功" is shown only when the archive was written with every
-// resource the page refers to; local files kept out on purpose are listed instead.
+// Runs the export from the calling (UI) thread and returns when the archive is written or the
+// failure has been reported; the archive itself is built on a thread of its own meanwhile, while
+// the window keeps drawing itself (user input waits until the export is over). "保存成功" is shown only when
+// the archive was written with every resource the page refers to; local files kept out on purpose are listed
+// instead.
 MhtExportOutcome runMhtExport(QWidget* parent, const MhtExportContext& context);
 
 // The archive's path: the chosen name with ".mht" appended, whatever the name ends with.

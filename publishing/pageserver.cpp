@@ -1,6 +1,7 @@
 #include "publishing/pageserver.h"
 
 #include "core/filedescriptor.h"
+#include "publishing/answer.h"
 #include "publishing/answerwriter.h"
 #include "publishing/httprequest.h"
 #include "publishing/requesthandler.h"
@@ -15,6 +16,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/sendfile.h>
@@ -22,6 +24,7 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,154 +34,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Connections the kernel holds while the worker is busy answering. A browser opens several at once;
+// Connections the kernel holds until the loop accepts them. A browser opens several at once;
 // with a queue of one, the surplus connection attempts are dropped and the client's system repeats
 // them only a second later (a page of 50 pictures then took 1.5 s instead of 0.5 s to load).
 constexpr int kListenBacklog = 64;
 constexpr std::size_t kInitialSendBuffer = 16 * 1024;
 constexpr std::size_t kLargestSendBuffer = 4 * 1024 * 1024;
 
-enum class Wait
-{
-    Ready,
-    Stopped,
-    TimedOut,
-    Failed
-};
-
-// Waits until `fd` shows `events` or the stop signal fires; without a deadline it waits for ever.
-Wait waitFor(int fd, short events, int stopFd, std::optional<Clock::time_point> deadline)
-{
-    std::array<pollfd, 2> fds { pollfd { fd, events, 0 }, pollfd { stopFd, POLLIN, 0 } };
-    while (true) {
-        int timeout = -1;
-        if (deadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-            if (left <= 0)
-                return Wait::TimedOut;
-            timeout = static_cast<int>(left);
-        }
-        const int count = ::poll(fds.data(), fds.size(), timeout);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return Wait::Failed;
-        if (fds[1].revents != 0)
-            return Wait::Stopped;
-        if (fds[0].revents != 0)
-            return Wait::Ready;
-    }
-}
-
-Clock::time_point clientDeadline()
-{
-    return Clock::now() + PageServer::kClientTimeout;
-}
-
-// The client's connection as the answer writer sees it. Every wait for room in the socket is
-// bounded: a client that takes nothing for the client timeout is given up on, and so is every
-// client once Stop has begun.
-class SocketSink final : public AnswerSink
-{
-public:
-    SocketSink(int fd, int stopFd)
-        : m_fd(fd)
-        , m_stopFd(stopFd)
-    {
-    }
-
-    bool write(std::string_view bytes) override
-    {
-        while (!bytes.empty()) {
-            const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (sent > 0) {
-                bytes.remove_prefix(static_cast<std::size_t>(sent));
-                continue;
-            }
-            if (!mayRetry(sent))
-                return false;
-        }
-        return true;
-    }
-
-    // The kernel copies from the page cache straight into the socket: no file byte passes through
-    // this process.
-    std::optional<std::uint64_t> writeFileRange(
-        int fd, std::uint64_t offset, std::uint64_t count, std::span<char>) override
-    {
-        std::uint64_t delivered = 0;
-        while (delivered < count) {
-            if (!shouldContinue())
-                return std::nullopt;
-            off_t position = static_cast<off_t>(offset + delivered);
-            const std::size_t chunk
-                = static_cast<std::size_t>(std::min<std::uint64_t>(count - delivered, kSendFileBytes));
-            const ssize_t sent = ::sendfile(m_fd, fd, &position, chunk);
-            if (sent > 0) {
-                delivered += static_cast<std::uint64_t>(sent);
-                continue;
-            }
-            if (sent == 0)
-                return delivered; // the file ended early
-            if (!mayRetry(sent))
-                return std::nullopt;
-        }
-        return delivered;
-    }
-
-    bool shouldContinue() override
-    {
-        pollfd stop { m_stopFd, POLLIN, 0 };
-        return ::poll(&stop, 1, 0) == 0;
-    }
-
-private:
-    // The most sendfile is asked for at once, so that Stop is heeded between calls.
-    static constexpr std::size_t kSendFileBytes = 4 * 1024 * 1024;
-
-    // After a failed send: true when the socket was only full (and then has room again) or the
-    // call was interrupted.
-    bool mayRetry(ssize_t result) const
-    {
-        if (result < 0 && errno == EINTR)
-            return true;
-        if (result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return waitForRoom();
-        return false;
-    }
-
-    // The kernel reports room only once a good part of a full send buffer has drained, which takes
-    // a client that reads slowly but steadily longer than the client timeout. So a client is given
-    // up on only when it has taken no byte at all for that long: the bytes it has not yet
-    // acknowledged must have shrunk.
-    bool waitForRoom() const
-    {
-        int unacknowledged = unacknowledgedBytes();
-        while (true) {
-            const Wait wait = waitFor(m_fd, POLLOUT, m_stopFd, clientDeadline());
-            if (wait != Wait::TimedOut)
-                return wait == Wait::Ready;
-            const int now = unacknowledgedBytes();
-            if (now < 0 || unacknowledged < 0 || now >= unacknowledged)
-                return false;
-            unacknowledged = now;
-        }
-    }
-
-    // Bytes sent but not yet acknowledged by the client; negative when the socket cannot say.
-    int unacknowledgedBytes() const
-    {
-        int bytes = 0;
-        return ::ioctl(m_fd, SIOCOUTQ, &bytes) == 0 ? bytes : -1;
-    }
-
-    int m_fd;
-    int m_stopFd;
-};
-
-// A send buffer that holds the whole answer lets the kernel take it in one call, so the worker is
-// free for the next connection while this client reads; the buffer TCP starts with (16 KB) would
-// have the worker wait for the client at every step of a larger answer.
+// A send buffer that holds the whole answer lets the kernel take it in one call, so the connection
+// is done with while this client reads; the buffer TCP starts with (16 KB) would have the answer
+// come back for room at every step of a larger answer.
 void widenSendBuffer(int fd, const Answer& answer)
 {
     if (answer.status() != Answer::Status::Found || answer.size() <= kInitialSendBuffer)
@@ -239,26 +104,20 @@ struct PageServer::Running
     std::filesystem::path root; // canonical run folder
     int port = 0;
     FileDescriptor listener;
-    // Readable once Stop has begun; every wait of the worker watches it.
+    // Readable once Stop has begun; the loop watches it.
     FileDescriptor stopSignal;
-    std::thread worker;
+    std::vector<std::thread> workers;
 };
 
 namespace {
-
-enum class Outcome
-{
-    Continue,
-    End
-};
 
 bool wouldBlock()
 {
     return errno == EAGAIN || errno == EWOULDBLOCK;
 }
 
-// A connection whose request head is still being gathered, or has been and waits for its answer.
-struct Arrival
+// One client's connection: its request head while it arrives, then its answer while it goes out.
+struct Connection
 {
     enum class State
     {
@@ -270,15 +129,31 @@ struct Arrival
         Unfinished,
         // The client left without a byte, or the socket failed: nobody to answer.
         Gone,
+        Answering,
     };
 
-    FileDescriptor connection;
+    std::uint64_t id = 0;
+    FileDescriptor socket;
+    State state = State::Arriving;
+    Clock::time_point accepted;
+
     // The head must be whole by then, however many bytes trickle in before.
-    Clock::time_point deadline;
-    std::string bytes;
+    Clock::time_point headDeadline;
+    std::string head;
     std::size_t searched = 0; // bytes already searched for the end of the head
     std::size_t headLength = 0; // when Complete
-    State state = State::Arriving;
+
+    std::optional<Answer> answer;
+    std::optional<AnswerStream> stream;
+    bool watchingForRoom = false; // the loop waits for room rather than for bytes
+    std::uint64_t sent = 0; // answer bytes the kernel has taken
+    std::uint64_t acknowledged = 0; // of those, what the client has taken off the wire
+    Clock::time_point lastProgress;
+    // Time the answer has spent waiting for room in its socket, which is what the client is to
+    // blame for (making a compressed answer is the server's own time); and since when it has been
+    // waiting now, if it is.
+    Clock::duration waitedForRoom {};
+    std::optional<Clock::time_point> waitingSince;
 
     bool isReady() const { return state == State::Complete || state == State::Unfinished; }
 };
@@ -286,143 +161,186 @@ struct Arrival
 // Takes what has arrived on the connection, without waiting, until the head is whole or the
 // client has nothing more for now. Reads at most one byte beyond the bound, which is enough to
 // know the head has outgrown it.
-void readArrived(Arrival& arrival)
+void readArrived(Connection& connection)
 {
     std::array<char, 16384> chunk;
-    while (arrival.state == Arrival::State::Arriving) {
-        const std::size_t room = kMaxRequestHead + 1 - arrival.bytes.size();
+    while (connection.state == Connection::State::Arriving) {
+        const std::size_t room = kMaxRequestHead + 1 - connection.head.size();
         const ssize_t got
-            = ::recv(arrival.connection.get(), chunk.data(), std::min(room, chunk.size()), MSG_DONTWAIT);
+            = ::recv(connection.socket.get(), chunk.data(), std::min(room, chunk.size()), MSG_DONTWAIT);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             if (!wouldBlock())
-                arrival.state = Arrival::State::Gone;
+                connection.state = Connection::State::Gone;
             return;
         }
         if (got == 0) {
-            arrival.state = arrival.bytes.empty() ? Arrival::State::Gone : Arrival::State::Unfinished;
+            connection.state
+                = connection.head.empty() ? Connection::State::Gone : Connection::State::Unfinished;
             return;
         }
-        arrival.bytes.append(chunk.data(), static_cast<std::size_t>(got));
+        connection.head.append(chunk.data(), static_cast<std::size_t>(got));
         const std::string_view bounded
-            = std::string_view(arrival.bytes).substr(0, std::min(arrival.bytes.size(), kMaxRequestHead));
-        if (const std::optional<std::size_t> length = requestHeadLength(bounded, arrival.searched)) {
-            arrival.headLength = *length;
-            arrival.state = Arrival::State::Complete;
+            = std::string_view(connection.head).substr(0, std::min(connection.head.size(), kMaxRequestHead));
+        if (const std::optional<std::size_t> length = requestHeadLength(bounded, connection.searched)) {
+            connection.headLength = *length;
+            connection.state = Connection::State::Complete;
             return;
         }
-        arrival.searched = bounded.size();
-        if (arrival.bytes.size() > kMaxRequestHead)
-            arrival.state = Arrival::State::Unfinished;
+        connection.searched = bounded.size();
+        if (connection.head.size() > kMaxRequestHead)
+            connection.state = Connection::State::Unfinished;
     }
 }
 
-// Answers one connection whose head has been gathered, to its end, and closes it.
-void answerArrival(const std::filesystem::path& root, Arrival& arrival, int stopSignal)
+// Bytes sent but not yet acknowledged by the client; empty when the socket cannot say.
+std::optional<std::uint64_t> unacknowledgedBytes(int fd)
 {
-    // Whatever goes wrong while answering (no memory, a file that cannot be read or changes size,
-    // a client that goes away) costs this connection only.
-    Delivery delivery = Delivery::Broken;
-    try {
-        const Answer answer = arrival.state == Arrival::State::Complete
-            ? answerRequest(root, std::string_view(arrival.bytes).substr(0, arrival.headLength))
-            : Answer::notFound();
-        widenSendBuffer(arrival.connection.get(), answer);
-        SocketSink sink(arrival.connection.get(), stopSignal);
-        delivery = writeAnswer(answer, sink);
-    } catch (...) {
-        delivery = Delivery::Broken;
-    }
-    if (delivery == Delivery::Broken) {
-        dropConnection(arrival.connection);
-        return;
-    }
-    discardPendingInput(arrival.connection.get());
-    arrival.connection.reset();
+    int bytes = 0;
+    if (::ioctl(fd, SIOCOUTQ, &bytes) != 0 || bytes < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(bytes);
 }
 
-// The worker's state between turns. Heads are gathered from every waiting connection at once, so
-// that a client that is slow to say what it wants never keeps the others from being answered; the
-// answers themselves go out strictly one after another.
-class Worker
+enum class Pumped
+{
+    // Every byte of the answer is with the kernel.
+    Finished,
+    // The socket is full; the rest goes out when it has room.
+    Blocked,
+    // This turn's share is used up; the rest goes out on a later turn.
+    Yielded,
+    // The answer cannot be completed, or the client is gone.
+    Broken,
+};
+
+// Every connection is served from one thread. Heads arrive and answers go out side by side, each
+// as fast as its client takes it, so a slow or silent client holds up only itself. Plain files go
+// from the page cache straight into the socket (sendfile); compressed answers are made piece by
+// piece as the client takes them.
+class EventLoop
 {
 public:
-    Worker(const std::filesystem::path& root, int listener, int stopSignal)
+    EventLoop(const std::filesystem::path& root, int listener, int stopSignal)
         : m_root(root)
         , m_listener(listener)
         , m_stopSignal(stopSignal)
+        , m_poll(::epoll_create1(EPOLL_CLOEXEC))
     {
+        if (!m_poll.isValid())
+            throw std::system_error(errno, std::generic_category(), "epoll_create1");
+        watch(m_stopSignal, EPOLLIN, kStopKey);
+        // Of the loops waiting for a new connection, one is woken.
+        watch(m_listener, EPOLLIN | EPOLLEXCLUSIVE, kListenerKey);
     }
 
-    Outcome turn()
+    ~EventLoop()
     {
-        const Clock::time_point now = Clock::now();
-        const bool acceptPaused = now < m_acceptPausedUntil;
-        std::vector<pollfd> fds { pollfd { m_stopSignal, POLLIN, 0 },
-            pollfd { acceptPaused ? -1 : m_listener, POLLIN, 0 } };
-        for (const Arrival& arrival : m_arrivals) {
-            if (arrival.state == Arrival::State::Arriving)
-                fds.push_back(pollfd { arrival.connection.get(), POLLIN, 0 });
+        // A client being answered when Stop comes is cut off, and must not take what it got for
+        // the whole answer.
+        for (auto& [id, connection] : m_connections) {
+            if (connection->state == Connection::State::Answering)
+                dropConnection(connection->socket);
         }
-        const int count = ::poll(fds.data(), fds.size(), pollTimeout(now));
-        if (count < 0)
-            return Outcome::Continue; // interrupted; the next turn polls again
-        if (fds[0].revents != 0)
-            return Outcome::End;
-        if (fds[1].revents != 0)
-            acceptWaiting();
+    }
 
-        // Every connection is read, not only those poll named: bytes that came in while another
-        // client was being answered count as in time.
-        for (Arrival& arrival : m_arrivals)
-            readArrived(arrival);
-        const Clock::time_point afterReading = Clock::now();
-        std::erase_if(m_arrivals, [&](const Arrival& arrival) {
-            return arrival.state == Arrival::State::Gone
-                || (arrival.state == Arrival::State::Arriving && arrival.deadline <= afterReading);
-        });
+    EventLoop(const EventLoop&) = delete;
+    EventLoop& operator=(const EventLoop&) = delete;
 
-        // The oldest ready connection is answered first.
-        const auto ready = std::find_if(
-            m_arrivals.begin(), m_arrivals.end(), [](const Arrival& arrival) { return arrival.isReady(); });
-        if (ready != m_arrivals.end()) {
-            Arrival arrival = std::move(*ready);
-            m_arrivals.erase(ready);
-            answerArrival(m_root, arrival, m_stopSignal);
+    // One wait and what it brought; false once Stop has begun.
+    bool turn()
+    {
+        std::array<epoll_event, 64> events;
+        const int count
+            = ::epoll_wait(m_poll.get(), events.data(), static_cast<int>(events.size()), timeout());
+        if (count < 0 && errno != EINTR)
+            throw std::system_error(errno, std::generic_category(), "epoll_wait");
+        bool acceptWaiting = false;
+        for (int i = 0; i < std::max(count, 0); ++i) {
+            const std::uint64_t key = events[static_cast<std::size_t>(i)].data.u64;
+            if (key == kStopKey)
+                return false;
+            if (key == kListenerKey) {
+                acceptWaiting = true;
+                continue;
+            }
+            // A connection closed earlier in this batch is no longer listed.
+            const auto found = m_connections.find(key);
+            if (found != m_connections.end())
+                serve(*found->second);
         }
-        return Outcome::Continue;
+        // Accepted after the batch, so that no event of a connection closed in it can reach a
+        // newcomer.
+        if (acceptWaiting && Clock::now() >= m_acceptPausedUntil)
+            acceptWaiting_();
+        enforceLimits(Clock::now());
+        return true;
     }
 
 private:
-    // No wait while an answer is due; otherwise until the nearest deadline, or the end of a pause
-    // in accepting, or for ever.
-    int pollTimeout(Clock::time_point now) const
+    static constexpr std::uint64_t kStopKey = 0;
+    static constexpr std::uint64_t kListenerKey = 1;
+
+    // Connections one loop holds at once, whether their head is arriving or their answer going
+    // out; each holds at most the head's bound or an answer's buffers (well under a megabyte) in
+    // memory. A browser uses six at a time.
+    static constexpr std::size_t kMaxConnections = 64;
+    static constexpr std::chrono::milliseconds kAcceptPause { 100 };
+    // Connections taken from the queue per turn; the rest wake another loop or the next turn.
+    static constexpr std::size_t kAcceptsPerTurn = 8;
+    // How often connections whose answers wait for room are looked at for progress.
+    static constexpr std::chrono::milliseconds kProgressTick { 250 };
+    // The most one connection sends, and the most pieces it makes, in one turn before the others
+    // get theirs: a compressed answer of a file that shrinks to nearly nothing would otherwise
+    // take the loop for as long as it takes to compress it all.
+    static constexpr std::uint64_t kTurnShare = 1024 * 1024;
+    static constexpr int kTurnPieces = 16;
+    // The most sendfile is asked for at once.
+    static constexpr std::size_t kSendFileBytes = 1024 * 1024;
+
+    void watch(int fd, std::uint32_t events, std::uint64_t key, int operation = EPOLL_CTL_ADD)
     {
+        epoll_event event {};
+        event.events = events;
+        event.data.u64 = key;
+        if (::epoll_ctl(m_poll.get(), operation, fd, &event) != 0)
+            throw std::system_error(errno, std::generic_category(), "epoll_ctl");
+    }
+
+    // Until the nearest head deadline, the next look at slow answers, or the end of a pause in
+    // accepting; for ever when nothing waits.
+    int timeout() const
+    {
+        const Clock::time_point now = Clock::now();
         std::optional<Clock::time_point> until;
+        const auto consider = [&](Clock::time_point when) {
+            if (!until || when < *until)
+                until = when;
+        };
         if (now < m_acceptPausedUntil)
-            until = m_acceptPausedUntil;
-        for (const Arrival& arrival : m_arrivals) {
-            if (arrival.isReady())
-                return 0;
-            if (!until || arrival.deadline < *until)
-                until = arrival.deadline;
+            consider(m_acceptPausedUntil);
+        for (const auto& [id, connection] : m_connections) {
+            if (connection->state == Connection::State::Arriving)
+                consider(connection->headDeadline);
+            else if (connection->waitingSince)
+                consider(m_lastTick + kProgressTick);
         }
         if (!until)
             return -1;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - now).count();
-        return static_cast<int>(std::max<decltype(left)>(left, 0));
+        return static_cast<int>(std::clamp<decltype(left)>(left, 0, 60'000));
     }
 
-    void acceptWaiting()
+    void acceptWaiting_()
     {
-        for (std::size_t round = 0; round < kMaxArrivals; ++round) {
-            if (m_arrivals.size() >= kMaxArrivals && !dropOldestArriving())
-                return; // every slot holds an answer due; the rest wait in the listen queue
+        for (std::size_t round = 0; round < kAcceptsPerTurn; ++round) {
+            if (m_connections.size() >= kMaxConnections && !makeRoom())
+                return;
             // The listening socket does not block, so a connection that vanished between the
             // wait and here costs nothing but another turn.
-            FileDescriptor connection(::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-            if (!connection.isValid()) {
+            FileDescriptor socket(::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+            if (!socket.isValid()) {
                 if (errno == EINTR || errno == ECONNABORTED)
                     continue;
                 // Out of descriptors or memory: the waiting connection cannot be taken now, and
@@ -431,34 +349,225 @@ private:
                     m_acceptPausedUntil = Clock::now() + kAcceptPause;
                 return;
             }
-            Arrival arrival;
-            arrival.connection = std::move(connection);
-            arrival.deadline = clientDeadline();
-            m_arrivals.push_back(std::move(arrival));
+            auto connection = std::make_unique<Connection>();
+            connection->id = m_nextId++;
+            connection->socket = std::move(socket);
+            connection->accepted = Clock::now();
+            connection->headDeadline = connection->accepted + PageServer::kClientTimeout;
+            Connection& added = *connection;
+            m_connections.emplace(added.id, std::move(connection));
+            watch(added.socket.get(), EPOLLIN, added.id);
+            // Under load the head has often come in with the connection.
+            serve(added);
         }
     }
 
-    // Makes room for a newcomer at the cost of the connection that has had the longest to speak.
-    bool dropOldestArriving()
+    // Makes room for a newcomer at the cost of the connection that has done least with its time:
+    // the one that has had longest to send its head, else the answer that has gone longest
+    // without its client taking a byte.
+    bool makeRoom()
     {
-        const auto oldest = std::find_if(m_arrivals.begin(), m_arrivals.end(),
-            [](const Arrival& arrival) { return arrival.state == Arrival::State::Arriving; });
-        if (oldest == m_arrivals.end())
+        Connection* victim = nullptr;
+        for (auto& [id, connection] : m_connections) {
+            if (connection->state == Connection::State::Arriving
+                && (!victim || victim->state != Connection::State::Arriving
+                    || connection->accepted < victim->accepted))
+                victim = connection.get();
+        }
+        if (!victim) {
+            const Clock::time_point now = Clock::now();
+            for (auto& [id, connection] : m_connections) {
+                if (connection->state != Connection::State::Answering)
+                    continue;
+                measureProgress(*connection, now);
+                if (!victim || connection->lastProgress < victim->lastProgress)
+                    victim = connection.get();
+            }
+        }
+        if (!victim)
             return false;
-        m_arrivals.erase(oldest);
+        close(*victim, victim->state == Connection::State::Answering ? Closing::Drop : Closing::Quietly);
         return true;
     }
 
-    // How many connections may be waiting for their head at once: each holds at most the head's
-    // bound in memory.
-    static constexpr std::size_t kMaxArrivals = 64;
-    static constexpr std::chrono::milliseconds kAcceptPause { 100 };
+    enum class Closing
+    {
+        // The answer is complete: whatever the client sent beyond its head is taken off first,
+        // so that the close does not turn into a reset that destroys the answer in flight.
+        Orderly,
+        // Nothing was answered.
+        Quietly,
+        // The answer was cut off: a reset, so that the client cannot take it for a whole one.
+        Drop,
+    };
+
+    void close(Connection& connection, Closing how)
+    {
+        if (how == Closing::Orderly)
+            discardPendingInput(connection.socket.get());
+        if (how == Closing::Drop)
+            dropConnection(connection.socket);
+        // Closing the descriptor takes it out of the epoll set as well.
+        m_connections.erase(connection.id);
+    }
+
+    // Whatever the socket says: more of the head, or room for more of the answer.
+    void serve(Connection& connection)
+    {
+        // Whatever goes wrong here (no memory, a file that cannot be read or changes size, a
+        // client that goes away) costs this connection only.
+        try {
+            if (connection.state == Connection::State::Arriving) {
+                readArrived(connection);
+                if (connection.state == Connection::State::Gone) {
+                    close(connection, Closing::Quietly);
+                    return;
+                }
+                if (!connection.isReady())
+                    return;
+                beginAnswer(connection);
+            }
+            sendMore(connection);
+        } catch (...) {
+            close(connection, Closing::Drop);
+        }
+    }
+
+    void beginAnswer(Connection& connection)
+    {
+        connection.answer = connection.state == Connection::State::Complete
+            ? answerRequest(m_root, std::string_view(connection.head).substr(0, connection.headLength))
+            : Answer::notFound();
+        connection.state = Connection::State::Answering;
+        connection.head = std::string {};
+        connection.stream.emplace(*connection.answer);
+        widenSendBuffer(connection.socket.get(), *connection.answer);
+        connection.lastProgress = Clock::now();
+    }
+
+    void sendMore(Connection& connection)
+    {
+        if (connection.waitingSince) {
+            connection.waitedForRoom += Clock::now() - *connection.waitingSince;
+            connection.waitingSince.reset();
+        }
+        const Pumped pumped = pump(connection);
+        // After its share of a turn an answer waits for room as well: the kernel may report none
+        // for a long while without a send ever having failed.
+        if (pumped == Pumped::Blocked || pumped == Pumped::Yielded)
+            connection.waitingSince = Clock::now();
+        switch (pumped) {
+        case Pumped::Finished:
+            close(connection, Closing::Orderly);
+            return;
+        case Pumped::Broken:
+            close(connection, Closing::Drop);
+            return;
+        case Pumped::Blocked:
+        case Pumped::Yielded:
+            // Level-triggered: a socket that still has room is reported again at once.
+            if (!connection.watchingForRoom) {
+                watch(connection.socket.get(), EPOLLOUT, connection.id, EPOLL_CTL_MOD);
+                connection.watchingForRoom = true;
+            }
+            return;
+        }
+    }
+
+    Pumped pump(Connection& connection)
+    {
+        const int fd = connection.socket.get();
+        std::uint64_t thisTurn = 0;
+        for (int pieces = 0; thisTurn < kTurnShare && pieces < kTurnPieces; ++pieces) {
+            const AnswerStream::Piece piece = connection.stream->next();
+            ssize_t sent = 0;
+            switch (piece.kind) {
+            case AnswerStream::Piece::Kind::Done:
+                return Pumped::Finished;
+            case AnswerStream::Piece::Kind::Broken:
+                return Pumped::Broken;
+            case AnswerStream::Piece::Kind::Bytes:
+                sent = ::send(fd, piece.bytes.data(), piece.bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+                break;
+            case AnswerStream::Piece::Kind::FileRange: {
+                off_t position = static_cast<off_t>(piece.offset);
+                sent = ::sendfile(fd, piece.fd, &position,
+                    static_cast<std::size_t>(std::min<std::uint64_t>(piece.count, kSendFileBytes)));
+                if (sent == 0)
+                    return Pumped::Broken; // the file ended early
+                break;
+            }
+            }
+            if (sent < 0) {
+                if (errno == EINTR)
+                    continue;
+                return wouldBlock() ? Pumped::Blocked : Pumped::Broken;
+            }
+            connection.stream->advance(static_cast<std::uint64_t>(sent));
+            connection.sent += static_cast<std::uint64_t>(sent);
+            thisTurn += static_cast<std::uint64_t>(sent);
+        }
+        return Pumped::Yielded;
+    }
+
+    // Brings the connection's count of bytes its client has taken up to date; a rise is progress.
+    static void measureProgress(Connection& connection, Clock::time_point now)
+    {
+        const std::optional<std::uint64_t> queued = unacknowledgedBytes(connection.socket.get());
+        if (!queued)
+            return;
+        const std::uint64_t acknowledged = connection.sent - std::min(*queued, connection.sent);
+        if (acknowledged > connection.acknowledged) {
+            connection.acknowledged = acknowledged;
+            connection.lastProgress = now;
+        }
+    }
+
+    // Drops the heads that did not come in time, and the answers whose clients have stalled or
+    // take them too slowly.
+    void enforceLimits(Clock::time_point now)
+    {
+        std::vector<std::pair<Connection*, Closing>> ending;
+        const bool tick = now >= m_lastTick + kProgressTick;
+        for (auto& [id, connection] : m_connections) {
+            if (connection->state == Connection::State::Arriving) {
+                if (connection->headDeadline <= now)
+                    ending.emplace_back(connection.get(), Closing::Quietly);
+                continue;
+            }
+            if (!tick || !connection->waitingSince)
+                continue;
+            measureProgress(*connection, now);
+            if (!keepsUp(*connection, now))
+                ending.emplace_back(connection.get(), Closing::Drop);
+        }
+        if (tick)
+            m_lastTick = now;
+        for (const auto& [connection, how] : ending)
+            close(*connection, how);
+    }
+
+    // A client whose answer waits for room keeps it only while it takes it: a byte at least every
+    // client timeout, and, over the time the answer has waited for it, no less than the least
+    // rate on average, with some slack for a slow start or a pause.
+    static bool keepsUp(const Connection& connection, Clock::time_point now)
+    {
+        const Clock::time_point full = *connection.waitingSince;
+        if (now - std::max(connection.lastProgress, full) >= PageServer::kClientTimeout)
+            return false;
+        const auto earned = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+            static_cast<double>(connection.acknowledged) / static_cast<double>(PageServer::kLeastRate)));
+        return connection.waitedForRoom + (now - full) < PageServer::kRateSlack + earned;
+    }
 
     const std::filesystem::path& m_root;
     int m_listener;
     int m_stopSignal;
-    std::vector<Arrival> m_arrivals; // in the order they were accepted
+    FileDescriptor m_poll;
+    std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> m_connections;
+    std::uint64_t m_nextId = kListenerKey + 1;
     Clock::time_point m_acceptPausedUntil {};
+    Clock::time_point m_lastTick {};
 };
 
 void blockPipeSignal()
@@ -475,21 +584,30 @@ void blockPipeSignal()
 
 } // namespace
 
-// One worker thread serves every connection and Stop joins it, so nothing runs behind the server.
-// A fresh thread per connection would cost 1.5 to 2 times the CPU time per request.
+// Each worker thread runs one loop over the connections it accepted; Stop joins them all, so nothing
+// runs behind the server. A thread per connection would cost 1.5 to 2 times the CPU time per
+// request.
 void PageServer::runWorker(Running* running)
 {
     blockPipeSignal();
-    // Every turn waits on the stop signal too, so Stop ends the loop even while connections keep
-    // arriving. An exception that escapes a turn would end the whole program from this thread;
-    // the connection it was about is closed by then, so the worker goes on.
-    Worker worker(running->root, running->listener.get(), running->stopSignal.get());
-    Outcome outcome = Outcome::Continue;
-    while (outcome == Outcome::Continue) {
+    // An exception that escaped the thread would end the whole program; a failing turn is tried
+    // again, a loop that cannot be set up leaves the server deaf (and Stop still ends it).
+    std::optional<EventLoop> loop;
+    while (!loop) {
         try {
-            outcome = worker.turn();
+            loop.emplace(running->root, running->listener.get(), running->stopSignal.get());
         } catch (...) {
-            outcome = Outcome::Continue;
+            pollfd stop { running->stopSignal.get(), POLLIN, 0 };
+            if (::poll(&stop, 1, 100) > 0)
+                return;
+        }
+    }
+    bool going = true;
+    while (going) {
+        try {
+            going = loop->turn();
+        } catch (...) {
+            going = true;
         }
     }
 }
@@ -537,9 +655,18 @@ Result<void> PageServer::start()
             "no free port from " + std::to_string(m_firstPort) + " to " + std::to_string(kLastPort)
                 + " (last: " + lastFailure.message + ")" };
 
+    // Two loops share the connections, so that compressing one answer (the browser asks for
+    // pictures six at a time, gzip-encoded) does not keep the other processor idle; more would
+    // only contend for the two processors a small machine has.
+    const unsigned loops = std::clamp(std::thread::hardware_concurrency(), 1u, 2u);
     try {
-        running->worker = std::thread(runWorker, running.get());
+        for (unsigned i = 0; i < loops; ++i)
+            running->workers.emplace_back(runWorker, running.get());
     } catch (const std::system_error& failure) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(running->stopSignal.get(), &one, sizeof one);
+        for (std::thread& worker : running->workers)
+            worker.join();
         return systemError("cannot start the worker", failure.code().value());
     }
     m_running = std::move(running);
@@ -552,7 +679,8 @@ void PageServer::stop()
         return;
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(m_running->stopSignal.get(), &one, sizeof one);
-    m_running->worker.join();
+    for (std::thread& worker : m_running->workers)
+        worker.join();
     m_running.reset();
 }
 

@@ -7,20 +7,37 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkwell {
 namespace {
 
-// Whether what the name leads to now lies inside the root, taken on a descriptor that only marks
-// the place (it reads nothing, so it opens a folder or a file this user may not read alike). A
-// folder is looked for only as a folder, the kind the failed open met.
+// The program's own settings and the recovery copy of the page being edited live in "system";
+// none of it is any client's business.
+bool isPrivateFolder(const std::filesystem::path& real, const std::filesystem::path& root)
+{
+    return isInsideRoot(real, root / "system");
+}
+
+// Whether what the name leads to now lies inside the root, outside "system", taken on a descriptor that only
+// marks the place (it reads nothing, so it opens a folder or a file this user may not read alike). A folder
+// is looked for only as a folder, the kind the failed open met.
 bool placeIsInside(const std::filesystem::path& entry, const std::filesystem::path& root, bool folder)
 {
     const FileDescriptor place(::open(entry.c_str(), O_PATH | O_CLOEXEC | (folder ? O_DIRECTORY : 0)));
     if (!place.isValid())
         return false;
     const Result<std::filesystem::path> real = realPathOf(place.get());
-    return real && isInsideRoot(*real, root);
+    return real && isInsideRoot(*real, root) && !isPrivateFolder(*real, root);
+}
+
+// A file its owner (this user) keeps from everyone else: the server would otherwise hand it to
+// any local user who knows the port.
+bool isPrivateFile(const OpenedFile& file)
+{
+    static const uid_t self = ::geteuid();
+    return file.owner == self && (file.mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 } // namespace
@@ -31,7 +48,7 @@ Answer answerRequest(const std::filesystem::path& root, std::string_view head)
     if (!info || !isServed(info->host))
         return Answer::notFound();
     const std::optional<std::filesystem::path> entry = resolveRequestPath(root, info->path);
-    if (!entry)
+    if (!entry || isPrivateFolder(*entry, root))
         return Answer::notFound();
 
     const std::optional<std::string_view> typeLine = contentTypeLine(pathExtension(info->path));
@@ -51,7 +68,8 @@ Answer answerRequest(const std::filesystem::path& root, std::string_view head)
             return Answer::found(typeLine, encoding, FileDescriptor {}, 0);
         return Answer::notFound();
     }
-    if (!isInsideRoot(opened->realPath, root))
+    if (!isInsideRoot(opened->realPath, root) || isPrivateFolder(opened->realPath, root)
+        || isPrivateFile(*opened))
         return Answer::notFound();
     return Answer::found(typeLine, encoding, std::move(opened->fd), opened->size);
 }

@@ -12,7 +12,9 @@ namespace inkwell {
 
 // `root` must be canonical (see resolveRequestPath). `head` is the request head, up to and including
 // its empty line. Not found for a request that names another host, has no path to look up, whose
-// decoded path leaves the root or names nothing, or that names a named pipe, a socket or a device.
+// decoded path leaves the root or names nothing, or that names a named pipe, a socket or a device;
+// also for everything in the root's "system" folder (settings and the recovery copy) and for a file
+// of this user that only its owner may use (mode 0600 and the like), whoever asks.
 // A found regular file is opened for its body (and the opened file must lie inside the root),
 // gzip-encoded when the head mentions "gzip"; a found folder or a file that cannot be read gets a
 // 200 answer with an empty body.

@@ -13,14 +13,22 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
+#include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace inkwell {
 namespace {
 
 using namespace archive_test;
+using namespace std::chrono_literals;
 
 // A box of the export as the user reads it: a failure has the warning icon.
 struct Message
@@ -373,6 +381,102 @@ TEST_F(MhtExport, ResourcesThatCouldNotBeFetchedFailTheExport)
     EXPECT_EQ(requiredFileBytes(out() / "existing.mht"), "an earlier archive");
     EXPECT_EQ(namesIn(out()), std::vector<std::string> { "existing.mht" }) << "nothing else was written";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A one-shot HTTP server on 127.0.0.1 that takes `delay` before it answers its one request with
+// `body`, as a slow site a page names would.
+class SlowServer
+{
+public:
+    SlowServer(std::chrono::milliseconds delay, std::string body)
+        : m_listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+            || ::listen(m_listener.get(), 4) != 0
+            || ::getsockname(m_listener.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::runtime_error("no listening socket");
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this, delay, body = std::move(body)] {
+            pollfd entry { m_listener.get(), POLLIN, 0 };
+            if (::poll(&entry, 1, 20000) <= 0)
+                return;
+            const FileDescriptor client(::accept4(m_listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+            std::string head;
+            char buffer[4096];
+            while (head.find("\r\n\r\n") == std::string::npos) {
+                const ssize_t got = ::recv(client.get(), buffer, sizeof buffer, 0);
+                if (got <= 0)
+                    return;
+                head.append(buffer, static_cast<std::size_t>(got));
+            }
+            std::this_thread::sleep_for(delay);
+            const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: "
+                + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+            (void)!::send(client.get(), answer.data(), answer.size(), MSG_NOSIGNAL);
+        });
+    }
+    ~SlowServer() { m_thread.join(); }
+    SlowServer(const SlowServer&) = delete;
+    SlowServer& operator=(const SlowServer&) = delete;
+
+    int port() const { return m_port; }
+
+private:
+    FileDescriptor m_listener;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+// Fetching takes as long as the slowest server the page names; the window meanwhile goes on
+// running its timers (and so drawing itself) instead of looking hung.
+TEST_F(MhtExport, TheWindowGoesOnWhileTheArchiveIsBuilt)
+{
+    const std::string picture
+        = requiredFileBytes(std::filesystem::path(INKWELL_TEST_DATA) / "archive/site/pics/red.png");
+    SlowServer slow(1500ms, picture);
+    writeFile(run() / "tmp/1765340000000.html",
+        "<p>page</p><img src=\"http://127.0.0.1:" + std::to_string(slow.port()) + "/slow.png\">");
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(50);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start();
+
+    EXPECT_EQ(runMhtExport(nullptr, context(outName("slow"))), MhtExportOutcome::Exported);
+    EXPECT_GE(ticks, 10) << "the window's timers stood still while the archive was built";
+    EXPECT_TRUE(std::filesystem::exists(out() / "slow.mht"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Clients that ask the page server for a large file and then read nothing do not hold up the
+// export's own requests.
+TEST_F(MhtExport, StalledClientsOfThePageServerDoNotHoldUpTheExport)
+{
+    writeFile(run() / "tmp/large.bin", std::string(16 * 1024 * 1024, 'x'));
+    std::vector<FileDescriptor> stalled;
+    for (int i = 0; i < 20; ++i) {
+        FileDescriptor client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const int small = 4096;
+        ::setsockopt(client.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(*m_server.port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::connect(client.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        const std::string request = "GET /tmp/large.bin HTTP/1.1\r\n\r\n";
+        ASSERT_EQ(::send(client.get(), request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+        stalled.push_back(std::move(client));
+    }
+    std::this_thread::sleep_for(300ms);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runMhtExport(nullptr, context(outName("beside"))), MhtExportOutcome::Exported);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, PageServer::kClientTimeout);
 }
 
 // Runs `answer` on the first modal window that opens while `open` runs.

@@ -24,8 +24,8 @@ using namespace std::chrono_literals;
 using inkwell::gzipEncode;
 using inkwell::PageServer;
 using testing_support::exchange;
-using testing_support::LoopbackClient;
 using testing_support::fileBytes;
+using testing_support::LoopbackClient;
 using testing_support::TempFolder;
 using testing_support::writeFile;
 
@@ -216,6 +216,59 @@ TEST_F(PageServerTest, AnswersByteForByte)
         EXPECT_TRUE(*answer == c.answer)
             << c.name << "\n got: " << ::testing::PrintToString(answer->substr(0, 300))
             << "\nwant: " << ::testing::PrintToString(c.answer.substr(0, 300));
+    }
+}
+
+// The recovery copy of the page being edited and the settings live in "system", and a file this
+// user keeps to itself is kept from every client as well: the server cannot tell another local
+// user from the editor's own engine, so it refuses even requests of this very user.
+TEST_F(PageServerTest, NeverServesSystemOrFilesKeptPrivate)
+{
+    const std::filesystem::path system = run() / "system";
+    writeFile(system / "recover.html", "<p>unsaved work</p>");
+    writeFile(system / "recover.ini", "[recovery]\nfile=x.html\n");
+    writeFile(run() / "private" / "notes.html", "private notes");
+    writeFile(run() / "private" / "open.html", "readable by the group");
+    writeFile(run() / "private" / "shared.html", "readable by all");
+    std::filesystem::permissions(
+        system / "recover.html", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(run() / "private" / "notes.html",
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(run() / "private" / "open.html",
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
+            | std::filesystem::perms::group_read);
+    std::filesystem::create_symlink(system / "recover.html", run() / "link-to-recovery.html");
+    std::filesystem::create_directory_symlink(system, run() / "settings");
+    std::filesystem::create_symlink("private/notes.html", run() / "link-to-notes.html");
+
+    const std::string html = "HTTP/1.1 200 OK\r\nContent-Type:text/html\r\nServer: Wisp beta\r\n\r\n";
+    const struct
+    {
+        const char* name;
+        std::string request;
+        std::string answer;
+    } cases[] = {
+        { "recovery copy", "GET /system/recover.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", kNotFound },
+        { "recovery record, readable by all", "GET /system/recover.ini HTTP/1.1\r\n\r\n", kNotFound },
+        { "recovery copy compressed", "GET /system/recover.html HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n",
+            kNotFound },
+        { "the folder itself", "GET /system HTTP/1.1\r\n\r\n", kNotFound },
+        { "the folder with a slash", "GET /system/ HTTP/1.1\r\n\r\n", kNotFound },
+        { "escaped name", "GET /%73ystem/recover.ini HTTP/1.1\r\n\r\n", kNotFound },
+        { "link to the recovery copy", "GET /link-to-recovery.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "folder link to system", "GET /settings/recover.ini HTTP/1.1\r\n\r\n", kNotFound },
+        { "a file only its owner may read", "GET /private/notes.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "link to such a file", "GET /link-to-notes.html HTTP/1.1\r\n\r\n", kNotFound },
+        { "group may read: served", "GET /private/open.html HTTP/1.1\r\n\r\n",
+            html + "readable by the group" },
+        { "all may read: served", "GET /private/shared.html HTTP/1.1\r\n\r\n", html + "readable by all" },
+        { "a name that only begins alike", "GET /systemic.html HTTP/1.1\r\n\r\n", html + "not the folder" },
+    };
+    writeFile(run() / "systemic.html", "not the folder");
+    for (const auto& c : cases) {
+        const std::optional<std::string> answer = exchange(port(), c.request);
+        ASSERT_TRUE(answer) << c.name << ": no answer within the time limit";
+        EXPECT_EQ(*answer, c.answer) << c.name;
     }
 }
 
@@ -465,6 +518,81 @@ TEST_F(PageServerTest, ClientThatKeepsReadingSlowlyIsNotDropped)
             received += static_cast<std::size_t>(got);
     }
     EXPECT_LT(received, fileBytes(run() / "big.html").size()) << "the answer never waited for the client";
+}
+
+// A client that reads, but far below what any client on this machine manages (100 KB a second
+// here), is dropped once it has fallen behind the least rate by the slack; meanwhile it holds up
+// nobody.
+TEST_F(PageServerTest, ClientThatReadsTooSlowlyIsDroppedAndHoldsUpNobody)
+{
+    LoopbackClient slow(port());
+    ASSERT_TRUE(slow.isConnected());
+    ASSERT_TRUE(slow.send("GET /big.html HTTP/1.1\r\n\r\n"));
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t received = 0;
+    std::optional<std::chrono::steady_clock::duration> droppedAfter;
+    int othersServed = 0;
+    while (std::chrono::steady_clock::now() - start < PageServer::kRateSlack + 6s) {
+        std::this_thread::sleep_for(250ms);
+        if (!isEstablished(slow.fd())) {
+            droppedAfter = std::chrono::steady_clock::now() - start;
+            break;
+        }
+        char piece[25 * 1024];
+        const ssize_t got = ::recv(slow.fd(), piece, sizeof piece, MSG_DONTWAIT);
+        if (got > 0)
+            received += static_cast<std::size_t>(got);
+        // Another client's answer does not wait for the slow one's.
+        const auto asked = std::chrono::steady_clock::now();
+        EXPECT_EQ(exchange(port(), "GET /page HTTP/1.1\r\n\r\n"),
+            "HTTP/1.1 200 OK\r\nServer: Wisp beta\r\n\r\ncut path");
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+        ++othersServed;
+    }
+    ASSERT_TRUE(droppedAfter) << "still served after " << received << " bytes";
+    EXPECT_GE(*droppedAfter, PageServer::kRateSlack - 500ms);
+    EXPECT_LT(received, fileBytes(run() / "big.html").size());
+    EXPECT_GT(othersServed, 10);
+}
+
+// Clients that ask for a large file, plain or compressed, and then read nothing fill their sockets
+// and stall; an ordinary request is answered at once all the same, and so is one from a client
+// that reads a large answer slowly.
+TEST_F(PageServerTest, StalledClientsDoNotDelayOthers)
+{
+    std::vector<std::unique_ptr<LoopbackClient>> stalled;
+    for (int i = 0; i < 20; ++i) {
+        auto client = std::make_unique<LoopbackClient>(port());
+        ASSERT_TRUE(client->isConnected());
+        const int small = 4096;
+        ::setsockopt(client->fd(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        ASSERT_TRUE(client->send(i % 2 == 0 ? "GET /big.html HTTP/1.1\r\n\r\n"
+                                            : "GET /big.html HTTP/1.1\r\nAccept-Encoding: gzip\r\n\r\n"));
+        stalled.push_back(std::move(client));
+    }
+    std::this_thread::sleep_for(300ms); // let the server fill their sockets first
+
+    for (int round = 0; round < 3; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(exchange(port(), "GET /style.css HTTP/1.1\r\n\r\n"),
+            "HTTP/1.1 200 OK\r\nContent-Type:text/css\r\nServer: Wisp beta\r\n\r\nb{color:red}");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << "round " << round;
+    }
+
+    // Two clients fetch the large file at once; the second is done long before the first, which
+    // takes its answer in small sips.
+    LoopbackClient sipping(port());
+    ASSERT_TRUE(sipping.send("GET /big.html HTTP/1.1\r\n\r\n"));
+    char sip[1024];
+    pollfd entry { sipping.fd(), POLLIN, 0 };
+    ASSERT_GT(::poll(&entry, 1, 5000), 0);
+    ASSERT_GT(::recv(sipping.fd(), sip, sizeof sip, 0), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const std::optional<std::string> whole = exchange(port(), "GET /big.html HTTP/1.1\r\n\r\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    ASSERT_TRUE(whole);
+    EXPECT_TRUE(whole->ends_with(fileBytes(run() / "big.html")));
+    EXPECT_TRUE(isEstablished(sipping.fd())) << "the sipping client is still being served";
 }
 
 std::string procNetTcpAddress(const char* hexAddress, int port)
