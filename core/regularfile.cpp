@@ -38,7 +38,11 @@ Result<OpenedFile> accept(FileDescriptor fd, const std::filesystem::path& shownP
 
 std::string systemReason(int code)
 {
-    return code == kNotARegularFile ? std::string("not a regular file") : std::string(std::strerror(code));
+    if (code == kNotARegularFile)
+        return "not a regular file";
+    if (code == kPrivateFileIsALink)
+        return "a symbolic link stands where a private file goes";
+    return std::strerror(code);
 }
 
 Result<std::filesystem::path> realPathOf(int fd)
@@ -48,7 +52,8 @@ Result<std::filesystem::path> realPathOf(int fd)
     while (true) {
         const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
         if (n < 0)
-            return Error { errno, "cannot tell where an open file lies: " + std::string(std::strerror(errno)) };
+            return Error { errno,
+                "cannot tell where an open file lies: " + std::string(std::strerror(errno)) };
         if (static_cast<std::size_t>(n) < target.size()) {
             target.resize(static_cast<std::size_t>(n));
             break;
