@@ -24,6 +24,7 @@
 #include <random>
 #include <unistd.h>
 #include <unordered_map>
+#include <utility>
 
 namespace inkwell {
 namespace {
@@ -178,7 +179,8 @@ bool isCharsetToken(std::string_view label)
 
 // The charset a text part is labelled with: the label that decided its encoding, as the server or the
 // text wrote it, where that label names the encoding found; otherwise the encoding's own name.
-std::string charsetLabel(const EncodingGuess& guess, std::string_view serverLabel, std::string_view declaredLabel)
+std::string charsetLabel(
+    const EncodingGuess& guess, std::string_view serverLabel, std::string_view declaredLabel)
 {
     std::string_view label;
     if (guess.source == EncodingSource::Transport)
@@ -334,6 +336,20 @@ public:
         };
         if (Result<void> opened = m_spool.open(target.parent_path()); !opened)
             return notWritten(opened.error());
+        if (m_options.trustPageFolder && m_options.localFiles == LocalFiles::Confined
+            && isFileUrl(*pageUrl)) {
+            const std::optional<std::string> path = localPathOfFileUrl(*pageUrl);
+            Result<OpenedFile> page = path
+                ? m_policy.trustPageFolder(*path)
+                : Result<OpenedFile>(Error { 0, "it does not name a file on this computer" });
+            if (!page) {
+                result.status = ArchiveResult::Status::PageNotFetched;
+                result.error = Error { 0,
+                    "the page " + *pageUrl + " could not be fetched: " + localFileReason(page.error()) };
+                return result;
+            }
+            m_pageFile = std::move(page).value();
+        }
         add(*pageUrl, ResourceRef::Kind::Frame, 0);
         for (std::size_t i = 0; i < m_resources.size(); ++i) {
             fetch(i);
@@ -453,6 +469,8 @@ private:
                 break;
             }
             checkedFile = std::move(decision.file);
+        } else if (index == 0 && m_pageFile) {
+            checkedFile = std::exchange(m_pageFile, std::nullopt);
         }
         // A checked local file is read from the descriptor it was checked on, and only from there.
         Result<FetchedResource> answer = checkedFile ? readOpenedFile(*checkedFile, m_limits.maxResourceBytes)
@@ -506,7 +524,8 @@ private:
         // One guess both reads the references and labels the part, so that a reader of the archive
         // reads the text as its references were read, and as the editor would read the same page.
         const bool text = isTextType(resource.mediaType);
-        const std::string_view serverLabel = charsetParameter(fetched.contentType).value_or(std::string_view());
+        const std::string_view serverLabel
+            = charsetParameter(fetched.contentType).value_or(std::string_view());
         std::string declaredLabel; // as the text writes it
         std::optional<TextEncoding> declared;
         if (scan == Scan::Html) {
@@ -717,6 +736,7 @@ private:
     ArchiveBuilder::Limits m_limits;
     ArchiveOptions m_options;
     LocalFilePolicy m_policy;
+    std::optional<OpenedFile> m_pageFile; // a file:// page opened from its trusted folder
     Spool m_spool;
     std::optional<Error> m_spoolError; // set when a body could not be kept; ends the build
     std::vector<Resource> m_resources; // the page first, then in the order they were found

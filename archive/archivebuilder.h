@@ -60,6 +60,10 @@ struct ArchiveOptions
     LocalFiles localFiles = LocalFiles::Confined;
     // Local files below these folders (symbolic links resolved) always go in.
     std::vector<std::filesystem::path> trustedFolders;
+    // For a file:// page: its folder is trusted too, opened once before the page is read. The page and
+    // the files named below its folder are read through that descriptor, so that the folder trusted is
+    // the one the page came from, whatever its name leads to meanwhile.
+    bool trustPageFolder = false;
     MissingResources missing = MissingResources::LeaveOut;
 };
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
+#include <fcntl.h>
 #include <memory>
 
 namespace inkwell {
@@ -78,6 +79,23 @@ LocalFilePolicy::Decision LocalFilePolicy::decide(std::string_view fileUrl, bool
         decision.reason = "it does not name a file on this computer";
         return decision;
     }
+    // A file named below the page's folder is opened through the folder that was trusted, and stays
+    // inside it; one that leads out of it is judged like any other, by where it really lies.
+    if (m_pageFolder.isValid() && path->starts_with(m_pageFolderNamed)) {
+        Result<OpenedFile> beneath
+            = openRegularFileBeneath(m_pageFolder.get(), path->substr(m_pageFolderNamed.size()));
+        if (beneath) {
+            decision.verdict = Verdict::Include;
+            decision.file = std::move(beneath).value();
+            return decision;
+        }
+        if (beneath.error().code != EXDEV && beneath.error().code != ELOOP
+            && beneath.error().code != ENOSYS) {
+            decision.verdict = Verdict::Unreadable;
+            decision.reason = localFileReason(beneath.error());
+            return decision;
+        }
+    }
     // Opened first, then judged by where the kernel says the opened file lies: symbolic links and
     // ".." segments resolved as they were when it was opened, not as they are at some other moment.
     Result<OpenedFile> opened = openRegularFile(*path);
@@ -95,6 +113,28 @@ LocalFilePolicy::Decision LocalFilePolicy::decide(std::string_view fileUrl, bool
     if (decision.verdict != Verdict::LeaveOut)
         decision.file = std::move(opened).value();
     return decision;
+}
+
+Result<OpenedFile> LocalFilePolicy::trustPageFolder(const std::filesystem::path& pagePath)
+{
+    const std::filesystem::path folder = pagePath.parent_path();
+    if (folder.empty() || !pagePath.has_filename())
+        return Error { ENOENT, "cannot open " + pagePath.string() + ": " + systemReason(ENOENT) };
+    FileDescriptor opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!opened.isValid())
+        return Error { errno, "cannot open " + folder.string() + ": " + systemReason(errno) };
+    INKWELL_TRY(std::filesystem::path real, realPathOf(opened.get()));
+    // The page's own name is opened in the folder that was opened, never through a link of its own.
+    INKWELL_TRY(OpenedFile page, openRegularFileAt(opened.get(), pagePath.filename(), FinalLink::Refuse));
+    std::string trusted = real.string();
+    if (trusted.back() != '/')
+        trusted += '/';
+    m_trusted.push_back(std::move(trusted));
+    m_pageFolderNamed = folder.string();
+    if (m_pageFolderNamed.back() != '/')
+        m_pageFolderNamed += '/';
+    m_pageFolder = std::move(opened);
+    return page;
 }
 
 std::optional<std::string> localPathOfFileUrl(std::string_view fileUrl)

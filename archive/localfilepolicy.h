@@ -50,9 +50,16 @@ public:
     // (without waiting on a named pipe) and the decision is made on where the opened file lies.
     [[nodiscard]] Decision decide(std::string_view fileUrl, bool picturePlace) const;
 
+    // Opens the folder of the page at pagePath once, trusts the folder it opened and opens the page
+    // from it. Files named below the folder's path are from then on opened through that descriptor:
+    // a folder swapped for a link meanwhile changes neither the folder trusted nor the files read.
+    [[nodiscard]] Result<OpenedFile> trustPageFolder(const std::filesystem::path& pagePath);
+
 private:
     LocalFiles m_mode = LocalFiles::Confined;
     std::vector<std::string> m_trusted; // canonical folders, each with a trailing "/"
+    FileDescriptor m_pageFolder; // the page's folder as it was opened, when trusted
+    std::string m_pageFolderNamed; // its path as the page's URL names it, with a trailing "/"
 };
 
 // The local path a file:// URL names: its path percent-decoded to bytes. Empty when the URL is

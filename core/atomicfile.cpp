@@ -1,5 +1,7 @@
 #include "core/atomicfile.h"
 
+#include "core/regularfile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -23,7 +25,7 @@ constexpr int kMaxLinksFollowed = 40;
 
 Error describe(const char* what, const std::filesystem::path& path, int error)
 {
-    return { error, std::string(what) + " " + path.string() + ": " + std::strerror(error) };
+    return { error, std::string(what) + " " + path.string() + ": " + systemReason(error) };
 }
 
 // The file a write to path lands in: symbolic links at the end of the path followed (a link to a
@@ -100,9 +102,28 @@ Result<TempFile> createTempBeside(
 
 } // namespace
 
+namespace {
+
+// A private file is written where it is named and nowhere else: a link planted in its place (by anyone
+// who could write its folder) would otherwise carry unsaved work to a file the link chose, and make
+// that file the owner's alone. The rename at commit() replaces whatever stands at the name itself, so
+// a link put there after this check is replaced, not followed.
+Result<std::filesystem::path> privateTarget(const std::filesystem::path& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        return describe("will not write through the link", path, kPrivateFileIsALink);
+    return path;
+}
+
+} // namespace
+
 Result<AtomicFile> AtomicFile::create(const std::filesystem::path& path, FileAccess access)
 {
-    INKWELL_TRY(std::filesystem::path target, followLinks(path));
+    INKWELL_TRY(std::filesystem::path target,
+        access == FileAccess::OwnerOnly ? privateTarget(path) : followLinks(path));
     const auto name = target.filename();
     if (name.empty() || name == "." || name == "..")
         return describe("cannot write", path, EISDIR);

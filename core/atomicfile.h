@@ -21,15 +21,16 @@ enum class FileAccess
     // them); a new one gets 0666 less the umask.
     AsBefore,
     // The owner alone (0600), whatever the file had before: for copies of unsaved work, which other
-    // users of a shared folder must not read.
+    // users of a shared folder must not read. Such a file is never written through a symbolic link: a
+    // link at its name is refused with kPrivateFileIsALink and what it points to stays as it was.
     OwnerOnly,
 };
 
-// A symbolic link is followed and its target replaced, the link kept. The temporary file's name is
-// never longer than the target's, so any name that fits its folder can be written; it is hidden, and
-// names of three bytes or more have a shape of their own (isAtomicTemporaryName) so that one left by
-// a killed run can be found again. Until commit() succeeds the target is untouched. Every error
-// message names the path as the caller gave it.
+// A symbolic link is followed and its target replaced, the link kept (not for OwnerOnly files). The temporary
+// file's name is never longer than the target's, so any name that fits its folder can be written; it is
+// hidden, and names of three bytes or more have a shape of their own (isAtomicTemporaryName) so that one left
+// by a killed run can be found again. Until commit() succeeds the target is untouched. Every error message
+// names the path as the caller gave it.
 class AtomicFile
 {
 public:

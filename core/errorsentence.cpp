@@ -10,7 +10,7 @@ namespace {
 
 // The errors every file operation can meet, in the order the sentences are looked up.
 constexpr std::array kCommonCodes = { EACCES, EPERM, ENOSPC, EDQUOT, EFBIG, EROFS, ENOENT, ENOTDIR,
-    ENAMETOOLONG, ELOOP, EMLINK, EISDIR, kNotARegularFile };
+    ENAMETOOLONG, ELOOP, EMLINK, EISDIR, kNotARegularFile, kPrivateFileIsALink };
 
 std::string_view actionPhrase(FileAction action)
 {
@@ -52,6 +52,8 @@ std::optional<std::string> commonErrorSentence(int code)
         return "这是一个文件夹，不是文件，请选择一个文件。";
     case kNotARegularFile:
         return "这不是普通的文件（可能是设备、管道或套接字），请选择一个普通文件。";
+    case kPrivateFileIsALink:
+        return "程序自己的文件被换成了指向别处的链接，为保护链接指向的文件，没有写入；请删除这个链接后重试。";
     default:
         return std::nullopt;
     }

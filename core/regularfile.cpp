@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace inkwell {
@@ -39,7 +41,11 @@ Result<OpenedFile> accept(FileDescriptor fd, const std::filesystem::path& shownP
 
 std::string systemReason(int code)
 {
-    return code == kNotARegularFile ? std::string("not a regular file") : std::string(std::strerror(code));
+    if (code == kNotARegularFile)
+        return "not a regular file";
+    if (code == kPrivateFileIsALink)
+        return "a symbolic link stands where a private file goes";
+    return std::strerror(code);
 }
 
 Result<std::filesystem::path> realPathOf(int fd)
@@ -82,6 +88,22 @@ Result<OpenedFile> openRegularFileAt(int folderFd, const std::filesystem::path& 
     if (!fd.isValid())
         return describe(name, errno);
     return accept(std::move(fd), name);
+}
+
+Result<OpenedFile> openRegularFileBeneath(int folderFd, const std::filesystem::path& relative)
+{
+    if (relative.is_absolute())
+        return describe(relative, EXDEV);
+    open_how how {};
+    how.flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    int fd = -1;
+    do {
+        fd = static_cast<int>(::syscall(SYS_openat2, folderFd, relative.c_str(), &how, sizeof how));
+    } while (fd < 0 && (errno == EINTR || errno == EAGAIN));
+    if (fd < 0)
+        return describe(relative, errno);
+    return accept(FileDescriptor(fd), relative);
 }
 
 } // namespace inkwell

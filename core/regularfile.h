@@ -38,6 +38,11 @@ enum class FinalLink
 [[nodiscard]] Result<OpenedFile> openRegularFileAt(
     int folderFd, const std::filesystem::path& name, FinalLink finalLink = FinalLink::Follow);
 
+// The same for a relative path inside an open folder, resolved by the kernel without ever leaving that
+// folder (a ".." or a symbolic link that leads out is refused with EXDEV), whatever names lead to it
+// meanwhile. ENOSYS where the kernel cannot resolve so.
+[[nodiscard]] Result<OpenedFile> openRegularFileBeneath(int folderFd, const std::filesystem::path& relative);
+
 // Where an open descriptor's file lies now (read from /proc/self/fd), all links resolved.
 [[nodiscard]] Result<std::filesystem::path> realPathOf(int fd);
 

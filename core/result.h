@@ -24,6 +24,8 @@ inline constexpr int kNotARegularFile = -2;
 inline constexpr int kLockOwnedByAnotherUser = -3;
 // Something larger than the limit of whoever was to read it, left unread.
 inline constexpr int kLargerThanLimit = -4;
+// A symbolic link found where one of the program's private files goes, which it does not write through.
+inline constexpr int kPrivateFileIsALink = -6;
 
 template <typename T> class [[nodiscard]] Result
 {
@@ -49,14 +51,8 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
-    [[nodiscard]] T valueOr(T fallback) const&
-    {
-        return ok() ? value() : std::move(fallback);
-    }
-    [[nodiscard]] T valueOr(T fallback) &&
-    {
-        return ok() ? std::move(*this).value() : std::move(fallback);
-    }
+    [[nodiscard]] T valueOr(T fallback) const& { return ok() ? value() : std::move(fallback); }
+    [[nodiscard]] T valueOr(T fallback) && { return ok() ? std::move(*this).value() : std::move(fallback); }
 
     // Only when !ok().
     [[nodiscard]] const Error& error() const { return std::get<1>(m_state); }

@@ -11,7 +11,8 @@ namespace inkwell {
 DecodedText decodeDocumentBytes(std::string_view bytes)
 {
     const auto bom = encodingFromByteOrderMark(bytes);
-    const bool wide = bom && bom->encoding != TextEncoding::Utf8;
+    const bool wide
+        = bom ? bom->encoding != TextEncoding::Utf8 : utf16WithoutByteOrderMark(bytes).has_value();
     // In every other encoding a zero byte is the zero character, so the cut comes before sniffing: what
     // follows it must not sway the choice of encoding.
     if (!wide)

@@ -2,6 +2,7 @@
 
 #include "core/atomicfile.h"
 #include "core/inifile.h"
+#include "core/readfile.h"
 
 #include <algorithm>
 #include <optional>
@@ -33,6 +34,25 @@ bool isStrictlyBelow(const fs::path& inner, const fs::path& outer)
     return !relative.empty() && relative != "." && *relative.begin() != "..";
 }
 
+// The folders of the projects the history lists (each entry is a project's document file, the
+// entries end in CR LF and the text at its first zero byte): where the wizard made them, wherever the
+// user pointed it.
+std::vector<fs::path> listedProjectFolders(const RunFolder& runFolder)
+{
+    std::string text = readFile(runFolder.projectHistoryFile()).valueOr({});
+    text.resize(std::min(text.size(), text.find('\0')));
+    std::vector<fs::path> folders;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find("\r\n", start), text.size());
+        const fs::path entry(text.substr(start, end - start));
+        if (entry.is_absolute() && entry.has_parent_path())
+            folders.push_back(entry.parent_path());
+        start = end + 2;
+    }
+    return folders;
+}
+
 } // namespace
 
 std::vector<fs::path> projectParentFolders(const RunFolder& runFolder)
@@ -58,10 +78,16 @@ bool isOwnDocumentFolder(const RunFolder& runFolder, const fs::path& folder)
         return false;
     if (const auto tmp = resolved(runFolder.tmpFolder()); tmp && *real == *tmp)
         return true;
-    const auto parents = projectParentFolders(runFolder);
-    return std::any_of(parents.begin(), parents.end(), [&](const fs::path& parent) {
-        const auto realParent = resolved(parent);
-        return realParent && isStrictlyBelow(*real, *realParent);
+    if (const auto projects = resolved(runFolder.projectsFolder());
+        projects && isStrictlyBelow(*real, *projects))
+        return true;
+    // "prj.ini" only proposes a parent for new projects; what the wizard made elsewhere is in the
+    // history, one folder each. The setting itself widens nothing: anyone who could change it could
+    // otherwise send a recovered page anywhere below the folder it names.
+    const auto listed = listedProjectFolders(runFolder);
+    return std::any_of(listed.begin(), listed.end(), [&](const fs::path& project) {
+        const auto realProject = resolved(project);
+        return realProject && *real == *realProject;
     });
 }
 

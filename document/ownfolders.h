@@ -14,8 +14,9 @@ namespace inkwell {
 // relative one lies below the run folder), each once.
 [[nodiscard]] std::vector<std::filesystem::path> projectParentFolders(const RunFolder& runFolder);
 
-// True when folder (absolute) is the run folder's "tmp" or lies below one of projectParentFolders,
-// symbolic links and ".." resolved on both sides, so that a name that only looks inside does not pass.
+// True when folder (absolute) is the run folder's "tmp", lies below its "project" folder or is the
+// folder of a project the project history lists; symbolic links and ".." resolved on both sides, so
+// that a name that only looks inside does not pass. The folder "prj.ini" names does not count.
 [[nodiscard]] bool isOwnDocumentFolder(const RunFolder& runFolder, const std::filesystem::path& folder);
 
 // Removes the temporary files a run killed during an atomic write left in the folders the program

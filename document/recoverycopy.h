@@ -60,7 +60,7 @@ public:
 
     [[nodiscard]] bool exists() const;
     // Found only when both files are regular files, the page is UTF-8 and the record names a document
-    // this program could have: in the run folder's "tmp" or a project folder (see isOwnDocumentFolder),
+    // this program could have: in the run folder's "tmp" or a project's folder (see isOwnDocumentFolder),
     // a single file name, kind 0 or 1 and an encoding by the name this program writes. Else Damaged.
     [[nodiscard]] RecoveryReadResult read() const;
     // Removes both files; writes decided on before are dropped.

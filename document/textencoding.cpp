@@ -155,6 +155,26 @@ bool isUtf16(TextEncoding encoding)
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
+// A byte that is no text in the encoding a page is read in stands in the page as the character
+// kKeptByteBase + byte, from the end of the last private-use plane, and goes back into the file as
+// the byte itself: a page read in the wrong encoding, or damaged, loses nothing by being opened and
+// saved. In UTF-8 these are four bytes F4 8F B8..BB xx.
+constexpr char32_t kKeptByteBase = 0x10FE00;
+
+void appendKeptByte(std::string& out, unsigned char byte)
+{
+    const char32_t codePoint = kKeptByteBase + byte;
+    out += static_cast<char>(0xF0 | (codePoint >> 18));
+    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+}
+
+bool isKeptByte(char32_t codePoint)
+{
+    return codePoint >= kKeptByteBase && codePoint <= kKeptByteBase + 0xFF;
+}
+
 struct Utf8Sequence
 {
     std::size_t length = 0; // 0 when the bytes do not start a well-formed sequence
@@ -205,8 +225,8 @@ struct RewrittenText
     std::size_t replaced = 0;
 };
 
-// Well-formed UTF-8: every byte that does not start a sequence becomes one U+FFFD.
-RewrittenText wellFormedUtf8(std::string_view text)
+// Well-formed UTF-8: every byte that does not start a sequence becomes one U+FFFD, or is kept.
+RewrittenText wellFormedUtf8(std::string_view text, bool keepBytes = false)
 {
     RewrittenText out;
     out.text.reserve(text.size());
@@ -214,7 +234,10 @@ RewrittenText wellFormedUtf8(std::string_view text)
     while (pos < text.size()) {
         const std::size_t length = utf8Sequence(text, pos).length;
         if (length == 0) {
-            out.text += kReplacementCharacter;
+            if (keepBytes)
+                appendKeptByte(out.text, static_cast<unsigned char>(text[pos]));
+            else
+                out.text += kReplacementCharacter;
             ++out.replaced;
             ++pos;
         } else {
@@ -516,6 +539,89 @@ bool isPlainlyGb18030(std::string_view bytes)
     return characters > 0 && common * 8 >= characters * 7;
 }
 
+// The same for Shift_JIS: well-formed throughout, and nearly every character a kana, a first-level
+// kanji or full-width punctuation. Half-width katakana, the single bytes 0xA1-0xDF, are what GB18030
+// and Big5 text looks like here, so they count against it.
+bool isPlainlyShiftJis(std::string_view bytes)
+{
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t characters = 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        ++characters;
+        if (lead >= 0xA1 && lead <= 0xDF) {
+            ++i;
+            continue;
+        }
+        const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+        if (!isLead || i + 1 >= bytes.size())
+            return false;
+        const unsigned char second = byteAt(i + 1);
+        if (second < 0x40 || second == 0x7F || second > 0xFC)
+            return false;
+        const bool kana = (lead == 0x82 && second >= 0x9F && second <= 0xF1)
+            || (lead == 0x83 && second >= 0x40 && second <= 0x96);
+        const bool punctuation = lead == 0x81 && second >= 0x40 && second <= 0xAC;
+        const bool kanji = (lead == 0x88 && second >= 0x9F) || (lead >= 0x89 && lead <= 0x97)
+            || (lead == 0x98 && second <= 0x72);
+        if (kana || punctuation || kanji)
+            ++common;
+        i += 2;
+    }
+    return characters > 0 && common * 8 >= characters * 7;
+}
+
+// The same for Big5: well-formed throughout, and nearly every character a frequent hanzi (rows
+// 0xA4-0xC6) or full-width punctuation (rows 0xA1-0xA3).
+bool isPlainlyBig5(std::string_view bytes)
+{
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t characters = 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead < 0x81 || lead > 0xFE || i + 1 >= bytes.size())
+            return false;
+        const unsigned char second = byteAt(i + 1);
+        if (!((second >= 0x40 && second <= 0x7E) || (second >= 0xA1 && second <= 0xFE)))
+            return false;
+        ++characters;
+        if (lead >= 0xA1 && lead <= 0xC6 && !(lead == 0xC6 && second > 0x7E))
+            ++common;
+        i += 2;
+    }
+    return characters > 0 && common * 8 >= characters * 7;
+}
+
+// UTF-8 with a few stray bytes: the well-formed sequences beyond ASCII outnumber the bytes that are
+// not UTF-8 three to one. Text in an 8-bit or a double-byte encoding seldom forms a sequence of UTF-8 by
+// chance, so it has more stray bytes than sequences.
+bool isMostlyUtf8(std::string_view bytes)
+{
+    std::size_t sequences = 0;
+    std::size_t stray = 0;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t length = utf8Sequence(bytes, pos).length;
+        if (length == 0) {
+            ++stray;
+            ++pos;
+        } else {
+            sequences += length > 1 ? 1 : 0;
+            pos += length;
+        }
+    }
+    return sequences >= 3 && sequences >= stray * 3;
+}
+
 bool isAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -551,8 +657,8 @@ RewrittenText withReferencesForNonAscii(std::string_view utf8)
             out.text += ncr(0xFFFD);
             ++out.replaced;
             ++pos;
-        } else if (codePoint < 0x80) {
-            out.text += utf8[pos];
+        } else if (codePoint < 0x80 || isKeptByte(codePoint)) {
+            out.text.append(utf8.substr(pos, length));
             pos += length;
         } else {
             out.text += ncr(codePoint);
@@ -570,6 +676,29 @@ std::optional<TextEncoding> declaredEncoding(std::string_view markup)
     if (auto meta = encodingOfFirstMeta(markup))
         return meta;
     return encodingOfXmlDeclaration(markup);
+}
+
+std::optional<TextEncoding> utf16WithoutByteOrderMark(std::string_view bytes)
+{
+    // Markup is mostly ASCII, whose characters are a zero byte beside a letter in UTF-16: three
+    // quarters of the first pairs so, with the zero on the same side, tell the byte order.
+    constexpr std::size_t kPairsLooked = 512;
+    const std::size_t pairs = std::min(bytes.size() / 2, kPairsLooked);
+    if (pairs < 2)
+        return std::nullopt;
+    std::size_t zeroSecond = 0;
+    std::size_t zeroFirst = 0;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const bool first = bytes[2 * i] == '\0';
+        const bool second = bytes[2 * i + 1] == '\0';
+        zeroSecond += !first && second ? 1 : 0;
+        zeroFirst += first && !second ? 1 : 0;
+    }
+    if (zeroSecond * 4 >= pairs * 3)
+        return TextEncoding::Utf16Le;
+    if (zeroFirst * 4 >= pairs * 3)
+        return TextEncoding::Utf16Be;
+    return std::nullopt;
 }
 
 bool isValidUtf8(std::string_view bytes)
@@ -628,30 +757,38 @@ EncodingGuess sniffEncoding(
         return *bom;
     if (transport)
         return { *transport, EncodingSource::Transport, 0 };
+    if (auto wide = utf16WithoutByteOrderMark(bytes))
+        return { *wide, EncodingSource::Fallback, 0 };
     if (declared)
         return { *declared, EncodingSource::Declaration, 0 };
     if (isValidUtf8(bytes))
         return { TextEncoding::Utf8, EncodingSource::ValidUtf8, 0 };
-    // Browsers read an undeclared page that is not UTF-8 as windows-1252; only text that plainly is
-    // Chinese is read as GB18030, the encoding this editor's own pages have always been written in.
-    return { isPlainlyGb18030(bytes) ? TextEncoding::Gb18030 : TextEncoding::Windows1252,
-        EncodingSource::Fallback, 0 };
+    // Browsers read an undeclared page that is not UTF-8 by the reader's locale, often as
+    // windows-1252. Here text that plainly is in one of the East Asian encodings is read in it (GB18030
+    // first, the encoding this editor's own pages have always been written in), UTF-8 with a few stray
+    // bytes as UTF-8, and the rest as windows-1252. Whatever the guess, bytes that are no text in it are
+    // kept (see decodeDocument), so a wrong guess garbles only what is shown, never the file.
+    if (isPlainlyGb18030(bytes))
+        return { TextEncoding::Gb18030, EncodingSource::Fallback, 0 };
+    if (isMostlyUtf8(bytes))
+        return { TextEncoding::Utf8, EncodingSource::Fallback, 0 };
+    if (isPlainlyBig5(bytes))
+        return { TextEncoding::Big5, EncodingSource::Fallback, 0 };
+    if (isPlainlyShiftJis(bytes))
+        return { TextEncoding::ShiftJis, EncodingSource::Fallback, 0 };
+    return { TextEncoding::Windows1252, EncodingSource::Fallback, 0 };
 }
 
-DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
+DecodedText decodeText(std::string_view bytes, TextEncoding encoding, UndecodableBytes undecodable)
 {
+    const bool keep = undecodable == UndecodableBytes::Keep;
     DecodedText result;
     result.encoding = encoding;
-    if (encoding == TextEncoding::Utf8) {
-        RewrittenText text = wellFormedUtf8(bytes);
-        result.utf8 = std::move(text.text);
-        result.invalidSequences = text.replaced;
-        return result;
-    }
     IconvConverter converter("UTF-8", infoOf(encoding).iconvName);
-    if (!converter.isOpen()) {
-        // Only a C library without this converter gets here; the text is kept as far as it is UTF-8.
-        RewrittenText text = wellFormedUtf8(bytes);
+    if (encoding == TextEncoding::Utf8 || !converter.isOpen()) {
+        // Only a C library without this converter gets here for another encoding; the text is then
+        // taken as far as it is UTF-8.
+        RewrittenText text = wellFormedUtf8(bytes, keep);
         result.utf8 = std::move(text.text);
         result.invalidSequences = text.replaced;
         return result;
@@ -665,11 +802,20 @@ DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
         const auto stop = converter.convert(input, result.utf8);
         if (stop == IconvConverter::Stop::Done)
             break;
-        result.utf8 += kReplacementCharacter;
-        ++result.invalidSequences;
+        // What is skipped: one unit, or at the end the rest of a sequence that never finished.
+        const std::size_t skipped
+            = std::min(stop == IconvConverter::Stop::Incomplete ? input.size() : unit, input.size());
+        if (keep) {
+            for (const char byte : input.substr(0, skipped))
+                appendKeptByte(result.utf8, static_cast<unsigned char>(byte));
+            result.invalidSequences += skipped;
+        } else {
+            result.utf8 += kReplacementCharacter;
+            ++result.invalidSequences;
+        }
         if (stop == IconvConverter::Stop::Incomplete)
             break;
-        input.remove_prefix(std::min(unit, input.size()));
+        input.remove_prefix(skipped);
     }
     return result;
 }
@@ -677,19 +823,19 @@ DecodedText decodeText(std::string_view bytes, TextEncoding encoding)
 DecodedText decodeDocument(std::string_view bytes)
 {
     const EncodingGuess guess = sniffEncoding(bytes);
-    DecodedText result = decodeText(bytes.substr(guess.bomLength), guess.encoding);
+    DecodedText result = decodeText(bytes.substr(guess.bomLength), guess.encoding, UndecodableBytes::Keep);
     result.source = guess.source;
     return result;
 }
 
-EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
+namespace {
+
+// Encodes well-formed UTF-8 that holds no kept bytes, appending to result.
+void encodeWellFormed(std::string_view text, TextEncoding encoding, EncodedText& result)
 {
-    EncodedText result;
-    result.encoding = encoding;
-    const std::string text = wellFormedUtf8(utf8).text;
     if (encoding == TextEncoding::Utf8) {
-        result.bytes = text;
-        return result;
+        result.bytes.append(text);
+        return;
     }
     IconvConverter converter(infoOf(encoding).iconvName, "UTF-8");
     if (!converter.isOpen()) {
@@ -705,10 +851,9 @@ EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
             }
             pos += length;
         }
-        return result;
+        return;
     }
     std::string_view input = text;
-    result.bytes.reserve(text.size());
     while (true) {
         const auto stop = converter.convert(input, result.bytes);
         if (stop != IconvConverter::Stop::Invalid || input.empty())
@@ -724,6 +869,27 @@ EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
     // Let a stateful encoding return to its initial state.
     std::string_view none;
     (void)converter.convert(none, result.bytes);
+}
+
+} // namespace
+
+EncodedText encodeText(std::string_view utf8, TextEncoding encoding)
+{
+    EncodedText result;
+    result.encoding = encoding;
+    const std::string text = wellFormedUtf8(utf8).text;
+    result.bytes.reserve(text.size());
+    // Kept bytes go back as the bytes they stand for; the text between them is encoded.
+    std::size_t from = 0;
+    for (std::size_t pos = text.find('\xF4'); pos != std::string::npos; pos = text.find('\xF4', pos + 1)) {
+        const auto [length, codePoint] = utf8Sequence(text, pos);
+        if (!isKeptByte(codePoint))
+            continue;
+        encodeWellFormed(std::string_view(text).substr(from, pos - from), encoding, result);
+        result.bytes += static_cast<char>(codePoint - kKeptByteBase);
+        from = pos + length;
+    }
+    encodeWellFormed(std::string_view(text).substr(from), encoding, result);
     return result;
 }
 

@@ -36,7 +36,8 @@ enum class EncodingSource
     Transport, // the charset of the Content-Type the text came with
     Declaration, // a meta charset or http-equiv Content-Type inside the page
     ValidUtf8,
-    Fallback, // none of the above: GB18030 for text that plainly is Chinese, else windows-1252
+    Fallback, // none of the above: UTF-16 told by its zero bytes, an East Asian encoding the text plainly is
+              // in, UTF-8 with a few stray bytes, else windows-1252
 };
 
 struct EncodingGuess
@@ -48,10 +49,10 @@ struct EncodingGuess
 
 struct DecodedText
 {
-    std::string utf8; // always valid UTF-8; undecodable bytes became U+FFFD
+    std::string utf8; // always valid UTF-8; undecodable bytes became U+FFFD or were kept
     TextEncoding encoding = TextEncoding::Gb18030;
     EncodingSource source = EncodingSource::Fallback;
-    std::size_t invalidSequences = 0; // how many U+FFFD stand for bytes that were not text
+    std::size_t invalidSequences = 0; // how many U+FFFD (or kept bytes) stand for bytes that were not text
 };
 
 struct EncodedText
@@ -85,8 +86,8 @@ struct EncodedText
 // True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 [[nodiscard]] bool isValidUtf8(std::string_view bytes);
 
-// Byte-order mark, then declaration, then valid UTF-8, then GB18030 for plainly Chinese text, else
-// windows-1252.
+// Byte-order mark, then UTF-16 by its zero bytes, then declaration, then valid UTF-8, then an East Asian
+// encoding the text plainly is in or UTF-8 with a few stray bytes, else windows-1252.
 [[nodiscard]] EncodingGuess sniffEncoding(std::string_view bytes);
 
 // The same for a text that came with a Content-Type and whose declaration is read by its own rules (a
@@ -95,14 +96,27 @@ struct EncodedText
 [[nodiscard]] EncodingGuess sniffEncoding(
     std::string_view bytes, std::optional<TextEncoding> transport, std::optional<TextEncoding> declared);
 
-// Decodes bytes known to be in encoding (without a byte-order mark).
-[[nodiscard]] DecodedText decodeText(std::string_view bytes, TextEncoding encoding);
+// What becomes of bytes that are no text in the encoding being read.
+enum class UndecodableBytes
+{
+    Replace, // each run that fails becomes one U+FFFD
+    Keep, // each byte becomes a character of its own that encodeText writes back as that byte
+};
 
-// Sniffs and decodes; a byte-order mark is dropped.
+// Decodes bytes known to be in encoding (without a byte-order mark).
+[[nodiscard]] DecodedText decodeText(
+    std::string_view bytes, TextEncoding encoding, UndecodableBytes undecodable = UndecodableBytes::Replace);
+
+// UTF-16 told by its zero bytes, for text that has no byte-order mark.
+[[nodiscard]] std::optional<TextEncoding> utf16WithoutByteOrderMark(std::string_view bytes);
+
+// Sniffs and decodes; a byte-order mark is dropped, and bytes that are no text are kept
+// (invalidSequences says how many).
 [[nodiscard]] DecodedText decodeDocument(std::string_view bytes);
 
 // Encodes UTF-8 text into encoding without a byte-order mark. Characters the encoding cannot hold become
-// decimal character references; invalid UTF-8 in the input is written as U+FFFD.
+// decimal character references; invalid UTF-8 in the input is written as U+FFFD; kept bytes (see
+// UndecodableBytes) as the bytes themselves.
 [[nodiscard]] EncodedText encodeText(std::string_view utf8, TextEncoding encoding);
 
 // The bytes of a page to be saved: in the encoding the markup declares, else in openedIn. A UTF-16 file

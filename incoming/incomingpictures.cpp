@@ -4,6 +4,7 @@
 #include "core/messageservice.h"
 #include "core/messagetexts.h"
 #include "core/readfile.h"
+#include "core/regularfile.h"
 #include "editing/designview.h"
 #include "editing/fragments.h"
 #include "incoming/newpicturefile.h"
@@ -14,12 +15,38 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <cerrno>
 #include <optional>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace inkwell {
 namespace {
+
+// What a dropped file is, is told by its first bytes: a picture's signature, or an SVG's opening,
+// lies within them. The rest is never read to decide, so a large file of any name costs nothing.
+constexpr std::size_t kSignatureBytes = 64 * 1024;
+
+// The first bytes of a file, without waiting on a named pipe or reading a device.
+Result<std::string> firstBytes(const fs::path& path)
+{
+    INKWELL_TRY(const OpenedFile opened, openRegularFile(path));
+    std::string bytes(kSignatureBytes, '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(opened.fd.get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Error { errno, "cannot read " + path.string() + ": " + systemReason(errno) };
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
 
 // A picture from the clipboard as the PNG file it becomes, and its size in pixels.
 struct ClipboardPicture
@@ -155,7 +182,7 @@ void IncomingPictures::drop(const QList<QUrl>& files)
     std::vector<texts::UnreadableFile> unreadable;
     for (const QUrl& url : files) {
         const QString path = url.toLocalFile();
-        const Result<std::string> bytes = readFile(path.toStdString());
+        const Result<std::string> bytes = firstBytes(path.toStdString());
         if (!bytes) {
             unreadable.push_back({ path.toStdString(), bytes.error() });
             continue;
@@ -164,9 +191,10 @@ void IncomingPictures::drop(const QList<QUrl>& files)
             notPictures.push_back(path.toStdString());
             continue;
         }
-        // As the picture command does: the copy in the document folder, or the picture where it lies
-        // when no copy can be made there.
-        const Result<fs::path> copy = copyPictureIntoFolder(path.toStdString(), folder);
+        // As the picture command does, the copy in the document folder, or the picture where it lies
+        // when no copy can be made there; but a different picture of the same name already there (an
+        // earlier drop's logo.png) is never replaced, the copy takes a free name.
+        const Result<fs::path> copy = copyPictureUnderFreeName(path.toStdString(), folder);
         fragment
             += fragments::imageFragment(pictureSource(copy ? *copy : fs::path(path.toStdString()), folder));
     }

@@ -1,11 +1,15 @@
 #include "incoming/pictureinsertion.h"
 
 #include "core/atomicfile.h"
+#include "core/filedescriptor.h"
 #include "core/readfile.h"
 #include "core/regularfile.h"
+#include "incoming/newpicturefile.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -96,6 +100,116 @@ Result<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& 
     // Written beside the target and renamed over it, so a failed copy never leaves a cut picture.
     INKWELL_TRY_VOID(writeFileAtomically(target, bytes));
     return target;
+}
+
+namespace {
+
+// Pieces a dropped picture is compared and copied in: memory stays this small whatever the file's size.
+constexpr std::size_t kCopyPiece = 256 * 1024;
+
+// Reads up to size bytes at offset; fewer only at the end of the file.
+Result<std::size_t> readPiece(int fd, char* into, std::size_t size, off_t offset, const fs::path& path)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, into + got, size - got, offset + static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Error { errno, "cannot read " + path.string() + ": " + systemReason(errno) };
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+Result<void> writeAll(int fd, std::string_view bytes, const fs::path& path)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : ENOSPC;
+            return Error { code, "cannot write " + path.string() + ": " + systemReason(code) };
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return {};
+}
+
+// True when the file at path holds the same bytes as the open picture.
+bool sameBytes(const OpenedFile& picture, const fs::path& path)
+{
+    Result<OpenedFile> other = openRegularFile(path);
+    if (!other || other->size != picture.size)
+        return false;
+    std::string mine(kCopyPiece, '\0');
+    std::string theirs(kCopyPiece, '\0');
+    for (off_t at = 0;; at += static_cast<off_t>(kCopyPiece)) {
+        const auto a = readPiece(picture.fd.get(), mine.data(), kCopyPiece, at, path);
+        const auto b = readPiece(other->fd.get(), theirs.data(), kCopyPiece, at, path);
+        if (!a || !b || *a != *b || mine.compare(0, *a, theirs, 0, *b) != 0)
+            return false;
+        if (*a < kCopyPiece)
+            return true;
+    }
+}
+
+} // namespace
+
+Result<fs::path> copyPictureUnderFreeName(const fs::path& picture, const fs::path& folder)
+{
+    if (picture.empty())
+        return Error { ENOENT, "no picture was chosen" };
+    INKWELL_TRY(const OpenedFile opened, openRegularFile(picture));
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return Error { ENOTDIR, "cannot copy into " + folder.string() + ": " + systemReason(ENOTDIR) };
+    const fs::path own = folder / picture.filename();
+    if (const auto real = fs::canonical(own, error); !error && real == opened.realPath)
+        return own;
+    if (sameBytes(opened, own))
+        return own;
+
+    const std::string stem = picture.stem().string();
+    const std::string extension = picture.extension().string();
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const fs::path target = folder / (nextFreeName(stem, attempt) + extension);
+        // O_EXCL: created here or not at all, so no file that exists is ever written over.
+        FileDescriptor out(
+            ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+        if (!out.isValid()) {
+            if (errno == EEXIST) {
+                if (attempt > 0 && sameBytes(opened, target))
+                    return target; // the same picture dropped before
+                continue;
+            }
+            return Error { errno, "cannot create " + target.string() + ": " + systemReason(errno) };
+        }
+        // Copied piece by piece; a copy that fails is taken away again, never left cut.
+        std::string piece(kCopyPiece, '\0');
+        for (off_t at = 0;; at += static_cast<off_t>(kCopyPiece)) {
+            const Result<std::size_t> got = readPiece(opened.fd.get(), piece.data(), kCopyPiece, at, picture);
+            Result<void> written = got ? writeAll(out.get(), std::string_view(piece).substr(0, *got), target)
+                                       : Result<void>(got.error());
+            if (!written) {
+                out.reset();
+                ::unlink(target.c_str());
+                return written.error();
+            }
+            if (*got < kCopyPiece)
+                break;
+        }
+        if (::close(out.release()) != 0) {
+            const int code = errno;
+            ::unlink(target.c_str());
+            return Error { code, "cannot write " + target.string() + ": " + systemReason(code) };
+        }
+        return target;
+    }
+    return Error { EEXIST, "cannot create a new file in " + folder.string() + ": " + systemReason(EEXIST) };
 }
 
 } // namespace inkwell

@@ -32,4 +32,10 @@ namespace inkwell {
 [[nodiscard]] Result<std::filesystem::path> copyPictureIntoFolder(
     const std::filesystem::path& picture, const std::filesystem::path& folder);
 
+// Copies a dropped picture into the folder without ever writing over a different file: under its own
+// name when that is free, else under the next free one ("logo-2.png"). A file of that name with the
+// same bytes, or the picture itself when it lies there, is used as it is.
+[[nodiscard]] Result<std::filesystem::path> copyPictureUnderFreeName(
+    const std::filesystem::path& picture, const std::filesystem::path& folder);
+
 } // namespace inkwell

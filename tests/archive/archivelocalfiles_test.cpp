@@ -1,7 +1,7 @@
 // Local files an archive takes in are read from what the local-file rule checked: a folder
 // swapped for a symbolic link while archives are built never brings an outside file in.
-#include "archivetestsupport.h"
 #include "archive/archivebuilder.h"
+#include "archivetestsupport.h"
 
 #include <atomic>
 #include <chrono>
@@ -69,6 +69,56 @@ TEST(ArchiveLocalFiles, AFolderSwappedForALinkNeverBringsAnOutsideFileIn)
     EXPECT_GT(swaps.load(), 100);
     EXPECT_GT(withInside, 0) << built << " archives";
     EXPECT_GT(leftOut, 0) << built << " archives";
+}
+
+// The page's own folder exchanged with a link to a private folder while archives of its page are
+// built, as inkwell-mht builds them: the folder trusted, the page read and the files it names are one
+// and the same folder, so the private style sheet of the same name never goes in.
+TEST(ArchiveLocalFiles, ThePagesOwnFolderSwappedForALinkNeverBringsAPrivateFileIn)
+{
+    TempFolder folder;
+    const std::filesystem::path site = folder.path() / "site";
+    const std::filesystem::path swap = folder.path() / "swap";
+    const std::string insideMarker = "INSIDE-MARKER-5d0e";
+    const std::string privateMarker = "PRIVATE-SECRET-91c4";
+    writeFile(site / "p.html", "<link rel=stylesheet href=x.css><p>page</p>");
+    writeFile(site / "x.css", "p { content: '" + insideMarker + "' }\n");
+    writeFile(folder.path() / "private" / "x.css", "p { content: '" + privateMarker + "' }\n");
+    std::filesystem::create_directory_symlink(folder.path() / "private", swap);
+
+    std::atomic<bool> stop = false;
+    std::atomic<long> swaps = 0;
+    std::thread swapper([&] {
+        while (!stop) {
+            if (::renameat2(AT_FDCWD, site.c_str(), AT_FDCWD, swap.c_str(), RENAME_EXCHANGE) == 0)
+                ++swaps;
+        }
+    });
+
+    ArchiveOptions options;
+    options.trustPageFolder = true;
+    const std::string page = "file://" + (site / "p.html").string();
+    const std::filesystem::path target = folder.path() / "out.mht";
+    int built = 0;
+    int withInside = 0;
+    std::string leak;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < end && leak.empty()) {
+        // While the name leads to the private folder, there is no page to archive.
+        if (!buildMhtArchive(page, target, options).ok())
+            continue;
+        ++built;
+        const std::string archive = requiredFileBytes(target);
+        if (archive.find(privateMarker) != std::string::npos)
+            leak = archive;
+        withInside += archive.find(insideMarker) != std::string::npos ? 1 : 0;
+    }
+    stop = true;
+    swapper.join();
+
+    EXPECT_EQ(leak, "") << "archive " << built << " holds the private file";
+    EXPECT_GT(swaps.load(), 100);
+    EXPECT_GT(withInside, 0) << built << " archives";
 }
 
 } // namespace

@@ -118,8 +118,10 @@ TEST(fileBytes, GivesEveryByteOrSaysWhyNot)
     std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
     ASSERT_EQ(::bind(socketFd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     for (const Case& c : { Case { dir.path() / "missing.html", ENOENT, "cannot open " },
-             Case { dir.path(), EISDIR, "cannot open " }, Case { dir.path() / "fifo.html", kNotARegularFile, "cannot open " },
-             Case { dir.path() / "socket.html", ENXIO, "cannot open " }, Case { "/dev/null", kNotARegularFile, "cannot open " } }) {
+             Case { dir.path(), EISDIR, "cannot open " },
+             Case { dir.path() / "fifo.html", kNotARegularFile, "cannot open " },
+             Case { dir.path() / "socket.html", ENXIO, "cannot open " },
+             Case { "/dev/null", kNotARegularFile, "cannot open " } }) {
         const Result<std::string> failed = readFile(c.path);
         ASSERT_FALSE(failed.ok()) << c.path;
         EXPECT_EQ(failed.error().code, c.code) << c.path;
@@ -243,6 +245,41 @@ TEST(AtomicFile, OwnerOnlyFilesAreCreatedAndRewrittenPrivate)
     EXPECT_EQ(modeOf(kept), 0600u);
     EXPECT_EQ(modeOf(dir.path() / "new.html"), 0600u);
     EXPECT_EQ(testing::fileBytes(kept), "after");
+}
+
+// Unsaved work is never written through a link planted where its private file goes: the write is
+// refused with the reason, and the file the link points to keeps its bytes and its mode.
+TEST(AtomicFile, OwnerOnlyFilesAreNeverWrittenThroughALink)
+{
+    TempFolder dir;
+    const fs::path outside = dir.path() / "outside.txt";
+    writeFile(outside, "someone else's");
+    fs::permissions(outside, fs::perms(0644));
+    fs::create_directory(dir.path() / "system");
+    const fs::path direct = dir.path() / "system" / "recover.html";
+    const fs::path chained = dir.path() / "system" / "recover.ini";
+    const fs::path dangling = dir.path() / "system" / "gone.html";
+    fs::create_symlink(outside, direct);
+    fs::create_symlink(direct, chained);
+    fs::create_symlink(dir.path() / "missing.txt", dangling);
+    for (const fs::path& link : { direct, chained, dangling }) {
+        SCOPED_TRACE(link);
+        const Result<void> written = writeFileAtomically(link, "unsaved page", FileAccess::OwnerOnly);
+        ASSERT_FALSE(written.ok());
+        EXPECT_EQ(written.error().code, kPrivateFileIsALink);
+        EXPECT_NE(written.error().message.find(link.string()), std::string::npos) << written.error().message;
+        EXPECT_TRUE(fs::is_symlink(link));
+    }
+    EXPECT_EQ(testing::fileBytes(outside), "someone else's");
+    EXPECT_EQ(fs::status(outside).permissions(), fs::perms(0644));
+    EXPECT_FALSE(fs::exists(dir.path() / "missing.txt"));
+    EXPECT_EQ(namesIn(dir.path() / "system"),
+        (std::vector<std::string> { "gone.html", "recover.html", "recover.ini" }))
+        << "nothing left beside";
+
+    // Files of the user's own still go through a link to where it points.
+    ASSERT_TRUE(writeFileAtomically(direct, "a saved page").ok());
+    EXPECT_EQ(testing::fileBytes(outside), "a saved page");
 }
 
 // The CSS scanner compared by setting bit 0x20, which also made "url" and a backspace read as "url(".

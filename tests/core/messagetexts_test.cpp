@@ -77,7 +77,9 @@ INSTANTIATE_TEST_SUITE_P(Table, CommonErrors,
         CommonCase { "too_many_links", ELOOP, "路径中的链接太多或互相指向，请检查路径中的链接后重试。" },
         CommonCase { "is_a_folder", EISDIR, "这是一个文件夹，不是文件，请选择一个文件。" },
         CommonCase { "not_a_file", kNotARegularFile,
-            "这不是普通的文件（可能是设备、管道或套接字），请选择一个普通文件。" }),
+            "这不是普通的文件（可能是设备、管道或套接字），请选择一个普通文件。" },
+        CommonCase { "private_file_is_a_link", kPrivateFileIsALink,
+            "程序自己的文件被换成了指向别处的链接，为保护链接指向的文件，没有写入；请删除这个链接后重试。" }),
     [](const auto& testCase) { return std::string(testCase.param.label); });
 
 // Any other error says in Chinese what failed and gives the system's words in brackets.
@@ -112,6 +114,9 @@ TEST(ErrorSentence, RealFailuresOfTheKitReadAsTheirSentences)
         { "link loop", { openRegularFile(folder / "loop-a").error(), ELOOP } },
         { "folder", { readFile(folder / "sub").error(), EISDIR } },
         { "named pipe", { readFile(folder / "pipe").error(), kNotARegularFile } },
+        { "link at a private file",
+            { writeFileAtomically(folder / "loop-a", "x", FileAccess::OwnerOnly).error(),
+                kPrivateFileIsALink } },
     };
     for (const auto& [label, errorAndCode] : seen) {
         SCOPED_TRACE(label);

@@ -57,12 +57,54 @@ INSTANTIATE_TEST_SUITE_P(Documents, Fixtures,
         FixtureCase { "undeclared-gbk", TextEncoding::Gb18030, "<meta charset=\"gb18030\">" },
         FixtureCase { "undeclared-utf8", TextEncoding::Utf8, "<meta charset=\"utf-8\">" },
         FixtureCase { "undeclared-latin2", TextEncoding::Windows1252, "<meta charset=\"windows-1252\">" },
-        FixtureCase { "gb2312-emoji", TextEncoding::Gb18030 }),
+        FixtureCase { "gb2312-emoji", TextEncoding::Gb18030 },
+        FixtureCase { "undeclared-shiftjis", TextEncoding::ShiftJis, "<meta charset=\"shift_jis\">" },
+        FixtureCase { "undeclared-big5", TextEncoding::Big5, "<meta charset=\"big5\">" },
+        FixtureCase { "utf8-stray-byte", TextEncoding::Utf8, "<meta charset=\"utf-8\">" }),
     [](const auto& test) {
         std::string name = test.param.name;
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
+
+// Bytes that are no text in the encoding a page is read in are kept, counted and written back as they
+// were: the editor never puts U+FFFD into a file in place of bytes the user did not touch.
+TEST(DocumentFile, BytesThatAreNoTextAreWrittenBackAsTheyWere)
+{
+    struct Case
+    {
+        const char* name;
+        std::string_view bytes;
+        TextEncoding encoding;
+        std::size_t kept;
+    };
+    const Case cases[] = {
+        { "utf8_declared_stray", "<meta charset=utf-8><p>\xE4\xB8\xAD\xFF\xE6\x96\x87\xC3</p>\xE4\xB8"sv,
+            TextEncoding::Utf8, 4 },
+        { "gb2312_declared_cut", "<meta charset=gb2312><p>\xD6\xD0\x81\x20\xCE\xC4</p>\xD6"sv,
+            TextEncoding::Gb18030, 2 },
+        { "shift_jis_declared", "<meta charset=shift_jis><p>\x82\xA0\x85\x40\x82\xA2</p>"sv,
+            TextEncoding::ShiftJis, 1 },
+        { "windows1252_unmapped", "<meta charset=windows-1252><p>Caf\xE9 \x81\x8D\x8F\x90\x9D</p>"sv,
+            TextEncoding::Windows1252, 5 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedText read = decodeDocumentBytes(c.bytes);
+        EXPECT_EQ(read.encoding, c.encoding);
+        EXPECT_EQ(read.invalidSequences, c.kept);
+        EXPECT_EQ(read.utf8.find("\xEF\xBF\xBD"), std::string::npos) << read.utf8;
+        EXPECT_TRUE(isValidUtf8(read.utf8));
+        TempFolder dir;
+        ASSERT_TRUE(writeDocumentFile(dir.path() / "page.html", read.utf8, read.encoding).ok());
+        EXPECT_TRUE(fileBytes(dir.path() / "page.html") == c.bytes) << fileBytes(dir.path() / "page.html");
+
+        // A character typed beside them is written in the page's encoding; the kept bytes stay.
+        const std::string edited = read.utf8 + "<p>中</p>";
+        ASSERT_TRUE(writeDocumentFile(dir.path() / "edited.html", edited, read.encoding).ok());
+        EXPECT_TRUE(fileBytes(dir.path() / "edited.html").starts_with(c.bytes));
+    }
+}
 
 TEST(DocumentFile, Gb2312PageTypedWithEmojiIsSavedInFourByteGb18030)
 {
@@ -103,7 +145,11 @@ INSTANTIATE_TEST_SUITE_P(Table, TextOfBytes,
         TextCase { "garbage_after_zero", "<p>\xE4\xB8\xAD\0\xFF"sv, "<p>中", TextEncoding::Utf8 },
         // In UTF-16 the zero that ends the text is a whole zero character, not the first zero byte.
         TextCase { "utf16_zero_character", "\xFF\xFE<\0-N\0\0x\0"sv, "<中", TextEncoding::Utf16Le },
-        TextCase { "utf8_mark_dropped", "\xEF\xBB\xBFok\0no"sv, "ok", TextEncoding::Utf8 }),
+        TextCase { "utf8_mark_dropped", "\xEF\xBB\xBFok\0no"sv, "ok", TextEncoding::Utf8 },
+        // Without a mark, UTF-16 is told by its zero bytes, so the text does not end at the first of them.
+        TextCase {
+            "utf16le_without_mark", "<\0p\0>\0-N<\0/\0p\0>\0\0\0x\0"sv, "<p>中</p>", TextEncoding::Utf16Le },
+        TextCase { "utf16be_without_mark", "\0<\0p\0>N-"sv, "<p>中", TextEncoding::Utf16Be }),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DocumentFile, ReadFailuresAreReportedAndEmptyFilesAreNot)

@@ -1,10 +1,10 @@
 // The recovery copy on disk: what is written comes back with its document, damaged copies are told
 // apart from missing ones, and a write decided on before a removal never lands after it.
-#include "document/ownfolders.h"
-#include "document/recoverycopy.h"
 #include "core/atomicfile.h"
 #include "core/inifile.h"
 #include "core/readfile.h"
+#include "document/ownfolders.h"
+#include "document/recoverycopy.h"
 #include "tests/support/tempfolder.h"
 
 #include <chrono>
@@ -180,21 +180,24 @@ TEST(RecoveryCopy, DamagedCopiesAreToldApart)
     }
 }
 
-// The folders a record may name: the run folder's "tmp", and project folders below the "project" folder
-// or below the parent "prj.ini" names, also through links that stay inside.
+// The folders a record may name: the run folder's "tmp", project folders below its "project" folder
+// (also through links that stay inside) and the folder of a project the history lists, wherever the
+// wizard made it.
 TEST(RecoveryCopy, RecordsOfTheProgramsOwnFoldersAreTaken)
 {
     TempFolder outer;
     const fs::path run = outer.path() / "run";
     fs::create_directories(run / "system");
-    fs::create_directories(outer.path() / "projects elsewhere");
-    ASSERT_TRUE(
-        IniFile(run / "prj.ini").write("工程目录", "路径", (outer.path() / "projects elsewhere").string()));
+    const fs::path madeElsewhere = outer.path() / "projects elsewhere" / "站点";
+    fs::create_directories(madeElsewhere);
+    writeFile(RunFolder(run).projectHistoryFile(),
+        (run / "project" / "旧" / "旧.html").string() + "\r\n" + (madeElsewhere / "站点.html").string()
+            + "\r\n");
     fs::create_directories(run / "project" / "real");
     fs::create_directory_symlink(run / "project" / "real", run / "project" / "alias");
     RecoveryCopy copy { RunFolder(run) };
     for (const fs::path& folder : { run / "tmp", run / "project" / "首页", run / "project" / "a" / "b",
-             run / "project" / "alias", outer.path() / "projects elsewhere" / "站点" }) {
+             run / "project" / "alias", madeElsewhere }) {
         SCOPED_TRACE(folder);
         for (const DocumentKind kind : { DocumentKind::Html, DocumentKind::StyleSheet }) {
             ASSERT_TRUE(copy.write({ folder, "页 1", kind }, TextEncoding::Utf16Le, "<p>x</p>").ok());
@@ -204,11 +207,36 @@ TEST(RecoveryCopy, RecordsOfTheProgramsOwnFoldersAreTaken)
                 folder / (std::string("页 1") + std::string(extensionOfKind(kind))));
         }
     }
-    // A relative "prj.ini" folder lies below the run folder, as the wizard takes it.
-    ASSERT_TRUE(IniFile(run / "prj.ini").write("工程目录", "路径", "sites"));
-    ASSERT_TRUE(
-        copy.write({ run / "sites" / "x", "x", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>").ok());
-    EXPECT_EQ(copy.read().status, RecoveryReadResult::Status::Found);
+}
+
+// "prj.ini" only proposes where the wizard makes new projects: a record naming a folder below the one
+// it names, say after "路径=/" was planted there, is not a document of this program, and Save must not
+// be sent there. Neither a folder beside a listed project nor one below it is taken.
+TEST(RecoveryCopy, TheProjectFolderSettingDoesNotWidenWhatARecordMayName)
+{
+    TempFolder outer;
+    const fs::path run = outer.path() / "run";
+    fs::create_directories(run / "system");
+    const fs::path victim = outer.path() / "victim";
+    const fs::path listed = outer.path() / "sites" / "站点";
+    fs::create_directories(victim);
+    fs::create_directories(listed / "inner");
+    fs::create_directories(outer.path() / "sites" / "beside");
+    writeFile(RunFolder(run).projectHistoryFile(), (listed / "站点.html").string() + "\r\n");
+    RecoveryCopy copy { RunFolder(run) };
+    for (const std::string& setting : { std::string("/"), outer.path().string(), std::string("..") }) {
+        ASSERT_TRUE(IniFile(run / "prj.ini").write("工程目录", "路径", setting));
+        for (const fs::path& folder : { victim, outer.path() / "sites" / "beside", listed / "inner" }) {
+            SCOPED_TRACE(setting + " " + folder.string());
+            ASSERT_TRUE(
+                copy.write({ folder, "target.txt", DocumentKind::Html }, TextEncoding::Utf8, "<p>x</p>")
+                    .ok());
+            const auto found = copy.read();
+            EXPECT_EQ(found.status, RecoveryReadResult::Status::Damaged) << found.page.document.filePath();
+            EXPECT_FALSE(found.reason.empty());
+        }
+    }
+    EXPECT_EQ(testing::namesIn(victim), std::vector<std::string> {});
 }
 
 // The copy holds unsaved work: whatever the umask and whatever an earlier copy's mode, only the owner
@@ -305,7 +333,8 @@ TEST(RecoveryCopy, PageIsNeverWrittenWithoutItsRecord)
     ASSERT_TRUE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>first</p>").ok());
     std::filesystem::remove(copy.recordPath());
     std::filesystem::create_directory(copy.recordPath()); // the record can no longer be replaced
-    EXPECT_FALSE(copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>second</p>").ok());
+    EXPECT_FALSE(
+        copy.write({ "/tmp", "page", DocumentKind::Html }, TextEncoding::Utf8, "<p>second</p>").ok());
     EXPECT_EQ(fileBytes(copy.pagePath()), "<p>first</p>");
 }
 

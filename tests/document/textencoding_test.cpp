@@ -142,12 +142,24 @@ INSTANTIATE_TEST_SUITE_P(Table, Sniffing,
         // longer text.
         SniffCase { "latin2_letters_that_pair", "<p>\xEC\xB9\xE8\xF8</p>", TextEncoding::Windows1252,
             EncodingSource::Fallback },
-        SniffCase { "latin2_words_that_pair", "<p>\xE8\xED \xE8\xEDslo, \xB9\xED\xF8" "e</p>",
+        SniffCase { "latin2_words_that_pair",
+            "<p>\xE8\xED \xE8\xEDslo, \xB9\xED\xF8"
+            "e</p>",
             TextEncoding::Windows1252, EncodingSource::Fallback },
         SniffCase { "gbk_punctuation_and_frequent_hanzi", "<p>\xA1\xB0\xD6\xD0\xCE\xC4\xA1\xB1\xA3\xAC</p>",
             TextEncoding::Gb18030, EncodingSource::Fallback },
         SniffCase { "gbk_with_an_extension_character",
             "<p>\xD6\xD0\xCE\xC4\xB5\xC4\xCE\xC4\xD5\xC2\xCA\xC7\xCB\xFB\x81\x40</p>", TextEncoding::Gb18030,
+            EncodingSource::Fallback },
+        // Undeclared East Asian text and UTF-8 with a stray byte are read in what they plainly are.
+        SniffCase { "shift_jis_kana_and_kanji",
+            "<p>\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\x81\x41\x90\xA2\x8A\x45</p>", TextEncoding::ShiftJis,
+            EncodingSource::Fallback },
+        SniffCase { "big5_trails_below_7f", "<p>\xC5\x77\xAA\xEF\xA5\xFA\xC1\x7B</p>", TextEncoding::Big5,
+            EncodingSource::Fallback },
+        SniffCase { "utf8_chinese_with_a_stray_byte", "<p>\xE4\xB8\xAD\xE6\x96\x87\xFF\xE7\xBD\x91</p>",
+            TextEncoding::Utf8, EncodingSource::Fallback },
+        SniffCase { "utf16le_without_mark", "<\0p\0>\0-N<\0/\0p\0>\0"sv, TextEncoding::Utf16Le,
             EncodingSource::Fallback },
         SniffCase { "xml_declaration", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<html>J\xE9",
             TextEncoding::Windows1252, EncodingSource::Declaration },
@@ -279,12 +291,13 @@ INSTANTIATE_TEST_SUITE_P(Table, SavedEncoding,
     [](const auto& test) { return std::string(test.param.name); });
 
 // Every character outside the private use area comes back from a save in these encodings and a new open.
-// (A few private-use code points have no GB18030 bytes of their own; they are written as references.)
+// (A few private-use code points have no GB18030 bytes of their own; they are written as references.
+// U+10FE00-U+10FEFF stand for bytes that were no text and are written as those bytes.)
 TEST(RoundTrip, Gb18030AndUtf8KeepEveryCharacter)
 {
     std::string text;
     for (char32_t c = 1; c <= 0x10FFFF; c += (c < 0x30000 ? 1 : 97)) {
-        if ((c >= 0xD800 && c <= 0xDFFF) || (c >= 0xE000 && c <= 0xF8FF))
+        if ((c >= 0xD800 && c <= 0xDFFF) || (c >= 0xE000 && c <= 0xF8FF) || (c >= 0x10FE00 && c <= 0x10FEFF))
             continue;
         if (c < 0x80) {
             text += static_cast<char>(c);

@@ -4,6 +4,7 @@
 #include "editing/fragments.h"
 #include "editing/textsearch.h"
 #include "incoming/pictureinsertion.h"
+#include "tests/support/tempfolder.h"
 #include "tests/support/testfiles.h"
 
 #include <algorithm>
@@ -24,6 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using inkwell::copyPictureIntoFolder;
+using inkwell::copyPictureUnderFreeName;
 using inkwell::pictureSource;
 using inkwell::testing::fileBytes;
 using inkwell::testing::writeFile;
@@ -123,6 +125,35 @@ TEST_F(CopyPicture, APictureAlreadyInTheFolderStaysIntact)
     fs::create_symlink(root / "doc/own.png", root / "elsewhere/own.png");
     ASSERT_TRUE(copyPictureIntoFolder(root / "elsewhere/own.png", root / "doc"));
     EXPECT_EQ(fileBytes(root / "doc/own.png"), bytes);
+}
+
+// Dropped pictures never write over a different file: a second logo.png from another folder comes in
+// under a free name and the first stays; the same picture again, or the file itself, is used as it is.
+TEST_F(CopyPicture, ADroppedPictureTakesAFreeNameBesideADifferentOneOfTheSameName)
+{
+    const std::string other = bytes + "another picture";
+    writeFile(root / "elsewhere/a/logo.png", bytes);
+    writeFile(root / "elsewhere/b/logo.png", other);
+    writeFile(root / "elsewhere/c/logo.png", bytes);
+    struct Case
+    {
+        fs::path dropped;
+        fs::path expected;
+    };
+    for (const Case& c : { Case { root / "elsewhere/a/logo.png", root / "doc/logo.png" },
+             Case { root / "elsewhere/b/logo.png", root / "doc/logo-2.png" },
+             Case { root / "elsewhere/c/logo.png", root / "doc/logo.png" },
+             Case { root / "doc/logo-2.png", root / "doc/logo-2.png" } }) {
+        SCOPED_TRACE(c.dropped);
+        const auto copy = copyPictureUnderFreeName(c.dropped, root / "doc");
+        ASSERT_TRUE(copy) << copy.error().message;
+        EXPECT_EQ(*copy, c.expected);
+    }
+    EXPECT_EQ(fileBytes(root / "doc/logo.png"), bytes);
+    EXPECT_EQ(fileBytes(root / "doc/logo-2.png"), other);
+    EXPECT_EQ(
+        inkwell::testing::namesIn(root / "doc"), (std::vector<std::string> { "logo-2.png", "logo.png" }));
+    EXPECT_FALSE(copyPictureUnderFreeName(root / "elsewhere/gone.png", root / "doc"));
 }
 
 TEST_F(CopyPicture, ReplacesADifferentFileOfTheSameNameOnlyWithACompleteCopy)

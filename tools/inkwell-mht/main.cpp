@@ -53,8 +53,7 @@ int main(int argc, char** argv)
     const std::string& url = arguments[0];
     const std::string& output = arguments[1];
     // The folder of a page read from the disk is the user's own site.
-    if (const std::optional<std::string> page = inkwell::localPathOfFileUrl(url))
-        options.trustedFolders.push_back(std::filesystem::path(*page).parent_path());
+    options.trustPageFolder = true;
 
     const inkwell::ArchiveResult result = inkwell::buildMhtArchive(url, output, options);
     for (const inkwell::MissingResource& missing : result.notFetched)
