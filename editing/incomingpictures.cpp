@@ -16,7 +16,9 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <optional>
 #include <unistd.h>
 
@@ -29,11 +31,21 @@ namespace {
 // lies within them. The rest is never read to decide, so a large file of any name costs nothing.
 constexpr std::size_t kSignatureBytes = 64 * 1024;
 
-// The first bytes of a file, without waiting on a named pipe or reading a device.
-Result<std::string> firstBytes(const fs::path& path)
+// A dropped picture above this many bytes in all is brought in only when the user says so: copying
+// it takes a while and fills the document folder (as Open asks before bringing a page's files).
+constexpr std::uint64_t kAskAboveBytes = 100ULL * 1024 * 1024;
+
+// The first bytes of a file, without waiting on a named pipe or reading a device, with its size.
+struct FileStart
+{
+    std::string bytes;
+    std::uint64_t size = 0;
+};
+
+Result<FileStart> firstBytes(const fs::path& path)
 {
     INKWELL_TRY(const OpenedFile opened, openRegularFile(path));
-    std::string bytes(kSignatureBytes, '\0');
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(kSignatureBytes, opened.size)), '\0');
     std::size_t got = 0;
     while (got < bytes.size()) {
         const ssize_t n = ::read(opened.fd.get(), bytes.data() + got, bytes.size() - got);
@@ -46,7 +58,7 @@ Result<std::string> firstBytes(const fs::path& path)
         got += static_cast<std::size_t>(n);
     }
     bytes.resize(got);
-    return bytes;
+    return FileStart { std::move(bytes), opened.size };
 }
 
 // A picture from the clipboard as the PNG file it becomes, and its size in pixels.
@@ -178,26 +190,36 @@ void IncomingPictures::pastePassage(const QString& html)
 void IncomingPictures::drop(const QList<QUrl>& files)
 {
     const std::string folder = m_view.documentFolder().string();
-    std::string fragment;
+    std::vector<fs::path> pictures;
+    std::uint64_t pictureBytes = 0;
     std::vector<std::string> notPictures;
     std::vector<texts::UnreadableFile> unreadable;
     for (const QUrl& url : files) {
-        const QString path = url.toLocalFile();
-        const Result<std::string> bytes = firstBytes(path.toStdString());
-        if (!bytes) {
-            unreadable.push_back({ path.toStdString(), bytes.error() });
+        const fs::path path = url.toLocalFile().toStdString();
+        const Result<FileStart> start = firstBytes(path);
+        if (!start) {
+            unreadable.push_back({ path.string(), start.error() });
             continue;
         }
-        if (!isPictureBytes(*bytes)) {
-            notPictures.push_back(path.toStdString());
+        if (!isPictureBytes(start->bytes)) {
+            notPictures.push_back(path.string());
             continue;
         }
+        pictures.push_back(path);
+        pictureBytes += start->size;
+    }
+    if (pictureBytes > kAskAboveBytes && m_messages
+        && m_messages->ask(
+               kHintTitle, texts::droppedPicturesQuestion(pictures.size(), pictureBytes), Answer::Yes)
+            == Answer::No)
+        pictures.clear();
+    std::string fragment;
+    for (const fs::path& path : pictures) {
         // As the picture command does, the copy in the document folder, or the picture where it lies
         // when no copy can be made there; but a different picture of the same name already there (an
         // earlier drop's logo.png) is never replaced, the copy takes a free name.
-        const Result<fs::path> copy = copyPictureUnderFreeName(path.toStdString(), folder);
-        fragment
-            += fragments::imageFragment(pictureSource(copy ? *copy : fs::path(path.toStdString()), folder));
+        const Result<fs::path> copy = copyPictureUnderFreeName(path, folder);
+        fragment += fragments::imageFragment(pictureSource(copy ? *copy : path, folder));
     }
     if (!fragment.empty())
         (void)m_view.pasteHtml(QString::fromStdString(fragment));
