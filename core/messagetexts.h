@@ -109,6 +109,8 @@ struct UncopiedPageFile
 };
 // The question asked before a large site is copied: files and bytes to copy.
 [[nodiscard]] std::string pageFilesQuestion(std::size_t files, std::uint64_t bytes);
+// The progress box while large dropped pictures are copied.
+inline constexpr const char* kCopyingDroppedPictures = "正在把拖入的图片复制到文档文件夹……";
 // Dropped pictures large in all: whether to copy them into the document folder.
 [[nodiscard]] std::string droppedPicturesQuestion(std::size_t files, std::uint64_t bytes);
 // The files not copied and why (at most ten, see listLines), and the document folder.

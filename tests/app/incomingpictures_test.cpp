@@ -11,8 +11,11 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QImage>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolButton>
 #include <cerrno>
 #include <chrono>
@@ -483,6 +486,50 @@ TEST_F(PicturePage, AVeryLargeDropIsJudgedByItsStartAndAskedAbout)
         QStringList { QStringLiteral("提示: ")
             + QString::fromStdString(texts::droppedFilesNotPictures({ (outside / "huge.png").string() })) });
     EXPECT_TRUE(newFiles().empty());
+}
+
+// Said yes to, a large drop is copied whole while a progress box shows and the window keeps running.
+TEST_F(PicturePage, ALargeDropSaidYesToIsCopiedWithAProgressBox)
+{
+    const fs::path outside = m_run.path() / "outside";
+    fs::create_directories(outside);
+    constexpr off_t kSize = off_t { 150 } << 20;
+    testing::writeFile(outside / "large.png", toStd(pictureBytes("PNG")));
+    ASSERT_EQ(::truncate((outside / "large.png").c_str(), kSize), 0);
+
+    // Answers the question with "是" and looks for the progress box, which it leaves alone.
+    QStringList boxes;
+    bool progressShown = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->isModal())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+                for (auto* button : box->buttons()) {
+                    if (button->text() == QStringLiteral("是"))
+                        button->click();
+                }
+            } else if (auto* progress = qobject_cast<QProgressDialog*>(widget)) {
+                progressShown = progressShown
+                    || progress->labelText() == QString::fromUtf8(texts::kCopyingDroppedPictures);
+            }
+        }
+    });
+    watch.start();
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "large.png").string())) });
+    EXPECT_TRUE(eventually([&] { return pictures().size() == 1; }, 60000))
+        << pictures().join(u' ').toStdString();
+    watch.stop();
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(boxes,
+        QStringList { QStringLiteral("提示: ")
+            + QString::fromStdString(texts::droppedPicturesQuestion(1, static_cast<std::uint64_t>(kSize))) });
+    EXPECT_EQ(newFiles(), std::set<std::string> { "large.png" });
+    std::error_code error;
+    EXPECT_EQ(fs::file_size(m_site / "large.png", error), static_cast<std::uintmax_t>(kSize));
 }
 
 struct PassageCase
