@@ -108,6 +108,8 @@ void openDocument(DocumentContext& context)
         bringPageFiles(context.messages, path, std::move(read->html), context.document().folder));
     context.loadHtml(html);
     context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
+    if (read->keptBytes > 0)
+        tell(context, texts::bytesKeptAsTheyWere(path, read->keptBytes));
 }
 
 ReopenOutcome reopenDocument(DocumentContext& context, const DocumentLocation& document)
@@ -124,6 +126,8 @@ ReopenOutcome reopenDocument(DocumentContext& context, const DocumentLocation& d
     const QString html = QString::fromStdString(read->html);
     context.loadHtml(html);
     context.status->markLoaded(context.getHtml().value_or(html).toStdString(), read->encoding);
+    if (read->keptBytes > 0)
+        tell(context, texts::bytesKeptAsTheyWere(path, read->keptBytes));
     return ReopenOutcome::Reopened;
 }
 

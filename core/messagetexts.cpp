@@ -138,6 +138,14 @@ std::string openFailed(const Error& error, const std::filesystem::path& file)
         + file.string();
 }
 
+std::string bytesKeptAsTheyWere(const std::filesystem::path& file, std::size_t count)
+{
+    return "这个网页文件中有 " + std::to_string(count)
+        + " 个字节不能按它的编码读成文字，页面上显示为方框。保存时这些字节按原样写回，文件中的其他文字不受影"
+          "响。\n文件："
+        + file.string();
+}
+
 std::string pictureNotInserted(const Error& error, const std::filesystem::path& file)
 {
     return std::string(kPictureNotInserted) + '\n' + errorSentence(error, FileAction::Read) + "\n文件："
@@ -194,12 +202,27 @@ std::string droppedFilesNotInserted(
     return text;
 }
 
+namespace {
+
+// Megabytes with one decimal, so that a size just above a limit does not read as a round number.
+std::string megabytes(std::uint64_t bytes)
+{
+    const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
+} // namespace
+
 std::string pageFilesQuestion(std::size_t files, std::uint64_t bytes)
 {
-    // Megabytes with one decimal, so that a site just above the limit does not read as a round number.
-    const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
-    return "该页面引用了 " + std::to_string(files) + " 个本地文件（" + std::to_string(tenths / 10) + "."
-        + std::to_string(tenths % 10) + " MB），是否复制到文档文件夹？";
+    return "该页面引用了 " + std::to_string(files) + " 个本地文件（" + megabytes(bytes)
+        + "），是否复制到文档文件夹？";
+}
+
+std::string droppedPicturesQuestion(std::size_t files, std::uint64_t bytes)
+{
+    return "拖入了 " + std::to_string(files) + " 个图片文件（" + megabytes(bytes)
+        + "），是否复制到文档文件夹？";
 }
 
 std::string pageFilesNotCopied(

@@ -51,6 +51,9 @@ inline constexpr const char* kPageUnreadable
 [[nodiscard]] std::string saveFailureReason(const Error& error, const std::filesystem::path& file);
 // A file that is no page (kNotAWebPage, see filesignature.h) is said to be one in a single line naming it.
 [[nodiscard]] std::string openFailed(const Error& error, const std::filesystem::path& file);
+// An opened page holds `count` bytes that are no text in its encoding: they show as boxes and are
+// written back unchanged.
+[[nodiscard]] std::string bytesKeptAsTheyWere(const std::filesystem::path& file, std::size_t count);
 
 // Preview in the browser (F12).
 enum class PreviewRefusal
@@ -106,6 +109,10 @@ struct UncopiedPageFile
 };
 // The question asked before a large site is copied: files and bytes to copy.
 [[nodiscard]] std::string pageFilesQuestion(std::size_t files, std::uint64_t bytes);
+// The progress box while large dropped pictures are copied.
+inline constexpr const char* kCopyingDroppedPictures = "正在把拖入的图片复制到文档文件夹……";
+// Dropped pictures large in all: whether to copy them into the document folder.
+[[nodiscard]] std::string droppedPicturesQuestion(std::size_t files, std::uint64_t bytes);
 // The files not copied and why (at most ten, see listLines), and the document folder.
 [[nodiscard]] std::string pageFilesNotCopied(
     const std::vector<UncopiedPageFile>& files, const std::filesystem::path& documentFolder);

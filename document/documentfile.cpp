@@ -32,7 +32,7 @@ Result<DocumentText> readDocumentFile(const std::filesystem::path& path)
         return Error { kNotAWebPage,
             path.string() + " is not a web page but a picture, an archive, a PDF or a program" };
     DecodedText text = decodeDocumentBytes(bytes);
-    return DocumentText { std::move(text.utf8), text.encoding };
+    return DocumentText { std::move(text.utf8), text.encoding, text.invalidSequences };
 }
 
 Result<void> writeDocumentFile(

@@ -16,6 +16,7 @@ struct DocumentText
 {
     std::string html; // UTF-8
     TextEncoding encoding = TextEncoding::Gb18030; // the encoding the bytes were read in
+    std::size_t keptBytes = 0; // bytes that are no text in that encoding, kept to be written back
 };
 
 // The text of a document file's bytes: it ends at the first zero byte (the first zero character of a

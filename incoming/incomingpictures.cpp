@@ -12,10 +12,15 @@
 #include "incoming/pictureinsertion.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -28,11 +33,23 @@ namespace {
 // lies within them. The rest is never read to decide, so a large file of any name costs nothing.
 constexpr std::size_t kSignatureBytes = 64 * 1024;
 
-// The first bytes of a file, without waiting on a named pipe or reading a device.
-Result<std::string> firstBytes(const fs::path& path)
+// A dropped picture above this many bytes in all is brought in only when the user says so: copying
+// it takes a while and fills the document folder (as Open asks before bringing a page's files).
+constexpr std::uint64_t kAskAboveBytes = 100ULL * 1024 * 1024;
+// Steps of the progress box of a large drop.
+constexpr int kProgressSteps = 1000;
+
+// The first bytes of a file, without waiting on a named pipe or reading a device, with its size.
+struct FileStart
+{
+    std::string bytes;
+    std::uint64_t size = 0;
+};
+
+Result<FileStart> firstBytes(const fs::path& path)
 {
     INKWELL_TRY(const OpenedFile opened, openRegularFile(path));
-    std::string bytes(kSignatureBytes, '\0');
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(kSignatureBytes, opened.size)), '\0');
     std::size_t got = 0;
     while (got < bytes.size()) {
         const ssize_t n = ::read(opened.fd.get(), bytes.data() + got, bytes.size() - got);
@@ -45,7 +62,7 @@ Result<std::string> firstBytes(const fs::path& path)
         got += static_cast<std::size_t>(n);
     }
     bytes.resize(got);
-    return bytes;
+    return FileStart { std::move(bytes), opened.size };
 }
 
 // A picture from the clipboard as the PNG file it becomes, and its size in pixels.
@@ -177,27 +194,61 @@ void IncomingPictures::pastePassage(const QString& html)
 void IncomingPictures::drop(const QList<QUrl>& files)
 {
     const std::string folder = m_view.documentFolder().string();
-    std::string fragment;
+    std::vector<fs::path> pictures;
+    std::uint64_t pictureBytes = 0;
     std::vector<std::string> notPictures;
     std::vector<texts::UnreadableFile> unreadable;
     for (const QUrl& url : files) {
-        const QString path = url.toLocalFile();
-        const Result<std::string> bytes = firstBytes(path.toStdString());
-        if (!bytes) {
-            unreadable.push_back({ path.toStdString(), bytes.error() });
+        const fs::path path = url.toLocalFile().toStdString();
+        const Result<FileStart> start = firstBytes(path);
+        if (!start) {
+            unreadable.push_back({ path.string(), start.error() });
             continue;
         }
-        if (!isPictureBytes(*bytes)) {
-            notPictures.push_back(path.toStdString());
+        if (!isPictureBytes(start->bytes)) {
+            notPictures.push_back(path.string());
             continue;
         }
+        pictures.push_back(path);
+        pictureBytes += start->size;
+    }
+    const bool large = pictureBytes > kAskAboveBytes;
+    if (large && m_messages
+        && m_messages->ask(
+               kHintTitle, texts::droppedPicturesQuestion(pictures.size(), pictureBytes), Answer::Yes)
+            == Answer::No)
+        pictures.clear();
+    // A large copy shows how far it got and can be cancelled; the window keeps drawing meanwhile, and
+    // the progress box, modal, keeps anything else from starting.
+    std::unique_ptr<QProgressDialog> shown;
+    std::uint64_t before = 0; // bytes of the pictures copied already
+    CopyProgress progress;
+    if (large && !pictures.empty()) {
+        shown = std::make_unique<QProgressDialog>(
+            QString::fromUtf8(texts::kCopyingDroppedPictures), QStringLiteral("取消"), 0, kProgressSteps);
+        shown->setWindowTitle(QString::fromUtf8(kHintTitle));
+        shown->setWindowModality(Qt::ApplicationModal);
+        shown->setMinimumDuration(0);
+        shown->setValue(0);
+        progress = [&](std::uint64_t copied) {
+            shown->setValue(static_cast<int>((before + copied) * kProgressSteps / pictureBytes));
+            QCoreApplication::processEvents();
+            return !shown->wasCanceled();
+        };
+    }
+    std::string fragment;
+    for (const fs::path& path : pictures) {
         // As the picture command does, the copy in the document folder, or the picture where it lies
         // when no copy can be made there; but a different picture of the same name already there (an
         // earlier drop's logo.png) is never replaced, the copy takes a free name.
-        const Result<fs::path> copy = copyPictureUnderFreeName(path.toStdString(), folder);
-        fragment
-            += fragments::imageFragment(pictureSource(copy ? *copy : fs::path(path.toStdString()), folder));
+        const Result<fs::path> copy = copyPictureUnderFreeName(path, folder, progress);
+        if (!copy && copy.error().code == ECANCELED)
+            break; // what was copied before goes in; the rest stays out
+        fragment += fragments::imageFragment(pictureSource(copy ? *copy : path, folder));
+        std::error_code error;
+        before += fs::file_size(path, error);
     }
+    shown.reset();
     if (!fragment.empty())
         (void)m_view.pasteHtml(QString::fromStdString(fragment));
     if ((!notPictures.empty() || !unreadable.empty()) && m_messages)

@@ -159,7 +159,8 @@ bool sameBytes(const OpenedFile& picture, const fs::path& path)
 
 } // namespace
 
-Result<fs::path> copyPictureUnderFreeName(const fs::path& picture, const fs::path& folder)
+Result<fs::path> copyPictureUnderFreeName(
+    const fs::path& picture, const fs::path& folder, const CopyProgress& progress)
 {
     if (picture.empty())
         return Error { ENOENT, "no picture was chosen" };
@@ -198,6 +199,11 @@ Result<fs::path> copyPictureUnderFreeName(const fs::path& picture, const fs::pat
                 out.reset();
                 ::unlink(target.c_str());
                 return written.error();
+            }
+            if (progress && !progress(static_cast<std::uint64_t>(at) + *got)) {
+                out.reset();
+                ::unlink(target.c_str());
+                return Error { ECANCELED, "the copy of " + picture.string() + " was cancelled" };
             }
             if (*got < kCopyPiece)
                 break;

@@ -4,7 +4,9 @@
 
 #include "core/result.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,10 +34,15 @@ namespace inkwell {
 [[nodiscard]] Result<std::filesystem::path> copyPictureIntoFolder(
     const std::filesystem::path& picture, const std::filesystem::path& folder);
 
+// Told after each piece of a copy with the bytes copied so far; false stops the copy, which is then
+// taken away again (ECANCELED).
+using CopyProgress = std::function<bool(std::uint64_t copied)>;
+
 // Copies a dropped picture into the folder without ever writing over a different file: under its own
 // name when that is free, else under the next free one ("logo-2.png"). A file of that name with the
-// same bytes, or the picture itself when it lies there, is used as it is.
-[[nodiscard]] Result<std::filesystem::path> copyPictureUnderFreeName(
-    const std::filesystem::path& picture, const std::filesystem::path& folder);
+// same bytes, or the picture itself when it lies there, is used as it is. The copy goes piece by piece,
+// in memory of its own size whatever the picture's.
+[[nodiscard]] Result<std::filesystem::path> copyPictureUnderFreeName(const std::filesystem::path& picture,
+    const std::filesystem::path& folder, const CopyProgress& progress = {});
 
 } // namespace inkwell

@@ -1,10 +1,11 @@
-#include "document/blankpage.h"
 #include "app/documentcommands.h"
 #include "core/messagetexts.h"
-#include "platform/qtmessageservice.h"
 #include "core/regularfile.h"
-#include "tests/support/filesizelimit.h"
+#include "document/blankpage.h"
+#include "platform/qtmessageservice.h"
 #include "tests/support/answeredmessages.h"
+#include "tests/support/filesizelimit.h"
+#include "tests/support/messagerules.h"
 #include "tests/support/namedpipe.h"
 #include "tests/support/tempfolder.h"
 
@@ -79,7 +80,8 @@ protected:
     {
         EXPECT_EQ(box.title, QStringLiteral("提示"));
         EXPECT_EQ(box.text, QStringLiteral("是否保存？"));
-        EXPECT_EQ(box.buttons, (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
+        EXPECT_EQ(box.buttons,
+            (std::vector { MessageButton::Save, MessageButton::Discard, MessageButton::Cancel }));
     }
 
     TempFolder dir;
@@ -95,8 +97,8 @@ protected:
     std::deque<MessageButton> answers;
     // Every box of the commands has the Chinese captions and its first button as the default.
     AnsweredMessages messages { [this](const MessageRequest& request) {
-        shown.push_back({ QString::fromStdString(request.title), QString::fromStdString(request.text),
-            request.buttons });
+        shown.push_back(
+            { QString::fromStdString(request.title), QString::fromStdString(request.text), request.buttons });
         EXPECT_EQ(request.captions, ButtonCaptions::Chinese) << request.text;
         EXPECT_EQ(request.defaultButton, request.buttons.front()) << request.text;
         EXPECT_FALSE(answers.empty()) << "unexpected box: " << request.text;
@@ -202,6 +204,27 @@ INSTANTIATE_TEST_SUITE_P(Documents, OpenThenSave,
         std::replace(name.begin(), name.end(), '-', '_');
         return name;
     });
+
+// A page with bytes that are no text in its encoding opens with a box that says so; the bytes come
+// back from Save as they were, never as U+FFFD.
+TEST_F(Commands, OpenSaysWhenBytesAreNoTextAndSaveWritesThemBack)
+{
+    const fs::path opened = documents / "utf8-stray-byte.html";
+    chosenFile = QString::fromStdString(opened.string());
+    answers = { MessageButton::Ok };
+    openDocument(context);
+    EXPECT_EQ(loads, 1);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, QStringLiteral("提示"));
+    EXPECT_EQ(shown[0].text.toStdString(), texts::bytesKeptAsTheyWere(opened, 1));
+    EXPECT_EQ(testing::messageFault(shown[0].text.toStdString(), { opened.string() }), "");
+
+    EXPECT_EQ(saveDocument(context), SaveOutcome::Saved);
+    std::string expected = fileBytes(opened);
+    expected.insert(expected.find("<head>") + 6, "<meta charset=\"utf-8\">");
+    EXPECT_TRUE(fileBytes(file()) == expected);
+    EXPECT_EQ(fileBytes(file()).find("\xEF\xBF\xBD"), std::string::npos);
+}
 
 TEST_F(Commands, OpenLoadsTextUpToTheFirstZeroAndNothingWhenCancelledOrUnreadable)
 {

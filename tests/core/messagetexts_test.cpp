@@ -82,6 +82,16 @@ INSTANTIATE_TEST_SUITE_P(Table, CommonErrors,
             "程序自己的文件被换成了指向别处的链接，为保护链接指向的文件，没有写入；请删除这个链接后重试。" }),
     [](const auto& testCase) { return std::string(testCase.param.label); });
 
+// The question before a large drop is copied says how many pictures and how large, as Open's does.
+TEST(DroppedPictures, TheQuestionNamesTheCountAndTheSize)
+{
+    const std::string question = texts::droppedPicturesQuestion(3, (std::uint64_t { 100 } << 20) + 60 * 1024);
+    EXPECT_EQ(question, "拖入了 3 个图片文件（100.1 MB），是否复制到文档文件夹？");
+    EXPECT_EQ(messageFault(question), "");
+    EXPECT_EQ(texts::pageFilesQuestion(2, 1536 * 1024),
+        "该页面引用了 2 个本地文件（1.5 MB），是否复制到文档文件夹？");
+}
+
 // Any other error says in Chinese what failed and gives the system's words in brackets.
 TEST(ErrorSentence, OtherErrorsSayWhatFailedWithTheSystemsWordsInBrackets)
 {

@@ -11,12 +11,18 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QImage>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolButton>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <set>
 #include <sys/fsuid.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -418,6 +424,112 @@ TEST_F(PicturePage, UnreadableDroppedFilesAreNamedWithTheirReason)
     EXPECT_NE(expected.find(errorSentence(Error { ENOENT, {} }, FileAction::Read)), std::string::npos);
     EXPECT_TRUE(eventually([&] { return pictures() == QStringList { QStringLiteral("g.png|null|40") }; }))
         << pictures().join(u' ').toStdString();
+}
+
+// A second logo.png from another folder never replaces the first beside the page: it takes a free
+// name, and each picture shows as it was.
+TEST_F(PicturePage, ADroppedPictureOfATakenNameTakesAFreeOne)
+{
+    const fs::path outside = m_run.path() / "outside";
+    const std::string first = toStd(pictureBytes("PNG"));
+    const std::string second = toStd(pictureBytes("BMP"));
+    testing::writeFile(outside / "a" / "logo.png", first);
+    testing::writeFile(outside / "b" / "logo.png", second);
+    ModalAnswerer answers;
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "a" / "logo.png").string())) });
+    ASSERT_TRUE(eventually([&] { return pictures().size() == 1; }));
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "b" / "logo.png").string())) });
+    ASSERT_TRUE(eventually([&] { return pictures().size() == 2; }));
+    // Where the caret stood after the first drop decides the order; both show, each its own file.
+    QStringList shown = pictures();
+    shown.sort();
+    EXPECT_EQ(shown.join(u' '), QStringLiteral("logo-2.png|null|40 logo.png|null|40"));
+    EXPECT_EQ(newFiles(), (std::set<std::string> { "logo-2.png", "logo.png" }));
+    EXPECT_TRUE(testing::fileBytes(m_site / "logo.png") == first);
+    EXPECT_TRUE(testing::fileBytes(m_site / "logo-2.png") == second);
+    EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
+}
+
+// A drop of a very large file is judged by its first bytes: one that is no picture is named at once,
+// and a picture this large is copied only when the user says so.
+TEST_F(PicturePage, AVeryLargeDropIsJudgedByItsStartAndAskedAbout)
+{
+    const fs::path outside = m_run.path() / "outside";
+    fs::create_directories(outside);
+    constexpr off_t kSize = off_t { 2 } << 30;
+    const auto sparse = [&](const fs::path& path, const std::string& start) {
+        testing::writeFile(path, start);
+        ASSERT_EQ(::truncate(path.c_str(), kSize), 0);
+    };
+    sparse(outside / "big.png", toStd(pictureBytes("PNG")));
+    sparse(outside / "huge.png", "not a picture, whatever its name says");
+
+    ModalAnswerer answers(QStringLiteral("否"));
+    auto started = std::chrono::steady_clock::now();
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "big.png").string())) });
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(answers.boxes,
+        QStringList { QStringLiteral("提示: ")
+            + QString::fromStdString(texts::droppedPicturesQuestion(1, static_cast<std::uint64_t>(kSize))) });
+    QTest::qWait(300);
+    EXPECT_TRUE(pictures().isEmpty());
+    EXPECT_TRUE(newFiles().empty());
+
+    answers.setButton(QStringLiteral("确定"));
+    answers.boxes.clear();
+    started = std::chrono::steady_clock::now();
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "huge.png").string())) });
+    ASSERT_TRUE(eventually([&] { return !answers.boxes.isEmpty(); }));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(answers.boxes,
+        QStringList { QStringLiteral("提示: ")
+            + QString::fromStdString(texts::droppedFilesNotPictures({ (outside / "huge.png").string() })) });
+    EXPECT_TRUE(newFiles().empty());
+}
+
+// Said yes to, a large drop is copied whole while a progress box shows and the window keeps running.
+TEST_F(PicturePage, ALargeDropSaidYesToIsCopiedWithAProgressBox)
+{
+    const fs::path outside = m_run.path() / "outside";
+    fs::create_directories(outside);
+    constexpr off_t kSize = off_t { 150 } << 20;
+    testing::writeFile(outside / "large.png", toStd(pictureBytes("PNG")));
+    ASSERT_EQ(::truncate((outside / "large.png").c_str(), kSize), 0);
+
+    // Answers the question with "是" and looks for the progress box, which it leaves alone.
+    QStringList boxes;
+    bool progressShown = false;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->isModal())
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) {
+                boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+                for (auto* button : box->buttons()) {
+                    if (button->text() == QStringLiteral("是"))
+                        button->click();
+                }
+            } else if (auto* progress = qobject_cast<QProgressDialog*>(widget)) {
+                progressShown = progressShown
+                    || progress->labelText() == QString::fromUtf8(texts::kCopyingDroppedPictures);
+            }
+        }
+    });
+    watch.start();
+    dropFiles({ QUrl::fromLocalFile(QString::fromStdString((outside / "large.png").string())) });
+    EXPECT_TRUE(eventually([&] { return pictures().size() == 1; }, 60000))
+        << pictures().join(u' ').toStdString();
+    watch.stop();
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(boxes,
+        QStringList { QStringLiteral("提示: ")
+            + QString::fromStdString(texts::droppedPicturesQuestion(1, static_cast<std::uint64_t>(kSize))) });
+    EXPECT_EQ(newFiles(), std::set<std::string> { "large.png" });
+    std::error_code error;
+    EXPECT_EQ(fs::file_size(m_site / "large.png", error), static_cast<std::uintmax_t>(kSize));
 }
 
 struct PassageCase
