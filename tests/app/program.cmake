@@ -17,6 +17,9 @@ if(INKWELL_GUI)
     # Pictures pasted and dropped into the window, and passages pasted from a word processor.
     inkwell_add_test(incomingpictures_test WINDOWS SOURCES incomingpictures_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(incomingpictures_test PROPERTIES TIMEOUT 600)
+    # Tables, headings, the page title and the toolbar's state, through the real window.
+    inkwell_add_test(insertededits_test WINDOWS SOURCES insertededits_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    set_tests_properties(insertededits_test PROPERTIES TIMEOUT 300)
     inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     # Back to earlier work: projects reopened from the wizard's history, the caption, Open of a picture.
     inkwell_add_test(reopen_test WINDOWS SOURCES reopen_test.cpp LIBS inkwell_mainwindow Qt6::Test)
