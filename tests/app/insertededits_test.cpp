@@ -5,7 +5,6 @@
 #include "editing/blockformat.h"
 #include "editing/designview.h"
 #include "editing/pageproperties.h"
-#include "editing/pagepropertiesdialog.h"
 #include "editing/tablecommands.h"
 #include "tests/app/windowdriver.h"
 #include "tests/support/testfiles.h"
@@ -163,7 +162,6 @@ TEST_F(InsertedEdits, TableFilledWithTabAndChangedFromTheMenu)
 // lands in the saved file (what the browser's tab shows for F12) and marks the page unsaved.
 TEST_F(InsertedEdits, HeadingAndPageTitleReachTheSavedFile)
 {
-    ModalAnswerer answers;
     load(QStringLiteral("<p>欢迎光临</p><p>second</p>"));
     clickInto("p");
     QTest::keyClick(m_keys, Qt::Key_1, Qt::ControlModifier);
@@ -183,8 +181,8 @@ TEST_F(InsertedEdits, HeadingAndPageTitleReachTheSavedFile)
     fill.setInterval(50);
     QObject::connect(&fill, &QTimer::timeout, [&] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<PagePropertiesDialog*>(top);
-            if (!dialog || !dialog->isVisible())
+            auto* dialog = qobject_cast<QDialog*>(top);
+            if (!dialog || !dialog->isVisible() || dialog->objectName() != u"页面属性")
                 continue;
             fill.stop();
             auto* title = dialog->findChild<QLineEdit*>(QStringLiteral("页面标题"));
@@ -204,22 +202,23 @@ TEST_F(InsertedEdits, HeadingAndPageTitleReachTheSavedFile)
     EXPECT_TRUE(saved.contains(QStringLiteral("<title>My home</title>"))) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("<p>欢迎光临</p>"))) << saved.toStdString();
     EXPECT_FALSE(m_window->windowTitle().contains(u'*'));
-    EXPECT_TRUE(answers.boxes.isEmpty()) << answers.boxes.join(u'\n').toStdString();
 }
 
 // Clicking into bold text shows B pressed, into plain text unpressed; a selection over two fonts
 // leaves the font box blank, and showing the caret's values applies nothing to the page.
 TEST_F(InsertedEdits, ToolbarFollowsTheCaret)
 {
-    load(QStringLiteral(
-        "<p>plain text <b>strong text</b></p><p style=\"text-align: center\"><i>centred</i></p>"
-        "<p><font face=\"Noto Sans\" size=\"5\">big</font> <font face=\"Noto Serif\" size=\"2\">"
-        "small</font></p>"));
     auto* bold = control<QToolButton>("超级按钮_加粗");
     auto* italic = control<QToolButton>("超级按钮_斜体");
     auto* centre = control<QToolButton>("超级按钮_居中对齐");
     auto* names = control<QComboBox>("组合框_系统字体");
     auto* sizes = control<QComboBox>("组合框_字体大小");
+    // Two families the font box lists.
+    ASSERT_GE(names->count(), 2);
+    load(QStringLiteral(
+        "<p>plain text</p><p><b>strong text</b></p><p style=\"text-align: center\"><i>centred</i></p>"
+        "<p><font face=\"%1\" size=\"5\">big</font> <font face=\"%2\" size=\"2\">small</font></p>")
+             .arg(names->itemText(0), names->itemText(1)));
     for (int round = 0; round < 2; ++round) {
         clickInto("b");
         EXPECT_TRUE(eventually([&] { return bold->isChecked(); }, 3000));
@@ -239,10 +238,8 @@ TEST_F(InsertedEdits, ToolbarFollowsTheCaret)
     EXPECT_FALSE(bold->isChecked());
 
     clickInto("font");
-    const int sans = names->findText(QStringLiteral("Noto Sans"), Qt::MatchFixedString);
-    if (sans >= 0)
-        EXPECT_TRUE(eventually([&] { return names->currentIndex() == sans; }, 3000))
-            << names->currentText().toStdString();
+    EXPECT_TRUE(eventually([&] { return names->currentIndex() == 0; }, 3000))
+        << names->currentText().toStdString();
     EXPECT_TRUE(eventually([&] { return sizes->currentText() == u"5"; }, 3000))
         << sizes->currentText().toStdString();
 

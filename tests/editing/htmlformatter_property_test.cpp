@@ -1,9 +1,9 @@
 // Properties that must hold for any markup: nothing but white space changes, pre and textarea content is
 // kept byte for byte, formatting twice changes nothing more, the text handed on in pieces is the same, and
 // time grows linearly with the input.
+#include "core/readfile.h"
 #include "editing/htmlformatter.h"
 #include "messymarkup.h"
-#include "core/readfile.h"
 #include "tests/support/testfiles.h"
 #include "tests/support/textforms.h"
 

@@ -1,7 +1,7 @@
 // What the formatter prints, case by case: golden folders of input, options and expected output, and the
 // behaviours of the entry points around the routine.
-#include "editing/htmlformatter.h"
 #include "core/readfile.h"
+#include "editing/htmlformatter.h"
 #include "tests/support/testfiles.h"
 
 #include <algorithm>

@@ -8,7 +8,9 @@
 #include "platform/browserengine.h"
 #include "tests/support/eventually.h"
 
+#include <QApplication>
 #include <QColorDialog>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -221,7 +223,10 @@ TEST(PagePropertiesDialogTest, EnterConfirmsEscapeCancelsAndColoursArePicked)
     dialog.findChild<QPushButton*>(QStringLiteral("背景颜色_默认"))->click();
     title->setFocus();
     title->selectAll();
-    QTest::keyClicks(title, QStringLiteral("首页"));
+    // Chinese as an input method commits it.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("首页"));
+    QApplication::sendEvent(title, &commit);
     QTest::keyClick(title, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.values(), (PageValues { QStringLiteral("首页"), QColor(0, 0, 255), QColor() }));

@@ -1,10 +1,10 @@
 // Clipboard HTML without a display: the lone picture a browser copies, the marks of a word
 // processor, its passage reduced to what a page shows, and new picture files that never replace one.
+#include "core/readfile.h"
 #include "editing/newpicturefile.h"
 #include "editing/pastedhtml.h"
-#include "core/readfile.h"
-#include "tests/support/testfiles.h"
 #include "tests/support/tempfolder.h"
+#include "tests/support/testfiles.h"
 
 #include <cerrno>
 #include <filesystem>
