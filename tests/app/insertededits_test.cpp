@@ -9,6 +9,7 @@
 #include "tests/app/windowdriver.h"
 #include "tests/support/testfiles.h"
 
+#include <QDesktopServices>
 #include <QMenu>
 #include <QStringDecoder>
 #include <QToolButton>
@@ -19,6 +20,16 @@ namespace {
 using testing::eventually;
 using testing::MainWindowTest;
 using testing::ModalAnswerer;
+
+// Receives the URLs the program hands the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 class InsertedEdits : public MainWindowTest
 {
@@ -159,7 +170,7 @@ TEST_F(InsertedEdits, TableFilledWithTabAndChangedFromTheMenu)
 }
 
 // Ctrl+1 makes a heading, the menu's "正文" body text again; the page's title set in "页面属性"
-// lands in the saved file (what the browser's tab shows for F12) and marks the page unsaved.
+// marks the page unsaved, lands in the saved file and is what the browser's tab shows for F12.
 TEST_F(InsertedEdits, HeadingAndPageTitleReachTheSavedFile)
 {
     load(QStringLiteral("<p>欢迎光临</p><p>second</p>"));
@@ -197,7 +208,21 @@ TEST_F(InsertedEdits, HeadingAndPageTitleReachTheSavedFile)
     trigger(paragraphSection(), MenuTarget {}, QStringLiteral("页面属性…"));
     EXPECT_EQ(m_window->pageProperties().values().value_or(PageValues {}).title, u"My home");
     EXPECT_TRUE(m_window->windowTitle().contains(u'*')) << m_window->windowTitle().toStdString();
-    QTest::mouseClick(control<QToolButton>("超级按钮_保存"), Qt::LeftButton);
+
+    // F12 saves the page and hands the desktop its address: a browser shows the new title on its tab.
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+    m_window->activateWindow(); // no window manager gives it back after the dialog
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    clickInto("p");
+    QTest::keyClick(m_keys, Qt::Key_F12);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    ASSERT_EQ(catcher.urls.size(), 1);
+    QWebEnginePage browser;
+    browser.load(catcher.urls.front());
+    EXPECT_TRUE(eventually([&] { return browser.title() == u"My home"; }, 10000))
+        << browser.title().toStdString();
+
     const QString saved = savedFile();
     EXPECT_TRUE(saved.contains(QStringLiteral("<title>My home</title>"))) << saved.toStdString();
     EXPECT_TRUE(saved.contains(QStringLiteral("<p>欢迎光临</p>"))) << saved.toStdString();
@@ -258,3 +283,5 @@ TEST_F(InsertedEdits, ToolbarFollowsTheCaret)
 
 } // namespace
 } // namespace inkwell
+
+#include "insertededits_test.moc"
