@@ -21,7 +21,7 @@ enum class Strip
 enum class ButtonKind
 {
     Push,
-    Toggle, // stays pressed until clicked again
+    Toggle, // pressed while the caret's text has the format (see MainWindow::showCaretFormat)
 };
 
 struct ToolbarButton
@@ -29,7 +29,7 @@ struct ToolbarButton
     const char* name; // object name of the button
     Strip strip;
     LayoutRect geometry; // pixels in its strip; most buttons are 22 x 22
-    const char* tooltip; // nullptr: no tooltip
+    const char* tooltip; // the command, with its key where it has one
     const char* icon; // a name of the icon theme, or a resource path of our own drawings (":/...")
     void (*command)(MainWindow&); // run by a click
     ButtonKind kind = ButtonKind::Push;

@@ -67,6 +67,11 @@ StartUpOutcome MainWindow::runCreationSequence()
     installEditWatch();
     // Edits by any path (the engine's own menu, drag and drop, middle-click paste) count, not only keys.
     m_designView->setChangeListener([this] { noteEdited(); });
+    m_designView->setSelectionListener([this](const CaretFormat& format) {
+        // A command that waits for the engine shows the formats once it is done.
+        if (!m_commands.busy())
+            showCaretFormat(format);
+    });
     m_designView->setRendererEndedListener(
         [this] { m_commands.runOrDefer([this] { reloadAfterRendererEnded(); }); });
     // Pictures pasted or dropped go into the document folder as the picture command puts them there.

@@ -9,6 +9,8 @@
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
 #include "incoming/incomingpictures.h"
+#include "editing/pageproperties.h"
+#include "editing/tablecommands.h"
 #include "platform/browserengine.h"
 #include "platform/codeeditor.h"
 #include "publishing/pageserver.h"
@@ -100,6 +102,9 @@ MainWindow::MainWindow(std::filesystem::path runFolder, std::filesystem::path pr
         *m_designView, this, m_messages, [this] { return m_document.folder; });
     m_incomingPictures
         = std::make_unique<IncomingPictures>(*m_designView, &m_messages, [] { return timeStampName(); });
+    m_tables = std::make_unique<TableCommands>(*m_designView, this);
+    m_tables->setRunner([this](const std::function<void()>& command) { runEdit(command); });
+    m_pageProperties = std::make_unique<PageProperties>(*m_designView, this);
     bindFileKeys(*this);
 }
 
@@ -116,8 +121,10 @@ void MainWindow::createControls()
             if (entry.strip != which)
                 continue;
             auto* button = addToolbarButton(strip, entry);
-            connect(button, &QAbstractButton::clicked, this,
-                [this, command = entry.command] { runCommand([this, command] { command(*this); }); });
+            connect(button, &QAbstractButton::clicked, this, [this, command = entry.command] {
+                runCommand([this, command] { command(*this); });
+                refreshCaretFormat();
+            });
         }
     };
 
@@ -174,6 +181,50 @@ void MainWindow::createControls()
 void MainWindow::runCommand(const std::function<void()>& command)
 {
     (void)m_commands.run(command);
+}
+
+void MainWindow::runEdit(const std::function<void()>& command)
+{
+    runCommand([this, &command] {
+        command();
+        noteEdited();
+    });
+    refreshCaretFormat();
+}
+
+void MainWindow::refreshCaretFormat()
+{
+    if (m_stopped || m_commands.busy())
+        return;
+    if (const auto format = m_designView->caretFormat())
+        showCaretFormat(*format);
+}
+
+void MainWindow::showCaretFormat(const CaretFormat& format)
+{
+    const std::pair<const char*, bool> pressed[] = {
+        { "超级按钮_加粗", format.bold },
+        { "超级按钮_斜体", format.italic },
+        { "超级按钮_下划线", format.underline },
+        { "超级按钮_删除线", format.strikeThrough },
+        { "超级按钮_上标", format.superscript },
+        { "超级按钮_下标", format.subscript },
+        { "超级按钮_左对齐", format.alignLeft },
+        { "超级按钮_居中对齐", format.alignCenter },
+        { "超级按钮_右对齐", format.alignRight },
+        { "超级按钮_有序排列", format.orderedList },
+        { "超级按钮_无序排列", format.unorderedList },
+    };
+    for (const auto& [name, on] : pressed) {
+        if (auto* button = findChild<QToolButton*>(QString::fromUtf8(name)))
+            button->setChecked(on);
+    }
+    // Set by index, which the boxes do not report as the user's choice (that is `activated`): showing a
+    // value never applies it.
+    m_fontNames->setCurrentIndex(
+        format.fontName.isEmpty() ? -1 : m_fontNames->findText(format.fontName, Qt::MatchFixedString));
+    m_fontSizes->setCurrentIndex(
+        format.fontSize ? m_fontSizes->findText(QString::number(*format.fontSize)) : -1);
 }
 
 void MainWindow::applyLayout()

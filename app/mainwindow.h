@@ -32,6 +32,9 @@ class CodeView;
 class DesignView;
 class FormattingCommands;
 class IncomingPictures;
+class PageProperties;
+class TableCommands;
+struct CaretFormat;
 struct CaptureOutputContext;
 class PageServer;
 
@@ -61,10 +64,17 @@ public:
     [[nodiscard]] PageServer& pageServer() const { return *m_pageServer; }
     [[nodiscard]] FormattingCommands& formatting() const { return *m_formatting; }
     [[nodiscard]] DocumentFileStatus& documentStatus() { return m_documentStatus; }
+    // The table entries and "页面属性…" of the design view's menu; their commands run as the window's
+    // commands do (see runEdit).
+    [[nodiscard]] TableCommands& tables() const { return *m_tables; }
+    [[nodiscard]] PageProperties& pageProperties() const { return *m_pageProperties; }
 
     // Runs a command of a control or key, unless one is running already: a command that waits for the
     // engine lets timers and signals run, and what they start must not run inside it (see CommandGuard).
     void runCommand(const std::function<void()>& command);
+    // runCommand for a command that may change the page: the page counts as edited, and the toolbar
+    // shows the formats at the caret afterwards.
+    void runEdit(const std::function<void()>& command);
 
     // Commands bound in the command map.
     void newDocument();
@@ -86,6 +96,10 @@ public:
     // Every command that may change the page says so, for the question asked before closing and for
     // the recovery copy.
     void noteEdited();
+    // The format buttons pressed as the caret's text has them, the font boxes showing its font and size
+    // (blank when the selection mixes them); nothing is applied.
+    void showCaretFormat(const CaretFormat& format);
+    void refreshCaretFormat();
 
     // Ends the program without a question, as a logout or a kill asks: unsaved changes go into the
     // recovery copy first.
@@ -146,6 +160,8 @@ private:
     std::unique_ptr<PageServer> m_pageServer;
     std::unique_ptr<FormattingCommands> m_formatting;
     std::unique_ptr<IncomingPictures> m_incomingPictures;
+    std::unique_ptr<TableCommands> m_tables;
+    std::unique_ptr<PageProperties> m_pageProperties;
     // The engine's processes start with its first page, so the design view takes it over only in the
     // creation sequence: a run that ends at the start-up checks never starts them.
     std::unique_ptr<BrowserEngine> m_browserEngine;

@@ -1,8 +1,10 @@
 #include "editing/designview.h"
 
+#include "editing/blockformat.h"
 #include "editing/editingscript.h"
 #include "editing/fragments.h"
 #include "incoming/pictureinsertion.h"
+#include "editing/tablecommands.h"
 
 #include <QDir>
 #include <QUrl>
@@ -50,7 +52,10 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
     m_pageLoaded = false;
     if (!m_engine)
         return;
-    m_engine->setEditingScripts({ editingscript::afterLoad(), editingscript::rootMarkup() });
+    // The editing rules, then the keys of tables and block formats, which work inside the page.
+    m_engine->setEditingScripts({ editingscript::afterLoad() + QLatin1Char(';') + tablescript::afterLoad()
+            + QLatin1Char(';') + blockformatscript::afterLoad(),
+        editingscript::rootMarkup() });
     (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 
@@ -469,6 +474,31 @@ void DesignView::setChangeListener(std::function<void()> listener)
         ++m_changeCount;
         listener();
     });
+}
+
+void DesignView::setSelectionListener(std::function<void(const CaretFormat&)> listener)
+{
+    if (!m_engine)
+        return;
+    if (!listener) {
+        m_engine->setSelectionListener(QString(), nullptr);
+        return;
+    }
+    m_engine->setSelectionListener(caretFormatScript(),
+        [alive = std::weak_ptr<bool>(m_alive), listener = std::move(listener)](const QVariant& value) {
+            if (alive.expired())
+                return;
+            if (const auto format = caretFormatFrom(value))
+                listener(*format);
+        });
+}
+
+std::optional<CaretFormat> DesignView::caretFormat()
+{
+    if (!m_engine)
+        return std::nullopt;
+    const auto value = m_engine->evaluate(caretFormatScript());
+    return value ? caretFormatFrom(*value) : std::nullopt;
 }
 
 void DesignView::setHistoryHandler(std::function<bool(HistoryDirection)> handler)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "codeedits/elementplace.h"
+#include "editing/caretformat.h"
 #include "editing/pagehistory.h"
 #include "editing/pagetext.h"
 #include "platform/browserengine.h"
@@ -114,6 +115,10 @@ public:
     // Called soon after each burst of changes by any path: typing, commands, the engine's own menu,
     // drag and drop, middle-click paste.
     void setChangeListener(std::function<void()> listener);
+    // Called soon after the user moved the caret or the selection, with the formats there.
+    void setSelectionListener(std::function<void(const CaretFormat&)> listener);
+    // The formats at the caret now; nothing without a selection or when the engine could not be asked.
+    [[nodiscard]] std::optional<CaretFormat> caretFormat();
     // Called when the engine's renderer ended unexpectedly and the page shown is gone.
     void setRendererEndedListener(std::function<void()> listener);
     // See BrowserEngine: the handler of the user's undo and redo in the page.

@@ -17,7 +17,11 @@ if(INKWELL_GUI)
         designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp
         codeview.h codeview.cpp
         codefindbar.h codefindbar.cpp
-        formattingcommands.h formattingcommands.cpp)
+        formattingcommands.h formattingcommands.cpp
+        caretformat.h caretformat.cpp menutarget.h
+        tablecommands.h tablecommands.cpp tablepropertiesdialog.h tablepropertiesdialog.cpp
+        blockformat.h blockformat.cpp
+        pageproperties.h pageproperties.cpp pagepropertiesdialog.h pagepropertiesdialog.cpp)
     target_include_directories(inkwell_editing PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(inkwell_editing
         PUBLIC inkwell_editinglogic inkwell_browser inkwell_codeeditor inkwell_core Qt6::Widgets)

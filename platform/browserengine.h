@@ -62,6 +62,10 @@ public:
     // Called on the calling thread soon after the document changed by any path (a second at most),
     // once per burst of changes. Changes reported here are not reported again by takeChanged.
     virtual void setChangeListener(std::function<void()> listener) = 0;
+    // Called on the calling thread soon after the user moved the caret or the selection (a fifth of a
+    // second at most), with the value `script` gives then; while the selection stays, nothing is asked
+    // of the page. An empty listener stops it.
+    virtual void setSelectionListener(QString script, std::function<void(const QVariant&)> listener) = 0;
     // Called when the process that renders the page ended unexpectedly; the page it held is gone.
     virtual void setRendererEndedListener(std::function<void()> listener) = 0;
 

@@ -244,11 +244,17 @@ QString commandArgument(const QString& name, const CommandValue& value)
 // Watches the document for changes by any path. It runs in our own script world, which the page's
 // scripts cannot reach, and only raises a flag: reading the whole page on every key press would cost
 // too much for large pages.
-constexpr auto kWatchChanges = u"(function(){var w=window.__inkwellWatch;if(w)w.observer.disconnect();"
-                               u"w=window.__inkwellWatch={changed:false,observer:new MutationObserver("
-                               u"function(){window.__inkwellWatch.changed=true;})};"
-                               u"w.observer.observe(document,{subtree:true,childList:true,attributes:true,"
-                               u"characterData:true});return true;})()";
+// The selection likewise raises a flag of its own, which the selection listener's poll lowers.
+constexpr auto kWatchChanges
+    = u"(function(){var w=window.__inkwellWatch;if(w)w.observer.disconnect();"
+      u"w=window.__inkwellWatch={changed:false,selection:true,observer:new MutationObserver("
+      u"function(){window.__inkwellWatch.changed=true;})};"
+      u"w.observer.observe(document,{subtree:true,childList:true,attributes:true,"
+      u"characterData:true});"
+      u"if(!document.__inkwellSelectionWatch){document.__inkwellSelectionWatch=true;"
+      u"document.addEventListener('selectionchange',function(){"
+      u"if(window.__inkwellWatch)window.__inkwellWatch.selection=true;});}"
+      u"return true;})()";
 
 // The flag, lowered as it is read. A document without a watch (not loaded by us) has nothing to report.
 constexpr auto kTakeChanged = u"(function(){var w=window.__inkwellWatch;if(!w)return false;"
@@ -306,6 +312,7 @@ EditorPage* WebEngineBrowser::page()
                 return;
             shared->rendererAlive = false;
             shared->pollInFlight = false;
+            shared->selectionPollInFlight = false;
             // Told from the event loop, not from inside the engine's signal.
             QTimer::singleShot(0, [shared] {
                 if (shared->rendererEndedListener)
@@ -319,6 +326,7 @@ WebEngineBrowser::~WebEngineBrowser()
 {
     // Callbacks still on their way (a poll, a timer) find nobody to tell.
     m_shared->changeListener = nullptr;
+    m_shared->selectionListener = nullptr;
     m_shared->rendererEndedListener = nullptr;
     m_shared->pasteHandler = nullptr;
     m_shared->fileDropHandler = nullptr;
@@ -477,6 +485,37 @@ void WebEngineBrowser::pollChanges()
             shared->pollInFlight = false;
             if (changed.toBool() && shared->changeListener)
                 shared->changeListener();
+        });
+}
+
+void WebEngineBrowser::setSelectionListener(QString script, std::function<void(const QVariant&)> listener)
+{
+    m_selectionScript = std::move(script);
+    m_shared->selectionListener = std::move(listener);
+    if (!m_selectionTimer) {
+        m_selectionTimer = std::make_unique<QTimer>();
+        m_selectionTimer->setInterval(kSelectionPoll);
+        QObject::connect(m_selectionTimer.get(), &QTimer::timeout, [this] { pollSelection(); });
+    }
+    if (m_shared->selectionListener)
+        m_selectionTimer->start();
+    else
+        m_selectionTimer->stop();
+}
+
+void WebEngineBrowser::pollSelection()
+{
+    if (!m_page || !m_shared->rendererAlive || m_shared->selectionPollInFlight)
+        return;
+    m_shared->selectionPollInFlight = true;
+    // The listener's script runs only when the flag was up: a caret that stays costs one tiny script.
+    m_page->runJavaScript(QStringLiteral("(function(){var w=window.__inkwellWatch;if(!w||!w.selection)"
+                                         "return null;w.selection=false;return %1;})()")
+                              .arg(m_selectionScript),
+        QWebEngineScript::ApplicationWorld, [shared = m_shared](const QVariant& value) {
+            shared->selectionPollInFlight = false;
+            if (value.isValid() && !value.isNull() && shared->selectionListener)
+                shared->selectionListener(value);
         });
 }
 

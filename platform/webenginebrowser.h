@@ -41,6 +41,7 @@ public:
     void evaluateLater(const QString& script, std::function<void(const QVariant&)> done) override;
     [[nodiscard]] std::optional<bool> takeChanged() override;
     void setChangeListener(std::function<void()> listener) override;
+    void setSelectionListener(QString script, std::function<void(const QVariant&)> listener) override;
     void setRendererEndedListener(std::function<void()> listener) override;
     void setEditingScripts(EditingScripts scripts) override;
     void setPasteHandler(std::function<bool()> handler) override;
@@ -52,6 +53,8 @@ public:
     static constexpr std::chrono::milliseconds kScriptWait { 10000 };
     // How often the change listener's flag is looked at.
     static constexpr std::chrono::milliseconds kChangePoll { 400 };
+    // How often the selection's flag is looked at: the toolbar follows the caret without a lag one sees.
+    static constexpr std::chrono::milliseconds kSelectionPoll { 150 };
 
     // Shortens the script wait, for tests of a page that never answers.
     void setScriptWait(std::chrono::milliseconds wait) { m_scriptWait = wait; }
@@ -64,6 +67,7 @@ private:
     void watchChanges();
     [[nodiscard]] QString rootMarkupScript() const;
     void pollChanges();
+    void pollSelection();
 
     // Puts the caret where a drop at `point` (pixels of the view) lands.
     void placeCaretAt(QPointF point);
@@ -72,12 +76,14 @@ private:
     struct Shared
     {
         std::function<void()> changeListener;
+        std::function<void(const QVariant&)> selectionListener;
         std::function<void()> rendererEndedListener;
         std::function<bool()> pasteHandler;
         std::function<void(const QList<QUrl>&)> fileDropHandler;
         std::function<bool(HistoryDirection)> historyHandler;
         bool rendererAlive = true;
         bool pollInFlight = false;
+        bool selectionPollInFlight = false;
     };
 
     QPointer<QWebEngineView> m_view;
@@ -86,6 +92,8 @@ private:
     bool m_pageMade = false; // a page that was made and is gone is not made again
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     std::unique_ptr<QTimer> m_pollTimer;
+    std::unique_ptr<QTimer> m_selectionTimer;
+    QString m_selectionScript;
     std::unique_ptr<QObject> m_inputFilter; // paste keys and file drops on the view and its children
     std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;

@@ -89,15 +89,22 @@ TEST_F(MainWindowTest, EveryToolbarControlWithItsTooltip)
         EXPECT_EQ(button->parentWidget()->objectName(), stripName(row.strip));
         EXPECT_EQ(button->geometry(),
             QRect(row.geometry.left, row.geometry.top, row.geometry.width, row.geometry.height));
-        EXPECT_EQ(button->toolTip(), QString::fromUtf8(row.tooltip ? row.tooltip : ""));
+        ASSERT_TRUE(row.tooltip);
+        EXPECT_EQ(button->toolTip(), QString::fromUtf8(row.tooltip));
         EXPECT_TRUE(button->text().isEmpty() || button->toolButtonStyle() == Qt::ToolButtonIconOnly);
         EXPECT_FALSE(button->icon().isNull());
         EXPECT_FALSE(button->icon().pixmap(16, 16).isNull());
         EXPECT_TRUE(button->isVisible());
         EXPECT_EQ(button->isCheckable(), row.kind == ButtonKind::Toggle);
     }
-    // The table's one toggle is the bold button.
-    EXPECT_TRUE(control<QToolButton>("超级按钮_加粗")->isCheckable());
+    // The buttons of a format the caret's text may have show it; the buttons that have a key name it.
+    for (const char* name : { "超级按钮_加粗", "超级按钮_斜体", "超级按钮_下划线", "超级按钮_删除线",
+             "超级按钮_上标", "超级按钮_下标", "超级按钮_左对齐", "超级按钮_居中对齐", "超级按钮_右对齐",
+             "超级按钮_有序排列", "超级按钮_无序排列" })
+        EXPECT_TRUE(control<QToolButton>(name)->isCheckable()) << name;
+    for (const auto& [name, key] : { std::pair { "超级按钮_新建", "Ctrl+N" }, { "超级按钮_保存", "Ctrl+S" },
+             { "超级按钮_加粗", "Ctrl+B" }, { "超级按钮_斜体", "Ctrl+I" }, { "超级按钮_下划线", "Ctrl+U" } })
+        EXPECT_TRUE(control<QToolButton>(name)->toolTip().contains(QString::fromUtf8(key))) << name;
     EXPECT_EQ(geometryOf("组合框_系统字体"), QRect(45, 6, 143, 20));
     EXPECT_EQ(geometryOf("组合框_字体大小"), QRect(189, 6, 47, 20));
 }

@@ -14,6 +14,9 @@ if(INKWELL_GUI)
     # A session of everyday edits in the window and the markup Save writes of it.
     inkwell_add_test(editedmarkup_test WINDOWS SOURCES editedmarkup_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     set_tests_properties(editedmarkup_test PROPERTIES TIMEOUT 300)
+    # Tables, headings, the page title and the toolbar's state, through the real window.
+    inkwell_add_test(insertededits_test WINDOWS SOURCES insertededits_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+    set_tests_properties(insertededits_test PROPERTIES TIMEOUT 300)
     inkwell_add_test(commands_test WINDOWS SOURCES commands_test.cpp LIBS inkwell_mainwindow Qt6::Test)
     # Back to earlier work: projects reopened from the wizard's history, the caption, Open of a picture.
     inkwell_add_test(reopen_test WINDOWS SOURCES reopen_test.cpp LIBS inkwell_mainwindow Qt6::Test)

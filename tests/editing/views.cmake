@@ -16,6 +16,13 @@ if(INKWELL_GUI)
     inkwell_add_test(designview_test GUI
         SOURCES designview_test.cpp
         LIBS inkwell_editing Qt6::Test)
+    # Tables, block formats and page properties edited in the page with the real engine.
+    inkwell_add_test(tablecommands_test GUI
+        SOURCES tablecommands_test.cpp
+        LIBS inkwell_editing Qt6::Test)
+    inkwell_add_test(pageformat_test GUI
+        SOURCES pageformat_test.cpp
+        LIBS inkwell_editing Qt6::Test)
     inkwell_add_test(designviewswitch_test GUI
         SOURCES designviewswitch_test.cpp
         LIBS inkwell_editing Qt6::Test)
