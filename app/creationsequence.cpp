@@ -7,7 +7,9 @@
 #include "core/inifile.h"
 #include "core/messagetexts.h"
 #include "document/ownfolders.h"
+#include "editing/designmenu.h"
 #include "editing/designview.h"
+#include "editing/formattingcommands.h"
 #include "editing/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "projects/wizardatstart.h"
@@ -87,6 +89,19 @@ StartUpOutcome MainWindow::runCreationSequence()
     });
     m_designView->setFileDropHandler(
         [this](const QList<QUrl>& files) { runCommand([&] { m_incomingPictures->drop(files); }); });
+    // The page's own menu, the link key and the double-click on a link: their edits run as commands,
+    // and count when they changed the page.
+    m_designMenu = std::make_unique<DesignMenu>(*m_designView, m_formatting->objects(), m_browser,
+        DesignMenu::Hooks {
+            .history = [this](HistoryDirection direction) { runCommand([&] { moveThroughHistory(direction); }); },
+            .edit =
+                [this](const std::function<void()>& edit) {
+                    runCommand([&] {
+                        edit();
+                        flushChanges();
+                    });
+                },
+        });
 
     fillFontLists();
     // A page kept from a run that ended without saving comes first; taken back, it replaces the wizard.

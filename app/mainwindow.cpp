@@ -6,6 +6,7 @@
 #include "app/toolbaricons.h"
 #include "editing/codefindbar.h"
 #include "editing/codeview.h"
+#include "editing/designmenu.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
 #include "editing/incomingpictures.h"

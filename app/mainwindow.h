@@ -29,6 +29,7 @@ namespace inkwell {
 
 class BrowserEngine;
 class CodeView;
+class DesignMenu;
 class DesignView;
 class FormattingCommands;
 class IncomingPictures;
@@ -60,6 +61,8 @@ public:
     [[nodiscard]] CodeView& codeView() const { return *m_codeView; }
     [[nodiscard]] PageServer& pageServer() const { return *m_pageServer; }
     [[nodiscard]] FormattingCommands& formatting() const { return *m_formatting; }
+    // The design view's menu, made in the creation sequence (groups of entries are added to it there).
+    [[nodiscard]] DesignMenu& designMenu() const { return *m_designMenu; }
     [[nodiscard]] DocumentFileStatus& documentStatus() { return m_documentStatus; }
 
     // Runs a command of a control or key, unless one is running already: a command that waits for the
@@ -146,6 +149,7 @@ private:
     std::unique_ptr<PageServer> m_pageServer;
     std::unique_ptr<FormattingCommands> m_formatting;
     std::unique_ptr<IncomingPictures> m_incomingPictures;
+    std::unique_ptr<DesignMenu> m_designMenu;
     // The engine's processes start with its first page, so the design view takes it over only in the
     // creation sequence: a run that ends at the start-up checks never starts them.
     std::unique_ptr<BrowserEngine> m_browserEngine;

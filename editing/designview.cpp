@@ -2,6 +2,7 @@
 
 #include "editing/editingscript.h"
 #include "editing/fragments.h"
+#include "editing/objectscript.h"
 #include "editing/pictureinsertion.h"
 
 #include <QDir>
@@ -50,7 +51,8 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
     m_pageLoaded = false;
     if (!m_engine)
         return;
-    m_engine->setEditingScripts({ editingscript::afterLoad(), editingscript::rootMarkup() });
+    m_engine->setEditingScripts({ editingscript::afterLoad() + QStringLiteral(";") + objectscript::afterLoad(),
+        editingscript::rootMarkup() });
     (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 

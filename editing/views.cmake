@@ -1,7 +1,8 @@
 # Design view, code view and the formatting toolbar's commands.
 # The fragments and the picture rules need no Qt and are tested on their own.
 add_library(inkwell_editingcore STATIC fragments.h fragments.cpp pictureinsertion.h pictureinsertion.cpp
-    textsearch.h textsearch.cpp pagehistory.h pagehistory.cpp newpicturefile.h newpicturefile.cpp pastedhtml.h pastedhtml.cpp)
+    textsearch.h textsearch.cpp pagehistory.h pagehistory.cpp newpicturefile.h newpicturefile.cpp pastedhtml.h pastedhtml.cpp
+    objectattributes.h objectattributes.cpp)
 target_include_directories(inkwell_editingcore PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(inkwell_editingcore PRIVATE inkwell_core)
 
@@ -13,7 +14,9 @@ target_link_libraries(inkwell_openedpage PUBLIC inkwell_core PRIVATE inkwell_arc
 
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
-        designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp
+        designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp objectscript.h objectscript.cpp
+        designmenu.h designmenu.cpp insertedobjects.h insertedobjects.cpp linkdialog.h linkdialog.cpp
+        picturedialog.h picturedialog.cpp
         codeview.h codeview.cpp
         codefindbar.h codefindbar.cpp
         formattingcommands.h formattingcommands.cpp

@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -11,6 +12,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -62,11 +64,14 @@ class InputFilter final : public QObject
 {
 public:
     InputFilter(QWidget* view, std::function<bool()> paste, std::function<bool(HistoryDirection)> history,
-        std::function<void(QList<QUrl>, QPointF)> drop)
+        std::function<void(QList<QUrl>, QPointF)> drop, std::function<void(QPointF)> doubleClick,
+        std::function<bool(const QKeyEvent*)> reserved)
         : m_view(view)
         , m_paste(std::move(paste))
         , m_history(std::move(history))
         , m_drop(std::move(drop))
+        , m_doubleClick(std::move(doubleClick))
+        , m_reserved(std::move(reserved))
     {
         watch(view);
     }
@@ -83,6 +88,10 @@ protected:
         // the override or the release alone, it still pastes on its own a while later.
         // The undo and redo keys likewise: the engine's own history ends at every page loaded anew.
         case QEvent::ShortcutOverride:
+            // A reserved key's override is not accepted, and kept from the engine, which would accept it:
+            // the window's shortcut then has it.
+            if (m_reserved && m_reserved(static_cast<QKeyEvent*>(event)))
+                return true;
             if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)
                 || historyKey(static_cast<QKeyEvent*>(event))) {
                 event->accept();
@@ -107,6 +116,17 @@ protected:
                 return true;
             }
             break;
+        // The engine has the double-click as well (it selects the word); the handler is told afterwards.
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton || !m_doubleClick)
+                break;
+            QPointF at = mouse->position();
+            if (watched != m_view && watched->isWidgetType() && m_view)
+                at = static_cast<QWidget*>(watched)->mapTo(m_view.data(), at);
+            m_doubleClick(at);
+            break;
+        }
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
@@ -175,6 +195,8 @@ private:
     std::function<bool()> m_paste;
     std::function<bool(HistoryDirection)> m_history;
     std::function<void(QList<QUrl>, QPointF)> m_drop;
+    std::function<void(QPointF)> m_doubleClick;
+    std::function<bool(const QKeyEvent*)> m_reserved;
 };
 
 namespace {
@@ -266,6 +288,16 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* prof
     : m_view(view)
     , m_profile(profile)
 {
+    // The engine's own menu is a browser's; the view asks for a menu through this signal instead.
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_menuRequests = QObject::connect(m_view, &QWidget::customContextMenuRequested, m_view, [this](const QPoint& at) {
+        // Shown from the event loop: the menu runs a loop of its own and waits for scripts, which must
+        // not happen inside the engine's signal.
+        QTimer::singleShot(0, m_view, [shared = m_shared, point = pagePoint(at)] {
+            if (shared->contextMenuHandler)
+                shared->contextMenuHandler(point);
+        });
+    });
 }
 
 EditorPage* WebEngineBrowser::page()
@@ -297,6 +329,18 @@ EditorPage* WebEngineBrowser::page()
                 if (m_shared->fileDropHandler)
                     m_shared->fileDropHandler(files);
             });
+        },
+        [this](QPointF at) {
+            // After the engine's own handling of the click, which moves the selection.
+            QTimer::singleShot(0, m_inputFilter.get(), [this, point = pagePoint(at)] {
+                if (m_shared->doubleClickHandler)
+                    m_shared->doubleClickHandler(point);
+            });
+        },
+        [shared = m_shared](const QKeyEvent* key) {
+            const QKeySequence pressed(key->keyCombination());
+            return std::any_of(shared->reservedKeys.begin(), shared->reservedKeys.end(),
+                [&](const QKeySequence& reserved) { return reserved == pressed; });
         });
 
     // A renderer that ends takes the page with it; scripts asked of it would only time out.
@@ -323,6 +367,9 @@ WebEngineBrowser::~WebEngineBrowser()
     m_shared->pasteHandler = nullptr;
     m_shared->fileDropHandler = nullptr;
     m_shared->historyHandler = nullptr;
+    m_shared->contextMenuHandler = nullptr;
+    m_shared->doubleClickHandler = nullptr;
+    QObject::disconnect(m_menuRequests);
 }
 
 template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
@@ -498,6 +545,51 @@ void WebEngineBrowser::setFileDropHandler(std::function<void(const QList<QUrl>& 
 void WebEngineBrowser::setHistoryHandler(std::function<bool(HistoryDirection)> handler)
 {
     m_shared->historyHandler = std::move(handler);
+}
+
+void WebEngineBrowser::runEditAction(EditAction action)
+{
+    QWebEnginePage* page = this->page();
+    if (!page)
+        return;
+    switch (action) {
+    case EditAction::Cut:
+        page->triggerAction(QWebEnginePage::Cut);
+        break;
+    case EditAction::Copy:
+        page->triggerAction(QWebEnginePage::Copy);
+        break;
+    case EditAction::Paste:
+        page->triggerAction(QWebEnginePage::Paste);
+        break;
+    case EditAction::PasteAsPlainText:
+        page->triggerAction(QWebEnginePage::PasteAndMatchStyle);
+        break;
+    }
+}
+
+void WebEngineBrowser::setContextMenuHandler(std::function<void(const PagePoint& at)> handler)
+{
+    m_shared->contextMenuHandler = std::move(handler);
+}
+
+void WebEngineBrowser::setDoubleClickHandler(std::function<void(const PagePoint& at)> handler)
+{
+    m_shared->doubleClickHandler = std::move(handler);
+    (void)page(); // the watch on the view's input starts with the page
+}
+
+void WebEngineBrowser::reserveKeys(const QList<QKeySequence>& keys)
+{
+    m_shared->reservedKeys = keys;
+    (void)page(); // the watch on the view's input starts with the page
+}
+
+PagePoint WebEngineBrowser::pagePoint(QPointF point) const
+{
+    const qreal zoom = m_page && m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
+    const QPoint global = m_view ? m_view->mapToGlobal(point.toPoint()) : point.toPoint();
+    return { global, point / zoom };
 }
 
 void WebEngineBrowser::placeCaretAt(QPointF point)

@@ -46,6 +46,10 @@ public:
     void setPasteHandler(std::function<bool()> handler) override;
     void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) override;
     void setHistoryHandler(std::function<bool(HistoryDirection)> handler) override;
+    void runEditAction(EditAction action) override;
+    void setContextMenuHandler(std::function<void(const PagePoint& at)> handler) override;
+    void setDoubleClickHandler(std::function<void(const PagePoint& at)> handler) override;
+    void reserveKeys(const QList<QKeySequence>& keys) override;
 
     // Upper bounds of the waits: a load of a whole page, and one script.
     static constexpr std::chrono::milliseconds kLoadWait { 20000 };
@@ -67,6 +71,8 @@ private:
 
     // Puts the caret where a drop at `point` (pixels of the view) lands.
     void placeCaretAt(QPointF point);
+    // The point of the view (its pixels) on the screen and in the page.
+    [[nodiscard]] PagePoint pagePoint(QPointF point) const;
 
     // What callbacks that may outlive this object share with it.
     struct Shared
@@ -76,6 +82,9 @@ private:
         std::function<bool()> pasteHandler;
         std::function<void(const QList<QUrl>&)> fileDropHandler;
         std::function<bool(HistoryDirection)> historyHandler;
+        std::function<void(const PagePoint&)> contextMenuHandler;
+        std::function<void(const PagePoint&)> doubleClickHandler;
+        QList<QKeySequence> reservedKeys;
         bool rendererAlive = true;
         bool pollInFlight = false;
     };
@@ -86,6 +95,7 @@ private:
     bool m_pageMade = false; // a page that was made and is gone is not made again
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     std::unique_ptr<QTimer> m_pollTimer;
+    QMetaObject::Connection m_menuRequests;
     std::unique_ptr<QObject> m_inputFilter; // paste keys and file drops on the view and its children
     std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;

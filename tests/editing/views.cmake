@@ -5,6 +5,9 @@ inkwell_add_test(editingcore_test
 inkwell_add_test(pagehistory_test
     SOURCES pagehistory_test.cpp
     LIBS inkwell_editingcore)
+inkwell_add_test(objectattributes_test
+    SOURCES objectattributes_test.cpp
+    LIBS inkwell_editingcore)
 inkwell_add_test(pastedhtml_test
     SOURCES pastedhtml_test.cpp
     LIBS inkwell_editingcore inkwell_core)
