@@ -93,7 +93,8 @@ StartUpOutcome MainWindow::runCreationSequence()
     // and count when they changed the page.
     m_designMenu = std::make_unique<DesignMenu>(*m_designView, m_formatting->objects(), m_browser,
         DesignMenu::Hooks {
-            .history = [this](HistoryDirection direction) { runCommand([&] { moveThroughHistory(direction); }); },
+            .history
+            = [this](HistoryDirection direction) { runCommand([&] { moveThroughHistory(direction); }); },
             .edit =
                 [this](const std::function<void()>& edit) {
                     runCommand([&] {

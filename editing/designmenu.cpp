@@ -6,7 +6,6 @@
 
 #include <QKeySequence>
 #include <QMenu>
-#include <QShortcut>
 #include <QWidget>
 #include <utility>
 
@@ -34,22 +33,18 @@ DesignMenu::DesignMenu(DesignView& designView, InsertedObjects& objects, QWidget
         engine->setDoubleClickHandler([this](const PagePoint& at) {
             m_hooks.edit([this, at] { (void)m_objects.editLinkAt(at.page); });
         });
-        engine->reserveKeys({ kLinkKey });
+        // The link key works wherever the caret is in the page.
+        engine->setKeyHandler(
+            { kLinkKey }, [this](const QKeySequence&) { m_hooks.edit([this] { m_objects.linkAtCaret(); }); });
     }
-    // The key works wherever the focus is in the page: the engine takes keys in a child of the view.
-    m_linkKey = new QShortcut(kLinkKey, m_view);
-    m_linkKey->setContext(Qt::WidgetWithChildrenShortcut);
-    QObject::connect(
-        m_linkKey, &QShortcut::activated, m_view, [this] { m_hooks.edit([this] { m_objects.linkAtCaret(); }); });
 }
 
 DesignMenu::~DesignMenu()
 {
-    delete m_linkKey;
     if (BrowserEngine* engine = m_designView.engine()) {
         engine->setContextMenuHandler(nullptr);
         engine->setDoubleClickHandler(nullptr);
-        engine->reserveKeys({});
+        engine->setKeyHandler({}, nullptr);
     }
 }
 
@@ -64,8 +59,8 @@ MenuTarget DesignMenu::targetAt(QPointF point)
     BrowserEngine* engine = m_designView.engine();
     if (!engine)
         return target;
-    const auto value
-        = engine->evaluate(objectscript::call("target", QStringLiteral("%1,%2").arg(point.x()).arg(point.y())));
+    const auto value = engine->evaluate(
+        objectscript::call("target", QStringLiteral("%1,%2").arg(point.x()).arg(point.y())));
     const QVariantList found = value ? value->toList() : QVariantList();
     if (found.size() != 4)
         return target;
@@ -82,11 +77,13 @@ void DesignMenu::addOwnEntries(QMenu& menu, const MenuTarget& target)
     // dialogs and waits for the engine must not run inside it.
     const auto add = [this, &menu](const QString& caption, std::function<void()> run) {
         QAction* action = menu.addAction(caption);
-        QObject::connect(action, &QAction::triggered, &menu, [this, run = std::move(run)] { m_chosen = run; });
+        QObject::connect(
+            action, &QAction::triggered, &menu, [this, run = std::move(run)] { m_chosen = run; });
         return action;
     };
     add(withKey("撤销", QKeySequence::Undo), [this] { m_hooks.history(HistoryDirection::Back); });
-    add(withKey("重做", QKeySequence(Qt::CTRL | Qt::Key_Y)), [this] { m_hooks.history(HistoryDirection::Forward); });
+    add(withKey("重做", QKeySequence(Qt::CTRL | Qt::Key_Y)),
+        [this] { m_hooks.history(HistoryDirection::Forward); });
     menu.addSeparator();
 
     // The clipboard entries act as their keys do; a paste asks the window's paste handling first
@@ -100,7 +97,8 @@ void DesignMenu::addOwnEntries(QMenu& menu, const MenuTarget& target)
     add(withKey("剪切", QKeySequence::Cut), clipboard(EditAction::Cut))->setEnabled(target.hasSelection);
     add(withKey("复制", QKeySequence::Copy), clipboard(EditAction::Copy))->setEnabled(target.hasSelection);
     add(withKey("粘贴", QKeySequence::Paste), clipboard(EditAction::Paste));
-    add(withKey("粘贴为纯文本", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)), clipboard(EditAction::PasteAsPlainText));
+    add(withKey("粘贴为纯文本", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V)),
+        clipboard(EditAction::PasteAsPlainText));
     menu.addSeparator();
 
     const auto edit = [this](void (InsertedObjects::*command)()) {

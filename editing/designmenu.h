@@ -7,8 +7,6 @@
 #include "platform/browserengine.h"
 
 #include <QPointF>
-#include <QPointer>
-#include <QShortcut>
 #include <functional>
 #include <vector>
 
@@ -31,8 +29,8 @@ public:
         std::function<void(const std::function<void()>&)> edit;
     };
 
-    // Takes over the engine's menu and double-clicks; `view` is the engine's view, which holds the
-    // menu and the link key. The design view must have its engine attached.
+    // Takes over the engine's menu, the double-clicks and the link key; `view` is the engine's view,
+    // which holds the menu. The design view must have its engine attached.
     DesignMenu(DesignView& designView, InsertedObjects& objects, QWidget* view, Hooks hooks);
     ~DesignMenu();
     DesignMenu(const DesignMenu&) = delete;
@@ -55,7 +53,6 @@ private:
     InsertedObjects& m_objects;
     QWidget* m_view;
     Hooks m_hooks;
-    QPointer<QShortcut> m_linkKey; // a child of the view
     std::vector<MenuSection> m_sections;
     std::function<void()> m_chosen; // the entry of our own chosen in the menu now open
 };

@@ -51,8 +51,9 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
     m_pageLoaded = false;
     if (!m_engine)
         return;
-    m_engine->setEditingScripts({ editingscript::afterLoad() + QStringLiteral(";") + objectscript::afterLoad(),
-        editingscript::rootMarkup() });
+    m_engine->setEditingScripts(
+        { editingscript::afterLoad() + QStringLiteral(";") + objectscript::afterLoad(),
+            editingscript::rootMarkup() });
     (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
 
@@ -404,7 +405,7 @@ return[before+file+after,root];}))js")
 // The page text script called for a page that had commentsAfterRoot comments after its root.
 QString pageTextCall(int commentsAfterRoot)
 {
-    return pageTextScript() + QStringLiteral("(%1)").arg(commentsAfterRoot);
+    return editingscript::asideDecorations(pageTextScript() + QStringLiteral("(%1)").arg(commentsAfterRoot));
 }
 
 // The script's two parts, or nothing when the engine gave something else.

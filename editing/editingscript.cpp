@@ -221,17 +221,25 @@ QString afterLoad()
 
 QString rootMarkup()
 {
-    // The handles of a selected picture are drawn in the document but are never part of the page.
-    return QStringLiteral("(window.__inkwellObjects&&window.__inkwellObjects.aside(),"
-                          "window.__inkwellEditing?window.__inkwellEditing.markup():"
-                          "(document.documentElement?document.documentElement.outerHTML:''))");
+    // The handles of a selected picture are drawn in the document but are never part of the page: they
+    // are out while it is read (see objectscript.h).
+    return asideDecorations(
+        QStringLiteral("(window.__inkwellEditing?window.__inkwellEditing.markup():"
+                       "(document.documentElement?document.documentElement.outerHTML:''))"));
 }
 
 QString cleanedRootInto(const QString& root)
 {
-    return QStringLiteral("window.__inkwellObjects&&window.__inkwellObjects.aside();"
-                          "var %1=(window.__inkwellEditing&&window.__inkwellEditing.copy())||document.documentElement;")
+    return QStringLiteral(
+        "var %1=(window.__inkwellEditing&&window.__inkwellEditing.copy())||document.documentElement;")
         .arg(root);
+}
+
+QString asideDecorations(const QString& read)
+{
+    return QStringLiteral(
+        "(function(o){if(o)o.aside();var v=%1;if(o)o.back();return v;})(window.__inkwellObjects)")
+        .arg(read);
 }
 
 QString ensureParagraph()

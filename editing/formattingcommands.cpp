@@ -1,12 +1,12 @@
 #include "editing/formattingcommands.h"
 
+#include "core/messageservice.h"
+#include "core/messagetexts.h"
+#include "core/regularfile.h"
 #include "editing/designview.h"
 #include "editing/fragments.h"
 #include "editing/insertedobjects.h"
 #include "editing/pictureinsertion.h"
-#include "core/messageservice.h"
-#include "core/messagetexts.h"
-#include "core/regularfile.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -49,7 +49,8 @@ QFileDialog* addPictureDialog(QWidget* parent)
     const QString first = pictureFilters().constFirst();
     dialog->selectNameFilter(first);
     // The dialog keeps the type chosen last; the next opening starts from the first again.
-    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, first] { dialog->selectNameFilter(first); });
+    QObject::connect(
+        dialog, &QDialog::finished, dialog, [dialog, first] { dialog->selectNameFilter(first); });
     dialog->hide();
     return dialog;
 }

@@ -33,7 +33,8 @@ public:
     // The picture dialog ("通用对话框_插入图片") and the two colour pickers ("颜色选择器_字体颜色",
     // "颜色选择器_背景颜色") are hidden children of parent until a command opens them.
     // messages shows the boxes of the picture command.
-    FormattingCommands(DesignView& view, QWidget* parent, MessageService& messages, FolderSource documentFolder);
+    FormattingCommands(
+        DesignView& view, QWidget* parent, MessageService& messages, FolderSource documentFolder);
     ~FormattingCommands();
     FormattingCommands(const FormattingCommands&) = delete;
     FormattingCommands& operator=(const FormattingCommands&) = delete;

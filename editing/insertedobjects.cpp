@@ -91,8 +91,8 @@ void InsertedObjects::editHeldLink()
     if (held.size() != 3)
         return;
     const std::string target = held[2].toString().toStdString();
-    LinkDialog dialog(m_parent,
-        linkFieldsOf(held[0].toString().toStdString(), held[1].toString().toStdString(), target));
+    LinkDialog dialog(
+        m_parent, linkFieldsOf(held[0].toString().toStdString(), held[1].toString().toStdString(), target));
     if (dialog.exec() != QDialog::Accepted)
         return;
     (void)scriptTrue("setLink", scriptArgument(linkChanges(dialog.fields(), target)));

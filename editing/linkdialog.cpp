@@ -40,7 +40,8 @@ LinkDialog::LinkDialog(QWidget* parent, const LinkFields& fields)
 LinkFields LinkDialog::fields() const
 {
     // What was typed around the address is no part of it (a pasted address often brings a blank).
-    return { m_address->text().trimmed().toStdString(), m_title->text().toStdString(), m_newWindow->isChecked() };
+    return { m_address->text().trimmed().toStdString(), m_title->text().toStdString(),
+        m_newWindow->isChecked() };
 }
 
 } // namespace inkwell

@@ -134,7 +134,8 @@ std::string scriptChanges(const AttributeChanges& changes)
     for (const AttributeChange& change : changes) {
         if (out.size() > 1)
             out += ',';
-        out += '[' + scriptString(change.name) + ',' + (change.value ? scriptString(*change.value) : "null") + ']';
+        out += '[' + scriptString(change.name) + ',' + (change.value ? scriptString(*change.value) : "null")
+            + ']';
     }
     out += ']';
     return out;

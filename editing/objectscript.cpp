@@ -77,9 +77,8 @@ O.pictureFields=function(){var p=inBody(O.picture)?O.picture:selectedPicture();i
   var r=p.getBoundingClientRect();
   return [p.getAttribute('src')||'',p.getAttribute('alt')||'',Math.round(r.width),Math.round(r.height),p.naturalWidth,p.naturalHeight];};
 O.setPicture=function(changes){var m=replace(O.picture,changes);if(m)selectPicture(m);return !!m;};
-O.aside=function(){if(O.host&&O.host.parentNode){O.host.parentNode.removeChild(O.host);quiet();
-    setTimeout(function(){if(window.__inkwellObjects===O&&O.picture)show();},0);}
-  return true;};
+O.aside=function(){if(O.host&&O.host.parentNode){O.host.parentNode.removeChild(O.host);quiet();}return true;};
+O.back=function(){if(O.picture)show();return true;};
 
 // Dragging a corner handle: the dashed frame shows the new size while the button is held, and the
 // release gives the picture its width and height. The corner across stays; Shift lets the sides go

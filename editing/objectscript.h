@@ -22,8 +22,8 @@ namespace inkwell::objectscript {
 //   pictureFields()    [src, alt, shown width, shown height, own width, own height] of the picture
 //                      edited next (the selected one), or null
 //   setPicture(changes) changes the picture's attributes, and keeps it selected
-//   aside()            takes the handles out of the document while the page is read; they come back
-//                      from the event loop
+//   aside(), back()    take the handles out of the document while the page is read, and put them
+//                      back
 // Each change of an element is one insertHTML of its changed copy in its place, so that the engine's
 // undo takes it back in one step. The handles live in a closed shadow tree, outside the body; the
 // page's change watchers are kept from counting them as edits.

@@ -37,7 +37,8 @@ public:
         QSize ownSize;
     };
     // "更换图片…" runs `replace`, which lets the user choose a picture (nothing when cancelled).
-    PictureDialog(QWidget* parent, const Shown& shown, std::function<std::optional<ReplacementPicture>()> replace);
+    PictureDialog(
+        QWidget* parent, const Shown& shown, std::function<std::optional<ReplacementPicture>()> replace);
 
     [[nodiscard]] PictureFields fields() const;
 

@@ -113,9 +113,11 @@ public:
     virtual void setContextMenuHandler(std::function<void(const PagePoint& at)> handler) = 0;
     // Called, from the event loop, after the engine had a double-click of the left button on the page.
     virtual void setDoubleClickHandler(std::function<void(const PagePoint& at)> handler) = 0;
-    // Keys the engine never takes for itself while the page has the focus, so that shortcuts of the
-    // window get them (the engine claims some for its own editing commands).
-    virtual void reserveKeys(const QList<QKeySequence>& keys) = 0;
+    // Keys pressed in the page that go to the handler, from the event loop, instead of the engine (which
+    // claims some for editing commands of its own).
+    virtual void setKeyHandler(
+        const QList<QKeySequence>& keys, std::function<void(const QKeySequence&)> handler)
+        = 0;
 };
 
 // The engine's view, a child of parent owned by it, and the adapter that drives it. The engine's own

@@ -4,8 +4,8 @@
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -65,13 +65,15 @@ class InputFilter final : public QObject
 public:
     InputFilter(QWidget* view, std::function<bool()> paste, std::function<bool(HistoryDirection)> history,
         std::function<void(QList<QUrl>, QPointF)> drop, std::function<void(QPointF)> doubleClick,
-        std::function<bool(const QKeyEvent*)> reserved)
+        std::function<QKeySequence(const QKeyEvent*)> handledKey,
+        std::function<void(const QKeySequence&)> onHandledKey)
         : m_view(view)
         , m_paste(std::move(paste))
         , m_history(std::move(history))
         , m_drop(std::move(drop))
         , m_doubleClick(std::move(doubleClick))
-        , m_reserved(std::move(reserved))
+        , m_handledKey(std::move(handledKey))
+        , m_onHandledKey(std::move(onHandledKey))
     {
         watch(view);
     }
@@ -88,10 +90,10 @@ protected:
         // the override or the release alone, it still pastes on its own a while later.
         // The undo and redo keys likewise: the engine's own history ends at every page loaded anew.
         case QEvent::ShortcutOverride:
-            // A reserved key's override is not accepted, and kept from the engine, which would accept it:
-            // the window's shortcut then has it.
-            if (m_reserved && m_reserved(static_cast<QKeyEvent*>(event)))
+            if (m_handledKey && !m_handledKey(static_cast<QKeyEvent*>(event)).isEmpty()) {
+                event->accept();
                 return true;
+            }
             if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)
                 || historyKey(static_cast<QKeyEvent*>(event))) {
                 event->accept();
@@ -101,6 +103,13 @@ protected:
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             const auto direction = historyKey(key);
+            if (const QKeySequence handled = m_handledKey ? m_handledKey(key) : QKeySequence();
+                !handled.isEmpty()) {
+                m_swallowedKey = key->key();
+                // Told once the key's own event is over: the handler may open a dialog.
+                QTimer::singleShot(0, this, [this, handled] { m_onHandledKey(handled); });
+                return true;
+            }
             if ((key->matches(QKeySequence::Paste) && m_paste && m_paste())
                 || (direction && m_history && m_history(*direction))) {
                 m_swallowedKey = key->key();
@@ -196,7 +205,9 @@ private:
     std::function<bool(HistoryDirection)> m_history;
     std::function<void(QList<QUrl>, QPointF)> m_drop;
     std::function<void(QPointF)> m_doubleClick;
-    std::function<bool(const QKeyEvent*)> m_reserved;
+    // The handled key the event is, or an empty sequence; what is told of it.
+    std::function<QKeySequence(const QKeyEvent*)> m_handledKey;
+    std::function<void(const QKeySequence&)> m_onHandledKey;
 };
 
 namespace {
@@ -290,14 +301,15 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* prof
 {
     // The engine's own menu is a browser's; the view asks for a menu through this signal instead.
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_menuRequests = QObject::connect(m_view, &QWidget::customContextMenuRequested, m_view, [this](const QPoint& at) {
-        // Shown from the event loop: the menu runs a loop of its own and waits for scripts, which must
-        // not happen inside the engine's signal.
-        QTimer::singleShot(0, m_view, [shared = m_shared, point = pagePoint(at)] {
-            if (shared->contextMenuHandler)
-                shared->contextMenuHandler(point);
-        });
-    });
+    m_menuRequests
+        = QObject::connect(m_view, &QWidget::customContextMenuRequested, m_view, [this](const QPoint& at) {
+              // Shown from the event loop: the menu runs a loop of its own and waits for scripts, which must
+              // not happen inside the engine's signal.
+              QTimer::singleShot(0, m_view, [shared = m_shared, point = pagePoint(at)] {
+                  if (shared->contextMenuHandler)
+                      shared->contextMenuHandler(point);
+              });
+          });
 }
 
 EditorPage* WebEngineBrowser::page()
@@ -339,8 +351,11 @@ EditorPage* WebEngineBrowser::page()
         },
         [shared = m_shared](const QKeyEvent* key) {
             const QKeySequence pressed(key->keyCombination());
-            return std::any_of(shared->reservedKeys.begin(), shared->reservedKeys.end(),
-                [&](const QKeySequence& reserved) { return reserved == pressed; });
+            return shared->keyHandler && shared->handledKeys.contains(pressed) ? pressed : QKeySequence();
+        },
+        [shared = m_shared](const QKeySequence& key) {
+            if (shared->keyHandler)
+                shared->keyHandler(key);
         });
 
     // A renderer that ends takes the page with it; scripts asked of it would only time out.
@@ -369,6 +384,7 @@ WebEngineBrowser::~WebEngineBrowser()
     m_shared->historyHandler = nullptr;
     m_shared->contextMenuHandler = nullptr;
     m_shared->doubleClickHandler = nullptr;
+    m_shared->keyHandler = nullptr;
     QObject::disconnect(m_menuRequests);
 }
 
@@ -579,9 +595,11 @@ void WebEngineBrowser::setDoubleClickHandler(std::function<void(const PagePoint&
     (void)page(); // the watch on the view's input starts with the page
 }
 
-void WebEngineBrowser::reserveKeys(const QList<QKeySequence>& keys)
+void WebEngineBrowser::setKeyHandler(
+    const QList<QKeySequence>& keys, std::function<void(const QKeySequence&)> handler)
 {
-    m_shared->reservedKeys = keys;
+    m_shared->handledKeys = keys;
+    m_shared->keyHandler = std::move(handler);
     (void)page(); // the watch on the view's input starts with the page
 }
 

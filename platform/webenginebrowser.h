@@ -49,7 +49,8 @@ public:
     void runEditAction(EditAction action) override;
     void setContextMenuHandler(std::function<void(const PagePoint& at)> handler) override;
     void setDoubleClickHandler(std::function<void(const PagePoint& at)> handler) override;
-    void reserveKeys(const QList<QKeySequence>& keys) override;
+    void setKeyHandler(
+        const QList<QKeySequence>& keys, std::function<void(const QKeySequence&)> handler) override;
 
     // Upper bounds of the waits: a load of a whole page, and one script.
     static constexpr std::chrono::milliseconds kLoadWait { 20000 };
@@ -84,7 +85,8 @@ private:
         std::function<bool(HistoryDirection)> historyHandler;
         std::function<void(const PagePoint&)> contextMenuHandler;
         std::function<void(const PagePoint&)> doubleClickHandler;
-        QList<QKeySequence> reservedKeys;
+        QList<QKeySequence> handledKeys;
+        std::function<void(const QKeySequence&)> keyHandler;
         bool rendererAlive = true;
         bool pollInFlight = false;
     };

@@ -127,10 +127,11 @@ protected:
     // The middle of the first element the selector finds, in pixels of the page's widget.
     QPoint centreOf(const char* selector) const
     {
-        const QString json = evaluate(QStringLiteral("(function(){var r=document.querySelector('%1')"
-                                                     ".getBoundingClientRect();return Math.round(r.left+r.width/2)+','+"
-                                                     "Math.round(r.top+r.height/2);})()")
-                                          .arg(QString::fromUtf8(selector)));
+        const QString json
+            = evaluate(QStringLiteral("(function(){var r=document.querySelector('%1')"
+                                      ".getBoundingClientRect();return Math.round(r.left+r.width/2)+','+"
+                                      "Math.round(r.top+r.height/2);})()")
+                           .arg(QString::fromUtf8(selector)));
         const auto parts = json.split(QLatin1Char(','));
         return parts.size() == 2 ? QPoint(parts[0].toInt(), parts[1].toInt()) : QPoint();
     }
@@ -138,22 +139,25 @@ protected:
     // The middle of the selection, in pixels of the page's widget: a right-click there keeps it.
     QPoint centreOfSelection() const
     {
-        const auto parts = evaluate(QStringLiteral("(function(){var r=getSelection().getRangeAt(0)"
-                                                   ".getBoundingClientRect();return Math.round(r.left+r.width/2)+','+"
-                                                   "Math.round(r.top+r.height/2);})()"))
-                               .split(QLatin1Char(','));
+        const auto parts
+            = evaluate(QStringLiteral("(function(){var r=getSelection().getRangeAt(0)"
+                                      ".getBoundingClientRect();return Math.round(r.left+r.width/2)+','+"
+                                      "Math.round(r.top+r.height/2);})()"))
+                  .split(QLatin1Char(','));
         return parts.size() == 2 ? QPoint(parts[0].toInt(), parts[1].toInt()) : QPoint();
     }
 
     QRect rectOf(const char* selector) const
     {
-        const QString json = evaluate(QStringLiteral("(function(){var r=document.querySelector('%1')"
-                                                     ".getBoundingClientRect();return [r.left,r.top,r.width,r.height]"
-                                                     ".map(Math.round).join(',');})()")
-                                          .arg(QString::fromUtf8(selector)));
+        const QString json
+            = evaluate(QStringLiteral("(function(){var r=document.querySelector('%1')"
+                                      ".getBoundingClientRect();return [r.left,r.top,r.width,r.height]"
+                                      ".map(Math.round).join(',');})()")
+                           .arg(QString::fromUtf8(selector)));
         const auto parts = json.split(QLatin1Char(','));
-        return parts.size() == 4 ? QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt())
-                                 : QRect();
+        return parts.size() == 4
+            ? QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt())
+            : QRect();
     }
 
     // Clicks into the page (giving it the focus) and sets the selection with a script until it stays.
@@ -209,9 +213,10 @@ protected:
 constexpr const char* kSelectBlog = "var t=document.querySelector('p').firstChild,r=document.createRange();"
                                     "r.setStart(t,2);r.setEnd(t,6);var s=getSelection();s.removeAllRanges();"
                                     "s.addRange(r);";
-constexpr const char* kCaretInLink = "var t=document.querySelector('a').firstChild,r=document.createRange();"
-                                     "r.setStart(t,1);r.collapse(true);var s=getSelection();s.removeAllRanges();"
-                                     "s.addRange(r);";
+constexpr const char* kCaretInLink
+    = "var t=document.querySelector('a').firstChild,r=document.createRange();"
+      "r.setStart(t,1);r.collapse(true);var s=getSelection();s.removeAllRanges();"
+      "s.addRange(r);";
 
 TEST_F(InsertedObjectsTest, ALinkMadeFromSelectedWordsIsEditedAgainAndTakenAway)
 {
@@ -232,8 +237,9 @@ TEST_F(InsertedObjectsTest, ALinkMadeFromSelectedWordsIsEditedAgainAndTakenAway)
         ASSERT_TRUE(eventually([&] { return dialog.seen(); }, 3000));
     }
     EXPECT_EQ(offered, QStringLiteral("http://"));
-    EXPECT_TRUE(bodyBecomes(QStringLiteral("<p>访问<a href=\"https://blog.example.cn/\" title=\"我的博客首页\" "
-                                           "target=\"_blank\">我的博客</a>吧</p><p>第二段</p>")))
+    EXPECT_TRUE(
+        bodyBecomes(QStringLiteral("<p>访问<a href=\"https://blog.example.cn/\" title=\"我的博客首页\" "
+                                   "target=\"_blank\">我的博客</a>吧</p><p>第二段</p>")))
         << body().toStdString();
 
     // The address was one step: undo gives back the link as the command made it, redo the address.
@@ -241,8 +247,9 @@ TEST_F(InsertedObjectsTest, ALinkMadeFromSelectedWordsIsEditedAgainAndTakenAway)
     EXPECT_TRUE(bodyBecomes(QStringLiteral("<p>访问<a href=\"http://\">我的博客</a>吧</p><p>第二段</p>")))
         << body().toStdString();
     QTest::keyClick(m_page, Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_TRUE(bodyBecomes(QStringLiteral("<p>访问<a href=\"https://blog.example.cn/\" title=\"我的博客首页\" "
-                                           "target=\"_blank\">我的博客</a>吧</p><p>第二段</p>")))
+    EXPECT_TRUE(
+        bodyBecomes(QStringLiteral("<p>访问<a href=\"https://blog.example.cn/\" title=\"我的博客首页\" "
+                                   "target=\"_blank\">我的博客</a>吧</p><p>第二段</p>")))
         << body().toStdString();
 
     // The link key on the link edits that link: the dialog shows what it has.
@@ -251,7 +258,8 @@ TEST_F(InsertedObjectsTest, ALinkMadeFromSelectedWordsIsEditedAgainAndTakenAway)
     {
         WhenShown dialog("链接对话框", [&](QDialog* d) {
             shown << field<QLineEdit>(d, "链接地址")->text() << field<QLineEdit>(d, "链接标题")->text()
-                  << (field<QCheckBox>(d, "在新窗口打开")->isChecked() ? QStringLiteral("新窗口") : QString());
+                  << (field<QCheckBox>(d, "在新窗口打开")->isChecked() ? QStringLiteral("新窗口")
+                                                                       : QString());
             typeInto(field<QLineEdit>(d, "链接地址"), QStringLiteral("https://blog.example.cn/关于"));
             field<QCheckBox>(d, "在新窗口打开")->setChecked(false);
             QTest::keyClick(field<QLineEdit>(d, "链接地址"), Qt::Key_Enter);
@@ -262,8 +270,8 @@ TEST_F(InsertedObjectsTest, ALinkMadeFromSelectedWordsIsEditedAgainAndTakenAway)
     EXPECT_EQ(shown,
         QStringList({ QStringLiteral("https://blog.example.cn/"), QStringLiteral("我的博客首页"),
             QStringLiteral("新窗口") }));
-    const QString edited = QStringLiteral(
-        "<p>访问<a href=\"https://blog.example.cn/关于\" title=\"我的博客首页\">我的博客</a>吧</p><p>第二段</p>");
+    const QString edited = QStringLiteral("<p>访问<a href=\"https://blog.example.cn/关于\" "
+                                          "title=\"我的博客首页\">我的博客</a>吧</p><p>第二段</p>");
     EXPECT_TRUE(bodyBecomes(edited)) << body().toStdString();
 
     // A double-click on the link edits it too; Escape leaves it as it is.
@@ -299,7 +307,8 @@ TEST_F(InsertedObjectsTest, WithoutASelectionTheLinkButtonInsertsItsFragmentAndC
         ASSERT_TRUE(eventually([&] { return dialog.seen(); }, 3000));
     }
     EXPECT_EQ(offered, QStringLiteral("http://"));
-    EXPECT_TRUE(bodyBecomes(QStringLiteral("<p>访问<a href=\"http://\">超级链接</a>我的博客吧</p><p>第二段</p>")))
+    EXPECT_TRUE(
+        bodyBecomes(QStringLiteral("<p>访问<a href=\"http://\">超级链接</a>我的博客吧</p><p>第二段</p>")))
         << body().toStdString();
 }
 
@@ -311,9 +320,10 @@ TEST_F(InsertedObjectsTest, TheMenuFitsWhatLiesUnderThePointer)
     QImage picture(30, 20, QImage::Format_RGB32);
     picture.fill(Qt::darkGreen);
     ASSERT_TRUE(picture.save(QString::fromStdString((folder / "绿.png").string())));
-    load(QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><p>普通文字在这里</p>"
-                        "<p><a href=\"a.html\">一个链接</a></p><p><img src=\"绿.png\" width=\"60\" height=\"40\"></p>"
-                        "</body></html>"));
+    load(QStringLiteral(
+        "<html><head><meta charset=\"utf-8\"></head><body><p>普通文字在这里</p>"
+        "<p><a href=\"a.html\">一个链接</a></p><p><img src=\"绿.png\" width=\"60\" height=\"40\"></p>"
+        "</body></html>"));
     selectWith("");
     m_window->designMenu().addSection([](QMenu& menu, const MenuTarget& target) {
         if (!target.onPicture)
@@ -331,16 +341,20 @@ TEST_F(InsertedObjectsTest, TheMenuFitsWhatLiesUnderThePointer)
     };
     const Case cases[] = {
         { "plain text", "p", { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("段落格式|") } },
-        { "a link", "a", { QStringLiteral("编辑链接…|Ctrl+K"), QStringLiteral("取消链接|"), QStringLiteral("段落格式|") } },
+        { "a link", "a",
+            { QStringLiteral("编辑链接…|Ctrl+K"), QStringLiteral("取消链接|"),
+                QStringLiteral("段落格式|") } },
         { "a picture", "img",
-            { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("图片属性…|"), QStringLiteral("更换图片…|") } },
+            { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("图片属性…|"),
+                QStringLiteral("更换图片…|") } },
     };
     m_screenshot = QString::fromStdString((testing::kBinaryDir / "design-menu.png").string());
     for (const Case& c : cases) {
         const QStringList entries = menuAt(centreOf(c.selector));
         EXPECT_EQ(entries, common + c.own) << c.where;
         for (const QString& entry : entries)
-            EXPECT_TRUE(entry.front().script() == QChar::Script_Han) << c.where << ": " << entry.toStdString();
+            EXPECT_TRUE(entry.front().script() == QChar::Script_Han)
+                << c.where << ": " << entry.toStdString();
         m_screenshot.reset();
     }
 }
@@ -370,7 +384,8 @@ protected:
         ASSERT_TRUE(own.save(QString::fromStdString((folder / "绿.png").string())));
         load(QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><p>前<img src=\"绿.png\" "
                             "width=\"60\" height=\"40\" alt=\"\">后</p></body></html>"));
-        ASSERT_TRUE(eventually([&] { return evaluate(QStringLiteral("document.images[0].complete")) == u"true"; }));
+        ASSERT_TRUE(
+            eventually([&] { return evaluate(QStringLiteral("document.images[0].complete")) == u"true"; }));
     }
 
     QString picture() const
@@ -407,17 +422,20 @@ TEST_F(PictureTest, ResizedByItsHandleKeepingProportionsOrFreeWithShift)
     ASSERT_TRUE(eventually([&] { return handlesShown(); }, 3000)) << "a clicked picture shows no handles";
 
     dragCorner(30, 5);
-    EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"绿.png\" width=\"90\" height=\"60\" alt=\"\">"; }, 3000))
+    EXPECT_TRUE(eventually(
+        [&] { return picture() == u"<img src=\"绿.png\" width=\"90\" height=\"60\" alt=\"\">"; }, 3000))
         << picture().toStdString();
     ASSERT_TRUE(eventually([&] { return handlesShown(); }, 3000)) << "the resized picture lost its handles";
 
     dragCorner(10, 30, Qt::ShiftModifier);
-    EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"绿.png\" width=\"100\" height=\"90\" alt=\"\">"; }, 3000))
+    EXPECT_TRUE(eventually(
+        [&] { return picture() == u"<img src=\"绿.png\" width=\"100\" height=\"90\" alt=\"\">"; }, 3000))
         << picture().toStdString();
 
     // Each drag is one step of undo.
     QTest::keyClick(m_page, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"绿.png\" width=\"90\" height=\"60\" alt=\"\">"; }, 3000))
+    EXPECT_TRUE(eventually(
+        [&] { return picture() == u"<img src=\"绿.png\" width=\"90\" height=\"60\" alt=\"\">"; }, 3000))
         << picture().toStdString();
 
     // Saved with the picture selected, the file holds the page and nothing of the handles, which stay.
@@ -426,10 +444,12 @@ TEST_F(PictureTest, ResizedByItsHandleKeepingProportionsOrFreeWithShift)
     const auto file = m_window->document().filePath();
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(file); }, 5000));
     const std::string saved = testing::fileBytes(file);
-    EXPECT_NE(saved.find("<img src=\"绿.png\" width=\"90\" height=\"60\" alt=\"\">"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<img src=\"绿.png\" width=\"90\" height=\"60\" alt=\"\">"), std::string::npos)
+        << saved;
     EXPECT_EQ(saved.find("contenteditable"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("</body><div"), std::string::npos) << saved;
-    EXPECT_TRUE(eventually([&] { return handlesShown(); }, 3000)) << "the handles did not come back after the save";
+    EXPECT_TRUE(eventually([&] { return handlesShown(); }, 3000))
+        << "the handles did not come back after the save";
     // Selecting and saving are no edits: the caption shows the page saved.
     QTest::qWait(1000); // proves an absence: the change watch reports nothing for the handles
     EXPECT_FALSE(m_window->windowTitle().contains(QLatin1Char('*'))) << m_window->windowTitle().toStdString();
@@ -460,7 +480,8 @@ TEST_F(PictureTest, PropertiesSetSizeAndTextAndReplaceThePicture)
         ASSERT_TRUE(eventually([&] { return dialog.seen(); }, 3000));
     }
     EXPECT_EQ(shown, QStringList({ QStringLiteral("60"), QStringLiteral("40"), QStringLiteral("80") }));
-    EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"绿.png\" width=\"120\" height=\"80\" alt=\"西湖\">"; }, 3000))
+    EXPECT_TRUE(eventually(
+        [&] { return picture() == u"<img src=\"绿.png\" width=\"120\" height=\"80\" alt=\"西湖\">"; }, 3000))
         << picture().toStdString();
 
     // "原始大小" gives the picture's own size; unlocked, the sides go their own ways.
@@ -477,7 +498,8 @@ TEST_F(PictureTest, PropertiesSetSizeAndTextAndReplaceThePicture)
         (void)menuAt(centreOf("img"), QStringLiteral("图片属性…"));
         ASSERT_TRUE(eventually([&] { return dialog.seen(); }, 3000));
     }
-    EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"绿.png\" width=\"30\" height=\"33\" alt=\"西湖\">"; }, 3000))
+    EXPECT_TRUE(eventually(
+        [&] { return picture() == u"<img src=\"绿.png\" width=\"30\" height=\"33\" alt=\"西湖\">"; }, 3000))
         << picture().toStdString();
 
     // Another picture in its place, through the picture command's own dialog and copy: still one picture,
@@ -491,12 +513,14 @@ TEST_F(PictureTest, PropertiesSetSizeAndTextAndReplaceThePicture)
     EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"蓝%20色2.png\" alt=\"西湖\">"; }, 5000))
         << picture().toStdString();
     EXPECT_EQ(files.dialogNames, QStringList({ QStringLiteral("通用对话框_插入图片") }));
-    EXPECT_TRUE(std::filesystem::exists(folder / "蓝 色2.png")) << "the picture was not copied beside the page";
+    EXPECT_TRUE(std::filesystem::exists(folder / "蓝 色2.png"))
+        << "the picture was not copied beside the page";
     EXPECT_EQ(body().count(QStringLiteral("<img")), 1) << body().toStdString();
 
     // Undo takes the replacement back in one step.
     QTest::keyClick(m_page, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_TRUE(eventually([&] { return picture() == u"<img src=\"绿.png\" width=\"30\" height=\"33\" alt=\"西湖\">"; }, 3000))
+    EXPECT_TRUE(eventually(
+        [&] { return picture() == u"<img src=\"绿.png\" width=\"30\" height=\"33\" alt=\"西湖\">"; }, 3000))
         << picture().toStdString();
 }
 

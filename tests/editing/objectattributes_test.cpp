@@ -31,9 +31,8 @@ TEST_P(LinkChanges, SetWhatWasGivenAndTakeAwayWhatWasCleared)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, LinkChanges,
-    ::testing::Values(
-        LinkCase { "AddressOnly", { "http://example.cn/", "", false }, "",
-            { { "href", "http://example.cn/" }, { "title", std::nullopt } } },
+    ::testing::Values(LinkCase { "AddressOnly", { "http://example.cn/", "", false }, "",
+                          { { "href", "http://example.cn/" }, { "title", std::nullopt } } },
         LinkCase { "TitleAndNewWindow", { "http://example.cn/", "我的博客", true }, "",
             { { "href", "http://example.cn/" }, { "title", "我的博客" }, { "target", "_blank" } } },
         // Unticking the box takes away the new window it stood for, not a frame the page names.
@@ -41,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LinkChanges,
             { { "href", "a.html" }, { "title", std::nullopt }, { "target", std::nullopt } } },
         LinkCase { "FrameTargetKept", { "a.html", "", false }, "main",
             { { "href", "a.html" }, { "title", std::nullopt } } },
-        LinkCase { "EmptyAddressStaysALink", { "", "", false }, "", { { "href", "" }, { "title", std::nullopt } } }),
+        LinkCase {
+            "EmptyAddressStaysALink", { "", "", false }, "", { { "href", "" }, { "title", std::nullopt } } }),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(LinkFields, ComeFromTheLinkAsItStands)
@@ -86,8 +86,8 @@ INSTANTIATE_TEST_SUITE_P(Table, ScriptString,
         // Line and paragraph separators end a line in older script parsers.
         StringCase { "a\u2028b\u2029", R"("a\u2028b\u2029")" },
         // Bytes that are no UTF-8 become the replacement character, never half a sequence.
-        StringCase { "a\xE6\x88", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\"" }, StringCase { "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" },
-        StringCase { "😀", R"("😀")" }));
+        StringCase { "a\xE6\x88", "\"a\xEF\xBF\xBD\xEF\xBF\xBD\"" },
+        StringCase { "\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\"" }, StringCase { "😀", R"("😀")" }));
 
 struct DragCase
 {
