@@ -60,6 +60,19 @@ private:
     bool m_seen = false;
 };
 
+// With INKWELL_SCREENSHOTS naming a folder, the screen as it is now goes there under the name, for a
+// person to look at the menu and the dialogs; otherwise nothing.
+void screenshot(const char* name)
+{
+    const QString folder = qEnvironmentVariable("INKWELL_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    QTest::qWait(200); // the window system draws what just showed
+    (void)QProcess::execute(QStringLiteral("import"),
+        { QStringLiteral("-window"), QStringLiteral("root"),
+            folder + QLatin1Char('/') + QString::fromUtf8(name) });
+}
+
 template <typename T> T* field(QDialog* dialog, const char* name)
 {
     return dialog->findChild<T*>(QString::fromUtf8(name));
@@ -185,11 +198,8 @@ protected:
                 if (parts.value(0) == choose)
                     chosen = action;
             }
-            if (m_screenshot) {
-                QTest::qWait(200);
-                (void)QProcess::execute(QStringLiteral("import"),
-                    { QStringLiteral("-window"), QStringLiteral("root"), m_screenshot.value() });
-            }
+            if (m_screenshot)
+                screenshot(m_screenshot);
             done = true;
             if (chosen)
                 QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
@@ -203,8 +213,8 @@ protected:
         return entries;
     }
 
-    // When set, the screen is written to this file while the menu shows (for a person to look at).
-    std::optional<QString> m_screenshot;
+    // When set, the screen is written under this name while the menu shows (see screenshot).
+    const char* m_screenshot = nullptr;
     QWebEngineView* m_browser = nullptr;
     QWidget* m_page = nullptr;
 };
@@ -231,6 +241,7 @@ TEST_F(InsertedObjectsTest, ALinkMadeFromSelectedWordsIsEditedAgainAndTakenAway)
             typeInto(field<QLineEdit>(d, "链接地址"), QStringLiteral("https://blog.example.cn/"));
             typeInto(field<QLineEdit>(d, "链接标题"), QStringLiteral("我的博客首页"));
             field<QCheckBox>(d, "在新窗口打开")->setChecked(true);
+            screenshot("link-dialog.png");
             QTest::keyClick(field<QLineEdit>(d, "链接标题"), Qt::Key_Return);
         });
         QTest::mouseClick(control<QToolButton>("超级按钮_超级链接"), Qt::LeftButton);
@@ -348,14 +359,15 @@ TEST_F(InsertedObjectsTest, TheMenuFitsWhatLiesUnderThePointer)
             { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("图片属性…|"),
                 QStringLiteral("更换图片…|") } },
     };
-    m_screenshot = QString::fromStdString((testing::kBinaryDir / "design-menu.png").string());
+    const char* shots[] = { "menu-text.png", "menu-link.png", "menu-picture.png" };
+    int shot = 0;
     for (const Case& c : cases) {
+        m_screenshot = shots[shot++];
         const QStringList entries = menuAt(centreOf(c.selector));
         EXPECT_EQ(entries, common + c.own) << c.where;
         for (const QString& entry : entries)
             EXPECT_TRUE(entry.front().script() == QChar::Script_Han)
                 << c.where << ": " << entry.toStdString();
-        m_screenshot.reset();
     }
 }
 
@@ -420,6 +432,7 @@ TEST_F(PictureTest, ResizedByItsHandleKeepingProportionsOrFreeWithShift)
 {
     QTest::mouseClick(m_page, Qt::LeftButton, {}, centreOf("img"));
     ASSERT_TRUE(eventually([&] { return handlesShown(); }, 3000)) << "a clicked picture shows no handles";
+    screenshot("picture-handles.png");
 
     dragCorner(30, 5);
     EXPECT_TRUE(eventually(
@@ -474,6 +487,7 @@ TEST_F(PictureTest, PropertiesSetSizeAndTextAndReplaceThePicture)
             QTest::keyClicks(width, QStringLiteral("120"));
             shown << QString::number(height->value());
             typeInto(field<QLineEdit>(d, "替换文字"), QStringLiteral("西湖"));
+            screenshot("picture-dialog.png");
             QTest::keyClick(field<QLineEdit>(d, "替换文字"), Qt::Key_Return);
         });
         (void)menuAt(centreOf("img"), QStringLiteral("图片属性…"));
