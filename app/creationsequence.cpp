@@ -7,7 +7,10 @@
 #include "core/inifile.h"
 #include "core/messagetexts.h"
 #include "document/ownfolders.h"
+#include "editing/blockformat.h"
+#include "editing/designmenu.h"
 #include "editing/designview.h"
+#include "editing/formattingcommands.h"
 #include "incoming/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "projects/wizardatstart.h"
@@ -92,6 +95,24 @@ StartUpOutcome MainWindow::runCreationSequence()
     });
     m_designView->setFileDropHandler(
         [this](const QList<QUrl>& files) { runCommand([&] { m_incomingPictures->drop(files); }); });
+    // The page's own menu, the link key and the double-click on a link: their edits run as commands,
+    // and count when they changed the page.
+    m_designMenu = std::make_unique<DesignMenu>(*m_designView, m_formatting->objects(), m_browser,
+        DesignMenu::Hooks {
+            .history
+            = [this](HistoryDirection direction) { runCommand([&] { moveThroughHistory(direction); }); },
+            .edit =
+                [this](const std::function<void()>& edit) {
+                    runCommand([&] {
+                        edit();
+                        flushChanges();
+                    });
+                },
+        });
+    // Tables (only in a cell), then 段落格式 and 页面属性…, which every menu has.
+    m_designMenu->addSection(m_tables->section());
+    m_designMenu->addSection(paragraphAndPageSection(*m_designView, *m_pageProperties,
+        [this](const std::function<void()>& command) { runEdit(command); }));
 
     fillFontLists();
     // A page kept from a run that ended without saving comes first; taken back, it replaces the wizard.

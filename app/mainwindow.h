@@ -29,6 +29,7 @@ namespace inkwell {
 
 class BrowserEngine;
 class CodeView;
+class DesignMenu;
 class DesignView;
 class FormattingCommands;
 class IncomingPictures;
@@ -63,6 +64,8 @@ public:
     [[nodiscard]] CodeView& codeView() const { return *m_codeView; }
     [[nodiscard]] PageServer& pageServer() const { return *m_pageServer; }
     [[nodiscard]] FormattingCommands& formatting() const { return *m_formatting; }
+    // The design view's menu, made in the creation sequence (groups of entries are added to it there).
+    [[nodiscard]] DesignMenu& designMenu() const { return *m_designMenu; }
     [[nodiscard]] DocumentFileStatus& documentStatus() { return m_documentStatus; }
     // The table entries and "页面属性…" of the design view's menu; their commands run as the window's
     // commands do (see runEdit).
@@ -162,6 +165,7 @@ private:
     std::unique_ptr<IncomingPictures> m_incomingPictures;
     std::unique_ptr<TableCommands> m_tables;
     std::unique_ptr<PageProperties> m_pageProperties;
+    std::unique_ptr<DesignMenu> m_designMenu;
     // The engine's processes start with its first page, so the design view takes it over only in the
     // creation sequence: a run that ends at the start-up checks never starts them.
     std::unique_ptr<BrowserEngine> m_browserEngine;

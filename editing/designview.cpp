@@ -3,8 +3,9 @@
 #include "editing/blockformat.h"
 #include "editing/editingscript.h"
 #include "editing/fragments.h"
-#include "incoming/pictureinsertion.h"
+#include "editing/objectscript.h"
 #include "editing/tablecommands.h"
+#include "incoming/pictureinsertion.h"
 
 #include <QDir>
 #include <QUrl>
@@ -52,9 +53,10 @@ void DesignView::attach(std::unique_ptr<BrowserEngine> engine)
     m_pageLoaded = false;
     if (!m_engine)
         return;
-    // The editing rules, then the keys of tables and block formats, which work inside the page.
-    m_engine->setEditingScripts({ editingscript::afterLoad() + QLatin1Char(';') + tablescript::afterLoad()
-            + QLatin1Char(';') + blockformatscript::afterLoad(),
+    // The editing rules, the handles and menu of inserted objects, then the keys of tables and block
+    // formats, which work inside the page.
+    m_engine->setEditingScripts({ editingscript::afterLoad() + QLatin1Char(';') + objectscript::afterLoad()
+            + QLatin1Char(';') + tablescript::afterLoad() + QLatin1Char(';') + blockformatscript::afterLoad(),
         editingscript::rootMarkup() });
     (void)m_engine->navigate(QUrl(QStringLiteral("about:blank")));
 }
@@ -407,7 +409,7 @@ return[before+file+after,root];}))js")
 // The page text script called for a page that had commentsAfterRoot comments after its root.
 QString pageTextCall(int commentsAfterRoot)
 {
-    return pageTextScript() + QStringLiteral("(%1)").arg(commentsAfterRoot);
+    return editingscript::asideDecorations(pageTextScript() + QStringLiteral("(%1)").arg(commentsAfterRoot));
 }
 
 // The script's two parts, or nothing when the engine gave something else.

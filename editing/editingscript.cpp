@@ -24,6 +24,7 @@ function record(records){for(var i=0;i<records.length;++i){var r=records[i];
   else E.touched.add(r.target);
   ++E.edits;}}
 E.observer=new MutationObserver(record);
+E.record=record;
 E.observer.observe(d,{subtree:true,childList:true,attributes:true,characterData:true});
 
 var BLOCK=/^(ADDRESS|ARTICLE|ASIDE|BLOCKQUOTE|BODY|CAPTION|CENTER|DD|DETAILS|DIR|DIV|DL|DT|FIELDSET|FIGCAPTION|FIGURE|FOOTER|FORM|H[1-6]|HEADER|HR|LEGEND|LI|MAIN|MENU|NAV|OL|P|PRE|SECTION|TABLE|TBODY|TD|TFOOT|TH|THEAD|TR|UL)$/;
@@ -220,8 +221,11 @@ QString afterLoad()
 
 QString rootMarkup()
 {
-    return QStringLiteral("(window.__inkwellEditing?window.__inkwellEditing.markup():"
-                          "(document.documentElement?document.documentElement.outerHTML:''))");
+    // The handles of a selected picture are drawn in the document but are never part of the page: they
+    // are out while it is read (see objectscript.h).
+    return asideDecorations(
+        QStringLiteral("(window.__inkwellEditing?window.__inkwellEditing.markup():"
+                       "(document.documentElement?document.documentElement.outerHTML:''))"));
 }
 
 QString cleanedRootInto(const QString& root)
@@ -229,6 +233,13 @@ QString cleanedRootInto(const QString& root)
     return QStringLiteral(
         "var %1=(window.__inkwellEditing&&window.__inkwellEditing.copy())||document.documentElement;")
         .arg(root);
+}
+
+QString asideDecorations(const QString& read)
+{
+    return QStringLiteral(
+        "(function(o){if(o)o.aside();var v=%1;if(o)o.back();return v;})(window.__inkwellObjects)")
+        .arg(read);
 }
 
 QString ensureParagraph()

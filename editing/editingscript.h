@@ -25,8 +25,13 @@ namespace inkwell::editingscript {
 [[nodiscard]] QString rootMarkup();
 
 // A statement that leaves `root` holding such a cleaned copy of the root element (never the live one
-// when there is anything to clean), for scripts that change the copy further before reading it.
+// when there is anything to clean), for scripts that change the copy further before reading it. Such a
+// script runs inside asideDecorations, as rootMarkup does.
 [[nodiscard]] QString cleanedRootInto(const QString& root);
+
+// The expression `read` evaluated with what the design view draws into the document for the user (the
+// handles of a selected picture) taken out, and put back afterwards.
+[[nodiscard]] QString asideDecorations(const QString& read);
 
 // Makes a paragraph for the caret when it stands in the body itself (an empty body, or text typed
 // straight into the body), so that what comes next goes into a "p". True when it made one.

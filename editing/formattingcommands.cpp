@@ -5,6 +5,7 @@
 #include "core/regularfile.h"
 #include "editing/designview.h"
 #include "editing/fragments.h"
+#include "editing/insertedobjects.h"
 #include "incoming/pictureinsertion.h"
 
 #include <QColorDialog>
@@ -48,7 +49,8 @@ QFileDialog* addPictureDialog(QWidget* parent)
     const QString first = pictureFilters().constFirst();
     dialog->selectNameFilter(first);
     // The dialog keeps the type chosen last; the next opening starts from the first again.
-    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, first] { dialog->selectNameFilter(first); });
+    QObject::connect(
+        dialog, &QDialog::finished, dialog, [dialog, first] { dialog->selectNameFilter(first); });
     dialog->hide();
     return dialog;
 }
@@ -72,8 +74,11 @@ FormattingCommands::FormattingCommands(
     , m_pictureDialog(addPictureDialog(parent))
     , m_textPicker(addColourPicker(parent, QStringLiteral("颜色选择器_字体颜色")))
     , m_backgroundPicker(addColourPicker(parent, QStringLiteral("颜色选择器_背景颜色")))
+    , m_objects(std::make_unique<InsertedObjects>(view, parent, [this] { return choosePicture(); }))
 {
 }
+
+FormattingCommands::~FormattingCommands() = default;
 
 std::optional<QColor> FormattingCommands::chooseColour(QColorDialog* picker, const QColor& current)
 {
@@ -147,7 +152,7 @@ void FormattingCommands::insertTable()
 }
 void FormattingCommands::insertLink()
 {
-    paste(inkwell::fragments::kLink);
+    m_objects->insertLink();
 }
 void FormattingCommands::insertTextField()
 {
@@ -213,21 +218,27 @@ void FormattingCommands::fontSize(const QString& item)
 
 void FormattingCommands::insertPicture()
 {
+    if (const auto picture = choosePicture())
+        m_view.insertImage(*picture);
+}
+
+std::optional<std::filesystem::path> FormattingCommands::choosePicture()
+{
     QString path;
     if (m_choosePicture)
         path = m_choosePicture(m_parent);
     else if (m_pictureDialog->exec() == QDialog::Accepted && !m_pictureDialog->selectedFiles().isEmpty())
         path = m_pictureDialog->selectedFiles().constFirst();
     if (path.isEmpty())
-        return;
+        return std::nullopt;
     const std::filesystem::path chosen = path.toStdString();
     const auto copy = copyPictureIntoFolder(chosen, m_documentFolder());
     if (!copy && (copy.error().code == kNotARegularFile || copy.error().code == EISDIR)) {
         // Nothing a page could show: a reference to it would only leave a broken picture behind.
         m_messages.inform(kHintTitle, texts::pictureNotInserted(copy.error(), path.toStdString()));
-        return;
+        return std::nullopt;
     }
-    m_view.insertImage(copy ? *copy : chosen);
+    return copy ? *copy : chosen;
 }
 
 } // namespace inkwell

@@ -6,6 +6,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QColorDialog;
@@ -15,6 +16,7 @@ class QWidget;
 namespace inkwell {
 
 class DesignView;
+class InsertedObjects;
 class MessageService;
 
 class FormattingCommands
@@ -31,7 +33,9 @@ public:
     // The picture dialog ("通用对话框_插入图片") and the two colour pickers ("颜色选择器_字体颜色",
     // "颜色选择器_背景颜色") are hidden children of parent until a command opens them.
     // messages shows the boxes of the picture command.
-    FormattingCommands(DesignView& view, QWidget* parent, MessageService& messages, FolderSource documentFolder);
+    FormattingCommands(
+        DesignView& view, QWidget* parent, MessageService& messages, FolderSource documentFolder);
+    ~FormattingCommands();
     FormattingCommands(const FormattingCommands&) = delete;
     FormattingCommands& operator=(const FormattingCommands&) = delete;
 
@@ -52,6 +56,8 @@ public:
 
     void insertRule();
     void insertTable();
+    // Selected words become a link, or the link fragment goes in; then the link dialog asks for its
+    // address.
     void insertLink();
     void insertTextField();
     void insertTextArea();
@@ -75,6 +81,13 @@ public:
     // folder, a named pipe, a device) is refused with a message and inserts nothing. Cancel does
     // nothing.
     void insertPicture();
+    // The picture command's choice and copy: the path the page is to refer to (the copy in the document
+    // folder, or the original where it could not be copied), or nothing when cancelled or refused with
+    // a message.
+    [[nodiscard]] std::optional<std::filesystem::path> choosePicture();
+
+    // The links and pictures already in the page, edited with their dialogs.
+    [[nodiscard]] InsertedObjects& objects() { return *m_objects; }
 
 private:
     void paste(std::string_view fragment);
@@ -91,6 +104,7 @@ private:
     PictureChooser m_choosePicture;
     QColor m_textColour { Qt::black };
     QColor m_backgroundColour { Qt::white };
+    std::unique_ptr<InsertedObjects> m_objects;
 };
 
 } // namespace inkwell

@@ -1,8 +1,9 @@
 # Design view, code view and the formatting toolbar's commands.
 # What the views do without a widget (the toolbar's fragments, the code view's text search, the design
-# view's page history) needs no Qt and is tested on its own.
+# view's page history, the attributes of links and pictures) needs no Qt and is tested on its own.
 add_library(inkwell_editinglogic STATIC fragments.h fragments.cpp textsearch.h textsearch.cpp
-    pagehistory.h pagehistory.cpp)
+    pagehistory.h pagehistory.cpp
+    objectattributes.h objectattributes.cpp)
 target_include_directories(inkwell_editinglogic PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(inkwell_editinglogic PRIVATE inkwell_core)
 
@@ -14,7 +15,9 @@ target_link_libraries(inkwell_openedpage PUBLIC inkwell_core PRIVATE inkwell_arc
 
 if(INKWELL_GUI)
     add_library(inkwell_editing STATIC
-        designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp
+        designview.h designview.cpp pagetext.h editingscript.h editingscript.cpp objectscript.h objectscript.cpp
+        designmenu.h designmenu.cpp insertedobjects.h insertedobjects.cpp linkdialog.h linkdialog.cpp
+        picturedialog.h picturedialog.cpp
         codeview.h codeview.cpp
         codefindbar.h codefindbar.cpp
         formattingcommands.h formattingcommands.cpp

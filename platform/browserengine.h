@@ -2,7 +2,10 @@
 // after a bounded wait) before it returns; createBrowser makes the engine's view and its adapter.
 #pragma once
 
+#include <QKeySequence>
 #include <QList>
+#include <QPoint>
+#include <QPointF>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -25,6 +28,23 @@ enum class HistoryDirection
 {
     Back,
     Forward
+};
+
+// The clipboard commands of the page, as its menu offers them.
+enum class EditAction
+{
+    Cut,
+    Copy,
+    Paste, // asks the paste handler first, as the paste keys do
+    PasteAsPlainText
+};
+
+// Where the user pointed in the page: on the screen (for a menu to open there) and in the page's own
+// coordinates (CSS pixels of the viewport, the view's pixels divided by its zoom), for scripts.
+struct PagePoint
+{
+    QPoint global;
+    QPointF page;
 };
 
 class BrowserEngine
@@ -89,6 +109,19 @@ public:
     // Asked first whenever the user asks for undo or redo in the page (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z,
     // the engine's own menu): true when it was taken care of, and the engine then does nothing itself.
     virtual void setHistoryHandler(std::function<bool(HistoryDirection)> handler) = 0;
+
+    // Runs a clipboard command on the page's selection.
+    virtual void runEditAction(EditAction action) = 0;
+    // Called, from the event loop, where the engine would have shown its own menu; the engine's own menu
+    // never shows (its items are a browser's: back, reload, save the page).
+    virtual void setContextMenuHandler(std::function<void(const PagePoint& at)> handler) = 0;
+    // Called, from the event loop, after the engine had a double-click of the left button on the page.
+    virtual void setDoubleClickHandler(std::function<void(const PagePoint& at)> handler) = 0;
+    // Keys pressed in the page that go to the handler, from the event loop, instead of the engine (which
+    // claims some for editing commands of its own).
+    virtual void setKeyHandler(
+        const QList<QKeySequence>& keys, std::function<void(const QKeySequence&)> handler)
+        = 0;
 };
 
 // The engine's view, a child of parent owned by it, and the adapter that drives it. The engine's own

@@ -5,12 +5,14 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -62,11 +64,16 @@ class InputFilter final : public QObject
 {
 public:
     InputFilter(QWidget* view, std::function<bool()> paste, std::function<bool(HistoryDirection)> history,
-        std::function<void(QList<QUrl>, QPointF)> drop)
+        std::function<void(QList<QUrl>, QPointF)> drop, std::function<void(QPointF)> doubleClick,
+        std::function<QKeySequence(const QKeyEvent*)> handledKey,
+        std::function<void(const QKeySequence&)> onHandledKey)
         : m_view(view)
         , m_paste(std::move(paste))
         , m_history(std::move(history))
         , m_drop(std::move(drop))
+        , m_doubleClick(std::move(doubleClick))
+        , m_handledKey(std::move(handledKey))
+        , m_onHandledKey(std::move(onHandledKey))
     {
         watch(view);
     }
@@ -83,6 +90,10 @@ protected:
         // the override or the release alone, it still pastes on its own a while later.
         // The undo and redo keys likewise: the engine's own history ends at every page loaded anew.
         case QEvent::ShortcutOverride:
+            if (m_handledKey && !m_handledKey(static_cast<QKeyEvent*>(event)).isEmpty()) {
+                event->accept();
+                return true;
+            }
             if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)
                 || historyKey(static_cast<QKeyEvent*>(event))) {
                 event->accept();
@@ -92,6 +103,13 @@ protected:
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             const auto direction = historyKey(key);
+            if (const QKeySequence handled = m_handledKey ? m_handledKey(key) : QKeySequence();
+                !handled.isEmpty()) {
+                m_swallowedKey = key->key();
+                // Told once the key's own event is over: the handler may open a dialog.
+                QTimer::singleShot(0, this, [this, handled] { m_onHandledKey(handled); });
+                return true;
+            }
             if ((key->matches(QKeySequence::Paste) && m_paste && m_paste())
                 || (direction && m_history && m_history(*direction))) {
                 m_swallowedKey = key->key();
@@ -107,6 +125,17 @@ protected:
                 return true;
             }
             break;
+        // The engine has the double-click as well (it selects the word); the handler is told afterwards.
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton || !m_doubleClick)
+                break;
+            QPointF at = mouse->position();
+            if (watched != m_view && watched->isWidgetType() && m_view)
+                at = static_cast<QWidget*>(watched)->mapTo(m_view.data(), at);
+            m_doubleClick(at);
+            break;
+        }
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
@@ -175,6 +204,10 @@ private:
     std::function<bool()> m_paste;
     std::function<bool(HistoryDirection)> m_history;
     std::function<void(QList<QUrl>, QPointF)> m_drop;
+    std::function<void(QPointF)> m_doubleClick;
+    // The handled key the event is, or an empty sequence; what is told of it.
+    std::function<QKeySequence(const QKeyEvent*)> m_handledKey;
+    std::function<void(const QKeySequence&)> m_onHandledKey;
 };
 
 namespace {
@@ -272,6 +305,17 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineView* view, QWebEngineProfile* prof
     : m_view(view)
     , m_profile(profile)
 {
+    // The engine's own menu is a browser's; the view asks for a menu through this signal instead.
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_menuRequests
+        = QObject::connect(m_view, &QWidget::customContextMenuRequested, m_view, [this](const QPoint& at) {
+              // Shown from the event loop: the menu runs a loop of its own and waits for scripts, which must
+              // not happen inside the engine's signal.
+              QTimer::singleShot(0, m_view, [shared = m_shared, point = pagePoint(at)] {
+                  if (shared->contextMenuHandler)
+                      shared->contextMenuHandler(point);
+              });
+          });
 }
 
 EditorPage* WebEngineBrowser::page()
@@ -303,6 +347,21 @@ EditorPage* WebEngineBrowser::page()
                 if (m_shared->fileDropHandler)
                     m_shared->fileDropHandler(files);
             });
+        },
+        [this](QPointF at) {
+            // After the engine's own handling of the click, which moves the selection.
+            QTimer::singleShot(0, m_inputFilter.get(), [this, point = pagePoint(at)] {
+                if (m_shared->doubleClickHandler)
+                    m_shared->doubleClickHandler(point);
+            });
+        },
+        [shared = m_shared](const QKeyEvent* key) {
+            const QKeySequence pressed(key->keyCombination());
+            return shared->keyHandler && shared->handledKeys.contains(pressed) ? pressed : QKeySequence();
+        },
+        [shared = m_shared](const QKeySequence& key) {
+            if (shared->keyHandler)
+                shared->keyHandler(key);
         });
 
     // A renderer that ends takes the page with it; scripts asked of it would only time out.
@@ -331,6 +390,10 @@ WebEngineBrowser::~WebEngineBrowser()
     m_shared->pasteHandler = nullptr;
     m_shared->fileDropHandler = nullptr;
     m_shared->historyHandler = nullptr;
+    m_shared->contextMenuHandler = nullptr;
+    m_shared->doubleClickHandler = nullptr;
+    m_shared->keyHandler = nullptr;
+    QObject::disconnect(m_menuRequests);
 }
 
 template <typename Start> bool WebEngineBrowser::waitForLoad(Start start)
@@ -537,6 +600,53 @@ void WebEngineBrowser::setFileDropHandler(std::function<void(const QList<QUrl>& 
 void WebEngineBrowser::setHistoryHandler(std::function<bool(HistoryDirection)> handler)
 {
     m_shared->historyHandler = std::move(handler);
+}
+
+void WebEngineBrowser::runEditAction(EditAction action)
+{
+    QWebEnginePage* page = this->page();
+    if (!page)
+        return;
+    switch (action) {
+    case EditAction::Cut:
+        page->triggerAction(QWebEnginePage::Cut);
+        break;
+    case EditAction::Copy:
+        page->triggerAction(QWebEnginePage::Copy);
+        break;
+    case EditAction::Paste:
+        page->triggerAction(QWebEnginePage::Paste);
+        break;
+    case EditAction::PasteAsPlainText:
+        page->triggerAction(QWebEnginePage::PasteAndMatchStyle);
+        break;
+    }
+}
+
+void WebEngineBrowser::setContextMenuHandler(std::function<void(const PagePoint& at)> handler)
+{
+    m_shared->contextMenuHandler = std::move(handler);
+}
+
+void WebEngineBrowser::setDoubleClickHandler(std::function<void(const PagePoint& at)> handler)
+{
+    m_shared->doubleClickHandler = std::move(handler);
+    (void)page(); // the watch on the view's input starts with the page
+}
+
+void WebEngineBrowser::setKeyHandler(
+    const QList<QKeySequence>& keys, std::function<void(const QKeySequence&)> handler)
+{
+    m_shared->handledKeys = keys;
+    m_shared->keyHandler = std::move(handler);
+    (void)page(); // the watch on the view's input starts with the page
+}
+
+PagePoint WebEngineBrowser::pagePoint(QPointF point) const
+{
+    const qreal zoom = m_page && m_page->zoomFactor() > 0 ? m_page->zoomFactor() : 1.0;
+    const QPoint global = m_view ? m_view->mapToGlobal(point.toPoint()) : point.toPoint();
+    return { global, point / zoom };
 }
 
 void WebEngineBrowser::placeCaretAt(QPointF point)

@@ -47,6 +47,11 @@ public:
     void setPasteHandler(std::function<bool()> handler) override;
     void setFileDropHandler(std::function<void(const QList<QUrl>& files)> handler) override;
     void setHistoryHandler(std::function<bool(HistoryDirection)> handler) override;
+    void runEditAction(EditAction action) override;
+    void setContextMenuHandler(std::function<void(const PagePoint& at)> handler) override;
+    void setDoubleClickHandler(std::function<void(const PagePoint& at)> handler) override;
+    void setKeyHandler(
+        const QList<QKeySequence>& keys, std::function<void(const QKeySequence&)> handler) override;
 
     // Upper bounds of the waits: a load of a whole page, and one script.
     static constexpr std::chrono::milliseconds kLoadWait { 20000 };
@@ -71,6 +76,8 @@ private:
 
     // Puts the caret where a drop at `point` (pixels of the view) lands.
     void placeCaretAt(QPointF point);
+    // The point of the view (its pixels) on the screen and in the page.
+    [[nodiscard]] PagePoint pagePoint(QPointF point) const;
 
     // What callbacks that may outlive this object share with it.
     struct Shared
@@ -81,6 +88,10 @@ private:
         std::function<bool()> pasteHandler;
         std::function<void(const QList<QUrl>&)> fileDropHandler;
         std::function<bool(HistoryDirection)> historyHandler;
+        std::function<void(const PagePoint&)> contextMenuHandler;
+        std::function<void(const PagePoint&)> doubleClickHandler;
+        QList<QKeySequence> handledKeys;
+        std::function<void(const QKeySequence&)> keyHandler;
         bool rendererAlive = true;
         bool pollInFlight = false;
         bool selectionPollInFlight = false;
@@ -94,6 +105,7 @@ private:
     std::unique_ptr<QTimer> m_pollTimer;
     std::unique_ptr<QTimer> m_selectionTimer;
     QString m_selectionScript;
+    QMetaObject::Connection m_menuRequests;
     std::unique_ptr<QObject> m_inputFilter; // paste keys and file drops on the view and its children
     std::chrono::milliseconds m_scriptWait = kScriptWait;
     bool m_editMode = false;

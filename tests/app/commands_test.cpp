@@ -408,12 +408,17 @@ const std::vector<CommandCase>& commandCases()
                     "  <tr>\n    <td>&nbsp;</td>\n    <td>&nbsp;</td>\n    <td>&nbsp;</td>\n  </tr>\n"
                     "  <tr>\n    <td>&nbsp;</td>\n    <td>&nbsp;</td>\n    <td>&nbsp;</td>\n  </tr>\n"
                     "</tbody></table>\n" },
+        // The selected words become the link's text; the dialog that then asks for the address is
+        // cancelled here, which leaves the link as the command made it.
         { .name = "Link",
             .control = "超级按钮_超级链接",
-            .held = std::string(fragments::kLink),
-            .bytes = "<A href=\"http://\">超级链接</A>",
-            .command = "insertHTML",
-            .body = "<p>one <a href=\"http://\">超级链接</a></p>" },
+            .command = "createLink",
+            .value = "http://",
+            .body = "<p>one <a href=\"http://\">two</a></p>",
+            .check =
+                [](CommandThroughItsControl& t) {
+                    EXPECT_EQ(t.answers().otherDialogs, QStringList({ QStringLiteral("超级链接") }));
+                } },
         { .name = "FieldSet",
             .control = "超级按钮_分组框",
             .held = std::string(fragments::kFieldSet),

@@ -36,3 +36,7 @@ if(INKWELL_GUI)
     add_dependencies(inputmethod_process_test inkwell)
     set_tests_properties(inputmethod_process_test PROPERTIES TIMEOUT 300)
 endif()
+if(INKWELL_GUI)
+    # Links and pictures edited again, and the design view's own menu, in the real window.
+    inkwell_add_test(insertedobjects_test WINDOWS SOURCES insertedobjects_test.cpp LIBS inkwell_mainwindow Qt6::Test)
+endif()

@@ -5,6 +5,9 @@ inkwell_add_test(editingcore_test
 inkwell_add_test(pagehistory_test
     SOURCES pagehistory_test.cpp
     LIBS inkwell_editinglogic)
+inkwell_add_test(objectattributes_test
+    SOURCES objectattributes_test.cpp
+    LIBS inkwell_editinglogic)
 # The files an opened page brings into the document folder.
 inkwell_add_test(openedpagefiles_test
     SOURCES openedpagefiles_test.cpp
