@@ -11,6 +11,7 @@
 #include "editing/designmenu.h"
 #include "editing/designview.h"
 #include "editing/formattingcommands.h"
+#include "editing/tablecommands.h"
 #include "incoming/incomingpictures.h"
 #include "platform/browserengine.h"
 #include "projects/wizardatstart.h"
