@@ -2,6 +2,8 @@
 
 #include "core/ascii.h"
 #include "document/textencoding.h"
+#include "html/elements.h"
+#include "html/entities.h"
 
 #include <algorithm>
 #include <array>
@@ -13,152 +15,6 @@ namespace inkwell {
 namespace {
 
 using Kind = ResourceRef::Kind;
-
-struct NamedReference
-{
-    std::string_view name;
-    std::string_view text;
-};
-
-#include "archive/htmlentities.inc"
-
-// The longest name of a named character reference.
-constexpr std::size_t kLongestReferenceName = 32;
-
-bool isAsciiAlpha(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isAsciiAlnum(char c)
-{
-    return isAsciiAlpha(c) || (c >= '0' && c <= '9');
-}
-
-// The blanks that end a tag name or an attribute: tab, line feed, form feed, space, and carriage
-// return, which a browser turns into a line feed before it reads the page.
-bool isTagBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// The characters that numeric references 0x80 to 0x9F stand for: those of windows-1252, as
-// browsers read them; 0 where the number stands for itself.
-constexpr std::array<std::uint16_t, 32> kWindows1252 = { 0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020,
-    0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178 };
-
-// The character of a numeric reference as a browser takes it.
-std::uint32_t numericReference(std::uint64_t code)
-{
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return 0xFFFD;
-    if (code >= 0x80 && code <= 0x9F && kWindows1252[code - 0x80] != 0)
-        return kWindows1252[code - 0x80];
-    return static_cast<std::uint32_t>(code);
-}
-
-// An attribute value with its character references replaced, as a browser reads it: a named
-// reference is the longest name of the table that the text begins with, and one without its ";"
-// followed by "=" or a letter or digit stays as written.
-std::string decodeAttributeValue(std::string_view raw)
-{
-    std::string out;
-    out.reserve(raw.size());
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        const char c = raw[i];
-        if (c == '\r') {
-            out += '\n';
-            i += i + 1 < raw.size() && raw[i + 1] == '\n' ? 2 : 1;
-            continue;
-        }
-        if (c == '\0') {
-            out += "\xEF\xBF\xBD";
-            ++i;
-            continue;
-        }
-        if (c != '&' || i + 1 >= raw.size()) {
-            out += c;
-            ++i;
-            continue;
-        }
-        if (raw[i + 1] == '#') {
-            std::size_t at = i + 2;
-            const bool hex = at < raw.size() && (raw[at] == 'x' || raw[at] == 'X');
-            if (hex)
-                ++at;
-            const std::size_t digits = at;
-            std::uint64_t code = 0;
-            while (at < raw.size()) {
-                const int digit
-                    = hex ? hexDigitValue(raw[at]) : (raw[at] >= '0' && raw[at] <= '9' ? raw[at] - '0' : -1);
-                if (digit < 0)
-                    break;
-                code = std::min<std::uint64_t>(
-                    code * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit), 0x110000);
-                ++at;
-            }
-            if (at == digits) {
-                out += c; // "&#" without digits is text
-                ++i;
-                continue;
-            }
-            if (at < raw.size() && raw[at] == ';')
-                ++at;
-            appendUtf8(out, numericReference(code));
-            i = at;
-            continue;
-        }
-        // The longest name the text begins with: names are sorted, so every name that is a prefix of
-        // the text lies in the range of names that begin with the text's first letters.
-        const std::string_view rest = raw.substr(i + 1, kLongestReferenceName);
-        const NamedReference* best = nullptr;
-        for (std::size_t length = 1; length <= rest.size(); ++length) {
-            const std::string_view prefix = rest.substr(0, length);
-            const auto* found = std::lower_bound(std::begin(kNamedReferences), std::end(kNamedReferences),
-                prefix, [](const NamedReference& entry, std::string_view name) { return entry.name < name; });
-            if (found == std::end(kNamedReferences) || !found->name.starts_with(prefix))
-                break;
-            if (found->name == prefix)
-                best = found;
-        }
-        if (best == nullptr) {
-            out += c;
-            ++i;
-            continue;
-        }
-        const std::size_t after = i + 1 + best->name.size();
-        if (best->name.back() != ';' && after < raw.size()
-            && (raw[after] == '=' || isAsciiAlnum(raw[after]))) {
-            out += c;
-            ++i;
-            continue;
-        }
-        out += best->text;
-        i = after;
-    }
-    return out;
-}
 
 bool hasToken(std::string_view list, std::string_view token)
 {
@@ -265,31 +121,6 @@ bool breaksOutOfForeignContent(const Tag& tag)
             || tag.attribute("size") != nullptr);
 }
 
-// How the text after an HTML start tag is read up to its end tag.
-enum class Content
-{
-    Markup,
-    Script, // script data: its end tag can hide inside "<!-- <script> ... </script> -->"
-    // style, xmp, iframe, noembed, noframes: no markup at all. A noscript element's content is
-    // markup: the archive is read as by a browser without scripts, which shows that content.
-    RawText,
-    EscapableRawText, // textarea, title: no markup, references only
-    PlainText, // plaintext: everything to the end of the page
-};
-
-Content contentAfter(std::string_view name)
-{
-    if (name == "script")
-        return Content::Script;
-    if (name == "style" || name == "xmp" || name == "iframe" || name == "noembed" || name == "noframes")
-        return Content::RawText;
-    if (name == "textarea" || name == "title")
-        return Content::EscapableRawText;
-    if (name == "plaintext")
-        return Content::PlainText;
-    return Content::Markup;
-}
-
 // Reads the page once from start to end as a browser's tokenizer does, with no tree: the time taken
 // grows with the page's size only, however deep its elements nest.
 class HtmlReferenceReader
@@ -394,10 +225,10 @@ private:
         m_manyNames.clear();
         m_tag.endTag = endTag;
         const std::size_t size = m_html.size();
-        while (at < size && !isTagBlank(m_html[at]) && m_html[at] != '/' && m_html[at] != '>')
+        while (at < size && !isAsciiBlank(m_html[at]) && m_html[at] != '/' && m_html[at] != '>')
             m_tag.name += asciiLower(m_html[at++]);
         for (;;) {
-            while (at < size && isTagBlank(m_html[at]))
+            while (at < size && isAsciiBlank(m_html[at]))
                 ++at;
             if (at >= size)
                 return false;
@@ -417,15 +248,15 @@ private:
             // An attribute name: a "=" may begin one, and runs to a blank, "/", ">" or "=".
             Attribute attr;
             attr.name += asciiLower(m_html[at++]);
-            while (at < size && !isTagBlank(m_html[at]) && m_html[at] != '/' && m_html[at] != '>'
+            while (at < size && !isAsciiBlank(m_html[at]) && m_html[at] != '/' && m_html[at] != '>'
                 && m_html[at] != '=')
                 attr.name += asciiLower(m_html[at++]);
             std::size_t after = at;
-            while (after < size && isTagBlank(m_html[after]))
+            while (after < size && isAsciiBlank(m_html[after]))
                 ++after;
             if (after < size && m_html[after] == '=') {
                 at = after + 1;
-                while (at < size && isTagBlank(m_html[at]))
+                while (at < size && isAsciiBlank(m_html[at]))
                     ++at;
                 if (at >= size)
                     return false;
@@ -439,7 +270,7 @@ private:
                     at = close + 1;
                 } else if (quote != '>') {
                     attr.valueStart = at;
-                    while (at < size && !isTagBlank(m_html[at]) && m_html[at] != '>')
+                    while (at < size && !isAsciiBlank(m_html[at]) && m_html[at] != '>')
                         ++at;
                     attr.valueEnd = at;
                 } else {
@@ -542,14 +373,16 @@ private:
                 pushFrame(m_tag.name == "svg" ? Frame::Svg : Frame::Math);
             return m_tag.end;
         }
-        const Content content = contentAfter(m_tag.name);
-        if (content == Content::Markup)
+        // The archive is read as by a browser without scripts, which shows the markup inside noscript.
+        const ElementContent content = contentOf(m_tag.name);
+        if (content == ElementContent::Markup || content == ElementContent::Void)
             return m_tag.end;
-        if (content == Content::PlainText)
+        if (content == ElementContent::PlainText)
             return m_html.size();
         const std::string name = m_tag.name;
         const std::size_t start = m_tag.end;
-        const std::size_t end = content == Content::Script ? scriptEnd(start) : rawTextEnd(start, name);
+        const std::size_t end
+            = content == ElementContent::Script ? scriptEnd(start) : rawTextEnd(start, name);
         if (name == "style")
             addCss(m_html.substr(start, end - start), start);
         if (end >= m_html.size())
@@ -612,7 +445,7 @@ private:
             return false;
         const std::size_t after = at + 2 + name.size();
         return after < m_html.size()
-            && (isTagBlank(m_html[after]) || m_html[after] == '/' || m_html[after] == '>');
+            && (isAsciiBlank(m_html[after]) || m_html[after] == '/' || m_html[after] == '>');
     }
 
     // Where the end tag of a raw text element begins, or the end of the page.
@@ -697,7 +530,7 @@ private:
     // Whether the character at `at` ends the name "script" inside an escaped script.
     [[nodiscard]] bool endsScriptName(std::size_t at) const
     {
-        return at < m_html.size() && (isTagBlank(m_html[at]) || m_html[at] == '/' || m_html[at] == '>');
+        return at < m_html.size() && (isAsciiBlank(m_html[at]) || m_html[at] == '/' || m_html[at] == '>');
     }
 
     // Text inside an SVG style element is style sheet text as well.

@@ -1,5 +1,7 @@
 #include "archive/urlresolver.h"
 
+#include "core/ascii.h"
+
 #include <curl/curl.h>
 #include <memory>
 
@@ -16,11 +18,6 @@ struct CurlStringDeleter
 {
     void operator()(char* text) const { curl_free(text); }
 };
-
-bool isAsciiAlpha(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 // The scheme a reference names, lower case, or empty for a relative reference.
 std::string schemeOf(std::string_view reference)

@@ -1,37 +1,14 @@
 #include "codeedits/elementplace.h"
 
+#include "core/ascii.h"
 #include "formatter/htmlscanner.h"
+#include "html/elements.h"
 
 #include <map>
 #include <vector>
 
 namespace inkwell {
 namespace {
-
-bool isAsciiLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool isVoidElement(std::string_view name)
-{
-    for (const std::string_view v : { "area", "base", "br", "col", "embed", "hr", "img", "input", "link",
-             "meta", "param", "source", "track", "wbr", "basefont", "isindex", "keygen" }) {
-        if (name == v)
-            return true;
-    }
-    return false;
-}
-
-bool holdsRawText(std::string_view name)
-{
-    return name == "script" || name == "style" || name == "textarea" || name == "title" || name == "xmp";
-}
 
 // The end of a tag that starts at `at`: just after its ">" outside quotes, or the end of the text.
 std::size_t tagEnd(std::string_view text, std::size_t at)
@@ -79,7 +56,7 @@ struct TagWalk
             }
             const bool isEnd = lt + 1 < text.size() && text[lt + 1] == '/';
             const std::size_t nameStart = lt + (isEnd ? 2 : 1);
-            if (nameStart >= text.size() || !isAsciiLetter(text[nameStart])) {
+            if (nameStart >= text.size() || !isAsciiAlpha(text[nameStart])) {
                 // "<!DOCTYPE ...>", "<?xml ...?>", or a "<" that is text.
                 const char next = lt + 1 < text.size() ? text[lt + 1] : '\0';
                 at = (next == '!' || next == '?') ? tagEnd(text, lt) : lt + 1;
@@ -89,7 +66,7 @@ struct TagWalk
             name.clear();
             while (nameEnd < text.size() && !isHtmlSpace(text[nameEnd]) && text[nameEnd] != '/'
                 && text[nameEnd] != '>') {
-                name += lower(text[nameEnd]);
+                name += asciiLower(text[nameEnd]);
                 ++nameEnd;
             }
             const std::size_t end = tagEnd(text, lt);
@@ -119,7 +96,7 @@ struct TagWalk
                 open.pop_back();
             }
             at = end;
-            if (holdsRawText(name)) {
+            if (holdsTextUpToEndTag(name)) {
                 const std::string closing = "</" + name;
                 std::size_t close = end;
                 while (close < text.size()) {

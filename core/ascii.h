@@ -15,6 +15,21 @@ namespace inkwell {
 
 [[nodiscard]] std::string asciiLower(std::string_view text);
 
+[[nodiscard]] constexpr bool isAsciiAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+[[nodiscard]] constexpr bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+[[nodiscard]] constexpr bool isAsciiAlnum(char c)
+{
+    return isAsciiAlpha(c) || isAsciiDigit(c);
+}
+
 // The blanks of HTML and CSS: space, tab, line feed, form feed and carriage return.
 [[nodiscard]] constexpr bool isAsciiBlank(char c)
 {
@@ -42,7 +57,8 @@ inline constexpr std::string_view kAsciiBlanks = " \t\n\f\r";
 // Whether text holds lowerPrefix at position at, ASCII letters of text compared without their case.
 // lowerPrefix must be in lower case; a position past the end holds nothing.
 // Inline: the formatter asks this at many places of a page.
-[[nodiscard]] constexpr bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerPrefix)
+[[nodiscard]] constexpr bool startsWithNoCase(
+    std::string_view text, std::size_t at, std::string_view lowerPrefix)
 {
     if (at > text.size() || text.size() - at < lowerPrefix.size())
         return false;
@@ -52,6 +68,11 @@ inline constexpr std::string_view kAsciiBlanks = " \t\n\f\r";
     }
     return true;
 }
+
+// Offset of the first place at or after `from` where text holds lowerNeedle, compared as startsWithNoCase
+// does; npos when there is none.
+[[nodiscard]] std::size_t findNoCase(
+    std::string_view text, std::string_view lowerNeedle, std::size_t from = 0);
 
 // The value of a hexadecimal digit of either case, or -1 for any other character.
 [[nodiscard]] constexpr int hexDigitValue(char c)

@@ -364,11 +364,6 @@ MetaDeclaration encodingOfMeta(std::string_view text, std::size_t pos)
     return { isUtf16(*charset) ? TextEncoding::Utf8 : *charset, reader.position() };
 }
 
-bool isAsciiLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 std::string ncr(char32_t codePoint)
 {
     return "&#" + std::to_string(static_cast<unsigned long>(codePoint)) + ";";
@@ -442,8 +437,8 @@ std::optional<TextEncoding> encodingOfFirstMeta(std::string_view markup)
             continue;
         }
         if (markup[pos] == '<' && pos + 1 < size
-            && (isAsciiLetter(markup[pos + 1])
-                || (markup[pos + 1] == '/' && pos + 2 < size && isAsciiLetter(markup[pos + 2])))) {
+            && (isAsciiAlpha(markup[pos + 1])
+                || (markup[pos + 1] == '/' && pos + 2 < size && isAsciiAlpha(markup[pos + 2])))) {
             // Any other tag: step over its name and attributes so that a quoted ">" or "<meta" inside
             // an attribute value is not taken for markup.
             while (pos < size && !isAsciiBlank(markup[pos]) && markup[pos] != '>')

@@ -2,6 +2,7 @@
 
 #include "core/ascii.h"
 #include "formatter/htmlscanner.h"
+#include "html/elements.h"
 
 #include <algorithm>
 #include <array>
@@ -58,25 +59,10 @@ constexpr std::array<TagByte, 256> kTagBytes = [] {
     return table;
 }();
 
-// The tag names without an end tag.
+// The tags without an end tag: the void elements, the XML declaration and the document type.
 bool isSingleTagName(std::string_view name)
 {
-    switch (name.size()) {
-    case 2:
-        return name == "br" || name == "hr";
-    case 3:
-        return name == "wbr" || name == "img";
-    case 4:
-        return name == "link" || name == "meta" || name == "base" || name == "area" || name == "?xml";
-    case 5:
-        return name == "input" || name == "param" || name == "embed";
-    case 7:
-        return name == "isindex";
-    case 8:
-        return name == "!doctype" || name == "basefont";
-    default:
-        return false;
-    }
+    return isVoidElement(name) || name == "?xml" || name == "!doctype";
 }
 
 bool nextToLastIsSlash(std::string_view tag)

@@ -1,5 +1,8 @@
 #include "incoming/pastedhtml.h"
 
+#include "core/ascii.h"
+#include "html/elements.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -10,58 +13,6 @@
 
 namespace inkwell {
 namespace {
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerCopy(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = lower(c);
-    return out;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[i]) != lower(prefix[i]))
-            return false;
-    }
-    return true;
-}
-
-std::size_t findNoCase(std::string_view text, std::string_view what, std::size_t from = 0)
-{
-    for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
-        if (startsWithNoCase(text.substr(i), what))
-            return i;
-    }
-    return std::string_view::npos;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 struct Attribute
 {
@@ -88,27 +39,12 @@ struct Piece
     bool selfClosing = false;
 };
 
-// Elements whose content the parser reads as text up to their end tag.
-bool isRawTextElement(std::string_view name)
-{
-    static constexpr std::array<std::string_view, 8> kNames
-        = { "script", "style", "title", "textarea", "xmp", "iframe", "noembed", "noframes" };
-    return std::find(kNames.begin(), kNames.end(), name) != kNames.end();
-}
-
-bool isVoidElement(std::string_view name)
-{
-    static constexpr std::array<std::string_view, 17> kNames = { "area", "base", "basefont", "br", "col",
-        "embed", "frame", "hr", "img", "input", "keygen", "link", "meta", "param", "source", "track", "wbr" };
-    return std::find(kNames.begin(), kNames.end(), name) != kNames.end();
-}
-
 // Reads a start tag's attributes from `at` (just after its name) to its ">"; returns the offset after it.
 std::size_t readAttributes(std::string_view html, std::size_t at, Piece& tag)
 {
     const std::size_t n = html.size();
     while (at < n) {
-        while (at < n && (isSpace(html[at]) || html[at] == '/'))
+        while (at < n && (isAsciiBlank(html[at]) || html[at] == '/'))
             ++at;
         if (at >= n)
             break;
@@ -118,15 +54,15 @@ std::size_t readAttributes(std::string_view html, std::size_t at, Piece& tag)
         }
         const std::size_t nameStart = at;
         ++at; // a name may begin with "=", as a browser reads it
-        while (at < n && !isSpace(html[at]) && html[at] != '/' && html[at] != '>' && html[at] != '=')
+        while (at < n && !isAsciiBlank(html[at]) && html[at] != '/' && html[at] != '>' && html[at] != '=')
             ++at;
-        Attribute attribute { lowerCopy(html.substr(nameStart, at - nameStart)), {}, false };
+        Attribute attribute { asciiLower(html.substr(nameStart, at - nameStart)), {}, false };
         std::size_t look = at;
-        while (look < n && isSpace(html[look]))
+        while (look < n && isAsciiBlank(html[look]))
             ++look;
         if (look < n && html[look] == '=') {
             at = look + 1;
-            while (at < n && isSpace(html[at]))
+            while (at < n && isAsciiBlank(html[at]))
                 ++at;
             attribute.hasValue = true;
             if (at < n && (html[at] == '"' || html[at] == '\'')) {
@@ -137,7 +73,7 @@ std::size_t readAttributes(std::string_view html, std::size_t at, Piece& tag)
                 at = end == n ? n : end + 1;
             } else {
                 const std::size_t valueStart = at;
-                while (at < n && !isSpace(html[at]) && html[at] != '>')
+                while (at < n && !isAsciiBlank(html[at]) && html[at] != '>')
                     ++at;
                 attribute.value = std::string(html.substr(valueStart, at - valueStart));
             }
@@ -163,7 +99,7 @@ std::vector<Piece> readPieces(std::string_view html)
             continue;
         }
         const char next = html[at + 1];
-        const bool opensTag = isLetter(next) || next == '!' || next == '?' || next == '/';
+        const bool opensTag = isAsciiAlpha(next) || next == '!' || next == '?' || next == '/';
         if (!opensTag) {
             ++at;
             continue;
@@ -182,7 +118,8 @@ std::vector<Piece> readPieces(std::string_view html)
                 end = close + 3;
             at = end == std::string_view::npos ? n : end;
             piece.kind = Piece::Kind::Hidden;
-        } else if (next == '!' || next == '?' || (next == '/' && (at + 2 >= n || !isLetter(html[at + 2])))) {
+        } else if (next == '!' || next == '?'
+            || (next == '/' && (at + 2 >= n || !isAsciiAlpha(html[at + 2])))) {
             // Declarations, "<![if ...]>" and its "<![endif]>", and other bogus comments end at ">".
             const std::size_t close = html.find('>', at);
             at = close == std::string_view::npos ? n : close + 1;
@@ -190,10 +127,11 @@ std::vector<Piece> readPieces(std::string_view html)
         } else {
             const bool end = next == '/';
             std::size_t nameEnd = at + (end ? 2 : 1);
-            while (nameEnd < n && !isSpace(html[nameEnd]) && html[nameEnd] != '/' && html[nameEnd] != '>')
+            while (
+                nameEnd < n && !isAsciiBlank(html[nameEnd]) && html[nameEnd] != '/' && html[nameEnd] != '>')
                 ++nameEnd;
             piece.kind = end ? Piece::Kind::EndTag : Piece::Kind::StartTag;
-            piece.name = lowerCopy(html.substr(at + (end ? 2 : 1), nameEnd - at - (end ? 2 : 1)));
+            piece.name = asciiLower(html.substr(at + (end ? 2 : 1), nameEnd - at - (end ? 2 : 1)));
             if (end) {
                 const std::size_t close = html.find('>', nameEnd);
                 at = close == std::string_view::npos ? n : close + 1;
@@ -202,7 +140,7 @@ std::vector<Piece> readPieces(std::string_view html)
             }
         }
         piece.raw = html.substr(start, at - start);
-        const bool rawText = piece.kind == Piece::Kind::StartTag && isRawTextElement(piece.name);
+        const bool rawText = piece.kind == Piece::Kind::StartTag && holdsTextUpToEndTag(piece.name);
         const std::string closing = "</" + piece.name;
         pieces.push_back(std::move(piece));
         textStart = at;
@@ -255,7 +193,7 @@ std::vector<Declaration> declarationsOf(std::string_view style)
 {
     std::string decoded;
     for (std::size_t i = 0; i < style.size(); ++i) {
-        if (startsWithNoCase(style.substr(i), "&quot;")) {
+        if (startsWithNoCase(style, i, "&quot;")) {
             decoded += '"';
             i += 5;
         } else {
@@ -280,7 +218,7 @@ std::vector<Declaration> declarationsOf(std::string_view style)
         else if (c == ')' && parens > 0)
             --parens;
         else if (c == ';' && parens == 0) {
-            const std::string_view text = trimmed(std::string_view(decoded).substr(start, i - start));
+            const std::string_view text = trimBlanks(std::string_view(decoded).substr(start, i - start));
             start = i + 1;
             if (text.empty())
                 continue;
@@ -289,8 +227,8 @@ std::vector<Declaration> declarationsOf(std::string_view style)
                 out.push_back({ std::string(), std::string(text), std::string() });
                 continue;
             }
-            out.push_back({ lowerCopy(trimmed(text.substr(0, colon))), std::string(text),
-                std::string(trimmed(text.substr(colon + 1))) });
+            out.push_back({ asciiLower(trimBlanks(text.substr(0, colon))), std::string(text),
+                std::string(trimBlanks(text.substr(colon + 1))) });
         }
     }
     return out;
@@ -301,17 +239,17 @@ std::vector<Declaration> declarationsOf(std::string_view style)
 std::string fontKey(std::string_view value)
 {
     std::string out;
-    for (const char c : trimmed(value)) {
+    for (const char c : trimBlanks(value)) {
         if (c == '"' || c == '\'')
             continue;
-        if (isSpace(c)) {
+        if (isAsciiBlank(c)) {
             if (!out.empty() && out.back() != ' ' && out.back() != ',')
                 out += ' ';
             continue;
         }
         if (c == ',' && !out.empty() && out.back() == ' ')
             out.pop_back();
-        out += lower(c);
+        out += asciiLower(c);
     }
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
@@ -352,7 +290,7 @@ long shownCharacters(std::string_view text)
 {
     long count = 0;
     for (const char c : text) {
-        if (!isSpace(c) && (static_cast<unsigned char>(c) & 0xC0) != 0x80)
+        if (!isAsciiBlank(c) && (static_cast<unsigned char>(c) & 0xC0) != 0x80)
             ++count;
     }
     return count;
@@ -370,11 +308,11 @@ struct PassageFacts
 void collectClasses(std::string_view css, std::set<std::string>& classes)
 {
     for (std::size_t i = 0; i + 1 < css.size(); ++i) {
-        if (css[i] != '.' || !(isLetter(css[i + 1]) || css[i + 1] == '_' || css[i + 1] == '-'))
+        if (css[i] != '.' || !(isAsciiAlpha(css[i + 1]) || css[i + 1] == '_' || css[i + 1] == '-'))
             continue;
         std::size_t end = i + 1;
         while (end < css.size()
-            && (isLetter(css[end]) || (css[end] >= '0' && css[end] <= '9') || css[end] == '_'
+            && (isAsciiAlpha(css[end]) || (css[end] >= '0' && css[end] <= '9') || css[end] == '_'
                 || css[end] == '-'))
             ++end;
         classes.insert(std::string(css.substr(i + 1, end - i - 1)));
@@ -505,14 +443,14 @@ std::string cleanedClasses(std::string_view classes, const PassageFacts& facts)
     std::string out;
     std::size_t at = 0;
     while (at < classes.size()) {
-        while (at < classes.size() && isSpace(classes[at]))
+        while (at < classes.size() && isAsciiBlank(classes[at]))
             ++at;
         std::size_t end = at;
-        while (end < classes.size() && !isSpace(classes[end]))
+        while (end < classes.size() && !isAsciiBlank(classes[end]))
             ++end;
         const std::string name(classes.substr(at, end - at));
         at = end;
-        if (name.empty() || startsWithNoCase(name, "mso") || facts.ownClasses.contains(name))
+        if (name.empty() || startsWithNoCase(name, 0, "mso") || facts.ownClasses.contains(name))
             continue;
         if (!out.empty())
             out += ' ';
@@ -582,7 +520,7 @@ bool isLoneImage(std::string_view html)
         case Piece::Kind::Text:
             // A lone NUL ends some clipboards' HTML.
             for (const char c : piece.raw) {
-                if (!isSpace(c) && c != '\0')
+                if (!isAsciiBlank(c) && c != '\0')
                     return false;
             }
             break;
@@ -618,7 +556,7 @@ bool isWordProcessorHtml(std::string_view html)
         if (piece.kind != Piece::Kind::StartTag || piece.name != "meta")
             continue;
         const Attribute* name = findAttribute(piece, "name");
-        if (name && (lowerCopy(name->value) == "generator" || lowerCopy(name->value) == "progid"))
+        if (name && (asciiLower(name->value) == "generator" || asciiLower(name->value) == "progid"))
             return true;
     }
     return false;
@@ -701,7 +639,7 @@ std::string cleanWordProcessorHtml(std::string_view html, const PictureSourceMap
         }
         }
     }
-    return std::string(trimmed(out));
+    return std::string(trimBlanks(out));
 }
 
 } // namespace inkwell

@@ -14,6 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::commandOutput;
+using testing::commandOutputAndExit;
 using testing::fileBytes;
 using testing::TempFolder;
 using testing::waitUntil;
@@ -25,12 +26,6 @@ const fs::path sourceDir = INKWELL_SOURCE_DIR;
 std::string quoted(const fs::path& path)
 {
     return inkwell::testing::shellQuoted(path.string());
-}
-
-// A command's standard output and error together, then "exit N".
-std::string run(const std::string& command)
-{
-    return commandOutput("(" + command + ") 2>&1; echo \"exit $?\"");
 }
 
 class Bundle : public ::testing::Test
@@ -47,14 +42,14 @@ protected:
     fs::path packAndUnpack()
     {
         const auto dist = m_work.path() / "dist";
-        const auto packed = run(quoted(sourceDir / "scripts" / "package") + " --no-build --build-dir "
-            + quoted(binaryDir) + " --output " + quoted(dist));
+        const auto packed = commandOutputAndExit(quoted(sourceDir / "scripts" / "package")
+            + " --no-build --build-dir " + quoted(binaryDir) + " --output " + quoted(dist));
         EXPECT_TRUE(packed.ends_with("exit 0\n")) << packed;
         const auto archive = dist / ("inkwell-" INKWELL_VERSION "-linux-x86_64.tar.gz");
         EXPECT_TRUE(fs::is_regular_file(archive)) << packed;
         const auto place = m_work.path() / "程序 folder";
         fs::create_directories(place);
-        const auto unpacked = run("tar -xzf " + quoted(archive) + " -C " + quoted(place));
+        const auto unpacked = commandOutputAndExit("tar -xzf " + quoted(archive) + " -C " + quoted(place));
         EXPECT_EQ(unpacked, "exit 0\n");
         return place / "inkwell";
     }
@@ -81,9 +76,10 @@ TEST_F(Bundle, UnpackedFolderHoldsEverythingAndTheProgramStartsFromIt)
         EXPECT_EQ((fs::status(path).permissions() & fs::perms::owner_exec) != fs::perms::none, e.executable);
     }
     EXPECT_EQ(fileBytes(folder / "inkwell.svg"), fileBytes(sourceDir / "app" / "icons" / "inkwell.svg"));
-    EXPECT_EQ(run(quoted(folder / "inkwell-format") + " --version"),
+    EXPECT_EQ(commandOutputAndExit(quoted(folder / "inkwell-format") + " --version"),
         "inkwell-format " INKWELL_VERSION "\nexit 0\n");
-    EXPECT_EQ(run("desktop-file-validate " + quoted(folder / "inkwell.desktop")), "exit 0\n");
+    EXPECT_EQ(
+        commandOutputAndExit("desktop-file-validate " + quoted(folder / "inkwell.desktop")), "exit 0\n");
 
     // Started as from a file manager: its working folders appear beside it and the main window shows.
     std::filesystem::create_directories(folder / "system");
@@ -111,21 +107,22 @@ TEST_F(Bundle, MenuEntryPointsAtTheUnpackedProgramAndIsRemovedAgain)
     const auto entry = home / ".local/share/applications/inkwell.desktop";
     const auto icon = home / ".local/share/icons/hicolor/scalable/apps/inkwell.svg";
 
-    const auto written = run(asUser);
+    const auto written = commandOutputAndExit(asUser);
     ASSERT_TRUE(written.ends_with("exit 0\n")) << written;
     const auto text = fileBytes(entry);
     // The folder's name has a blank: the program is one quoted argument.
     EXPECT_NE(text.find("\nExec=\"" + (folder / "inkwell").string() + "\"\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nTryExec=" + (folder / "inkwell").string() + "\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nIcon=inkwell\n"), std::string::npos) << text;
-    EXPECT_EQ(run("desktop-file-validate " + quoted(entry)), "exit 0\n");
+    EXPECT_EQ(commandOutputAndExit("desktop-file-validate " + quoted(entry)), "exit 0\n");
     EXPECT_EQ(fileBytes(icon), fileBytes(folder / "inkwell.svg"));
 
-    EXPECT_TRUE(run(asUser + " --remove").ends_with("exit 0\n"));
+    EXPECT_TRUE(commandOutputAndExit(asUser + " --remove").ends_with("exit 0\n"));
     EXPECT_FALSE(fs::exists(entry));
     EXPECT_FALSE(fs::exists(icon));
-    EXPECT_TRUE(run(asUser + " --remove").ends_with("exit 0\n")) << "removing twice is no error";
-    EXPECT_FALSE(run(asUser + " --bogus").ends_with("exit 0\n"));
+    EXPECT_TRUE(commandOutputAndExit(asUser + " --remove").ends_with("exit 0\n"))
+        << "removing twice is no error";
+    EXPECT_FALSE(commandOutputAndExit(asUser + " --bogus").ends_with("exit 0\n"));
 }
 
 } // namespace

@@ -16,8 +16,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::commandOutput;
+using testing::commandOutputAndExit;
 using testing::fileBytes;
 using testing::OrdinaryUser;
+using testing::saveScreenshot;
 using testing::TempFolder;
 using testing::visibleWindow;
 using testing::waitUntil;
@@ -30,12 +32,6 @@ const fs::path sourceDir = INKWELL_SOURCE_DIR;
 std::string quoted(const fs::path& path)
 {
     return testing::shellQuoted(path.string());
-}
-
-// A command's standard output and error together, then "exit N".
-std::string run(const std::string& command)
-{
-    return commandOutput("(" + command + ") 2>&1; echo \"exit $?\"");
 }
 
 // The lines of text that start with prefix.
@@ -59,8 +55,8 @@ protected:
         // The unpacked programs are started by another user, who must reach them wherever the build lies.
         s_work = new TempFolder(testing::sharedWorkBase());
         const auto dist = s_work->path() / "dist";
-        const auto packed = run(quoted(sourceDir / "scripts" / "package") + " --no-build --build-dir "
-            + quoted(binaryDir) + " --output " + quoted(dist));
+        const auto packed = commandOutputAndExit(quoted(sourceDir / "scripts" / "package")
+            + " --no-build --build-dir " + quoted(binaryDir) + " --output " + quoted(dist));
         ASSERT_TRUE(packed.ends_with("exit 0\n")) << packed;
         s_deb = dist
             / ("inkwell_" INKWELL_VERSION "_" + commandOutput("dpkg --print-architecture | tr -d '\\n'")
@@ -69,13 +65,13 @@ protected:
         fs::permissions(
             s_work->path(), fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
         s_root = s_work->path() / "root";
-        ASSERT_EQ(run("dpkg-deb -x " + quoted(s_deb) + " " + quoted(s_root)), "exit 0\n");
+        ASSERT_EQ(commandOutputAndExit("dpkg-deb -x " + quoted(s_deb) + " " + quoted(s_root)), "exit 0\n");
     }
 
     static void TearDownTestSuite()
     {
         if (s_work)
-            (void)run("chmod -R u+w " + quoted(s_work->path()));
+            (void)commandOutputAndExit("chmod -R u+w " + quoted(s_work->path()));
         delete s_work;
         s_work = nullptr;
     }
@@ -112,7 +108,7 @@ TEST_F(DebPackage, HoldsTheProgramsAndTheirFilesAndDependsOnWhatTheyLoad)
     }
     EXPECT_EQ(fileBytes(s_root / "usr/share/icons/hicolor/scalable/apps/inkwell.svg"),
         fileBytes(sourceDir / "app" / "icons" / "inkwell.svg"));
-    EXPECT_EQ(run(quoted(s_root / "usr/bin/inkwell-mht") + " --version"),
+    EXPECT_EQ(commandOutputAndExit(quoted(s_root / "usr/bin/inkwell-mht") + " --version"),
         "inkwell-mht " INKWELL_VERSION "\nexit 0\n");
 
     const std::string depends = commandOutput("dpkg-deb -f " + quoted(s_deb) + " Depends");
@@ -158,22 +154,24 @@ TEST_F(DebPackage, ReadmeLineForTheBundleBringsEveryDependency)
 // AppStream file validate, and each man page formats without a warning.
 TEST_F(DebPackage, PassesDebiansChecks)
 {
-    const std::string lintian = run("lintian " + quoted(s_deb));
+    const std::string lintian = commandOutputAndExit("lintian " + quoted(s_deb));
     EXPECT_TRUE(lintian.ends_with("exit 0\n")) << lintian;
     EXPECT_TRUE(linesStarting(lintian, "E:").empty()) << lintian;
     EXPECT_TRUE(linesStarting(lintian, "W:").empty()) << lintian;
 
-    EXPECT_EQ(run("desktop-file-validate " + quoted(s_root / "usr/share/applications/inkwell.desktop")),
+    EXPECT_EQ(commandOutputAndExit(
+                  "desktop-file-validate " + quoted(s_root / "usr/share/applications/inkwell.desktop")),
         "exit 0\n");
-    const std::string appstream = run("appstreamcli validate --no-net "
+    const std::string appstream = commandOutputAndExit("appstreamcli validate --no-net "
         + quoted(s_root / "usr/share/metainfo/org.example.inkwell.metainfo.xml"));
     EXPECT_TRUE(appstream.ends_with("exit 0\n")) << appstream;
 
     for (const char* page : { "inkwell", "inkwell-format", "inkwell-mht" }) {
         SCOPED_TRACE(page);
         const auto file = s_root / "usr/share/man/man1" / (std::string(page) + ".1.gz");
-        EXPECT_EQ(
-            run("LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l " + quoted(file) + " >/dev/null"), "exit 0\n");
+        EXPECT_EQ(commandOutputAndExit(
+                      "LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l " + quoted(file) + " >/dev/null"),
+            "exit 0\n");
         const std::string text
             = commandOutput("LC_ALL=C.UTF-8 MANWIDTH=80 man -l " + quoted(file) + " 2>/dev/null");
         EXPECT_NE(text.find("NAME"), std::string::npos) << text;
@@ -185,7 +183,7 @@ TEST_F(DebPackage, PassesDebiansChecks)
 TEST_F(DebPackage, AptCouldInstallIt)
 {
     // A simulation: apt resolves every dependency against this machine's package lists and changes nothing.
-    const std::string simulated = run("apt-get install --simulate " + quoted(s_deb));
+    const std::string simulated = commandOutputAndExit("apt-get install --simulate " + quoted(s_deb));
     EXPECT_TRUE(simulated.ends_with("exit 0\n")) << simulated;
     EXPECT_TRUE(std::regex_search(simulated, std::regex("\\nInst inkwell \\(" INKWELL_VERSION " ")))
         << simulated;
@@ -196,7 +194,7 @@ TEST_F(DebPackage, AptCouldInstallIt)
 TEST_F(DebPackage, UnpackedReadOnlyProgramRunsFromTheUsersDataFolder)
 {
     OrdinaryUser user;
-    ASSERT_EQ(run("chmod -R a-w " + quoted(s_root)), "exit 0\n");
+    ASSERT_EQ(commandOutputAndExit("chmod -R a-w " + quoted(s_root)), "exit 0\n");
     const std::string before = commandOutput("find " + quoted(s_root) + " | sort");
 
     auto program = user.start(s_root / "usr/bin/inkwell", user.home(), "");
@@ -210,7 +208,7 @@ TEST_F(DebPackage, UnpackedReadOnlyProgramRunsFromTheUsersDataFolder)
     const fs::path project = user.home() / ".local/share/inkwell/project/packaged";
     if (!waitUntil([&] { return fs::is_directory(project); }, 30s)) {
         const auto shot = binaryDir / "debpackage-wizard.png";
-        std::system(("import -window root " + quoted(shot) + " >/dev/null 2>&1").c_str());
+        saveScreenshot(shot);
         ADD_FAILURE() << "no project folder " << project << "; screenshot: " << shot
                       << "; in the home folder:\n"
                       << commandOutput("find " + quoted(user.home()));

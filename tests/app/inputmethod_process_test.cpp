@@ -18,9 +18,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
+using testing::clickIn;
+using testing::commandOutput;
 using testing::fromGb18030;
 using testing::ProgramCopy;
-using testing::commandOutput;
 using testing::TempFolder;
 using testing::waitUntil;
 using testing::writeFile;
@@ -54,8 +55,9 @@ protected:
         writeFile(home / ".config" / "fcitx5" / "config", kConfig);
         m_environment = { { "HOME", home.string() }, { "XDG_CONFIG_HOME", (home / ".config").string() },
             { "XDG_DATA_HOME", (home / ".local" / "share").string() },
-            { "XDG_CACHE_HOME", (home / ".cache").string() }, { "XDG_RUNTIME_DIR", m_copy.locks.path().string() },
-            { "TMPDIR", m_copy.temp.path().string() }, { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" },
+            { "XDG_CACHE_HOME", (home / ".cache").string() },
+            { "XDG_RUNTIME_DIR", m_copy.locks.path().string() }, { "TMPDIR", m_copy.temp.path().string() },
+            { "LANG", "C.UTF-8" }, { "LC_ALL", "C.UTF-8" },
             { "DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (m_copy.root.path() / "bus").string() } };
     }
 
@@ -134,17 +136,7 @@ protected:
     }
 
     // Records a failed step with a screenshot of the whole screen; false when the step failed.
-    bool step(const std::string& name, bool ok)
-    {
-        if (ok)
-            return true;
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const fs::path shot
-            = binaryDir / ("inputmethod-" + test + "-" + std::to_string(++m_failures) + ".png");
-        std::system(("import -window root '" + shot.string() + "' >/dev/null 2>&1").c_str());
-        ADD_FAILURE() << "step failed: " << name << "; screenshot: " << shot.string();
-        return false;
-    }
+    bool step(const std::string& name, bool ok) { return m_steps.check(name, ok); }
 
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
@@ -152,12 +144,6 @@ protected:
     }
 
     static bool xdo(const std::string& commands) { return testing::xdo(commands); }
-
-    static bool clickIn(const std::string& window, int x, int y)
-    {
-        return xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y)
-            + " sleep 0.2 click 1 sleep 0.4");
-    }
 
     static std::string candidateWindow()
     {
@@ -220,7 +206,8 @@ protected:
     std::unique_ptr<ChildProcess> m_bus;
     std::unique_ptr<ChildProcess> m_daemon;
     std::unique_ptr<ChildProcess> m_program;
-    int m_failures = 0;
+    testing::DisplaySteps m_steps { binaryDir,
+        "inputmethod-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) };
 };
 
 // The wizard's name box names the project; then the design view takes pinyin as an edit: closing asks

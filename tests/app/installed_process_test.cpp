@@ -15,6 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
+using testing::clickIn;
 using testing::commandOutput;
 using testing::fileBytes;
 using testing::OrdinaryUser;
@@ -46,12 +47,6 @@ int listeningPort(pid_t pid)
     const std::regex line("127\\.0\\.0\\.1:(\\d+)[^\\n]*pid=" + std::to_string(pid) + ",");
     std::smatch found;
     return std::regex_search(lines, found, line) ? std::stoi(found[1].str()) : 0;
-}
-
-bool clickIn(const std::string& window, int x, int y)
-{
-    return xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y)
-        + " sleep 0.2 click 1 sleep 0.4");
 }
 
 class InstalledProgram : public ::testing::Test

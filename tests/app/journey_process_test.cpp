@@ -17,10 +17,11 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::ChildProcess;
-using testing::fromGb18030;
-using testing::ProgramCopy;
+using testing::clickIn;
 using testing::commandOutput;
 using testing::fileBytes;
+using testing::fromGb18030;
+using testing::ProgramCopy;
 using testing::TempFolder;
 using testing::waitUntil;
 namespace fs = std::filesystem;
@@ -37,15 +38,7 @@ protected:
     }
 
     // Records a failed step with a screenshot of the whole screen; false when the step failed.
-    bool step(const std::string& name, bool ok)
-    {
-        if (ok)
-            return true;
-        const fs::path shot = binaryDir / ("journey-" + std::to_string(++m_failures) + ".png");
-        std::system(("import -window root '" + shot.string() + "' >/dev/null 2>&1").c_str());
-        ADD_FAILURE() << "step failed: " << name << "; screenshot: " << shot.string();
-        return false;
-    }
+    bool step(const std::string& name, bool ok) { return m_steps.check(name, ok); }
 
     static std::string window(const std::string& title, std::chrono::milliseconds wait = 30s)
     {
@@ -53,12 +46,6 @@ protected:
     }
 
     static bool xdo(const std::string& commands) { return testing::xdo(commands); }
-
-    static bool clickIn(const std::string& window, int x, int y)
-    {
-        return xdo("mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y)
-            + " sleep 0.2 click 1 sleep 0.4");
-    }
 
     // Puts text on the clipboard, as a user copies it; xdotool cannot type Chinese characters reliably.
     static bool copyToClipboard(const std::string& text)
@@ -105,7 +92,7 @@ protected:
     }
 
     ProgramCopy m_program { binaryDir };
-    int m_failures = 0;
+    testing::DisplaySteps m_steps { binaryDir, "journey" };
 };
 
 TEST_F(Journey, FromTheWizardToTheArchiveAndBack)

@@ -1,3 +1,4 @@
+#include "core/utf8.h"
 #include "document/textencoding.h"
 
 #include <gtest/gtest.h>
@@ -299,21 +300,7 @@ TEST(RoundTrip, Gb18030AndUtf8KeepEveryCharacter)
     for (char32_t c = 1; c <= 0x10FFFF; c += (c < 0x30000 ? 1 : 97)) {
         if ((c >= 0xD800 && c <= 0xDFFF) || (c >= 0xE000 && c <= 0xF8FF) || (c >= 0x10FE00 && c <= 0x10FEFF))
             continue;
-        if (c < 0x80) {
-            text += static_cast<char>(c);
-        } else if (c < 0x800) {
-            text += static_cast<char>(0xC0 | (c >> 6));
-            text += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            text += static_cast<char>(0xE0 | (c >> 12));
-            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            text += static_cast<char>(0xF0 | (c >> 18));
-            text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        appendUtf8(text, c);
     }
     for (const auto encoding : { TextEncoding::Gb18030, TextEncoding::Utf8, TextEncoding::Utf16Be }) {
         const auto encoded = encodeText(text, encoding);

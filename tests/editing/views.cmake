@@ -1,7 +1,7 @@
-# Fragments and picture rules without Qt; the views with the real engine and editor component.
-inkwell_add_test(editingcore_test
-    SOURCES editingcore_test.cpp
-    LIBS inkwell_editinglogic inkwell_incoming)
+# Fragments and text search without Qt; the views with the real engine and editor component.
+inkwell_add_test(editinglogic_test
+    SOURCES editinglogic_test.cpp
+    LIBS inkwell_editinglogic)
 inkwell_add_test(pagehistory_test
     SOURCES pagehistory_test.cpp
     LIBS inkwell_editinglogic)

@@ -129,4 +129,11 @@ inline std::string commandOutput(const std::string& command)
     return out;
 }
 
+// Runs a shell command and returns its standard output and error together, then "exit N": a failed
+// check shows the whole of what the command said.
+inline std::string commandOutputAndExit(const std::string& command)
+{
+    return commandOutput("(" + command + ") 2>&1; echo \"exit $?\"");
+}
+
 } // namespace inkwell::testing

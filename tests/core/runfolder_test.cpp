@@ -1,6 +1,4 @@
-// The document location's file name, the run folder's fixed layout and choice, and the working-folder
-// rules.
-#include "document/documentlocation.h"
+// The run folder's fixed layout and choice, and the working-folder rules.
 #include "core/ensurefolder.h"
 #include "core/runfolder.h"
 #include "tests/support/tempfolder.h"
@@ -14,38 +12,6 @@ namespace inkwell {
 namespace {
 
 using testing::TempFolder;
-
-struct FileNameCase
-{
-    const char* label;
-    DocumentLocation document;
-    std::filesystem::path file;
-};
-
-class DocumentFileName : public ::testing::TestWithParam<FileNameCase>
-{
-};
-
-TEST_P(DocumentFileName, JoinsFolderNameAndTheExtensionOfTheKind)
-{
-    EXPECT_EQ(GetParam().document.filePath(), GetParam().file);
-}
-
-// A kind outside the named ones comes only from a recovery record written by hand; it keeps its number
-// and has no extension.
-INSTANTIATE_TEST_SUITE_P(Table, DocumentFileName,
-    ::testing::Values(FileNameCase { "html_page", { "/r/tmp", "1700000000000", DocumentKind::Html },
-                          "/r/tmp/1700000000000.html" },
-        FileNameCase {
-            "style_sheet", { "/r/project/a", "a", DocumentKind::StyleSheet }, "/r/project/a/a.css" },
-        FileNameCase {
-            "unnamed_kind", { "/r/project/a", "a", static_cast<DocumentKind>(7) }, "/r/project/a/a" },
-        FileNameCase {
-            "negative_kind", { "/r/project/a", "a", static_cast<DocumentKind>(-1) }, "/r/project/a/a" },
-        FileNameCase { "chinese_name_with_blanks",
-            { "/r/project/我的 网页 (1)", "我的 网页 (1)", DocumentKind::Html },
-            "/r/project/我的 网页 (1)/我的 网页 (1).html" }),
-    [](const auto& test) { return std::string(test.param.label); });
 
 // The names users, their settings and earlier runs rely on, byte for byte.
 TEST(RunFolderLayout, NamesEveryFileAndFolderBelowTheRunFolder)
