@@ -10,9 +10,9 @@
 // Only the main window's buttons and its open dialog are used, so the same file builds against any
 // revision of the window since the code view came.
 #include "app/mainwindow.h"
-#include "editing/designview.h"
 #include "core/inifile.h"
 #include "core/readfile.h"
+#include "editing/designview.h"
 #include "tests/support/tempfolder.h"
 #include "tests/support/windowenvironment.h"
 
@@ -246,6 +246,8 @@ int main(int argc, char** argv)
             editor->insert(QStringLiteral(" trip%1").arg(trip));
         }
         (void)click(window, "超级按钮_设计");
+        std::fprintf(stderr, "trip %d: %.1f s, %zu MB\n", trip + 1,
+            std::chrono::duration<double>(Clock::now() - start).count(), residentBytes().second >> 20);
     }
     const double tripSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     // Every trip's word reached the page.
@@ -257,10 +259,11 @@ int main(int argc, char** argv)
             : 0;
     const Figures afterTrips = settle(sampler);
 
-    std::printf("{\"page\": \"%s\", \"bytes\": %zu, \"trips\": %d, \"carried\": %d, \"trip_seconds\": %.2f, %s, %s, %s, "
+    std::printf("{\"page\": \"%s\", \"bytes\": %zu, \"trips\": %d, \"carried\": %d, \"trip_seconds\": %.2f, "
+                "%s, %s, %s, "
                 "\"messages\": %d}\n",
-        page.filename().string().c_str(), static_cast<std::size_t>(std::filesystem::file_size(page)), trips, carried,
-        tripSeconds, json("empty", empty).c_str(), json("opened", opened).c_str(),
+        page.filename().string().c_str(), static_cast<std::size_t>(std::filesystem::file_size(page)), trips,
+        carried, tripSeconds, json("empty", empty).c_str(), json("opened", opened).c_str(),
         json("after_trips", afterTrips).c_str(), static_cast<int>(answers.boxes.size()));
     std::fflush(stdout);
     return 0;
