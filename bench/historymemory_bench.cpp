@@ -6,7 +6,10 @@
 // the trips. Prints one JSON object on standard output. bench/historymemory.py builds the page and
 // compares builds.
 //
-// Usage: inkwell_historymemory_bench [--trips N] PAGE.html   (needs a display: run under xvfb-run)
+// Usage: inkwell_historymemory_bench [--trips N] [--own-steps N] PAGE.html   (needs a display: run under
+// xvfb-run)
+// --own-steps N: instead, the seconds of "设计" after N edits of the design view's own, beside "设计"
+// after none.
 // Only the main window's buttons and its open dialog are used, so the same file builds against any
 // revision of the window since the code view came.
 #include "app/mainwindow.h"
@@ -192,15 +195,57 @@ std::string json(const char* name, const Figures& f)
     return out;
 }
 
+// A trip through the code view: "代码", a word typed before a paragraph's end tag in the middle of the
+// code, "设计". The seconds "设计" took.
+double trip(inkwell::MainWindow& window, QsciScintilla& editor, const QString& word)
+{
+    (void)click(window, "超级按钮_代码");
+    int line = editor.lines() / 2;
+    int index = 0;
+    if (editor.findFirst(QStringLiteral("</p>"), false, false, false, false, true, line, 0)) {
+        editor.getSelection(&line, &index, &line, &index);
+        editor.setCursorPosition(line, index - 4);
+        editor.insert(QLatin1Char(' ') + word);
+    }
+    const auto start = Clock::now();
+    (void)click(window, "超级按钮_设计");
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// With --own-steps N: "设计" after N edits of the design view's own (each word of the first N paragraphs
+// made bold with the toolbar's button, each an undo step of the engine's), beside "设计" after none.
+int timeOwnSteps(inkwell::MainWindow& window, QsciScintilla& editor, int steps)
+{
+    const double plain = trip(window, editor, QStringLiteral("plain"));
+    for (int i = 0; i < steps; ++i) {
+        (void)window.designView().engine()->evaluate(
+            QStringLiteral("(function(){var p=document.querySelectorAll('p')[%1];if(!p)return false;"
+                           "var w=document.createTreeWalker(p,NodeFilter.SHOW_TEXT),t=w.nextNode();"
+                           "if(!t)return false;var r=document.createRange();r.setStart(t,0);"
+                           "r.setEnd(t,Math.min(3,t.length));var s=getSelection();s.removeAllRanges();"
+                           "s.addRange(r);return true;})()")
+                .arg(i));
+        (void)click(window, "超级按钮_加粗");
+    }
+    const double walked = trip(window, editor, QStringLiteral("walked"));
+    std::printf("{\"own_steps\": %d, \"design_after_none\": %.3f, \"design_after_own_steps\": %.3f}\n", steps,
+        plain, walked);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     int trips = 50;
+    int ownSteps = 0;
     std::filesystem::path page;
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--trips" && i + 1 < argc)
             trips = std::atoi(argv[++i]);
+        else if (std::string_view(argv[i]) == "--own-steps" && i + 1 < argc)
+            ownSteps = std::atoi(argv[++i]);
         else
             page = argv[i];
     }
@@ -232,6 +277,8 @@ int main(int argc, char** argv)
     const Figures opened = settle(sampler);
 
     auto* editor = window.findChild<QsciScintilla*>(QStringLiteral("代码编辑框1"));
+    if (ownSteps > 0 && editor)
+        return timeOwnSteps(window, *editor, ownSteps);
     int carried = 0;
     const auto start = Clock::now();
     sampler.reset();
