@@ -228,9 +228,14 @@ int timeOwnSteps(inkwell::MainWindow& window, QsciScintilla& editor, int steps)
                 .arg(i));
         (void)click(window, "超级按钮_加粗");
     }
+    // The engine's steps of its own, counted by taking them back and bringing them again.
+    const auto own = window.designView().engine()->evaluate(QStringLiteral(
+        "(function(){var d=document,n=0;while(d.queryCommandEnabled('undo')){d.execCommand('undo');++n;}"
+        "for(var i=0;i<n;++i)d.execCommand('redo');return n;})()"));
     const double walked = trip(window, editor, QStringLiteral("walked"));
-    std::printf("{\"own_steps\": %d, \"design_after_none\": %.3f, \"design_after_own_steps\": %.3f}\n", steps,
-        plain, walked);
+    std::printf("{\"own_steps\": %d, \"engine_steps\": %d, \"design_after_none\": %.3f, "
+                "\"design_after_own_steps\": %.3f}\n",
+        steps, own ? own->toInt() : -1, plain, walked);
     std::fflush(stdout);
     return 0;
 }
