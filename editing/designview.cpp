@@ -71,16 +71,10 @@ void DesignView::setDocumentFolder(const std::filesystem::path& folder, FolderCh
     if (change != FolderChange::ShowPageAgain || !m_engine || !m_pageLoaded)
         return;
     // A page that cannot be read is left as it is rather than replaced by nothing. The engine forgets
-    // its own steps with the load, so the page as it is becomes a state of the history.
-    const auto page = readPageText();
-    if (!page)
+    // its own steps with the load, so they become states of the history first.
+    if (!keepOwnSteps())
         return;
-    std::string file = page->file.toStdString();
-    if (hasOwnUndo())
-        m_history.push(std::move(file));
-    else
-        m_history.replaceCurrent(std::move(file));
-    show(page->file);
+    show(QString::fromStdString(m_history.page()));
 }
 
 void DesignView::loadHtml(const QString& html)
@@ -91,25 +85,11 @@ void DesignView::loadHtml(const QString& html)
 
 void DesignView::loadCarriedPage(const QString& html, const std::string* before)
 {
-    std::string pageBefore;
-    if (before) {
-        pageBefore = *before;
-    } else if (const auto page = readPageText()) {
-        pageBefore = page->file.toStdString();
-    } else {
-        // A page that cannot be read cannot be given back either.
+    // A page that cannot be read cannot be given back either.
+    if (!keepOwnSteps(before)) {
         loadHtml(html);
         return;
     }
-    // The user's edits since the last load are the engine's steps, lost with the load: they become one
-    // step of the history. Without any, the page read is the state the history holds, as the engine
-    // writes it, which may differ from the text that was loaded.
-    const std::string here = position();
-    if (hasOwnUndo())
-        m_history.push(std::move(pageBefore));
-    else
-        m_history.replaceCurrent(std::move(pageBefore));
-    m_history.setPosition(here);
     m_history.push(html.toStdString());
     show(html);
 }
@@ -128,7 +108,134 @@ const QString kOwnStep = QStringLiteral(
     "(function(back){var d=document,u=back?'undo':'redo',o=back?'redo':'undo';"
     "if(d.queryCommandEnabled(u)){d.execCommand(u);return 2;}return d.queryCommandEnabled(o)?1:0;})(%1)");
 
+// Where the user is in the page (selection and scroll) as JSON. Nodes are written down as their child
+// indices from the document: the same page loaded again has the same nodes at the same places.
+const QString kPositionFunction = QStringLiteral(
+    "(function(){function path(n){var p=[];while(n&&n!==document){var i=0,s=n;"
+    "while((s=s.previousSibling))++i;p.unshift(i);n=n.parentNode;}return n?p:null;}"
+    "var s=getSelection(),r=s&&s.rangeCount?s.getRangeAt(0):null,e=document.scrollingElement;"
+    "return JSON.stringify({a:r?path(r.startContainer):null,ao:r?r.startOffset:0,"
+    "b:r?path(r.endContainer):null,bo:r?r.endOffset:0,x:e?e.scrollLeft:0,y:e?e.scrollTop:0});})");
+
+// The most steps of its own the engine is walked through at once, and for how long it is walked (a
+// state of a large page takes a while to write down); older steps join the oldest kept.
+constexpr int kMostOwnSteps = 1000;
+constexpr int kWalkMilliseconds = 3000;
+
+const QString& pageTextScript();
+
 } // namespace
+
+std::optional<QString> DesignView::applied(const QString& page, const TextStep& step)
+{
+    if (step.at < 0 || step.cut < 0 || step.at > page.size() || step.cut > page.size() - step.at)
+        return std::nullopt;
+    QString out;
+    out.reserve(page.size() - step.cut + step.text.size());
+    out.append(QStringView(page).left(step.at));
+    out.append(step.text);
+    out.append(QStringView(page).mid(step.at + step.cut));
+    return out;
+}
+
+std::optional<DesignView::OwnSteps> DesignView::walkOwnSteps(bool back, bool returnAfter)
+{
+    if (!m_engine)
+        return std::nullopt;
+    // The whole walk is one script, so that nothing the user does comes between its steps; each state
+    // is sent back as what changed from the one before, so that of a large page only one is sent whole.
+    const QString script = QStringLiteral(
+        "(function(dir,K,most,ms,returnAfter){var text=%1,where=%2,d=document,t=performance.now();"
+        "var prev=text(K)[0],first=prev,steps=[],places=[where()],n=0;"
+        "while(n<most&&performance.now()-t<ms&&d.queryCommandEnabled(dir)){d.execCommand(dir);++n;var "
+        "s=text(K)[0];"
+        "var a=0,m=Math.min(prev.length,s.length);while(a<m&&prev.charCodeAt(a)===s.charCodeAt(a))++a;"
+        "var b=0;while(b<m-a&&prev.charCodeAt(prev.length-1-b)===s.charCodeAt(s.length-1-b))++b;"
+        "steps.push([a,prev.length-a-b,s.slice(a,s.length-b)]);places.push(where());prev=s;}"
+        "var all=!d.queryCommandEnabled(dir),other=dir==='undo'?'redo':'undo';"
+        "if(returnAfter)for(var i=0;i<n;++i)d.execCommand(other);"
+        "return[first,steps,places,all];})('%3',%4,%5,%6,%7)")
+                               .arg(pageTextScript(), kPositionFunction,
+                                   back ? QStringLiteral("undo") : QStringLiteral("redo"),
+                                   QString::number(m_commentsAfterRoot), QString::number(kMostOwnSteps),
+                                   QString::number(kWalkMilliseconds),
+                                   returnAfter ? QStringLiteral("true") : QStringLiteral("false"));
+    const auto value = m_engine->evaluate(script);
+    if (!value)
+        return std::nullopt;
+    const QVariantList parts = value->toList();
+    if (parts.size() != 4)
+        return std::nullopt;
+    OwnSteps walked;
+    walked.first = parts[0].toString();
+    const QVariantList steps = parts[1].toList();
+    const QVariantList places = parts[2].toList();
+    if (places.size() != steps.size() + 1)
+        return std::nullopt;
+    for (const QVariant& step : steps) {
+        const QVariantList fields = step.toList();
+        if (fields.size() != 3)
+            return std::nullopt;
+        walked.steps.push_back(TextStep { static_cast<qsizetype>(fields[0].toLongLong()),
+            static_cast<qsizetype>(fields[1].toLongLong()), fields[2].toString() });
+    }
+    for (const QVariant& place : places)
+        walked.positions.push_back(place.toString().toStdString());
+    walked.all = parts[3].toBool();
+    return walked;
+}
+
+bool DesignView::keepOwnSteps(const std::string* known)
+{
+    if (!hasOwnUndo()) {
+        // Nothing of the engine's own: the page as it is now is the state the history holds, as the
+        // engine writes it, which may differ from the text that was loaded.
+        const std::string here = position();
+        std::string page;
+        if (known) {
+            page = *known;
+        } else if (const auto read = readPageText()) {
+            page = read->file.toStdString();
+        } else {
+            return false;
+        }
+        m_history.replaceCurrent(std::move(page));
+        m_history.setPosition(here);
+        return true;
+    }
+    // The engine is walked back through its steps and forth again. The steps come newest first and the
+    // history takes states oldest first: the way back to the oldest is gone once, and the way forward
+    // is kept. Only one page is held whole at a time, however many steps there are.
+    auto walked = walkOwnSteps(true, true);
+    if (!walked)
+        return false;
+    QString page = std::move(walked->first);
+    std::vector<TextStep> forward;
+    forward.reserve(walked->steps.size());
+    for (const TextStep& step : walked->steps) {
+        auto earlier = applied(page, step);
+        if (!earlier)
+            return false;
+        forward.push_back(TextStep { step.at, step.text.size(), page.mid(step.at, step.cut) });
+        page = std::move(*earlier);
+    }
+    // The oldest is the page as loaded, as the engine writes it, unless there were more steps than are
+    // walked: then it is a state of its own.
+    if (walked->all)
+        m_history.replaceCurrent(page.toStdString());
+    else
+        m_history.push(page.toStdString());
+    m_history.setPosition(std::move(walked->positions.back()));
+    for (std::size_t i = forward.size(); i-- > 0;) {
+        auto later = applied(page, forward[i]);
+        if (!later)
+            return false;
+        page = std::move(*later);
+        m_history.push(page.toStdString());
+        m_history.setPosition(std::move(walked->positions[i]));
+    }
+    return true;
+}
 
 DesignView::HistoryMove DesignView::undo()
 {
@@ -144,16 +251,20 @@ DesignView::HistoryMove DesignView::undo()
     const std::string here = position();
     if (own->toInt() == 1) {
         // Edits of this page the user took back, which redo would bring again: the load below ends the
-        // engine's steps, so the page with them becomes a state after this one.
-        (void)m_engine->evaluate(
-            QStringLiteral("(function(){var d=document,n=0;"
-                           "while(d.queryCommandEnabled('redo')&&n<100000){d.execCommand('redo');++n;}"
-                           "return n;})()"));
-        const std::size_t at = m_history.currentIndex();
-        if (const auto page = readPageText()) {
-            m_history.push(page->file.toStdString());
-            m_history.setPosition(position());
-            if (m_history.currentIndex() != at)
+        // engine's steps, so each of them becomes a state after this one, for redo to walk.
+        if (auto walked = walkOwnSteps(false, false)) {
+            const std::size_t at = m_history.currentIndex();
+            QString page = std::move(walked->first);
+            m_history.replaceCurrent(page.toStdString());
+            for (std::size_t i = 0; i < walked->steps.size(); ++i) {
+                auto later = applied(page, walked->steps[i]);
+                if (!later)
+                    break;
+                page = std::move(*later);
+                m_history.push(page.toStdString());
+                m_history.setPosition(std::move(walked->positions[i + 1]));
+            }
+            while (m_history.currentIndex() > at)
                 (void)m_history.goBack();
         }
     }
@@ -203,14 +314,7 @@ std::string DesignView::position()
 {
     if (!m_engine)
         return {};
-    // Nodes are written down as their child indices from the document: the same page loaded again has
-    // the same nodes at the same places.
-    const auto value = m_engine->evaluate(QStringLiteral(
-        "(function(){function path(n){var p=[];while(n&&n!==document){var i=0,s=n;"
-        "while((s=s.previousSibling))++i;p.unshift(i);n=n.parentNode;}return n?p:null;}"
-        "var s=getSelection(),r=s&&s.rangeCount?s.getRangeAt(0):null,e=document.scrollingElement;"
-        "return JSON.stringify({a:r?path(r.startContainer):null,ao:r?r.startOffset:0,"
-        "b:r?path(r.endContainer):null,bo:r?r.endOffset:0,x:e?e.scrollLeft:0,y:e?e.scrollTop:0});})()"));
+    const auto value = m_engine->evaluate(kPositionFunction + QStringLiteral("()"));
     return value ? value->toString().toStdString() : std::string();
 }
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace inkwell {
 
@@ -146,6 +147,31 @@ private:
     void showState(const std::string& page, const std::string& position);
     // Whether the engine holds steps of its own to undo in the page it shows.
     [[nodiscard]] bool hasOwnUndo();
+    // A step between two texts of the page: the `cut` characters at `at` of one give way to `text`.
+    struct TextStep
+    {
+        qsizetype at = 0;
+        qsizetype cut = 0;
+        QString text;
+    };
+    // The page after the step; nothing when the step does not fit in it.
+    [[nodiscard]] static std::optional<QString> applied(const QString& page, const TextStep& step);
+    // The states of the page the engine's own undo (back) or redo steps go through: the page as it is,
+    // as its file holds it, then each step to the next state, and where the user was in each. The
+    // engine forgets its steps at every load, so before one they become states of the history. With
+    // returnAfter the engine is brought back to the state it was in; without it, it is left at the last.
+    struct OwnSteps
+    {
+        QString first;
+        std::vector<TextStep> steps;
+        std::vector<std::string> positions; // one more than steps
+        bool all = false; // every step was walked, none is left that way
+    };
+    [[nodiscard]] std::optional<OwnSteps> walkOwnSteps(bool back, bool returnAfter);
+    // Makes the engine's own steps to undo, up to the page as it is, states of the history, the page as
+    // it is the current one. `known` is that page when the caller knows it. False when the page could
+    // not be read.
+    [[nodiscard]] bool keepOwnSteps(const std::string* known = nullptr);
     // Where the user is in the page (selection and scroll), as text that restorePosition takes.
     [[nodiscard]] std::string position();
     void restorePosition(const std::string& position);

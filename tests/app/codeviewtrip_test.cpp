@@ -72,13 +72,34 @@ protected:
 
     QString bodyText() { return evaluate(QStringLiteral("document.body?document.body.innerText:''")); }
 
-    // Presses the keys in the page and waits until its text is `expected`.
+    // The page's text, with its bold words between stars.
+    QString shown()
+    {
+        return evaluate(
+            QStringLiteral("(function(){var b=document.body;if(!b)return '';var c=b.cloneNode(true);"
+                           "c.querySelectorAll('b,strong').forEach(function(e){"
+                           "e.textContent='*'+e.textContent+'*';});"
+                           "return c.textContent.replace(/\\s+/g,' ').trim();})()"));
+    }
+
+    // Selects the first word of the page's first paragraph and makes it bold with the toolbar's button.
+    void makeFirstWordBold()
+    {
+        testing::select(control<QWebEngineView>("互联网浏览器1"),
+            "var t=document.querySelector('p').firstChild,r=document.createRange();r.setStart(t,0);"
+            "r.setEnd(t,3);var s=getSelection();s.removeAllRanges();s.addRange(r);");
+        QTest::mouseClick(control<QToolButton>("超级按钮_加粗"), Qt::LeftButton);
+        ASSERT_TRUE(eventually([&] { return shown().startsWith(QLatin1Char('*')); }, 5000))
+            << shown().toStdString();
+    }
+
+    // Presses the keys in the page and waits until what it shows is `expected`.
     void pressUntil(QKeyCombination keys, const QString& expected)
     {
         QTest::keyClick(pageKeys(), keys.key(), keys.keyboardModifiers());
-        EXPECT_TRUE(eventually([&] { return bodyText().trimmed() == expected; }, 10000))
-            << QKeySequence(keys).toString().toStdString() << ": " << bodyText().toStdString()
-            << " instead of " << expected.toStdString();
+        EXPECT_TRUE(eventually([&] { return shown() == expected; }, 10000))
+            << QKeySequence(keys).toString().toStdString() << ": " << shown().toStdString() << " instead of "
+            << expected.toStdString();
     }
 
     bool unsaved()
@@ -131,31 +152,37 @@ TEST_F(CodeViewTrip, OneChangedWordIsAllThatReachesThePage)
 }
 
 // One history across the views: a "设计" is one step that undo takes back whole, and the design view's
-// own edits before it stay undoable after it, whether the code view got the page through the "代码"
-// button or the user wrote the code view's text after only switching tabs.
-TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeIt)
+// own edits before it stay undoable after it, each its own step, whether the code view got the page
+// through the "代码" button or the user wrote the code view's text after only switching tabs.
+TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeItOneByOne)
 {
+    const QString page
+        = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
     const QString opened = QStringLiteral("one two");
-    open("<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
-    typeInPage(" typed");
     const QString typed = QStringLiteral("one two typed");
+    const QString bold = QStringLiteral("*one* two typed");
+    open(page.toStdString());
+    // Two edits of the design view: typing, then a toolbar command.
+    typeInPage(" typed");
+    makeFirstWordBold();
+    ASSERT_EQ(shown(), bold);
 
-    // Through the "代码" button: the code view's edit is one step, the typing another.
+    // Through the "代码" button: the code view's edit is one step, and each edit before it another.
     auto* editor = showCode();
     retype(editor, QStringLiteral("two"), QStringLiteral("deux"));
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
-    const QString carried = QStringLiteral("one deux typed");
-    ASSERT_TRUE(eventually([&] { return bodyText().trimmed() == carried; }, 10000))
-        << bodyText().toStdString();
+    const QString carried = QStringLiteral("*one* deux typed");
+    ASSERT_TRUE(eventually([&] { return shown() == carried; }, 10000)) << shown().toStdString();
     // Typing after the step is the engine's own step, taken back first; redo brings it back after the
     // page went back across the step and forth again.
     typeInPage(" more");
-    const QString more = QStringLiteral("one deux typed more");
+    const QString more = QStringLiteral("*one* deux typed more");
     pressUntil(Qt::ControlModifier | Qt::Key_Z, carried);
-    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, bold);
     pressUntil(Qt::ControlModifier | Qt::Key_Y, carried);
     pressUntil(Qt::ControlModifier | Qt::Key_Y, more);
     pressUntil(Qt::ControlModifier | Qt::Key_Z, carried);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, bold);
     pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
     pressUntil(Qt::ControlModifier | Qt::Key_Z, opened);
     // Back at the page as it was opened: nothing to save, and closing asks nothing.
@@ -167,15 +194,21 @@ TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeIt)
         EXPECT_FALSE(m_window->close());
         EXPECT_EQ(answers.boxes, QStringList { QStringLiteral("提示: 是否保存？") });
     }
-    // The recovery copy follows: kept while the typing is there, gone once it is undone again.
+    // The steps after it are still there, the code view's edit among them.
+    pressUntil(Qt::ControlModifier | Qt::Key_Y, bold);
+    pressUntil(Qt::ControlModifier | Qt::Key_Y, carried);
+    // The recovery copy follows: kept while edits are there, gone once they are all undone again.
     EXPECT_TRUE(eventually([&] { return m_window->recoveryCopy().exists(); }, 20000));
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, bold);
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
     pressUntil(Qt::ControlModifier | Qt::Key_Z, opened); // also so that Open asks nothing
     EXPECT_TRUE(eventually([&] { return !m_window->recoveryCopy().exists(); }, 20000));
 
     // Through the "代码" tab, whose editor is empty after Open: the page the user writes there
-    // replaces the typed page, and undo brings that back.
-    open("<html><head><meta charset=\"utf-8\"></head><body><p>one two</p></body></html>");
+    // replaces the typed page, and undo brings that back, then each edit before it.
+    open(page.toStdString());
     typeInPage(" typed");
+    makeFirstWordBold();
     auto* tabs = control<QTabWidget>("高级选择夹1");
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
     ASSERT_EQ(tabs->currentIndex(), 1);
@@ -184,10 +217,11 @@ TEST_F(CodeViewTrip, UndoTakesBackTheDesignStepAndTheEditsBeforeIt)
     editor->setFocus();
     QTest::keyClicks(editor->viewport(), QStringLiteral("<p>hello</p>"));
     QTest::mouseClick(control<QToolButton>("超级按钮_设计"), Qt::LeftButton);
-    ASSERT_TRUE(eventually([&] { return bodyText().trimmed() == QStringLiteral("hello"); }, 10000))
-        << bodyText().toStdString();
-    pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
+    ASSERT_TRUE(eventually([&] { return shown() == QStringLiteral("hello"); }, 10000))
+        << shown().toStdString();
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, bold);
     pressUntil(Qt::ControlModifier | Qt::Key_Y, QStringLiteral("hello"));
+    pressUntil(Qt::ControlModifier | Qt::Key_Z, bold);
     pressUntil(Qt::ControlModifier | Qt::Key_Z, typed);
     pressUntil(Qt::ControlModifier | Qt::Key_Z, opened);
     EXPECT_FALSE(unsaved());
