@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# What a browser sees of the page server's one-at-a-time answering: headless Chromium loads a page
-# with 50 pictures through build/bench/inkwell_serve, and the time from start to the page's load
-# event is printed for each of RUNS runs (milliseconds, as the page itself measures it).
+# What a browser sees of the page server when it asks for many pictures at once over several
+# connections: headless Chromium loads a page with 50 pictures through build/bench/inkwell_serve (or
+# the server binary given, so that two builds can take turns), and the time from start to the
+# page's load event is printed for each of RUNS runs (milliseconds, as the page itself measures it).
 #   bench/server_pictures.sh [SERVE_BINARY] [RUNS]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

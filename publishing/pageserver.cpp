@@ -145,6 +145,7 @@ struct Connection
 
     std::optional<Answer> answer;
     std::optional<AnswerStream> stream;
+    bool watched = false; // in the loop's epoll set
     bool watchingForRoom = false; // the loop waits for room rather than for bytes
     std::uint64_t sent = 0; // answer bytes the kernel has taken
     std::uint64_t acknowledged = 0; // of those, what the client has taken off the wire
@@ -299,6 +300,13 @@ private:
     // The most sendfile is asked for at once.
     static constexpr std::size_t kSendFileBytes = 1024 * 1024;
 
+    void watchConnection(Connection& connection, std::uint32_t events)
+    {
+        watch(connection.socket.get(), events, connection.id,
+            connection.watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD);
+        connection.watched = true;
+    }
+
     void watch(int fd, std::uint32_t events, std::uint64_t key, int operation = EPOLL_CTL_ADD)
     {
         epoll_event event {};
@@ -354,11 +362,15 @@ private:
             connection->socket = std::move(socket);
             connection->accepted = Clock::now();
             connection->headDeadline = connection->accepted + PageServer::kClientTimeout;
+            const std::uint64_t id = connection->id;
             Connection& added = *connection;
-            m_connections.emplace(added.id, std::move(connection));
-            watch(added.socket.get(), EPOLLIN, added.id);
-            // Under load the head has often come in with the connection.
+            m_connections.emplace(id, std::move(connection));
+            // Under load the head has often come in with the connection, and the answer goes out
+            // before the loop ever needs to watch it.
             serve(added);
+            if (const auto left = m_connections.find(id);
+                left != m_connections.end() && left->second->state == Connection::State::Arriving)
+                watchConnection(*left->second, EPOLLIN);
         }
     }
 
@@ -467,7 +479,7 @@ private:
         case Pumped::Yielded:
             // Level-triggered: a socket that still has room is reported again at once.
             if (!connection.watchingForRoom) {
-                watch(connection.socket.get(), EPOLLOUT, connection.id, EPOLL_CTL_MOD);
+                watchConnection(connection, EPOLLOUT);
                 connection.watchingForRoom = true;
             }
             return;

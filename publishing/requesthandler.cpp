@@ -47,15 +47,17 @@ Answer answerRequest(const std::filesystem::path& root, std::string_view head)
     const std::optional<RequestInfo> info = parseRequest(head);
     if (!info || !isServed(info->host))
         return Answer::notFound();
-    const std::optional<std::filesystem::path> entry = resolveRequestPath(root, info->path);
+    // No check by name beyond the path's own form: only what is opened below counts, and a check
+    // by name costs a look at every folder on the way for every request.
+    const std::optional<std::filesystem::path> entry = joinRequestPath(root, info->path);
     if (!entry || isPrivateFolder(*entry, root))
         return Answer::notFound();
 
     const std::optional<std::string_view> typeLine = contentTypeLine(pathExtension(info->path));
     const Answer::Encoding encoding = info->acceptsGzip ? Answer::Encoding::Gzip : Answer::Encoding::Plain;
-    // The check above was on names; a folder on the way may be swapped for a link to elsewhere
-    // before the open. So the decision is taken again on the file that was really opened, and only
-    // that descriptor is read: no second lookup by name follows.
+    // A link on the way may lead elsewhere, and a folder on the way may be swapped for one at any
+    // moment. So the decision is taken on the file that was really opened, and only that
+    // descriptor is read: no second lookup by name follows.
     Result<OpenedFile> opened = openRegularFile(*entry);
     if (!opened) {
         // A folder, or a file this user may not read, has no content to send, but its empty answer

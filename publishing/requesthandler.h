@@ -10,7 +10,7 @@
 
 namespace inkwell {
 
-// `root` must be canonical (see resolveRequestPath). `head` is the request head, up to and including
+// `root` must be canonical (see joinRequestPath). `head` is the request head, up to and including
 // its empty line. Not found for a request that names another host, has no path to look up, whose
 // decoded path leaves the root or names nothing, or that names a named pipe, a socket or a device;
 // also for everything in the root's "system" folder (settings and the recovery copy) and for a file

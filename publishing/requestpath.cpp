@@ -18,7 +18,7 @@ bool isInsideRoot(const std::filesystem::path& candidatePath, const std::filesys
     return candidate.size() > root.size() && candidate.starts_with(root) && candidate[root.size()] == '/';
 }
 
-std::optional<std::filesystem::path> resolveRequestPath(
+std::optional<std::filesystem::path> joinRequestPath(
     const std::filesystem::path& root, std::string_view requestPath)
 {
     if (!requestPath.starts_with('/'))
@@ -34,11 +34,20 @@ std::optional<std::filesystem::path> resolveRequestPath(
     const std::string& rootText = root.native();
     std::string full = rootText == "/" ? std::string {} : rootText;
     full += requestPath;
+    return std::filesystem::path(std::move(full));
+}
+
+std::optional<std::filesystem::path> resolveRequestPath(
+    const std::filesystem::path& root, std::string_view requestPath)
+{
+    const std::optional<std::filesystem::path> full = joinRequestPath(root, requestPath);
+    if (!full)
+        return std::nullopt;
 
     // Without ".." segments only a symlink can lead elsewhere; resolving them all and comparing
     // with the root catches every such way out, and a dangling link counts as nothing there.
     std::error_code error;
-    std::filesystem::path resolved = std::filesystem::canonical(full, error);
+    std::filesystem::path resolved = std::filesystem::canonical(*full, error);
     if (error || !isInsideRoot(resolved, root))
         return std::nullopt;
     return resolved;

@@ -11,6 +11,13 @@ namespace inkwell {
 // Whether the absolute, link-free `candidate` is `root` or lies below it; `root` as below.
 [[nodiscard]] bool isInsideRoot(const std::filesystem::path& candidate, const std::filesystem::path& root);
 
+// `root` as below. `requestPath` appended to the root, without a look at the disk; empty when it
+// does not start with "/", has a ".." segment or a zero byte. What the result names may lie
+// anywhere (a link leads where it likes): whatever is opened by it must be checked for where it
+// really lies.
+[[nodiscard]] std::optional<std::filesystem::path> joinRequestPath(
+    const std::filesystem::path& root, std::string_view requestPath);
+
 // `root` must be canonical (absolute, no symlinks, no trailing "/" except for "/" itself).
 // `requestPath` is the decoded path of RequestInfo, bytes as on disk; it is appended to the root.
 // Empty when the path does not start with "/", has a ".." segment or a zero byte, names nothing,
