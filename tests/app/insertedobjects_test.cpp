@@ -324,7 +324,8 @@ TEST_F(InsertedObjectsTest, WithoutASelectionTheLinkButtonInsertsItsFragmentAndC
 }
 
 // The menu offers what fits what lies under the pointer, in Chinese, with the customary keys; the
-// engine's own items (back, reload, save the page) are gone, and groups registered with it follow.
+// engine's own items (back, reload, save the page) are gone, and the window's groups (段落格式, 页面属性…)
+// follow.
 TEST_F(InsertedObjectsTest, TheMenuFitsWhatLiesUnderThePointer)
 {
     const auto folder = design().documentFolder();
@@ -336,10 +337,6 @@ TEST_F(InsertedObjectsTest, TheMenuFitsWhatLiesUnderThePointer)
         "<p><a href=\"a.html\">一个链接</a></p><p><img src=\"绿.png\" width=\"60\" height=\"40\"></p>"
         "</body></html>"));
     selectWith("");
-    m_window->designMenu().addSection([](QMenu& menu, const MenuTarget& target) {
-        if (!target.onPicture)
-            menu.addAction(QStringLiteral("段落格式"));
-    });
 
     const QStringList common { QStringLiteral("撤销|Ctrl+Z"), QStringLiteral("重做|Ctrl+Y"),
         QStringLiteral("剪切|Ctrl+X"), QStringLiteral("复制|Ctrl+C"), QStringLiteral("粘贴|Ctrl+V"),
@@ -351,13 +348,15 @@ TEST_F(InsertedObjectsTest, TheMenuFitsWhatLiesUnderThePointer)
         QStringList own;
     };
     const Case cases[] = {
-        { "plain text", "p", { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("段落格式|") } },
+        { "plain text", "p",
+            { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("段落格式|"),
+                QStringLiteral("页面属性…|") } },
         { "a link", "a",
-            { QStringLiteral("编辑链接…|Ctrl+K"), QStringLiteral("取消链接|"),
-                QStringLiteral("段落格式|") } },
+            { QStringLiteral("编辑链接…|Ctrl+K"), QStringLiteral("取消链接|"), QStringLiteral("段落格式|"),
+                QStringLiteral("页面属性…|") } },
         { "a picture", "img",
-            { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("图片属性…|"),
-                QStringLiteral("更换图片…|") } },
+            { QStringLiteral("插入链接…|Ctrl+K"), QStringLiteral("图片属性…|"), QStringLiteral("更换图片…|"),
+                QStringLiteral("段落格式|"), QStringLiteral("页面属性…|") } },
     };
     const char* shots[] = { "menu-text.png", "menu-link.png", "menu-picture.png" };
     int shot = 0;
