@@ -493,6 +493,41 @@ std::optional<TextEncoding> encodingOfXmlDeclaration(std::string_view markup)
     return isUtf16(*encoding) ? TextEncoding::Utf8 : *encoding;
 }
 
+// One character beyond ASCII of a double-byte encoding, read at the start of the rest of the text:
+// its length in bytes (0 when the bytes are not well-formed there), and whether it is one that text in
+// the encoding's language is mostly made of.
+struct EncodedCharacter
+{
+    std::size_t length = 0;
+    bool common = false;
+};
+
+unsigned char byteAt(std::string_view bytes, std::size_t i)
+{
+    return static_cast<unsigned char>(bytes[i]);
+}
+
+// Whether the bytes read as text of an encoding: every character beyond ASCII well-formed, and seven in
+// eight of them common ones.
+template <typename ReadCharacter> bool readsAsCommonText(std::string_view bytes, ReadCharacter readCharacter)
+{
+    std::size_t characters = 0;
+    std::size_t common = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (byteAt(bytes, i) < 0x80) {
+            ++i;
+            continue;
+        }
+        const EncodedCharacter character = readCharacter(bytes.substr(i));
+        if (character.length == 0)
+            return false;
+        ++characters;
+        common += character.common ? 1 : 0;
+        i += character.length;
+    }
+    return characters > 0 && common * 8 >= characters * 7;
+}
+
 // Bytes that read as Chinese in GB18030: every sequence over the whole text well-formed, and seven in
 // eight of its characters common in Chinese text: the 3755 frequent hanzi of GB2312's first level and the
 // rows of punctuation and full-width forms. The rarer hanzi of the second level, the extension rows and
@@ -501,37 +536,24 @@ std::optional<TextEncoding> encodingOfXmlDeclaration(std::string_view markup)
 // second-level hanzi).
 bool isPlainlyGb18030(std::string_view bytes)
 {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::size_t characters = 0;
-    std::size_t common = 0;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = byteAt(i);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead == 0x80 || lead == 0xFF || i + 1 >= bytes.size())
-            return false;
-        const unsigned char second = byteAt(i + 1);
+    return readsAsCommonText(bytes, [](std::string_view rest) -> EncodedCharacter {
+        const unsigned char lead = byteAt(rest, 0);
+        if (lead == 0x80 || lead == 0xFF || rest.size() < 2)
+            return {};
+        const unsigned char second = byteAt(rest, 1);
         if (second >= 0x30 && second <= 0x39) {
-            if (i + 3 >= bytes.size() || byteAt(i + 2) < 0x81 || byteAt(i + 2) == 0xFF || byteAt(i + 3) < 0x30
-                || byteAt(i + 3) > 0x39)
-                return false;
-            ++characters;
-            i += 4;
-            continue;
+            if (rest.size() < 4 || byteAt(rest, 2) < 0x81 || byteAt(rest, 2) == 0xFF || byteAt(rest, 3) < 0x30
+                || byteAt(rest, 3) > 0x39)
+                return {};
+            return { 4, false };
         }
         if (second < 0x40 || second == 0x7F || second == 0xFF)
-            return false;
-        ++characters;
+            return {};
         const bool frequentHanzi = lead >= 0xB0 && lead <= 0xD7 && second >= 0xA1 && second <= 0xFE
             && !(lead == 0xD7 && second > 0xF9);
         const bool punctuation = (lead == 0xA1 || lead == 0xA3) && second >= 0xA1 && second <= 0xFE;
-        if (frequentHanzi || punctuation)
-            ++common;
-        i += 2;
-    }
-    return characters > 0 && common * 8 >= characters * 7;
+        return { 2, frequentHanzi || punctuation };
+    });
 }
 
 // The same for Shift_JIS: well-formed throughout, and nearly every character a kana, a first-level
@@ -539,62 +561,38 @@ bool isPlainlyGb18030(std::string_view bytes)
 // and Big5 text looks like here, so they count against it.
 bool isPlainlyShiftJis(std::string_view bytes)
 {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::size_t characters = 0;
-    std::size_t common = 0;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = byteAt(i);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        ++characters;
-        if (lead >= 0xA1 && lead <= 0xDF) {
-            ++i;
-            continue;
-        }
+    return readsAsCommonText(bytes, [](std::string_view rest) -> EncodedCharacter {
+        const unsigned char lead = byteAt(rest, 0);
+        if (lead >= 0xA1 && lead <= 0xDF)
+            return { 1, false };
         const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-        if (!isLead || i + 1 >= bytes.size())
-            return false;
-        const unsigned char second = byteAt(i + 1);
+        if (!isLead || rest.size() < 2)
+            return {};
+        const unsigned char second = byteAt(rest, 1);
         if (second < 0x40 || second == 0x7F || second > 0xFC)
-            return false;
+            return {};
         const bool kana = (lead == 0x82 && second >= 0x9F && second <= 0xF1)
             || (lead == 0x83 && second >= 0x40 && second <= 0x96);
         const bool punctuation = lead == 0x81 && second >= 0x40 && second <= 0xAC;
         const bool kanji = (lead == 0x88 && second >= 0x9F) || (lead >= 0x89 && lead <= 0x97)
             || (lead == 0x98 && second <= 0x72);
-        if (kana || punctuation || kanji)
-            ++common;
-        i += 2;
-    }
-    return characters > 0 && common * 8 >= characters * 7;
+        return { 2, kana || punctuation || kanji };
+    });
 }
 
 // The same for Big5: well-formed throughout, and nearly every character a frequent hanzi (rows
 // 0xA4-0xC6) or full-width punctuation (rows 0xA1-0xA3).
 bool isPlainlyBig5(std::string_view bytes)
 {
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::size_t characters = 0;
-    std::size_t common = 0;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = byteAt(i);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead < 0x81 || lead > 0xFE || i + 1 >= bytes.size())
-            return false;
-        const unsigned char second = byteAt(i + 1);
+    return readsAsCommonText(bytes, [](std::string_view rest) -> EncodedCharacter {
+        const unsigned char lead = byteAt(rest, 0);
+        if (lead < 0x81 || lead > 0xFE || rest.size() < 2)
+            return {};
+        const unsigned char second = byteAt(rest, 1);
         if (!((second >= 0x40 && second <= 0x7E) || (second >= 0xA1 && second <= 0xFE)))
-            return false;
-        ++characters;
-        if (lead >= 0xA1 && lead <= 0xC6 && !(lead == 0xC6 && second > 0x7E))
-            ++common;
-        i += 2;
-    }
-    return characters > 0 && common * 8 >= characters * 7;
+            return {};
+        return { 2, lead >= 0xA1 && lead <= 0xC6 && !(lead == 0xC6 && second > 0x7E) };
+    });
 }
 
 // UTF-8 with a few stray bytes: the well-formed sequences beyond ASCII outnumber the bytes that are
