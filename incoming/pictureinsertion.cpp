@@ -81,19 +81,36 @@ std::string pictureSource(const fs::path& picture, const fs::path& documentFolde
     return fileUrl(file);
 }
 
-Result<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
+namespace {
+
+// The picture to copy, opened, and the folder checked. Opened first, and everything after decided on
+// what was opened: the name could be swapped for something else between a check and a read.
+Result<OpenedFile> openPictureToCopy(const fs::path& picture, const fs::path& folder)
 {
     if (picture.empty())
         return Error { ENOENT, "no picture was chosen" };
-    // Opened first, and everything after decided on what was opened: the name could be swapped for
-    // something else between a check and a read.
-    INKWELL_TRY(const OpenedFile opened, openRegularFile(picture));
+    INKWELL_TRY(OpenedFile opened, openRegularFile(picture));
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return Error { ENOTDIR, "cannot copy into " + folder.string() + ": " + systemReason(ENOTDIR) };
+    return opened;
+}
+
+// The picture already is that file: copying it onto itself would cut it.
+bool isTheSameFile(const OpenedFile& opened, const fs::path& file)
+{
+    std::error_code error;
+    const auto real = fs::canonical(file, error);
+    return !error && real == opened.realPath;
+}
+
+} // namespace
+
+Result<fs::path> copyPictureIntoFolder(const fs::path& picture, const fs::path& folder)
+{
+    INKWELL_TRY(const OpenedFile opened, openPictureToCopy(picture, folder));
     const fs::path target = folder / picture.filename();
-    // The picture already is that file: copying it onto itself would cut it.
-    if (const auto real = fs::canonical(target, error); !error && real == opened.realPath)
+    if (isTheSameFile(opened, target))
         return target;
 
     INKWELL_TRY(const std::string bytes, readAll(opened.fd.get(), picture.string()));
@@ -162,16 +179,9 @@ bool sameBytes(const OpenedFile& picture, const fs::path& path)
 Result<fs::path> copyPictureUnderFreeName(
     const fs::path& picture, const fs::path& folder, const CopyProgress& progress)
 {
-    if (picture.empty())
-        return Error { ENOENT, "no picture was chosen" };
-    INKWELL_TRY(const OpenedFile opened, openRegularFile(picture));
-    std::error_code error;
-    if (!fs::is_directory(folder, error))
-        return Error { ENOTDIR, "cannot copy into " + folder.string() + ": " + systemReason(ENOTDIR) };
+    INKWELL_TRY(const OpenedFile opened, openPictureToCopy(picture, folder));
     const fs::path own = folder / picture.filename();
-    if (const auto real = fs::canonical(own, error); !error && real == opened.realPath)
-        return own;
-    if (sameBytes(opened, own))
+    if (isTheSameFile(opened, own) || sameBytes(opened, own))
         return own;
 
     const std::string stem = picture.stem().string();
