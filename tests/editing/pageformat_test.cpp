@@ -6,6 +6,7 @@
 #include "editing/pageproperties.h"
 #include "editing/pagepropertiesdialog.h"
 #include "platform/browserengine.h"
+#include "tests/support/designviewwindow.h"
 #include "tests/support/eventually.h"
 
 #include <QApplication>
@@ -24,23 +25,9 @@ namespace {
 
 using testing::eventually;
 
-class PageFormatTest : public ::testing::Test
+class PageFormatTest : public DesignViewWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        auto browser = createBrowser(&window);
-        view = browser.view;
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(view, 1);
-        window.resize(800, 600);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        design.attach(std::move(browser.engine));
-        design.editModeOn();
-    }
     void load(const QString& html)
     {
         design.loadHtml(html);
@@ -70,9 +57,6 @@ protected:
     }
     QWidget* keys() const { return view->focusProxy() ? view->focusProxy() : view; }
 
-    QWidget window;
-    QWidget* view = nullptr;
-    DesignView design;
     PageProperties page { design, &window };
 };
 

@@ -5,6 +5,7 @@
 #include "editing/tablecommands.h"
 #include "editing/tablepropertiesdialog.h"
 #include "platform/browserengine.h"
+#include "tests/support/designviewwindow.h"
 #include "tests/support/eventually.h"
 
 #include <QCheckBox>
@@ -20,24 +21,9 @@ namespace {
 
 using testing::eventually;
 
-class TableCommandsTest : public ::testing::Test
+class TableCommandsTest : public DesignViewWindowTest
 {
 protected:
-    void SetUp() override
-    {
-        auto browser = createBrowser(&window);
-        view = browser.view;
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(view, 1);
-        window.resize(800, 600);
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        design.attach(std::move(browser.engine));
-        design.editModeOn();
-    }
-
     void load(const QString& body)
     {
         design.loadHtml(QStringLiteral("<html><head></head><body>%1</body></html>").arg(body));
@@ -105,9 +91,6 @@ protected:
         ASSERT_TRUE(eventually([&] { return keys()->hasFocus(); }, 3000));
     }
 
-    QWidget window;
-    QWidget* view = nullptr;
-    DesignView design;
     TableCommands tables { design, &window };
 };
 
