@@ -27,7 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Characters the target cannot hold come back as references, so only then may the texts differ;
     // and an undeclared page gains a declaration of its encoding (the same words may stand earlier in
     // the text too, so each place they stand is tried).
-    if (saved.characterReferences == 0) {
+    // A page saved in another encoding than it was read in (its declaration names another) carries its
+    // kept bytes over as they were, and they read differently there; such a page is only read back.
+    const bool keptBytesReadAnew = saved.encoding != text.encoding && text.invalidSequences != 0;
+    if (saved.characterReferences == 0 && !keptBytesReadAnew) {
         bool same = back.utf8 == text.utf8 && saved.declarationAdded.empty();
         const std::string& added = saved.declarationAdded;
         for (std::size_t at = added.empty() ? std::string::npos : back.utf8.find(added);
