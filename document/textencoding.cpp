@@ -232,8 +232,15 @@ RewrittenText wellFormedUtf8(std::string_view text, bool keepBytes = false)
     out.text.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t length = utf8Sequence(text, pos).length;
-        if (length == 0) {
+        const auto [length, codePoint] = utf8Sequence(text, pos);
+        // A character of the file that looks like a kept byte is kept as its own four bytes, or Save
+        // would write it as the one byte it seems to stand for.
+        if (keepBytes && length != 0 && isKeptByte(codePoint)) {
+            for (std::size_t i = 0; i < length; ++i)
+                appendKeptByte(out.text, static_cast<unsigned char>(text[pos + i]));
+            out.replaced += length;
+            pos += length;
+        } else if (length == 0) {
             if (keepBytes)
                 appendKeptByte(out.text, static_cast<unsigned char>(text[pos]));
             else

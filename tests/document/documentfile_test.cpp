@@ -87,6 +87,10 @@ TEST(DocumentFile, BytesThatAreNoTextAreWrittenBackAsTheyWere)
             TextEncoding::ShiftJis, 1 },
         { "windows1252_unmapped", "<meta charset=windows-1252><p>Caf\xE9 \x81\x8D\x8F\x90\x9D</p>"sv,
             TextEncoding::Windows1252, 5 },
+        // A character of the file among those that stand for kept bytes (U+10FECD) is kept as its own
+        // four bytes, not written as the one byte it would stand for.
+        { "utf8_kept_byte_lookalike", "<meta charset=utf-8><p>\xE4\xB8\xAD\xF4\x8F\xBB\x8D\xE6\x96\x87</p>"sv,
+            TextEncoding::Utf8, 4 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
