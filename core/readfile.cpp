@@ -37,6 +37,23 @@ Result<std::string> readAll(int fd, const std::string& what)
     }
 }
 
+Result<std::size_t> readAt(
+    int fd, char* into, std::size_t size, std::uint64_t offset, const std::string& what)
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, into + got, size - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return describe("cannot read", what, errno);
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
 Result<std::string> readFile(const std::filesystem::path& path)
 {
     INKWELL_TRY(const OpenedFile file, openRegularFile(path));

@@ -3,6 +3,7 @@
 
 #include "core/result.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -14,5 +15,10 @@ namespace inkwell {
 
 // Everything left to read from fd up to its end; fd stays open. The message names what, e.g. a path.
 [[nodiscard]] Result<std::string> readAll(int fd, const std::string& what);
+
+// Up to size bytes of fd from offset into `into`, fewer only at the end of the file; the descriptor's
+// own position is left alone. The message names what, e.g. a path.
+[[nodiscard]] Result<std::size_t> readAt(
+    int fd, char* into, std::size_t size, std::uint64_t offset, const std::string& what);
 
 } // namespace inkwell

@@ -50,17 +50,7 @@ Result<FileStart> firstBytes(const fs::path& path)
 {
     INKWELL_TRY(const OpenedFile opened, openRegularFile(path));
     std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(kSignatureBytes, opened.size)), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(opened.fd.get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return Error { errno, "cannot read " + path.string() + ": " + systemReason(errno) };
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
+    INKWELL_TRY(const std::size_t got, readAt(opened.fd.get(), bytes.data(), bytes.size(), 0, path.string()));
     bytes.resize(got);
     return FileStart { std::move(bytes), opened.size };
 }

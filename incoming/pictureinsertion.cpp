@@ -124,23 +124,6 @@ namespace {
 // Pieces a dropped picture is compared and copied in: memory stays this small whatever the file's size.
 constexpr std::size_t kCopyPiece = 256 * 1024;
 
-// Reads up to size bytes at offset; fewer only at the end of the file.
-Result<std::size_t> readPiece(int fd, char* into, std::size_t size, off_t offset, const fs::path& path)
-{
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(fd, into + got, size - got, offset + static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return Error { errno, "cannot read " + path.string() + ": " + systemReason(errno) };
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
-
 Result<void> writeAll(int fd, std::string_view bytes, const fs::path& path)
 {
     while (!bytes.empty()) {
@@ -165,8 +148,10 @@ bool sameBytes(const OpenedFile& picture, const fs::path& path)
     std::string mine(kCopyPiece, '\0');
     std::string theirs(kCopyPiece, '\0');
     for (off_t at = 0;; at += static_cast<off_t>(kCopyPiece)) {
-        const auto a = readPiece(picture.fd.get(), mine.data(), kCopyPiece, at, path);
-        const auto b = readPiece(other->fd.get(), theirs.data(), kCopyPiece, at, path);
+        const auto a = readAt(
+            picture.fd.get(), mine.data(), kCopyPiece, static_cast<std::uint64_t>(at), path.string());
+        const auto b = readAt(
+            other->fd.get(), theirs.data(), kCopyPiece, static_cast<std::uint64_t>(at), path.string());
         if (!a || !b || *a != *b || mine.compare(0, *a, theirs, 0, *b) != 0)
             return false;
         if (*a < kCopyPiece)
@@ -202,7 +187,8 @@ Result<fs::path> copyPictureUnderFreeName(
         // Copied piece by piece; a copy that fails is taken away again, never left cut.
         std::string piece(kCopyPiece, '\0');
         for (off_t at = 0;; at += static_cast<off_t>(kCopyPiece)) {
-            const Result<std::size_t> got = readPiece(opened.fd.get(), piece.data(), kCopyPiece, at, picture);
+            const Result<std::size_t> got = readAt(
+                opened.fd.get(), piece.data(), kCopyPiece, static_cast<std::uint64_t>(at), picture.string());
             Result<void> written = got ? writeAll(out.get(), std::string_view(piece).substr(0, *got), target)
                                        : Result<void>(got.error());
             if (!written) {
